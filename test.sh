@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the normal and the sanitizer configuration and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/deps.sh
+
+jobs=$(nproc)
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+for preset in default asan; do
+    echo "== $preset build"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+    echo "== $preset tests"
+    ctest --preset "$preset" -j "$jobs"
+done
+
+# The fuzz targets need clang's libFuzzer; a short bounded run catches crashes in the readers.
+if command -v clang++ >/dev/null && ls fuzz/*_fuzz.cpp >/dev/null 2>&1; then
+    echo "== fuzz targets"
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz -j "$jobs" --target fuzz_all
+    for target in build/fuzz/fuzz/*_fuzz; do
+        corpus="fuzz/corpus/$(basename "$target")"
+        work=$(mktemp -d)
+        [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
+        "$target" -runs=20000 -max_len=4096 "$work" 2>&1 | tail -n 2
+        rm -rf "$work"
+    done
+fi
+echo "All tests passed."

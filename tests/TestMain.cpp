@@ -1,0 +1,34 @@
+// Test entry: headless Qt, and a private settings folder so no test touches the user's.
+#include <QGuiApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    std::string tmpl = (std::filesystem::temp_directory_path() / "plotyra-test-XXXXXX").string();
+    const char* dir = mkdtemp(tmpl.data());
+    if (dir != nullptr)
+        setenv("XDG_CONFIG_HOME", dir, 1);
+
+    // Qt wants a private runtime folder; give it one inside ours rather than /tmp.
+    std::string runtime;
+    if (dir != nullptr && std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+        runtime = std::string(dir) + "/runtime";
+        std::filesystem::create_directory(runtime);
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    }
+
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    const int rc = RUN_ALL_TESTS();
+
+    if (dir != nullptr) {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+    return rc;
+}

@@ -1,0 +1,44 @@
+// Helpers shared by the test files.
+#pragma once
+
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+// Compares two number vectors element by element within an absolute tolerance.
+inline ::testing::AssertionResult NearVector(const std::vector<double>& actual,
+                                             const std::vector<double>& expected,
+                                             double tolerance = 1e-9) {
+    if (actual.size() != expected.size())
+        return ::testing::AssertionFailure()
+               << "size " << actual.size() << " != expected " << expected.size();
+    for (size_t i = 0; i < actual.size(); ++i)
+        if (!(std::fabs(actual[i] - expected[i]) <= tolerance))
+            return ::testing::AssertionFailure()
+                   << "element " << i << ": " << actual[i] << " != " << expected[i];
+    return ::testing::AssertionSuccess();
+}
+
+// A temporary folder removed with the object.
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "plotyra-XXXXXX").string();
+        if (mkdtemp(tmpl.data()) != nullptr)
+            path_ = tmpl;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
