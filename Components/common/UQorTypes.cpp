@@ -46,7 +46,9 @@ constexpr std::array<PaletteRole, 16> PaletteRoles = {{
     {23, QPalette::Active, QPalette::ToolTipText},
 }};
 
-TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), c.blue()); }
+TColor FromQColor(const QColor& c) {
+    return RGBColor(c.red(), c.green(), c.blue());
+}
 
 bool PaletteColor(int index, TColor& out) {
     if (qGuiApp == nullptr)
@@ -90,7 +92,8 @@ int RoundHalfEven(double v) {
         return std::numeric_limits<int>::max();
     if (v <= double(std::numeric_limits<int>::min()))
         return std::numeric_limits<int>::min();
-    // nearbyint follows the rounding mode, which is round-to-nearest-even unless someone changed it.
+    // nearbyint follows the rounding mode, which is round-to-nearest-even unless someone changed
+    // it.
     const int mode = std::fegetround();
     if (mode != FE_TONEAREST)
         std::fesetround(FE_TONEAREST);
@@ -130,7 +133,9 @@ void TFont::Assign(const TFont& source) {
     Changed();
 }
 
-int TFont::Size() const { return -MulDiv(FHeight, 72, PixelsPerInch); }
+int TFont::Size() const {
+    return -MulDiv(FHeight, 72, PixelsPerInch);
+}
 
 void TFont::Changed() {
     if (OnChange)
@@ -172,7 +177,9 @@ void TFont::SetPitch(TFontPitch v) {
     }
 }
 
-void TFont::SetSize(int v) { SetHeight(-MulDiv(v, PixelsPerInch, 72)); }
+void TFont::SetSize(int v) {
+    SetHeight(-MulDiv(v, PixelsPerInch, 72));
+}
 
 void TFont::SetStyle(TFontStyles v) {
     if (!(v == FStyle)) {

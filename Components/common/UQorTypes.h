@@ -21,7 +21,9 @@ public:
 // Colours are $00BBGGRR; a value whose high byte is $FF names a system colour by its low byte.
 using TColor = int32_t;
 
-constexpr TColor SystemColor(int index) { return static_cast<TColor>(0xFF000000u | uint32_t(index)); }
+constexpr TColor SystemColor(int index) {
+    return static_cast<TColor>(0xFF000000u | uint32_t(index));
+}
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clMaroon = 0x000080;
@@ -74,11 +76,21 @@ constexpr TColor cl3DLight = SystemColor(22);
 constexpr TColor clInfoText = SystemColor(23);
 constexpr TColor clInfoBk = SystemColor(24);
 
-constexpr bool IsSystemColor(TColor c) { return (uint32_t(c) & 0xFF000000u) == 0xFF000000u; }
-constexpr TColor RGBColor(int r, int g, int b) { return TColor(r & 255) | TColor(g & 255) << 8 | TColor(b & 255) << 16; }
-constexpr int GetRValue(TColor c) { return c & 255; }
-constexpr int GetGValue(TColor c) { return (c >> 8) & 255; }
-constexpr int GetBValue(TColor c) { return (c >> 16) & 255; }
+constexpr bool IsSystemColor(TColor c) {
+    return (uint32_t(c) & 0xFF000000u) == 0xFF000000u;
+}
+constexpr TColor RGBColor(int r, int g, int b) {
+    return TColor(r & 255) | TColor(g & 255) << 8 | TColor(b & 255) << 16;
+}
+constexpr int GetRValue(TColor c) {
+    return c & 255;
+}
+constexpr int GetGValue(TColor c) {
+    return (c >> 8) & 255;
+}
+constexpr int GetBValue(TColor c) {
+    return (c >> 16) & 255;
+}
 
 // Resolves a system colour against the running Qt palette (fixed defaults without a
 // QGuiApplication); any other colour is returned unchanged.

@@ -49,7 +49,9 @@ TEST(UQorTypes, FontSizeAndHeightFollowEachOther) {
     f.SetHeight(-16);
     EXPECT_EQ(f.Size(), 12);
     int changes = 0;
-    f.OnChange = [&](TFont*) { ++changes; };
+    f.OnChange = [&](TFont*) {
+        ++changes;
+    };
     f.SetSize(12); // same height, no change
     f.SetName("Arial");
     EXPECT_EQ(changes, 0);
@@ -62,7 +64,8 @@ TEST(UQorTypes, FontSizeAndHeightFollowEachOther) {
 
 TEST(UQorTypes, FontCopiesDoNotTakeTheHandler) {
     TFont f("Arial", 10);
-    f.OnChange = [](TFont*) {};
+    f.OnChange = [](TFont*) {
+    };
     const TFont copy(f);
     EXPECT_FALSE(copy.OnChange);
     const QFont q = TFont("Arial", 10, {fsItalic}).ToQFont();
