@@ -1,0 +1,126 @@
+// Every OpenGL 1.1 and GLU entry point the program calls, as X-macro lists.
+// QOR_GL_FUNCTIONS(X) names GL entries without their "gl" prefix (X(Begin) is glBegin);
+// QOR_GLU_FUNCTIONS(X) names GLU entries in full. Types come from the system headers, which
+// are included for declarations only: nothing is linked against libGL or libGLU.
+#pragma once
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#define QOR_GL_FUNCTIONS(X)                                                                        \
+    X(AlphaFunc)                                                                                   \
+    X(Begin)                                                                                       \
+    X(BindTexture)                                                                                 \
+    X(BlendFunc)                                                                                   \
+    X(Clear)                                                                                       \
+    X(ClearColor)                                                                                  \
+    X(ClearDepth)                                                                                  \
+    X(ClearStencil)                                                                                \
+    X(ClipPlane)                                                                                   \
+    X(Color3d)                                                                                     \
+    X(Color3f)                                                                                     \
+    X(Color3fv)                                                                                    \
+    X(Color3ub)                                                                                    \
+    X(Color4d)                                                                                     \
+    X(Color4f)                                                                                     \
+    X(Color4fv)                                                                                    \
+    X(Color4ub)                                                                                    \
+    X(Color4ubv)                                                                                   \
+    X(ColorMask)                                                                                   \
+    X(ColorMaterial)                                                                               \
+    X(CullFace)                                                                                    \
+    X(DeleteTextures)                                                                              \
+    X(DepthFunc)                                                                                   \
+    X(DepthMask)                                                                                   \
+    X(DepthRange)                                                                                  \
+    X(Disable)                                                                                     \
+    X(DrawBuffer)                                                                                  \
+    X(Enable)                                                                                      \
+    X(End)                                                                                         \
+    X(Finish)                                                                                      \
+    X(Flush)                                                                                       \
+    X(FrontFace)                                                                                   \
+    X(Frustum)                                                                                     \
+    X(GenTextures)                                                                                 \
+    X(GetBooleanv)                                                                                 \
+    X(GetDoublev)                                                                                  \
+    X(GetError)                                                                                    \
+    X(GetFloatv)                                                                                   \
+    X(GetIntegerv)                                                                                 \
+    X(GetString)                                                                                   \
+    X(Hint)                                                                                        \
+    X(IsEnabled)                                                                                   \
+    X(IsTexture)                                                                                   \
+    X(LightModelf)                                                                                 \
+    X(LightModelfv)                                                                                \
+    X(LightModeli)                                                                                 \
+    X(Lightf)                                                                                      \
+    X(Lightfv)                                                                                     \
+    X(Lighti)                                                                                      \
+    X(LineStipple)                                                                                 \
+    X(LineWidth)                                                                                   \
+    X(LoadIdentity)                                                                                \
+    X(LoadMatrixd)                                                                                 \
+    X(LoadMatrixf)                                                                                 \
+    X(Materialf)                                                                                   \
+    X(Materialfv)                                                                                  \
+    X(Materiali)                                                                                   \
+    X(MatrixMode)                                                                                  \
+    X(MultMatrixd)                                                                                 \
+    X(MultMatrixf)                                                                                 \
+    X(Normal3d)                                                                                    \
+    X(Normal3f)                                                                                    \
+    X(Normal3fv)                                                                                   \
+    X(Normal3s)                                                                                    \
+    X(Normal3sv)                                                                                   \
+    X(Ortho)                                                                                       \
+    X(PixelStorei)                                                                                 \
+    X(PointSize)                                                                                   \
+    X(PolygonMode)                                                                                 \
+    X(PolygonOffset)                                                                               \
+    X(PopAttrib)                                                                                   \
+    X(PopMatrix)                                                                                   \
+    X(PushAttrib)                                                                                  \
+    X(PushMatrix)                                                                                  \
+    X(RasterPos3d)                                                                                 \
+    X(ReadBuffer)                                                                                  \
+    X(ReadPixels)                                                                                  \
+    X(Rotated)                                                                                     \
+    X(Rotatef)                                                                                     \
+    X(Scaled)                                                                                      \
+    X(Scalef)                                                                                      \
+    X(Scissor)                                                                                     \
+    X(ShadeModel)                                                                                  \
+    X(TexCoord1d)                                                                                  \
+    X(TexCoord1f)                                                                                  \
+    X(TexCoord2d)                                                                                  \
+    X(TexCoord2f)                                                                                  \
+    X(TexEnvf)                                                                                     \
+    X(TexEnvi)                                                                                     \
+    X(TexImage1D)                                                                                  \
+    X(TexImage2D)                                                                                  \
+    X(TexParameterf)                                                                               \
+    X(TexParameteri)                                                                               \
+    X(TexSubImage2D)                                                                               \
+    X(Translated)                                                                                  \
+    X(Translatef)                                                                                  \
+    X(Vertex2d)                                                                                    \
+    X(Vertex2f)                                                                                    \
+    X(Vertex3d)                                                                                    \
+    X(Vertex3dv)                                                                                   \
+    X(Vertex3f)                                                                                    \
+    X(Vertex3fv)                                                                                   \
+    X(Viewport)
+
+#define QOR_GLU_FUNCTIONS(X)                                                                       \
+    X(gluNewQuadric)                                                                               \
+    X(gluDeleteQuadric)                                                                            \
+    X(gluQuadricDrawStyle)                                                                         \
+    X(gluQuadricNormals)                                                                           \
+    X(gluQuadricOrientation)                                                                       \
+    X(gluQuadricTexture)                                                                           \
+    X(gluSphere)                                                                                   \
+    X(gluCylinder)                                                                                 \
+    X(gluDisk)                                                                                     \
+    X(gluErrorString)                                                                              \
+    X(gluGetString)
