@@ -377,7 +377,7 @@ void TQor3DChart::ApplyLogarithmicChange() {
 }
 
 void TQor3DChart::MakeSampleSurface() {
-    if (FNX > 0 && FNZ > 0)
+    if (!Designing() || (FNX > 0 && FNZ > 0))
         return;
     constexpr int n = 101;
     const bool low = FUseLowMemory;
