@@ -90,7 +90,11 @@ void TQor3DChart::Changed() {
     FChangedWhileUpdating = true;
     if (FUpdateCount > 0)
         return;
+    // The conversion ends in UpdateRanges, whose own bracket would clear a colour-scale change
+    // recorded earlier in this batch; keep it so the legend still hears of it.
+    const bool scaleChanged = FColorScaleChangedPending;
     ApplyLogarithmicChange();
+    FColorScaleChangedPending = FColorScaleChangedPending || scaleChanged;
     if (FPaletteRebuildPending) {
         FPaletteRebuildPending = false;
         RebuildPalette();

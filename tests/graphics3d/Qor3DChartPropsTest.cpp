@@ -272,3 +272,41 @@ TEST_F(ChartProps, AssignCopiesPropertiesNotData) {
     EXPECT_EQ(chart.ViewScale(), 3);
     EXPECT_EQ(chart.HeightY(), 2);
 }
+
+TEST_F(ChartProps, ChangedRunsItsStepsInOrder) {
+    Fill3D(chart, 2, 1, Identity, Identity, [](double x, double) { return 10 + 90 * x; });
+    chart.UpdateRanges();
+    float heightSeen = 0;
+    bool outdatedSeen = false;
+    chart.OnColorScaleChanged = [&](TObject*) {
+        events.push_back("scale");
+        heightSeen = Height(chart, 1, 0);
+        outdatedSeen = chart.RepaintPending();
+        EXPECT_EQ(chart.Palette()[0], clBlack); // rebuilt before the event
+    };
+    events.clear();
+    chart.BeginUpdate();
+    chart.SetColor1(clBlack);
+    chart.AxisY().SetLogarithmic(true);
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(Height(chart, 1, 0), 100); // nothing converted inside the bracket
+    chart.EndUpdate();
+    EXPECT_FLOAT_EQ(heightSeen, 2);
+    EXPECT_TRUE(outdatedSeen);
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events.back(), "change");
+    EXPECT_EQ(Count("scale"), 1);
+    EXPECT_EQ(events[events.size() - 2], "scale");
+}
+
+TEST_F(ChartProps, ColourScaleChangeSurvivesALogConversionInTheSameBatch) {
+    Fill3D(chart, 2, 2, Identity, Identity, [](double x, double z) { return 1 + x + z; });
+    chart.UpdateRanges();
+    events.clear();
+    chart.BeginUpdate();
+    chart.SetPaletteTable(GrayPalette());
+    chart.AxisY().SetLogarithmic(true);
+    chart.EndUpdate();
+    EXPECT_EQ(Count("scale"), 1);
+    EXPECT_EQ(events.back(), "change");
+}
