@@ -2,6 +2,7 @@
 
 #include "Qor3DChart.h"
 #include "Qor3DChartTestSupport.h"
+#include "QorPropText.h"
 #include "TestSupport.h"
 
 #include <cmath>
@@ -497,6 +498,38 @@ TEST_F(ChartFileTest, FindPropertyBlockSkipsDataLines) {
     EXPECT_EQ(FindPropertyBlock("1 2\r\n[A]\r\nx\r\n"), 5u);
     EXPECT_EQ(FindPropertyBlock("[A]"), 0u);
     EXPECT_EQ(FindPropertyBlock("1 [2\r\n 3\r\n"), std::string_view::npos);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ChartFileExamples, EverySampleLoadsAsItsExtensionSays) {
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(PLOTYRA_EXAMPLES)) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".p3d" && ext != ".p4d" && ext != ".txt")
+            continue;
+        SCOPED_TRACE(entry.path().string());
+        ++files;
+        TQor3DChart chart;
+        ASSERT_EQ(LoadChartFile(chart, nullptr, entry.path().string(), true), 0);
+        EXPECT_FALSE(chart.Data().empty());
+        EXPECT_EQ(chart.DataKind() == dk3D, ext != ".p4d");
+    }
+    EXPECT_GE(files, 15);
+}
+
+TEST(ChartFileExamples, PropertyFileStylesAChart) {
+    std::ifstream in(std::string(PLOTYRA_EXAMPLES) + "/style.cpr", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_FALSE(text.empty());
+    TQor3DChart chart;
+    chart.SetColorCount(3);
+    TQorPropTextReader reader(text);
+    chart.ReadFromText(reader, "");
+    EXPECT_EQ(chart.ColorCount(), 6);
+    EXPECT_EQ(reader.Position(), reader.LineCount() - 22) << "the legend's font block follows";
 }
 
 } // namespace
