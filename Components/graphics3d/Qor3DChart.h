@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Qor3DChartAxis.h"
+#include "Qor3DDraw.h"
 #include "QorPalette.h"
 #include "UQorTypes.h"
 
@@ -42,18 +43,19 @@ class TQorStringList;
 // Sizing fails (returns false, leaving the data cleared with counts 0) for a negative count,
 // a length that overflows 64 bits or the 32-bit counts, or arrays larger than the physical
 // memory. Callers must check the result.
-class TQor3DChart : public TObject {
+class TQor3DChart : public TQor3DDraw {
 public:
     TQor3DChart();
     TQor3DChart(const TQor3DChart&) = delete;
     TQor3DChart& operator=(const TQor3DChart&) = delete;
     ~TQor3DChart() override;
 
-    // Update bracket and change notification.
-    virtual void Changed();
-    virtual void BeginUpdate();
-    virtual void EndUpdate();
-    virtual void Assign(const TObject* Source);
+    // Update bracket and change notification; EndUpdate is the drawing control's, which
+    // ends in this Changed.
+    void Changed() override;
+    void BeginUpdate() override;
+    // Copies the chart properties (never the data) and the view, then recomputes the ranges.
+    void Assign(const TObject& Source) override;
 
     // Data side.
     void ClearData();
@@ -67,6 +69,7 @@ public:
     void SetAllAutoRanges();
     void UpdateNormals();
     void ApplyLogarithmicChange();
+    // At design time only, and only while no grid is held.
     void MakeSampleSurface();
 
     // Density of a dk3D grid; other kinds are left alone. False when the new grid does not fit
@@ -113,11 +116,11 @@ public:
     TQorGrid3DProp& gridMinor() { return *FGridMinor; }
     const TQorGrid3DProp& gridMajor() const { return *FGridMajor; }
     const TQorGrid3DProp& gridMinor() const { return *FGridMinor; }
-    void SetAxisX(const TQorChartAxis3D& v) { FAxisX->Assign(&v); }
-    void SetAxisY(const TQorChartAxis3D& v) { FAxisY->Assign(&v); }
-    void SetAxisZ(const TQorChartAxis3D& v) { FAxisZ->Assign(&v); }
-    void SetgridMajor(const TQorGrid3DProp& v) { FGridMajor->Assign(&v); }
-    void SetgridMinor(const TQorGrid3DProp& v) { FGridMinor->Assign(&v); }
+    void SetAxisX(const TQorChartAxis3D& v) { FAxisX->Assign(v); }
+    void SetAxisY(const TQorChartAxis3D& v) { FAxisY->Assign(v); }
+    void SetAxisZ(const TQorChartAxis3D& v) { FAxisZ->Assign(v); }
+    void SetgridMajor(const TQorGrid3DProp& v) { FGridMajor->Assign(v); }
+    void SetgridMinor(const TQorGrid3DProp& v) { FGridMinor->Assign(v); }
 
     // Palette and its inputs. Color(1 ... 6) reads the stops; indices outside give clBlack.
     const TQorPalette& Palette() const { return FPalette; }
@@ -197,18 +200,13 @@ public:
     TPaintRectEvent OnInChartPaintGL;
     TPaintRectEvent OnAfterPaintGL;
 
-    // Until the drawing control is in place.
-    TNotifyEvent OnChange;
-    bool Updating() const { return FUpdateCount > 0; }
-    int UpdateCount() const { return FUpdateCount; }
-
     // Persistence
-    virtual bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const;
-    virtual void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix);
-    virtual int WriteToFile(TQorBinaryWriter& Writer) const;
-    virtual int ReadFromFile(TQorBinaryReader& Reader);
-    virtual void WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix) const;
-    virtual void ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix);
+    bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const override;
+    void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix) override;
+    int WriteToFile(TQorBinaryWriter& Writer) const override;
+    int ReadFromFile(TQorBinaryReader& Reader) override;
+    void WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix) const override;
+    void ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix) override;
     int LoadFromFile(const std::string& FileName, bool WithProperties);
     // LoadFromFile on a file's text that is already in memory.
     int LoadFromText(std::string_view Text, bool WithProperties);
@@ -238,9 +236,6 @@ private:
     bool Resample(bool Increase, bool AlongZ, int NearWeight, int FarWeight);
     void IncreaseGrid(bool AlongZ, int NearWeight, int FarWeight);
     void DecreaseGrid(bool AlongZ);
-
-    int FUpdateCount = 0;
-    bool FChangedWhileUpdating = false;
 
     bool FColorScaleChangedPending = false;
     bool FPaletteRebuildPending = false;

@@ -2,14 +2,10 @@
 // drawing-control part, the axes X, Y, Z, the grids major and minor and the chart's own
 // properties, as one flat sequence.
 #include "Qor3DChart.h"
-#include "Qor3DDraw.h"
 
 #include "QorPropBinary.h"
 #include "QorPropText.h"
 #include "QorStrg.h"
-
-#include <optional>
-#include <type_traits>
 
 namespace {
 
@@ -26,38 +22,13 @@ private:
     TQor3DChart& FChart;
 };
 
-// The drawing-control part of a chart. While the chart is not yet a drawing control itself,
-// a drawing control with its defaults stands in, so every stored form keeps its layout and
-// files written now load into the finished chart.
-template <typename Chart> class TDrawPart {
-public:
-    explicit TDrawPart(Chart& C) {
-        if constexpr (std::is_base_of_v<TQor3DDraw, Chart>)
-            FDraw = &C;
-        else
-            FDraw = &FStandIn.emplace();
-    }
-    // The drawing control's own operations, never the chart's overrides.
-    TQor3DDraw& operator*() const { return *FDraw; }
-
-private:
-    std::optional<TQor3DDraw> FStandIn;
-    TQor3DDraw* FDraw;
-};
-
-template <typename Chart> TDrawPart(Chart&) -> TDrawPart<Chart>;
-
-template <typename Chart> TDrawPart<Chart> DrawPartOf(const Chart& C) {
-    return TDrawPart<Chart>(const_cast<Chart&>(C));
-}
-
 } // namespace
 
 // ---- Property text ----------------------------------------------------------------------------
 
 void TQor3DChart::WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix) const {
     const std::string& p = Prefix;
-    (*DrawPartOf(*this)).TQor3DDraw::WriteToText(Writer, p);
+    TQor3DDraw::WriteToText(Writer, p);
     AxisX().WriteToText(Writer, p + "AxisX_");
     AxisY().WriteToText(Writer, p + "AxisY_");
     AxisZ().WriteToText(Writer, p + "AxisZ_");
@@ -90,7 +61,7 @@ void TQor3DChart::WriteToText(TQorPropTextWriter& Writer, const std::string& Pre
 void TQor3DChart::ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix) {
     const std::string& p = Prefix;
     TChartUpdate update(*this);
-    (*DrawPartOf(*this)).TQor3DDraw::ReadFromText(Reader, p);
+    TQor3DDraw::ReadFromText(Reader, p);
     AxisX().ReadFromText(Reader, p + "AxisX_");
     AxisY().ReadFromText(Reader, p + "AxisY_");
     AxisZ().ReadFromText(Reader, p + "AxisZ_");
@@ -126,7 +97,7 @@ void TQor3DChart::ReadFromText(TQorPropTextReader& Reader, const std::string& Pr
 bool TQor3DChart::SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const {
     const std::string& p = Prefix;
     TQorStorageBatch batch(Storage);
-    bool ok = (*DrawPartOf(*this)).TQor3DDraw::SaveToStorage(Storage, p);
+    bool ok = TQor3DDraw::SaveToStorage(Storage, p);
     ok = AxisX().SaveToStorage(Storage, p + "AxisX") && ok;
     ok = AxisY().SaveToStorage(Storage, p + "AxisY") && ok;
     ok = AxisZ().SaveToStorage(Storage, p + "AxisZ") && ok;
@@ -173,7 +144,7 @@ void TQor3DChart::LoadFromStorage(TQorStorage& Storage, const std::string& Prefi
     const std::string& p = Prefix;
     TQorStorageBatch batch(Storage);
     TChartUpdate update(*this);
-    (*DrawPartOf(*this)).TQor3DDraw::LoadFromStorage(Storage, p);
+    TQor3DDraw::LoadFromStorage(Storage, p);
     AxisX().LoadFromStorage(Storage, p + "AxisX");
     AxisY().LoadFromStorage(Storage, p + "AxisY");
     AxisZ().LoadFromStorage(Storage, p + "AxisZ");
@@ -216,10 +187,9 @@ void TQor3DChart::LoadFromStorage(TQorStorage& Storage, const std::string& Prefi
 
 int TQor3DChart::WriteToFile(TQorBinaryWriter& Writer) const {
     Writer.WriteString(ChartMarker);
-    for (const int r :
-         {(*DrawPartOf(*this)).TQor3DDraw::WriteToFile(Writer), AxisX().WriteToFile(Writer),
-          AxisY().WriteToFile(Writer), AxisZ().WriteToFile(Writer), gridMajor().WriteToFile(Writer),
-          gridMinor().WriteToFile(Writer)})
+    for (const int r : {TQor3DDraw::WriteToFile(Writer), AxisX().WriteToFile(Writer),
+                        AxisY().WriteToFile(Writer), AxisZ().WriteToFile(Writer),
+                        gridMajor().WriteToFile(Writer), gridMinor().WriteToFile(Writer)})
         if (r != 0)
             return r;
     for (int i = 1; i <= QorColorStopCount; ++i)
@@ -255,9 +225,7 @@ int TQor3DChart::ReadFromFile(TQorBinaryReader& Reader) {
         return -3;
     TChartUpdate update(*this);
     const auto parts = {
-        +[](TQor3DChart& c, TQorBinaryReader& r) {
-            return (*DrawPartOf(c)).TQor3DDraw::ReadFromFile(r);
-        },
+        +[](TQor3DChart& c, TQorBinaryReader& r) { return c.TQor3DDraw::ReadFromFile(r); },
         +[](TQor3DChart& c, TQorBinaryReader& r) { return c.AxisX().ReadFromFile(r); },
         +[](TQor3DChart& c, TQorBinaryReader& r) { return c.AxisY().ReadFromFile(r); },
         +[](TQor3DChart& c, TQorBinaryReader& r) { return c.AxisZ().ReadFromFile(r); },

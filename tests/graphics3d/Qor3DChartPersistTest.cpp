@@ -25,6 +25,10 @@ void ReadText(TQor3DChart& chart, const std::string& text, const std::string& pr
 
 // A chart whose every stored group differs from the defaults.
 void Restyle(TQor3DChart& c) {
+    c.SetBackgroundColor(clNavy);
+    c.SetPerspectiveON(false);
+    c.SetViewRotX(-45.5);
+    c.SetTranslZ(0.125);
     c.AxisX().SetAutoMax(false);
     c.AxisX().SetCaption("Time [s]");
     c.AxisX().SetMaximum(12.5);
@@ -69,6 +73,20 @@ TEST(ChartPropertyText, RoundTripKeepsEveryProperty) {
     EXPECT_EQ(ChartText(target, "P"), text);
     EXPECT_EQ(changes, 1);
     EXPECT_TRUE(target.AxisY().CaptionFont().Style().Contains(fsStrikeOut));
+}
+
+TEST(ChartPropertyText, TheDrawingControlPartComesFirst) {
+    TQor3DChart source;
+    source.SetViewRotX(-45.5);
+    source.SetTranslZ(0.125);
+    source.SetPerspectiveON(false);
+    const std::string text = ChartText(source);
+    EXPECT_LT(text.find("[ViewMoveZ]"), text.find("[AxisX_FileVerAxis3D]"));
+    TQor3DChart target;
+    ReadText(target, text);
+    EXPECT_DOUBLE_EQ(target.ViewRotX(), -45.5);
+    EXPECT_DOUBLE_EQ(target.TranslZ(), 0.125);
+    EXPECT_FALSE(target.PerspectiveON());
 }
 
 TEST(ChartPropertyText, LayoutOfTheBlock) {
