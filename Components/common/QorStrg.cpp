@@ -527,7 +527,9 @@ std::unique_ptr<TQorStorage::TStore> TQorStorage::LoadStore() const {
     QByteArray data;
     QFile file(QString::fromStdString(FilePath()));
     if (file.open(QIODevice::ReadOnly) && file.size() <= MaxStoreBytes)
-        data = file.read(MaxStoreBytes);
+        data = file.readAll();
+    if (data.size() > MaxStoreBytes) // grew while being read
+        data.clear();
     if (FUseRegistry)
         return std::make_unique<TRegistryStore>(data);
     return std::make_unique<TIniStore>(data);
