@@ -131,14 +131,6 @@ void TQor3DChart::Changed() {
 void TQor3DChart::RebuildPalette() {
     BuildPalette(FPalette, FColors, FColorCount);
     ApplyColorLayers(FPalette, FColorLayers);
-
-    FViewRotX = 30;
-    FViewRotY = 130;
-    FViewMoveY = 0.1;
-    FViewScale = 0.8;
-    OnPaintGL = [this](TObject* Sender, const TRect& PaintRect) {
-        PaintChart(Sender, PaintRect);
-    };
 }
 
 void TQor3DChart::Assign(const TObject& Source) {

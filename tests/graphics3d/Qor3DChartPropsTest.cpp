@@ -326,3 +326,18 @@ TEST_F(ChartProps, AxisAssignWithALogSwitchNotifiesOnce) {
     EXPECT_NEAR(chart.AxisY().Maximum(), 5, 1e-5);
     EXPECT_EQ(chart.UpdateCount(), 0);
 }
+
+TEST_F(ChartProps, PaletteRebuildKeepsTheViewAndTheOwnersPaintHandler) {
+    chart.SetViewRotX(12);
+    chart.SetViewScale(2);
+    bool ownPaint = false;
+    chart.OnPaintGL = [&](TObject*, const TRect&) {
+        ownPaint = true;
+    };
+    chart.SetColor1(clBlack); // rebuilds the palette in Changed
+    EXPECT_EQ(chart.ViewRotX(), 12);
+    EXPECT_EQ(chart.ViewScale(), 2);
+    ASSERT_TRUE(chart.OnPaintGL);
+    chart.OnPaintGL(&chart, TRect{});
+    EXPECT_TRUE(ownPaint);
+}
