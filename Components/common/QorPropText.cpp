@@ -1,0 +1,185 @@
+#include "QorPropText.h"
+
+#include "QorNumText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+namespace {
+
+constexpr const char* FontMembers[] = {"Charset", "Color", "Height", "Name", "Pitch", "Size"};
+constexpr const char* FontStyleKeys[] = {"StylefsBold", "StylefsItalic", "StylefsUnderline",
+                                         "StylefsStrikeOut"};
+constexpr TFontStyle FontStyleOrder[] = {fsBold, fsItalic, fsUnderline, fsStrikeOut};
+
+bool SameUpper(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto ua = static_cast<unsigned char>(a[i]);
+        const auto ub = static_cast<unsigned char>(b[i]);
+        if (std::toupper(ua) != std::toupper(ub))
+            return false;
+    }
+    return true;
+}
+
+bool IsKeyLine(std::string_view line, std::string_view key) {
+    return line.size() == key.size() + 2 && line.front() == '[' && line.back() == ']' &&
+           SameUpper(line.substr(1, key.size()), key);
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+} // namespace
+
+std::vector<std::string> SplitTextLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool ParseDecimalInt(std::string_view text, int& value) {
+    text = TrimBlanks(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    int64_t v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
+        return false;
+    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+        return false;
+    value = int(v);
+    return true;
+}
+
+void TQorPropTextWriter::WriteLine(std::string_view line) {
+    FText.append(line);
+    FText.append("\r\n");
+}
+
+void TQorPropTextWriter::WriteString(const std::string& key, const std::string& value) {
+    WriteLine("[" + key + "]");
+    // A line break inside the value would end the value line early and shift every
+    // following key, so it is written as a blank.
+    std::string oneLine = value;
+    std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
+    std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+    WriteLine(oneLine);
+}
+
+void TQorPropTextWriter::WriteBool(const std::string& key, bool value) {
+    WriteString(key, value ? "TRUE" : "FALSE");
+}
+
+void TQorPropTextWriter::WriteInt(const std::string& key, int64_t value) {
+    WriteString(key, std::to_string(value));
+}
+
+void TQorPropTextWriter::WriteDouble(const std::string& key, double value) {
+    std::string text = FloatToTextG(value);
+    SetDecSeparators(text, '.');
+    WriteString(key, text);
+}
+
+void TQorPropTextWriter::WriteChar(const std::string& key, char value) {
+    WriteString(key, std::string(1, value));
+}
+
+void TQorPropTextWriter::WriteFont(const std::string& key, const TFont& font) {
+    WriteInt(key + FontMembers[0], font.Charset());
+    WriteInt(key + FontMembers[1], font.Color());
+    WriteInt(key + FontMembers[2], font.Height());
+    WriteString(key + FontMembers[3], font.Name());
+    WriteInt(key + FontMembers[4], font.Pitch());
+    WriteInt(key + FontMembers[5], font.Size());
+    for (size_t i = 0; i < 4; ++i)
+        WriteBool(key + FontStyleKeys[i], font.Style().Contains(FontStyleOrder[i]));
+}
+
+TQorPropTextReader::TQorPropTextReader(std::string_view text) : FLines(SplitTextLines(text)) {}
+
+TQorPropTextReader::TQorPropTextReader(std::vector<std::string> lines) : FLines(std::move(lines)) {}
+
+bool TQorPropTextReader::FindKey(const std::string& key, std::string& value) {
+    for (size_t i = FPos; i < FLines.size(); ++i) {
+        if (!IsKeyLine(FLines[i], key))
+            continue;
+        if (i + 1 >= FLines.size())
+            break; // a key line with no value line after it is a missing key
+        value = FLines[i + 1];
+        FPos = i + 2;
+        return true;
+    }
+    FPos = 0;
+    return false;
+}
+
+bool TQorPropTextReader::ReadBool(const std::string& key, bool current) {
+    std::string v;
+    if (!FindKey(key, v))
+        return current;
+    return SameUpper(v, "TRUE");
+}
+
+int TQorPropTextReader::ReadInt(const std::string& key, int current) {
+    std::string v;
+    int result = current;
+    if (FindKey(key, v) && ParseDecimalInt(v, result))
+        return result;
+    return current;
+}
+
+double TQorPropTextReader::ReadDouble(const std::string& key, double current) {
+    std::string v;
+    if (!FindKey(key, v))
+        return current;
+    return TextToFloatDef(v, current);
+}
+
+char TQorPropTextReader::ReadChar(const std::string& key, char current) {
+    std::string v;
+    if (!FindKey(key, v) || v.empty())
+        return current;
+    return v.front();
+}
+
+std::string TQorPropTextReader::ReadString(const std::string& key, const std::string& current) {
+    std::string v;
+    if (!FindKey(key, v))
+        return current;
+    return v;
+}
+
+void TQorPropTextReader::ReadFont(const std::string& key, TFont& font) {
+    font.SetCharset(uint8_t(ReadInt(key + FontMembers[0], font.Charset())));
+    font.SetColor(ReadInt(key + FontMembers[1], font.Color()));
+    font.SetHeight(ReadInt(key + FontMembers[2], font.Height()));
+    font.SetName(ReadString(key + FontMembers[3], font.Name()));
+    const int pitch = ReadInt(key + FontMembers[4], font.Pitch());
+    if (pitch >= fpDefault && pitch <= fpFixed)
+        font.SetPitch(TFontPitch(pitch));
+    font.SetSize(ReadInt(key + FontMembers[5], font.Size()));
+    TFontStyles style;
+    for (size_t i = 0; i < 4; ++i)
+        if (ReadBool(key + FontStyleKeys[i], font.Style().Contains(FontStyleOrder[i])))
+            style.Include(FontStyleOrder[i]);
+    font.SetStyle(style);
+}

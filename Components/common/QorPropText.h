@@ -1,0 +1,60 @@
+// The two-line property text format: a line "[key]" followed by one value line.
+#pragma once
+
+#include "UQorTypes.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Builds a property block; lines end with CR LF.
+class TQorPropTextWriter {
+public:
+    void WriteString(const std::string& key, const std::string& value);
+    void WriteBool(const std::string& key, bool value);
+    void WriteInt(const std::string& key, int64_t value);
+    void WriteDouble(const std::string& key, double value);
+    void WriteChar(const std::string& key, char value);
+    // The font members follow the key: Charset, Color, Height, Name, Pitch, Size, the four styles.
+    void WriteFont(const std::string& key, const TFont& font);
+
+    const std::string& Text() const { return FText; }
+
+private:
+    void WriteLine(std::string_view line);
+    std::string FText;
+};
+
+// Reads properties from a block of lines. Keys are searched from the current position on;
+// a key not found before the end counts as missing and rewinds to the start, so keys are
+// found reliably in the order they were written.
+class TQorPropTextReader {
+public:
+    explicit TQorPropTextReader(std::string_view text);
+    explicit TQorPropTextReader(std::vector<std::string> lines);
+
+    // True and the value line when "[key]" (compared in upper case) is found.
+    bool FindKey(const std::string& key, std::string& value);
+
+    bool ReadBool(const std::string& key, bool current);
+    int ReadInt(const std::string& key, int current);
+    double ReadDouble(const std::string& key, double current);
+    char ReadChar(const std::string& key, char current);
+    std::string ReadString(const std::string& key, const std::string& current);
+    // Applies charset, colour, height, name, pitch and size in that order, then the styles.
+    void ReadFont(const std::string& key, TFont& font);
+
+    size_t Position() const { return FPos; }
+    size_t LineCount() const { return FLines.size(); }
+
+private:
+    std::vector<std::string> FLines;
+    size_t FPos = 0;
+};
+
+// Splits a text at LF, dropping a CR before it.
+std::vector<std::string> SplitTextLines(std::string_view text);
+
+// Decimal integer with optional sign and surrounding blanks; false when anything else is there
+// or the number does not fit.
+bool ParseDecimalInt(std::string_view text, int& value);

@@ -1,0 +1,136 @@
+#include "QorDataText.h"
+
+#include "QorNumText.h"
+#include "TestSupport.h"
+
+#include <cmath>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<double> ReadAll(std::string_view text, int n, bool* ok = nullptr) {
+    TQorTokenReader r(text);
+    std::vector<double> values;
+    bool good = true;
+    for (int i = 0; i < n; ++i) {
+        double v = -1;
+        good = r.ReadValue(v) && good;
+        values.push_back(v);
+    }
+    if (ok != nullptr)
+        *ok = good;
+    return values;
+}
+
+} // namespace
+
+TEST(QorDataText, ValueGrammar) {
+    for (const char* good : {"0", "-1", "+2", "1.", ".5", "1.5e3", "1E-005", "-.5E+2", "007"})
+        EXPECT_TRUE(IsDataValueToken(good)) << good;
+    for (const char* bad :
+         {"", "-", ".", "1,5", "1e", "1e+", "INF", "NAN", "0x10", "1.2.3", "1e5.0", "--1", "1 000"})
+        EXPECT_FALSE(IsDataValueToken(bad)) << bad;
+}
+
+TEST(QorDataText, TokensAreSeparatedByAnyControlCharacter) {
+    bool ok = false;
+    EXPECT_TRUE(
+        NearVector(ReadAll("2 2\r\n0\t1\x01 0\f1\n5 6 7 8", 8, &ok), {2, 2, 0, 1, 0, 1, 5, 6}));
+    EXPECT_TRUE(ok);
+}
+
+TEST(QorDataText, MissingNumbersAtTheEndReadAsZero) {
+    bool ok = false;
+    EXPECT_TRUE(NearVector(ReadAll("1 2", 4, &ok), {1, 2, 0, 0}));
+    EXPECT_TRUE(ok);
+    TQorTokenReader r("");
+    int32_t count = 7;
+    EXPECT_TRUE(r.ReadCount(count));
+    EXPECT_EQ(count, 0);
+}
+
+TEST(QorDataText, ANonNumberIsAnError) {
+    TQorTokenReader r("1 1,5 2");
+    double v = 0;
+    EXPECT_TRUE(r.ReadValue(v));
+    EXPECT_FALSE(r.ReadValue(v));
+    EXPECT_EQ(v, 1);
+}
+
+TEST(QorDataText, CountsAreBoundedIntegers) {
+    int32_t c = 0;
+    EXPECT_TRUE(TQorTokenReader("-12").ReadCount(c));
+    EXPECT_EQ(c, -12);
+    EXPECT_TRUE(TQorTokenReader("+3").ReadCount(c));
+    EXPECT_EQ(c, 3);
+    EXPECT_FALSE(TQorTokenReader("2147483648").ReadCount(c));
+    EXPECT_FALSE(TQorTokenReader("1.0").ReadCount(c));
+    EXPECT_FALSE(TQorTokenReader(std::string(33, '1')).ReadCount(c));
+    float f = 0;
+    EXPECT_FALSE(TQorTokenReader(std::string(65, '1')).ReadValue(f));
+    EXPECT_TRUE(TQorTokenReader(std::string(64, '1')).ReadValue(f));
+}
+
+TEST(QorDataText, OutOfRangeValuesSaturate) {
+    double v = 0;
+    EXPECT_TRUE(TQorTokenReader("1e999").ReadValue(v));
+    EXPECT_TRUE(std::isinf(v) && v > 0);
+    EXPECT_TRUE(TQorTokenReader("-1e999").ReadValue(v));
+    EXPECT_TRUE(std::isinf(v) && v < 0);
+    EXPECT_TRUE(TQorTokenReader("1e-999").ReadValue(v));
+    EXPECT_EQ(v, 0);
+}
+
+TEST(QorDataText, LinesAndTags) {
+    EXPECT_EQ(FirstNonEmptyLine("\r\n\n  \r\n<3D>\r\n"), "  ");
+    EXPECT_EQ(FirstNonEmptyLine("\r\n<3d hi> \t\r\n1"), "<3d hi> \t");
+    EXPECT_EQ(FirstNonEmptyLine(""), "");
+    EXPECT_EQ(NormalizedTag("<3d hi> \t"), "<3D HI>");
+    TQorTokenReader r("<3D>\r\n2 2\n");
+    std::string_view line;
+    ASSERT_TRUE(r.ReadLine(line));
+    EXPECT_EQ(line, "<3D>");
+    int32_t c = 0;
+    EXPECT_TRUE(r.ReadCount(c));
+    EXPECT_EQ(c, 2);
+}
+
+TEST(QorDataText, WriterSeparatesByTabsAndWritesWidenedFloats) {
+    TQorDataTextWriter w;
+    w.WriteText("<3D>");
+    w.EndLine();
+    w.WriteCount(2);
+    w.WriteCount(3);
+    w.EndLine();
+    w.WriteValue(0.1f);
+    w.WriteValue(std::ldexp(1.0f, -12));
+    w.WriteValue(std::ldexp(1.0f, -14));
+    w.WriteValue(std::ldexp(1.0f, 50));
+    w.WriteValue(0.0f);
+    w.EndLine();
+    EXPECT_EQ(w.Text(), "<3D>\r\n2\t3\r\n0.100000001490116\t0.000244140625\t6.103515625E-005\t"
+                        "1.12589990684262E015\t0\r\n");
+}
+
+TEST(QorDataText, WriterUsesDotsUnderACommaLocale) {
+    const TScopedLocaleDecSeparator comma(',');
+    TQorDataTextWriter w;
+    w.WriteValue(0.5);
+    EXPECT_EQ(w.Text(), "0.5");
+}
+
+TEST(QorDataText, FileViewMapsOrReadsWholeFiles) {
+    TempDir dir;
+    const std::string path = dir.File("a.p3d");
+    std::ofstream(path, std::ios::binary) << "<3D>\r\n1 1\r\n";
+    TQorFileView view;
+    ASSERT_TRUE(view.Open(path));
+    EXPECT_EQ(view.Text(), "<3D>\r\n1 1\r\n");
+    const std::string empty = dir.File("empty.txt");
+    std::ofstream(empty).close();
+    ASSERT_TRUE(view.Open(empty));
+    EXPECT_TRUE(view.Text().empty());
+    EXPECT_FALSE(view.Open(dir.File("missing.txt")));
+    EXPECT_FALSE(view.Open(dir.Path().string())); // a folder
+}
