@@ -1,6 +1,25 @@
 #include "Qor3DChart.h"
 #include "Qor3DChartSizing.h"
 
+#include <utility>
+
+namespace {
+
+// Takes an event out of its slot for a scope and puts it back afterwards.
+class THeldEvent {
+public:
+    explicit THeldEvent(TNotifyEvent& Slot) : FSlot(Slot), FEvent(std::exchange(Slot, nullptr)) {}
+    ~THeldEvent() { FSlot = std::move(FEvent); }
+    THeldEvent(const THeldEvent&) = delete;
+    THeldEvent& operator=(const THeldEvent&) = delete;
+
+private:
+    TNotifyEvent& FSlot;
+    TNotifyEvent FEvent;
+};
+
+} // namespace
+
 TQor3DChart::TQor3DChart()
     : FColors{clFuchsia, clBlue, clAqua, clGreen, clYellow, clRed},
       FAxisX(std::make_unique<TQorChartAxis3D>()), FAxisY(std::make_unique<TQorChartAxis3D>()),
@@ -40,6 +59,14 @@ TQor3DChart::TQor3DChart()
 
     BuildPalette(FPalette, FColors, FColorCount);
     ApplyColorLayers(FPalette, FColorLayers);
+
+    FViewRotX = 30;
+    FViewRotY = 130;
+    FViewMoveY = 0.1;
+    FViewScale = 0.8;
+    OnPaintGL = [this](TObject* Sender, const TRect& PaintRect) {
+        PaintChart(Sender, PaintRect);
+    };
 }
 
 TQor3DChart::~TQor3DChart() {
@@ -54,31 +81,31 @@ void TQor3DChart::AxisChanged(TObject*) {
 }
 
 void TQor3DChart::BeginUpdate() {
-    if (FUpdateCount == 0) {
-        FChangedWhileUpdating = false;
+    if (FUpdateCount == 0)
         FColorScaleChangedPending = false;
-    }
-    ++FUpdateCount;
-}
-
-void TQor3DChart::EndUpdate() {
-    if (FUpdateCount > 0)
-        --FUpdateCount;
-    if (FUpdateCount == 0 && FChangedWhileUpdating)
-        Changed();
+    TQor3DDraw::BeginUpdate();
 }
 
 void TQor3DChart::Changed() {
     FChangedWhileUpdating = true;
     if (FUpdateCount > 0)
         return;
+    // The conversion ends in UpdateRanges, whose own bracket would clear a colour-scale change
+    // recorded earlier in this batch; keep it so the legend still hears of it.
+    const bool scaleChanged = FColorScaleChangedPending;
     ApplyLogarithmicChange();
+    FColorScaleChangedPending = FColorScaleChangedPending || scaleChanged;
     if (FPaletteRebuildPending) {
         FPaletteRebuildPending = false;
         RebuildPalette();
         FColorScaleChangedPending = true;
     }
-    FChangedWhileUpdating = false;
+    {
+        // The drawing control clears the pending change, marks the picture outdated and
+        // invalidates; OnChange is held back so that OnColorScaleChanged comes first.
+        THeldEvent held(OnChange);
+        TQor3DDraw::Changed();
+    }
     if (FColorScaleChangedPending) {
         FColorScaleChangedPending = false;
         if (OnColorScaleChanged)
@@ -91,11 +118,19 @@ void TQor3DChart::Changed() {
 void TQor3DChart::RebuildPalette() {
     BuildPalette(FPalette, FColors, FColorCount);
     ApplyColorLayers(FPalette, FColorLayers);
+
+    FViewRotX = 30;
+    FViewRotY = 130;
+    FViewMoveY = 0.1;
+    FViewScale = 0.8;
+    OnPaintGL = [this](TObject* Sender, const TRect& PaintRect) {
+        PaintChart(Sender, PaintRect);
+    };
 }
 
-void TQor3DChart::Assign(const TObject* Source) {
+void TQor3DChart::Assign(const TObject& Source) {
     BeginUpdate();
-    if (const auto* s = dynamic_cast<const TQor3DChart*>(Source); s != nullptr && s != this) {
+    if (const auto* s = dynamic_cast<const TQor3DChart*>(&Source); s != nullptr && s != this) {
         SetAxisX(s->AxisX());
         SetAxisY(s->AxisY());
         SetAxisZ(s->AxisZ());
@@ -126,6 +161,7 @@ void TQor3DChart::Assign(const TObject* Source) {
         SetUseLowMemory(s->UseLowMemory());
         SetWired(s->Wired());
     }
+    TQor3DDraw::Assign(Source);
     UpdateRanges();
     EndUpdate();
 }

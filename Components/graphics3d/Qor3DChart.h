@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Qor3DChartAxis.h"
+#include "Qor3DDraw.h"
 #include "QorPalette.h"
 #include "UQorTypes.h"
 
@@ -33,18 +34,19 @@
 // Sizing fails (returns false, leaving the data cleared with counts 0) for a negative count,
 // a length that overflows 64 bits or the 32-bit counts, or arrays larger than the physical
 // memory. Callers must check the result.
-class TQor3DChart : public TObject {
+class TQor3DChart : public TQor3DDraw {
 public:
     TQor3DChart();
     TQor3DChart(const TQor3DChart&) = delete;
     TQor3DChart& operator=(const TQor3DChart&) = delete;
     ~TQor3DChart() override;
 
-    // Update bracket and change notification.
-    virtual void Changed();
-    virtual void BeginUpdate();
-    virtual void EndUpdate();
-    virtual void Assign(const TObject* Source);
+    // Update bracket and change notification; EndUpdate is the drawing control's, which
+    // ends in this Changed.
+    void Changed() override;
+    void BeginUpdate() override;
+    // Copies the chart properties (never the data) and the view, then recomputes the ranges.
+    void Assign(const TObject& Source) override;
 
     // Data side.
     void ClearData();
@@ -58,6 +60,7 @@ public:
     void SetAllAutoRanges();
     void UpdateNormals();
     void ApplyLogarithmicChange();
+    // At design time only, and only while no grid is held.
     void MakeSampleSurface();
 
     // Density of a dk3D grid; other kinds are left alone. False when the new grid does not fit
@@ -104,11 +107,11 @@ public:
     TQorGrid3DProp& gridMinor() { return *FGridMinor; }
     const TQorGrid3DProp& gridMajor() const { return *FGridMajor; }
     const TQorGrid3DProp& gridMinor() const { return *FGridMinor; }
-    void SetAxisX(const TQorChartAxis3D& v) { FAxisX->Assign(&v); }
-    void SetAxisY(const TQorChartAxis3D& v) { FAxisY->Assign(&v); }
-    void SetAxisZ(const TQorChartAxis3D& v) { FAxisZ->Assign(&v); }
-    void SetgridMajor(const TQorGrid3DProp& v) { FGridMajor->Assign(&v); }
-    void SetgridMinor(const TQorGrid3DProp& v) { FGridMinor->Assign(&v); }
+    void SetAxisX(const TQorChartAxis3D& v) { FAxisX->Assign(v); }
+    void SetAxisY(const TQorChartAxis3D& v) { FAxisY->Assign(v); }
+    void SetAxisZ(const TQorChartAxis3D& v) { FAxisZ->Assign(v); }
+    void SetgridMajor(const TQorGrid3DProp& v) { FGridMajor->Assign(v); }
+    void SetgridMinor(const TQorGrid3DProp& v) { FGridMinor->Assign(v); }
 
     // Palette and its inputs. Color(1 ... 6) reads the stops; indices outside give clBlack.
     const TQorPalette& Palette() const { return FPalette; }
@@ -188,11 +191,6 @@ public:
     TPaintRectEvent OnInChartPaintGL;
     TPaintRectEvent OnAfterPaintGL;
 
-    // Until the drawing control is in place.
-    TNotifyEvent OnChange;
-    bool Updating() const { return FUpdateCount > 0; }
-    int UpdateCount() const { return FUpdateCount; }
-
 protected:
     // The most bytes the data arrays may take: the physical memory.
     virtual uint64_t MemoryLimit() const;
@@ -214,9 +212,6 @@ private:
     bool Resample(bool Increase, bool AlongZ, int NearWeight, int FarWeight);
     void IncreaseGrid(bool AlongZ, int NearWeight, int FarWeight);
     void DecreaseGrid(bool AlongZ);
-
-    int FUpdateCount = 0;
-    bool FChangedWhileUpdating = false;
 
     bool FColorScaleChangedPending = false;
     bool FPaletteRebuildPending = false;

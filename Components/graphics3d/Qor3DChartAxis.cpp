@@ -16,8 +16,8 @@ TQorChartAxis3D::~TQorChartAxis3D() {
     FFont.OnChange = nullptr;
 }
 
-void TQorChartAxis3D::Assign(const TObject* Source) {
-    const auto* s = dynamic_cast<const TQorChartAxis3D*>(Source);
+void TQorChartAxis3D::Assign(const TObject& Source) {
+    const auto* s = dynamic_cast<const TQorChartAxis3D*>(&Source);
     if (s == nullptr || s == this)
         return;
     BeginUpdate();
@@ -191,8 +191,8 @@ void TQorChartAxis3D::EndUpdate() {
         Changed();
 }
 
-void TQorGrid3DProp::Assign(const TObject* Source) {
-    const auto* s = dynamic_cast<const TQorGrid3DProp*>(Source);
+void TQorGrid3DProp::Assign(const TObject& Source) {
+    const auto* s = dynamic_cast<const TQorGrid3DProp*>(&Source);
     if (s == nullptr || s == this)
         return;
     BeginUpdate();

@@ -17,7 +17,7 @@ public:
     ~TQorChartAxis3D() override;
 
     // Copies the published properties of another axis; any other source is ignored.
-    virtual void Assign(const TObject* Source);
+    virtual void Assign(const TObject& Source);
 
     bool AutoMax() const { return FAutoMax; }
     bool AutoMin() const { return FAutoMin; }
@@ -186,7 +186,7 @@ public:
     TQorGrid3DProp& operator=(const TQorGrid3DProp&) = delete;
 
     // Copies the published properties of another grid; any other source is ignored.
-    virtual void Assign(const TObject* Source);
+    virtual void Assign(const TObject& Source);
 
     TColor GridColor() const { return FGridColor; }
     uint16_t GridStyle() const { return FGridStyle; }

@@ -62,6 +62,7 @@ constexpr std::array<std::array<bool, 3>, 7> StretchedAxes = {{
 
 struct TVec {
     float X = 0, Y = 0, Z = 0;
+    TVec operator-() const { return {-X, -Y, -Z}; }
 };
 
 // Unit vector from P to Q; a length below 1e-20 counts as 1, so P itself gives zero.
@@ -75,10 +76,22 @@ TVec UnitTo(const float* P, const float* Q) {
     return {dx / len, dy / len, dz / len};
 }
 
-TVec Cross(const TVec& a, const TVec& b) {
-    return {float(double(a.Y) * b.Z - double(a.Z) * b.Y),
-            float(double(a.Z) * b.X - double(a.X) * b.Z),
-            float(double(a.X) * b.Y - double(a.Y) * b.X)};
+// a x b + b x c + c x d + d x a, which equals (a - c) x (b - d).
+void NormalFrom(const TVec& a, const TVec& b, const TVec& c, const TVec& d, int16_t* out) {
+    const double ux = double(a.X) - c.X, uy = double(a.Y) - c.Y, uz = double(a.Z) - c.Z;
+    const double vx = double(b.X) - d.X, vy = double(b.Y) - d.Y, vz = double(b.Z) - d.Z;
+    const double sx = uy * vz - uz * vy;
+    const double sy = uz * vx - ux * vz;
+    const double sz = ux * vy - uy * vx;
+    const double len = std::sqrt(sx * sx + sy * sy + sz * sz);
+    if (!(len >= 1e-20)) {
+        out[0] = out[1] = out[2] = 1;
+        return;
+    }
+    const double f = 32000.0 / len;
+    out[0] = int16_t(std::trunc(sx * f));
+    out[1] = int16_t(std::trunc(sy * f));
+    out[2] = int16_t(std::trunc(sz * f));
 }
 
 void ConvertLog(float& v, bool ToLog) {
@@ -311,31 +324,25 @@ void TQor3DChart::UpdateNormals() {
         std::vector<int16_t>().swap(FNormals);
         return;
     }
+    // Each edge's unit vector is computed once and serves both of its points: towards the
+    // previous neighbour it is the negated vector of the edge.
     const size_t nx = size_t(FNX);
     const size_t nz = size_t(FNZ);
     const float* data = FData.data();
+    std::vector<TVec> up(nx), down(nx), right(nx);
     for (size_t k = 0; k < nz; ++k) {
+        const float* row = data + 3 * nx * k;
+        std::swap(up, down); // the edges to the previous row were computed as its edges down
         for (size_t i = 0; i < nx; ++i) {
-            const size_t p = i + nx * k;
-            const float* P = data + 3 * p;
-            const TVec a = UnitTo(P, k > 0 ? P - 3 * nx : P);
-            const TVec b = UnitTo(P, i > 0 ? P - 3 : P);
-            const TVec c = UnitTo(P, k + 1 < nz ? P + 3 * nx : P);
-            const TVec d = UnitTo(P, i + 1 < nx ? P + 3 : P);
-            const TVec ab = Cross(a, b), bc = Cross(b, c), cd = Cross(c, d), da = Cross(d, a);
-            const float sx = float(double(ab.X) + bc.X + cd.X + da.X);
-            const float sy = float(double(ab.Y) + bc.Y + cd.Y + da.Y);
-            const float sz = float(double(ab.Z) + bc.Z + cd.Z + da.Z);
-            const double len = std::sqrt(double(sx) * sx + double(sy) * sy + double(sz) * sz);
-            int16_t* out = FNormals.data() + 3 * p;
-            if (!(len >= 1e-20)) {
-                out[0] = out[1] = out[2] = 1;
-                continue;
-            }
-            const double f = 32000.0 / len;
-            out[0] = int16_t(std::trunc(sx * f));
-            out[1] = int16_t(std::trunc(sy * f));
-            out[2] = int16_t(std::trunc(sz * f));
+            const float* P = row + 3 * i;
+            right[i] = i + 1 < nx ? UnitTo(P, P + 3) : TVec{};
+            down[i] = k + 1 < nz ? UnitTo(P, P + 3 * nx) : TVec{};
+        }
+        int16_t* out = FNormals.data() + 3 * nx * k;
+        for (size_t i = 0; i < nx; ++i, out += 3) {
+            const TVec a = k > 0 ? -up[i] : TVec{};
+            const TVec b = i > 0 ? -right[i - 1] : TVec{};
+            NormalFrom(a, b, down[i], right[i], out);
         }
     }
 }
@@ -377,7 +384,7 @@ void TQor3DChart::ApplyLogarithmicChange() {
 }
 
 void TQor3DChart::MakeSampleSurface() {
-    if (FNX > 0 && FNZ > 0)
+    if (!Designing() || (FNX > 0 && FNZ > 0))
         return;
     constexpr int n = 101;
     const bool low = FUseLowMemory;

@@ -25,6 +25,7 @@ constexpr int OSMesaDepthBits = 24;
 
 class TOSMesaPlatform : public TGLPlatform {
 public:
+    explicit TOSMesaPlatform(std::string LibraryName) : FLibraryName(std::move(LibraryName)) {}
     ~TOSMesaPlatform() override {
         for (auto& c : FContexts)
             FDestroyContext(c->Handle());
@@ -134,10 +135,10 @@ private:
     bool LoadLocked() {
         if (FLibrary != nullptr)
             return true;
-        void* lib = dlopen("libOSMesa.so.8", RTLD_NOW | RTLD_LOCAL);
+        void* lib = dlopen(FLibraryName.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (lib == nullptr) {
             const char* error = dlerror();
-            SetLastError(error != nullptr ? error : "libOSMesa.so.8 cannot be loaded.");
+            SetLastError(error != nullptr ? error : FLibraryName + " cannot be loaded.");
             return false;
         }
         FCreateContextExt =
@@ -150,7 +151,7 @@ private:
             reinterpret_cast<decltype(FGetProcAddress)>(dlsym(lib, "OSMesaGetProcAddress"));
         if (!FCreateContextExt || !FDestroyContext || !FMakeCurrent || !FPixelStore ||
             !FGetProcAddress) {
-            SetLastError("libOSMesa.so.8 lacks an OSMesa entry point.");
+            SetLastError(FLibraryName + " lacks an OSMesa entry point.");
             dlclose(lib);
             return false;
         }
@@ -158,6 +159,7 @@ private:
         return true;
     }
 
+    std::string FLibraryName;
     std::mutex FLock;
     void* FLibrary = nullptr;
     decltype(&::OSMesaCreateContextExt) FCreateContextExt = nullptr;
@@ -171,6 +173,10 @@ private:
 } // namespace
 
 TGLPlatform& OSMesaPlatform() {
-    static TOSMesaPlatform platform;
+    static TOSMesaPlatform platform("libOSMesa.so.8");
     return platform;
+}
+
+std::unique_ptr<TGLPlatform> CreateOSMesaPlatform(const std::string& LibraryName) {
+    return std::make_unique<TOSMesaPlatform>(LibraryName);
 }

@@ -21,3 +21,6 @@ private:
 // The process-wide OSMesa back-end (the library is opened on first use; a missing library makes
 // every context creation fail with its loader message).
 TGLPlatform& OSMesaPlatform();
+
+// A separate OSMesa back-end that opens LibraryName instead (tests use a missing one).
+std::unique_ptr<TGLPlatform> CreateOSMesaPlatform(const std::string& LibraryName);

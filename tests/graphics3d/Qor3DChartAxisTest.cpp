@@ -125,7 +125,7 @@ TEST(QorChartAxis3D, AssignCopiesEverythingWithOneNotification) {
     source.StoreDecSep(',');
     source.CaptionHeight = 17;
     Counted<TQorChartAxis3D> c;
-    c.obj.Assign(&source);
+    c.obj.Assign(source);
     EXPECT_EQ(c.changes, 1);
     EXPECT_FALSE(c.obj.AutoMax());
     EXPECT_EQ(c.obj.Axis1Position(), apMaximum);
@@ -142,7 +142,7 @@ TEST(QorChartAxis3D, AssignCopiesEverythingWithOneNotification) {
     // Not copied: the separator and the layout state.
     EXPECT_EQ(c.obj.StoredDecSep(), '.');
     EXPECT_EQ(c.obj.CaptionHeight, 0);
-    c.obj.Assign(&source);
+    c.obj.Assign(source);
     EXPECT_EQ(c.changes, 1);
 }
 
@@ -150,8 +150,7 @@ TEST(QorChartAxis3D, AssignFromAnotherClassIsIgnored) {
     Counted<TQorChartAxis3D> c;
     TQorGrid3DProp grid;
     grid.SetGridWidth(9);
-    c.obj.Assign(&grid);
-    c.obj.Assign(nullptr);
+    c.obj.Assign(grid);
     EXPECT_EQ(c.changes, 0);
     EXPECT_EQ(c.obj.AxisWidth(), 2);
 }
@@ -203,13 +202,13 @@ TEST(QorGrid3DProp, DefaultsAndAssign) {
     source.SetGridXYmax(true);
     source.SetGridZYmin(false);
     Counted<TQorGrid3DProp> c;
-    c.obj.Assign(&source);
+    c.obj.Assign(source);
     EXPECT_EQ(c.changes, 1);
     EXPECT_EQ(c.obj.GridColor(), clSilver);
     EXPECT_EQ(c.obj.GridStyle(), 8580);
     EXPECT_TRUE(c.obj.GridXYmax());
     EXPECT_FALSE(c.obj.GridZYmin());
     TQorChartAxis3D axis;
-    c.obj.Assign(&axis);
+    c.obj.Assign(axis);
     EXPECT_EQ(c.changes, 1);
 }

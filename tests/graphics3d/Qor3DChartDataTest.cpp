@@ -356,6 +356,9 @@ TEST_F(ChartData, ClearDataKeepsKindAndValueRange) {
 
 TEST_F(ChartData, SampleSurface) {
     chart.SetUseLowMemory(true);
+    chart.MakeSampleSurface(); // only in the form designer
+    EXPECT_EQ(chart.NX(), 0);
+    chart.SetDesigning(true);
     chart.MakeSampleSurface();
     EXPECT_TRUE(chart.UseLowMemory());
     EXPECT_FALSE(chart.LowMemoryLayout());

@@ -1,0 +1,409 @@
+// Sections: per-thread current recorder; argument recording; entry points; the back-end.
+#include "Qor3DRecording.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <type_traits>
+
+namespace {
+
+thread_local TGLRecordingPlatform* tRecorder = nullptr;
+thread_local TGLRecordingSurface* tSurface = nullptr;
+
+TGLRecordingPlatform& Recorder() {
+    if (tRecorder == nullptr)
+        throw EOpenGLException("No rendering context is active.");
+    return *tRecorder;
+}
+
+// ---- Argument recording ----
+
+// How many numbers a pointer argument points at, from the call and the arguments before it.
+size_t PointerCount(const TGLCall& call) {
+    const std::string& n = call.Name;
+    const double last = call.Args.empty() ? 0 : call.Args.back();
+    const auto pname = static_cast<GLenum>(last);
+    if (n == "glColor3fv" || n == "glNormal3fv" || n == "glVertex3fv" || n == "glVertex3dv" ||
+        n == "glNormal3sv")
+        return 3;
+    if (n == "glColor4fv" || n == "glColor4ubv" || n == "glClipPlane")
+        return 4;
+    if (n == "glLoadMatrixd" || n == "glLoadMatrixf" || n == "glMultMatrixd" ||
+        n == "glMultMatrixf")
+        return 16;
+    if (n == "glMaterialfv")
+        return pname == GL_SHININESS ? 1 : pname == GL_COLOR_INDEXES ? 3 : 4;
+    if (n == "glLightfv")
+        return pname == GL_SPOT_DIRECTION ? 3
+               : (pname == GL_POSITION || pname == GL_AMBIENT || pname == GL_DIFFUSE ||
+                  pname == GL_SPECULAR)
+                   ? 4
+                   : 1;
+    if (n == "glLightModelfv")
+        return pname == GL_LIGHT_MODEL_AMBIENT ? 4 : 1;
+    if (n == "glDeleteTextures")
+        return last > 0 ? static_cast<size_t>(last) : 0;
+    return 1;
+}
+
+template <typename T> void AddArg(TGLCall& call, T v) {
+    if constexpr (std::is_arithmetic_v<T>)
+        call.Args.push_back(static_cast<double>(v));
+}
+
+template <typename T> void AddArg(TGLCall& call, const T* p) {
+    if constexpr (std::is_arithmetic_v<T>) {
+        const size_t n = p != nullptr ? PointerCount(call) : 0;
+        for (size_t i = 0; i < n; ++i)
+            call.Args.push_back(static_cast<double>(p[i]));
+    }
+}
+
+template <typename T> void AddArg(TGLCall&, T* p) {
+    (void)p; // Output buffers and quadrics carry nothing worth recording.
+}
+
+template <size_t L> struct TFixedName {
+    char Text[L];
+    constexpr TFixedName(const char (&v)[L]) { std::copy_n(v, L, Text); }
+};
+
+template <typename F> struct TRecordStub;
+template <typename R, typename... A> struct TRecordStub<R (*)(A...)> {
+    template <TFixedName N> static R Call(A... args) {
+        TGLRecordingPlatform& rec = Recorder();
+        TGLCall call{N.Text, {}};
+        (AddArg(call, args), ...);
+        rec.Record(std::move(call));
+        if constexpr (!std::is_void_v<R>)
+            return R{};
+    }
+};
+
+// ---- Entry points with answers ----
+
+const GLubyte* RecGetString(GLenum name) {
+    TGLRecordingPlatform& rec = Recorder();
+    rec.Record({"glGetString", {double(name)}});
+    // The answer must outlive the call: keep every text handed out for the thread's life.
+    thread_local std::map<std::string, std::string> kept;
+    const std::string text = rec.StringAnswer(name);
+    auto it = kept.try_emplace(text, text).first;
+    return reinterpret_cast<const GLubyte*>(it->second.c_str());
+}
+
+void RecGetIntegerv(GLenum name, GLint* out) {
+    TGLRecordingPlatform& rec = Recorder();
+    rec.Record({"glGetIntegerv", {double(name)}});
+    const std::vector<GLint> v = rec.IntegerAnswer(name);
+    std::copy(v.begin(), v.end(), out);
+}
+
+void RecGetDoublev(GLenum name, GLdouble* out) {
+    TGLRecordingPlatform& rec = Recorder();
+    rec.Record({"glGetDoublev", {double(name)}});
+    const std::vector<GLint> v = rec.IntegerAnswer(name);
+    std::copy(v.begin(), v.end(), out);
+}
+
+void RecGetFloatv(GLenum name, GLfloat* out) {
+    TGLRecordingPlatform& rec = Recorder();
+    rec.Record({"glGetFloatv", {double(name)}});
+    const std::vector<GLint> v = rec.IntegerAnswer(name);
+    std::copy(v.begin(), v.end(), out);
+}
+
+void RecGenTextures(GLsizei n, GLuint* out) {
+    TGLRecordingPlatform& rec = Recorder();
+    rec.Record({"glGenTextures", {double(n)}});
+    thread_local GLuint next = 1;
+    for (GLsizei i = 0; i < n; ++i)
+        out[i] = next++;
+}
+
+void RecClear(GLbitfield mask) {
+    TGLRecordingPlatform& rec = Recorder();
+    rec.Record({"glClear", {double(mask)}});
+    rec.ClearSurface(mask);
+}
+
+void RecClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+    TGLRecordingPlatform& rec = Recorder();
+    rec.Record({"glClearColor", {r, g, b, a}});
+    rec.SetClearColor(r, g, b, a);
+}
+
+GLUquadric* RecNewQuadric() {
+    Recorder().Record({"gluNewQuadric", {}});
+    static int dummy = 0;
+    return reinterpret_cast<GLUquadric*>(&dummy);
+}
+
+template <typename F> void* Address(F f) {
+    return reinterpret_cast<void*>(f);
+}
+
+const std::map<std::string, void*, std::less<>>& EntryPoints() {
+    static const auto table = [] {
+        std::map<std::string, void*, std::less<>> t;
+#define QOR_REC_GL(name)                                                                           \
+    t["gl" #name] = Address(&TRecordStub<decltype(&::gl##name)>::template Call<"gl" #name>);
+        QOR_GL_FUNCTIONS(QOR_REC_GL)
+#undef QOR_REC_GL
+#define QOR_REC_GLU(name) t[#name] = Address(&TRecordStub<decltype(&::name)>::template Call<#name>);
+        QOR_GLU_FUNCTIONS(QOR_REC_GLU)
+#undef QOR_REC_GLU
+        t["glGetString"] = Address(&RecGetString);
+        t["glGetIntegerv"] = Address(&RecGetIntegerv);
+        t["glGetDoublev"] = Address(&RecGetDoublev);
+        t["glGetFloatv"] = Address(&RecGetFloatv);
+        t["glGenTextures"] = Address(&RecGenTextures);
+        t["glClear"] = Address(&RecClear);
+        t["glClearColor"] = Address(&RecClearColor);
+        t["gluNewQuadric"] = Address(&RecNewQuadric);
+        return t;
+    }();
+    return table;
+}
+
+class TRecordingContext : public TGLContext {
+public:
+    using TGLContext::TGLContext;
+};
+
+TPixelFormatDescriptor Format(uint32_t flags) {
+    TPixelFormatDescriptor f;
+    f.nSize = sizeof(TPixelFormatDescriptor);
+    f.nVersion = 1;
+    f.dwFlags = flags | PFD_SUPPORT_OPENGL;
+    f.iPixelType = PFD_TYPE_RGBA;
+    f.cColorBits = 32;
+    f.cAlphaBits = 8;
+    f.cDepthBits = 24;
+    return f;
+}
+
+} // namespace
+
+std::string TGLCall::Text() const {
+    std::string s = Name + "(";
+    for (size_t i = 0; i < Args.size(); ++i) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%s%g", i > 0 ? ", " : "", Args[i]);
+        s += buf;
+    }
+    return s + ")";
+}
+
+TGLRecordingSurface::TGLRecordingSurface(TGLPlatform& Platform, int ObjectType, int Width,
+                                         int Height, QImage* Image)
+    : TGLSurface(Platform, ObjectType), FWidth(Width), FHeight(Height), FImage(Image) {}
+
+std::array<int, 2> TGLRecordingSurface::Size() const {
+    if (FImage != nullptr)
+        return {FImage->width(), FImage->height()};
+    return {FWidth, FHeight};
+}
+
+// ---- The back-end ----
+
+TGLRecordingPlatform::TGLRecordingPlatform()
+    : Strings{{GL_VENDOR, "Plotyra"},
+              {GL_RENDERER, "Recording"},
+              {GL_VERSION, "1.1 Recording"},
+              {GL_EXTENSIONS, ""}},
+      Integers{{GL_MAX_TEXTURE_SIZE, {16384}}, {GL_VIEWPORT, {0, 0, 100, 100}}},
+      Formats{Format(PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER), Format(PFD_DRAW_TO_WINDOW),
+              Format(PFD_DRAW_TO_BITMAP | PFD_SUPPORT_GDI)} {}
+
+TGLRecordingPlatform::~TGLRecordingPlatform() {
+    if (tRecorder == this) {
+        tRecorder = nullptr;
+        tSurface = nullptr;
+    }
+}
+
+std::vector<TGLCall> TGLRecordingPlatform::Log() const {
+    std::lock_guard guard(FLock);
+    return FLog;
+}
+
+std::vector<std::string> TGLRecordingPlatform::Names() const {
+    std::lock_guard guard(FLock);
+    std::vector<std::string> names;
+    names.reserve(FLog.size());
+    for (const TGLCall& c : FLog)
+        names.push_back(c.Name);
+    return names;
+}
+
+std::vector<TGLCall> TGLRecordingPlatform::Calls(const std::string& Name) const {
+    std::lock_guard guard(FLock);
+    std::vector<TGLCall> calls;
+    std::copy_if(FLog.begin(), FLog.end(), std::back_inserter(calls),
+                 [&](const TGLCall& c) { return c.Name == Name; });
+    return calls;
+}
+
+void TGLRecordingPlatform::ClearLog() {
+    std::lock_guard guard(FLock);
+    FLog.clear();
+}
+
+TPixelFormatDescriptor TGLRecordingPlatform::LastRequest() const {
+    std::lock_guard guard(FLock);
+    return FLastRequest;
+}
+
+int TGLRecordingPlatform::LiveContexts() const {
+    std::lock_guard guard(FLock);
+    return static_cast<int>(FContexts.size());
+}
+
+std::unique_ptr<TGLSurface> TGLRecordingPlatform::CreateSurface(int ObjectType, int Width,
+                                                                int Height) {
+    return std::make_unique<TGLRecordingSurface>(*this, ObjectType, Width, Height);
+}
+
+std::unique_ptr<TGLSurface> TGLRecordingPlatform::CreateBitmapSurface(QImage& Image) {
+    return std::make_unique<TGLRecordingSurface>(*this, OBJ_MEMDC, Image.width(), Image.height(),
+                                                 &Image);
+}
+
+bool TGLRecordingPlatform::Load() {
+    if (LibraryMissing) {
+        SetLastError("librecording.so: cannot open shared object file: No such file or directory");
+        return false;
+    }
+    return true;
+}
+
+int TGLRecordingPlatform::ChoosePixelFormat(TGLSurface& DC, const TPixelFormatDescriptor& Request) {
+    {
+        std::lock_guard guard(FLock);
+        FLastRequest = Request;
+    }
+    Record({"ChoosePixelFormat", {double(Request.dwFlags)}});
+    if (!Load())
+        return 0;
+    if (FailChoosePixelFormat || DC.ObjectType() == 0) {
+        SetLastError("The pixel format is invalid.");
+        return 0;
+    }
+    // The first format with the requested target and buffering, else one with the target only.
+    const uint32_t target = Request.dwFlags & (PFD_DRAW_TO_WINDOW | PFD_DRAW_TO_BITMAP);
+    const uint32_t buffering = Request.dwFlags & PFD_DOUBLEBUFFER;
+    for (bool strict : {true, false})
+        for (size_t i = 0; i < Formats.size(); ++i)
+            if ((Formats[i].dwFlags & target) == target &&
+                (!strict || (Formats[i].dwFlags & PFD_DOUBLEBUFFER) == buffering))
+                return static_cast<int>(i + 1);
+    SetLastError("The pixel format is invalid.");
+    return 0;
+}
+
+bool TGLRecordingPlatform::SetPixelFormat(TGLSurface& DC, int Format,
+                                          const TPixelFormatDescriptor& Request) {
+    Record({"SetPixelFormat", {double(Format)}});
+    return TGLPlatform::SetPixelFormat(DC, Format, Request);
+}
+
+bool TGLRecordingPlatform::DescribePixelFormat(TGLSurface&, int Format,
+                                               TPixelFormatDescriptor& Out) {
+    if (Format < 1 || Format > static_cast<int>(Formats.size()))
+        return false;
+    Out = Formats[Format - 1];
+    return true;
+}
+
+HGLRC TGLRecordingPlatform::CreateContext(TGLSurface& DC) {
+    Record({"CreateContext", {double(DC.PixelFormat())}});
+    if (FailCreateContext || DC.PixelFormat() == 0) {
+        SetLastError("The requested resource is in use.");
+        return nullptr;
+    }
+    std::lock_guard guard(FLock);
+    FContexts.push_back(std::make_unique<TRecordingContext>(*this));
+    return FContexts.back().get();
+}
+
+bool TGLRecordingPlatform::DeleteContext(HGLRC RC) {
+    Record({"DeleteContext", {}});
+    if (FailDeleteContext)
+        return false;
+    std::lock_guard guard(FLock);
+    auto it = std::find_if(FContexts.begin(), FContexts.end(),
+                           [&](const auto& c) { return c.get() == RC; });
+    if (it == FContexts.end())
+        return false;
+    FContexts.erase(it);
+    return true;
+}
+
+bool TGLRecordingPlatform::MakeCurrent(HDC DC, HGLRC RC) {
+    Record({DC == nullptr ? "MakeCurrent(0)" : "MakeCurrent", {}});
+    if (DC == nullptr || RC == nullptr) {
+        if (tRecorder == this) {
+            tRecorder = nullptr;
+            tSurface = nullptr;
+        }
+        return !FailRelease;
+    }
+    if (FailMakeCurrent)
+        return false;
+    tRecorder = this;
+    tSurface = dynamic_cast<TGLRecordingSurface*>(DC);
+    return true;
+}
+
+bool TGLRecordingPlatform::SwapBuffers(TGLSurface&) {
+    Record({"SwapBuffers", {}});
+    return !FailSwapBuffers;
+}
+
+void* TGLRecordingPlatform::GetProcAddress(const char* Name) {
+    if (MissingEntryPoints.count(Name) > 0)
+        return nullptr;
+    const auto& table = EntryPoints();
+    auto it = table.find(std::string_view(Name));
+    return it != table.end() ? it->second : nullptr;
+}
+
+void* TGLRecordingPlatform::GetGLUProcAddress(const char* Name) {
+    return GetProcAddress(Name);
+}
+
+void TGLRecordingPlatform::Record(TGLCall Call) {
+    const bool fail = !FailOnCall.empty() && Call.Name == FailOnCall;
+    {
+        std::lock_guard guard(FLock);
+        FLog.push_back(std::move(Call));
+    }
+    if (fail)
+        throw EOpenGLException("Recorded failure in " + FailOnCall);
+}
+
+std::string TGLRecordingPlatform::StringAnswer(GLenum Name) {
+    auto it = Strings.find(Name);
+    return it != Strings.end() ? it->second : std::string();
+}
+
+std::vector<GLint> TGLRecordingPlatform::IntegerAnswer(GLenum Name) {
+    auto it = Integers.find(Name);
+    return it != Integers.end() ? it->second : std::vector<GLint>{0};
+}
+
+void TGLRecordingPlatform::SetClearColor(float R, float G, float B, float A) {
+    FClearColor = {R, G, B, A};
+}
+
+void TGLRecordingPlatform::ClearSurface(GLbitfield Mask) {
+    if ((Mask & GL_COLOR_BUFFER_BIT) == 0 || tSurface == nullptr || tSurface->Image() == nullptr)
+        return;
+    auto channel = [](float v) {
+        return std::clamp(int(v * 255.0f + 0.5f), 0, 255);
+    };
+    tSurface->Image()->fill(
+        QColor(channel(FClearColor[0]), channel(FClearColor[1]), channel(FClearColor[2])));
+}
