@@ -2,13 +2,11 @@
 
 #include "Qor3DAxisPainter.h"
 #include "Qor3DChart.h"
-#include "Qor3DDraw.h"
 #include "Qor3DLib.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <type_traits>
 
 namespace {
 
@@ -245,47 +243,11 @@ void PaintScene(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptio
         Chart.OnAfterPaintGL(&Chart, PaintRect);
 }
 
-namespace {
-
-// The drawing control's LightsON and design state, once the chart is shown in one.
-template <typename TChart> TQorSceneOptions SceneOptionsOf(const TChart& Chart) {
-    TQorSceneOptions options;
-    if constexpr (requires { Chart.LightsON(); })
-        options.LightsON = Chart.LightsON();
-    if constexpr (requires { Chart.Designing(); })
-        options.Designing = Chart.Designing();
-    return options;
-}
-
-} // namespace
-
 void TQor3DChart::PaintChart(TObject*, const TRect& PaintRect) {
-    PaintScene(*this, PaintRect, SceneOptionsOf(*this));
+    PaintScene(*this, PaintRect, {LightsON(), Designing()});
 }
-
-namespace {
-
-template <typename TChart> QImage RenderChartImageOf(TChart& Chart, int Width, int Height) {
-    if constexpr (std::is_base_of_v<TQor3DDraw, TChart>) {
-        Chart.RenderToBitmap(Width, Height);
-        return Chart.ExportBitmap();
-    } else {
-        // A chart not yet shown in a drawing control is rendered through a default one.
-        TQor3DDraw view;
-        view.SetViewRotX(30);
-        view.SetViewRotY(130);
-        view.SetViewMoveY(0.1);
-        view.SetViewScale(0.8);
-        view.OnPaintGL = [&](TObject*, const TRect& PaintRect) {
-            PaintScene(Chart, PaintRect, {view.LightsON(), false});
-        };
-        view.RenderToBitmap(Width, Height);
-        return view.ExportBitmap();
-    }
-}
-
-} // namespace
 
 QImage RenderChartImage(TQor3DChart& Chart, int Width, int Height) {
-    return RenderChartImageOf(Chart, Width, Height);
+    Chart.RenderToBitmap(Width, Height);
+    return Chart.ExportBitmap();
 }
