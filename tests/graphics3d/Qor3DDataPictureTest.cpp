@@ -65,6 +65,16 @@ TEST_F(ChartPictureData, TransparencyFiveWithShine) {
     EXPECT_LT(NonBackgroundPixels(none), NonBackgroundPixels(opaque) / 2);
 }
 
+TEST_F(ChartPictureData, HighlightAddsNothingWithoutLights) {
+    TQor3DChart chart;
+    MakeWaveSurface(chart, 21, true);
+    chart.SetLightsON(false);
+    chart.SetShiny(false);
+    const QImage plain = Render(chart);
+    chart.SetShiny(true);
+    EXPECT_TRUE(PicturesAlike("data-highlight-unlit", plain, Render(chart), 0, 0));
+}
+
 TEST_F(ChartPictureData, PictureTexture) {
     TQor3DChart chart;
     MakeWaveSurface(chart, 31, false);
