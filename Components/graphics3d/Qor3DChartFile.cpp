@@ -632,9 +632,7 @@ int TQor3DChart::LoadFromText(std::string_view Text, bool WithProperties) {
         result = ReadDataText(*this, Text, WithProperties);
     } catch (const TReadError&) {
         result = -1;
-    } catch (const std::bad_alloc&) {
-        result = -1;
-    } catch (const std::length_error&) {
+    } catch (const std::exception&) {
         result = -1;
     }
     MarkDataReal(*this);

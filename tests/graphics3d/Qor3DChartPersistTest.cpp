@@ -461,3 +461,34 @@ TEST(DrawStorage, SaveUnderTheComponentName) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ChartNamedSets, TheChartsSetsHoldEveryPropertyUnderProp) {
+    TempDir dir;
+    TQorStorage storage;
+    storage.SetRegistryFile(dir.File("registry.json"));
+    storage.SetIniFileName("Software\\plotyra");
+    storage.SetIniSection("TForm3DChartProp");
+    TQor3DChart chart;
+    chart.SetName("Qor3DChart");
+    chart.AxisX().SetCaption("Depth");
+    ASSERT_TRUE(chart.SaveNamedSet(storage, "Mine"));
+    ASSERT_TRUE(chart.SaveToStorageByName(storage));
+    EXPECT_EQ(storage.ReadString("Qor3DChartAxisXCaption", ""), "Depth");
+
+    TQorStorage set;
+    set.SetRegistryFile(dir.File("registry.json"));
+    set.SetIniFileName("Software\\plotyra\\Qor3DChart\\Custom3D\\Mine");
+    set.SetIniSection("TForm3DChartProp");
+    EXPECT_EQ(set.ReadString("Prop_AxisXCaptionFont_Height", ""),
+              std::to_string(chart.AxisX().CaptionFont().Height()));
+    EXPECT_EQ(set.ReadString("Prop_FileVer", ""), "TQor3DDrawV7.2");
+
+    TQor3DChart other;
+    other.SetName("Qor3DChart");
+    other.LoadNamedSet(storage, "Mine");
+    EXPECT_EQ(other.AxisX().Caption(), "Depth");
+}
+
+} // namespace
