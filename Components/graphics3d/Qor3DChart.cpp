@@ -60,13 +60,13 @@ TQor3DChart::TQor3DChart()
 
     for (TQorChartAxis3D* axis : {FAxisX.get(), FAxisY.get(), FAxisZ.get()})
         axis->OnChange = [this](TObject* Sender) {
-            AxisChanged(Sender);
+            PartChanged(Sender);
         };
     FGridMinor->SetGridColor(clSilver);
     FGridMinor->SetGridStyle(0x2184);
     for (TQorGrid3DProp* grid : {FGridMajor.get(), FGridMinor.get()})
         grid->OnChange = [this](TObject* Sender) {
-            AxisChanged(Sender);
+            PartChanged(Sender);
         };
 
     BuildPalette(FPalette, FColors, FColorCount);
@@ -88,7 +88,7 @@ TQor3DChart::~TQor3DChart() {
         grid->OnChange = nullptr;
 }
 
-void TQor3DChart::AxisChanged(TObject*) {
+void TQor3DChart::PartChanged(TObject*) {
     Changed();
 }
 

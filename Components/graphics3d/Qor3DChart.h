@@ -228,8 +228,8 @@ private:
         field = v;
         Changed();
     }
-    void AxisChanged(TObject* Sender);
-    void WireAxis(TQorChartAxis3D& Axis);
+    // An owned axis or grid reports a change.
+    void PartChanged(TObject* Sender);
     void RebuildPalette();
     void ResetColorBitmap();
     bool SizeGrid(TQorDataKind Kind, int nx, int ny, int nz);
