@@ -213,21 +213,8 @@ void QorPaint::EndHighlight(const TGLFunctions& gl) {
     gl.Disable(GL_BLEND);
 }
 
-namespace {
-
-// The chart gains LightsON with the drawing control; until then the lighting state that the
-// scene set for the data tells the same.
-template <typename C> bool LightsOf(const C& Chart) {
-    if constexpr (requires { Chart.LightsON(); })
-        return Chart.LightsON();
-    else
-        return GL().IsEnabled(GL_LIGHTING) != GL_FALSE;
-}
-
-} // namespace
-
 bool QorPaint::ChartLightsOn(const TQor3DChart& Chart) {
-    return LightsOf(Chart);
+    return Chart.LightsON();
 }
 
 // ---- The 3D surface --------------------------------------------------------------------------
