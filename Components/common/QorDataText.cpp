@@ -134,8 +134,12 @@ bool TQorTokenReader::ReadCount(int32_t& value) {
     }
     if (token.size() > MaxCountChars)
         return false;
-    if (token.front() == '+')
+    // One sign at most: from_chars would take the "-" of "+-5".
+    if (token.front() == '+') {
         token.remove_prefix(1);
+        if (!token.empty() && (token.front() == '-' || token.front() == '+'))
+            return false;
+    }
     int32_t v = 0;
     const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), v);
     if (ec != std::errc() || end != token.data() + token.size() || token.empty())

@@ -58,8 +58,12 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
 
 bool ParseDecimalInt(std::string_view text, int& value) {
     text = TrimBlanks(text);
-    if (!text.empty() && text.front() == '+')
+    // One sign at most: from_chars would take the "-" of "+-5".
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+            return false;
+    }
     int64_t v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size() || text.empty())

@@ -18,6 +18,18 @@ private:
     TNotifyEvent FEvent;
 };
 
+// Raises the update count for a scope without the side effects of BeginUpdate.
+class TNestedUpdate {
+public:
+    explicit TNestedUpdate(int& Count) : FCount(Count) { ++FCount; }
+    ~TNestedUpdate() { --FCount; }
+    TNestedUpdate(const TNestedUpdate&) = delete;
+    TNestedUpdate& operator=(const TNestedUpdate&) = delete;
+
+private:
+    int& FCount;
+};
+
 } // namespace
 
 TQor3DChart::TQor3DChart()
@@ -48,13 +60,13 @@ TQor3DChart::TQor3DChart()
 
     for (TQorChartAxis3D* axis : {FAxisX.get(), FAxisY.get(), FAxisZ.get()})
         axis->OnChange = [this](TObject* Sender) {
-            AxisChanged(Sender);
+            PartChanged(Sender);
         };
     FGridMinor->SetGridColor(clSilver);
     FGridMinor->SetGridStyle(0x2184);
     for (TQorGrid3DProp* grid : {FGridMajor.get(), FGridMinor.get()})
         grid->OnChange = [this](TObject* Sender) {
-            AxisChanged(Sender);
+            PartChanged(Sender);
         };
 
     BuildPalette(FPalette, FColors, FColorCount);
@@ -76,7 +88,7 @@ TQor3DChart::~TQor3DChart() {
         grid->OnChange = nullptr;
 }
 
-void TQor3DChart::AxisChanged(TObject*) {
+void TQor3DChart::PartChanged(TObject*) {
     Changed();
 }
 
@@ -90,11 +102,12 @@ void TQor3DChart::Changed() {
     FChangedWhileUpdating = true;
     if (FUpdateCount > 0)
         return;
-    // The conversion ends in UpdateRanges, whose own bracket would clear a colour-scale change
-    // recorded earlier in this batch; keep it so the legend still hears of it.
-    const bool scaleChanged = FColorScaleChangedPending;
-    ApplyLogarithmicChange();
-    FColorScaleChangedPending = FColorScaleChangedPending || scaleChanged;
+    {
+        // The axis changes of the conversion's UpdateRanges join this notification instead of
+        // raising one of their own (whose bracket would also clear the marks of this batch).
+        TNestedUpdate nested(FUpdateCount);
+        ApplyLogarithmicChange();
+    }
     if (FPaletteRebuildPending) {
         FPaletteRebuildPending = false;
         RebuildPalette();

@@ -16,9 +16,18 @@
 
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+class TQorPropTextWriter;
+class TQorPropTextReader;
+class TQorBinaryWriter;
+class TQorBinaryReader;
+class TQorStorage;
+class TQorStringList;
 
 // Data layout (i along X, j along Y, k along Z; rows of a 3D grid run along Z):
 //   dk3D full:        point p = i + NX*k, Data[3p..3p+2] = x, height, z
@@ -191,6 +200,21 @@ public:
     TPaintRectEvent OnInChartPaintGL;
     TPaintRectEvent OnAfterPaintGL;
 
+    // Persistence
+    bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const override;
+    void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix) override;
+    int WriteToFile(TQorBinaryWriter& Writer) const override;
+    int ReadFromFile(TQorBinaryReader& Reader) override;
+    void WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix) const override;
+    void ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix) override;
+    int LoadFromFile(const std::string& FileName, bool WithProperties);
+    // LoadFromFile on a file's text that is already in memory.
+    int LoadFromText(std::string_view Text, bool WithProperties);
+    int SaveToFile(const std::string& FileName, bool ForceGridForm, bool WithProperties) const;
+    // SaveToFile with more text (the legend's block) appended before the file is committed.
+    int SaveToFile(const std::string& FileName, bool ForceGridForm, bool WithProperties,
+                   const std::function<void(std::string& Text)>& AppendTrailer) const;
+
 protected:
     // The most bytes the data arrays may take: the physical memory.
     virtual uint64_t MemoryLimit() const;
@@ -204,8 +228,8 @@ private:
         field = v;
         Changed();
     }
-    void AxisChanged(TObject* Sender);
-    void WireAxis(TQorChartAxis3D& Axis);
+    // An owned axis or grid reports a change.
+    void PartChanged(TObject* Sender);
     void RebuildPalette();
     void ResetColorBitmap();
     bool SizeGrid(TQorDataKind Kind, int nx, int ny, int nz);

@@ -9,6 +9,12 @@
 #include <string>
 #include <vector>
 
+class TQorPropTextWriter;
+class TQorPropTextReader;
+class TQorBinaryWriter;
+class TQorBinaryReader;
+class TQorStorage;
+
 class TQorChartAxis3D : public TObject {
 public:
     TQorChartAxis3D();
@@ -129,6 +135,14 @@ public:
     std::vector<double> SubTickValues;
     std::vector<double> TickValues;
 
+    // Persistence
+    virtual bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const;
+    virtual void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix);
+    virtual int WriteToFile(TQorBinaryWriter& Writer) const;
+    virtual int ReadFromFile(TQorBinaryReader& Reader);
+    virtual void WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix) const;
+    virtual void ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix);
+
 private:
     template <typename T> void SetField(T& field, const T& v) {
         if (field == v)
@@ -227,6 +241,14 @@ public:
     int UpdateCount() const { return FUpdateCount; }
 
     TNotifyEvent OnChange;
+
+    // Persistence
+    virtual bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const;
+    virtual void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix);
+    virtual int WriteToFile(TQorBinaryWriter& Writer) const;
+    virtual int ReadFromFile(TQorBinaryReader& Reader);
+    virtual void WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix) const;
+    virtual void ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix);
 
 private:
     template <typename T> void SetField(T& field, const T& v) {

@@ -14,6 +14,12 @@
 #include <string>
 
 class TCanvas;
+class TQorPropTextWriter;
+class TQorPropTextReader;
+class TQorBinaryWriter;
+class TQorBinaryReader;
+class TQorStorage;
+class TQorStringList;
 
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 enum TShiftStateItem : uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
@@ -224,6 +230,20 @@ public:
     int LastRenderWidth() const { return FLastRenderWidth; }
     int LastRenderHeight() const { return FLastRenderHeight; }
     int RenderCount() const { return FRenderCount; }
+
+    // Persistence
+    virtual bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const;
+    virtual void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix);
+    virtual bool SaveToStorageByName(TQorStorage& Storage) const;
+    virtual void LoadFromStorageByName(TQorStorage& Storage);
+    virtual bool SaveNamedSet(TQorStorage& Storage, const std::string& SetName) const;
+    virtual void LoadNamedSet(TQorStorage& Storage, const std::string& SetName);
+    virtual void DeleteNamedSet(TQorStorage& Storage, const std::string& SetName) const;
+    virtual void ListNamedSets(TQorStorage& Storage, TQorStringList* List) const;
+    virtual int WriteToFile(TQorBinaryWriter& Writer) const;
+    virtual int ReadFromFile(TQorBinaryReader& Reader);
+    virtual void WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix) const;
+    virtual void ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix);
 
 protected:
     // Draws the scene with the context active (OnPaintGL, or the design scene at design time).

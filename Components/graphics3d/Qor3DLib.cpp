@@ -314,7 +314,8 @@ HGLRC CreateRenderingContext(HDC DC, TContextOptions Options, int ColorBits, int
     if (rc == nullptr)
         throw EOSError(ErrorText(platform, "The requested resource is in use."));
     gLastPixelFormat = 0;
-    tActivationCount = 0;
+    // The thread's activation count is left alone: zeroing it while a context is active would
+    // strand that context as current and registered, and break its balanced deactivation.
     return rc;
 }
 

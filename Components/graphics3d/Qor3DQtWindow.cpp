@@ -23,11 +23,7 @@ private:
 
 class TQtWindowPlatform : public TGLPlatform {
 public:
-    ~TQtWindowPlatform() override {
-        if (FGLU != nullptr)
-            dlclose(FGLU);
-    }
-
+    // libGLU stays loaded to the end, like the OpenGL driver it calls into.
     std::string Name() const override { return "Qt window"; }
 
     bool Load() override {

@@ -1,17 +1,134 @@
 // Command-line tool for scripts and tests.
+#include "Qor3DChart.h"
+#include "Qor3DChartFile.h"
+#include "RenderCommand.h"
+
+#include <QGuiApplication>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: plotyra-cli about\n");
+    std::fprintf(stderr, "usage: plotyra-cli about\n"
+                         "       plotyra-cli info FILE [--no-properties] [--low-memory]\n"
+                         "       plotyra-cli convert IN OUT [--with-properties] "
+                         "[--force-grid-form] [--low-memory]\n"
+                         "       plotyra-cli render FILE -o OUT.png [--size WxH] "
+                         "[--properties P.cpr] [--no-legend]\n");
     return 1;
 }
 
 int About() {
     std::printf("Plotyra, a viewer for numeric data on regular grids.\n"
-                "This build holds the foundation: number text, scales and lists.\n");
+                "This build reads, writes and converts chart data files.\n");
+    return 0;
+}
+
+// The shortest text that reads back to the same double; JSON has no infinities or NaN, so
+// those are written as null.
+std::string JsonNumber(double v) {
+    if (!std::isfinite(v))
+        return "null";
+    char buffer[32];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return ec == std::errc() ? std::string(buffer, end) : "null";
+}
+
+std::string JsonRange(double Min, double Max) {
+    return "[" + JsonNumber(Min) + "," + JsonNumber(Max) + "]";
+}
+
+const char* KindName(TQorDataKind Kind) {
+    switch (Kind) {
+    case dk3D:
+        return "dk3D";
+    case dkNx4D:
+        return "dkNx4D";
+    case dk4D:
+        return "dk4D";
+    case dk4DSurface:
+        return "dk4DSurface";
+    }
+    return "dk3D";
+}
+
+std::string InfoJson(const TQor3DChart& Chart, int Result) {
+    std::string layers = "[";
+    if (Chart.DataKind() == dkNx4D)
+        for (size_t i = 0; i < Chart.Layers().size(); ++i) {
+            const TXZInteger& l = Chart.Layers()[i];
+            layers += (i > 0 ? ",[" : "[") + std::to_string(l.X) + "," + std::to_string(l.Z) + "]";
+        }
+    layers += "]";
+    return "{\"result\":" + std::to_string(Result) + ",\"kind\":\"" + KindName(Chart.DataKind()) +
+           "\",\"nx\":" + std::to_string(Chart.NX()) + ",\"ny\":" + std::to_string(Chart.NY()) +
+           ",\"nz\":" + std::to_string(Chart.NZ()) +
+           ",\"lowMemory\":" + (Chart.LowMemoryLayout() ? "true" : "false") +
+           ",\"layers\":" + layers +
+           ",\"x\":" + JsonRange(Chart.AxisX().Minimum(), Chart.AxisX().Maximum()) +
+           ",\"y\":" + JsonRange(Chart.AxisY().Minimum(), Chart.AxisY().Maximum()) +
+           ",\"z\":" + JsonRange(Chart.AxisZ().Minimum(), Chart.AxisZ().Maximum()) +
+           ",\"value\":" + JsonRange(Chart.ValueMin(), Chart.ValueMax()) + "}";
+}
+
+struct TOptions {
+    std::vector<std::string> Files;
+    bool NoProperties = false;
+    bool WithProperties = false;
+    bool ForceGridForm = false;
+    bool LowMemory = false;
+    bool Valid = true;
+};
+
+TOptions ParseOptions(int argc, char** argv, int First, bool Convert) {
+    TOptions o;
+    for (int i = First; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--low-memory")
+            o.LowMemory = true;
+        else if (!Convert && a == "--no-properties")
+            o.NoProperties = true;
+        else if (Convert && a == "--with-properties")
+            o.WithProperties = true;
+        else if (Convert && a == "--force-grid-form")
+            o.ForceGridForm = true;
+        else if (a.starts_with("--"))
+            o.Valid = false;
+        else
+            o.Files.push_back(a);
+    }
+    return o;
+}
+
+int Info(const TOptions& o) {
+    if (!o.Valid || o.Files.size() != 1)
+        return Usage();
+    TQor3DChart chart;
+    chart.SetUseLowMemory(o.LowMemory);
+    const int result = LoadChartFile(chart, nullptr, o.Files[0], !o.NoProperties);
+    std::printf("%s\n", InfoJson(chart, result).c_str());
+    return 0;
+}
+
+int Convert(const TOptions& o) {
+    if (!o.Valid || o.Files.size() != 2)
+        return Usage();
+    TQor3DChart chart;
+    chart.SetUseLowMemory(o.LowMemory);
+    if (LoadChartFile(chart, nullptr, o.Files[0], o.WithProperties) != 0) {
+        std::fprintf(stderr, "plotyra-cli: cannot load %s\n", o.Files[0].c_str());
+        return 1;
+    }
+    if (SaveChartFile(chart, nullptr, o.Files[1], o.WithProperties, o.ForceGridForm) != 0) {
+        std::fprintf(stderr, "plotyra-cli: cannot save %s\n", o.Files[1].c_str());
+        return 1;
+    }
     return 0;
 }
 
@@ -20,7 +137,19 @@ int About() {
 int main(int argc, char** argv) {
     if (argc < 2)
         return Usage();
-    if (std::strcmp(argv[1], "about") == 0)
+    const std::string command = argv[1];
+    if (command == "about")
         return About();
-    return Usage();
+    if (command != "info" && command != "convert" && command != "render")
+        return Usage();
+    // Colours, fonts and pictures need the GUI classes, but never a display.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    if (command == "render")
+        return RenderCommand(std::vector<std::string>(argv + 2, argv + argc));
+    const bool convert = command == "convert";
+    const TOptions options = ParseOptions(argc, argv, 2, convert);
+    return convert ? Convert(options) : Info(options);
 }

@@ -63,6 +63,7 @@ TEST(QorDataText, CountsAreBoundedIntegers) {
     EXPECT_TRUE(TQorTokenReader("-12").ReadCount(c));
     EXPECT_EQ(c, -12);
     EXPECT_TRUE(TQorTokenReader("+3").ReadCount(c));
+    EXPECT_FALSE(TQorTokenReader("+-3").ReadCount(c)) << "one sign at most";
     EXPECT_EQ(c, 3);
     EXPECT_FALSE(TQorTokenReader("2147483648").ReadCount(c));
     EXPECT_FALSE(TQorTokenReader("1.0").ReadCount(c));

@@ -91,6 +91,7 @@ TEST(QorPropText, ParseDecimalInt) {
     EXPECT_TRUE(ParseDecimalInt(" -42 ", v));
     EXPECT_EQ(v, -42);
     EXPECT_TRUE(ParseDecimalInt("+7", v));
+    EXPECT_FALSE(ParseDecimalInt("+-7", v)) << "one sign at most";
     EXPECT_EQ(v, 7);
     EXPECT_FALSE(ParseDecimalInt("", v));
     EXPECT_FALSE(ParseDecimalInt("1.0", v));

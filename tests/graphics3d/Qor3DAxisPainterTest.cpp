@@ -1,5 +1,8 @@
 #include "Qor3DAxisPainter.h"
 
+#include "Qor3DChart.h"
+#include "Qor3DSceneSamples.h"
+
 #include "TestSupport.h"
 
 #include <QImage>
@@ -246,6 +249,113 @@ TEST_F(GridPlanes, FlagsFollowTheGridObject) {
     g.SetGridZYmin(false);
     EXPECT_TRUE(GridPlaneFlag(g, TQorGridPlane::XYmax));
     EXPECT_FALSE(GridPlaneFlag(g, TQorGridPlane::ZYmin));
+}
+
+} // namespace
+
+namespace {
+
+// Only the X axis drawn, on the recording back-end.
+class AxisRecording : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MakeWaveSurface(chart, 5, false);
+        chart.AxisY().SetVisible(false);
+        chart.AxisZ().SetVisible(false);
+        TQorGrid3DProp none;
+        for (int i = 0; i < 2; ++i) {
+            none.SetGridXZmax(false);
+            none.SetGridYXmax(false);
+            none.SetGridYZmax(false);
+            none.SetGridZXmax(false);
+            none.SetGridXYmin(false);
+            none.SetGridZYmin(false);
+        }
+        chart.SetgridMajor(none);
+    }
+    long NonEmptyLabels() const {
+        return std::count_if(chart.AxisX().TickLabels.begin(), chart.AxisX().TickLabels.end(),
+                             [](const std::string& s) { return !s.empty(); });
+    }
+    TGLRecordingPlatform rec;
+    TQor3DChart chart;
+};
+
+TEST_F(AxisRecording, OneTextureUploadPerLabelAndCaption) {
+    const std::vector<TGLCall> log = RecordChartPaint(chart, rec);
+    EXPECT_EQ(CountCalls(log, "glTexImage2D"), NonEmptyLabels() + 1);
+    EXPECT_EQ(CountCalls(log, "glTexEnvi", {GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL}),
+              NonEmptyLabels() + 1);
+    const long upload = FindCall(log, "glTexImage2D");
+    ASSERT_GE(upload, 0);
+    // RGB texture from blue-green-red bytes, power-of-two sides.
+    const TGLCall& t = log[size_t(upload)];
+    EXPECT_EQ(t.Args[2], GL_RGB);
+    EXPECT_EQ(NextPowerOfTwo(int(t.Args[3])), int(t.Args[3]));
+    EXPECT_EQ(NextPowerOfTwo(int(t.Args[4])), int(t.Args[4]));
+    EXPECT_EQ(t.Args[6], GL_BGR);
+}
+
+TEST_F(AxisRecording, HiddenCaptionKeepsTheArrowhead) {
+    const long linesWith = CountCalls(RecordChartPaint(chart, rec), "glBegin", {GL_LINES});
+    chart.AxisX().SetVisibleCaption(false);
+    const std::vector<TGLCall> log = RecordChartPaint(chart, rec);
+    EXPECT_EQ(CountCalls(log, "glTexImage2D"), NonEmptyLabels());
+    EXPECT_EQ(CountCalls(log, "glBegin", {GL_LINES}), linesWith);
+}
+
+TEST_F(AxisRecording, InvisibleAxisIsLaidOutButNotDrawn) {
+    chart.AxisX().SetVisible(false);
+    chart.AxisX().TickValues.clear();
+    const std::vector<TGLCall> log = RecordChartPaint(chart, rec);
+    EXPECT_EQ(CountCalls(log, "glTexImage2D"), 0);
+    EXPECT_FALSE(chart.AxisX().TickValues.empty());
+}
+
+TEST_F(AxisRecording, LabelsAreCutAtTheTextureLimit) {
+    rec.Integers[GL_MAX_TEXTURE_SIZE] = {16};
+    const std::vector<TGLCall> log = RecordChartPaint(chart, rec);
+    for (long i = FindCall(log, "glTexImage2D"); i >= 0;
+         i = FindCall(log, "glTexImage2D", {}, i + 1)) {
+        EXPECT_LE(log[size_t(i)].Args[3], 16);
+        EXPECT_LE(log[size_t(i)].Args[4], 16);
+    }
+}
+
+TEST(GridRecording, PlanesInOrderWithStippleAndMinorOnlyWhereMajorIsOn) {
+    TGLRecordingPlatform rec;
+    TQor3DChart chart;
+    MakeWaveSurface(chart, 5, false);
+    chart.gridMinor().SetGridXYmax(true); // major plane off: no minor lines there
+    const std::vector<TGLCall> log = RecordChartPaint(chart, rec);
+    const long on = FindCall(log, "glEnable", {GL_LINE_STIPPLE});
+    const long off = FindCall(log, "glDisable", {GL_LINE_STIPPLE}, on);
+    ASSERT_GE(on, 0);
+    ASSERT_GT(off, on);
+    std::vector<double> patterns;
+    std::vector<std::vector<double>> origins;
+    for (long i = on; i < off; ++i) {
+        const TGLCall& c = log[size_t(i)];
+        if (c.Name == "glLineStipple")
+            patterns.push_back(c.Args[1]);
+        if (c.Name == "glMultMatrixd")
+            origins.push_back({c.Args[12], c.Args[13], c.Args[14]});
+    }
+    // Six planes on by default, each with its major and its minor lines.
+    EXPECT_EQ(patterns, (std::vector<double>{0xE187, 0x2184, 0xE187, 0x2184, 0xE187, 0x2184, 0xE187,
+                                             0x2184, 0xE187, 0x2184, 0xE187, 0x2184}));
+    ASSERT_EQ(origins.size(), 6u);
+    const TQorChartAxis3D& x = chart.AxisX();
+    const TQorChartAxis3D& y = chart.AxisY();
+    const TQorChartAxis3D& z = chart.AxisZ();
+    // XZmax, YXmax, YZmax, ZXmax, XYmin, ZYmin: the origin lies at the holding end and the low
+    // end of the spanned axis.
+    EXPECT_TRUE(NearVector(origins[0], {0, y.DisplayMin, z.DisplayMax}));
+    EXPECT_TRUE(NearVector(origins[1], {x.DisplayMax, 0, z.DisplayMin}));
+    EXPECT_TRUE(NearVector(origins[2], {x.DisplayMin, 0, z.DisplayMax}));
+    EXPECT_TRUE(NearVector(origins[3], {x.DisplayMax, y.DisplayMin, 0}));
+    EXPECT_TRUE(NearVector(origins[4], {0, y.DisplayMin, z.DisplayMin}));
+    EXPECT_TRUE(NearVector(origins[5], {x.DisplayMin, y.DisplayMin, 0}));
 }
 
 } // namespace

@@ -245,6 +245,22 @@ TEST_F(ChartData, RangesNx4DAndSurface) {
     chart.UpdateRanges();
     ExpectRange(chart.AxisY(), 0, 8); // Dim4Height 1 along Y
     EXPECT_EQ(chart.ValueMax(), 23);
+
+    chart.SetUseLowMemory(false);
+    ASSERT_TRUE(chart.SetSize4DSurface(1, 1, 2)); // 2 * (1 * 3 + 2) = 10 face points
+    ASSERT_EQ(chart.Data().size(), 40u);
+    for (size_t p = 0; p < 10; ++p) {
+        chart.Data()[4 * p] = 1;
+        chart.Data()[4 * p + 1] = float(p);
+        chart.Data()[4 * p + 2] = -float(p);
+        chart.Data()[4 * p + 3] = float(p % 3);
+    }
+    chart.UpdateRanges();
+    ExpectRange(chart.AxisX(), 1, 2);
+    ExpectRange(chart.AxisY(), 0, 18);
+    ExpectRange(chart.AxisZ(), -9, 0);
+    EXPECT_EQ(chart.ValueMin(), 0);
+    EXPECT_EQ(chart.ValueMax(), 2);
 }
 
 TEST_F(ChartData, NormalsOfFlatAndSlopedGrids) {

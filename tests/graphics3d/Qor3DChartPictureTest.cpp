@@ -1,5 +1,6 @@
 // Pictures of whole charts rendered off-screen through OSMesa, compared with golden images.
 #include "Qor3DChart.h"
+#include "Qor3DChartFile.h"
 #include "Qor3DChartScene.h"
 #include "Qor3DPictureSupport.h"
 #include "Qor3DSceneSamples.h"
@@ -149,6 +150,30 @@ TEST_F(ChartPicture, GridPlanesShowAndHide) {
     chart.SetgridMajor(none);
     const QImage without = Render(chart);
     EXPECT_GT(NonBackgroundPixels(with), NonBackgroundPixels(without) + 300);
+}
+
+TEST_F(ChartPicture, ExampleFilesWithTheirProperties) {
+    for (const char* name :
+         {"surface.p3d", "surface-props.p3d", "volume.p4d", "box.p4d", "layers.p4d"}) {
+        SCOPED_TRACE(name);
+        TQor3DChart chart;
+        ASSERT_EQ(LoadChartFile(chart, nullptr, std::string(PLOTYRA_EXAMPLES) + "/" + name, true),
+                  0);
+        std::string golden = std::string("example-") + name;
+        golden = golden.substr(0, golden.rfind('.'));
+        EXPECT_TRUE(MatchesGolden(golden, Render(chart)));
+    }
+}
+
+TEST_F(ChartPicture, ExampleSurfaceInBothLayouts) {
+    TQor3DChart full;
+    TQor3DChart low;
+    low.SetUseLowMemory(true);
+    const std::string file = std::string(PLOTYRA_EXAMPLES) + "/surface.p3d";
+    ASSERT_EQ(LoadChartFile(full, nullptr, file, true), 0);
+    ASSERT_EQ(LoadChartFile(low, nullptr, file, true), 0);
+    ASSERT_TRUE(low.LowMemoryLayout());
+    EXPECT_TRUE(PicturesAlike("example-surface-layouts", Render(full), Render(low), 0.02, 64));
 }
 
 } // namespace

@@ -310,3 +310,19 @@ TEST_F(ChartProps, ColourScaleChangeSurvivesALogConversionInTheSameBatch) {
     EXPECT_EQ(Count("scale"), 1);
     EXPECT_EQ(events.back(), "change");
 }
+
+TEST_F(ChartProps, AxisAssignWithALogSwitchNotifiesOnce) {
+    Fill3D(chart, 3, 3, Identity, Identity, [](double x, double z) { return 1 + x * z; });
+    chart.UpdateRanges();
+    TQorChartAxis3D source;
+    source.Assign(chart.AxisY());
+    source.SetLogarithmic(true);
+    source.SetCaption("log height");
+    source.SetStepWidth(7);
+    events.clear();
+    chart.SetAxisY(source);
+    EXPECT_EQ(events, (std::vector<std::string>{"change"}));
+    EXPECT_FLOAT_EQ(Height(chart, 2, 2), std::log10(5.0f));
+    EXPECT_NEAR(chart.AxisY().Maximum(), 5, 1e-5);
+    EXPECT_EQ(chart.UpdateCount(), 0);
+}

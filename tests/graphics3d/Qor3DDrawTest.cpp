@@ -647,3 +647,58 @@ TEST_F(Qor3DDrawMouse, UnhandledWheelFiresTheInheritedEventsOnceEvenWhenTheOwner
 }
 
 } // namespace
+
+namespace {
+
+TEST(Qor3DDrawDesignScene, SphereCubeTwiceAndAxesWithTheirState) {
+    TGLRecordingPlatform rec;
+    TQor3DDraw d;
+    d.SetBitmapPlatform(rec);
+    d.OnPaintGL = [&](TObject*, const TRect&) {
+        rec.ClearLog();
+        d.DrawDesignScene();
+    };
+    d.RenderToBitmap(20, 20);
+    std::vector<std::string> state;
+    for (const TGLCall& c : rec.Log())
+        if (c.Name != "glNormal3d" && c.Name != "glTexCoord2f" && c.Name != "glVertex3d" &&
+            c.Name.rfind("Make", 0) != 0 && c.Name != "glFlush" && c.Name != "glFinish" &&
+            c.Name != "glPopMatrix" && c.Name != "DeleteContext")
+            state.push_back(c.Text());
+    const std::vector<std::string> expected = {
+        "glPushMatrix()",
+        "glTranslated(0.5, 0.5, 0.5)",
+        "glColor3f(1, 0, 0)",
+        "gluNewQuadric()",
+        "gluSphere(0.5, 32, 32)",
+        "gluDeleteQuadric()",
+        "glEnable(3042)",
+        "glBlendFunc(770, 771)",
+        "glDepthMask(0)",
+        "glColor4ub(255, 255, 255, 128)",
+        "glBegin(7)",
+        "glEnd()",
+        "glColor4ub(255, 255, 255, 85)",
+        "glBegin(7)",
+        "glEnd()",
+        "glDepthMask(1)",
+        "glDisable(3042)",
+        "glDisable(2896)",
+        "glLineWidth(3)",
+        "glBegin(1)",
+        "glColor3f(1, 0, 0)",
+        "glColor3f(0, 1, 0)",
+        "glColor3f(0, 0, 1)",
+        "glEnd()",
+    };
+    ASSERT_GE(state.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(state.begin(), state.begin() + expected.size()), expected);
+    // The second pass draws the six faces in reversed order: FaceYMax's normal comes first.
+    const auto normals = rec.Calls("glNormal3d");
+    ASSERT_EQ(normals.size(), 12u);
+    EXPECT_EQ(normals[0].Text(), "glNormal3d(0, 0, -1)");
+    EXPECT_EQ(normals[6].Text(), "glNormal3d(0, 1, 0)");
+    EXPECT_EQ(rec.Calls("glVertex3d").size(), 48u + 6u);
+}
+
+} // namespace

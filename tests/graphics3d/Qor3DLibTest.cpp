@@ -110,6 +110,16 @@ TEST_F(Qor3DLibContext, NestedActivationNeedsAsManyDeactivations) {
     EXPECT_EQ(ActivationCount(), 0);
 }
 
+TEST_F(Qor3DLibContext, CreatingAContextWhileOneIsActiveKeepsTheActiveOne) {
+    ActivateRenderingContext(dc.get(), rc);
+    auto dc2 = rec.CreateSurface(OBJ_MEMDC);
+    rc2 = CreateRenderingContext(dc2.get(), {TContextOption::GdiSupport}, 32, 8, 0, 0, 0, 0);
+    EXPECT_EQ(ActivationCount(), 1);
+    EXPECT_EQ(CurrentRC(), rc);
+    DeactivateRenderingContext();
+    EXPECT_FALSE(IsContextRegistered(rc));
+}
+
 TEST_F(Qor3DLibContext, CallingRulesAreAsserted) {
     EXPECT_EQ(MessageOf([&] { ActivateRenderingContext(nullptr, rc); }), "DC must not be 0");
     EXPECT_EQ(MessageOf([&] { ActivateRenderingContext(dc.get(), nullptr); }), "RC must not be 0");

@@ -2,9 +2,13 @@
 #pragma once
 
 #include "Qor3DChart.h"
+#include "Qor3DRecording.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 // A smooth 3D surface on an n x n grid, x and z over 0 ... 10, heights about 0 ... 2.
 inline void MakeWaveSurface(TQor3DChart& Chart, int n, bool LowMemory) {
@@ -63,4 +67,34 @@ inline void MakeLayerList(TQor3DChart& Chart) {
                 Chart.Data()[4 * p + 3] = float(i + r + 5 * l);
             }
     Chart.UpdateRanges();
+}
+
+// One off-screen render of the chart on the recording back-end; returns the recorded calls.
+inline std::vector<TGLCall> RecordChartPaint(TQor3DChart& Chart, TGLRecordingPlatform& Rec) {
+    Chart.SetBitmapPlatform(Rec);
+    Rec.ClearLog();
+    Chart.RenderToBitmap(64, 64);
+    return Rec.Log();
+}
+
+// Index of the first call named Name with the given leading arguments at or after From; -1
+// when there is none.
+inline long FindCall(const std::vector<TGLCall>& Log, const std::string& Name,
+                     const std::vector<double>& Args = {}, long From = 0) {
+    for (long i = std::max(From, 0L); i < long(Log.size()); ++i) {
+        const TGLCall& c = Log[size_t(i)];
+        if (c.Name != Name || c.Args.size() < Args.size())
+            continue;
+        if (std::equal(Args.begin(), Args.end(), c.Args.begin()))
+            return i;
+    }
+    return -1;
+}
+
+inline long CountCalls(const std::vector<TGLCall>& Log, const std::string& Name,
+                       const std::vector<double>& Args = {}) {
+    long n = 0;
+    for (long i = FindCall(Log, Name, Args); i >= 0; i = FindCall(Log, Name, Args, i + 1))
+        ++n;
+    return n;
 }
