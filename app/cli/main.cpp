@@ -1,6 +1,7 @@
 // Command-line tool for scripts and tests.
 #include "Qor3DChart.h"
 #include "Qor3DChartFile.h"
+#include "RenderCommand.h"
 
 #include <QGuiApplication>
 #include <charconv>
@@ -17,7 +18,9 @@ int Usage() {
     std::fprintf(stderr, "usage: plotyra-cli about\n"
                          "       plotyra-cli info FILE [--no-properties] [--low-memory]\n"
                          "       plotyra-cli convert IN OUT [--with-properties] "
-                         "[--force-grid-form] [--low-memory]\n");
+                         "[--force-grid-form] [--low-memory]\n"
+                         "       plotyra-cli render FILE -o OUT.png [--size WxH] "
+                         "[--properties P.cpr] [--no-legend]\n");
     return 1;
 }
 
@@ -137,13 +140,15 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "about")
         return About();
-    if (command != "info" && command != "convert")
+    if (command != "info" && command != "convert" && command != "render")
         return Usage();
     // Colours, fonts and pictures need the GUI classes, but never a display.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
+    if (command == "render")
+        return RenderCommand(std::vector<std::string>(argv + 2, argv + argc));
     const bool convert = command == "convert";
     const TOptions options = ParseOptions(argc, argv, 2, convert);
     return convert ? Convert(options) : Info(options);

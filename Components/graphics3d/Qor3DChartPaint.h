@@ -1,0 +1,33 @@
+// What the scene painting hands to the data painters, and the data painters themselves.
+// All of them draw through GL() with the chart's context active, in the scene frame.
+#pragma once
+
+class TQor3DChart;
+
+// Working values of one scene paint.
+struct TQorSceneFrame {
+    // Data lengths that become one world unit along X, Y, Z.
+    double RX = 1;
+    double RY = 1;
+    double RZ = 1;
+    // False only for 3D data drawn solid from the low-memory layout.
+    bool RawVertices = true;
+};
+
+// The colour source of the data: the picture as a 2D texture or the palette as a 1D texture,
+// with the value-to-texture-coordinate mapping for the kind's colour range.
+void SetupChartColorSource(TQor3DChart& Chart, const TQorSceneFrame& Frame);
+
+// The 3D kind: transparency set-up, strips or wire, passes and highlight. With RawVertices
+// false the per-axis scale is taken out; the scene puts it back afterwards.
+void DrawChartSurface(TQor3DChart& Chart, const TQorSceneFrame& Frame);
+
+// dk4D and dk4DSurface: the layers (or faces) with their passes.
+void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame);
+
+// dkNx4D: the list of separately gridded layers.
+void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame);
+
+// Clip plane 3 as the cross-section plane of the 4D kinds (set instead of the box plane
+// y <= Y max when AxisY.AutoMax is on).
+void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame& Frame);

@@ -1,0 +1,79 @@
+// plotyra-cli render as scripts call it: pictures of the requested size and the exit codes.
+#include "TestSupport.h"
+
+#include <QImage>
+#include <QString>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+std::string RenderCliPath() {
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
+    return (exe.parent_path().parent_path() / "app" / "plotyra-cli").string();
+}
+
+int RunRender(const std::string& Args) {
+    const int status = std::system((RenderCliPath() + " render " + Args + " 2>/dev/null").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Example(const std::string& Name) {
+    return std::string(PLOTYRA_EXAMPLES) + "/" + Name;
+}
+
+class RenderCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(RenderCliPath()))
+            GTEST_SKIP() << "plotyra-cli is not built";
+    }
+    QImage Picture(const std::string& File) { return QImage(QString::fromStdString(File)); }
+    TempDir dir;
+};
+
+TEST_F(RenderCommand, WritesAPictureOfTheRequestedSize) {
+    const std::string out = dir.File("s.png");
+    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --size 320x200 --no-legend"), 0);
+    const QImage image = Picture(out);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), 320);
+    EXPECT_EQ(image.height(), 200);
+    EXPECT_NE(image.pixel(160, 100), image.pixel(0, 0)) << "the chart fills the middle";
+}
+
+TEST_F(RenderCommand, DefaultSizeAndEachKind) {
+    for (const char* name : {"volume.p4d", "box.p4d", "layers.p4d"}) {
+        const std::string out = dir.File(std::string(name) + ".png");
+        EXPECT_EQ(RunRender(Example(name) + " -o " + out), 0) << name;
+        EXPECT_EQ(Picture(out).size(), QSize(800, 600)) << name;
+    }
+}
+
+TEST_F(RenderCommand, PropertiesFileChangesThePicture) {
+    const std::string plain = dir.File("plain.png");
+    const std::string styled = dir.File("styled.png");
+    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + plain + " --size 200x150"), 0);
+    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + styled + " --size 200x150" +
+                        " --properties " + Example("style.cpr")),
+              0);
+    EXPECT_NE(Picture(plain), Picture(styled));
+}
+
+TEST_F(RenderCommand, FailuresExitWithOne) {
+    const std::string out = dir.File("x.png");
+    EXPECT_EQ(RunRender(dir.File("missing.p3d") + " -o " + out), 1);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --properties " +
+                        dir.File("missing.cpr")),
+              1);
+    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --size 0x10"), 1);
+    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --size 10"), 1);
+    EXPECT_EQ(RunRender(Example("surface.p3d")), 1) << "no output named";
+    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + dir.File("no/such/dir.png")), 1);
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+// A chart with a current recording context, and readers of the recorded vertex stream.
+#pragma once
+
+#include "Qor3DChart.h"
+#include "Qor3DChartTestSupport.h"
+#include "Qor3DRecording.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+class TRecordedPaint : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dc = rec.CreateSurface(OBJ_DC);
+        rc = CreateRenderingContext(dc.get(), {TContextOption::DoubleBuffered}, 32, 24, 0, 0, 0, 0);
+        ActivateRenderingContext(dc.get(), rc);
+        rec.ClearLog();
+    }
+    void TearDown() override {
+        while (ActivationCount() > 0)
+            DeactivateRenderingContext();
+        DestroyRenderingContext(rc);
+    }
+
+    static bool IsVertex(const std::string& n) { return n.rfind("glVertex", 0) == 0; }
+    static bool IsGeometry(const std::string& n) {
+        return IsVertex(n) || n.rfind("glNormal", 0) == 0 || n.rfind("glTexCoord", 0) == 0;
+    }
+
+    // The calls other than vertices, normals and texture coordinates, with every run of strips
+    // shown as one "strips" entry.
+    std::vector<std::string> StateCalls() const {
+        std::vector<std::string> out;
+        bool inStrips = false;
+        for (const TGLCall& c : rec.Log()) {
+            if (IsGeometry(c.Name))
+                continue;
+            if (c.Name == "glBegin" || c.Name == "glEnd") {
+                if (!inStrips)
+                    out.push_back("strips");
+                inStrips = true;
+                continue;
+            }
+            inStrips = false;
+            out.push_back(c.Text());
+        }
+        return out;
+    }
+
+    // Vertex positions in order, glBegin(mode) as {-1, mode, 0} and glEnd as {-2, 0, 0}.
+    std::vector<std::array<double, 3>> Stream() const {
+        std::vector<std::array<double, 3>> out;
+        for (const TGLCall& c : rec.Log()) {
+            if (c.Name == "glBegin")
+                out.push_back({-1, c.Args.at(0), 0});
+            else if (c.Name == "glEnd")
+                out.push_back({-2, 0, 0});
+            else if (IsVertex(c.Name))
+                out.push_back({c.Args.at(0), c.Args.at(1), c.Args.at(2)});
+        }
+        return out;
+    }
+
+    size_t Count(const std::string& Name) const { return rec.Calls(Name).size(); }
+
+    TGLRecordingPlatform rec;
+    std::unique_ptr<TGLSurface> dc;
+    HGLRC rc = nullptr;
+};
