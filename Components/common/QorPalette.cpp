@@ -1,0 +1,99 @@
+#include "QorPalette.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+int Channel(TColor c, int shift) {
+    return (c >> shift) & 255;
+}
+
+TColor Interpolate(TColor c1, TColor c2, int i, int e, int g) {
+    TColor out = 0;
+    for (int shift : {0, 8, 16}) {
+        const double a = Channel(c1, shift);
+        const double b = Channel(c2, shift);
+        const int v = std::clamp(RoundHalfEven(a + (b - a) * (i - e) / (g - e)), 0, 255);
+        out |= TColor(v) << shift;
+    }
+    return out;
+}
+
+} // namespace
+
+void BuildPalette(TQorPalette& Palette, const TQorColorArray& Colors, int Count) {
+    const int n = std::min<int>(Count, int(std::min<size_t>(Colors.size(), 256)));
+    const int k = n - 1;
+    if (k < 0) {
+        Palette.fill(0);
+        return;
+    }
+    std::vector<TColor> rgb(static_cast<size_t>(n));
+    for (int s = 0; s < n; ++s)
+        rgb[size_t(s)] = ColorToRGB(Colors[size_t(s)]) & 0xFFFFFF;
+    if (k == 0) {
+        Palette.fill(rgb[0]);
+        return;
+    }
+    for (int i = 0; i < 256; ++i) {
+        const int d = std::min(k - 1, i * k / 255);
+        const int e = RoundHalfEven(255.0 / k * d);
+        const int g = RoundHalfEven(255.0 / k * (d + 1));
+        Palette[size_t(i)] = Interpolate(rgb[size_t(d)], rgb[size_t(d) + 1], i, e, g);
+    }
+}
+
+void ApplyColorLayers(TQorPalette& Palette, int Layers) {
+    if (Layers < 1 || Layers > 255)
+        return;
+    const int b = Layers == 1 ? 1 : Layers - 1;
+    const TQorPalette old = Palette;
+    for (int i = 0; i < 256; ++i) {
+        const int band = i * Layers / 255;
+        const int source = std::clamp(RoundHalfEven(double(band) * 255.0 / b), 0, 255);
+        Palette[size_t(i)] = old[size_t(source)];
+    }
+}
+
+TQorPalette64 PaletteTable64(const TQorPalette& Palette) {
+    TQorPalette64 table{};
+    table[0] = Palette[0];
+    for (size_t j = 1; j < 63; ++j)
+        table[j] = Palette[6 + 4 * (j - 1)];
+    table[63] = Palette[255];
+    return table;
+}
+
+double PaletteTexCoord(double V, double Lo, double Hi) {
+    const double r = Hi - Lo;
+    const double factor = std::fabs(r) <= 1e-20 ? 1.0 : 0.98828125 / r;
+    return (V - (Lo - r / 256.0)) * factor;
+}
+
+TQorPresetSteps PalettePresetSteps(TQorPalettePreset Preset) {
+    switch (Preset) {
+    case ppRainbow:
+        return {
+            6,
+            true,
+            {{1, clFuchsia}, {2, clBlue}, {3, clAqua}, {4, clGreen}, {5, clYellow}, {6, clRed}}};
+    case ppGray:
+        return {3, true, {{1, clBlack}, {2, clSilver}, {3, clWhite}}};
+    case ppHeat:
+        return {5, true, {{1, clBlack}, {2, clBlue}, {3, clFuchsia}, {4, clRed}, {5, clYellow}}};
+    case ppRGB:
+        return {3, false, {{3, clRed}, {2, clLime}, {1, clBlue}}};
+    case ppCMYK:
+        return {4, false, {{4, clAqua}, {3, clFuchsia}, {2, clYellow}, {1, clBlack}}};
+    }
+    return {};
+}
+
+std::vector<std::pair<int, int>> PaletteInvertPairs(int ColorCount) {
+    std::vector<std::pair<int, int>> pairs;
+    const int n = std::clamp(ColorCount, 0, QorColorStopCount);
+    for (int a = 1, b = n; a < b; ++a, --b)
+        pairs.emplace_back(a, b);
+    return pairs;
+}
