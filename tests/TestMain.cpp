@@ -1,5 +1,11 @@
 // Test entry: headless Qt, and a private settings folder so no test touches the user's.
 #include <QGuiApplication>
+#ifdef PLOTYRA_TEST_WIDGETS
+#include <QApplication>
+using TTestApplication = QApplication;
+#else
+using TTestApplication = QGuiApplication;
+#endif
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -22,7 +28,7 @@ int main(int argc, char** argv) {
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
 
-    QGuiApplication app(argc, argv);
+    TTestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int rc = RUN_ALL_TESTS();
 
