@@ -1,0 +1,809 @@
+// Sections: construction and Assign; property writers; change batch; drawing; persistence.
+#include "QorColSc.h"
+
+#include "QorMath.h"
+#include "QorNumText.h"
+#include "QorPropBinary.h"
+#include "QorPropText.h"
+#include "QorScale.h"
+#include "QorStrg.h"
+#include "TCanvas.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr double RangeLimit = 1e29;
+
+// Clears the drawing flag however the drawing ends.
+class TDrawingGuard {
+public:
+    explicit TDrawingGuard(bool& flag) : FFlag(flag) { FFlag = true; }
+    ~TDrawingGuard() { FFlag = false; }
+    TDrawingGuard(const TDrawingGuard&) = delete;
+    TDrawingGuard& operator=(const TDrawingGuard&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+void RepairRangeOnce(double& Min, double& Max) {
+    if (Max == Min)
+        Max = Min + 1;
+    if (Min > Max)
+        std::swap(Min, Max);
+    // NaN counts as beyond the limits.
+    if (!(Min >= -RangeLimit))
+        Min = 0;
+    if (!(Max <= RangeLimit))
+        Max = 1;
+}
+
+// Equal ends, reversed ends and ends beyond +-1e29 repaired. A second pass catches a range that
+// the limits themselves turned around (Min 5, Max 1e30 gives 5 ... 1 after one pass), so the
+// result is always an ascending range and stays the same at the next drawing.
+void RepairRange(double& Min, double& Max) {
+    RepairRangeOnce(Min, Max);
+    if (Min < Max)
+        return;
+    RepairRangeOnce(Min, Max);
+    if (Min < Max)
+        return;
+    if (std::isfinite(Min) && std::abs(Min) <= RangeLimit) {
+        // Min + 1 is Min itself at this magnitude; a span the scale steps can resolve.
+        Max = Min + std::abs(Min) * 1e-9;
+    } else {
+        Min = 0;
+        Max = 1;
+    }
+}
+
+QRgb PaletteRgb(TColor c) {
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+template <typename E> bool EnumInRange(int v, E last) {
+    return v >= 0 && v <= int(last);
+}
+
+} // namespace
+
+TQorColorScale::TQorColorScale()
+    : FGradient(1, 256, QImage::Format_RGB32), FColors{clBlue, clRed,  clYellow,
+                                                       clNone, clNone, clNone} {
+    FGradient.fill(Qt::black);
+    RebuildPalette();
+    FFont.OnChange = [this](TFont*) {
+        Changed();
+    };
+}
+
+TQorColorScale::~TQorColorScale() = default;
+
+void TQorColorScale::Assign(const TObject* Source) {
+    const auto* src = dynamic_cast<const TQorColorScale*>(Source);
+    if (src == nullptr || src == this)
+        return;
+    BeginUpdate();
+    SetCaption(src->Caption());
+    SetCaptionAlignHoriz(src->CaptionAlignHoriz());
+    SetCaptionAlignVert(src->CaptionAlignVert());
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        SetColor(i, src->Color(i));
+    SetColorCount(src->ColorCount());
+    SetColorLayers(src->ColorLayers());
+    SetDecPlaces(src->DecPlaces());
+    SetDecPlacesEndPlus(src->DecPlacesEndPlus());
+    SetDecPlacesEqual(src->DecPlacesEqual());
+    SetDecPlacesMax(src->DecPlacesMax());
+    SetDecSep(src->DecSep());
+    FDecSepLocal = src->FDecSepLocal;
+    FFont.Assign(src->FFont);
+    SetLogarithmic(src->Logarithmic());
+    SetMax(src->Max());
+    SetMin(src->Min());
+    SetMinMaxRounding(src->MinMaxRounding());
+    SetScaleColor(src->ScaleColor());
+    SetScaleWidth(src->ScaleWidth());
+    SetTextJustify(src->TextJustify());
+    SetTransparent(src->Transparent());
+    EndUpdate();
+}
+
+void TQorColorScale::RebuildPalette() {
+    BuildPalette(FPalette, FColors, FColorCount);
+    ApplyColorLayers(FPalette, FColorLayers);
+}
+
+void TQorColorScale::SetPalette(const TQorPalette& Palette) {
+    FPalette = Palette;
+    FPaletteRebuild = false;
+    FColorScaleChanged = true;
+    Changed();
+}
+
+void TQorColorScale::SetCaptionAlignHoriz(TScaleCaptionAlignHoriz v) {
+    SetField(FCaptionAlignHoriz, v);
+}
+
+void TQorColorScale::SetCaptionAlignVert(TScaleCaptionAlignVert v) {
+    SetField(FCaptionAlignVert, v);
+}
+
+TColor TQorColorScale::Color(int Index) const {
+    if (Index < 1 || Index > QorColorStopCount)
+        return clNone;
+    return FColors[size_t(Index - 1)];
+}
+
+void TQorColorScale::SetColor(int Index, TColor v) {
+    if (Index < 1 || Index > QorColorStopCount || FColors[size_t(Index - 1)] == v)
+        return;
+    FColors[size_t(Index - 1)] = v;
+    // Stops beyond ColorCount are kept but not used, so they do not change the palette.
+    if (Index <= 2 || FColorCount >= Index)
+        FPaletteRebuild = true;
+    Changed();
+}
+
+void TQorColorScale::SetColorCount(int v) {
+    v = std::clamp(v, 2, QorColorStopCount);
+    if (v == FColorCount)
+        return;
+    FColorCount = v;
+    FPaletteRebuild = true;
+    Changed();
+}
+
+void TQorColorScale::SetColorLayers(int v) {
+    v = std::clamp(v, 0, 256);
+    if (v == FColorLayers)
+        return;
+    FColorLayers = v;
+    FPaletteRebuild = true;
+    Changed();
+}
+
+int TQorColorScale::DecPlaces() const {
+    return std::max(0, std::min(FDecPlaces, FDecPlacesMax));
+}
+
+void TQorColorScale::SetDecPlaces(int v) {
+    SetField(FDecPlaces, std::max(0, v));
+}
+
+void TQorColorScale::SetDecPlacesEndPlus(int v) {
+    SetField(FDecPlacesEndPlus, v);
+}
+
+void TQorColorScale::SetDecPlacesEqual(bool v) {
+    SetField(FDecPlacesEqual, v);
+}
+
+void TQorColorScale::SetDecPlacesMax(int v) {
+    SetField(FDecPlacesMax, std::max(0, v));
+}
+
+char TQorColorScale::DecSep() const {
+    return FDecSepLocal ? LocaleDecSeparator() : FDecSep;
+}
+
+void TQorColorScale::SetDecSep(char v) {
+    if (v != ',' && v != '.' && v != LocaleDecSeparator())
+        v = '.';
+    SetField(FDecSep, v);
+}
+
+void TQorColorScale::SetLogarithmic(bool v) {
+    SetField(FLogarithmic, v);
+}
+
+void TQorColorScale::SetMax(double v) {
+    SetField(FMax, v);
+}
+
+void TQorColorScale::SetMin(double v) {
+    SetField(FMin, v);
+}
+
+void TQorColorScale::SetMinMaxRounding(bool v) {
+    SetField(FMinMaxRounding, v);
+}
+
+void TQorColorScale::SetScaleColor(TColor v) {
+    SetField(FScaleColor, v);
+}
+
+void TQorColorScale::SetScaleWidth(int v) {
+    SetField(FScaleWidth, v);
+}
+
+void TQorColorScale::SetTextJustify(TLeftRight v) {
+    SetField(FTextJustify, v);
+}
+
+void TQorColorScale::SetTransparent(bool v) {
+    SetField(FTransparent, v);
+}
+
+void TQorColorScale::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    AWidth = std::max(0, AWidth);
+    AHeight = std::max(0, AHeight);
+    if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight)
+        return;
+    FLeft = ALeft;
+    FTop = ATop;
+    FWidth = AWidth;
+    FHeight = AHeight;
+    if (FHost != nullptr)
+        FHost->BoundsChanged();
+    Invalidate();
+}
+
+void TQorColorScale::SetCaption(const std::string& v) {
+    SetField(FCaption, v);
+}
+
+void TQorColorScale::SetColor(TColor v) {
+    SetField(FColor, v);
+}
+
+void TQorColorScale::SetAutoSize(bool v) {
+    SetField(FAutoSize, v);
+}
+
+void TQorColorScale::Invalidate() {
+    if (FHost != nullptr)
+        FHost->Invalidate();
+}
+
+void TQorColorScale::BeginUpdate() {
+    if (FUpdateCount == 0) {
+        FChanged = false;
+        FColorScaleChanged = false;
+    }
+    FUpdating = true;
+    ++FUpdateCount;
+}
+
+void TQorColorScale::EndUpdate() {
+    if (FUpdateCount > 0)
+        --FUpdateCount;
+    if (FUpdateCount == 0) {
+        FUpdating = false;
+        if (FChanged)
+            Changed();
+    }
+}
+
+void TQorColorScale::Changed() {
+    FChanged = true;
+    if (FUpdating)
+        return;
+    if (FPaletteRebuild) {
+        FPaletteRebuild = false;
+        RebuildPalette();
+        FColorScaleChanged = true;
+    }
+    FChanged = false;
+    Invalidate();
+    if (FColorScaleChanged) {
+        FColorScaleChanged = false;
+        if (OnColorScaleChanged)
+            OnColorScaleChanged(this);
+    }
+    if (OnChange)
+        OnChange(this);
+}
+
+void TQorColorScale::DefaultProperties() {
+    if (!OnDefaultProperties)
+        return;
+    BeginUpdate();
+    try {
+        OnDefaultProperties(this);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TQorColorScale::Paint(TCanvas& Canvas) {
+    if (FUpdating)
+        return;
+    if (!FTransparent) {
+        Canvas.SetBrushStyle(bsSolid);
+        Canvas.SetBrushColor(FColor);
+        Canvas.FillRect(TRect{0, 0, FWidth, FHeight});
+    }
+    Canvas.SetFont(FFont);
+    DrawScale(Canvas, TRect{0, 0, FWidth, FHeight});
+    if (OnPaint)
+        OnPaint(this);
+}
+
+void TQorColorScale::DrawScale(TCanvas& Canvas, const TRect& Rect) {
+    if (FDrawing)
+        return;
+    const TDrawingGuard guard(FDrawing);
+
+    RepairRange(FMin, FMax);
+
+    int left = Rect.Left;
+    int top = Rect.Top;
+    int right = Rect.Right;
+    int bottom = Rect.Bottom;
+
+    Canvas.SetFont(FFont);
+    const int w = right - left;
+    const int h = Canvas.TextHeight(FCaption);
+    const int h8 = Canvas.TextHeight("8,");
+
+    std::vector<std::string> labels;
+    std::vector<double> values;
+    std::vector<double> subValues;
+    CalcAutoScale(FLogarithmic, true, true, FMin, FMax, bottom - top - RoundHalfEven(1.5 * h), h8,
+                  FLogarithmic, 0, DecPlaces(), FDecPlacesEndPlus, FDecPlacesMax, FDecPlacesEqual,
+                  DecSep(), FMinMaxRounding, labels, values, subValues);
+
+    int lw = 0;
+    for (const std::string& s : labels)
+        lw = std::max(lw, Canvas.TextWidth(s));
+    const int cw = Canvas.TextWidth(FCaption);
+    const int sw = Canvas.TextWidth(" -");
+    const int dashW = Canvas.TextWidth("-");
+    const int bw = RoundHalfEven(dashW * double(FScaleWidth) / 100.0);
+    const int contentWidth =
+        FCaptionAlignHoriz == scaLabels ? sw + std::max(lw, cw) + bw : std::max(sw + lw + bw, cw);
+    if (FAutoSize)
+        SetWidth(contentWidth);
+
+    Canvas.SetBrushStyle(bsClear);
+
+    int x = left;
+    switch (FCaptionAlignHoriz) {
+    case scaLeft:
+        x = left;
+        break;
+    case scaRight:
+        x = right - cw;
+        break;
+    case scaCenter:
+        x = left + (w - cw) / 2;
+        break;
+    case scaLabels:
+        x = FTextJustify == taLeftJustify ? right - Canvas.TextWidth(FCaption + " -") - bw
+                                          : left + sw + bw;
+        break;
+    }
+    const int captionBand = RoundHalfEven(1.5 * h);
+    if (FCaptionAlignVert == scaTop) {
+        Canvas.TextOut(x, top + RoundHalfEven(0.25 * h), FCaption);
+        top = std::min(captionBand, bottom);
+    } else {
+        Canvas.TextOut(x, bottom - RoundHalfEven(1.25 * h), FCaption);
+        bottom = std::max(bottom - captionBand, top);
+    }
+
+    const int barTop = top + RoundHalfEven(0.6 * h8);
+    const int barBottom = bottom - RoundHalfEven(0.6 * h8);
+    if (barBottom - barTop <= 1 || w <= 0 || values.size() < 2)
+        return;
+
+    const int barLeft = FTextJustify == taLeftJustify ? right - bw : left;
+    const int barRight = FTextJustify == taLeftJustify ? right : left + bw;
+    const double first = values.front();
+    const double last = values.back();
+    const auto y = [&](double v) {
+        return RoundHalfEven(MapLinear(v, first, barBottom, last, barTop));
+    };
+
+    for (int i = 0; i < 256; ++i)
+        FGradient.setPixel(0, 255 - i, PaletteRgb(FPalette[size_t(i)]));
+    if (!FMinMaxRounding) {
+        Canvas.StretchDraw(TRect{barLeft, barTop, barRight, barBottom}, FGradient);
+    } else {
+        // On a logarithmic scale the values are decimal logarithms; the ends are mapped alike.
+        const double tiny = std::pow(10.0, -FDecPlacesMax);
+        const double lo = FLogarithmic ? std::log10(std::max(FMin, tiny)) : FMin;
+        const double hi = FLogarithmic ? std::log10(std::max(FMax, tiny)) : FMax;
+        const int yMin = y(lo);
+        const int yMax = y(hi);
+        Canvas.SetBrushStyle(bsSolid);
+        Canvas.SetBrushColor(FPalette[0]);
+        Canvas.FillRect(TRect{barLeft, yMin, barRight, barBottom});
+        Canvas.SetBrushColor(FPalette[255]);
+        Canvas.FillRect(TRect{barLeft, barTop, barRight, yMax});
+        Canvas.SetBrushStyle(bsClear);
+        Canvas.StretchDraw(TRect{barLeft, yMax, barRight, yMin}, FGradient);
+    }
+
+    Canvas.SetPenColor(FScaleColor);
+    Canvas.SetPenWidth(std::max(1, Canvas.TextHeight("8") / 10));
+    const int x1 = FTextJustify == taLeftJustify ? barLeft - dashW : barLeft;
+    const int x2 = FTextJustify == taLeftJustify ? barRight + 1 : barRight + dashW + 1;
+    for (double v : values)
+        Canvas.Line(x1, y(v), x2, y(v));
+    if (FLogarithmic)
+        for (double s : subValues)
+            Canvas.Line(barLeft, y(s), barRight + 1, y(s));
+
+    const int dy = h8 / 2;
+    const int labelX = Canvas.TextWidth("- ");
+    for (size_t i = 0; i < labels.size() && i < values.size(); ++i) {
+        const std::string& label = labels[i];
+        if (label.empty())
+            continue;
+        const int lx = FTextJustify == taLeftJustify ? barLeft - sw - Canvas.TextWidth(label)
+                                                     : barRight + labelX;
+        Canvas.TextOut(lx, y(values[i]) - dy, label);
+    }
+}
+
+std::string TQorColorScale::TextPrefix(const std::string& Prefix) const {
+    return Prefix.empty() ? std::string(DefaultTextPrefix) : Prefix;
+}
+
+void TQorColorScale::WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix,
+                                 TQorColorScaleStoreMode Mode) const {
+    const std::string p = TextPrefix(Prefix);
+    const bool full = Mode == csmFull;
+    Writer.WriteString(p + "FileVer", FileVer);
+    if (full) {
+        Writer.WriteString(p + "Caption", FCaption);
+        Writer.WriteInt(p + "CaptionAlignHoriz", FCaptionAlignHoriz);
+        Writer.WriteInt(p + "CaptionAlignVert", FCaptionAlignVert);
+        Writer.WriteInt(p + "Color", FColor);
+        for (int i = 1; i <= QorColorStopCount; ++i)
+            Writer.WriteInt(p + "Color" + std::to_string(i), Color(i));
+        Writer.WriteInt(p + "ColorCount", FColorCount);
+        Writer.WriteInt(p + "ColorLayers", FColorLayers);
+        Writer.WriteInt(p + "DecPlaces", DecPlaces());
+        Writer.WriteInt(p + "DecPlacesEndPlus", FDecPlacesEndPlus);
+        Writer.WriteBool(p + "DecPlacesEqual", FDecPlacesEqual);
+        Writer.WriteInt(p + "DecPlacesMax", FDecPlacesMax);
+        Writer.WriteChar(p + "DecSep", DecSep());
+        Writer.WriteBool(p + "DecSepLocal", FDecSepLocal);
+    }
+    Writer.WriteFont(p + "Font", FFont);
+    if (full) {
+        Writer.WriteBool(p + "Logarithmic", FLogarithmic);
+        Writer.WriteDouble(p + "Max", FMax);
+        Writer.WriteDouble(p + "Min", FMin);
+        Writer.WriteBool(p + "MinMaxRounding", FMinMaxRounding);
+        Writer.WriteInt(p + "ScaleColor", FScaleColor);
+        Writer.WriteInt(p + "ScaleWidth", FScaleWidth);
+        Writer.WriteInt(p + "TextJustify", FTextJustify);
+    }
+}
+
+void TQorColorScale::ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix,
+                                  TQorColorScaleStoreMode Mode) {
+    const std::string p = TextPrefix(Prefix);
+    const bool full = Mode == csmFull;
+    BeginUpdate();
+    (void)Reader.ReadString(p + "FileVer", "");
+    if (full) {
+        SetCaption(Reader.ReadString(p + "Caption", FCaption));
+        // An ordinal outside its enumeration keeps the current value.
+        const int horiz = Reader.ReadInt(p + "CaptionAlignHoriz", FCaptionAlignHoriz);
+        if (EnumInRange(horiz, scaLabels))
+            SetCaptionAlignHoriz(TScaleCaptionAlignHoriz(horiz));
+        const int vert = Reader.ReadInt(p + "CaptionAlignVert", FCaptionAlignVert);
+        if (EnumInRange(vert, scaBottom))
+            SetCaptionAlignVert(TScaleCaptionAlignVert(vert));
+        SetColor(TColor(Reader.ReadInt(p + "Color", FColor)));
+        for (int i = 1; i <= QorColorStopCount; ++i)
+            SetColor(i, TColor(Reader.ReadInt(p + "Color" + std::to_string(i), Color(i))));
+        SetColorCount(Reader.ReadInt(p + "ColorCount", FColorCount));
+        SetColorLayers(Reader.ReadInt(p + "ColorLayers", FColorLayers));
+        SetDecPlaces(Reader.ReadInt(p + "DecPlaces", DecPlaces()));
+        SetDecPlacesEndPlus(Reader.ReadInt(p + "DecPlacesEndPlus", FDecPlacesEndPlus));
+        SetDecPlacesEqual(Reader.ReadBool(p + "DecPlacesEqual", FDecPlacesEqual));
+        SetDecPlacesMax(Reader.ReadInt(p + "DecPlacesMax", FDecPlacesMax));
+        SetDecSep(Reader.ReadChar(p + "DecSep", DecSep()));
+        FDecSepLocal = Reader.ReadBool(p + "DecSepLocal", FDecSepLocal);
+    }
+    TFont font(FFont);
+    Reader.ReadFont(p + "Font", font);
+    FFont.Assign(font);
+    if (full) {
+        SetLogarithmic(Reader.ReadBool(p + "Logarithmic", FLogarithmic));
+        SetMax(Reader.ReadDouble(p + "Max", FMax));
+        SetMin(Reader.ReadDouble(p + "Min", FMin));
+        SetMinMaxRounding(Reader.ReadBool(p + "MinMaxRounding", FMinMaxRounding));
+        SetScaleColor(TColor(Reader.ReadInt(p + "ScaleColor", FScaleColor)));
+        SetScaleWidth(Reader.ReadInt(p + "ScaleWidth", FScaleWidth));
+        const int justify = Reader.ReadInt(p + "TextJustify", FTextJustify);
+        if (EnumInRange(justify, taRightJustify))
+            SetTextJustify(TLeftRight(justify));
+    }
+    EndUpdate();
+}
+
+int TQorColorScale::WriteToFile(TQorBinaryWriter& Writer, TQorColorScaleStoreMode Mode) const {
+    const bool full = Mode == csmFull;
+    Writer.WriteString(FileVer);
+    if (full) {
+        Writer.WriteString(FCaption);
+        Writer.WriteByte(FCaptionAlignHoriz);
+        Writer.WriteByte(FCaptionAlignVert);
+        Writer.WriteInt(FColor);
+        for (int i = 1; i <= QorColorStopCount; ++i)
+            Writer.WriteInt(Color(i));
+        Writer.WriteInt(FColorCount);
+        Writer.WriteInt(FColorLayers);
+        Writer.WriteInt(DecPlaces());
+        Writer.WriteInt(FDecPlacesEndPlus);
+        Writer.WriteBool(FDecPlacesEqual);
+        Writer.WriteInt(FDecPlacesMax);
+        Writer.WriteByte(uint8_t(DecSep()));
+        Writer.WriteBool(FDecSepLocal);
+    }
+    Writer.WriteFont(FFont);
+    if (full) {
+        Writer.WriteBool(FLogarithmic);
+        Writer.WriteDouble(FMax);
+        Writer.WriteDouble(FMin);
+        Writer.WriteBool(FMinMaxRounding);
+        Writer.WriteInt(FScaleColor);
+        Writer.WriteInt(FScaleWidth);
+        Writer.WriteByte(FTextJustify);
+    }
+    return 0;
+}
+
+int TQorColorScale::ReadFromFile(TQorBinaryReader& Reader, TQorColorScaleStoreMode Mode) {
+    std::string marker;
+    const int markerResult = Reader.ReadMarker(marker);
+    if (markerResult != 0)
+        return markerResult;
+    if (marker != FileVer)
+        return -3;
+    const bool full = Mode == csmFull;
+    BeginUpdate();
+    // Each value is applied only when it was read whole; the first short read ends the record.
+    bool ok = true;
+    const auto readInt = [&](auto&& apply) {
+        int32_t v = 0;
+        if (ok && (ok = Reader.ReadInt(v)))
+            apply(v);
+    };
+    const auto readByte = [&](auto&& apply) {
+        uint8_t v = 0;
+        if (ok && (ok = Reader.ReadByte(v)))
+            apply(v);
+    };
+    const auto readBool = [&](auto&& apply) {
+        bool v = false;
+        if (ok && (ok = Reader.ReadBool(v)))
+            apply(v);
+    };
+    const auto readDouble = [&](auto&& apply) {
+        double v = 0;
+        if (ok && (ok = Reader.ReadDouble(v)))
+            apply(v);
+    };
+    if (full) {
+        std::string caption;
+        if (ok && (ok = Reader.ReadString(caption)))
+            SetCaption(caption);
+        readByte([&](uint8_t v) {
+            if (EnumInRange(v, scaLabels))
+                SetCaptionAlignHoriz(TScaleCaptionAlignHoriz(v));
+        });
+        readByte([&](uint8_t v) {
+            if (EnumInRange(v, scaBottom))
+                SetCaptionAlignVert(TScaleCaptionAlignVert(v));
+        });
+        readInt([&](int32_t v) { SetColor(TColor(v)); });
+        for (int i = 1; i <= QorColorStopCount; ++i)
+            readInt([&](int32_t v) { SetColor(i, TColor(v)); });
+        readInt([&](int32_t v) { SetColorCount(v); });
+        readInt([&](int32_t v) { SetColorLayers(v); });
+        readInt([&](int32_t v) { SetDecPlaces(v); });
+        readInt([&](int32_t v) { SetDecPlacesEndPlus(v); });
+        readBool([&](bool v) { SetDecPlacesEqual(v); });
+        readInt([&](int32_t v) { SetDecPlacesMax(v); });
+        readByte([&](uint8_t v) { SetDecSep(char(v)); });
+        readBool([&](bool v) { FDecSepLocal = v; });
+    }
+    if (ok) {
+        TFont font(FFont);
+        if ((ok = Reader.ReadFont(font)))
+            FFont.Assign(font);
+    }
+    if (full) {
+        readBool([&](bool v) { SetLogarithmic(v); });
+        readDouble([&](double v) { SetMax(v); });
+        readDouble([&](double v) { SetMin(v); });
+        readBool([&](bool v) { SetMinMaxRounding(v); });
+        readInt([&](int32_t v) { SetScaleColor(TColor(v)); });
+        readInt([&](int32_t v) { SetScaleWidth(v); });
+        readByte([&](uint8_t v) {
+            if (EnumInRange(v, taRightJustify))
+                SetTextJustify(TLeftRight(v));
+        });
+    }
+    EndUpdate();
+    return ok ? 0 : -1;
+}
+
+int TQorColorScale::WriteToFile(const std::string& FileName, TQorColorScaleStoreMode Mode) const {
+    TQorBinaryWriter writer;
+    WriteToFile(writer, Mode);
+    std::ofstream out(FileName, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return -1;
+    out.write(writer.Bytes().data(), std::streamsize(writer.Bytes().size()));
+    out.close();
+    return out ? 0 : -1;
+}
+
+int TQorColorScale::ReadFromFile(const std::string& FileName, TQorColorScaleStoreMode Mode) {
+    std::ifstream in(FileName, std::ios::binary);
+    if (!in)
+        return -1;
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return -1;
+    TQorBinaryReader reader(bytes);
+    return ReadFromFile(reader, Mode);
+}
+
+bool TQorColorScale::SaveToStorage(TQorStorage& Storage, const std::string& Prefix,
+                                   TQorColorScaleStoreMode Mode) const {
+    const std::string& p = Prefix;
+    const bool full = Mode == csmFull;
+    TQorStorageBatch batch(Storage);
+    Storage.WriteString(p + "FileVer", FileVer);
+    if (full) {
+        Storage.WriteString(p + "Caption", FCaption);
+        Storage.WriteInteger(p + "CaptionAlignHoriz", FCaptionAlignHoriz);
+        Storage.WriteInteger(p + "CaptionAlignVert", FCaptionAlignVert);
+        Storage.WriteInteger(p + "Color", FColor);
+        for (int i = 1; i <= QorColorStopCount; ++i)
+            Storage.WriteInteger(p + "Color" + std::to_string(i), Color(i));
+        Storage.WriteInteger(p + "ColorCount", FColorCount);
+        Storage.WriteInteger(p + "ColorLayers", FColorLayers);
+        Storage.WriteInteger(p + "DecPlaces", DecPlaces());
+        Storage.WriteInteger(p + "DecPlacesEndPlus", FDecPlacesEndPlus);
+        Storage.WriteInteger(p + "DecPlacesEqual", FDecPlacesEqual ? 1 : 0);
+        Storage.WriteInteger(p + "DecPlacesMax", FDecPlacesMax);
+        Storage.WriteChar(p + "DecSep", DecSep());
+        Storage.WriteInteger(p + "DecSepLocal", FDecSepLocal ? 1 : 0);
+    }
+    Storage.WriteFont(p + "Font", FFont);
+    if (full) {
+        Storage.WriteInteger(p + "Logarithmic", FLogarithmic ? 1 : 0);
+        Storage.WriteFloat(p + "Max", FMax);
+        Storage.WriteFloat(p + "Min", FMin);
+        Storage.WriteInteger(p + "MinMaxRounding", FMinMaxRounding ? 1 : 0);
+        Storage.WriteInteger(p + "ScaleColor", FScaleColor);
+        Storage.WriteInteger(p + "ScaleWidth", FScaleWidth);
+        Storage.WriteInteger(p + "TextJustify", FTextJustify);
+    }
+    return batch.Close();
+}
+
+void TQorColorScale::LoadFromStorage(const TQorStorage& Storage, const std::string& Prefix,
+                                     TQorColorScaleStoreMode Mode) {
+    const std::string& p = Prefix;
+    const bool full = Mode == csmFull;
+    const auto readBool = [&](const std::string& ident, bool current) {
+        return Storage.ReadInteger(p + ident, current ? 1 : 0) != 0;
+    };
+    BeginUpdate();
+    (void)Storage.ReadString(p + "FileVer", "");
+    if (full) {
+        SetCaption(Storage.ReadString(p + "Caption", FCaption));
+        const int horiz = Storage.ReadInteger(p + "CaptionAlignHoriz", FCaptionAlignHoriz);
+        if (EnumInRange(horiz, scaLabels))
+            SetCaptionAlignHoriz(TScaleCaptionAlignHoriz(horiz));
+        const int vert = Storage.ReadInteger(p + "CaptionAlignVert", FCaptionAlignVert);
+        if (EnumInRange(vert, scaBottom))
+            SetCaptionAlignVert(TScaleCaptionAlignVert(vert));
+        SetColor(TColor(Storage.ReadInteger(p + "Color", FColor)));
+        for (int i = 1; i <= QorColorStopCount; ++i)
+            SetColor(i, TColor(Storage.ReadInteger(p + "Color" + std::to_string(i), Color(i))));
+        SetColorCount(Storage.ReadInteger(p + "ColorCount", FColorCount));
+        SetColorLayers(Storage.ReadInteger(p + "ColorLayers", FColorLayers));
+        SetDecPlaces(Storage.ReadInteger(p + "DecPlaces", DecPlaces()));
+        SetDecPlacesEndPlus(Storage.ReadInteger(p + "DecPlacesEndPlus", FDecPlacesEndPlus));
+        SetDecPlacesEqual(readBool("DecPlacesEqual", FDecPlacesEqual));
+        SetDecPlacesMax(Storage.ReadInteger(p + "DecPlacesMax", FDecPlacesMax));
+        SetDecSep(Storage.ReadChar(p + "DecSep", DecSep()));
+        FDecSepLocal = readBool("DecSepLocal", FDecSepLocal);
+    }
+    TFont font(FFont);
+    Storage.ReadFont(p + "Font", font);
+    FFont.Assign(font);
+    if (full) {
+        SetLogarithmic(readBool("Logarithmic", FLogarithmic));
+        SetMax(Storage.ReadFloat(p + "Max", FMax));
+        SetMin(Storage.ReadFloat(p + "Min", FMin));
+        SetMinMaxRounding(readBool("MinMaxRounding", FMinMaxRounding));
+        SetScaleColor(TColor(Storage.ReadInteger(p + "ScaleColor", FScaleColor)));
+        SetScaleWidth(Storage.ReadInteger(p + "ScaleWidth", FScaleWidth));
+        const int justify = Storage.ReadInteger(p + "TextJustify", FTextJustify);
+        if (EnumInRange(justify, taRightJustify))
+            SetTextJustify(TLeftRight(justify));
+    }
+    EndUpdate();
+}
+
+bool TQorColorScale::SaveToStorageByName(TQorStorage& Storage, TQorColorScaleStoreMode Mode) const {
+    return SaveToStorage(Storage, FName, Mode);
+}
+
+void TQorColorScale::LoadFromStorageByName(const TQorStorage& Storage,
+                                           TQorColorScaleStoreMode Mode) {
+    LoadFromStorage(Storage, FName, Mode);
+}
+
+namespace {
+
+// Points the storage at another key for the lifetime of the object.
+class TIniFileNameOverride {
+public:
+    TIniFileNameOverride(TQorStorage& Storage, const std::string& Name)
+        : FStorage(Storage), FSaved(Storage.IniFileName()) {
+        FStorage.SetIniFileName(Name);
+    }
+    ~TIniFileNameOverride() { FStorage.SetIniFileName(FSaved); }
+    TIniFileNameOverride(const TIniFileNameOverride&) = delete;
+    TIniFileNameOverride& operator=(const TIniFileNameOverride&) = delete;
+
+private:
+    TQorStorage& FStorage;
+    std::string FSaved;
+};
+
+constexpr const char* SetPrefix = "Prop_";
+
+} // namespace
+
+std::string TQorColorScale::SetsKey(const TQorStorage& Storage) const {
+    return Storage.IniFileName() + "\\" + FName + "\\CustomColorScale";
+}
+
+bool TQorColorScale::SaveSet(TQorStorage& Storage, const std::string& SetName,
+                             TQorColorScaleStoreMode Mode) const {
+    if (!Storage.UseRegistry())
+        return false;
+    const TIniFileNameOverride key(Storage, SetsKey(Storage) + "\\" + SetName);
+    return SaveToStorage(Storage, SetPrefix, Mode);
+}
+
+void TQorColorScale::LoadSet(TQorStorage& Storage, const std::string& SetName,
+                             TQorColorScaleStoreMode Mode) {
+    if (!Storage.UseRegistry())
+        return;
+    const TIniFileNameOverride key(Storage, SetsKey(Storage) + "\\" + SetName);
+    LoadFromStorage(Storage, SetPrefix, Mode);
+}
+
+bool TQorColorScale::DeleteSet(TQorStorage& Storage, const std::string& SetName) const {
+    if (!Storage.UseRegistry())
+        return false;
+    return Storage.DeleteKey(SetsKey(Storage) + "\\" + SetName);
+}
+
+std::vector<std::string> TQorColorScale::ListSets(TQorStorage& Storage) const {
+    std::vector<std::string> sets;
+    if (!Storage.UseRegistry())
+        return sets;
+    const TIniFileNameOverride key(Storage, SetsKey(Storage));
+    QStringList list;
+    Storage.ReadSections(list);
+    for (const QString& s : list)
+        sets.push_back(s.toStdString());
+    return sets;
+}
