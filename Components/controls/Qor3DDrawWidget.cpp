@@ -1,7 +1,7 @@
 #include "Qor3DDrawWidget.h"
 
 #include "Qor3DQtWindow.h"
-#include "QorCanvas.h"
+#include "TCanvas.h"
 
 #include <QCursor>
 #include <QMouseEvent>

@@ -3,7 +3,7 @@
 #include "Qor3DDraw.h"
 
 #include "Qor3DOSMesa.h"
-#include "QorCanvas.h"
+#include "TCanvas.h"
 
 #include <QPainter>
 #include <cmath>
