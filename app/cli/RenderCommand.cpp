@@ -2,12 +2,18 @@
 
 #include "Qor3DChart.h"
 #include "Qor3DChartFile.h"
+#include "Qor3DChartFileLegend.h"
 #include "Qor3DChartScene.h"
+#include "QorColSc.h"
 #include "QorPropText.h"
+#include "TCanvas.h"
+#include "UQor3DChartColorScale.h"
 
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QString>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -91,6 +97,44 @@ bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Op
     return true;
 }
 
+namespace {
+
+QImage DrawLegendImage(TQorColorScale& Legend, int Height) {
+    // A first drawing lets AutoSize find the width the labels need.
+    Legend.SetHeight(Height);
+    QImage scratch(std::max(1, Legend.Width()), Height, QImage::Format_RGB32);
+    {
+        QPainter painter(&scratch);
+        TQPainterCanvas canvas(painter);
+        Legend.Paint(canvas);
+    }
+    QImage image(std::max(1, Legend.Width()), Height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TQPainterCanvas canvas(painter);
+    Legend.Paint(canvas);
+    return image;
+}
+
+QImage RenderChartWithLegend(TQor3DChart& Chart, TQorColorScale& Legend, int Width, int Height) {
+    const QImage legendImage = DrawLegendImage(Legend, Height);
+    const TChartLegendLayout layout =
+        LayoutChartAndLegend(QRect(0, 0, Width, Height), legendImage.size(), false);
+    if (layout.Chart.width() < 1)
+        return RenderChartImage(Chart, Width, Height);
+    const QImage chartImage = RenderChartImage(Chart, layout.Chart.width(), Height);
+    if (chartImage.isNull())
+        return chartImage;
+    QImage picture(Width, Height, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.drawImage(layout.Chart.topLeft(), chartImage);
+    painter.drawImage(layout.Legend, legendImage);
+    return picture;
+}
+
+} // namespace
+
 TChartLegendLayout LayoutChartAndLegend(const QRect& R, const QSize& LegendImage, bool LegendLeft) {
     int width = 0;
     if (LegendImage.height() > 0)
@@ -119,14 +163,17 @@ int RenderCommand(const std::vector<std::string>& Args) {
         return Fail(error);
     }
     TQor3DChart chart;
-    if (LoadChartFile(chart, nullptr, o.File, true) != 0)
+    TQorColorScale legend;
+    TQorColorScaleFileLegend fileLegend(legend);
+    if (LoadChartFile(chart, &fileLegend, o.File, true) != 0)
         return Fail("cannot load " + o.File);
     if (!o.Properties.empty() && !LoadPropertyFile(chart, o.Properties))
         return Fail("cannot load properties " + o.Properties);
-    // No legend model is available to this tool yet: the chart takes the whole picture.
+    ChartToColorScale(chart, legend);
     QImage picture;
     try {
-        picture = RenderChartImage(chart, o.Width, o.Height);
+        picture = o.NoLegend ? RenderChartImage(chart, o.Width, o.Height)
+                             : RenderChartWithLegend(chart, legend, o.Width, o.Height);
     } catch (const std::exception& e) {
         return Fail(std::string("cannot render: ") + e.what());
     }

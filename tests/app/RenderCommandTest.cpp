@@ -1,8 +1,10 @@
 // plotyra-cli render as scripts call it: pictures of the requested size and the exit codes.
 #include "TestSupport.h"
 
+#include <QColor>
 #include <QImage>
 #include <QString>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -77,3 +79,36 @@ TEST_F(RenderCommand, FailuresExitWithOne) {
 }
 
 } // namespace
+
+namespace {
+
+// Pixels of column X that are clearly coloured (not white, black or grey).
+int ColouredPixels(const QImage& Image, int X) {
+    int n = 0;
+    for (int y = 0; y < Image.height(); ++y) {
+        const QColor c = Image.pixelColor(X, y);
+        const int spread =
+            std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
+        n += spread > 80 ? 1 : 0;
+    }
+    return n;
+}
+
+} // namespace
+
+TEST_F(RenderCommand, LegendBarStandsAtTheRightEdge) {
+    const std::string with = dir.File("with.png");
+    const std::string without = dir.File("without.png");
+    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + with + " --size 400x300"), 0);
+    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + without + " --size 400x300 --no-legend"),
+              0);
+    const QImage a = Picture(with);
+    const QImage b = Picture(without);
+    ASSERT_EQ(a.size(), QSize(400, 300));
+    // The bar runs over most of the height at the right edge; without a legend that edge is
+    // background.
+    EXPECT_GT(ColouredPixels(a, 396), 200);
+    EXPECT_EQ(ColouredPixels(b, 396), 0);
+    // The bar's top is the top of the palette, its bottom the bottom.
+    EXPECT_NE(a.pixelColor(396, 20), a.pixelColor(396, 270));
+}
