@@ -166,28 +166,16 @@ void TQorChartAxis3D::SetVisibleStepText(bool v) {
 }
 
 void TQorChartAxis3D::Changed() {
-    FChangePending = true;
-    if (FUpdating)
-        return;
-    FChangePending = false;
-    if (OnChange)
+    if (FBracket.Record() && OnChange)
         OnChange(this);
 }
 
 void TQorChartAxis3D::BeginUpdate() {
-    if (FUpdateCount == 0)
-        FChangePending = false;
-    FUpdating = true;
-    ++FUpdateCount;
+    FBracket.Begin();
 }
 
 void TQorChartAxis3D::EndUpdate() {
-    if (FUpdateCount > 0)
-        --FUpdateCount;
-    if (FUpdateCount != 0)
-        return;
-    FUpdating = false;
-    if (FChangePending)
+    if (FBracket.End())
         Changed();
 }
 
@@ -215,27 +203,15 @@ void TQorGrid3DProp::Assign(const TObject& Source) {
 }
 
 void TQorGrid3DProp::Changed() {
-    FChangePending = true;
-    if (FUpdating)
-        return;
-    FChangePending = false;
-    if (OnChange)
+    if (FBracket.Record() && OnChange)
         OnChange(this);
 }
 
 void TQorGrid3DProp::BeginUpdate() {
-    if (FUpdateCount == 0)
-        FChangePending = false;
-    FUpdating = true;
-    ++FUpdateCount;
+    FBracket.Begin();
 }
 
 void TQorGrid3DProp::EndUpdate() {
-    if (FUpdateCount > 0)
-        --FUpdateCount;
-    if (FUpdateCount != 0)
-        return;
-    FUpdating = false;
-    if (FChangePending)
+    if (FBracket.End())
         Changed();
 }

@@ -3,6 +3,7 @@
 // the axis drawing fills in each paint.
 #pragma once
 
+#include "QorUpdateBracket.h"
 #include "UQorTypes.h"
 
 #include <QImage>
@@ -100,8 +101,8 @@ public:
     virtual void Changed();
     virtual void BeginUpdate();
     virtual void EndUpdate();
-    bool Updating() const { return FUpdating; }
-    int UpdateCount() const { return FUpdateCount; }
+    bool Updating() const { return FBracket.Updating(); }
+    int UpdateCount() const { return FBracket.Count(); }
 
     char StoredDecSep() const { return FDecSep; }
     bool DecSepLocal() const { return FDecSepLocal; }
@@ -152,13 +153,11 @@ private:
     }
 
     QImage FMeasureBitmap;
-    bool FChangePending = false;
-    int FUpdateCount = 0;
+    TQorUpdateBracket FBracket;
     char FDecSep = '.';
     bool FDecSepLocal = true;
     bool FLogPrevious = false;
     bool FLogChangePending = false;
-    bool FUpdating = false;
 
     bool FAutoMax = true;
     bool FAutoMin = true;
@@ -237,8 +236,8 @@ public:
     virtual void Changed();
     virtual void BeginUpdate();
     virtual void EndUpdate();
-    bool Updating() const { return FUpdating; }
-    int UpdateCount() const { return FUpdateCount; }
+    bool Updating() const { return FBracket.Updating(); }
+    int UpdateCount() const { return FBracket.Count(); }
 
     TNotifyEvent OnChange;
 
@@ -258,9 +257,7 @@ private:
         Changed();
     }
 
-    bool FChangePending = false;
-    bool FUpdating = false;
-    int FUpdateCount = 0;
+    TQorUpdateBracket FBracket;
 
     TColor FGridColor = clBlack;
     uint16_t FGridStyle = 0xE187;
