@@ -1,5 +1,3 @@
-// Built once the chart model is part of this layer; without it the unit is empty.
-#if __has_include("Qor3DChart.h")
 #include "UQor3DChartColorScale.h"
 
 #include "Qor3DChart.h"
@@ -34,5 +32,3 @@ void ChartToColorScale(const TQor3DChart& Chart, TQorColorScale& ColorScale) {
     }
     ColorScale.EndUpdate();
 }
-
-#endif

@@ -1,5 +1,3 @@
-// Built once the chart model is part of this layer; without it the unit is empty.
-#if __has_include("Qor3DChart.h")
 #include "UQor3DChartColorScale.h"
 #include "Qor3DChart.h"
 #include "QorColSc.h"
@@ -110,5 +108,3 @@ TEST_F(TBinding, FourDimensionalDataUseTheValueRange) {
     EXPECT_TRUE(legend.Logarithmic());       // kept from the 3D binding
     EXPECT_EQ(legend.DecPlaces(), 1);        // kept
 }
-
-#endif
