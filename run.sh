@@ -6,6 +6,6 @@ cd "$(dirname "$0")"
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)"
 if [ -x build/default/app/plotyra ]; then
-    exec build/default/app/plotyra "${1:-examples/sample3d.p3d}"
+    exec build/default/app/plotyra "${1:-examples/large/surface-200.p3d}"
 fi
 exec build/default/app/plotyra-cli about
