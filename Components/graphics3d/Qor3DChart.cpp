@@ -171,7 +171,6 @@ void TQor3DChart::Assign(const TObject& Source) {
     EndUpdate();
 }
 
-
 uint64_t TQor3DChart::MemoryLimit() const {
     return QorSizing::PhysicalMemory();
 }
