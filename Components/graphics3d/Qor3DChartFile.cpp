@@ -239,6 +239,14 @@ void ReadColor(TQor3DChart& Chart, TNumberSource& In, bool Swapped) {
     Chart.UpdateRanges();
 }
 
+// The low-memory layout of the 4D grid forms: the three vectors, then the values in file order.
+void ReadLowMemory4D(TQor3DChart& Chart, TNumberSource& In) {
+    In.Fill(Chart.XValues());
+    In.Fill(Chart.YValues());
+    In.Fill(Chart.ZValues());
+    In.Fill(Chart.Data());
+}
+
 // "<4D>": nx ny nz, the three coordinate lines, then v slice by slice.
 void Read4DGrid(TQor3DChart& Chart, TNumberSource& In) {
     const int nx = In.Count();
@@ -249,10 +257,7 @@ void Read4DGrid(TQor3DChart& Chart, TNumberSource& In) {
     Sized(Chart.SetSize4D(nx, ny, nz));
     TArrGLfloat& d = Chart.Data();
     if (Chart.LowMemoryLayout()) {
-        In.Fill(Chart.XValues());
-        In.Fill(Chart.YValues());
-        In.Fill(Chart.ZValues());
-        In.Fill(d);
+        ReadLowMemory4D(Chart, In);
     } else {
         const std::vector<float> xs = In.Values(nx);
         const std::vector<float> ys = In.Values(ny);
@@ -296,10 +301,7 @@ void Read4DSurfaceGrid(TQor3DChart& Chart, TNumberSource& In) {
     Sized(Chart.SetSize4DSurface(nx, ny, nz));
     TArrGLfloat& d = Chart.Data();
     if (Chart.LowMemoryLayout()) {
-        In.Fill(Chart.XValues());
-        In.Fill(Chart.YValues());
-        In.Fill(Chart.ZValues());
-        In.Fill(d);
+        ReadLowMemory4D(Chart, In);
     } else {
         const std::vector<float> xs = In.Values(nx);
         const std::vector<float> ys = In.Values(ny);
