@@ -1,5 +1,5 @@
 // Data-side costs of a large surface: ranges plus normals, and doubling the density.
-#include "Qor3DChart.h"
+#include "chart/Qor3DChart.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

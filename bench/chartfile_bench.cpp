@@ -2,8 +2,8 @@
 // splits the same file into tokens and converts them with std::from_chars. The ratio of the
 // load to that pass is the figure that counts: it shows what the chart reader adds to the
 // unavoidable work of reading the numbers.
-#include "Qor3DChart.h"
 #include "QorDataText.h"
+#include "chart/Qor3DChart.h"
 
 #include <benchmark/benchmark.h>
 #include <charconv>

@@ -1,7 +1,7 @@
 // One off-screen render of a 500 x 500 surface at 800 x 600 through OSMesa: solid, shiny and
 // wired, from either layout. The time per iteration is the time per frame.
-#include "Qor3DChart.h"
-#include "Qor3DChartScene.h"
+#include "chart/Qor3DChart.h"
+#include "render/Qor3DChartScene.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>

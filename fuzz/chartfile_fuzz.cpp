@@ -1,8 +1,8 @@
 // Chart data reader (every form, with and without properties, both layouts) and the chart's
 // binary record reader on arbitrary input: each must end without a crash, a hang or an
 // allocation the input cannot justify.
-#include "Qor3DChart.h"
 #include "QorPropBinary.h"
+#include "chart/Qor3DChart.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "Qor3DDrawWidget.h"
 
-#include "Qor3DQtWindow.h"
 #include "TCanvas.h"
+#include "gl/Qor3DQtWindow.h"
 
 #include <QCursor>
 #include <QMouseEvent>

@@ -3,7 +3,7 @@
 // resize, mouse and wheel events of either are forwarded to the control.
 #pragma once
 
-#include "Qor3DDraw.h"
+#include "draw/Qor3DDraw.h"
 
 #include <QImage>
 #include <QWidget>

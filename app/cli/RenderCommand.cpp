@@ -1,13 +1,13 @@
 #include "RenderCommand.h"
 
-#include "Qor3DChart.h"
-#include "Qor3DChartFile.h"
-#include "Qor3DChartFileLegend.h"
-#include "Qor3DChartScene.h"
 #include "QorColSc.h"
 #include "QorPropText.h"
 #include "TCanvas.h"
-#include "UQor3DChartColorScale.h"
+#include "chart/Qor3DChart.h"
+#include "chart/UQor3DChartColorScale.h"
+#include "io/Qor3DChartFile.h"
+#include "io/Qor3DChartFileLegend.h"
+#include "render/Qor3DChartScene.h"
 
 #include <QFile>
 #include <QImage>

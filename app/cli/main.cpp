@@ -1,7 +1,7 @@
 // Command-line tool for scripts and tests.
-#include "Qor3DChart.h"
-#include "Qor3DChartFile.h"
 #include "RenderCommand.h"
+#include "chart/Qor3DChart.h"
+#include "io/Qor3DChartFile.h"
 
 #include <QGuiApplication>
 #include <charconv>

@@ -2,12 +2,12 @@
 // with the mouse.
 //   plotyra [--grab PICTURE.png] [FILE]
 // --grab saves the window as the screen shows it, once it has been painted, and quits.
-#include "Qor3DChart.h"
-#include "Qor3DChartFile.h"
-#include "Qor3DChartFileLegend.h"
 #include "Qor3DDrawWidget.h"
 #include "QorColorScaleWidget.h"
-#include "UQor3DChartColorScale.h"
+#include "chart/Qor3DChart.h"
+#include "chart/UQor3DChartColorScale.h"
+#include "io/Qor3DChartFile.h"
+#include "io/Qor3DChartFileLegend.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -3,8 +3,8 @@
 //   plotyra-designscene [--bitmap] [--grab FILE.png]
 // --bitmap renders through the memory bitmap; --grab saves one rendering of the window's size
 // and quits.
-#include "Qor3DDraw.h"
 #include "Qor3DDrawWidget.h"
+#include "draw/Qor3DDraw.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,7 +1,7 @@
 // Chart fixtures shared by the chart tests.
 #pragma once
 
-#include "Qor3DChart.h"
+#include "chart/Qor3DChart.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // A chart with a current recording context, and readers of the recorded vertex stream.
 #pragma once
 
-#include "Qor3DChart.h"
 #include "Qor3DChartTestSupport.h"
 #include "Qor3DRecording.h"
+#include "chart/Qor3DChart.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,8 +1,8 @@
 // Charts filled in code for the scene and picture tests.
 #pragma once
 
-#include "Qor3DChart.h"
 #include "Qor3DRecording.h"
+#include "chart/Qor3DChart.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,176 @@
+#include "chart/Qor3DChart.h"
+#include "chart/Qor3DChartSizing.h"
+
+#include <utility>
+
+namespace {
+
+// Takes an event out of its slot for a scope and puts it back afterwards.
+class THeldEvent {
+public:
+    explicit THeldEvent(TNotifyEvent& Slot) : FSlot(Slot), FEvent(std::exchange(Slot, nullptr)) {}
+    ~THeldEvent() { FSlot = std::move(FEvent); }
+    THeldEvent(const THeldEvent&) = delete;
+    THeldEvent& operator=(const THeldEvent&) = delete;
+
+private:
+    TNotifyEvent& FSlot;
+    TNotifyEvent FEvent;
+};
+
+// Raises the update count for a scope without the side effects of BeginUpdate.
+class TNestedUpdate {
+public:
+    explicit TNestedUpdate(int& Count) : FCount(Count) { ++FCount; }
+    ~TNestedUpdate() { --FCount; }
+    TNestedUpdate(const TNestedUpdate&) = delete;
+    TNestedUpdate& operator=(const TNestedUpdate&) = delete;
+
+private:
+    int& FCount;
+};
+
+} // namespace
+
+TQor3DChart::TQor3DChart()
+    : FColors{clFuchsia, clBlue, clAqua, clGreen, clYellow, clRed},
+      FAxisX(std::make_unique<TQorChartAxis3D>()), FAxisY(std::make_unique<TQorChartAxis3D>()),
+      FAxisZ(std::make_unique<TQorChartAxis3D>()), FGridMajor(std::make_unique<TQorGrid3DProp>()),
+      FGridMinor(std::make_unique<TQorGrid3DProp>()) {
+    FAxisX->SetCaption("X");
+    FAxisX->SetAxisColor(clRed);
+    FAxisX->SetRotText(90);
+    FAxisX->SetAxis1Position(apMinimum);
+    FAxisX->SetAxis2Position(apMinimum);
+
+    FAxisY->SetCaption("Y");
+    FAxisY->SetAxisColor(clLime);
+    FAxisY->SetRotText(45);
+    FAxisY->SetAxis1Position(apMinimum);
+    FAxisY->SetAxis2Position(apMaximum);
+    FAxisY->SetTextJustify(taRightJustify);
+    FAxisY->SetVisibleMin(false);
+
+    FAxisZ->SetCaption("Z");
+    FAxisZ->SetAxisColor(clBlue);
+    FAxisZ->SetRotText(-90);
+    FAxisZ->SetAxis1Position(apMinimum);
+    FAxisZ->SetAxis2Position(apMinimum);
+    FAxisZ->SetTextJustify(taRightJustify);
+
+    for (TQorChartAxis3D* axis : {FAxisX.get(), FAxisY.get(), FAxisZ.get()})
+        axis->OnChange = [this](TObject* Sender) {
+            PartChanged(Sender);
+        };
+    FGridMinor->SetGridColor(clSilver);
+    FGridMinor->SetGridStyle(0x2184);
+    for (TQorGrid3DProp* grid : {FGridMajor.get(), FGridMinor.get()})
+        grid->OnChange = [this](TObject* Sender) {
+            PartChanged(Sender);
+        };
+
+    BuildPalette(FPalette, FColors, FColorCount);
+    ApplyColorLayers(FPalette, FColorLayers);
+
+    FViewRotX = 30;
+    FViewRotY = 130;
+    FViewMoveY = 0.1;
+    FViewScale = 0.8;
+    OnPaintGL = [this](TObject* Sender, const TRect& PaintRect) {
+        PaintChart(Sender, PaintRect);
+    };
+}
+
+TQor3DChart::~TQor3DChart() {
+    for (TQorChartAxis3D* axis : {FAxisX.get(), FAxisY.get(), FAxisZ.get()})
+        axis->OnChange = nullptr;
+    for (TQorGrid3DProp* grid : {FGridMajor.get(), FGridMinor.get()})
+        grid->OnChange = nullptr;
+}
+
+void TQor3DChart::PartChanged(TObject*) {
+    Changed();
+}
+
+void TQor3DChart::BeginUpdate() {
+    if (FUpdateCount == 0)
+        FColorScaleChangedPending = false;
+    TQor3DDraw::BeginUpdate();
+}
+
+void TQor3DChart::Changed() {
+    FChangedWhileUpdating = true;
+    if (FUpdateCount > 0)
+        return;
+    {
+        // The axis changes of the conversion's UpdateRanges join this notification instead of
+        // raising one of their own (whose bracket would also clear the marks of this batch).
+        TNestedUpdate nested(FUpdateCount);
+        ApplyLogarithmicChange();
+    }
+    if (FPaletteRebuildPending) {
+        FPaletteRebuildPending = false;
+        RebuildPalette();
+        FColorScaleChangedPending = true;
+    }
+    {
+        // The drawing control clears the pending change, marks the picture outdated and
+        // invalidates; OnChange is held back so that OnColorScaleChanged comes first.
+        THeldEvent held(OnChange);
+        TQor3DDraw::Changed();
+    }
+    if (FColorScaleChangedPending) {
+        FColorScaleChangedPending = false;
+        if (OnColorScaleChanged)
+            OnColorScaleChanged(this);
+    }
+    if (OnChange)
+        OnChange(this);
+}
+
+void TQor3DChart::RebuildPalette() {
+    BuildPalette(FPalette, FColors, FColorCount);
+    ApplyColorLayers(FPalette, FColorLayers);
+}
+
+void TQor3DChart::Assign(const TObject& Source) {
+    BeginUpdate();
+    if (const auto* s = dynamic_cast<const TQor3DChart*>(&Source); s != nullptr && s != this) {
+        SetAxisX(s->AxisX());
+        SetAxisY(s->AxisY());
+        SetAxisZ(s->AxisZ());
+        SetgridMajor(s->gridMajor());
+        SetgridMinor(s->gridMinor());
+        for (int i = 1; i <= QorColorStopCount; ++i)
+            SetColor(i, s->Color(i));
+        SetColorBitmap(s->ColorBitmap());
+        SetColorBitmapName(s->ColorBitmapName());
+        SetColorBitmapApply(s->ColorBitmapApply());
+        SetColorCount(s->ColorCount());
+        SetColorLayers(s->ColorLayers());
+        SetPaletteTable(s->Palette());
+        SetDecSep(s->DecSep());
+        SetDecSepLocal(s->DecSepLocal());
+        SetDim4Caption(s->Dim4Caption());
+        SetDim4Direction(s->Dim4Direction());
+        SetDim4FirstLayer(s->Dim4FirstLayer());
+        SetDim4NthLayer(s->Dim4NthLayer());
+        SetDim4Height(s->Dim4Height());
+        SetDim4CrossSection(s->Dim4CrossSection());
+        SetDim4CrossSectionOffset(s->Dim4CrossSectionOffset());
+        SetHeightY(s->HeightY());
+        SetKeepAspectXY(s->KeepAspectXY());
+        SetKeepAspectXZ(s->KeepAspectXZ());
+        SetShiny(s->Shiny());
+        SetTransparency(s->Transparency());
+        SetUseLowMemory(s->UseLowMemory());
+        SetWired(s->Wired());
+    }
+    TQor3DDraw::Assign(Source);
+    UpdateRanges();
+    EndUpdate();
+}
+
+uint64_t TQor3DChart::MemoryLimit() const {
+    return QorSizing::PhysicalMemory();
+}

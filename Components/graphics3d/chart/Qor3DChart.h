@@ -1,0 +1,287 @@
+// The 3D chart control: the data grid in its kinds and layouts, the axes, grids, colour
+// palette and 4D display settings, and the change notification that brings every change to
+// the screen.
+//
+// Sections of the implementation:
+//   Qor3DChart.cpp         construction, update bracket, Changed, Assign
+//   Qor3DChartData.cpp     kinds, layouts, sizing, ranges, normals, logarithmic change, sample
+//   Qor3DChartProps.cpp    published properties, palette inputs, colour picture
+//   Qor3DChartDensity.cpp  increasing and decreasing the grid density
+#pragma once
+
+#include "QorPalette.h"
+#include "UQorTypes.h"
+#include "chart/Qor3DChartAxis.h"
+#include "draw/Qor3DDraw.h"
+
+#include <QImage>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TQorPropTextWriter;
+class TQorPropTextReader;
+class TQorBinaryWriter;
+class TQorBinaryReader;
+class TQorStorage;
+class TQorStringList;
+
+// Data layout (i along X, j along Y, k along Z; rows of a 3D grid run along Z):
+//   dk3D full:        point p = i + NX*k, Data[3p..3p+2] = x, height, z
+//   dk3D low-memory:  x = XValues[i], z = ZValues[k], height = Data[i + NX*k]
+//   dk4D full:        p = i + NX*(j + NY*k), Data[4p..4p+3] = x, y, z, v
+//   dk4D low-memory:  coordinates from the vectors, v = Data[i + NX*(j + NY*k)]
+//   dk4DSurface:      the six faces one after another (FaceStart), 4 floats per point in the
+//                     full layout, one v per point in the low-memory layout
+//   dkNx4D:           layer l starts at point LayerStart(l), point (i, row r) = start + i +
+//                     X_l*r, always 4 floats (x, y, z, v) per point
+// Along a logarithmic axis the stored coordinates are base-10 logarithms; v never is.
+//
+// Sizing fails (returns false, leaving the data cleared with counts 0) for a negative count,
+// a length that overflows 64 bits or the 32-bit counts, or arrays larger than the physical
+// memory. Callers must check the result.
+class TQor3DChart : public TQor3DDraw {
+public:
+    TQor3DChart();
+    TQor3DChart(const TQor3DChart&) = delete;
+    TQor3DChart& operator=(const TQor3DChart&) = delete;
+    ~TQor3DChart() override;
+
+    // Update bracket and change notification; EndUpdate is the drawing control's, which
+    // ends in this Changed.
+    void Changed() override;
+    void BeginUpdate() override;
+    // Copies the chart properties (never the data) and the view, then recomputes the ranges.
+    void Assign(const TObject& Source) override;
+
+    // Data side.
+    void ClearData();
+    [[nodiscard]] bool SetSize3D(int nx, int nz);
+    [[nodiscard]] bool SetSize4D(int nx, int ny, int nz);
+    [[nodiscard]] bool SetSize4DSurface(int nx, int ny, int nz);
+    [[nodiscard]] bool SetSizeNx4D(const TArrXZInteger& Layers);
+    virtual void SetDataKind(int Kind);
+    virtual TXZInteger GetLayerSize(int Layer) const;
+    void UpdateRanges();
+    void SetAllAutoRanges();
+    void UpdateNormals();
+    void ApplyLogarithmicChange();
+    // At design time only, and only while no grid is held.
+    void MakeSampleSurface();
+
+    // Density of a dk3D grid; other kinds are left alone. False when the new grid does not fit
+    // (the data are then cleared, counts 0).
+    bool IncreaseDensity(int NearWeight, int FarWeight);
+    bool IncreaseDensityX(int NearWeight, int FarWeight);
+    bool DecreaseDensity();
+    bool DecreaseDensityX();
+
+    TQorDataKind DataKind() const { return FDataKind; }
+    int NX() const { return FNX; }
+    int NY() const { return FNY; }
+    int NZ() const { return FNZ; }
+    bool LowMemoryLayout() const { return FLowMemoryLayout; }
+    const TArrGLfloat& XValues() const { return FXValues; }
+    const TArrGLfloat& YValues() const { return FYValues; }
+    const TArrGLfloat& ZValues() const { return FZValues; }
+    const TArrGLfloat& Data() const { return FData; }
+    // Filled in place by readers and generators, which then call UpdateRanges (and
+    // UpdateNormals for 3D data).
+    TArrGLfloat& XValues() { return FXValues; }
+    TArrGLfloat& YValues() { return FYValues; }
+    TArrGLfloat& ZValues() { return FZValues; }
+    TArrGLfloat& Data() { return FData; }
+    const TArrXZInteger& Layers() const { return FLayers; }
+    const std::vector<int16_t>& Normals() const { return FNormals; }
+    float ValueMin() const { return FValueMin; }
+    float ValueMax() const { return FValueMax; }
+
+    // Points of a dk4DSurface grid and the first point of face 1 ... 6.
+    static int64_t FacePointCount(int nx, int ny, int nz);
+    static int64_t FaceStart(int Face, int nx, int ny, int nz);
+    // First point of a dkNx4D layer (the number of points before it).
+    int64_t LayerStart(int Layer) const;
+
+    // Owned sub-objects; the setters copy into them.
+    TQorChartAxis3D& AxisX() { return *FAxisX; }
+    TQorChartAxis3D& AxisY() { return *FAxisY; }
+    TQorChartAxis3D& AxisZ() { return *FAxisZ; }
+    const TQorChartAxis3D& AxisX() const { return *FAxisX; }
+    const TQorChartAxis3D& AxisY() const { return *FAxisY; }
+    const TQorChartAxis3D& AxisZ() const { return *FAxisZ; }
+    TQorGrid3DProp& gridMajor() { return *FGridMajor; }
+    TQorGrid3DProp& gridMinor() { return *FGridMinor; }
+    const TQorGrid3DProp& gridMajor() const { return *FGridMajor; }
+    const TQorGrid3DProp& gridMinor() const { return *FGridMinor; }
+    void SetAxisX(const TQorChartAxis3D& v) { FAxisX->Assign(v); }
+    void SetAxisY(const TQorChartAxis3D& v) { FAxisY->Assign(v); }
+    void SetAxisZ(const TQorChartAxis3D& v) { FAxisZ->Assign(v); }
+    void SetgridMajor(const TQorGrid3DProp& v) { FGridMajor->Assign(v); }
+    void SetgridMinor(const TQorGrid3DProp& v) { FGridMinor->Assign(v); }
+
+    // Palette and its inputs. Color(1 ... 6) reads the stops; indices outside give clBlack.
+    const TQorPalette& Palette() const { return FPalette; }
+    virtual void SetPaletteTable(const TQorPalette& Table);
+    virtual TColor Color(int Index) const;
+    virtual void SetColor(int Index, TColor v);
+    TColor Color1() const { return Color(1); }
+    TColor Color2() const { return Color(2); }
+    TColor Color3() const { return Color(3); }
+    TColor Color4() const { return Color(4); }
+    TColor Color5() const { return Color(5); }
+    TColor Color6() const { return Color(6); }
+    void SetColor1(TColor v) { SetColor(1, v); }
+    void SetColor2(TColor v) { SetColor(2, v); }
+    void SetColor3(TColor v) { SetColor(3, v); }
+    void SetColor4(TColor v) { SetColor(4, v); }
+    void SetColor5(TColor v) { SetColor(5, v); }
+    void SetColor6(TColor v) { SetColor(6, v); }
+    int ColorCount() const { return FColorCount; }
+    virtual void SetColorCount(int v);
+    int ColorLayers() const { return FColorLayers; }
+    virtual void SetColorLayers(int v);
+    // The preset buttons and the invert button of the properties dialog.
+    void ApplyPalettePreset(TQorPalettePreset Preset);
+    void InvertPalette();
+
+    // Colour picture.
+    const QImage& ColorBitmap() const { return FColorBitmap; }
+    virtual void SetColorBitmap(const QImage& v);
+    const std::string& ColorBitmapName() const { return FColorBitmapName; }
+    // Loads the picture; a missing or unreadable file gives an empty ColorBitmap, no error.
+    virtual void SetColorBitmapName(const std::string& v);
+    bool ColorBitmapApply() const { return FColorBitmapApply; }
+    virtual void SetColorBitmapApply(bool v);
+    // Texture pixels of ColorBitmap (BGR triples) prepared by the surface painter.
+    std::vector<uint8_t>& TexturePixels() { return FTexturePixels; }
+    int& TextureSize() { return FTextureSize; }
+
+    // The separator in effect: the locale's while DecSepLocal is on.
+    virtual char DecSep() const;
+    virtual void SetDecSep(char v);
+    bool DecSepLocal() const { return FDecSepLocal; }
+    virtual void SetDecSepLocal(bool v);
+
+    const std::string& Dim4Caption() const { return FDim4Caption; }
+    virtual void SetDim4Caption(const std::string& v);
+    int Dim4Direction() const { return FDim4Direction; }
+    virtual void SetDim4Direction(int v);
+    int Dim4FirstLayer() const { return FDim4FirstLayer; }
+    virtual void SetDim4FirstLayer(int v);
+    int Dim4NthLayer() const { return FDim4NthLayer; }
+    virtual void SetDim4NthLayer(int v);
+    double Dim4Height() const { return FDim4Height; }
+    virtual void SetDim4Height(double v);
+    int Dim4CrossSection() const { return FDim4CrossSection; }
+    virtual void SetDim4CrossSection(int v);
+    double Dim4CrossSectionOffset() const { return FDim4CrossSectionOffset; }
+    virtual void SetDim4CrossSectionOffset(double v);
+    double HeightY() const { return FHeightY; }
+    virtual void SetHeightY(double v);
+    // True only while the stored flag is on and both axes agree on Logarithmic.
+    virtual bool KeepAspectXY() const;
+    virtual void SetKeepAspectXY(bool v);
+    virtual bool KeepAspectXZ() const;
+    virtual void SetKeepAspectXZ(bool v);
+    bool Shiny() const { return FShiny; }
+    virtual void SetShiny(bool v);
+    int Transparency() const { return FTransparency; }
+    virtual void SetTransparency(int v);
+    bool UseLowMemory() const { return FUseLowMemory; }
+    virtual void SetUseLowMemory(bool v);
+    bool Wired() const { return FWired; }
+    virtual void SetWired(bool v);
+
+    TNotifyEvent OnColorScaleChanged;
+    TPaintRectEvent OnBeforePaintGL;
+    TPaintRectEvent OnInChartPaintGL;
+    TPaintRectEvent OnAfterPaintGL;
+
+    // Persistence
+    bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const override;
+    void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix) override;
+    int WriteToFile(TQorBinaryWriter& Writer) const override;
+    int ReadFromFile(TQorBinaryReader& Reader) override;
+    void WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix) const override;
+    void ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix) override;
+    int LoadFromFile(const std::string& FileName, bool WithProperties);
+    // LoadFromFile on a file's text that is already in memory.
+    int LoadFromText(std::string_view Text, bool WithProperties);
+    int SaveToFile(const std::string& FileName, bool ForceGridForm, bool WithProperties) const;
+    // SaveToFile with more text (the legend's block) appended before the file is committed.
+    int SaveToFile(const std::string& FileName, bool ForceGridForm, bool WithProperties,
+                   const std::function<void(std::string& Text)>& AppendTrailer) const;
+
+protected:
+    // The most bytes the data arrays may take: the physical memory.
+    virtual uint64_t MemoryLimit() const;
+    // The scene painting hooked to OnPaintGL.
+    virtual void PaintChart(TObject* Sender, const TRect& PaintRect);
+
+private:
+    template <typename T> void SetField(T& field, const T& v) {
+        if (field == v)
+            return;
+        field = v;
+        Changed();
+    }
+    // An owned axis or grid reports a change.
+    void PartChanged(TObject* Sender);
+    void RebuildPalette();
+    void ResetColorBitmap();
+    bool SizeGrid(TQorDataKind Kind, int nx, int ny, int nz);
+    bool Resample(bool Increase, bool AlongZ, int NearWeight, int FarWeight);
+    void IncreaseGrid(bool AlongZ, int NearWeight, int FarWeight);
+    void DecreaseGrid(bool AlongZ);
+
+    bool FColorScaleChangedPending = false;
+    bool FPaletteRebuildPending = false;
+    TQorDataKind FDataKind = dk3D;
+    TQorPalette FPalette{};
+    char FDecSep = '.';
+    bool FDecSepLocal = true;
+    TQorColorArray FColors;
+    bool FKeepAspectXY = false;
+    bool FKeepAspectXZ = true;
+    std::vector<uint8_t> FTexturePixels;
+    int FTextureSize = 0;
+
+    std::unique_ptr<TQorChartAxis3D> FAxisX;
+    std::unique_ptr<TQorChartAxis3D> FAxisY;
+    std::unique_ptr<TQorChartAxis3D> FAxisZ;
+    std::unique_ptr<TQorGrid3DProp> FGridMajor;
+    std::unique_ptr<TQorGrid3DProp> FGridMinor;
+    QImage FColorBitmap;
+    std::string FColorBitmapName;
+    bool FColorBitmapApply = false;
+    int FColorCount = 6;
+    int FColorLayers = 0;
+    std::string FDim4Caption;
+    int FDim4Direction = 1;
+    int FDim4FirstLayer = 1;
+    int FDim4NthLayer = 1;
+    double FDim4Height = 0;
+    int FDim4CrossSection = 0;
+    double FDim4CrossSectionOffset = 0;
+    double FHeightY = 0.7;
+    bool FShiny = true;
+    int FTransparency = 0;
+    bool FUseLowMemory = false;
+    bool FWired = false;
+
+    int FNX = 0;
+    int FNY = 0;
+    int FNZ = 0;
+    bool FLowMemoryLayout = false;
+    TArrGLfloat FXValues;
+    TArrGLfloat FYValues;
+    TArrGLfloat FZValues;
+    TArrGLfloat FData;
+    TArrXZInteger FLayers;
+    std::vector<int16_t> FNormals;
+    float FValueMin = 0;
+    float FValueMax = 100;
+};

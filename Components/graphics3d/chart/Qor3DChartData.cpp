@@ -1,0 +1,408 @@
+#include "chart/Qor3DChart.h"
+#include "chart/Qor3DChartSizing.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <new>
+
+namespace {
+
+// Closes the chart's update bracket on every path.
+class TUpdateScope {
+public:
+    explicit TUpdateScope(TQor3DChart& Chart) : FChart(Chart) { FChart.BeginUpdate(); }
+    ~TUpdateScope() { FChart.EndUpdate(); }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+    TQor3DChart& FChart;
+};
+
+struct TRange {
+    double Min = 0;
+    double Max = 0;
+};
+
+// Linear scan from the first element, comparing the stored single-precision values.
+TRange Scan(const float* p, size_t Count, size_t Stride) {
+    float lo = p[0];
+    float hi = p[0];
+    for (size_t n = 1; n < Count; ++n) {
+        const float v = p[n * Stride];
+        if (v < lo)
+            lo = v;
+        if (v > hi)
+            hi = v;
+    }
+    return {lo, hi};
+}
+
+void MakeNonDegenerate(TRange& r) {
+    if (std::fabs(r.Max - r.Min) < 1e-20)
+        r.Max = r.Min + 1;
+}
+
+// The real range of a logarithmic axis from its stored extremes.
+TRange RealRange(const TRange& r) {
+    return {double(powl(10.0L, r.Min)), double(powl(10.0L, r.Max))};
+}
+
+// Which axes Dim4Height stretches: 0 X, 1 Y, 2 Z, 3 XY, 4 XZ, 5 YZ, 6 all.
+constexpr std::array<std::array<bool, 3>, 7> StretchedAxes = {{
+    {true, false, false},
+    {false, true, false},
+    {false, false, true},
+    {true, true, false},
+    {true, false, true},
+    {false, true, true},
+    {true, true, true},
+}};
+
+struct TVec {
+    float X = 0, Y = 0, Z = 0;
+    TVec operator-() const { return {-X, -Y, -Z}; }
+};
+
+// Unit vector from P to Q; a length below 1e-20 counts as 1, so P itself gives zero.
+TVec UnitTo(const float* P, const float* Q) {
+    const float dx = Q[0] - P[0];
+    const float dy = Q[1] - P[1];
+    const float dz = Q[2] - P[2];
+    float len = float(std::sqrt(double(dx) * dx + double(dy) * dy + double(dz) * dz));
+    if (len < 1e-20f)
+        len = 1;
+    return {dx / len, dy / len, dz / len};
+}
+
+// a x b + b x c + c x d + d x a, which equals (a - c) x (b - d).
+void NormalFrom(const TVec& a, const TVec& b, const TVec& c, const TVec& d, int16_t* out) {
+    const double ux = double(a.X) - c.X, uy = double(a.Y) - c.Y, uz = double(a.Z) - c.Z;
+    const double vx = double(b.X) - d.X, vy = double(b.Y) - d.Y, vz = double(b.Z) - d.Z;
+    const double sx = uy * vz - uz * vy;
+    const double sy = uz * vx - ux * vz;
+    const double sz = ux * vy - uy * vx;
+    const double len = std::sqrt(sx * sx + sy * sy + sz * sz);
+    if (!(len >= 1e-20)) {
+        out[0] = out[1] = out[2] = 1;
+        return;
+    }
+    const double f = 32000.0 / len;
+    out[0] = int16_t(std::trunc(sx * f));
+    out[1] = int16_t(std::trunc(sy * f));
+    out[2] = int16_t(std::trunc(sz * f));
+}
+
+void ConvertLog(float& v, bool ToLog) {
+    v = ToLog ? float(std::log10(double(v))) : float(std::pow(10.0, double(v)));
+}
+
+} // namespace
+
+void TQor3DChart::ClearData() {
+    FNX = 0;
+    FNY = 0;
+    FNZ = 0;
+    TArrGLfloat().swap(FXValues);
+    TArrGLfloat().swap(FYValues);
+    TArrGLfloat().swap(FZValues);
+    TArrGLfloat().swap(FData);
+    std::vector<int16_t>().swap(FNormals);
+}
+
+void TQor3DChart::SetDataKind(int Kind) {
+    const auto k = TQorDataKind(std::clamp(Kind, int(dk3D), int(dk4DSurface)));
+    if (k == FDataKind)
+        return;
+    FDataKind = k;
+    Changed();
+}
+
+int64_t TQor3DChart::FacePointCount(int nx, int ny, int nz) {
+    return 2 * (int64_t(ny) * (int64_t(nx) + nz) + int64_t(nx) * nz);
+}
+
+int64_t TQor3DChart::FaceStart(int Face, int nx, int ny, int nz) {
+    const int64_t xy = int64_t(nx) * ny;
+    const int64_t yz = int64_t(ny) * nz;
+    const int64_t xz = int64_t(nx) * nz;
+    const std::array<int64_t, 6> starts = {
+        0, xy, 2 * xy, 2 * xy + yz, 2 * xy + 2 * yz, 2 * xy + 2 * yz + xz};
+    return Face >= 1 && Face <= 6 ? starts[size_t(Face - 1)] : 0;
+}
+
+int64_t TQor3DChart::LayerStart(int Layer) const {
+    int64_t start = 0;
+    for (int l = 0; l < Layer && l < int(FLayers.size()); ++l)
+        start += int64_t(FLayers[size_t(l)].X) * FLayers[size_t(l)].Z;
+    return start;
+}
+
+bool TQor3DChart::SizeGrid(TQorDataKind Kind, int nx, int ny, int nz) {
+    SetDataKind(Kind);
+    ClearData();
+    if (nx < 0 || ny < 0 || nz < 0)
+        return false;
+    const bool low = FUseLowMemory;
+    std::optional<int64_t> points;
+    switch (Kind) {
+    case dk3D:
+        points = QorSizing::Product({nx, nz});
+        break;
+    case dk4D:
+        points = QorSizing::Product({nx, ny, nz});
+        break;
+    default: {
+        const auto sides = QorSizing::Product({ny, int64_t(nx) + nz});
+        const auto caps = QorSizing::Product({nx, nz});
+        const auto half = sides && caps ? QorSizing::Sum({*sides, *caps}) : std::nullopt;
+        points = half ? QorSizing::Product({*half, 2}) : std::nullopt;
+        break;
+    }
+    }
+    const int stride = Kind == dk3D ? 3 : 4;
+    const std::optional<int64_t> data =
+        points ? QorSizing::Product({*points, low ? 1 : stride}) : std::nullopt;
+    const int ny3 = Kind == dk3D ? 0 : ny;
+    // Full-layout surfaces also get three 16-bit normals per point.
+    const int64_t normals = Kind == dk3D && !low && points ? *points / 2 * 3 + 3 : 0;
+    const std::optional<int64_t> total =
+        data ? QorSizing::Sum({*data, low ? int64_t(nx) + ny3 + nz : 0, normals}) : std::nullopt;
+    if (!total || !QorSizing::FitsInMemory(*total, sizeof(float), MemoryLimit()))
+        return false;
+    FLowMemoryLayout = low;
+    try {
+        FData.assign(size_t(*data), 0.0f);
+        if (low) {
+            FXValues.assign(size_t(nx), 0.0f);
+            FYValues.assign(size_t(ny3), 0.0f);
+            FZValues.assign(size_t(nz), 0.0f);
+        }
+    } catch (const std::bad_alloc&) {
+        ClearData();
+        return false;
+    }
+    FNX = nx;
+    FNY = ny3;
+    FNZ = nz;
+    return true;
+}
+
+bool TQor3DChart::SetSize3D(int nx, int nz) {
+    return SizeGrid(dk3D, nx, 0, nz);
+}
+
+bool TQor3DChart::SetSize4D(int nx, int ny, int nz) {
+    return SizeGrid(dk4D, nx, ny, nz);
+}
+
+bool TQor3DChart::SetSize4DSurface(int nx, int ny, int nz) {
+    return SizeGrid(dk4DSurface, nx, ny, nz);
+}
+
+bool TQor3DChart::SetSizeNx4D(const TArrXZInteger& Layers) {
+    SetDataKind(dkNx4D);
+    ClearData();
+    // Layer sizes without data behind them would address into nothing.
+    FLayers.clear();
+    FLowMemoryLayout = false;
+    if (Layers.empty())
+        return true;
+    int64_t points = 0;
+    for (const TXZInteger& l : Layers) {
+        const std::optional<int64_t> n = QorSizing::Product({l.X, l.Z});
+        const std::optional<int64_t> sum = n ? QorSizing::Sum({points, *n}) : std::nullopt;
+        if (!sum)
+            return false;
+        points = *sum;
+    }
+    const std::optional<int64_t> data = QorSizing::Product({points, 4});
+    if (!data || !QorSizing::FitsInMemory(*data, sizeof(float), MemoryLimit()))
+        return false;
+    try {
+        FData.assign(size_t(*data), 0.0f);
+        FLayers = Layers;
+    } catch (const std::bad_alloc&) {
+        ClearData();
+        FLayers.clear();
+        return false;
+    }
+    return true;
+}
+
+TXZInteger TQor3DChart::GetLayerSize(int Layer) const {
+    if (FDataKind != dkNx4D || Layer < 0 || Layer >= int(FLayers.size()))
+        return {};
+    return FLayers[size_t(Layer)];
+}
+
+void TQor3DChart::SetAllAutoRanges() {
+    for (TQorChartAxis3D* axis : {FAxisX.get(), FAxisY.get(), FAxisZ.get()}) {
+        axis->SetAutoMin(true);
+        axis->SetAutoMax(true);
+    }
+}
+
+void TQor3DChart::UpdateRanges() {
+    TUpdateScope scope(*this);
+    std::array<TQorChartAxis3D*, 3> axes = {FAxisX.get(), FAxisY.get(), FAxisZ.get()};
+    std::array<TRange, 3> r;
+    const int64_t grid = int64_t(FNX) * FNZ;
+    const bool low = FLowMemoryLayout && FDataKind != dkNx4D;
+
+    if (FDataKind == dk3D) {
+        if (low) {
+            if (FXValues.empty() || FZValues.empty() || FData.empty())
+                return;
+            const size_t n = size_t(std::clamp<int64_t>(grid, 1, int64_t(FData.size())));
+            r = {Scan(FXValues.data(), FXValues.size(), 1), Scan(FData.data(), n, 1),
+                 Scan(FZValues.data(), FZValues.size(), 1)};
+        } else {
+            if (FData.size() < 3)
+                return;
+            const size_t n = size_t(std::clamp<int64_t>(grid, 1, int64_t(FData.size() / 3)));
+            for (size_t c = 0; c < 3; ++c)
+                r[c] = Scan(FData.data() + c, n, 3);
+        }
+        for (size_t c = 0; c < 3; ++c) {
+            if (axes[c]->Logarithmic())
+                r[c] = RealRange(r[c]);
+            MakeNonDegenerate(r[c]);
+        }
+    } else {
+        TRange value;
+        const int64_t values = FDataKind == dk4D          ? int64_t(FNX) * FNY * FNZ
+                               : FDataKind == dk4DSurface ? FacePointCount(FNX, FNY, FNZ)
+                                                          : int64_t(FData.size() / 4);
+        if (low) {
+            if (FXValues.empty() || FYValues.empty() || FZValues.empty() || FData.empty())
+                return;
+            r = {Scan(FXValues.data(), FXValues.size(), 1),
+                 Scan(FYValues.data(), FYValues.size(), 1),
+                 Scan(FZValues.data(), FZValues.size(), 1)};
+            value = Scan(FData.data(),
+                         size_t(std::clamp<int64_t>(values, 1, int64_t(FData.size()))), 1);
+        } else {
+            if (FData.size() < 4)
+                return;
+            const size_t n = size_t(std::clamp<int64_t>(values, 1, int64_t(FData.size() / 4)));
+            for (size_t c = 0; c < 3; ++c)
+                r[c] = Scan(FData.data() + c, n, 4);
+            value = Scan(FData.data() + 3, n, 4);
+        }
+        MakeNonDegenerate(value);
+        FValueMin = float(value.Min);
+        FValueMax = float(value.Max);
+        for (size_t c = 0; c < 3; ++c) {
+            MakeNonDegenerate(r[c]);
+            // Room above the top layer, in axis space where the layers are lifted.
+            if (FDataKind != dkNx4D && StretchedAxes[size_t(FDim4Direction)][c])
+                r[c].Max += (r[c].Max - r[c].Min) * FDim4Height;
+            if (axes[c]->Logarithmic())
+                r[c] = RealRange(r[c]);
+        }
+    }
+    for (size_t c = 0; c < 3; ++c) {
+        if (axes[c]->AutoMin())
+            axes[c]->SetMinimum(r[c].Min);
+        if (axes[c]->AutoMax())
+            axes[c]->SetMaximum(r[c].Max);
+    }
+}
+
+void TQor3DChart::UpdateNormals() {
+    const int64_t points = int64_t(FNX) * FNZ;
+    if (FDataKind != dk3D || FLowMemoryLayout || points <= 0 ||
+        int64_t(FData.size()) < 3 * points) {
+        std::vector<int16_t>().swap(FNormals);
+        return;
+    }
+    try {
+        FNormals.assign(size_t(3 * points), 0);
+    } catch (const std::bad_alloc&) {
+        std::vector<int16_t>().swap(FNormals);
+        return;
+    }
+    // Each edge's unit vector is computed once and serves both of its points: towards the
+    // previous neighbour it is the negated vector of the edge.
+    const size_t nx = size_t(FNX);
+    const size_t nz = size_t(FNZ);
+    const float* data = FData.data();
+    std::vector<TVec> up(nx), down(nx), right(nx);
+    for (size_t k = 0; k < nz; ++k) {
+        const float* row = data + 3 * nx * k;
+        std::swap(up, down); // the edges to the previous row were computed as its edges down
+        for (size_t i = 0; i < nx; ++i) {
+            const float* P = row + 3 * i;
+            right[i] = i + 1 < nx ? UnitTo(P, P + 3) : TVec{};
+            down[i] = k + 1 < nz ? UnitTo(P, P + 3 * nx) : TVec{};
+        }
+        int16_t* out = FNormals.data() + 3 * nx * k;
+        for (size_t i = 0; i < nx; ++i, out += 3) {
+            const TVec a = k > 0 ? -up[i] : TVec{};
+            const TVec b = i > 0 ? -right[i - 1] : TVec{};
+            NormalFrom(a, b, down[i], right[i], out);
+        }
+    }
+}
+
+void TQor3DChart::ApplyLogarithmicChange() {
+    std::array<TQorChartAxis3D*, 3> axes = {FAxisX.get(), FAxisY.get(), FAxisZ.get()};
+    bool any = false;
+    for (TQorChartAxis3D* axis : axes) {
+        if (axis->LogChangePending() && axis->Logarithmic() == axis->LogPrevious())
+            axis->SetLogState(axis->LogPrevious(), false);
+        any = any || axis->LogChangePending();
+    }
+    if (!any)
+        return;
+    std::array<bool, 3> pending{}, toLog{};
+    for (size_t c = 0; c < 3; ++c) {
+        pending[c] = axes[c]->LogChangePending();
+        toLog[c] = axes[c]->Logarithmic();
+    }
+    if (FLowMemoryLayout && FDataKind != dkNx4D) {
+        // dk3D keeps its heights in FData, the 4D kinds their Y coordinates in FYValues.
+        std::array<TArrGLfloat*, 3> owned = {&FXValues, FDataKind == dk3D ? &FData : &FYValues,
+                                             &FZValues};
+        for (size_t c = 0; c < 3; ++c)
+            if (pending[c])
+                for (float& v : *owned[c])
+                    ConvertLog(v, toLog[c]);
+    } else {
+        const size_t stride = FDataKind == dk3D ? 3 : 4;
+        for (size_t p = 0; p + stride <= FData.size(); p += stride)
+            for (size_t c = 0; c < 3; ++c)
+                if (pending[c])
+                    ConvertLog(FData[p + c], toLog[c]);
+    }
+    for (TQorChartAxis3D* axis : axes)
+        axis->SetLogState(axis->Logarithmic(), false);
+    UpdateRanges();
+    UpdateNormals();
+}
+
+void TQor3DChart::MakeSampleSurface() {
+    if (!Designing() || (FNX > 0 && FNZ > 0))
+        return;
+    constexpr int n = 101;
+    const bool low = FUseLowMemory;
+    FUseLowMemory = false;
+    const bool sized = SetSize3D(n, n);
+    FUseLowMemory = low;
+    if (!sized)
+        return;
+    for (int k = 0; k < n; ++k) {
+        for (int i = 0; i < n; ++i) {
+            const double x = (5.0 * i - 250) / 101 + 3;
+            const double z = (5.0 * k - 250) / 101 + 3;
+            float* p = FData.data() + 3 * size_t(i + n * k);
+            p[0] = float(x);
+            p[1] = float(std::sin(x - 3) + std::cos(z - 3) + 2);
+            p[2] = float(z);
+        }
+    }
+    UpdateRanges();
+    UpdateNormals();
+}

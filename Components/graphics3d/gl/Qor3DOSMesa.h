@@ -1,0 +1,26 @@
+// The memory-bitmap back-end: OSMesa, opened at run time, rendering straight into a QImage's
+// own pixels (32 bits, top row first).
+#pragma once
+
+#include "gl/Qor3DLib.h"
+
+#include <QImage>
+
+// A memory DC over a 32-bit image; the image must outlive the surface.
+class TOSMesaSurface : public TGLSurface {
+public:
+    TOSMesaSurface(TGLPlatform& Platform, QImage& Image)
+        : TGLSurface(Platform, OBJ_MEMDC), FImage(Image) {}
+    QImage& Image() const { return FImage; }
+    std::array<int, 2> Size() const override { return {FImage.width(), FImage.height()}; }
+
+private:
+    QImage& FImage;
+};
+
+// The process-wide OSMesa back-end (the library is opened on first use; a missing library makes
+// every context creation fail with its loader message).
+TGLPlatform& OSMesaPlatform();
+
+// A separate OSMesa back-end that opens LibraryName instead (tests use a missing one).
+std::unique_ptr<TGLPlatform> CreateOSMesaPlatform(const std::string& LibraryName);

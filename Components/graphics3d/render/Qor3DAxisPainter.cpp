@@ -1,0 +1,438 @@
+#include "render/Qor3DAxisPainter.h"
+
+#include "QorScale.h"
+#include "gl/Qor3DLib.h"
+
+#include <QColor>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+QColor ToQColor(TColor Color) {
+    const TColor c = ColorToRGB(Color);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+QString ToQString(const std::string& Text) {
+    return QString::fromStdString(Text);
+}
+
+// The cell height of the font, as the platform's text height reports it for one line.
+int TextHeight(const TFont& Font, const std::string&) {
+    return QFontMetrics(Font.ToQFont()).height();
+}
+
+int TextWidth(const TFont& Font, const std::string& Text) {
+    return QFontMetrics(Font.ToQFont()).horizontalAdvance(ToQString(Text));
+}
+
+// Lines and text quads are drawn unlit and, apart from the text, untextured, whatever the
+// data painting of the previous paint left switched on.
+void PlainLineState(const TGLFunctions& gl) {
+    gl.Disable(GL_LIGHTING);
+    gl.Disable(GL_TEXTURE_1D);
+    gl.Disable(GL_TEXTURE_2D);
+}
+
+int MaxTextureSize(const TGLFunctions& gl) {
+    GLint size = 0;
+    gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    return std::max<GLint>(size, 0);
+}
+
+const TQorChartAxis3D& AxisOf(TQorAxisId Id, const TQorChartAxis3D& X, const TQorChartAxis3D& Y,
+                              const TQorChartAxis3D& Z) {
+    switch (Id) {
+    case TQorAxisId::X:
+        return X;
+    case TQorAxisId::Y:
+        return Y;
+    case TQorAxisId::Z:
+        break;
+    }
+    return Z;
+}
+
+double PositionOn(const TQorChartAxis3D& Axis, TQorAxisPosition Position) {
+    switch (Position) {
+    case apMinimum:
+        return Axis.DisplayMin;
+    case apMaximum:
+        return Axis.DisplayMax;
+    case apZero:
+        break;
+    }
+    return 0;
+}
+
+std::array<double, 3> UnitVector(TQorAxisId Id) {
+    std::array<double, 3> v{0, 0, 0};
+    v[static_cast<size_t>(Id)] = 1;
+    return v;
+}
+
+} // namespace
+
+// ---- Layout ----------------------------------------------------------------------------------
+
+void LayoutAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
+    Axis.DisplayMin = Axis.Minimum();
+    Axis.DisplayMax = Axis.Maximum();
+    if (Axis.DisplayMin > Axis.DisplayMax)
+        std::swap(Axis.DisplayMin, Axis.DisplayMax);
+
+    Axis.CaptionHeight = TextHeight(Axis.CaptionFont(), "8" + Axis.Caption()) + 2;
+    Axis.LabelHeight = TextHeight(Axis.Font(), "8,") + 2;
+    Axis.DashWidth = TextWidth(Axis.Font(), "-");
+    Axis.DashWidthHalf = Axis.DashWidth / 2;
+
+    const double dataMin = Axis.DisplayMin;
+    const double dataMax = Axis.DisplayMax;
+    if (Axis.Logarithmic()) {
+        Axis.DisplayMin = std::log10(Axis.DisplayMin);
+        Axis.DisplayMax = std::log10(Axis.DisplayMax);
+    }
+    CalcAutoScale(Axis.Logarithmic(), Axis.VisibleMax(), Axis.VisibleMin(), dataMin, dataMax,
+                  (Axis.DisplayMax - Axis.DisplayMin) * Scale, Axis.LabelHeight * PixelSize,
+                  Axis.AutoSubSteps(), Axis.NumSubSteps(), Axis.DecPlaces(),
+                  Axis.DecPlacesEndPlus(), Axis.DecPlacesMax(), Axis.DecPlacesEqual(),
+                  Axis.DecSep(), false, Axis.TickLabels, Axis.TickValues, Axis.SubTickValues);
+    if (!Axis.TickValues.empty()) {
+        Axis.DisplayMin = Axis.TickValues.front();
+        Axis.DisplayMax = Axis.TickValues.back();
+    }
+    Axis.CaptionPos = Axis.DisplayMax + 1.5 * Axis.CaptionHeight * PixelSize / Scale;
+}
+
+// ---- Text quads ------------------------------------------------------------------------------
+
+int NextPowerOfTwo(int v) {
+    int p = 1;
+    while (p < v && p < (1 << 30))
+        p <<= 1;
+    return p;
+}
+
+std::array<TQorTextQuadCorner, 4> TextQuadCorners(int TexW, int TexH, int PotW, int PotH,
+                                                  int DashWidth, TLeftRight Justify, bool Flip) {
+    const double yOff = Justify == taLeftJustify ? -2.0 * DashWidth - TexW : 2.0 * DashWidth;
+    const double top = TexH / 2.0;
+    const double sLo = 1.0 / TexW;
+    const double sHi = double(TexW - 1) / PotW;
+    const double tLo = 1.0 / TexH;
+    const double tHi = double(TexH - 1) / PotH;
+    std::array<TQorTextQuadCorner, 4> c{{{top, yOff, sLo, tLo},
+                                         {top, yOff + TexW, sHi, tLo},
+                                         {-top, yOff + TexW, sHi, tHi},
+                                         {-top, yOff, sLo, tHi}}};
+    if (Flip)
+        for (int i = 0; i < 2; ++i) {
+            std::swap(c[i].S, c[i + 2].S);
+            std::swap(c[i].T, c[i + 2].T);
+        }
+    return c;
+}
+
+int TextTextureWidth(const TFont& Font, const std::string& Text, int MaxTex) {
+    return std::min(TextWidth(Font, Text) + 2, MaxTex);
+}
+
+std::vector<uint8_t> RenderTextTexture(QImage& Bitmap, const TFont& Font, TColor Back,
+                                       const std::string& Text, int TexW, int TexH, int PotW,
+                                       int PotH) {
+    std::vector<uint8_t> buffer(size_t(PotW) * size_t(PotH) * 3, 0);
+    if (TexW <= 0 || TexH <= 0)
+        return buffer;
+    Bitmap = QImage(TexW, TexH, QImage::Format_BGR888);
+    if (Bitmap.isNull())
+        return buffer;
+    Bitmap.fill(ToQColor(Back));
+    {
+        QPainter painter(&Bitmap);
+        const QFont font = Font.ToQFont();
+        painter.setFont(font);
+        painter.setPen(ToQColor(Font.Color()));
+        painter.drawText(QPoint(1, 1 + QFontMetrics(font).ascent()), ToQString(Text));
+    }
+    const int rows = std::min(TexH, PotH);
+    const size_t rowBytes = size_t(std::min(TexW, PotW)) * 3;
+    for (int r = 0; r < rows; ++r)
+        std::memcpy(buffer.data() + size_t(r) * size_t(PotW) * 3, Bitmap.constScanLine(r),
+                    rowBytes);
+    return buffer;
+}
+
+void DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& Text, double Angle,
+                  int TexH, int MaxTex) {
+    if (Text.empty())
+        return;
+    const int texW = TextTextureWidth(Font, Text, MaxTex);
+    if (texW <= 0 || TexH <= 0)
+        return;
+    const int potW = NextPowerOfTwo(texW);
+    const int potH = NextPowerOfTwo(TexH);
+    const std::vector<uint8_t> pixels = RenderTextTexture(
+        Axis.MeasureBitmap(), Font, Axis.TextBackColor(), Text, texW, TexH, potW, potH);
+
+    const TGLFunctions& gl = GL();
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+    gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGB, potW, potH, 0, GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
+
+    gl.PushMatrix();
+    gl.Rotated(Angle, 0, 0, 1);
+    gl.Begin(GL_QUADS);
+    for (const TQorTextQuadCorner& c : TextQuadCorners(texW, TexH, potW, potH, Axis.DashWidth,
+                                                       Axis.TextJustify(), Axis.FlipText())) {
+        gl.TexCoord2d(c.S, c.T);
+        gl.Vertex2d(c.X, c.Y);
+    }
+    gl.End();
+    gl.PopMatrix();
+}
+
+// ---- Axis drawing ----------------------------------------------------------------------------
+
+void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
+    LayoutAxis(Axis, PixelSize, Scale);
+    if (!Axis.Visible() || !(Axis.DisplayMax - Axis.DisplayMin >= 1e-20))
+        return;
+    const TGLFunctions& gl = GL();
+    const int maxTex = MaxTextureSize(gl);
+
+    PlainLineState(gl);
+    gl.Rotated(Axis.RotText(), 1, 0, 0);
+    gl.Scaled(Scale, PixelSize, PixelSize);
+
+    gl.LineWidth(GLfloat(Axis.AxisWidth()));
+    SetGLColor(Axis.AxisColor());
+    gl.Begin(GL_LINES);
+    gl.Normal3d(0, 0, 1);
+    gl.Vertex3d(Axis.DisplayMin, 0, 0);
+    gl.Vertex3d(Axis.CaptionPos, 0, 0);
+    gl.End();
+
+    gl.LineWidth(GLfloat(Axis.StepWidth()));
+    SetGLColor(Axis.StepColor());
+    if (Axis.VisibleStep()) {
+        gl.Begin(GL_LINES);
+        for (double v : Axis.TickValues) {
+            gl.Vertex2d(v, -Axis.DashWidth);
+            gl.Vertex2d(v, Axis.DashWidth);
+        }
+        for (double v : Axis.SubTickValues) {
+            gl.Vertex2d(v, -Axis.DashWidthHalf);
+            gl.Vertex2d(v, Axis.DashWidthHalf);
+        }
+        gl.End();
+    }
+
+    // Both texts need the texture unit; the caption is textured even without tick labels.
+    const double alongPixels = PixelSize / Scale;
+    if (Axis.VisibleStepText() || Axis.VisibleCaption()) {
+        gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        // Texture object 0: a texture object of the data (the picture) must not be overwritten.
+        gl.BindTexture(GL_TEXTURE_2D, 0);
+        gl.Enable(GL_TEXTURE_2D);
+    }
+    if (Axis.VisibleStepText()) {
+        const int texH = std::min(Axis.LabelHeight, maxTex);
+        const size_t n = std::min(Axis.TickValues.size(), Axis.TickLabels.size());
+        for (size_t i = 0; i < n; ++i) {
+            gl.PushMatrix();
+            gl.Translated(Axis.TickValues[i], 0, 0);
+            gl.Scaled(alongPixels, 1, 1);
+            DrawTextQuad(Axis, Axis.Font(), Axis.TickLabels[i], Axis.RotTextT(), texH, maxTex);
+            gl.PopMatrix();
+        }
+    }
+
+    gl.Translated(Axis.CaptionPos, 0, 0);
+    gl.Scaled(alongPixels, 1, 1);
+    if (Axis.VisibleCaption()) {
+        const int texH = std::min(Axis.CaptionHeight, maxTex);
+        gl.PushMatrix();
+        gl.Translated(-Axis.CaptionHeight / 4.0, 0, 0);
+        DrawTextQuad(Axis, Axis.CaptionFont(), Axis.Caption(), Axis.RotTextT(), texH, maxTex);
+        gl.PopMatrix();
+    }
+    gl.Disable(GL_TEXTURE_2D);
+
+    const double back = -Axis.CaptionHeight / 2.0;
+    const double side = Axis.CaptionHeight / 6.0;
+    gl.Begin(GL_LINES);
+    gl.Vertex2d(0, 0);
+    gl.Vertex2d(back, side);
+    gl.Vertex2d(0, 0);
+    gl.Vertex2d(back, -side);
+    gl.End();
+}
+
+// ---- Placement -------------------------------------------------------------------------------
+
+std::array<double, 3> AxisOrigin(TQorAxisId Id, const TQorChartAxis3D& X, const TQorChartAxis3D& Y,
+                                 const TQorChartAxis3D& Z) {
+    const TQorChartAxis3D& a = AxisOf(Id, X, Y, Z);
+    switch (Id) {
+    case TQorAxisId::X:
+        return {0, PositionOn(Y, a.Axis1Position()), PositionOn(Z, a.Axis2Position())};
+    case TQorAxisId::Y:
+        return {PositionOn(X, a.Axis1Position()), 0, PositionOn(Z, a.Axis2Position())};
+    case TQorAxisId::Z:
+        break;
+    }
+    return {PositionOn(X, a.Axis1Position()), PositionOn(Y, a.Axis2Position()), 0};
+}
+
+TQorMatrix AxisFrameTurn(TQorAxisId Id) {
+    switch (Id) {
+    case TQorAxisId::X:
+        return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    case TQorAxisId::Y:
+        return {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    case TQorAxisId::Z:
+        break;
+    }
+    return {0, 0, 1, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
+}
+
+void DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAxis3D& Z, double RX, double RY,
+                   double RZ) {
+    const TGLFunctions& gl = GL();
+    const std::array<std::pair<TQorChartAxis3D*, double>, 3> axes{{{&X, RX}, {&Y, RY}, {&Z, RZ}}};
+    for (int i = 0; i < 3; ++i) {
+        const auto id = static_cast<TQorAxisId>(i);
+        const std::array<double, 3> origin = AxisOrigin(id, X, Y, Z);
+        const TQorMatrix turn = AxisFrameTurn(id);
+        gl.PushMatrix();
+        gl.Translated(origin[0], origin[1], origin[2]);
+        // Back to world units, so that along-axis values and across-axis pixels scale alike on
+        // all three axes.
+        gl.Scaled(RX, RY, RZ);
+        gl.MultMatrixd(turn.data());
+        DrawAxis(*axes[i].first, QorAxisPixelSize, 1.0 / axes[i].second);
+        gl.PopMatrix();
+    }
+}
+
+// ---- Grid planes -----------------------------------------------------------------------------
+
+namespace {
+
+struct TPlaneAxes {
+    TQorAxisId A; // ticks give the lines
+    TQorAxisId B; // its end holds the plane
+    TQorAxisId C; // the lines span it
+    bool AtMax;
+};
+
+TPlaneAxes PlaneAxes(TQorGridPlane Plane) {
+    using enum TQorAxisId;
+    static constexpr std::array<std::array<TQorAxisId, 3>, 6> kinds{
+        {{X, Y, Z}, {X, Z, Y}, {Y, X, Z}, {Y, Z, X}, {Z, X, Y}, {Z, Y, X}}};
+    const int index = static_cast<int>(Plane);
+    const auto& k = kinds[size_t(index % 6)];
+    return {k[0], k[1], k[2], index < 6};
+}
+
+} // namespace
+
+bool GridPlaneFlag(const TQorGrid3DProp& Grid, TQorGridPlane Plane) {
+    switch (Plane) {
+    case TQorGridPlane::XYmax:
+        return Grid.GridXYmax();
+    case TQorGridPlane::XZmax:
+        return Grid.GridXZmax();
+    case TQorGridPlane::YXmax:
+        return Grid.GridYXmax();
+    case TQorGridPlane::YZmax:
+        return Grid.GridYZmax();
+    case TQorGridPlane::ZXmax:
+        return Grid.GridZXmax();
+    case TQorGridPlane::ZYmax:
+        return Grid.GridZYmax();
+    case TQorGridPlane::XYmin:
+        return Grid.GridXYmin();
+    case TQorGridPlane::XZmin:
+        return Grid.GridXZmin();
+    case TQorGridPlane::YXmin:
+        return Grid.GridYXmin();
+    case TQorGridPlane::YZmin:
+        return Grid.GridYZmin();
+    case TQorGridPlane::ZXmin:
+        return Grid.GridZXmin();
+    case TQorGridPlane::ZYmin:
+        break;
+    }
+    return Grid.GridZYmin();
+}
+
+TQorGridPlaneFrame GridPlaneFrame(TQorGridPlane Plane, const TQorChartAxis3D& X,
+                                  const TQorChartAxis3D& Y, const TQorChartAxis3D& Z) {
+    const TPlaneAxes p = PlaneAxes(Plane);
+    const TQorChartAxis3D& b = AxisOf(p.B, X, Y, Z);
+    const TQorChartAxis3D& c = AxisOf(p.C, X, Y, Z);
+    const auto eA = UnitVector(p.A);
+    const auto eB = UnitVector(p.B);
+    const auto eC = UnitVector(p.C);
+    const double bEnd = p.AtMax ? b.DisplayMax : b.DisplayMin;
+    TQorGridPlaneFrame f;
+    f.TickAxis = p.A;
+    f.Length = c.DisplayMax - c.DisplayMin;
+    for (size_t r = 0; r < 3; ++r) {
+        f.Matrix[r] = eA[r];
+        f.Matrix[4 + r] = eC[r];
+        f.Matrix[8 + r] = eB[r];
+        f.Matrix[12 + r] = bEnd * eB[r] + c.DisplayMin * eC[r];
+    }
+    f.Matrix[15] = 1;
+    return f;
+}
+
+void DrawGridPlane(const TQorChartAxis3D& Axis, bool MinorOn, const TQorGrid3DProp& Major,
+                   const TQorGrid3DProp& Minor, double Length) {
+    const TGLFunctions& gl = GL();
+    PlainLineState(gl);
+    auto lines = [&](const TQorGrid3DProp& Grid, const std::vector<double>& Values) {
+        gl.LineWidth(GLfloat(Grid.GridWidth()));
+        SetGLColor(Grid.GridColor());
+        gl.LineStipple(1, Grid.GridStyle());
+        gl.Begin(GL_LINES);
+        for (double v : Values) {
+            gl.Vertex3d(v, 0, 0);
+            gl.Vertex3d(v, Length, 0);
+        }
+        gl.End();
+    };
+    lines(Major, Axis.TickValues);
+    if (MinorOn)
+        lines(Minor, Axis.SubTickValues);
+}
+
+void DrawSceneGridPlanes(const TQorChartAxis3D& X, const TQorChartAxis3D& Y,
+                         const TQorChartAxis3D& Z, const TQorGrid3DProp& Major,
+                         const TQorGrid3DProp& Minor) {
+    const TGLFunctions& gl = GL();
+    gl.Enable(GL_LINE_STIPPLE);
+    for (int i = 0; i < QorGridPlaneCount; ++i) {
+        const auto plane = static_cast<TQorGridPlane>(i);
+        if (!GridPlaneFlag(Major, plane))
+            continue;
+        const TQorGridPlaneFrame f = GridPlaneFrame(plane, X, Y, Z);
+        gl.PushMatrix();
+        gl.MultMatrixd(f.Matrix.data());
+        DrawGridPlane(AxisOf(f.TickAxis, X, Y, Z), GridPlaneFlag(Minor, plane), Major, Minor,
+                      f.Length);
+        gl.PopMatrix();
+    }
+    gl.Disable(GL_LINE_STIPPLE);
+}

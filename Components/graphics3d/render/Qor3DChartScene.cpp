@@ -1,0 +1,253 @@
+#include "render/Qor3DChartScene.h"
+
+#include "chart/Qor3DChart.h"
+#include "gl/Qor3DLib.h"
+#include "render/Qor3DAxisPainter.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr int QorClipPlaneCount = 6;
+// Enough for any nesting the painters use; bounds the unwinding after an error.
+constexpr int QorMaxUnwind = 64;
+
+std::array<TQorChartAxis3D*, 3> Axes(TQor3DChart& Chart) {
+    return {&Chart.AxisX(), &Chart.AxisY(), &Chart.AxisZ()};
+}
+
+bool AxisDrawable(const TQorChartAxis3D& Axis) {
+    if (Axis.Logarithmic() && !(Axis.Minimum() > 0 && Axis.Maximum() > 0))
+        return false;
+    return std::fabs(Axis.DisplayMax - Axis.DisplayMin) > 1e-20;
+}
+
+double Centre(const TQorChartAxis3D& Axis) {
+    return (Axis.DisplayMin + Axis.DisplayMax) / 2;
+}
+
+double ClipMargin(const TQorChartAxis3D& Axis) {
+    return QorClipMargin * (Axis.DisplayMax - Axis.DisplayMin);
+}
+
+bool Is4DKind(TQorDataKind Kind) {
+    return Kind == dkNx4D || Kind == dk4D || Kind == dk4DSurface;
+}
+
+void SetClipPlane(const TGLFunctions& gl, int Index, double TX, double TY, double TZ, double Angle,
+                  double AX, double AY, double AZ) {
+    static constexpr GLdouble keepBelow[4] = {0, 0, -1, 0};
+    gl.PushMatrix();
+    gl.Translated(TX, TY, TZ);
+    if (Angle != 0)
+        gl.Rotated(Angle, AX, AY, AZ);
+    gl.ClipPlane(GLenum(GL_CLIP_PLANE0 + Index), keepBelow);
+    gl.Enable(GLenum(GL_CLIP_PLANE0 + Index));
+    gl.PopMatrix();
+}
+
+void SetClipBox(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
+    const TGLFunctions& gl = GL();
+    const TQorChartAxis3D& x = Chart.AxisX();
+    const TQorChartAxis3D& y = Chart.AxisY();
+    const TQorChartAxis3D& z = Chart.AxisZ();
+    const double ex = ClipMargin(x);
+    const double ey = ClipMargin(y);
+    const double ez = ClipMargin(z);
+    SetClipPlane(gl, 0, x.DisplayMin - ex, 0, 0, 90, 0, -1, 0);
+    SetClipPlane(gl, 1, x.DisplayMax + ex, 0, 0, 90, 0, 1, 0);
+    SetClipPlane(gl, 2, 0, y.DisplayMin - ey, 0, 90, 1, 0, 0);
+    if (Is4DKind(Chart.DataKind()) && y.AutoMax())
+        SetCrossSectionPlane(Chart, Frame);
+    else
+        SetClipPlane(gl, 3, 0, y.DisplayMax + ey, 0, 90, -1, 0, 0);
+    SetClipPlane(gl, 4, 0, 0, z.DisplayMin - ez, 180, 1, 0, 0);
+    SetClipPlane(gl, 5, 0, 0, z.DisplayMax + ez, 0, 0, 0, 0);
+}
+
+void DisableClipBox(const TGLFunctions& gl) {
+    for (int i = 0; i < QorClipPlaneCount; ++i)
+        gl.Disable(GLenum(GL_CLIP_PLANE0 + i));
+}
+
+void SetDataLighting(bool LightsON) {
+    const TGLFunctions& gl = GL();
+    if (!LightsON) {
+        gl.Disable(GL_LIGHTING);
+        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        return;
+    }
+    static constexpr GLfloat black[4] = {0, 0, 0, 0};
+    static constexpr GLfloat white[4] = {1, 1, 1, 1};
+    gl.Enable(GL_LIGHTING);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 120);
+    gl.Lightfv(GL_LIGHT0, GL_AMBIENT, black);
+    gl.Lightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    gl.Lightfv(GL_LIGHT0, GL_SPECULAR, white);
+    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.Color4ub(255, 255, 255, 255);
+}
+
+void DrawData(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
+    switch (Chart.DataKind()) {
+    case dk3D:
+        DrawChartSurface(Chart, Frame);
+        if (!Frame.RawVertices)
+            GL().Scaled(1 / Frame.RX, 1 / Frame.RY, 1 / Frame.RZ);
+        break;
+    case dk4D:
+    case dk4DSurface:
+        Draw4DLayers(Chart, Frame);
+        break;
+    case dkNx4D:
+        DrawLayerList(Chart, Frame);
+        break;
+    }
+}
+
+int ModelViewDepth(const TGLFunctions& gl) {
+    GLint depth = 0;
+    gl.GetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    return depth;
+}
+
+// After an error somewhere inside the chart drawing: close an open primitive, unwind the
+// matrices pushed since the scene frame, switch the clip box off and give back depth writes,
+// so that OnAfterPaintGL and the next paint (which clears the depth buffer) work as usual.
+void RestoreAfterError(int DepthBefore) {
+    try {
+        const TGLFunctions& gl = GL();
+        gl.End();
+        gl.GetError();
+        gl.PopMatrix();
+        for (int i = 0; i < QorMaxUnwind && ModelViewDepth(gl) > DepthBefore; ++i)
+            gl.PopMatrix();
+        DisableClipBox(gl);
+        gl.DepthMask(GL_TRUE);
+        gl.DepthFunc(GL_LESS);
+        gl.Disable(GL_BLEND);
+    } catch (...) {
+        // Without a working context there is nothing to restore.
+    }
+}
+
+// Steps from the scale ranges to OnInChartPaintGL; FramePushed tells the caller whether the
+// scene frame is on the matrix stack.
+void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptions& Options,
+                     bool& FramePushed, int& DepthBefore) {
+    const TQorSceneFrame frame = ComputeSceneFrame(Chart);
+    TQorChartAxis3D& x = Chart.AxisX();
+    TQorChartAxis3D& y = Chart.AxisY();
+    TQorChartAxis3D& z = Chart.AxisZ();
+    LayoutAxis(x, QorAxisPixelSize, 1 / frame.RX);
+    LayoutAxis(y, QorAxisPixelSize, 1 / frame.RY);
+    LayoutAxis(z, QorAxisPixelSize, 1 / frame.RZ);
+
+    const TGLFunctions& gl = GL();
+    DepthBefore = ModelViewDepth(gl);
+    gl.PushMatrix();
+    FramePushed = true;
+    gl.Scaled(1 / frame.RX, 1 / frame.RY, 1 / frame.RZ);
+    gl.Translated(-Centre(x), -Centre(y), -Centre(z));
+
+    DrawSceneAxes(x, y, z, frame.RX, frame.RY, frame.RZ);
+    DrawSceneGridPlanes(x, y, z, Chart.gridMajor(), Chart.gridMinor());
+
+    SetClipBox(Chart, frame);
+    gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    SetupChartColorSource(Chart, frame);
+    SetDataLighting(Options.LightsON);
+    DrawData(Chart, frame);
+
+    if (Chart.OnInChartPaintGL)
+        Chart.OnInChartPaintGL(&Chart, PaintRect);
+    DisableClipBox(gl);
+    gl.PopMatrix();
+    FramePushed = false;
+}
+
+} // namespace
+
+void SetDisplayedRanges(TQor3DChart& Chart) {
+    for (TQorChartAxis3D* a : Axes(Chart)) {
+        a->DisplayMin = a->Minimum();
+        a->DisplayMax = a->Maximum();
+        if (a->DisplayMin > a->DisplayMax)
+            std::swap(a->DisplayMin, a->DisplayMax);
+        if (a->Logarithmic()) {
+            a->DisplayMin = std::log10(a->DisplayMin);
+            a->DisplayMax = std::log10(a->DisplayMax);
+        }
+    }
+}
+
+bool ChartDrawable(const TQor3DChart& Chart) {
+    if (Chart.Data().size() < 2)
+        return false;
+    if (!Chart.LowMemoryLayout() && Chart.Normals().size() < 2 && Chart.DataKind() == dk3D)
+        return false;
+    // A box of no height would scale the Y axis by infinity.
+    if (!(Chart.HeightY() > 0) || !std::isfinite(Chart.HeightY()))
+        return false;
+    return AxisDrawable(Chart.AxisX()) && AxisDrawable(Chart.AxisY()) &&
+           AxisDrawable(Chart.AxisZ());
+}
+
+TQorSceneFrame ComputeSceneFrame(const TQor3DChart& Chart) {
+    const double dX = Chart.AxisX().DisplayMax - Chart.AxisX().DisplayMin;
+    const double dY = Chart.AxisY().DisplayMax - Chart.AxisY().DisplayMin;
+    const double dZ = Chart.AxisZ().DisplayMax - Chart.AxisZ().DisplayMin;
+    TQorSceneFrame f;
+    const bool aspectXZ = Chart.KeepAspectXZ();
+    if (aspectXZ) {
+        f.RX = f.RZ = std::max(dX, dZ);
+    } else {
+        f.RX = dX;
+        f.RZ = dZ;
+    }
+    if (Chart.KeepAspectXY()) {
+        const double m = std::max(f.RX, dY);
+        f.RX = f.RY = m;
+        if (aspectXZ)
+            f.RZ = m;
+    } else {
+        f.RY = dY / Chart.HeightY();
+    }
+    f.RawVertices = !(Chart.DataKind() == dk3D && !Chart.Wired() && Chart.LowMemoryLayout());
+    return f;
+}
+
+void PaintScene(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptions& Options) {
+    if (Options.Designing && Chart.Data().empty())
+        Chart.MakeSampleSurface();
+    SetDisplayedRanges(Chart);
+    if (Chart.OnBeforePaintGL)
+        Chart.OnBeforePaintGL(&Chart, PaintRect);
+    if (ChartDrawable(Chart)) {
+        bool framePushed = false;
+        int depthBefore = 0;
+        try {
+            PaintChartFrame(Chart, PaintRect, Options, framePushed, depthBefore);
+        } catch (...) {
+            // The chart shows what was drawn so far.
+            if (framePushed)
+                RestoreAfterError(depthBefore);
+        }
+    }
+    if (Chart.OnAfterPaintGL)
+        Chart.OnAfterPaintGL(&Chart, PaintRect);
+}
+
+void TQor3DChart::PaintChart(TObject*, const TRect& PaintRect) {
+    PaintScene(*this, PaintRect, {LightsON(), Designing()});
+}
+
+QImage RenderChartImage(TQor3DChart& Chart, int Width, int Height) {
+    Chart.RenderToBitmap(Width, Height);
+    return Chart.ExportBitmap();
+}

@@ -1,0 +1,356 @@
+// Sections: colour mapping; textures; pass state; the 3D surface.
+#include "render/Qor3DSurfacePainter.h"
+
+#include "chart/Qor3DChart.h"
+
+#include <QImage>
+#include <algorithm>
+#include <limits>
+
+#ifndef GL_BGR_EXT
+#define GL_BGR_EXT 0x80E0
+#endif
+
+using namespace QorPaint;
+
+// ---- Colour mapping --------------------------------------------------------------------------
+
+namespace {
+
+struct TExtent {
+    double Min = std::numeric_limits<double>::infinity();
+    double Max = -std::numeric_limits<double>::infinity();
+    void Add(float v) {
+        // NaN coordinates are skipped, so one bad point does not blank the whole picture.
+        if (v < Min)
+            Min = v;
+        if (v > Max)
+            Max = v;
+    }
+    // A degenerate extent puts the whole picture's first column (or row) on the data.
+    double Scale() const {
+        const double span = Max - Min;
+        return std::isfinite(span) && span >= 1e-20 ? 1.0 / span : 0.0;
+    }
+    double Start() const { return std::isfinite(Min) ? Min : 0.0; }
+};
+
+void PictureExtents(const TQor3DChart& Chart, TColorMapping& m) {
+    TExtent x, z;
+    const TArrGLfloat& data = Chart.Data();
+    if (Chart.DataKind() == dkNx4D) {
+        for (size_t p = 0; p + 3 < data.size(); p += 4) {
+            x.Add(data[p]);
+            z.Add(data[p + 2]);
+        }
+    } else if (Chart.LowMemoryLayout()) {
+        const size_t nx = std::min(Chart.XValues().size(), size_t(std::max(Chart.NX(), 0)));
+        const size_t nz = std::min(Chart.ZValues().size(), size_t(std::max(Chart.NZ(), 0)));
+        for (size_t i = 0; i < nx; ++i)
+            x.Add(Chart.XValues()[i]);
+        for (size_t k = 0; k < nz; ++k)
+            z.Add(Chart.ZValues()[k]);
+    } else {
+        const size_t points = std::min(data.size() / 3, size_t(std::max(Chart.NX(), 0)) *
+                                                            size_t(std::max(Chart.NZ(), 0)));
+        for (size_t p = 0; p < points; ++p) {
+            x.Add(data[3 * p]);
+            z.Add(data[3 * p + 2]);
+        }
+    }
+    m.XMin = x.Start();
+    m.XScale = x.Scale();
+    m.ZMin = z.Start();
+    m.ZScale = z.Scale();
+}
+
+} // namespace
+
+bool QorPaint::ChartUsesBitmap(const TQor3DChart& Chart) {
+    const QImage& picture = Chart.ColorBitmap();
+    return (Chart.DataKind() == dk3D || Chart.DataKind() == dkNx4D) && Chart.ColorBitmapApply() &&
+           picture.width() > 0 && picture.height() > 0;
+}
+
+TPaletteMap QorPaint::PaletteMap(double Lo, double Hi) {
+    const double r = Hi - Lo;
+    return {Lo - r / 256.0, std::fabs(r) <= 1e-20 ? 1.0 : 0.98828125 / r};
+}
+
+TColorMapping QorPaint::ChartColorMapping(const TQor3DChart& Chart) {
+    TColorMapping m;
+    m.UseBitmap = ChartUsesBitmap(Chart);
+    if (Chart.DataKind() == dk3D)
+        m.Palette = PaletteMap(Chart.AxisY().DisplayMin, Chart.AxisY().DisplayMax);
+    else
+        m.Palette = PaletteMap(Chart.ValueMin(), Chart.ValueMax());
+    if (m.UseBitmap)
+        PictureExtents(Chart, m);
+    return m;
+}
+
+// ---- Textures --------------------------------------------------------------------------------
+
+int QorPaint::PictureTextureSize(int MaxTextureSize, int Width, int Height) {
+    // Every OpenGL implementation offers 64 texels; a failed query must not give an empty cache.
+    int n = std::max(MaxTextureSize, 64);
+    while (n > 32) {
+        if (Width >= n / 2 || Height >= n / 2)
+            break;
+        n /= 2;
+    }
+    return n;
+}
+
+std::vector<uint8_t> QorPaint::PictureTexturePixels(const QImage& Picture, int N) {
+    const QImage square = Picture.scaled(N, N, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                              .convertToFormat(QImage::Format_RGB888);
+    std::vector<uint8_t> pixels(size_t(N) * size_t(N) * 3);
+    uint8_t* out = pixels.data();
+    for (int y = 0; y < N; ++y) {
+        const uchar* line = square.constScanLine(y);
+        for (int x = 0; x < N; ++x, out += 3) {
+            out[0] = line[3 * x + 2];
+            out[1] = line[3 * x + 1];
+            out[2] = line[3 * x];
+        }
+    }
+    return pixels;
+}
+
+namespace {
+
+void LinearClamped(const TGLFunctions& gl, GLenum Target) {
+    gl.TexParameteri(Target, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    if (Target == GL_TEXTURE_2D)
+        gl.TexParameteri(Target, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    gl.TexParameteri(Target, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    gl.TexParameteri(Target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+GLint MaxTextureSize(const TGLFunctions& gl) {
+    GLint size = 0;
+    gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    return size;
+}
+
+void LoadPictureTexture(const TGLFunctions& gl, TQor3DChart& Chart) {
+    // Exactly one texture unit is on afterwards; the default texture object takes the image,
+    // whatever the axis labels left bound.
+    gl.Disable(GL_TEXTURE_1D);
+    gl.BindTexture(GL_TEXTURE_2D, 0);
+    gl.Enable(GL_TEXTURE_2D);
+    LinearClamped(gl, GL_TEXTURE_2D);
+    std::vector<uint8_t>& cache = Chart.TexturePixels();
+    int& n = Chart.TextureSize();
+    if (n <= 0 || cache.size() != size_t(n) * size_t(n) * 3) {
+        const QImage& picture = Chart.ColorBitmap();
+        n = PictureTextureSize(MaxTextureSize(gl), picture.width(), picture.height());
+        cache = PictureTexturePixels(picture, n);
+    }
+    gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGB, n, n, 0, GL_BGR_EXT, GL_UNSIGNED_BYTE, cache.data());
+}
+
+void LoadPaletteTexture(const TGLFunctions& gl, const TQorPalette& Palette) {
+    gl.Disable(GL_TEXTURE_2D);
+    gl.BindTexture(GL_TEXTURE_1D, 0);
+    gl.Enable(GL_TEXTURE_1D);
+    LinearClamped(gl, GL_TEXTURE_1D);
+    if (MaxTextureSize(gl) > 255) {
+        gl.TexImage1D(GL_TEXTURE_1D, 0, GL_RGB, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, Palette.data());
+    } else {
+        const TQorPalette64 table = PaletteTable64(Palette);
+        gl.TexImage1D(GL_TEXTURE_1D, 0, GL_RGB, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, table.data());
+    }
+}
+
+} // namespace
+
+void SetupChartColorSource(TQor3DChart& Chart, const TQorSceneFrame&) {
+    const TGLFunctions& gl = GL();
+    if (ChartUsesBitmap(Chart))
+        LoadPictureTexture(gl, Chart);
+    else
+        LoadPaletteTexture(gl, Chart.Palette());
+}
+
+// ---- Pass state ------------------------------------------------------------------------------
+
+TAlphaPair QorPaint::TransparencyAlpha(int Transparency) {
+    static constexpr std::array<TAlphaPair, 9> table = {
+        {{128, 85}, {85, 64}, {64, 51}, {43, 36}, {28, 26}, {21, 20}, {13, 13}, {6, 6}, {1, 1}}};
+    return IsTranslucent(Transparency) ? table[size_t(Transparency - 1)] : TAlphaPair{};
+}
+
+void QorPaint::BeginTransparency(const TGLFunctions& gl, int Transparency) {
+    if (!IsTranslucent(Transparency))
+        return;
+    gl.Enable(GL_BLEND);
+    gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl.DepthMask(GL_FALSE);
+    gl.Color4ub(255, 255, 255, TransparencyAlpha(Transparency).First);
+}
+
+void QorPaint::EndTransparency(const TGLFunctions& gl) {
+    gl.DepthMask(GL_TRUE);
+    gl.Disable(GL_BLEND);
+}
+
+void QorPaint::BeginHighlight(const TGLFunctions& gl) {
+    static constexpr GLfloat specular[4] = {0.9f, 0.9f, 0.9f, 1.0f};
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 50);
+    gl.Enable(GL_BLEND);
+    gl.BlendFunc(GL_SRC_ALPHA, GL_ONE);
+    gl.DepthMask(GL_FALSE);
+    gl.DepthFunc(GL_LEQUAL);
+    gl.Color4ub(0, 0, 0, 255);
+}
+
+void QorPaint::EndHighlight(const TGLFunctions& gl) {
+    gl.DepthFunc(GL_LESS);
+    gl.DepthMask(GL_TRUE);
+    gl.Disable(GL_BLEND);
+}
+
+bool QorPaint::ChartLightsOn(const TQor3DChart& Chart) {
+    return Chart.LightsON();
+}
+
+// ---- The 3D surface --------------------------------------------------------------------------
+
+namespace {
+
+// The points of a dk3D grid in either layout, checked against the array lengths.
+class TSurfaceGrid {
+public:
+    explicit TSurfaceGrid(const TQor3DChart& Chart)
+        : Cols(std::max(Chart.NX(), 0)), Rows(std::max(Chart.NZ(), 0)), FChart(Chart),
+          FLow(Chart.LowMemoryLayout()) {}
+
+    const int Cols;
+    const int Rows;
+
+    bool Valid() const {
+        const size_t points = size_t(Cols) * size_t(Rows);
+        if (points == 0)
+            return false;
+        if (FLow)
+            return FChart.XValues().size() >= size_t(Cols) &&
+                   FChart.ZValues().size() >= size_t(Rows) && FChart.Data().size() >= points;
+        return FChart.Data().size() >= 3 * points;
+    }
+    // Stored normals too short for the grid are computed while painting instead.
+    bool HasNormals() const {
+        return !FLow && FChart.Normals().size() >= 3 * size_t(Cols) * size_t(Rows);
+    }
+    size_t Index(int c, int r) const { return size_t(c) + size_t(Cols) * size_t(r); }
+    TPoint3f Point(int c, int r) const {
+        const size_t k = Index(c, r);
+        if (FLow)
+            return {FChart.XValues()[size_t(c)], FChart.Data()[k], FChart.ZValues()[size_t(r)]};
+        const float* p = FChart.Data().data() + 3 * k;
+        return {p[0], p[1], p[2]};
+    }
+
+private:
+    const TQor3DChart& FChart;
+    const bool FLow;
+};
+
+// One vertex of the surface: texture coordinate (unless a highlight pass), normal, position.
+class TSurfaceVertices {
+public:
+    TSurfaceVertices(const TGLFunctions& gl, const TQor3DChart& Chart, const TSurfaceGrid& Grid,
+                     const TColorMapping& Map, const TQorSceneFrame& Frame)
+        : Fgl(gl), FGrid(Grid), FMap(Map), FFrame(Frame), FNormals(Chart.Normals().data()),
+          FData(Chart.Data().data()), FMode(!Frame.RawVertices  ? TMode::Box
+                                            : Grid.HasNormals() ? TMode::Stored
+                                                                : TMode::Computed) {}
+
+    void Emit(int c, int r, bool Textured) const {
+        const size_t k = FGrid.Index(c, r);
+        const auto point = [this](int cc, int rr) {
+            return FGrid.Point(cc, rr);
+        };
+        if (FMode == TMode::Stored) {
+            const float* p = FData + 3 * k;
+            if (Textured)
+                FMap.Emit(Fgl, p[0], p[1], p[2]);
+            Fgl.Normal3sv(FNormals + 3 * k);
+            Fgl.Vertex3fv(p);
+            return;
+        }
+        const TPoint3f p = FGrid.Point(c, r);
+        if (Textured)
+            FMap.Emit(Fgl, p.X, p.Y, p.Z);
+        if (FMode == TMode::Box) {
+            const TNormalD n = GridNormalBox(point, c, r, FGrid.Cols, FGrid.Rows, FFrame);
+            Fgl.Normal3d(n[0], n[1], n[2]);
+            Fgl.Vertex3d(p.X / FFrame.RX, p.Y / FFrame.RY, p.Z / FFrame.RZ);
+        } else {
+            const TNormal16 n = GridNormal16(point, c, r, FGrid.Cols, FGrid.Rows);
+            Fgl.Normal3s(n[0], n[1], n[2]);
+            Fgl.Vertex3f(p.X, p.Y, p.Z);
+        }
+    }
+
+private:
+    // Stored: full layout with its normals; Computed: the rule of the stored normals applied
+    // while painting; Box: coordinates in box units with double-precision normals.
+    enum class TMode : uint8_t { Stored, Computed, Box };
+    const TGLFunctions& Fgl;
+    const TSurfaceGrid& FGrid;
+    const TColorMapping& FMap;
+    const TQorSceneFrame& FFrame;
+    const int16_t* FNormals;
+    const float* FData;
+    const TMode FMode;
+};
+
+} // namespace
+
+QorPaint::TNormal16 VertexNormal(const TQor3DChart& Chart, int Col, int Row) {
+    const TSurfaceGrid grid(Chart);
+    return GridNormal16([&](int c, int r) { return grid.Point(c, r); }, Col, Row, grid.Cols,
+                        grid.Rows);
+}
+
+QorPaint::TNormalD VertexNormal(const TQor3DChart& Chart, const TQorSceneFrame& Frame, int Col,
+                                int Row) {
+    const TSurfaceGrid grid(Chart);
+    return GridNormalBox([&](int c, int r) { return grid.Point(c, r); }, Col, Row, grid.Cols,
+                         grid.Rows, Frame);
+}
+
+void DrawChartSurface(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
+    const TGLFunctions& gl = GL();
+    const TSurfaceGrid grid(Chart);
+    const TColorMapping map = ChartColorMapping(Chart);
+    const int transparency = Chart.Transparency();
+    const bool wired = Chart.Wired();
+    BeginTransparency(gl, transparency);
+    // The scene puts this scale back after the surface whenever RawVertices is off.
+    if (!Frame.RawVertices)
+        gl.Scaled(Frame.RX, Frame.RY, Frame.RZ);
+    const bool valid = grid.Valid();
+    const TSurfaceVertices vertices(gl, Chart, grid, map, Frame);
+    const auto pass = [&](bool Reverse, bool Textured) {
+        if (valid)
+            DrawStrips(gl, StripPattern(wired, Reverse), grid.Cols, grid.Rows,
+                       [&](int c, int r) { vertices.Emit(c, r, Textured); });
+    };
+    if (transparency < 10)
+        pass(false, true);
+    if (IsTranslucent(transparency)) {
+        gl.Color4ub(255, 255, 255, TransparencyAlpha(transparency).Second);
+        pass(true, true);
+        EndTransparency(gl);
+    }
+    gl.Disable(map.UseBitmap ? GL_TEXTURE_2D : GL_TEXTURE_1D);
+    if (Chart.Shiny()) {
+        BeginHighlight(gl);
+        pass(false, false);
+        EndHighlight(gl);
+    }
+}

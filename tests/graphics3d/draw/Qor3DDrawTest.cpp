@@ -1,0 +1,704 @@
+#include "draw/Qor3DDraw.h"
+#include "Qor3DDrawTestHost.h"
+#include "Qor3DRecording.h"
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numbers>
+
+namespace {
+
+// ---- Defaults, setters, update bracket ----
+
+TEST(Qor3DDrawDefaults, ConstructorValues) {
+    TQor3DDraw d;
+    EXPECT_EQ(d.BackgroundColor(), clWhite);
+    EXPECT_FALSE(d.DisableBufferClearing());
+    EXPECT_FALSE(d.DisableMatrixInit());
+    EXPECT_TRUE(d.LightsON());
+    EXPECT_TRUE(d.PerspectiveON());
+    EXPECT_TRUE(NearVector({d.XMin(), d.YMin(), d.ZNear(), d.ZFar()}, {0.3, 0.3, 1.0, 100.0}));
+    EXPECT_TRUE(NearVector({d.RotX(), d.RotY(), d.RotZ(), d.TranslX(), d.TranslY(), d.TranslZ()},
+                           {0, 0, 0, 0, 0, 0}));
+    EXPECT_TRUE(NearVector({d.ScaleX(), d.ScaleY(), d.ScaleZ(), d.ViewScale()}, {1, 1, 1, 0.5}));
+    EXPECT_TRUE(
+        NearVector({d.ViewRotX(), d.ViewRotY(), d.ViewMoveX(), d.ViewMoveY(), d.ViewMoveZ()},
+                   {20, 30, 0, 0, -2.5}));
+    EXPECT_EQ(d.DragType(), pdRotate);
+    EXPECT_EQ(d.DragTypeMid(), pdMove);
+    EXPECT_EQ(d.DragTypeRight(), pdNone);
+    EXPECT_EQ(d.WheelAction(), pdZoom);
+    EXPECT_TRUE(d.UseDoubleBuffer());
+    EXPECT_FALSE(d.UseFastDoubleBuffer());
+    EXPECT_FALSE(d.UseSafeBitmapMode());
+    EXPECT_EQ(d.Cursor(), crSizeAll);
+    EXPECT_EQ(d.LastRenderWidth(), -1);
+    EXPECT_EQ(d.LastRenderHeight(), -1);
+    EXPECT_FALSE(d.IsBitmapMode());
+    d.SetDesigning(true);
+    EXPECT_TRUE(d.IsBitmapMode());
+}
+
+TEST(Qor3DDrawSetters, AnglesAreReducedAndChangesNotifiedOnce) {
+    TQor3DDraw d;
+    int changes = 0;
+    d.OnChange = [&](TObject* sender) {
+        EXPECT_EQ(sender, &d);
+        ++changes;
+    };
+    d.SetRotX(450);
+    EXPECT_DOUBLE_EQ(d.RotX(), 90);
+    EXPECT_EQ(changes, 1);
+    d.SetRotX(90);
+    EXPECT_EQ(changes, 1);
+    d.SetRotX(-450);
+    EXPECT_DOUBLE_EQ(d.RotX(), -90);
+    d.SetViewRotY(370);
+    EXPECT_DOUBLE_EQ(d.ViewRotY(), 10);
+    d.SetViewRotX(-370);
+    EXPECT_DOUBLE_EQ(d.ViewRotX(), -10);
+    d.SetRotZ(720);
+    EXPECT_DOUBLE_EQ(d.RotZ(), 0);
+    EXPECT_EQ(changes, 4);
+    d.SetRotY(std::nan(""));
+    EXPECT_DOUBLE_EQ(d.RotY(), 0);
+    EXPECT_EQ(changes, 4);
+}
+
+TEST(Qor3DDrawSetters, PlainFieldsDoNotNotifyAndBufferSwitchesRecreateTheContext) {
+    TQor3DDraw d;
+    int changes = 0;
+    d.OnChange = [&](TObject*) {
+        ++changes;
+    };
+    d.SetDisableBufferClearing(true);
+    d.SetDisableMatrixInit(true);
+    d.SetUseFastDoubleBuffer(true);
+    EXPECT_EQ(changes, 0);
+    EXPECT_FALSE(d.RecreateContext());
+    d.SetUseDoubleBuffer(false);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(d.RecreateContext());
+    d.SetUseSafeBitmapMode(true);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST(Qor3DDrawUpdate, BracketGivesOneChangeAndEndUpdateNeverGoesBelowZero) {
+    TQor3DDraw d;
+    int changes = 0;
+    d.OnChange = [&](TObject*) {
+        ++changes;
+    };
+    d.BeginUpdate();
+    d.BeginUpdate();
+    d.SetXMin(1);
+    d.SetYMin(2);
+    d.EndUpdate();
+    EXPECT_EQ(changes, 0);
+    d.EndUpdate();
+    EXPECT_EQ(changes, 1);
+    d.EndUpdate();
+    EXPECT_EQ(d.UpdateCount(), 0);
+    d.BeginUpdate();
+    d.EndUpdate();
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(d.RepaintPending());
+}
+
+TEST(Qor3DDrawUpdate, DefaultPropertiesAndViewAngleRunTheirEventInOneBracket) {
+    TQor3DDraw d;
+    int changes = 0;
+    d.OnChange = [&](TObject*) {
+        ++changes;
+    };
+    d.DefaultProperties();
+    d.Set3DViewAngle();
+    EXPECT_EQ(changes, 0);
+    d.OnDefaultProperties = [&](TObject* s) {
+        EXPECT_EQ(d.UpdateCount(), 1);
+        static_cast<TQor3DDraw*>(s)->SetXMin(0.5);
+        static_cast<TQor3DDraw*>(s)->SetYMin(0.5);
+    };
+    d.OnSet3DViewAngle = [&](TObject*) {
+        d.SetViewRotY(45);
+    };
+    d.DefaultProperties();
+    EXPECT_EQ(changes, 1);
+    d.Set3DViewAngle();
+    EXPECT_EQ(changes, 2);
+    EXPECT_DOUBLE_EQ(d.ViewRotY(), 45);
+}
+
+TEST(Qor3DDrawAssign, CopiesViewPropertiesButNotPlainFieldsOrEvents) {
+    TQor3DDraw src;
+    src.SetBackgroundColor(clRed);
+    src.SetLightsON(false);
+    src.SetPerspectiveON(false);
+    src.SetXMin(0.7);
+    src.SetZFar(50);
+    src.SetRotX(10);
+    src.SetTranslZ(3);
+    src.SetScaleY(2);
+    src.SetViewScale(0.9);
+    src.SetViewRotY(-60);
+    src.SetViewMoveZ(-7);
+    src.SetDragType(pdZoom);
+    src.SetWheelAction(pdNone);
+    src.SetUseDoubleBuffer(false);
+    src.SetUseSafeBitmapMode(true);
+    src.SetDisableBufferClearing(true);
+    src.SetUseFastDoubleBuffer(true);
+    bool srcEvent = false;
+    src.OnPaintGL = [&](TObject*, const TRect&) {
+        srcEvent = true;
+    };
+
+    TQor3DDraw d;
+    int changes = 0;
+    d.OnChange = [&](TObject*) {
+        ++changes;
+    };
+    d.Assign(src);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(d.BackgroundColor(), clRed);
+    EXPECT_FALSE(d.LightsON());
+    EXPECT_FALSE(d.PerspectiveON());
+    EXPECT_TRUE(NearVector({d.XMin(), d.ZFar(), d.RotX(), d.TranslZ(), d.ScaleY(), d.ViewScale(),
+                            d.ViewRotY(), d.ViewMoveZ()},
+                           {0.7, 50, 10, 3, 2, 0.9, -60, -7}));
+    EXPECT_EQ(d.DragType(), pdZoom);
+    EXPECT_EQ(d.WheelAction(), pdNone);
+    EXPECT_FALSE(d.UseDoubleBuffer());
+    EXPECT_TRUE(d.UseSafeBitmapMode());
+    EXPECT_FALSE(d.DisableBufferClearing());
+    EXPECT_FALSE(d.UseFastDoubleBuffer());
+    EXPECT_FALSE(d.OnPaintGL);
+
+    TObject other;
+    d.Assign(other);
+    EXPECT_EQ(changes, 1);
+}
+
+// ---- Render on the recording back-end ----
+
+class Qor3DDrawRender : public ::testing::Test {
+protected:
+    void SetUp() override { Attach(200, 100); }
+    void TearDown() override { d.WindowDestroying(); }
+    void Attach(int w, int h) {
+        host.Size = {w, h};
+        d.SetBitmapPlatform(bitmaps);
+        d.SetHost(&host);
+        d.WindowCreated();
+        rec.ClearLog();
+    }
+    std::vector<std::string> Texts(const TGLRecordingPlatform& p, const std::string& name) const {
+        std::vector<std::string> t;
+        for (const TGLCall& c : p.Calls(name))
+            t.push_back(c.Text());
+        return t;
+    }
+    // The recorded calls from the first call named From up to (not including) the one named To.
+    std::vector<std::string> Between(const std::string& from, const std::string& to) const {
+        std::vector<std::string> t;
+        bool in = false;
+        for (const TGLCall& c : rec.Log()) {
+            if (c.Name == from)
+                in = true;
+            else if (in && c.Name == to)
+                break;
+            if (in)
+                t.push_back(c.Text());
+        }
+        return t;
+    }
+
+    TGLRecordingPlatform rec;
+    TGLRecordingPlatform bitmaps;
+    TFakeDrawHost host{rec, 200, 100};
+    TQor3DDraw d;
+};
+
+TEST_F(Qor3DDrawRender, WindowContextIsDoubleBufferedAndInitialised) {
+    EXPECT_FALSE(d.IsBitmapMode());
+    EXPECT_TRUE(d.DoubleBufferedFormat());
+    EXPECT_NE(d.WindowRC(), nullptr);
+    EXPECT_EQ(rec.LastRequest().dwFlags,
+              PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER);
+    EXPECT_EQ(host.Shape, crSizeAll);
+
+    TGLRecordingPlatform other;
+    TFakeDrawHost host2{other, 10, 10};
+    TQor3DDraw d2;
+    int inits = 0;
+    d2.OnInitRenderingContext = [&](TObject*) {
+        ++inits;
+    };
+    d2.SetUseDoubleBuffer(false);
+    d2.SetHost(&host2);
+    d2.WindowCreated();
+    EXPECT_FALSE(d2.DoubleBufferedFormat());
+    EXPECT_EQ(inits, 1);
+    EXPECT_EQ(Texts(other, "glPixelStorei"), (std::vector<std::string>{"glPixelStorei(3317, 1)"}));
+    d2.WindowDestroying();
+}
+
+TEST_F(Qor3DDrawRender, ProjectionWidensAlongTheLongerSide) {
+    d.Render();
+    EXPECT_EQ(Texts(rec, "glViewport"), (std::vector<std::string>{"glViewport(0, 0, 200, 100)"}));
+    EXPECT_EQ(Texts(rec, "glFrustum"),
+              (std::vector<std::string>{"glFrustum(-0.6, 0.6, -0.3, 0.3, 1, 100)"}));
+    rec.ClearLog();
+    host.Size = {100, 200};
+    d.Render();
+    EXPECT_EQ(Texts(rec, "glFrustum"),
+              (std::vector<std::string>{"glFrustum(-0.3, 0.3, -0.6, 0.6, 1, 100)"}));
+    rec.ClearLog();
+    host.Size = {200, 0};
+    d.SetPerspectiveON(false);
+    d.Render();
+    EXPECT_EQ(Texts(rec, "glOrtho"),
+              (std::vector<std::string>{"glOrtho(-0.3, 0.3, -0.3, 0.3, 1, 100)"}));
+    EXPECT_TRUE(rec.Calls("glFrustum").empty());
+}
+
+TEST_F(Qor3DDrawRender, ProjectionKeepsTheRatioOfXMinToYMin) {
+    d.SetXMin(0.4);
+    d.SetYMin(0.2);
+    d.SetZNear(2);
+    d.SetZFar(20);
+    host.Size = {300, 100};
+    d.Render();
+    // r0 = 2, aspect 3: x widens to 0.4 * 3 / 2.
+    EXPECT_TRUE(NearVector(rec.Calls("glFrustum").at(0).Args, {-0.6, 0.6, -0.2, 0.2, 2, 20}));
+    rec.ClearLog();
+    host.Size = {100, 100};
+    d.Render();
+    EXPECT_TRUE(NearVector(rec.Calls("glFrustum").at(0).Args, {-0.4, 0.4, -0.4, 0.4, 2, 20}));
+    rec.ClearLog();
+    d.SetYMin(0);
+    d.Render();
+    EXPECT_TRUE(NearVector(rec.Calls("glFrustum").at(0).Args, {-0.4, 0.4, 0, 0, 2, 20}));
+}
+
+TEST_F(Qor3DDrawRender, MatricesLightsAndClearingInOrder) {
+    d.SetBackgroundColor(RGBColor(255, 0, 51));
+    d.Render();
+    const std::vector<std::string> expected = {
+        "glMatrixMode(5889)",
+        "glLoadIdentity()",
+        "glViewport(0, 0, 200, 100)",
+        "glFrustum(-0.6, 0.6, -0.3, 0.3, 1, 100)",
+        "glMatrixMode(5888)",
+        "glLoadIdentity()",
+        "glLightModeli(2898, 1)",
+        "glMaterialfv(1032, 4610, 2, 2, 2, 1)",
+        "glMaterialf(1032, 5633, 120)",
+        "glLightfv(16384, 4611, 0.5, 0.5, 0.5, 1)",
+        "glEnable(2896)",
+        "glEnable(16384)",
+        "glColorMaterial(1032, 5634)",
+        "glEnable(2903)",
+        "glEnable(2977)",
+        "glClearColor(1, 0, 0.2, 0)",
+        "glClearDepth(1)",
+        "glClear(16640)",
+        "glDepthFunc(513)",
+        "glEnable(2929)",
+        "glPushMatrix()",
+    };
+    EXPECT_EQ(Between("glMatrixMode", "glPushMatrix"),
+              std::vector<std::string>(expected.begin(), expected.end() - 1));
+    const std::vector<std::string> tail = {"glPopMatrix()", "glFlush()", "glFinish()",
+                                           "SwapBuffers()", "MakeCurrent(0)()"};
+    auto names = rec.Log();
+    ASSERT_GE(names.size(), tail.size());
+    std::vector<std::string> last;
+    for (size_t i = names.size() - tail.size(); i < names.size(); ++i)
+        last.push_back(names[i].Text());
+    EXPECT_EQ(last, tail);
+}
+
+TEST_F(Qor3DDrawRender, ModelViewIsLayeredInItsExactOrder) {
+    d.SetViewMoveX(0.1);
+    d.SetViewMoveY(0.2);
+    d.SetViewMoveZ(-3);
+    d.SetViewScale(0.8);
+    d.SetViewRotY(90);
+    d.SetViewRotX(15);
+    d.SetRotZ(5);
+    d.SetRotY(6);
+    d.SetRotX(7);
+    d.SetScaleX(2);
+    d.SetScaleY(3);
+    d.SetScaleZ(4);
+    d.SetTranslX(-1);
+    d.SetTranslY(-2);
+    d.SetTranslZ(-3);
+    d.Render();
+    const auto log = rec.Log();
+    auto push = std::find_if(log.begin(), log.end(),
+                             [](const TGLCall& c) { return c.Name == "glPushMatrix"; });
+    ASSERT_NE(push, log.end());
+    const std::vector<std::pair<std::string, std::vector<double>>> expected = {
+        {"glTranslated", {0.1, 0.2, -3}}, {"glScaled", {0.8, 0.8, 0.8}},
+        {"glRotated", {90, 0, 1, 0}},     {"glRotated", {15, std::cos(std::numbers::pi / 2), 0, 1}},
+        {"glRotated", {5, 0, 0, 1}},      {"glRotated", {6, 0, 1, 0}},
+        {"glRotated", {7, 1, 0, 0}},      {"glScaled", {2, 3, 4}},
+        {"glTranslated", {-1, -2, -3}},
+    };
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const TGLCall& c = *(push + 1 + static_cast<long>(i));
+        EXPECT_EQ(c.Name, expected[i].first) << i;
+        EXPECT_TRUE(NearVector(c.Args, expected[i].second, 1e-12)) << i;
+    }
+}
+
+TEST_F(Qor3DDrawRender, SwitchesSkipTheirPartsAndLightsOffDisablesLighting) {
+    d.SetLightsON(false);
+    d.SetDisableBufferClearing(true);
+    d.SetDisableMatrixInit(true);
+    bool painted = false;
+    d.OnPaintGL = [&](TObject*, const TRect&) {
+        painted = true;
+    };
+    d.Render();
+    EXPECT_TRUE(painted);
+    for (const char* absent : {"glFrustum", "glPushMatrix", "glPopMatrix", "glClear", "glLightfv"})
+        EXPECT_TRUE(rec.Calls(absent).empty()) << absent;
+    EXPECT_EQ(Texts(rec, "glDisable"), (std::vector<std::string>{"glDisable(2896)"}));
+    EXPECT_EQ(Texts(rec, "glEnable"),
+              (std::vector<std::string>{"glEnable(2903)", "glEnable(2977)"}));
+}
+
+TEST_F(Qor3DDrawRender, PaintHandlerGetsTheTargetRectAndItsErrorsAreSwallowed) {
+    TRect seen;
+    d.OnPaintGL = [&](TObject* s, const TRect& r) {
+        EXPECT_EQ(s, &d);
+        seen = r;
+        throw std::runtime_error("painter failed");
+    };
+    d.Render();
+    EXPECT_EQ(seen, (TRect{0, 0, 200, 100}));
+    EXPECT_FALSE(rec.Calls("glPopMatrix").empty());
+    EXPECT_FALSE(rec.Calls("SwapBuffers").empty());
+    EXPECT_FALSE(d.ForceBitmapMode());
+    EXPECT_EQ(ActivationCount(), 0);
+}
+
+TEST_F(Qor3DDrawRender, AChangeInsidePaintingAsksForOneMoreRender) {
+    d.OnPaintGL = [&](TObject*, const TRect&) {
+        if (d.RenderCount() == 1)
+            d.Render(); // a re-entrant request only marks the repaint
+        d.SetRotX(33);
+    };
+    d.PaintMessage();
+    EXPECT_EQ(d.RenderCount(), 1);
+    EXPECT_TRUE(d.RepaintPending());
+    const int invalidations = host.Invalidations;
+    EXPECT_GE(invalidations, 1);
+    d.PaintMessage();
+    EXPECT_EQ(d.RenderCount(), 2);
+    EXPECT_FALSE(d.RepaintPending());
+    EXPECT_EQ(host.Invalidations, invalidations);
+}
+
+TEST_F(Qor3DDrawRender, FastDoubleBufferSwapsAgainWithoutDrawing) {
+    d.PaintMessage();
+    d.SetUseFastDoubleBuffer(true);
+    rec.ClearLog();
+    d.PaintMessage(); // the first paint after the switch still renders
+    EXPECT_EQ(rec.Calls("glClear").size(), 1u);
+    rec.ClearLog();
+    d.PaintMessage();
+    d.PaintMessage();
+    EXPECT_TRUE(rec.Calls("glClear").empty());
+    EXPECT_EQ(rec.Calls("SwapBuffers").size(), 2u);
+    host.Size = {150, 100};
+    d.PaintMessage();
+    EXPECT_EQ(rec.Calls("glClear").size(), 1u);
+}
+
+TEST_F(Qor3DDrawRender, AFailureOnTheWindowTurnsOnBitmapModeForGood) {
+    rec.FailOnCall = "glClear";
+    d.Render();
+    EXPECT_TRUE(d.ForceBitmapMode());
+    EXPECT_TRUE(d.IsBitmapMode());
+    EXPECT_TRUE(d.RepaintPending());
+    EXPECT_EQ(d.WindowRC(), nullptr);
+    EXPECT_EQ(rec.LiveContexts(), 0);
+    EXPECT_EQ(ActivationCount(), 0);
+
+    d.SetBackgroundColor(clBlue);
+    d.PaintMessage();
+    EXPECT_EQ(host.Shown, 1);
+    EXPECT_EQ(host.LastShown.size(), QSize(200, 100));
+    EXPECT_EQ(host.LastShown.pixel(100, 50), qRgb(0, 0, 255));
+    EXPECT_EQ(bitmaps.LiveContexts(), 0); // the bitmap context lives for one render
+    EXPECT_EQ(bitmaps.LastRequest().dwFlags,
+              PFD_SUPPORT_OPENGL | PFD_DRAW_TO_BITMAP | PFD_SUPPORT_GDI);
+
+    // Rebuilding the context does not bring the window back.
+    rec.FailOnCall.clear();
+    d.SetUseDoubleBuffer(false);
+    d.PaintMessage();
+    EXPECT_TRUE(d.IsBitmapMode());
+    EXPECT_EQ(host.Shown, 2);
+    EXPECT_EQ(rec.LiveContexts(), 0);
+}
+
+TEST_F(Qor3DDrawRender, AWindowWithoutContextFallsBackSilently) {
+    TGLRecordingPlatform broken;
+    broken.FailCreateContext = true;
+    TFakeDrawHost host2{broken, 40, 30};
+    TQor3DDraw d2;
+    d2.SetBitmapPlatform(bitmaps);
+    d2.SetHost(&host2);
+    d2.WindowCreated();
+    EXPECT_TRUE(d2.IsBitmapMode());
+    EXPECT_FALSE(d2.ForceBitmapMode());
+    EXPECT_EQ(host2.Released, 1);
+    d2.Render();
+    EXPECT_EQ(host2.Shown, 1);
+    d2.WindowDestroying();
+}
+
+TEST_F(Qor3DDrawRender, BitmapModeWithFastBufferCopiesTheLastPicture) {
+    d.SetUseSafeBitmapMode(true);
+    d.SetUseFastDoubleBuffer(true);
+    d.PaintMessage();
+    EXPECT_TRUE(d.IsBitmapMode());
+    EXPECT_EQ(host.Shown, 1);
+    EXPECT_EQ(d.RenderCount(), 1);
+    d.PaintMessage();
+    EXPECT_EQ(host.Shown, 2);
+    EXPECT_EQ(d.RenderCount(), 1);
+}
+
+TEST_F(Qor3DDrawRender, AnOldImplementationGivesNoBitmapPicture) {
+    bitmaps.Strings[GL_VERSION] = "1.0";
+    d.SetUseSafeBitmapMode(true);
+    d.PaintMessage();
+    EXPECT_EQ(host.Shown, 0);
+    EXPECT_FALSE(d.Painting());
+    EXPECT_EQ(bitmaps.LiveContexts(), 0);
+    EXPECT_EQ(ActivationCount(), 0);
+    EXPECT_THROW(d.RenderToBitmap(10, 10), std::runtime_error);
+    EXPECT_EQ(bitmaps.LiveContexts(), 0);
+    EXPECT_EQ(ActivationCount(), 0);
+}
+
+TEST_F(Qor3DDrawRender, ExportRendersAtTheBitmapSizeAndThenRepaintsTheWindow) {
+    std::vector<TRect> rects;
+    d.OnPaintGL = [&](TObject*, const TRect& r) {
+        rects.push_back(r);
+    };
+    int overlays = 0;
+    d.OnPaint = [&](TObject*, TCanvas&, const TRect& r) {
+        if (r == TRect{0, 0, 64, 32})
+            ++overlays;
+    };
+    d.RenderToBitmap(64, 32);
+    ASSERT_EQ(rects.size(), 2u);
+    EXPECT_EQ(rects[0], (TRect{0, 0, 64, 32}));
+    EXPECT_EQ(rects[1], (TRect{0, 0, 200, 100}));
+    EXPECT_EQ(overlays, 1);
+    EXPECT_EQ(Texts(bitmaps, "glFrustum"),
+              (std::vector<std::string>{"glFrustum(-0.6, 0.6, -0.3, 0.3, 1, 100)"}));
+    EXPECT_EQ(Texts(bitmaps, "glViewport"), (std::vector<std::string>{"glViewport(0, 0, 64, 32)"}));
+    EXPECT_EQ(d.ExportBitmap().size(), QSize(64, 32));
+    EXPECT_EQ(d.ExportBitmap().pixel(5, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(host.Shown, 0);
+    EXPECT_EQ(bitmaps.LiveContexts(), 0);
+    EXPECT_EQ(ActivationCount(), 0);
+}
+
+TEST(Qor3DDrawExport, WorksWithoutAWindow) {
+    TGLRecordingPlatform bitmaps;
+    TQor3DDraw d;
+    d.SetBitmapPlatform(bitmaps);
+    int painted = 0;
+    d.OnPaintGL = [&](TObject*, const TRect&) {
+        ++painted;
+    };
+    d.Render(); // no window: nothing happens
+    EXPECT_EQ(painted, 0);
+    d.RenderToBitmap(30, 20);
+    EXPECT_EQ(painted, 1);
+    EXPECT_EQ(d.ExportBitmap().size(), QSize(30, 20));
+    d.RenderToBitmap(0, 20);
+    EXPECT_TRUE(d.ExportBitmap().isNull());
+    EXPECT_EQ(painted, 1);
+}
+
+// ---- Mouse and wheel ----
+
+class Qor3DDrawMouse : public Qor3DDrawRender {};
+
+TEST_F(Qor3DDrawMouse, LeftDragRotatesAndTakesTheFocus) {
+    d.MouseDown(mbLeft, {ssLeft}, 50, 50);
+    EXPECT_EQ(host.Focused, 1);
+    int changes = 0;
+    d.OnChange = [&](TObject*) {
+        ++changes;
+    };
+    d.MouseMove({ssLeft}, 60, 47);
+    EXPECT_DOUBLE_EQ(d.ViewRotY(), 40);
+    EXPECT_DOUBLE_EQ(d.ViewRotX(), 17);
+    EXPECT_EQ(changes, 1);
+    d.MouseMove({ssLeft}, 60, 47);
+    EXPECT_EQ(changes, 1);
+    d.MouseUp(mbLeft, {}, 60, 47);
+    d.MouseMove({}, 70, 47);
+    EXPECT_DOUBLE_EQ(d.ViewRotY(), 40);
+}
+
+TEST_F(Qor3DDrawMouse, OnlyTheFirstActingButtonActs) {
+    d.SetDragTypeRight(pdMove);
+    d.MouseDown(mbLeft, {}, 0, 0);
+    d.MouseDown(mbRight, {}, 0, 0);
+    d.MouseMove({}, 5, 0);
+    EXPECT_DOUBLE_EQ(d.ViewRotY(), 35);
+    EXPECT_DOUBLE_EQ(d.ViewMoveX(), 0);
+    d.SetDragType(pdNone);
+    d.MouseMove({}, 10, 0);
+    EXPECT_DOUBLE_EQ(d.ViewMoveX(), 5 * 0.3 / 100);
+}
+
+TEST_F(Qor3DDrawMouse, MoveAndZoomFormulas) {
+    d.MouseDown(mbMiddle, {}, 0, 0);
+    d.MouseMove({}, 10, 20);
+    EXPECT_DOUBLE_EQ(d.ViewMoveX(), 10 * 0.3 / 100);
+    EXPECT_DOUBLE_EQ(d.ViewMoveY(), -20 * 0.3 / 100);
+    d.MouseUp(mbMiddle, {}, 10, 20);
+    d.SetDragTypeRight(pdZoom);
+    d.MouseDown(mbRight, {}, 0, 0);
+    d.MouseMove({}, 0, -3);
+    EXPECT_DOUBLE_EQ(d.XMin(), 0.3 * std::pow(1.05, -3));
+    EXPECT_DOUBLE_EQ(d.YMin(), 0.3 * std::pow(1.05, -3));
+}
+
+TEST_F(Qor3DDrawMouse, WheelActionsPerNotch) {
+    d.DoMouseWheel({}, 120, {1010, 1010});
+    EXPECT_DOUBLE_EQ(d.XMin(), 0.3 * std::pow(1.05, 3));
+    d.DoMouseWheel({}, -1, {1010, 1010}); // one notch, whatever the size
+    EXPECT_NEAR(d.XMin(), 0.3, 1e-12);
+    d.SetWheelAction(pdRotate);
+    d.DoMouseWheel({}, 240, {0, 0});
+    EXPECT_DOUBLE_EQ(d.ViewRotX(), 15);
+    d.DoMouseWheel({ssShift}, 240, {0, 0});
+    EXPECT_DOUBLE_EQ(d.ViewRotY(), 35);
+    d.SetWheelAction(pdMove);
+    d.DoMouseWheel({ssShift}, -120, {0, 0});
+    EXPECT_DOUBLE_EQ(d.ViewMoveX(), -3 * 0.3 / 20);
+    d.DoMouseWheel({}, 120, {0, 0});
+    EXPECT_DOUBLE_EQ(d.ViewMoveY(), -3 * 0.3 / 20);
+}
+
+TEST_F(Qor3DDrawMouse, AWheelNotchOutsideTheControlDoesNothing) {
+    int events = 0;
+    d.OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool&) {
+        ++events;
+    };
+    d.OnMouseWheelUp = [&](TObject*, TShiftState, TPoint, bool&) {
+        ++events;
+    };
+    host.Cursor = {200, 50};
+    bool handled = false;
+    d.MouseWheelAction(&d, {}, 120, {0, 0}, handled);
+    EXPECT_FALSE(handled);
+    host.Cursor = {-1, 5};
+    EXPECT_FALSE(d.DoMouseWheel({}, 120, {0, 0}));
+    EXPECT_DOUBLE_EQ(d.XMin(), 0.3);
+    EXPECT_EQ(events, 0);
+    host.Cursor = {5, 5};
+    host.Showing = false;
+    EXPECT_FALSE(d.DoMouseWheel({}, 120, {0, 0}));
+    EXPECT_EQ(events, 0);
+}
+
+TEST_F(Qor3DDrawMouse, UnhandledWheelFiresTheInheritedEventsOnceEvenWhenTheOwnerCallsBack) {
+    d.SetWheelAction(pdNone);
+    int wheel = 0;
+    int down = 0;
+    TPoint seen;
+    d.OnMouseWheel = [&](TObject* s, TShiftState shift, int delta, TPoint pos, bool& handled) {
+        ++wheel;
+        seen = pos;
+        // An owner handler that forwards to the control, as the main window does.
+        d.MouseWheelAction(s, shift, delta, pos, handled);
+    };
+    d.OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool& handled) {
+        ++down;
+        handled = true;
+    };
+    EXPECT_TRUE(d.DoMouseWheel({}, -120, {1020, 1030}));
+    EXPECT_EQ(wheel, 1);
+    EXPECT_EQ(down, 1);
+    EXPECT_EQ(seen, (TPoint{20, 30}));
+    // A wheel event that reaches the owner first still acts once through the forwarded call.
+    d.SetWheelAction(pdZoom);
+    bool handled = false;
+    d.MouseWheelAction(nullptr, {}, 120, {0, 0}, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(wheel, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Qor3DDrawDesignScene, SphereCubeTwiceAndAxesWithTheirState) {
+    TGLRecordingPlatform rec;
+    TQor3DDraw d;
+    d.SetBitmapPlatform(rec);
+    d.OnPaintGL = [&](TObject*, const TRect&) {
+        rec.ClearLog();
+        d.DrawDesignScene();
+    };
+    d.RenderToBitmap(20, 20);
+    std::vector<std::string> state;
+    for (const TGLCall& c : rec.Log())
+        if (c.Name != "glNormal3d" && c.Name != "glTexCoord2f" && c.Name != "glVertex3d" &&
+            c.Name.rfind("Make", 0) != 0 && c.Name != "glFlush" && c.Name != "glFinish" &&
+            c.Name != "glPopMatrix" && c.Name != "DeleteContext")
+            state.push_back(c.Text());
+    const std::vector<std::string> expected = {
+        "glPushMatrix()",
+        "glTranslated(0.5, 0.5, 0.5)",
+        "glColor3f(1, 0, 0)",
+        "gluNewQuadric()",
+        "gluSphere(0.5, 32, 32)",
+        "gluDeleteQuadric()",
+        "glEnable(3042)",
+        "glBlendFunc(770, 771)",
+        "glDepthMask(0)",
+        "glColor4ub(255, 255, 255, 128)",
+        "glBegin(7)",
+        "glEnd()",
+        "glColor4ub(255, 255, 255, 85)",
+        "glBegin(7)",
+        "glEnd()",
+        "glDepthMask(1)",
+        "glDisable(3042)",
+        "glDisable(2896)",
+        "glLineWidth(3)",
+        "glBegin(1)",
+        "glColor3f(1, 0, 0)",
+        "glColor3f(0, 1, 0)",
+        "glColor3f(0, 0, 1)",
+        "glEnd()",
+    };
+    ASSERT_GE(state.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(state.begin(), state.begin() + expected.size()), expected);
+    // The second pass draws the six faces in reversed order: FaceYMax's normal comes first.
+    const auto normals = rec.Calls("glNormal3d");
+    ASSERT_EQ(normals.size(), 12u);
+    EXPECT_EQ(normals[0].Text(), "glNormal3d(0, 0, -1)");
+    EXPECT_EQ(normals[6].Text(), "glNormal3d(0, 1, 0)");
+    EXPECT_EQ(rec.Calls("glVertex3d").size(), 48u + 6u);
+}
+
+} // namespace

@@ -1,0 +1,437 @@
+#include "render/Qor3D4DPainter.h"
+
+#include "Qor3DPaintTestSupport.h"
+
+#include <QImage>
+#include <cmath>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace QorPaint;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+// ---- Layer rules ----
+
+TEST(Layers4D, DirectionsAndSelectedLayers) {
+    const std::vector<std::vector<bool>> table = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0},
+                                                  {1, 0, 1}, {0, 1, 1}, {1, 1, 1}};
+    for (int d = 0; d <= 6; ++d)
+        for (int a = 0; a < 3; ++a)
+            EXPECT_EQ(DirectionSelected(d, TLayerAxis(a)), table[size_t(d)][size_t(a)]) << d;
+    EXPECT_FALSE(DirectionSelected(7, LayerX));
+    EXPECT_THAT(LayersDrawn(2, 3, 10), ElementsAre(1, 4, 7));
+    EXPECT_THAT(LayersDrawn(1, 1, 3), ElementsAre(0, 1, 2));
+    EXPECT_TRUE(LayersDrawn(11, 1, 10).empty());
+    EXPECT_THAT(LayersDrawn(1, 2147483647, 5), ElementsAre(0));
+}
+
+class Paint4D : public TRecordedPaint {
+protected:
+    // A volume with x in {0, 1, ...}, y in {10, 11, ...}, z in {100, 101, ...} and the value
+    // V(i, j, k).
+    void MakeVolume(int nx, int ny, int nz, bool LowMemory,
+                    const std::function<float(int, int, int)>& V) {
+        chart.SetUseLowMemory(LowMemory);
+        ASSERT_TRUE(chart.SetSize4D(nx, ny, nz));
+        for (int k = 0; k < nz; ++k)
+            for (int j = 0; j < ny; ++j)
+                for (int i = 0; i < nx; ++i) {
+                    const size_t p = size_t(i + nx * (j + ny * k));
+                    if (LowMemory) {
+                        chart.Data()[p] = V(i, j, k);
+                    } else {
+                        float* q = chart.Data().data() + 4 * p;
+                        q[0] = float(i), q[1] = float(10 + j), q[2] = float(100 + k);
+                        q[3] = V(i, j, k);
+                    }
+                }
+        if (LowMemory) {
+            for (int i = 0; i < nx; ++i)
+                chart.XValues()[size_t(i)] = float(i);
+            for (int j = 0; j < ny; ++j)
+                chart.YValues()[size_t(j)] = float(10 + j);
+            for (int k = 0; k < nz; ++k)
+                chart.ZValues()[size_t(k)] = float(100 + k);
+        }
+        chart.UpdateRanges();
+        rec.ClearLog();
+    }
+    // The layers drawn, in order: the axis a strip is flat across and its coordinate there
+    // ("Y12"), one entry per run of strips of the same layer.
+    std::vector<std::string> LayerSequence() const {
+        std::vector<std::string> out;
+        std::vector<std::array<double, 3>> strip;
+        for (const auto& v : Stream()) {
+            if (v[0] == -1) {
+                strip.clear();
+            } else if (v[0] == -2) {
+                std::string id = "?";
+                for (int a = 0; a < 3 && !strip.empty(); ++a) {
+                    bool flat = true;
+                    for (const auto& p : strip)
+                        flat = flat && p[size_t(a)] == strip[0][size_t(a)];
+                    if (flat)
+                        id = std::string(1, char('X' + a)) +
+                             std::to_string(int(std::lround(strip[0][size_t(a)])));
+                }
+                if (out.empty() || out.back() != id)
+                    out.push_back(id);
+            } else {
+                strip.push_back(v);
+            }
+        }
+        return out;
+    }
+    TQor3DChart chart;
+    TQorSceneFrame frame;
+};
+
+float Ramp(int i, int j, int k) {
+    return float(i + j + k);
+}
+
+// ---- Draw4DLayers ----
+
+TEST_F(Paint4D, DirectionSelectionPicksTheStacks) {
+    MakeVolume(2, 3, 4, true, Ramp);
+    chart.SetShiny(false);
+    chart.SetDim4Direction(3);
+    Draw4DLayers(chart, frame);
+    EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1", "Y10", "Y11", "Y12"));
+
+    rec.ClearLog();
+    chart.SetDim4Direction(2);
+    Draw4DLayers(chart, frame);
+    EXPECT_THAT(LayerSequence(), ElementsAre("Z100", "Z101", "Z102", "Z103"));
+
+    rec.ClearLog();
+    chart.SetDim4Direction(6);
+    Draw4DLayers(chart, frame);
+    EXPECT_EQ(LayerSequence().size(), 9u);
+    EXPECT_EQ(rec.Log().back().Text(), "glDisable(3552)");
+}
+
+TEST_F(Paint4D, FirstAndNthLayer) {
+    MakeVolume(2, 10, 2, false, Ramp);
+    chart.SetShiny(false);
+    chart.SetDim4Direction(1);
+    chart.SetDim4FirstLayer(2);
+    chart.SetDim4NthLayer(3);
+    Draw4DLayers(chart, frame);
+    EXPECT_THAT(LayerSequence(), ElementsAre("Y11", "Y14", "Y17"));
+
+    rec.ClearLog();
+    chart.SetDim4FirstLayer(11);
+    Draw4DLayers(chart, frame);
+    EXPECT_TRUE(LayerSequence().empty());
+}
+
+TEST_F(Paint4D, ColourPassesThenHighlightPasses) {
+    MakeVolume(2, 2, 2, true, Ramp);
+    chart.SetDim4Direction(0);
+    chart.SetTransparency(4);
+    chart.SetShiny(true);
+    chart.SetLightsON(true);
+    Draw4DLayers(chart, frame);
+    const std::vector<std::string> translucent = {"glEnable(3042)", "glBlendFunc(770, 771)",
+                                                  "glDepthMask(0)",
+                                                  "glColor4ub(255, 255, 255, 43)"};
+    const std::vector<std::string> highlight = {"glDisable(3552)",
+                                                "glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)",
+                                                "glMaterialf(1032, 5633, 50)",
+                                                "glEnable(3042)",
+                                                "glBlendFunc(770, 1)",
+                                                "glDepthMask(0)",
+                                                "glDepthFunc(515)",
+                                                "glColor4ub(0, 0, 0, 255)",
+                                                "strips",
+                                                "glDepthFunc(513)",
+                                                "glDepthMask(1)",
+                                                "glDisable(3042)"};
+    std::vector<std::string> expected = translucent;
+    for (int layer = 0; layer < 2; ++layer) {
+        expected.insert(expected.end(), translucent.begin(), translucent.end());
+        expected.insert(expected.end(), {"strips", "glDepthMask(1)", "glDisable(3042)"});
+    }
+    for (int layer = 0; layer < 2; ++layer)
+        expected.insert(expected.end(), highlight.begin(), highlight.end());
+    expected.push_back("glDisable(3552)");
+    EXPECT_THAT(StateCalls(), ElementsAreArray(expected));
+    EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1", "X0", "X1"));
+    EXPECT_EQ(Count("glTexCoord1d"), 2 * 4u);
+
+    rec.ClearLog();
+    chart.SetLightsON(false);
+    Draw4DLayers(chart, frame);
+    EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1"));
+
+    rec.ClearLog();
+    chart.SetLightsON(true);
+    chart.SetTransparency(10);
+    Draw4DLayers(chart, frame);
+    EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1"));
+    EXPECT_EQ(Count("glTexCoord1d"), 0u);
+
+    rec.ClearLog();
+    chart.SetShiny(false);
+    Draw4DLayers(chart, frame);
+    EXPECT_EQ(Count("glBegin"), 0u);
+}
+
+TEST_F(Paint4D, ValuesLiftTheLayersAndGiveTheirColour) {
+    for (const bool low : {true, false}) {
+        // One corner at the top of the value range, the rest at the bottom.
+        MakeVolume(2, 3, 2, low, [](int i, int j, int k) { return i + j + k == 0 ? 8.f : 0.f; });
+        chart.SetDim4Height(0.5);
+        const TPaletteMap map = ChartColorMapping(chart).Palette;
+        TLayerBuilder layer(chart, LayerY, map);
+        ASSERT_TRUE(layer.Valid());
+        EXPECT_EQ(layer.Cols(), 2);
+        EXPECT_EQ(layer.Rows(), 2);
+        layer.Build(0);
+        const double top = 253.0 / 256 * (1 + 1.0 / 256);
+        const double bottom = 253.0 / 65536;
+        // Extent along Y is 12 - 10.
+        EXPECT_NEAR(layer.Positions()[1], 10 + top * 0.5 * 2, 1e-5) << low;
+        EXPECT_NEAR(layer.Positions()[4], 10 + bottom * 0.5 * 2, 1e-5) << low;
+        EXPECT_EQ(layer.Positions()[3], 1.f);
+        EXPECT_EQ(layer.Positions()[5], 100.f);
+        EXPECT_FLOAT_EQ(float(map.Coord(layer.Values()[1])), float(bottom));
+
+        chart.SetDim4Direction(1);
+        chart.SetShiny(false);
+        rec.ClearLog();
+        Draw4DLayers(chart, frame);
+        EXPECT_DOUBLE_EQ(rec.Calls("glTexCoord1d").at(0).Args[0], top);
+        EXPECT_DOUBLE_EQ(rec.Calls("glTexCoord1d").at(1).Args[0], bottom);
+    }
+}
+
+TEST_F(Paint4D, FlatLayersWithoutHeight) {
+    MakeVolume(3, 3, 3, true, Ramp);
+    TLayerBuilder layer(chart, LayerZ, ChartColorMapping(chart).Palette);
+    layer.Build(2);
+    for (size_t p = 0; p < 9; ++p)
+        EXPECT_EQ(layer.Positions()[3 * p + 2], 102.f);
+    EXPECT_EQ(LayerNormal(layer.Positions().data(), 3, 3, 1, 1), (TNormal16{0, 0, -32000}));
+}
+
+TEST_F(Paint4D, SurfaceFacesComeFromTheFaceBlocks) {
+    chart.SetUseLowMemory(true);
+    ASSERT_TRUE(chart.SetSize4DSurface(2, 1, 3));
+    for (int f = 1; f <= 6; ++f) {
+        const int64_t end =
+            f < 6 ? TQor3DChart::FaceStart(f + 1, 2, 1, 3) : TQor3DChart::FacePointCount(2, 1, 3);
+        for (int64_t p = TQor3DChart::FaceStart(f, 2, 1, 3); p < end; ++p)
+            chart.Data()[size_t(p)] = float(f);
+    }
+    chart.XValues() = {0, 1};
+    chart.YValues() = {10};
+    chart.ZValues() = {100, 101, 102};
+    chart.UpdateRanges();
+    const TPaletteMap map = ChartColorMapping(chart).Palette;
+    TLayerBuilder z(chart, LayerZ, map);
+    EXPECT_THAT(z.Layers(), ElementsAre(0, 2));
+    z.Build(2);
+    EXPECT_THAT(z.Values(), ElementsAre(2, 2));
+    TLayerBuilder y(chart, LayerY, map);
+    EXPECT_THAT(y.Layers(), ElementsAre(0));
+    y.Build(0);
+    EXPECT_THAT(y.Values(), ElementsAre(5, 5, 5, 5, 5, 5));
+    TLayerBuilder x(chart, LayerX, map);
+    x.Build(1);
+    EXPECT_THAT(x.Values(), ElementsAre(4, 4, 4));
+
+    // All three directions whatever Dim4Direction says; rows of one point draw no quads.
+    chart.SetDim4Direction(0);
+    chart.SetShiny(false);
+    rec.ClearLog();
+    Draw4DLayers(chart, frame);
+    EXPECT_THAT(LayerSequence(), ElementsAre("Y10"));
+    chart.SetWired(true);
+    rec.ClearLog();
+    Draw4DLayers(chart, frame);
+    // X faces: one row strip and three column strips each; the Y face three plus two; the Z
+    // faces one plus two each.
+    EXPECT_EQ(Count("glBegin"), 2 * 4 + 5 + 2 * 3u);
+}
+
+TEST_F(Paint4D, ShortArraysDrawNothing) {
+    MakeVolume(2, 2, 2, true, Ramp);
+    chart.YValues().resize(1);
+    chart.SetShiny(false);
+    chart.SetDim4Direction(6);
+    Draw4DLayers(chart, frame);
+    EXPECT_EQ(Count("glBegin"), 0u);
+}
+
+// ---- DrawLayerList ----
+
+class PaintList : public Paint4D {
+protected:
+    // Layer 0: 2 x 2 points at y = 0; layer 1: 3 x 2 points at y = 1; x = column, z = row.
+    void MakeList(const TArrXZInteger& Sizes = {{2, 2}, {3, 2}}) {
+        ASSERT_TRUE(chart.SetSizeNx4D(Sizes));
+        size_t p = 0;
+        for (size_t l = 0; l < Sizes.size(); ++l)
+            for (int r = 0; r < Sizes[l].Z; ++r)
+                for (int c = 0; c < Sizes[l].X; ++c, ++p) {
+                    float* q = chart.Data().data() + 4 * p;
+                    q[0] = float(c), q[1] = float(l), q[2] = float(r), q[3] = float(c + r);
+                }
+        chart.UpdateRanges();
+        rec.ClearLog();
+    }
+};
+
+TEST_F(PaintList, TranslucentListWithDepthAndHighlightPasses) {
+    MakeList();
+    chart.SetTransparency(5);
+    chart.SetShiny(true);
+    DrawLayerList(chart, frame);
+    EXPECT_THAT(
+        StateCalls(),
+        ElementsAre("glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(0)",
+                    "glColor4ub(255, 255, 255, 28)", "strips", "glColor4ub(255, 255, 255, 26)",
+                    "strips", "glDepthMask(1)", "glDisable(3042)", "glDisable(3552)",
+                    "glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(1)", "glDepthFunc(513)",
+                    "glColor4ub(255, 255, 255, 0)", "strips", "glDepthFunc(515)",
+                    "glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)", "glMaterialf(1032, 5633, 50)",
+                    "glEnable(3042)", "glBlendFunc(770, 1)", "glColor4ub(0, 0, 0, 255)", "strips",
+                    "glDepthFunc(513)", "glDepthMask(1)", "glDisable(3042)"));
+    EXPECT_THAT(LayerSequence(), ElementsAre("Y0", "Y1", "Y0", "Y1", "Y0", "Y1"));
+    // The reverse pass: layer 1 first, from its last column, the upper row first.
+    const auto v = rec.Calls("glVertex3fv");
+    EXPECT_EQ(v.at(4 + 6).Args, (std::vector<double>{2, 1, 1}));
+    EXPECT_EQ(v.at(4 + 6 + 1).Args, (std::vector<double>{2, 1, 0}));
+    EXPECT_EQ(Count("glTexCoord1d"), 2 * 10u);
+}
+
+TEST_F(PaintList, OpaqueListHasNoDepthPass) {
+    MakeList();
+    DrawLayerList(chart, frame);
+    EXPECT_EQ(Count("glColor4ub"), 1u);
+    EXPECT_EQ(rec.Calls("glColor4ub")[0].Text(), "glColor4ub(0, 0, 0, 255)");
+    EXPECT_EQ(LayerSequence().size(), 2 * 2u);
+}
+
+TEST_F(PaintList, NormalsColoursAndBrokenLayers) {
+    MakeList({{2, 2}, {0, 3}, {3, 2}});
+    EXPECT_EQ(ListNormal(chart, 2, 1, 0), (TNormal16{0, 32000, 0}));
+    EXPECT_EQ(ListNormal(chart, 1, 0, 0), (TNormal16{1, 1, 1}));
+    chart.SetShiny(false);
+    DrawLayerList(chart, frame);
+    EXPECT_THAT(LayerSequence(), ElementsAre("Y0", "Y2"));
+    const auto tex = rec.Calls("glTexCoord1d");
+    EXPECT_DOUBLE_EQ(tex.at(0).Args[0], 253.0 / 65536);
+
+    // Points the data do not hold are not read.
+    chart.Data().resize(4 * 5);
+    rec.ClearLog();
+    DrawLayerList(chart, frame);
+    EXPECT_THAT(LayerSequence(), ElementsAre("Y0"));
+}
+
+TEST_F(PaintList, PictureSpansTheStoredPoints) {
+    MakeList();
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    chart.SetColorBitmap(picture);
+    chart.SetColorBitmapApply(true);
+    chart.SetShiny(false);
+    rec.ClearLog();
+    DrawLayerList(chart, frame);
+    const auto tex = rec.Calls("glTexCoord2d");
+    ASSERT_EQ(tex.size(), 10u);
+    EXPECT_EQ(tex[0].Args, (std::vector<double>{0, 0}));
+    EXPECT_EQ(tex.back().Args, (std::vector<double>{1, 1}));
+    EXPECT_EQ(rec.Calls("glDisable").back().Args.at(0), GL_TEXTURE_2D);
+}
+
+// ---- Cross-section plane ----
+
+class CrossSection : public Paint4D {
+protected:
+    void SetUp() override {
+        Paint4D::SetUp();
+        chart.AxisX().DisplayMin = 1, chart.AxisX().DisplayMax = 3;
+        chart.AxisY().DisplayMin = 5, chart.AxisY().DisplayMax = 6;
+        chart.AxisZ().DisplayMin = 10, chart.AxisZ().DisplayMax = 12;
+    }
+    // The plane's own z of a scene point: the recorded transforms undone one after the other.
+    double PlaneZ(std::array<double, 3> p) const {
+        for (const TGLCall& c : rec.Log()) {
+            const auto& a = c.Args;
+            if (c.Name == "glTranslated") {
+                for (size_t i = 0; i < 3; ++i)
+                    p[i] -= a[i];
+            } else if (c.Name == "glRotated") {
+                const double len = std::sqrt(a[1] * a[1] + a[2] * a[2] + a[3] * a[3]);
+                const std::array<double, 3> k = {a[1] / len, a[2] / len, a[3] / len};
+                const double t = -a[0] * M_PI / 180, cs = std::cos(t), sn = std::sin(t);
+                const double dot = k[0] * p[0] + k[1] * p[1] + k[2] * p[2];
+                const std::array<double, 3> cr = {k[1] * p[2] - k[2] * p[1],
+                                                  k[2] * p[0] - k[0] * p[2],
+                                                  k[0] * p[1] - k[1] * p[0]};
+                for (size_t i = 0; i < 3; ++i)
+                    p[i] = p[i] * cs + cr[i] * sn + k[i] * dot * (1 - cs);
+            }
+        }
+        return p[2];
+    }
+    struct TCase {
+        int Cut;
+        std::vector<std::array<double, 3>> On;
+        std::array<double, 3> Kept;
+        std::array<double, 3> Cut_;
+    };
+};
+
+TEST_F(CrossSection, PlaneCallsAndCuts) {
+    const std::vector<TCase> cases = {
+        {0, {{2, 6.0001, 11}, {1, 6.0001, 12}}, {2, 6, 11}, {2, 6.0002, 11}},
+        {1, {{1, 5, 10}, {3, 6, 10}, {3, 6, 12}, {1, 5, 12}}, {3, 5, 11}, {1, 6, 11}},
+        {2, {{1, 5, 10}, {1, 6, 12}, {3, 6, 12}}, {2, 5, 12}, {2, 6, 10}},
+        {3, {{3, 5, 10}, {1, 6, 10}, {1, 6, 12}}, {1, 5, 11}, {3, 6, 11}},
+        {4, {{1, 5, 12}, {1, 6, 10}, {3, 6, 10}}, {2, 5, 10}, {2, 6, 12}},
+        {5, {{1, 5, 10}, {3, 6, 12}, {2, 5, 9}}, {3, 5, 12}, {1, 6, 10}},
+        {6, {{3, 5, 10}, {1, 6, 12}}, {1, 5, 12}, {3, 6, 10}},
+        {7, {{1, 5, 12}, {3, 6, 10}}, {3, 5, 10}, {1, 6, 12}},
+        {8, {{3, 5, 12}, {1, 6, 10}}, {1, 5, 10}, {3, 6, 12}},
+    };
+    for (const TCase& c : cases) {
+        rec.ClearLog();
+        chart.SetDim4CrossSection(c.Cut);
+        SetCrossSectionPlane(chart, frame);
+        const auto names = rec.Names();
+        ASSERT_GE(names.size(), 4u);
+        EXPECT_EQ(names.front(), "glPushMatrix") << c.Cut;
+        EXPECT_EQ(names.back(), "glPopMatrix") << c.Cut;
+        EXPECT_EQ(rec.Calls("glClipPlane").at(0).Text(), "glClipPlane(12291, 0, 0, -1, 0)");
+        EXPECT_EQ(rec.Calls("glEnable").at(0).Text(), "glEnable(12291)");
+        for (const auto& p : c.On)
+            EXPECT_NEAR(PlaneZ(p), 0, 1e-6) << c.Cut << " " << p[0] << " " << p[1];
+        EXPECT_LT(PlaneZ(c.Kept), 0) << c.Cut;
+        EXPECT_GT(PlaneZ(c.Cut_), 0) << c.Cut;
+    }
+}
+
+TEST_F(CrossSection, OffsetMovesThePlane) {
+    chart.SetDim4CrossSectionOffset(-0.5);
+    SetCrossSectionPlane(chart, frame);
+    EXPECT_NEAR(PlaneZ({2, 5.5001, 11}), 0, 1e-9);
+    EXPECT_LT(PlaneZ({2, 5.49, 11}), 0);
+    EXPECT_GT(PlaneZ({2, 5.51, 11}), 0);
+
+    rec.ClearLog();
+    chart.SetDim4CrossSection(1);
+    chart.SetDim4CrossSectionOffset(0.5);
+    SetCrossSectionPlane(chart, frame);
+    EXPECT_NEAR(PlaneZ({1, 5.5, 10}), 0, 1e-9);
+    EXPECT_NEAR(PlaneZ({3, 6.5, 12}), 0, 1e-9);
+}
+
+} // namespace
