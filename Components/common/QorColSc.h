@@ -130,6 +130,10 @@ public:
     void SetFont(const TFont& v) { FFont.Assign(v); }
     bool AutoSize() const { return FAutoSize; }
     virtual void SetAutoSize(bool v);
+    // The side the legend docks to beside the chart (the main window: alRight); a plain field,
+    // read by the pictures that put chart and legend side by side.
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign v) { FAlign = v; }
     const std::string& Name() const { return FName; }
     void SetName(const std::string& v) { FName = v; }
     void SetHost(TQorColorScaleHost* Host) { FHost = Host; }
@@ -233,6 +237,7 @@ private:
     TColor FColor = clWhite;
     TFont FFont{"Arial", 10};
     bool FAutoSize = true;
+    TAlign FAlign = alNone;
     std::string FName = "QorColorScale";
     TQorColorScaleHost* FHost = nullptr;
 };

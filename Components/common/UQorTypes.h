@@ -129,6 +129,8 @@ enum TQorAxisPosition : uint8_t { apZero, apMinimum, apMaximum };
 enum TLeftRight : uint8_t { taLeftJustify, taRightJustify };
 enum TScaleCaptionAlignHoriz : uint8_t { scaLeft, scaRight, scaCenter, scaLabels };
 enum TScaleCaptionAlignVert : uint8_t { scaTop, scaBottom };
+// Where a control docks inside its parent.
+enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TStorageOption : uint8_t { fpState, fpPosition, fpActiveControl, fpMaximizedDefault };
 using TStorageOptions = TSet<TStorageOption>;
 enum TQorDataKind : uint8_t { dk3D, dkNx4D, dk4D, dk4DSurface };

@@ -2,20 +2,16 @@
 
 #include "QorColSc.h"
 #include "QorPropText.h"
-#include "TCanvas.h"
 #include "chart/Qor3DChart.h"
 #include "chart/UQor3DChartColorScale.h"
 #include "io/Qor3DChartFile.h"
 #include "io/Qor3DChartFileLegend.h"
-#include "render/Qor3DChartScene.h"
+#include "render/Qor3DChartLegendPicture.h"
 
 #include <QFile>
 #include <QImage>
-#include <QPainter>
 #include <QString>
-#include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <exception>
 
@@ -97,63 +93,6 @@ bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Op
     return true;
 }
 
-namespace {
-
-QImage DrawLegendImage(TQorColorScale& Legend, int Height) {
-    // A first drawing lets AutoSize find the width the labels need.
-    Legend.SetHeight(Height);
-    QImage scratch(std::max(1, Legend.Width()), Height, QImage::Format_RGB32);
-    {
-        QPainter painter(&scratch);
-        TQPainterCanvas canvas(painter);
-        Legend.Paint(canvas);
-    }
-    QImage image(std::max(1, Legend.Width()), Height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    TQPainterCanvas canvas(painter);
-    Legend.Paint(canvas);
-    return image;
-}
-
-QImage RenderChartWithLegend(TQor3DChart& Chart, TQorColorScale& Legend, int Width, int Height) {
-    const QImage legendImage = DrawLegendImage(Legend, Height);
-    const TChartLegendLayout layout =
-        LayoutChartAndLegend(QRect(0, 0, Width, Height), legendImage.size(), false);
-    if (layout.Chart.width() < 1)
-        return RenderChartImage(Chart, Width, Height);
-    const QImage chartImage = RenderChartImage(Chart, layout.Chart.width(), Height);
-    if (chartImage.isNull())
-        return chartImage;
-    QImage picture(Width, Height, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    painter.drawImage(layout.Chart.topLeft(), chartImage);
-    painter.drawImage(layout.Legend, legendImage);
-    return picture;
-}
-
-} // namespace
-
-TChartLegendLayout LayoutChartAndLegend(const QRect& R, const QSize& LegendImage, bool LegendLeft) {
-    int width = 0;
-    if (LegendImage.height() > 0)
-        width =
-            int(std::nearbyint(double(R.height()) / LegendImage.height() * LegendImage.width()));
-    width = std::clamp(width, 0, R.width());
-    TChartLegendLayout l;
-    if (LegendLeft) {
-        l.Legend = QRect(R.left(), R.top(), width, R.height());
-        l.Chart = QRect(R.left() + width, R.top(), R.width() - width, R.height());
-    } else {
-        l.Chart = QRect(R.left(), R.top(), R.width() - width, R.height());
-        l.Legend = QRect(R.left() + R.width() - width, R.top(), width, R.height());
-    }
-    l.Chart &= R;
-    l.Legend &= R;
-    return l;
-}
-
 int RenderCommand(const std::vector<std::string>& Args) {
     TRenderOptions o;
     std::string error;
@@ -172,8 +111,10 @@ int RenderCommand(const std::vector<std::string>& Args) {
     ChartToColorScale(chart, legend);
     QImage picture;
     try {
-        picture = o.NoLegend ? RenderChartImage(chart, o.Width, o.Height)
-                             : RenderChartWithLegend(chart, legend, o.Width, o.Height);
+        const TQorChartPicture rendered =
+            RenderChartPicture(chart, o.NoLegend ? nullptr : &legend, o.Width, o.Height);
+        if (rendered.Complete())
+            picture = ChartPictureImage(rendered);
     } catch (const std::exception& e) {
         return Fail(std::string("cannot render: ") + e.what());
     }

@@ -1,8 +1,6 @@
 // plotyra-cli render: a chart file drawn off-screen into a PNG picture.
 #pragma once
 
-#include <QRect>
-#include <QSize>
 #include <string>
 #include <vector>
 
@@ -19,15 +17,6 @@ struct TRenderOptions {
 // message in Error when the arguments do not form such a command.
 bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Options,
                         std::string& Error);
-
-// The parts of R for the chart and the legend, as the copy-image dialog lays them out: the
-// legend as wide as its picture scaled to R's height, at R's right edge (left edge with
-// LegendLeft), the chart in the rest; both intersected with R.
-struct TChartLegendLayout {
-    QRect Chart;
-    QRect Legend;
-};
-TChartLegendLayout LayoutChartAndLegend(const QRect& R, const QSize& LegendImage, bool LegendLeft);
 
 // Runs the command; the exit code (0, or 1 with a one-line message on stderr). Needs a
 // QGuiApplication.

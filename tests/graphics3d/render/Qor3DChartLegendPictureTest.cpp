@@ -1,0 +1,56 @@
+// The chart picture with its legend: the split of a rectangle, the legend's width from its own
+// first drawing, and the rule for a legend too wide for the picture.
+#include "render/Qor3DChartLegendPicture.h"
+#include "QorColSc.h"
+#include "TCanvas.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+TEST(ChartLegendLayout, LegendScaledToTheHeightAtItsSide) {
+    const QRect r(10, 20, 200, 100);
+    // A legend picture 40 x 200 shown 100 high is 20 wide.
+    TChartLegendLayout l = LayoutChartAndLegend(r, QSize(40, 200), false);
+    EXPECT_EQ(l.Chart, QRect(10, 20, 180, 100));
+    EXPECT_EQ(l.Legend, QRect(190, 20, 20, 100));
+    l = LayoutChartAndLegend(r, QSize(40, 200), true);
+    EXPECT_EQ(l.Legend, QRect(10, 20, 20, 100));
+    EXPECT_EQ(l.Chart, QRect(30, 20, 180, 100));
+    // Never beyond R; an empty legend leaves R to the chart.
+    l = LayoutChartAndLegend(r, QSize(900, 100), false);
+    EXPECT_EQ(l.Legend, r);
+    EXPECT_TRUE(l.Chart.isEmpty());
+    EXPECT_EQ(LayoutChartAndLegend(r, QSize(0, 0), false).Chart, r);
+}
+
+TEST(ChartLegendPicture, WidthOfTheLabelsAndHalfThePictureAtMost) {
+    TQorColorScale legend;
+    legend.SetAutoSize(false);
+    legend.SetWidth(300);
+    legend.SetMax(12345.5);
+    legend.SetDecPlaces(1);
+    // The legend's own content width, as its first paint with AutoSize finds it.
+    TQorColorScale measured;
+    measured.Assign(&legend);
+    measured.SetBounds(0, 0, 500, 400);
+    QImage scratch(500, 400, QImage::Format_RGB32);
+    {
+        QPainter painter(&scratch);
+        TQPainterCanvas canvas(painter);
+        measured.Paint(canvas);
+    }
+    const int content = measured.Width();
+    ASSERT_GT(content, 20);
+    ASSERT_LT(content, 200);
+
+    const TQorLegendPicture p = DrawLegendPicture(legend, 500, 400);
+    EXPECT_EQ(p.Size, QSize(content, 400));
+    EXPECT_FALSE(p.Left);
+    EXPECT_FALSE(p.Picture.isNull());
+    EXPECT_EQ(legend.Width(), 300) << "the legend itself is left as it was";
+
+    legend.SetAlign(alLeft);
+    EXPECT_TRUE(DrawLegendPicture(legend, 500, 400).Left);
+    EXPECT_EQ(DrawLegendPicture(legend, content, 400).Size, QSize(content / 2, 400));
+    EXPECT_EQ(DrawLegendPicture(legend, 1, 400).Size, QSize(0, 400));
+}
