@@ -3,8 +3,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libqt6opengl6-dev
-          libosmesa6-dev libgl-dev libglu1-mesa-dev libjpeg-dev fonts-liberation2
-          xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev)
+          qt6-svg-dev libosmesa6-dev libgl-dev libglu1-mesa-dev libjpeg-dev fonts-liberation2
+          xvfb xauth xclip libgtest-dev libgmock-dev libbenchmark-dev)
 
 missing=()
 for p in "${packages[@]}"; do

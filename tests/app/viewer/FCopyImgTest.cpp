@@ -1,0 +1,315 @@
+// The "Copy Image" dialog as the user meets it: sizes typed, the preview, OK, Cancel, Save...,
+// and what lands on the clipboard or in the file.
+#include "FCopyImg.h"
+#include "FCopyImgTestSupport.h"
+#include "TestSupport.h"
+
+#include "Qor3DRecording.h"
+#include "QorEdit.h"
+#include "gl/Qor3DOSMesa.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CopyImage : public CopyImageFixture {
+protected:
+    // What the user sees: the dialog shown, its controls by name.
+    void Open(TQorColorScale* Legend) {
+        dialog = std::make_unique<TFormCopyImage>(chart, Legend);
+        dialog->show();
+    }
+    TQorEdit* Edit(const char* Name) { return dialog->findChild<TQorEdit*>(Name); }
+    QWidget* Widget(const char* Name) { return dialog->findChild<QWidget*>(Name); }
+    void Type(const char* Name, const QString& Text) {
+        TQorEdit* e = Edit(Name);
+        e->Editor()->selectAll();
+        QTest::keyClicks(e->Editor(), Text);
+    }
+    void Click(const char* Name) { QTest::mouseClick(Widget(Name), Qt::LeftButton); }
+
+    static QString Path(const TempDir& Dir, const std::string& Name) {
+        return QString::fromStdString(Dir.File(Name));
+    }
+
+    std::unique_ptr<TFormCopyImage> dialog;
+};
+
+TEST_F(CopyImage, LegendHiddenCopiesThePlainChartBitmap) {
+    Open(nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Copy Image");
+    EXPECT_EQ(dialog->focusWidget(), Widget("BtnOk"));
+    Type("CtrlWidth", "320");
+    Type("CtrlHeight", "210");
+    Click("BtnOk");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(data->hasImage());
+    EXPECT_FALSE(data->hasFormat("image/svg+xml"));
+    const QImage image = qvariant_cast<QImage>(data->imageData());
+    EXPECT_EQ(image.size(), QSize(320, 210));
+    EXPECT_EQ(image, chart.ExportBitmap());
+    EXPECT_NE(image.pixel(160, 105), image.pixel(0, 0)) << "the chart fills the middle";
+}
+
+TEST_F(CopyImage, LegendShownCopiesSvgAndPngOfOnePictureWithTheLegendAtTheRight) {
+    Open(&legend);
+    QTest::keyClick(dialog.get(), Qt::Key_Return); // OK has the focus: 500 x 400
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(data->hasFormat("image/svg+xml"));
+    const QImage png =
+        qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(png.size(), QSize(500, 400));
+    const QByteArray svg = data->data("image/svg+xml");
+    QSvgRenderer renderer(svg);
+    ASSERT_TRUE(renderer.isValid());
+    EXPECT_EQ(renderer.defaultSize(), QSize(500, 400));
+    EXPECT_EQ(renderer.viewBox(), QRect(0, 0, 500, 400));
+    EXPECT_TRUE(svg.contains("<text")) << "the legend's labels stay text";
+
+    // The chart bitmap fills the left part exactly; the legend's bar stands at the right edge.
+    const QImage& bitmap = chart.ExportBitmap();
+    const int legendWidth = 500 - bitmap.width();
+    EXPECT_GT(legendWidth, 20);
+    EXPECT_LT(legendWidth, 150);
+    EXPECT_EQ(bitmap.height(), 400);
+    EXPECT_EQ(png.copy(0, 0, bitmap.width(), 400), bitmap.convertToFormat(QImage::Format_RGB32));
+    EXPECT_GT(ColouredPixels(png, 497), 250);
+    EXPECT_EQ(ColouredPixels(png, bitmap.width() + 2), 0) << "labels, not the bar, left of it";
+
+    // The SVG shows the same picture.
+    QImage drawn(500, 400, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    QPainter painter(&drawn);
+    renderer.render(&painter);
+    painter.end();
+    EXPECT_LT(DifferentPixels(drawn, png, 64), 500 * 400 / 50);
+}
+
+TEST_F(CopyImage, PreviewRendersOnceAfterQuickChangesAndNotAtAllWhenOff) {
+    Open(&legend);
+    const int shown = chart.RenderCount();
+    EXPECT_GE(shown, 1) << "an open preview shows the picture at once";
+
+    // Three changes within a second: one render, a second after the last.
+    Type("CtrlWidth", "600");
+    QTest::qWait(400);
+    Type("CtrlWidth", "700");
+    QTest::qWait(400);
+    Type("CtrlWidth", "800");
+    QTest::qWait(700);
+    EXPECT_EQ(chart.RenderCount(), shown);
+    QTest::qWait(600);
+    EXPECT_EQ(chart.RenderCount(), shown + 1);
+    EXPECT_EQ(chart.ExportBitmap().height(), 400);
+
+    // The preview: the picture fitted into the area and centred, framed by a dashed line.
+    const QImage preview = Widget("PaintBoxPreview")->grab().toImage();
+    const int area = preview.width();
+    const int h = int(std::nearbyint(area * 400.0 / 800));
+    const int top = preview.height() / 2 - h / 2;
+    int frame = 0;
+    for (int x = 0; x < area; ++x)
+        frame += (preview.pixel(x, top) & 0xFFFFFF) == 0 ? 1 : 0;
+    EXPECT_GT(frame, area / 4);
+    EXPECT_LT(frame, area * 3 / 4) << "dashed";
+    EXPECT_GT(ColouredPixels(preview, area - 3), h / 2) << "the legend's bar at the right";
+
+    // Preview off: the form loses the preview panel's height and nothing renders until OK.
+    const int tall = dialog->height();
+    const int panel = Widget("PanelPreviewGrad")->height();
+    Click("CtrlPreview");
+    EXPECT_EQ(dialog->height(), tall - panel);
+    Type("CtrlHeight", "300");
+    QTest::qWait(1100);
+    EXPECT_EQ(chart.RenderCount(), shown + 1);
+    Click("BtnOk");
+    EXPECT_EQ(chart.RenderCount(), shown + 2);
+    EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
+              QSize(800, 300));
+}
+
+TEST_F(CopyImage, OkStoresTheTypedSizesAndCancelStoresNothing) {
+    Open(nullptr);
+    Click("CtrlPreview");
+    Type("CtrlWidth", "20000"); // kept as typed, rendered at the largest width
+    Type("CtrlHeight", "30");
+    Click("BtnOk");
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
+              QSize(10000, 30));
+    EXPECT_EQ(Stored().ReadFloat("CtrlWidth.ValueEx", 0), 20000);
+    EXPECT_EQ(Stored().ReadFloat("CtrlHeight.ValueEx", 0), 30);
+    EXPECT_FALSE(Stored().ReadBool("CtrlPreview.Checked", true));
+
+    const int renders = chart.RenderCount();
+    Open(nullptr);
+    EXPECT_EQ(Edit("CtrlWidth")->ValueEx(), 20000);
+    EXPECT_FALSE(Widget("PanelPreviewGrad")->isVisible());
+    EXPECT_EQ(chart.RenderCount(), renders) << "no preview, no render";
+    Type("CtrlHeight", "77");
+    Click("CtrlPreview");
+    Click("BtnCancel");
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(Stored().ReadFloat("CtrlHeight.ValueEx", 0), 30);
+    EXPECT_FALSE(Stored().ReadBool("CtrlPreview.Checked", true));
+}
+
+TEST_F(CopyImage, ALegendWiderThanThePictureGetsHalfOfIt) {
+    legend.SetCaption("a caption far wider than the picture");
+    Open(&legend);
+    Type("CtrlWidth", "90");
+    Type("CtrlHeight", "200");
+    Click("BtnOk");
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(chart.ExportBitmap().size(), QSize(45, 200));
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    const QImage png =
+        qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(png.size(), QSize(90, 200));
+    EXPECT_EQ(png.copy(0, 0, 45, 200), chart.ExportBitmap().convertToFormat(QImage::Format_RGB32));
+    EXPECT_GT(ColouredPixels(png, 87), 100) << "the bar keeps its place";
+    // The SVG cannot clip: the chart bitmap covers what the cut legend would draw over it.
+    QImage drawn(90, 200, QImage::Format_RGB32);
+    QPainter painter(&drawn);
+    QSvgRenderer(data->data("image/svg+xml")).render(&painter);
+    painter.end();
+    EXPECT_EQ(DifferentPixels(drawn.copy(0, 0, 45, 200), png.copy(0, 0, 45, 200), 8), 0);
+}
+
+TEST_F(CopyImage, SaveWritesPngSvgAndPdfByExtension) {
+    TempDir dir;
+    Open(&legend);
+    Type("CtrlWidth", "300");
+    Type("CtrlHeight", "240");
+    ASSERT_TRUE(dialog->SavePicture(Path(dir, "chart.png")));
+    EXPECT_EQ(QImage(QString::fromStdString(dir.File("chart.png"))).size(), QSize(300, 240));
+    ASSERT_TRUE(dialog->SavePicture(Path(dir, "chart.PDF")));
+    QFile pdf(QString::fromStdString(dir.File("chart.PDF")));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray pdfBytes = pdf.readAll();
+    EXPECT_TRUE(pdfBytes.startsWith("%PDF"));
+    EXPECT_TRUE(pdfBytes.contains("/MediaBox [0 0 225")) << "300 px at 96 per inch";
+
+    EXPECT_FALSE(dialog->SavePicture(Path(dir, "chart.bmp")));
+    EXPECT_TRUE(dialog->Message().contains(".png, .svg or .pdf"))
+        << dialog->Message().toStdString();
+    EXPECT_FALSE(std::filesystem::exists(dir.File("chart.bmp")));
+    EXPECT_FALSE(dialog->SavePicture(Path(dir, "missing/chart.png")));
+    EXPECT_FALSE(dialog->Message().isEmpty());
+
+    // Save... asks for the name; a name without extension takes the chosen type's.
+    QTimer::singleShot(0, [&] {
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(files, nullptr);
+        files->selectNameFilter("SVG drawing (*.svg)");
+        files->selectFile(QString::fromStdString(dir.File("picked")));
+        static_cast<QDialog*>(files)->accept();
+    });
+    Click("BtnSave");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    QSvgRenderer svg(QString::fromStdString(dir.File("picked.svg")));
+    ASSERT_TRUE(svg.isValid());
+    EXPECT_EQ(svg.defaultSize(), QSize(300, 240));
+    EXPECT_EQ(Stored().ReadFloat("CtrlWidth.ValueEx", 0), 300);
+}
+
+TEST_F(CopyImage, ARenderWithoutItsBufferIsReportedAndNothingIsCopied) {
+    TGLRecordingPlatform failing;
+    failing.FailMakeCurrent = true; // as when the off-screen buffers cannot be allocated
+    chart.SetBitmapPlatform(failing);
+    QGuiApplication::clipboard()->setText("before");
+    Open(&legend);
+    Type("CtrlWidth", "10000");
+    Type("CtrlHeight", "10000");
+    Click("BtnOk");
+    EXPECT_TRUE(dialog->isVisible()) << "the dialog stays open";
+    EXPECT_TRUE(Widget("LabelMessage")->isVisible());
+    EXPECT_TRUE(dialog->Message().contains("10000 × 10000")) << dialog->Message().toStdString();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+    EXPECT_FALSE(Stored().ValueExists("CtrlWidth.ValueEx"));
+
+    // With its buffer back the same dialog copies.
+    chart.SetBitmapPlatform(OSMesaPlatform());
+    Type("CtrlWidth", "100");
+    Type("CtrlHeight", "80");
+    Click("BtnOk");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(dialog->Message().isEmpty());
+    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/svg+xml"));
+}
+
+// Another X client asks for the clipboard in Target; the event loop runs meanwhile, so the
+// program can serve the request. Empty when the client failed.
+QByteArray PasteInOtherClient(const QString& Target) {
+    QProcess xclip;
+    xclip.start("xclip", {"-selection", "clipboard", "-t", Target, "-o"});
+    QElapsedTimer clock;
+    clock.start();
+    while (xclip.state() != QProcess::NotRunning && clock.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (xclip.state() != QProcess::NotRunning) {
+        xclip.kill();
+        xclip.waitForFinished();
+        return {};
+    }
+    return xclip.exitCode() == 0 ? xclip.readAllStandardOutput() : QByteArray();
+}
+
+class CopyImageXvfb : public CopyImage {
+protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != "xcb")
+            GTEST_SKIP() << "needs a display";
+        ASSERT_FALSE(QStandardPaths::findExecutable("xclip").isEmpty())
+            << "scripts/deps.sh installs it";
+        CopyImage::SetUp();
+    }
+};
+
+TEST_F(CopyImageXvfb, OtherClientsPasteTheSvgAndAPngOfTheChosenSize) {
+    Open(&legend);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    QTest::qWait(100);
+    // The screen shows the preview: the chart and, at the right of the picture, the legend.
+    const QImage screen = dialog->screen()
+                              ->grabWindow(dialog->winId())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    const QRect box(Widget("PaintBoxPreview")->mapTo(dialog.get(), QPoint(0, 0)),
+                    Widget("PaintBoxPreview")->size());
+    const QImage preview = screen.copy(box);
+    EXPECT_GT(ColouredPixels(preview, preview.width() / 2), 20) << "the surface";
+    const int pictureRight = box.width() / 2 + int(std::nearbyint(box.height() * 1.25)) / 2;
+    EXPECT_GT(ColouredPixels(preview, pictureRight - 4), box.height() / 2) << "the legend's bar";
+
+    QTest::keyClick(dialog.get(), Qt::Key_Return);
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    const QByteArray targets = PasteInOtherClient("TARGETS");
+    EXPECT_TRUE(targets.contains("image/svg+xml")) << targets.toStdString();
+    EXPECT_TRUE(targets.contains("image/png")) << targets.toStdString();
+    const QImage png = QImage::fromData(PasteInOtherClient("image/png"), "PNG");
+    EXPECT_EQ(png.size(), QSize(500, 400));
+    QSvgRenderer svg(PasteInOtherClient("image/svg+xml"));
+    ASSERT_TRUE(svg.isValid());
+    EXPECT_EQ(svg.defaultSize(), QSize(500, 400));
+}
+
+} // namespace
