@@ -98,10 +98,14 @@ QPushButton* NewButton(QWidget* Parent, const char* Name, const QString& Caption
 // Qt states the size in millimetres; in pixels every application reads it as W x H.
 QByteArray SvgSizeInPixels(QByteArray Svg, QSize Size) {
     static const QRegularExpression header(R"(<svg width="[^"]*" height="[^"]*")");
-    QString text = QString::fromUtf8(Svg);
-    text.replace(header,
-                 QString(R"(<svg width="%1" height="%2")").arg(Size.width()).arg(Size.height()));
-    return text.toUtf8();
+    const QRegularExpressionMatch m = header.match(QString::fromLatin1(Svg.left(512)));
+    if (m.hasMatch())
+        Svg.replace(m.capturedStart(), m.capturedLength(),
+                    QString(R"(<svg width="%1" height="%2")")
+                        .arg(Size.width())
+                        .arg(Size.height())
+                        .toLatin1());
+    return Svg;
 }
 
 bool WritePdf(QIODevice& Device, const TQorChartPicture& Picture) {

@@ -122,3 +122,15 @@ inline long long NonBackgroundPixels(const QImage& Image) {
             n += (a.pixel(x, y) & 0xFFFFFF) != (back & 0xFFFFFF) ? 1 : 0;
     return n;
 }
+
+// Pixels of column X that are clearly coloured (not white, black or grey), as the legend's bar.
+inline int ColouredPixels(const QImage& Image, int X) {
+    int n = 0;
+    for (int y = 0; y < Image.height(); ++y) {
+        const QColor c = Image.pixelColor(X, y);
+        const int spread =
+            std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
+        n += spread > 80 ? 1 : 0;
+    }
+    return n;
+}

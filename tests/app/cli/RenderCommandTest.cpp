@@ -1,5 +1,6 @@
 // plotyra-cli render as scripts call it: pictures of the requested size and the exit codes.
 #include "TestSupport.h"
+#include "graphics3d/Qor3DPictureSupport.h"
 
 #include <QColor>
 #include <QImage>
@@ -76,22 +77,6 @@ TEST_F(RenderCommand, FailuresExitWithOne) {
     EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --size 10"), 1);
     EXPECT_EQ(RunRender(Example("surface.p3d")), 1) << "no output named";
     EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + dir.File("no/such/dir.png")), 1);
-}
-
-} // namespace
-
-namespace {
-
-// Pixels of column X that are clearly coloured (not white, black or grey).
-int ColouredPixels(const QImage& Image, int X) {
-    int n = 0;
-    for (int y = 0; y < Image.height(); ++y) {
-        const QColor c = Image.pixelColor(X, y);
-        const int spread =
-            std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
-        n += spread > 80 ? 1 : 0;
-    }
-    return n;
 }
 
 } // namespace

@@ -1,12 +1,18 @@
 // The "Copy Image" dialog as the user meets it: sizes typed, the preview, OK, Cancel, Save...,
 // and what lands on the clipboard or in the file.
 #include "FCopyImg.h"
-#include "FCopyImgTestSupport.h"
 #include "TestSupport.h"
+#include "graphics3d/Qor3DPictureSupport.h"
 
 #include "Qor3DRecording.h"
+#include "QorColSc.h"
 #include "QorEdit.h"
+#include "QorStrg.h"
+#include "chart/Qor3DChart.h"
+#include "chart/UQor3DChartColorScale.h"
 #include "gl/Qor3DOSMesa.h"
+#include "io/Qor3DChartFile.h"
+#include "io/Qor3DChartFileLegend.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,8 +32,20 @@
 
 namespace {
 
-class CopyImage : public CopyImageFixture {
+// A sample chart with its legend bound as the main window binds them, and fresh settings.
+class CopyImage : public ::testing::Test {
 protected:
+    void SetUp() override {
+        std::filesystem::remove(TQorStorage().RegistryFile());
+        TQorColorScaleFileLegend fileLegend(legend);
+        ASSERT_EQ(
+            LoadChartFile(chart, &fileLegend, std::string(PLOTYRA_EXAMPLES) + "/surface.p3d", true),
+            0);
+        ChartToColorScale(chart, legend);
+        legend.SetTransparent(false);
+        legend.SetAlign(alRight);
+        QGuiApplication::clipboard()->clear();
+    }
     // What the user sees: the dialog shown, its controls by name.
     void Open(TQorColorScale* Legend) {
         dialog = std::make_unique<TFormCopyImage>(chart, Legend);
@@ -46,6 +64,15 @@ protected:
         return QString::fromStdString(Dir.File(Name));
     }
 
+    // The dialog's stored settings.
+    TQorStorage& Stored() {
+        storage.SetIniSection("TFormCopyImage");
+        return storage;
+    }
+
+    TQor3DChart chart;
+    TQorColorScale legend;
+    TQorStorage storage;
     std::unique_ptr<TFormCopyImage> dialog;
 };
 
@@ -100,7 +127,7 @@ TEST_F(CopyImage, LegendShownCopiesSvgAndPngOfOnePictureWithTheLegendAtTheRight)
     QPainter painter(&drawn);
     renderer.render(&painter);
     painter.end();
-    EXPECT_LT(DifferentPixels(drawn, png, 64), 500 * 400 / 50);
+    EXPECT_TRUE(PicturesAlike("copy-svg", png, drawn, 0.02, 64));
 }
 
 TEST_F(CopyImage, PreviewRendersOnceAfterQuickChangesAndNotAtAllWhenOff) {
@@ -191,7 +218,7 @@ TEST_F(CopyImage, ALegendWiderThanThePictureGetsHalfOfIt) {
     QPainter painter(&drawn);
     QSvgRenderer(data->data("image/svg+xml")).render(&painter);
     painter.end();
-    EXPECT_EQ(DifferentPixels(drawn.copy(0, 0, 45, 200), png.copy(0, 0, 45, 200), 8), 0);
+    EXPECT_EQ(ComparePictures(drawn.copy(0, 0, 45, 200), png.copy(0, 0, 45, 200), 8).Differing, 0);
 }
 
 TEST_F(CopyImage, SaveWritesPngSvgAndPdfByExtension) {
