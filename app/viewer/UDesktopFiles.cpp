@@ -114,6 +114,8 @@ QByteArray DesktopEntryText(const QString& Program, const QStringList& MimeTypes
                                   "charts\n"
                                   "Keywords=chart;surface;volume;plot;grid;3D;4D;\n");
     text += QLatin1String("Icon=") + QLatin1String(ProgramDesktopId) + u'\n';
+    // A desktop hides the entry once the program is gone (a deleted build folder, say).
+    text += QLatin1String("TryExec=") + EscapeDesktopValue(Program) + u'\n';
     text += QLatin1String("Exec=") + DesktopExecProgram(Program) + QLatin1String(" %f\n");
     text += QLatin1String("Terminal=false\n"
                           "StartupNotify=true\n"

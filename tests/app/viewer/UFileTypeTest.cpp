@@ -97,7 +97,8 @@ TEST_F(UFileType, FirstStartRegistersBothTypesAndASecondStartWritesNothing) {
     ASSERT_EQ(Start(), "registered p3d\nregistered p4d\n");
 
     const QString entry = Text(Data() + "/applications/org.plotyra.Plotyra.desktop");
-    EXPECT_TRUE(entry.contains("\nExec=" + QCoreApplication::applicationFilePath() + " %f\n"))
+    const QString program = QCoreApplication::applicationFilePath();
+    EXPECT_TRUE(entry.contains("\nTryExec=" + program + "\nExec=" + program + " %f\n"))
         << entry.toStdString();
     EXPECT_TRUE(
         entry.contains("\nMimeType=application/x-plotyra-p3d;application/x-plotyra-p4d;\n"));
