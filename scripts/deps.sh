@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libqt6opengl6-dev
           libosmesa6-dev libgl-dev libglu1-mesa-dev libjpeg-dev fonts-liberation2
-          xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev)
+          xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev
+          pkgconf libglib2.0-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,4 +1,5 @@
-// Test entry: headless Qt, and a private settings folder so no test touches the user's.
+// Test entry: headless Qt, and a private settings and data folder so no test touches the
+// user's.
 #include <QGuiApplication>
 #ifdef PLOTYRA_TEST_WIDGETS
 #include <QApplication>
@@ -16,8 +17,11 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::string tmpl = (std::filesystem::temp_directory_path() / "plotyra-test-XXXXXX").string();
     const char* dir = mkdtemp(tmpl.data());
-    if (dir != nullptr)
+    if (dir != nullptr) {
         setenv("XDG_CONFIG_HOME", dir, 1);
+        // Desktop files (recently used, file types) go to the same private folder.
+        setenv("XDG_DATA_HOME", dir, 1);
+    }
 
     // Qt wants a private runtime folder; give it one inside ours rather than /tmp.
     std::string runtime;
