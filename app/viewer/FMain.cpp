@@ -445,7 +445,6 @@ void TFormMain::FormClose() {
     WriteSettings();
     Qor3DChart.SaveToStorageByName(QorStorage1);
     ColorScale().SaveToStorageByName(QorStorage1, csmFontOnly);
-    FClosed = true;
 }
 
 void TFormMain::WriteSettings() {

@@ -175,7 +175,6 @@ private:
     QString FLoadedFile;
     QStringList FRecentFiles;
     bool FShown = false;
-    bool FClosed = false;
     std::function<qint64()> FTickCount;
     int FRightPressX = 0;
     int FRightPressY = 0;
