@@ -172,6 +172,8 @@ private:
     qint64 FPlayTick = 0;
     QStringList FParams;
     QString FFolder;
+    // The folder the file list was last filled from.
+    QString FListFolder;
     QString FLoadedFile;
     QStringList FRecentFiles;
     bool FShown = false;

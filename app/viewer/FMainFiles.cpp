@@ -71,7 +71,11 @@ void TFormMain::CtrlDirChange() {
     CtrlFileTypesChange();
 }
 
+// Refilling the same folder keeps the selected entry, so a save does not leave Reload with
+// nothing to load.
 void TFormMain::CtrlFileTypesChange() {
+    const QString keep = FListFolder == FFolder ? SelectedFile() : QString();
+    FListFolder = FFolder;
     const QStringList masks =
         CtrlFileTypes->currentIndex() == 0 ? ChartFileMasks : QStringList{"*"};
     QStringList names;
@@ -82,6 +86,8 @@ void TFormMain::CtrlFileTypesChange() {
             if (!names.contains(name))
                 names << name;
     CtrlFile->SetFiles(names);
+    if (!keep.isEmpty())
+        CtrlFile->SelectFile(keep);
 }
 
 void TFormMain::SelectFolder(const QString& Folder) {

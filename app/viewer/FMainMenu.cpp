@@ -43,7 +43,7 @@ void TFormMain::BuildMenus() {
     QAction* saveData = NewAction("MenuItemSaveChartNoProp", "Save Chart &Data Only...",
                                   QKeySequence("Ctrl+D"), &TFormMain::MenuItemSaveChartNoPropClick);
     QAction* exit =
-        NewAction("ExitMenuItem", "&Exit", QKeySequence::Quit, &TFormMain::ExitMenuItemClick);
+        NewAction("ExitMenuItem", "&Exit", QKeySequence("Ctrl+Q"), &TFormMain::ExitMenuItemClick);
     QMenu* file = bar->addMenu("&File");
     file->addAction(reload);
     MRUList = file->addMenu("&Reopen");
@@ -102,7 +102,7 @@ void TFormMain::BuildMenus() {
 
     QMenu* help = bar->addMenu("&Help");
     help->addAction(NewAction("DocumentationMenuItem", "&Documentation...",
-                              QKeySequence::HelpContents, &TFormMain::DocumentationMenuItemClick));
+                              QKeySequence(Qt::Key_F1), &TFormMain::DocumentationMenuItemClick));
     help->addAction(NewAction("AboutMenuItem", "&About...", {}, &TFormMain::AboutMenuItemClick));
 
     // The context menu holds the main menu's own items, so shortcuts and check marks agree.

@@ -167,8 +167,10 @@ TEST_F(FormMain, SaveProposesP3DFor3DAndP4DOtherwise) {
     std::ifstream box(dir.File("box.p4d"));
     std::string boxText((std::istreambuf_iterator<char>(box)), {});
     EXPECT_EQ(boxText.find("[FileVer]"), std::string::npos); // data only
-    // The list shows the folder the file was opened from, refilled after saving.
+    // The list shows the folder the file was opened from, refilled after saving, and the
+    // file stays selected, so Reload still has it.
     EXPECT_EQ(QDir(w.CurrentFolder()), QDir(Examples));
+    EXPECT_EQ(FileList().SelectedFile(), "box.p4d");
 }
 
 TEST_F(FormMain, PropertyFilesRoundTripChartAndLegendFont) {
@@ -366,4 +368,66 @@ TEST_F(FormMain, TerminationSignalClosesTheWindowTheNormalWay) {
     EXPECT_TRUE(w.Storage().ValueExists("Qor3DChartFileVer"));
     EXPECT_TRUE(w.Storage().ValueExists("QorColorScaleFont_Name"));
     EXPECT_FALSE(w.Storage().ValueExists("QorColorScaleMax")); // the legend keeps its font only
+}
+
+TEST_F(FormMain, MenusCarryTheCaptionsAndShortcutsAndTheContextMenuTheirTwins) {
+    TFormMain& w = Start();
+    const struct {
+        const char* Name;
+        const char* Caption;
+        const char* Keys;
+    } items[] = {
+        {"MenuItemReloadChart", "Re&Load Chart", "Ctrl+R"},
+        {"MenuItemSaveChart", "&Save Chart...", "Ctrl+S"},
+        {"MenuItemSaveChartNoProp", "Save Chart &Data Only...", "Ctrl+D"},
+        {"ExitMenuItem", "&Exit", "Ctrl+Q"},
+        {"MenuItemProperties", "&Properties...", "Ctrl+P"},
+        {"MenuItemCopy", "&Copy Chart...", "Ctrl+C"},
+        {"MenuItemLoadProp", "&Load Propeties...", ""},
+        {"MenuItemSaveProp", "&Save Properties...", ""},
+        {"MenuItemShowColorScale", "Show Color Scale", ""},
+        {"MenuItemUseLowMemory", "Use Low Memory Mode whenever Possible", ""},
+        {"MenuItemLoadInclChartProp", "Load Charts Including Chart Properties", ""},
+        {"MenuItemAutoScaleOnLoad", "Set Auto Scale Ranges when Loading Charts", ""},
+        {"MenuItemIncDens", "Increase Density", "Ins"},
+        {"MenuItemDecDens", "Decrease Density", "Del"},
+        {"MenuItemIncXDens", "Increase Density in X Direction", "Ctrl+Ins"},
+        {"MenuItemDecXDens", "Decrease Density in X Direction", "Ctrl+Del"},
+        {"MenuItemFilterSetting", "&Filter Setting...", ""},
+        {"PropertiesMenuItem", "Program Properties...", ""},
+        {"DocumentationMenuItem", "&Documentation...", "F1"},
+        {"AboutMenuItem", "&About...", ""},
+    };
+    for (const auto& item : items) {
+        QAction& a = Action(item.Name);
+        EXPECT_EQ(a.text(), item.Caption) << item.Name;
+        EXPECT_EQ(a.shortcut().toString(), item.Keys) << item.Name;
+    }
+    auto& popup = Control<QMenu>("PopupMenuChart");
+    QStringList twins;
+    for (QAction* a : popup.actions())
+        if (!a->isSeparator())
+            twins << a->objectName();
+    EXPECT_EQ(twins,
+              (QStringList{"MenuItemProperties", "MenuItemCopy", "MenuItemReloadChart",
+                           "MenuItemSaveChart", "MenuItemSaveChartNoProp", "MenuItemLoadProp",
+                           "MenuItemSaveProp", "MenuItemIncDens", "MenuItemDecDens",
+                           "MenuItemIncXDens", "MenuItemDecXDens", "MenuItemShowColorScale"}));
+
+    // A right click opens the context menu; a right drag moves the chart instead.
+    QWidget& chart = w.ChartWidget();
+    const double moveX = w.Chart().ViewMoveX();
+    QTest::mousePress(&chart, Qt::RightButton, {}, {100, 100});
+    QTest::mouseMove(&chart, {140, 100});
+    QTest::mouseRelease(&chart, Qt::RightButton, {}, {140, 100});
+    EXPECT_FALSE(popup.isVisible());
+    EXPECT_NE(w.Chart().ViewMoveX(), moveX);
+    QTest::mouseClick(&chart, Qt::RightButton, {}, {100, 100});
+    EXPECT_TRUE(popup.isVisible());
+    popup.close();
+
+    // The check mark follows the legend from either menu.
+    popup.actions().last()->trigger();
+    EXPECT_FALSE(w.ColorScaleShown());
+    EXPECT_FALSE(Action("MenuItemShowColorScale").isChecked());
 }
