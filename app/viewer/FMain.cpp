@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileSystemModel>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -206,11 +207,12 @@ QWidget* TFormMain::BuildFilePanel() {
     return panel;
 }
 
+// Two rows under the file list: button and mode, then rate and repeat.
 QWidget* TFormMain::BuildPlayPanel() {
     auto* panel = new QWidget;
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(2);
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(2);
     BtnPlay = new QPushButton("Play", panel);
     BtnPlay->setObjectName("BtnPlay");
     BtnPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
@@ -227,14 +229,17 @@ QWidget* TFormMain::BuildPlayPanel() {
     EditFPS->SetUnchangedColor(clWindow);
     EditFPS->SetChangedColor(clWindow);
     EditFPS->SetValue(10);
-    EditFPS->setMinimumWidth(56);
+    auto* unit = new QLabel("FPS", panel);
+    unit->setBuddy(EditFPS);
     ChRep = new TQorCheckBox("Rep.", panel);
     ChRep->setObjectName("ChRep");
     ChRep->SetHint("Repeat");
-    row->addWidget(BtnPlay);
-    row->addWidget(ListPlay);
-    row->addWidget(EditFPS, 1);
-    row->addWidget(ChRep);
+    grid->addWidget(BtnPlay, 0, 0);
+    grid->addWidget(ListPlay, 0, 1, 1, 2);
+    grid->addWidget(EditFPS, 1, 0);
+    grid->addWidget(unit, 1, 1);
+    grid->addWidget(ChRep, 1, 2);
+    grid->setColumnStretch(2, 1);
     return panel;
 }
 
@@ -359,9 +364,8 @@ void TFormMain::ReadSettings() {
     const QString stored =
         QString::fromStdString(s.ReadString("CtrlDir.Path", DefaultFolder().toStdString()));
     SelectFolder(QDir(stored).exists() ? stored : DefaultFolder());
-    DragBarFiles->setSizes(
-        {std::max(s.ReadInteger("PanelFiles.Width", PanelFilesWidth), 20), width()});
-    DragBar1->setSizes({std::max(s.ReadInteger("CtrlDir.Height", CtrlDirHeight), 20), height()});
+    FPanelFilesWidth = std::max(s.ReadInteger("PanelFiles.Width", PanelFilesWidth), 20);
+    FCtrlDirHeight = std::max(s.ReadInteger("CtrlDir.Height", CtrlDirHeight), 20);
     MenuItemUseLowMemory->setChecked(s.ReadBool("MenuItemUseLowMemory.Checked", true));
     MenuItemLoadInclChartProp->setChecked(s.ReadBool("MenuItemLoadInclChartProp.Checked", true));
     MenuItemAutoScaleOnLoad->setChecked(s.ReadBool("MenuItemAutoScaleOnLoad.Checked", false));
@@ -404,6 +408,17 @@ void TFormMain::setVisible(bool Visible) {
         FormShow();
     }
     QMainWindow::setVisible(Visible);
+}
+
+// A splitter spreads sizes set before it has its own size in proportion; set once it has.
+void TFormMain::showEvent(QShowEvent* Event) {
+    QMainWindow::showEvent(Event);
+    if (FPanelsSized)
+        return;
+    FPanelsSized = true;
+    DragBarFiles->setSizes(
+        {FPanelFilesWidth, std::max(DragBarFiles->width() - FPanelFilesWidth, 1)});
+    DragBar1->setSizes({FCtrlDirHeight, std::max(DragBar1->height() - FCtrlDirHeight, 1)});
 }
 
 void TFormMain::FormShow() {
@@ -455,8 +470,12 @@ void TFormMain::WriteSettings() {
     s.WriteInteger("ListPlay.ItemIndex", ListPlay->currentIndex());
     s.WriteFloat("EditFPS.Value", EditFPS->Value());
     s.WriteBool("ChRep.Checked", ChRep->Checked());
-    s.WriteInteger("PanelFiles.Width", DragBarFiles->sizes().value(0, PanelFilesWidth));
-    s.WriteInteger("CtrlDir.Height", DragBar1->sizes().value(0, CtrlDirHeight));
+    if (FPanelsSized) {
+        FPanelFilesWidth = DragBarFiles->sizes().value(0, FPanelFilesWidth);
+        FCtrlDirHeight = DragBar1->sizes().value(0, FCtrlDirHeight);
+    }
+    s.WriteInteger("PanelFiles.Width", FPanelFilesWidth);
+    s.WriteInteger("CtrlDir.Height", FCtrlDirHeight);
     s.WriteBool("MenuItemUseLowMemory.Checked", MenuItemUseLowMemory->isChecked());
     s.WriteBool("MenuItemLoadInclChartProp.Checked", MenuItemLoadInclChartProp->isChecked());
     s.WriteBool("MenuItemAutoScaleOnLoad.Checked", MenuItemAutoScaleOnLoad->isChecked());

@@ -76,6 +76,7 @@ public:
 
 protected:
     void setVisible(bool Visible) override;
+    void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
     void dragEnterEvent(QDragEnterEvent* Event) override;
     void dropEvent(QDropEvent* Event) override;
@@ -177,6 +178,9 @@ private:
     QString FLoadedFile;
     QStringList FRecentFiles;
     bool FShown = false;
+    bool FPanelsSized = false;
+    int FPanelFilesWidth = 240;
+    int FCtrlDirHeight = 113;
     std::function<qint64()> FTickCount;
     int FRightPressX = 0;
     int FRightPressY = 0;

@@ -271,7 +271,7 @@ TEST_F(FormMain, PlaybackFromTheLastEntryWithoutRepeatStopsAtOnce) {
     EXPECT_FALSE(Control<QTimer>("TimerPlay").isActive());
 
     // With repeat on the last entry is followed by the first.
-    QTest::mouseClick(&Control<TQorCheckBox>("ChRep"), Qt::LeftButton);
+    QTest::keyClick(&Control<TQorCheckBox>("ChRep"), Qt::Key_Space);
     ASSERT_TRUE(Control<TQorCheckBox>("ChRep").Checked());
     QTest::mouseClick(&play, Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return !w.LoadedFile().isEmpty(); }));
