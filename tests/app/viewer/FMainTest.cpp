@@ -431,3 +431,29 @@ TEST_F(FormMain, MenusCarryTheCaptionsAndShortcutsAndTheContextMenuTheirTwins) {
     EXPECT_FALSE(w.ColorScaleShown());
     EXPECT_FALSE(Action("MenuItemShowColorScale").isChecked());
 }
+
+TEST_F(FormMain, LoadOptionsDecideWhatALoadChanges) {
+    TFormMain& w = Start();
+    // Without the properties option the file's view (ViewRotY 30) is not taken.
+    Action("MenuItemLoadInclChartProp").trigger();
+    ClickFile("surface-props.p3d");
+    EXPECT_DOUBLE_EQ(w.Chart().ViewRotY(), 130);
+    Action("MenuItemLoadInclChartProp").trigger();
+    ClickFile("surface-props.p3d");
+    EXPECT_DOUBLE_EQ(w.Chart().ViewRotY(), 30);
+
+    // A fixed range stays, unless the auto-scale option switches it back to automatic.
+    TQorChartAxis3D& y = w.Chart().AxisY();
+    y.SetAutoMax(false);
+    y.SetMaximum(50);
+    ClickFile("surface.p3d");
+    EXPECT_DOUBLE_EQ(y.Maximum(), 50);
+    Action("MenuItemAutoScaleOnLoad").trigger();
+    ClickFile("surface.p3d");
+    EXPECT_TRUE(y.AutoMax());
+    EXPECT_LT(y.Maximum(), 50);
+
+    // The low-memory option goes to the chart at once.
+    Action("MenuItemUseLowMemory").trigger();
+    EXPECT_FALSE(w.Chart().UseLowMemory());
+}
