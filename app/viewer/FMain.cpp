@@ -13,7 +13,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -39,15 +38,6 @@ constexpr int SampleSize = 11;
 // A right button that moved less than this between press and release was a click.
 constexpr int ClickSlop = 4;
 
-qint64 SystemTickCount() {
-    static QElapsedTimer clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return clock.elapsed();
-}
-
 // The folder a first start shows: the sample files, or the home folder without them.
 QString DefaultFolder() {
     const QString samples = ProgramSamplesFolder();
@@ -57,8 +47,11 @@ QString DefaultFolder() {
 } // namespace
 
 TFormMain::TFormMain(const QStringList& Params, QWidget* Parent)
-    : QMainWindow(Parent), FStorageWindow(*this, "TFormMain", true), QorStorage1(FStorageWindow),
-      FTickCount(SystemTickCount) {
+    : QMainWindow(Parent), FStorageWindow(*this, "TFormMain", true), QorStorage1(FStorageWindow) {
+    FClock.start();
+    FTickCount = [this] {
+        return FClock.elapsed();
+    };
     setObjectName("FormMain");
     setWindowTitle("Plotyra");
     resize(1000, 700);

@@ -13,6 +13,7 @@
 #include "QorStorageWindow.h"
 #include "chart/Qor3DChart.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
@@ -124,6 +125,8 @@ private:
     QString SelectedFile() const;
     void MenuItemReloadChartClick();
     bool LoadChart(const QString& Path);
+    void EmptyChart();
+    void ForgetLoadedFile();
     void LoadFinished(const QString& Path, bool Loaded);
     void TimerOpenFileTimer();
     void FileDropDrop(const QStringList& Files);
@@ -181,6 +184,8 @@ private:
     bool FPanelsSized = false;
     int FPanelFilesWidth = 240;
     int FCtrlDirHeight = 113;
+    // The tick count: milliseconds since the window was created.
+    QElapsedTimer FClock;
     std::function<qint64()> FTickCount;
     int FRightPressX = 0;
     int FRightPressY = 0;

@@ -106,29 +106,29 @@ QString TFormMain::SelectedFile() const {
 
 // ---- Loading ----------------------------------------------------------------------------------
 
-// The selected entry: the list click, Reload and playback.
+// The selected entry: the list click, Reload and playback. Without a selection, or when
+// loading fails with an error, the chart is emptied.
 void TFormMain::MenuItemReloadChartClick() {
     TQorWaitCursor wait;
     Qor3DChart.BeginUpdate();
-    QString path;
-    try {
-        const QString name = SelectedFile();
-        if (name.isEmpty())
-            throw std::runtime_error("no file is selected");
-        path = QDir(FFolder).filePath(name);
-        LoadChart(path);
-        if (MenuItemAutoScaleOnLoad->isChecked()) {
-            Qor3DChart.SetAllAutoRanges();
-            Qor3DChart.UpdateRanges();
+    const QString name = SelectedFile();
+    const QString path = name.isEmpty() ? QString() : QDir(FFolder).filePath(name);
+    bool opened = !path.isEmpty();
+    if (opened) {
+        try {
+            LoadChart(path);
+            if (MenuItemAutoScaleOnLoad->isChecked()) {
+                Qor3DChart.SetAllAutoRanges();
+                Qor3DChart.UpdateRanges();
+            }
+        } catch (...) {
+            opened = false;
         }
-    } catch (...) {
-        Qor3DChart.ClearData();
-        path.clear();
-        FLoadedFile.clear();
-        FStatusFile->clear();
     }
+    if (!opened)
+        EmptyChart();
     Qor3DChart.EndUpdate();
-    if (!path.isEmpty())
+    if (opened)
         AddToMRU(path);
     MenuItemUseLowMemory->setChecked(Qor3DChart.UseLowMemory());
 }
@@ -141,10 +141,18 @@ void TFormMain::OpenFileByPath(const QString& Path) {
     try {
         LoadChart(info.absoluteFilePath());
     } catch (...) {
-        Qor3DChart.ClearData();
-        FLoadedFile.clear();
-        FStatusFile->clear();
+        EmptyChart();
     }
+}
+
+void TFormMain::EmptyChart() {
+    Qor3DChart.ClearData();
+    ForgetLoadedFile();
+}
+
+void TFormMain::ForgetLoadedFile() {
+    FLoadedFile.clear();
+    FStatusFile->clear();
 }
 
 // LoadChartFile with the window's options and feedback: a progress bar for a long load, the
@@ -169,8 +177,7 @@ bool TFormMain::LoadChart(const QString& Path) {
 
 void TFormMain::LoadFinished(const QString& Path, bool Loaded) {
     if (!Loaded) {
-        FLoadedFile.clear();
-        FStatusFile->clear();
+        ForgetLoadedFile();
         ShowStatus(QString("Cannot read %1: %2.")
                        .arg(QDir::toNativeSeparators(Path), LoadFailureReason(Path)));
         return;
@@ -319,8 +326,7 @@ void TFormMain::RunDensity(const std::function<bool(int Near, int Far)>& Operati
     const bool done = Operation(nearWeight, farWeight);
     Qor3DChart.Render();
     if (!done) {
-        FLoadedFile.clear();
-        FStatusFile->clear();
+        ForgetLoadedFile();
         ShowStatus("The new grid does not fit into the memory; the chart was emptied.");
     }
 }
