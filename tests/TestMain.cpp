@@ -1,4 +1,4 @@
-// Test entry: headless Qt, and a private settings and data folder so no test touches the
+// Test entry: headless Qt, and private settings and data folders so no test touches the
 // user's.
 #include <QGuiApplication>
 #ifdef PLOTYRA_TEST_WIDGETS
@@ -17,11 +17,16 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::string tmpl = (std::filesystem::temp_directory_path() / "plotyra-test-XXXXXX").string();
     const char* dir = mkdtemp(tmpl.data());
-    if (dir != nullptr) {
+    if (dir != nullptr)
         setenv("XDG_CONFIG_HOME", dir, 1);
-        // Desktop files (recently used, file types) go to the same private folder.
-        setenv("XDG_DATA_HOME", dir, 1);
-    }
+
+    // The data folder too (file types, icons); a test that starts this program again as a
+    // child hands the child its own through PLOTYRA_TEST_DATA_HOME.
+    std::string data = dir != nullptr ? std::string(dir) + "/data" : std::string();
+    if (const char* given = std::getenv("PLOTYRA_TEST_DATA_HOME"))
+        data = given;
+    if (!data.empty())
+        setenv("XDG_DATA_HOME", data.c_str(), 1);
 
     // Qt wants a private runtime folder; give it one inside ours rather than /tmp.
     std::string runtime;
