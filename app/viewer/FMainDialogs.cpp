@@ -7,8 +7,6 @@
 #include "UProgramFolder.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 
 void TFormMain::MenuItemPropertiesClick() {
     ShowChartProperties();
@@ -38,14 +36,9 @@ void TFormMain::PropertiesMenuItemClick() {
     Qor3DChart.Render();
 }
 
+// ShellOpen reports a document that is missing or that the desktop cannot open.
 void TFormMain::DocumentationMenuItemClick() {
-    const QString file = ProgramDocumentationFile();
-    if (!QFileInfo::exists(file)) {
-        ShowStatus(
-            QString("The documentation %1 is not installed.").arg(QDir::toNativeSeparators(file)));
-        return;
-    }
-    ShellOpen(file, QString(), QString(), 5, this);
+    ShellOpen(ProgramDocumentationFile(), QString(), QString(), 5, this);
 }
 
 void TFormMain::AboutMenuItemClick() {

@@ -4,11 +4,13 @@
 #include "FAbout.h"
 #include "FMain.h"
 #include "UCommandLine.h"
+#include "UDesktopFiles.h"
 #include "UQorWaitCursor.h"
 #include "USignalClose.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -42,6 +44,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Plotyra");
     QApplication::setApplicationVersion(TFormAbout::Version());
+    // The desktop matches the window with the program's entry and icon.
+    const QString id = QLatin1String(ProgramDesktopId);
+    QGuiApplication::setDesktopFileName(id);
+    QApplication::setWindowIcon(QIcon::fromTheme(id, QIcon(":/desktop/icons/apps/" + id + ".svg")));
 
     const TCommandLine command = ParseCommandLine(QApplication::arguments());
     if (command.Exit) {
