@@ -9,6 +9,8 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libqt6open
 # copy dialog's SVG pictures); the tests validate the installed files with their own tools and
 # build the .deb (dpkg-dev, file). xclip reads the clipboard as another X client in the tests.
 packages+=(qt6-svg-dev desktop-file-utils appstream shared-mime-info dpkg-dev file)
+# The desktop's recently-used list is kept through GLib's bookmark files.
+packages+=(pkgconf libglib2.0-dev)
 
 missing=()
 for p in "${packages[@]}"; do
