@@ -3,6 +3,8 @@
 #include "QorCheckBox.h"
 #include "QorEdit.h"
 #include "QorStrg.h"
+#include "UDialogButtons.h"
+#include "UQorWaitCursor.h"
 #include "chart/Qor3DChart.h"
 
 #include <QBuffer>
@@ -36,15 +38,6 @@ constexpr int MaxSide = 10000;
 // Pictures are laid out in pixels at the desktop's 96 per inch, the resolution the legend's
 // fonts are measured at.
 constexpr int PictureDpi = 96;
-
-// The busy cursor for the lifetime of the object.
-class TBusy {
-public:
-    TBusy() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusy() { QGuiApplication::restoreOverrideCursor(); }
-    TBusy(const TBusy&) = delete;
-    TBusy& operator=(const TBusy&) = delete;
-};
 
 // The preview panel's background: a soft vertical gradient of the window colour.
 class TGradientPanel : public QWidget {
@@ -85,14 +78,6 @@ TQorEdit* NewSizeEdit(QWidget* Parent, const char* Name, int Initial) {
     // Room for the largest size and the spin buttons.
     edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance("000000") + 32);
     return edit;
-}
-
-QPushButton* NewButton(QWidget* Parent, const char* Name, const QString& Caption,
-                       const QString& Hint) {
-    auto* button = new QPushButton(Caption, Parent);
-    button->setObjectName(Name);
-    button->setToolTip(Hint);
-    return button;
 }
 
 // Qt states the size in millimetres; in pixels every application reads it as W x H.
@@ -184,18 +169,14 @@ void TFormCopyImage::CreateControls() {
     LabelMessage->setStyleSheet("color: #c00000");
     LabelMessage->hide();
     buttonsLayout->addWidget(LabelMessage);
-    auto* row = new QHBoxLayout;
-    BtnSave = NewButton(PanelButtons, "BtnSave", "Save...",
-                        "Saves the picture as a PNG, SVG or PDF file and closes the dialog box");
-    BtnOk = NewButton(PanelButtons, "BtnOk", "OK", "Accpets the changes and closes the dialog box");
-    BtnCancel = NewButton(PanelButtons, "BtnCancel", "Cancel",
-                          "Closes the dialog box without accepting the changes");
-    BtnOk->setDefault(true);
-    row->addStretch(1);
-    row->addWidget(BtnSave);
-    row->addWidget(BtnOk);
-    row->addWidget(BtnCancel);
-    buttonsLayout->addLayout(row);
+    const TDialogButtons buttons = AddDialogButtons(*this, *buttonsLayout, "OK");
+    BtnOk = buttons.Accept;
+    BtnOk->setObjectName("BtnOk");
+    BtnCancel = buttons.Cancel;
+    BtnSave = new QPushButton("Save...", PanelButtons);
+    BtnSave->setObjectName("BtnSave");
+    BtnSave->setToolTip("Saves the picture as a PNG, SVG or PDF file and closes the dialog box");
+    buttons.Row->insertWidget(1, BtnSave);
     layout->addWidget(PanelButtons);
 
     TimerDrawPreview = new QTimer(this);
@@ -213,9 +194,10 @@ void TFormCopyImage::CreateControls() {
         CtrlPreviewChange();
     };
     connect(TimerDrawPreview, &QTimer::timeout, this, [this] { TimerDrawPreviewTimer(); });
+    // OK closes only once the picture is on the clipboard.
+    disconnect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(BtnOk, &QPushButton::clicked, this, [this] { BtnOkClick(); });
     connect(BtnSave, &QPushButton::clicked, this, [this] { BtnSaveClick(); });
-    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 // ---- Stored settings ----------------------------------------------------------------------
@@ -266,7 +248,7 @@ void TFormCopyImage::CtrlSizeChange() {
 }
 
 void TFormCopyImage::TimerDrawPreviewTimer() {
-    TBusy busy;
+    TQorWaitCursor busy;
     TimerDrawPreview->stop();
     if (!CtrlPreview->Checked())
         return;
@@ -277,7 +259,7 @@ void TFormCopyImage::TimerDrawPreviewTimer() {
 void TFormCopyImage::PaintBoxPreviewPaint(QPainter& Painter) {
     if (!CtrlPreview->Checked() || !FPicture)
         return;
-    TBusy busy;
+    TQorWaitCursor busy;
     // The picture as last rendered, scaled to fit and centred.
     const QSize size = FPicture->Size;
     const QSize area = PaintBoxPreview->size();
@@ -306,7 +288,7 @@ bool TFormCopyImage::Fail(const QString& Text) {
 }
 
 bool TFormCopyImage::RenderImage() {
-    TBusy busy;
+    TQorWaitCursor busy;
     const int w = CtrlWidth->ValueInt();
     const int h = CtrlHeight->ValueInt();
     FPicture.reset();
@@ -366,7 +348,7 @@ bool TFormCopyImage::CopyToClipboard() {
 }
 
 void TFormCopyImage::BtnOkClick() {
-    TBusy busy;
+    TQorWaitCursor busy;
     if (RenderImage() && CopyToClipboard())
         accept();
 }
@@ -378,7 +360,7 @@ bool TFormCopyImage::SavePicture(const QString& FileName) {
                         .arg(QFileInfo(FileName).fileName()));
     if (!RenderImage())
         return false;
-    TBusy busy;
+    TQorWaitCursor busy;
     const TQorChartPicture& p = *FPicture;
     QSaveFile file(FileName);
     bool written = file.open(QIODevice::WriteOnly);

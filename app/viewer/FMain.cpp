@@ -289,6 +289,7 @@ void TFormMain::SetDesignTimeProperties() {
     font.SetHeight(-16);
     legend.SetFont(font);
     legend.SetWidth(46);
+    legend.SetAlign(alRight);
 
     c.OnChange = [this](TObject*) {
         Qor3DChartChange();

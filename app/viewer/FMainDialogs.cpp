@@ -1,6 +1,7 @@
 #include "FMain.h"
 
 #include "FAbout.h"
+#include "FCopyImg.h"
 #include "FFilter.h"
 #include "FSetting.h"
 #include "UFileType.h"
@@ -19,8 +20,9 @@ void TFormMain::MenuItemCopyClick() {
 // The chart properties dialog lives in its own unit; it edits the live chart.
 void TFormMain::ShowChartProperties() {}
 
-// The copy-image dialog lives in its own unit.
-void TFormMain::ShowCopyImage() {}
+void TFormMain::ShowCopyImage() {
+    ShowCopyImageDialog(Qor3DChart, this, ColorScaleShown() ? &ColorScale() : nullptr);
+}
 
 void TFormMain::MenuItemFilterSettingClick() {
     TFormFilterSetting dialog(*this);

@@ -8,6 +8,7 @@ TDialogButtons AddDialogButtons(QDialog& Dialog, QBoxLayout& Layout, const QStri
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     TDialogButtons b;
+    b.Row = row;
     b.Accept = new QPushButton(AcceptCaption, &Dialog);
     b.Accept->setObjectName("BtnClose");
     b.Accept->setToolTip("Accpets the changes and closes the dialog box");

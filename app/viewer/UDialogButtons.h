@@ -6,11 +6,14 @@
 
 class QBoxLayout;
 class QDialog;
+class QHBoxLayout;
 class QPushButton;
 
 struct TDialogButtons {
     QPushButton* Accept = nullptr;
     QPushButton* Cancel = nullptr;
+    // The row that holds them, for a dialog's own further buttons.
+    QHBoxLayout* Row = nullptr;
 };
 
 TDialogButtons AddDialogButtons(QDialog& Dialog, QBoxLayout& Layout, const QString& AcceptCaption);

@@ -19,7 +19,8 @@ diff "$work/installed" "$work/packaged" || fail "the package does not hold the i
 
 [ "$(dpkg-deb -f "$deb" Package)" = plotyra ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6widgets6 libqt6gui6 libqt6core6 libgl1 libosmesa6 libglu1-mesa fonts-liberation2; do
+for p in libqt6widgets6 libqt6gui6 libqt6core6 libqt6svg6 libgl1 libosmesa6 libglu1-mesa \
+         fonts-liberation2; do
     echo "$depends" | tr ',' '\n' | grep -q "^ *$p\( \|$\)" || fail "Depends lacks $p: $depends"
 done
 # The packaged (stripped) tool reads a packaged sample.

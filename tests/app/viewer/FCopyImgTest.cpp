@@ -1,6 +1,7 @@
 // The "Copy Image" dialog as the user meets it: sizes typed, the preview, OK, Cancel, Save...,
 // and what lands on the clipboard or in the file.
 #include "FCopyImg.h"
+#include "FMainTestSupport.h"
 #include "TestSupport.h"
 #include "graphics3d/Qor3DPictureSupport.h"
 
@@ -300,35 +301,46 @@ QByteArray PasteInOtherClient(const QString& Target) {
     return xclip.exitCode() == 0 ? xclip.readAllStandardOutput() : QByteArray();
 }
 
-class CopyImageXvfb : public CopyImage {
-protected:
-    void SetUp() override {
-        if (QGuiApplication::platformName() != "xcb")
-            GTEST_SKIP() << "needs a display";
-        ASSERT_FALSE(QStandardPaths::findExecutable("xclip").isEmpty())
-            << "scripts/deps.sh installs it";
-        CopyImage::SetUp();
-    }
-};
+bool XvfbWithXclip() {
+    return QGuiApplication::platformName() == "xcb" &&
+           !QStandardPaths::findExecutable("xclip").isEmpty(); // scripts/deps.sh installs it
+}
 
-TEST_F(CopyImageXvfb, OtherClientsPasteTheSvgAndAPngOfTheChosenSize) {
-    Open(&legend);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    QTest::qWait(100);
-    // The screen shows the preview: the chart and, at the right of the picture, the legend.
-    const QImage screen = dialog->screen()
-                              ->grabWindow(dialog->winId())
-                              .toImage()
-                              .convertToFormat(QImage::Format_RGB32);
-    const QRect box(Widget("PaintBoxPreview")->mapTo(dialog.get(), QPoint(0, 0)),
-                    Widget("PaintBoxPreview")->size());
-    const QImage preview = screen.copy(box);
+} // namespace
+
+using CopyImageXvfb = TFormMainFixture;
+
+// The user opens a sample, presses Ctrl+C, sees the preview in "Copy Image" and presses Enter;
+// other programs then paste the picture.
+TEST_F(CopyImageXvfb, CtrlCAndEnterOfferSvgAndPngToOtherPrograms) {
+    if (!XvfbWithXclip())
+        GTEST_SKIP() << "needs a display and xclip";
+    TFormMain& w = Start({}, true);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ClickFile("surface.p3d");
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+    QString title;
+    QImage preview;
+    OnNextModal([&](QWidget* dialog) {
+        title = dialog->windowTitle();
+        QTest::qWait(150);
+        auto* box = dialog->findChild<QWidget*>("PaintBoxPreview");
+        const QImage shot = dialog->screen()->grabWindow(dialog->winId()).toImage();
+        preview = shot.copy(QRect(box->mapTo(dialog, QPoint(0, 0)), box->size()))
+                      .convertToFormat(QImage::Format_RGB32);
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
+    ASSERT_TRUE(WaitFor([&] { return !title.isEmpty(); }));
+    EXPECT_EQ(title, "Copy Image");
+    // The preview on the screen: the surface, and the legend's bar at the picture's right.
+    ASSERT_FALSE(preview.isNull());
     EXPECT_GT(ColouredPixels(preview, preview.width() / 2), 20) << "the surface";
-    const int pictureRight = box.width() / 2 + int(std::nearbyint(box.height() * 1.25)) / 2;
-    EXPECT_GT(ColouredPixels(preview, pictureRight - 4), box.height() / 2) << "the legend's bar";
+    const int right = preview.width() / 2 + int(std::nearbyint(preview.height() * 1.25)) / 2;
+    EXPECT_GT(ColouredPixels(preview, right - 4), preview.height() / 2) << "the legend's bar";
 
-    QTest::keyClick(dialog.get(), Qt::Key_Return);
-    ASSERT_EQ(dialog->result(), QDialog::Accepted);
     const QByteArray targets = PasteInOtherClient("TARGETS");
     EXPECT_TRUE(targets.contains("image/svg+xml")) << targets.toStdString();
     EXPECT_TRUE(targets.contains("image/png")) << targets.toStdString();
@@ -338,5 +350,3 @@ TEST_F(CopyImageXvfb, OtherClientsPasteTheSvgAndAPngOfTheChosenSize) {
     ASSERT_TRUE(svg.isValid());
     EXPECT_EQ(svg.defaultSize(), QSize(500, 400));
 }
-
-} // namespace
