@@ -88,11 +88,13 @@ protected:
     }
     void TearDown() override { Dialog.reset(); }
 
-    // Opens the dialog off screen as the main window would.
-    TForm3DChartProp& Open(bool WithLegend = true) {
+    // Opens the dialog off screen as the main window would; without the legend or the
+    // default copies when asked.
+    TForm3DChartProp& Open(bool WithLegend = true, bool WithDefaults = true) {
         Dialog = std::make_unique<TForm3DChartProp>(Chart, WithLegend ? &Legend : nullptr,
-                                                    WithLegend ? &DefaultLegend : nullptr,
-                                                    &DefaultChart);
+                                                    WithLegend && WithDefaults ? &DefaultLegend
+                                                                               : nullptr,
+                                                    WithDefaults ? &DefaultChart : nullptr);
         Dialog->setAttribute(Qt::WA_DontShowOnScreen);
         Dialog->show();
         return *Dialog;
@@ -136,6 +138,23 @@ protected:
     TQorColorScale DefaultLegend;
     std::unique_ptr<TForm3DChartProp> Dialog;
 };
+
+// True when every styled control, list and colour box of the dialog shows its unchanged look.
+inline ::testing::AssertionResult AllUnchanged(const QWidget& Dialog) {
+    for (const TQorEdit* e : Dialog.findChildren<TQorEdit*>())
+        if (e->Modified())
+            return ::testing::AssertionFailure() << e->objectName().toStdString();
+    for (const TQorCheckBox* b : Dialog.findChildren<TQorCheckBox*>())
+        if (b->Modified())
+            return ::testing::AssertionFailure() << b->objectName().toStdString();
+    for (const TQorColorBox* b : Dialog.findChildren<TQorColorBox*>())
+        if (b->Modified())
+            return ::testing::AssertionFailure() << b->objectName().toStdString();
+    for (const QComboBox* l : Dialog.findChildren<QComboBox*>())
+        if (l->palette().color(QPalette::Button) != QColor(0, 255, 255))
+            return ::testing::AssertionFailure() << l->objectName().toStdString();
+    return ::testing::AssertionSuccess();
+}
 
 // A control inside a frame counts as shown when nothing between it and the dialog hides it.
 inline bool Shown(const QWidget& W) {
