@@ -486,29 +486,7 @@ void TChartPropViewPage::SideViewClick(TSideView View) {
         ApplyAxisSteps(FForm.AxisFrame(i), v.Axes[size_t(i)]);
 }
 
+// The preview shows the orientation cube; the control has set the view and cleared.
 void TChartPropViewPage::PaintPreview(const TRect&) {
-    const TGLFunctions& gl = GL();
-    gl.Enable(GL_BLEND);
-    gl.DepthMask(GL_FALSE);
-    gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    gl.Color4ub(255, 255, 255, 128);
-    DrawBox(AllBoxFaces, false, -1, -1, -1, 1, 1, 1);
-    gl.Color4ub(255, 255, 255, 85);
-    DrawBox(AllBoxFaces, true, -1, -1, -1, 1, 1, 1);
-    gl.DepthMask(GL_TRUE);
-    gl.Disable(GL_BLEND);
-    gl.Disable(GL_LIGHTING);
-    gl.Normal3f(1, 1, 1);
-    gl.LineWidth(3);
-    gl.Begin(GL_LINES);
-    gl.Color3ub(255, 0, 0);
-    gl.Vertex3d(0, 0, 0);
-    gl.Vertex3d(1, 0, 0);
-    gl.Color3ub(0, 255, 0);
-    gl.Vertex3d(0, 0, 0);
-    gl.Vertex3d(0, 1, 0);
-    gl.Color3ub(0, 0, 255);
-    gl.Vertex3d(0, 0, 0);
-    gl.Vertex3d(0, 0, 1);
-    gl.End();
+    DrawOrientationCube();
 }
