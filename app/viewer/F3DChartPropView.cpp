@@ -332,6 +332,8 @@ void TChartPropViewPage::LoadViewPage() {
     ScrollZoom->setValue(ScrollPosition(*ScrollZoom, zoom));
     FPreview->SetViewRotX(ScrollRotX->value());
     FPreview->SetViewRotY(ScrollRotY->value());
+    ShowAngleHint(*ScrollRotX, "X-axis rotation");
+    ShowAngleHint(*ScrollRotY, "Y-axis rotation");
 
     LoadCheck(*CtrlPerspective, chart.PerspectiveON());
     FPreview->SetPerspectiveON(chart.PerspectiveON());
