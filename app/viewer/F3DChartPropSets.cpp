@@ -85,7 +85,8 @@ void TChartPropSettingsPage::BtnPropSaveClick() {
     if (TQorColorScale* legend = FForm.ColorScale())
         saved = legend->SaveSet(storage, set, csmFontOnly) && saved;
     ListNamedSets();
-    if (!saved)
+    // Without the registry there are no named sets, and nothing to report.
+    if (!saved && storage.UseRegistry())
         QMessageBox::warning(this, FForm.windowTitle(),
                              "The setting \"" + name + "\" could not be saved.");
 }

@@ -7,6 +7,7 @@
 
 #include <QListWidget>
 #include <algorithm>
+#include <fstream>
 
 namespace {
 
@@ -178,4 +179,16 @@ TEST_F(TNamedSets, TheNameDialogRefusesNamesThatCannotBeKeys) {
     EXPECT_EQ(empty, "Please enter a name for the setting.");
     EXPECT_TRUE(Listed().isEmpty());
     EXPECT_TRUE(LegendSets().empty());
+}
+
+TEST_F(TNamedSets, ASetThatCannotBeWrittenIsReportedNotListed) {
+    TempDir dir;
+    std::ofstream(dir.File("plain")) << "a file, not a folder";
+    Open();
+    ShowPage("TabSheetSettings");
+    Dialog->Storage().SetRegistryFile(dir.File("plain") + "/registry.json");
+    QString warning;
+    SaveAs("Kept", [&](QWidget& w) { warning = AnswerMessage(w, QMessageBox::Ok); });
+    EXPECT_EQ(warning, "The setting \"Kept\" could not be saved.");
+    EXPECT_TRUE(Listed().isEmpty());
 }
