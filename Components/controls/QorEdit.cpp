@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QStyleOptionSpinBox>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -214,6 +215,24 @@ QValidator::State TQorEdit::validate(QString& Input, int&) const {
         return QValidator::Invalid;
     double v = 0;
     return ParseNumber(Input, v) ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+QSize TQorEdit::sizeHint() const {
+    ensurePolished();
+    QString sample = "0000000000";
+    const double limit = 1e12; // beyond this the range says nothing about typical numbers
+    if (IsNumber() && std::fabs(EffectiveMin()) < limit && std::fabs(EffectiveMax()) < limit) {
+        const QString low = FormatNumber(EffectiveMin());
+        const QString high = FormatNumber(EffectiveMax());
+        sample = low.size() > high.size() ? low : high;
+        if (FStyle == pesDouble)
+            sample += FDecPlaces >= 0 ? "." + QString(FDecPlaces, '0') : ".000";
+    }
+    const QFontMetrics metrics(font());
+    const QSize text(metrics.horizontalAdvance(sample + "  "), lineEdit()->sizeHint().height());
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_SpinBox, &option, text, this);
 }
 
 void TQorEdit::SetModified(bool v) {

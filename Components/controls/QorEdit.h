@@ -86,6 +86,8 @@ public:
 
     void stepBy(int Steps) override;
     StepEnabled stepEnabled() const override;
+    // Room for the longest number of the range (ten digits for wide ranges and text).
+    QSize sizeHint() const override;
 
 protected:
     QValidator::State validate(QString& Input, int& Pos) const override;
