@@ -7,6 +7,7 @@
 #include "F3DChartPropSets.h"
 #include "F3DChartPropView.h"
 #include "QorColSc.h"
+#include "QorStorageWindow.h"
 #include "QorStrg.h"
 #include "R3DAxisProp.h"
 #include "chart/Qor3DChart.h"
@@ -37,10 +38,12 @@ TForm3DChartProp::TForm3DChartProp(TQor3DChart& Chart, TQorColorScale* ColorScal
                                    TQorColorScale* DefaultColorScale, TQor3DChart* DefaultChart,
                                    QWidget* Owner)
     : QDialog(Owner), FChart(&Chart), FDefaultChart(DefaultChart), FColorScale(ColorScale),
-      FDefaultColorScale(DefaultColorScale), QorStorage1(std::make_unique<TQorStorage>()) {
+      FDefaultColorScale(DefaultColorScale),
+      FStorageWindow(std::make_unique<TQorWidgetStorageWindow>(*this, "TForm3DChartProp", false,
+                                                               bsSizeToolWin)),
+      QorStorage1(std::make_unique<TQorStorage>(*FStorageWindow)) {
     setObjectName("Form3DChartProp");
     setWindowTitle("3D Chart Properties");
-    QorStorage1->SetIniSection("TForm3DChartProp");
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
@@ -113,8 +116,14 @@ void TForm3DChartProp::showEvent(QShowEvent* Event) {
         FormShow();
 }
 
+void TForm3DChartProp::done(int Result) {
+    QorStorage1->FormCloseQuery(true);
+    QDialog::done(Result);
+}
+
 void TForm3DChartProp::FormShow() {
     FOpened = true;
+    QorStorage1->FormShow();
     Frame3DAxisProp1->BindAxis(&FChart->AxisX(), nullptr);
     // For 3D data the legend shows the Y axis' caption.
     Frame3DAxisProp2->BindAxis(&FChart->AxisY(),

@@ -25,6 +25,7 @@ class TFrame3DAxisProp;
 class TQor3DChart;
 class TQorColorScale;
 class TQorStorage;
+class TQorWidgetStorageWindow;
 
 class TForm3DChartProp : public QDialog {
     Q_OBJECT
@@ -52,6 +53,9 @@ public:
     // Refreshes the colour count and the six colour boxes of the Color Scale page.
     void LoadColorControls();
 
+    // Closing keeps the dialog's placement for its next showing.
+    void done(int Result) override;
+
 protected:
     void showEvent(QShowEvent* Event) override;
 
@@ -65,6 +69,7 @@ private:
     TQorColorScale* FDefaultColorScale;
     bool FSavedFastDoubleBuffer = false;
     bool FOpened = false;
+    std::unique_ptr<TQorWidgetStorageWindow> FStorageWindow;
     std::unique_ptr<TQorStorage> QorStorage1;
 
     QTabWidget* PageControl1;

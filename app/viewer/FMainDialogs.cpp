@@ -1,5 +1,6 @@
 #include "FMain.h"
 
+#include "F3DChartProp.h"
 #include "FAbout.h"
 #include "FFilter.h"
 #include "FSetting.h"
@@ -16,8 +17,11 @@ void TFormMain::MenuItemCopyClick() {
     ShowCopyImage();
 }
 
-// The chart properties dialog lives in its own unit; it edits the live chart.
-void TFormMain::ShowChartProperties() {}
+// The chart properties dialog edits the live chart; its defaults are the hidden copies.
+void TFormMain::ShowChartProperties() {
+    ShowChartPropertiesDialog(&Qor3DChart, &ColorScale(), this, FDefaultColorScale.get(),
+                              FDefaultChart.get());
+}
 
 // The copy-image dialog lives in its own unit.
 void TFormMain::ShowCopyImage() {}

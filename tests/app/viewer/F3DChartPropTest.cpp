@@ -327,3 +327,12 @@ TEST_F(TChartPropDialog, DefaultPropertiesPutBackChartAndLegendWithTheUnchangedL
     EXPECT_EQ(PropertyText(Chart), PropertyText(fresh));
     EXPECT_EQ(Legend.Font().Height(), TQorColorScale().Font().Height());
 }
+
+TEST_F(TChartPropDialog, KeepsItsPlacementForTheNextShowing) {
+    TForm3DChartProp& d = Open();
+    d.setGeometry(40, 50, 760, 580);
+    QTest::keyClick(&d, Qt::Key_Return); // Enter presses Close
+    EXPECT_FALSE(d.isVisible());
+    TForm3DChartProp& again = Open();
+    EXPECT_EQ(again.geometry(), QRect(40, 50, 760, 580));
+}
