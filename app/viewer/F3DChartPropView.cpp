@@ -3,6 +3,8 @@
 #include "F3DChartProp.h"
 #include "F3DChartPropControls.h"
 #include "Qor3DDrawWidget.h"
+#include "QorCheckBox.h"
+#include "QorEdit.h"
 #include "R3DAxisProp.h"
 #include "chart/Qor3DChart.h"
 
@@ -96,28 +98,28 @@ void ApplyAxisSteps(TFrame3DAxisProp& Frame, const TAxisSteps& Steps) {
     for (const TAxisStep& s : Steps) {
         switch (s.Op) {
         case aoVisible:
-            Frame.ChangeVisible(s.A != 0);
+            Frame.CtrlVisible->ChangeChecked(s.A != 0);
             break;
         case aoPos:
             Frame.ChangePositions(s.A, s.B);
             break;
         case aoMin:
-            Frame.ChangeMin(s.A != 0);
+            Frame.CtrlMin->ChangeChecked(s.A != 0);
             break;
         case aoMax:
-            Frame.ChangeMax(s.A != 0);
+            Frame.CtrlMax->ChangeChecked(s.A != 0);
             break;
         case aoLeft:
-            Frame.ChangeLeft(s.A != 0);
+            Frame.CtrlLeft->ChangeChecked(s.A != 0);
             break;
         case aoFlip:
-            Frame.ChangeFlip(s.A != 0);
+            Frame.CtrlFlip->ChangeChecked(s.A != 0);
             break;
         case aoRot:
-            Frame.ChangeRot(s.A);
+            Frame.CtrlRot->ChangeValue(s.A);
             break;
         case aoRotT:
-            Frame.ChangeRotT(s.A);
+            Frame.CtrlRotT->ChangeValue(s.A);
             break;
         }
     }
@@ -461,14 +463,14 @@ void TChartPropViewPage::Btn3DClick() {
     for (int i = 0; i < 3; ++i) {
         const TQorChartAxis3D& a = *axes[i];
         TFrame3DAxisProp& frame = FForm.AxisFrame(i);
-        frame.ChangeVisible(true);
+        frame.CtrlVisible->ChangeChecked(true);
         frame.ChangePositions(a.Axis1Position(), a.Axis2Position());
-        frame.ChangeMin(a.VisibleMin());
-        frame.ChangeMax(a.VisibleMax());
-        frame.ChangeLeft(a.TextJustify() == taLeftJustify);
-        frame.ChangeFlip(a.FlipText());
-        frame.ChangeRot(a.RotText());
-        frame.ChangeRotT(a.RotTextT());
+        frame.CtrlMin->ChangeChecked(a.VisibleMin());
+        frame.CtrlMax->ChangeChecked(a.VisibleMax());
+        frame.CtrlLeft->ChangeChecked(a.TextJustify() == taLeftJustify);
+        frame.CtrlFlip->ChangeChecked(a.FlipText());
+        frame.CtrlRot->ChangeValue(a.RotText());
+        frame.CtrlRotT->ChangeValue(a.RotTextT());
     }
 }
 

@@ -261,30 +261,7 @@ void TFrame3DAxisProp::CtrlFontClick() {
         FAxis->SetFont(font);
 }
 
-void TFrame3DAxisProp::ChangeVisible(bool v) {
-    CtrlVisible->ChangeChecked(v);
-}
-
 void TFrame3DAxisProp::ChangePositions(int First, int Second) {
     ChangeList(*CtrlPosX1, First, [this] { CtrlPosX1Change(); });
     ChangeList(*CtrlPosX2, Second, [this] { CtrlPosX2Change(); });
-}
-
-void TFrame3DAxisProp::ChangeMin(bool v) {
-    CtrlMin->ChangeChecked(v);
-}
-void TFrame3DAxisProp::ChangeMax(bool v) {
-    CtrlMax->ChangeChecked(v);
-}
-void TFrame3DAxisProp::ChangeLeft(bool v) {
-    CtrlLeft->ChangeChecked(v);
-}
-void TFrame3DAxisProp::ChangeFlip(bool v) {
-    CtrlFlip->ChangeChecked(v);
-}
-void TFrame3DAxisProp::ChangeRot(double v) {
-    CtrlRot->ChangeValue(v);
-}
-void TFrame3DAxisProp::ChangeRotT(double v) {
-    CtrlRotT->ChangeValue(v);
 }

@@ -31,16 +31,10 @@ public:
     void SetPositionLabels(const QString& First, const QString& Second);
     TQorChartAxis3D* Axis() const { return FAxis; }
 
-    // Changes made as the user makes them (the view presets): each does nothing when the
-    // control already shows the value, and otherwise runs the control's handler.
-    void ChangeVisible(bool v);
+    // Selects the two positions as the user would (the view presets): a list that already
+    // shows its position stays, the other runs its handler. The check boxes and edits take
+    // such changes through their own ChangeChecked and ChangeValue.
     void ChangePositions(int First, int Second);
-    void ChangeMin(bool v);
-    void ChangeMax(bool v);
-    void ChangeLeft(bool v);
-    void ChangeFlip(bool v);
-    void ChangeRot(double v);
-    void ChangeRotT(double v);
 
     TQorCheckBox* CtrlVisible;
     TQorCheckBox* CtrlLog;
