@@ -16,3 +16,5 @@ constexpr TColor QorOutOfRangeColor = 0x8080FF;
 
 // Gives the widget (and its children) Color as the background of their edit fields.
 void SetControlBackground(QWidget& Widget, TColor Color);
+// The same for a drop-down list, whose closed face most styles paint in the button colour.
+void SetListBackground(QWidget& Widget, TColor Color);

@@ -1,5 +1,6 @@
 #include "FMain.h"
 
+#include "F3DChartProp.h"
 #include "FAbout.h"
 #include "FCopyImg.h"
 #include "FFilter.h"
@@ -17,8 +18,11 @@ void TFormMain::MenuItemCopyClick() {
     ShowCopyImage();
 }
 
-// The chart properties dialog lives in its own unit; it edits the live chart.
-void TFormMain::ShowChartProperties() {}
+// The chart properties dialog edits the live chart; its defaults are the hidden copies.
+void TFormMain::ShowChartProperties() {
+    ShowChartPropertiesDialog(&Qor3DChart, &ColorScale(), this, FDefaultColorScale.get(),
+                              FDefaultChart.get());
+}
 
 void TFormMain::ShowCopyImage() {
     ShowCopyImageDialog(Qor3DChart, this, ColorScaleShown() ? &ColorScale() : nullptr);
