@@ -1257,26 +1257,34 @@ int TQor3DChart::SaveToFile(const std::string& FileName, bool ForceGridForm, boo
 
 // ---- Chart files with the legend --------------------------------------------------------------
 
-int LoadChartFile(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& FileName,
-                  bool WithProperties) {
+int LoadChartSource(TQor3DChart& Chart, IQorChartFileLegend* Legend, const TQorTextSource& Source,
+                    bool WithProperties) {
     if (Legend != nullptr)
         Legend->BeginUpdate();
     Chart.BeginUpdate();
     int result = -1;
     try {
-        TQorTextSource source;
-        if (!source.Open(FileName)) {
-            result = Chart.LoadFromFile(FileName, false);
-        } else {
-            TQorLoadReport report;
-            result = LoadChartText(Chart, source, WithProperties, {}, &report);
-            if (result == 0 && WithProperties && report.HasProperties && Legend != nullptr)
-                Legend->ReadFromFileText(report.PropertyText);
-        }
+        TQorLoadReport report;
+        result = LoadChartText(Chart, Source, WithProperties, {}, &report);
+        if (result == 0 && WithProperties && report.HasProperties && Legend != nullptr)
+            Legend->ReadFromFileText(report.PropertyText);
     } catch (const std::exception&) {
         result = -1;
     }
     Chart.EndUpdate();
+    if (Legend != nullptr)
+        Legend->EndUpdate();
+    return result;
+}
+
+int LoadChartFile(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& FileName,
+                  bool WithProperties) {
+    TQorTextSource source;
+    if (source.Open(FileName))
+        return LoadChartSource(Chart, Legend, source, WithProperties);
+    if (Legend != nullptr)
+        Legend->BeginUpdate();
+    const int result = Chart.LoadFromFile(FileName, false);
     if (Legend != nullptr)
         Legend->EndUpdate();
     return result;

@@ -26,6 +26,9 @@ public:
 // while it was read).
 int LoadChartFile(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& FileName,
                   bool WithProperties);
+// LoadChartFile over any source (a file, or text in memory such as standard input).
+int LoadChartSource(TQor3DChart& Chart, IQorChartFileLegend* Legend, const TQorTextSource& Source,
+                    bool WithProperties);
 // Saves the data, with WithProperties followed by the chart's and the legend's property text.
 // The file is replaced only when everything was written. 0 on success, -1 on failure.
 int SaveChartFile(const TQor3DChart& Chart, IQorChartFileLegend* Legend,
