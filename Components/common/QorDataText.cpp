@@ -389,6 +389,16 @@ bool IsDataValueToken(std::string_view t) {
 
 namespace {
 
+#if defined(__SSE2__)
+// Bits set in a 16-bit mask (SWAR: without -mpopcnt __builtin_popcount is a library call).
+unsigned BitCount16(unsigned m) {
+    m = m - ((m >> 1) & 0x5555u);
+    m = (m & 0x3333u) + ((m >> 2) & 0x3333u);
+    m = (m + (m >> 4)) & 0x0F0Fu;
+    return (m + (m >> 8)) & 0x1Fu;
+}
+#endif
+
 struct TScanState {
     bool InToken = false;
     bool AtLineStart = true;
@@ -408,7 +418,7 @@ void ScanBytes(const char* p, size_t n, uint64_t Offset, TScanState& s, TQorText
         // Token bytes are above 32; as signed bytes those of 128 and above are negative.
         const unsigned m = unsigned(
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpgt_epi8(v, blank), _mm_cmplt_epi8(v, zero))));
-        r.Tokens += unsigned(__builtin_popcount(m & ~((m << 1) | inToken) & 0xFFFFu));
+        r.Tokens += BitCount16(m & ~((m << 1) | inToken) & 0xFFFFu);
         inToken = (m >> 15) & 1u;
         const unsigned lf = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lfs)));
         if (r.FirstBracketLine == UINT64_MAX) {

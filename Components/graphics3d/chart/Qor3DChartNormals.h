@@ -16,18 +16,20 @@ public:
     // the edges it computed. Rows First - 1 and Last (where they exist) must be stored.
     void Compute(size_t First, size_t Last);
 
-    struct TVec {
-        float X = 0, Y = 0, Z = 0;
+    // Unit vectors of the edges of a row, one array per component.
+    struct TEdges {
+        std::vector<float> X, Y, Z;
     };
 
 private:
     const float* Point(size_t i, size_t k) const { return FData + 3 * (i + FNX * k); }
+    void Normals(size_t k);
 
     const float* FData;
     size_t FNX;
     size_t FNZ;
     int16_t* FOut;
-    std::vector<TVec> FUp, FDown, FRight;
+    TEdges FUp, FDown, FRight;
     size_t FNext = SIZE_MAX;
 };
 

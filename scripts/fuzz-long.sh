@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Long fuzzing run, not part of test.sh: builds the libFuzzer targets (clang, AddressSanitizer
+# and UndefinedBehaviorSanitizer) and runs each from its seed corpus for RUNS executions
+# (default 1,000,000), printing the executions, the corpus reached and the findings per target.
+# Findings (crash, leak, timeout inputs) are kept in a fresh folder that is named at the end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-1000000}
+export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_all
+out=$(mktemp -d -t plotyra-fuzz-XXXXXX)
+status=0
+for target in build/fuzz/fuzz/*_fuzz; do
+    name=$(basename "$target")
+    work="$out/$name-corpus"
+    mkdir -p "$work" "$out/$name-findings"
+    [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name"/. "$work"/
+    start=$(date +%s)
+    set +e
+    "$target" -runs="$runs" -max_len=4096 -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+        -artifact_prefix="$out/$name-findings/" "$work" >"$out/$name.log" 2>&1
+    rc=$?
+    set -e
+    seconds=$(( $(date +%s) - start ))
+    execs=$(grep -m1 '^stat::number_of_executed_units' "$out/$name.log" | awk '{print $2}')
+    corpus=$(ls "$work" | wc -l)
+    findings=$(ls "$out/$name-findings" | wc -l)
+    printf '%-18s exit %d, %s executions in %d s, corpus %d, findings %d\n' \
+        "$name" "$rc" "${execs:-?}" "$seconds" "$corpus" "$findings"
+    if [ "$rc" -ne 0 ] || [ "$findings" -ne 0 ]; then
+        status=1
+        tail -n 30 "$out/$name.log"
+    fi
+done
+echo "logs and findings: $out"
+exit $status
