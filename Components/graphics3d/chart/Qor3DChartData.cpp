@@ -135,18 +135,17 @@ bool TQor3DChart::SizeGrid(TQorDataKind Kind, int nx, int ny, int nz, bool ZeroF
     if (!total || !QorSizing::FitsInMemory(*total, sizeof(float), MemoryLimit()))
         return false;
     FLowMemoryLayout = low;
-    const auto size = [ZeroFill](TArrGLfloat& v, int64_t n) {
-        if (ZeroFill)
-            v.assign(size_t(n), 0.0f);
-        else
-            v.resize(size_t(n));
-    };
     try {
-        size(FData, *data);
+        // The vectors are small: always zeros, so a reader that fails in them leaves no
+        // undefined numbers behind.
+        if (ZeroFill)
+            FData.assign(size_t(*data), 0.0f);
+        else
+            FData.resize(size_t(*data));
         if (low) {
-            size(FXValues, nx);
-            size(FYValues, ny3);
-            size(FZValues, nz);
+            FXValues.assign(size_t(nx), 0.0f);
+            FYValues.assign(size_t(ny3), 0.0f);
+            FZValues.assign(size_t(nz), 0.0f);
         }
     } catch (const std::bad_alloc&) {
         ClearData();

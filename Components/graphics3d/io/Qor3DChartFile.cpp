@@ -242,6 +242,8 @@ public:
     // after a token that is not a number the rest of the bulk is zero and the read fails.
     template <typename TMake>
     TQorDataExtremes Bulk(int64_t Count, TMake Make, std::vector<TRowSpan>* Rows = nullptr);
+    // True once a bulk has written every place it owns (numbers or zeros).
+    bool BulkWritten() const { return FBulkWritten; }
 
 private:
     struct TTask {
@@ -259,6 +261,7 @@ private:
     TQorTokenReader FReader;
     std::vector<TPiece> FPieces;
     unsigned FThreads;
+    bool FBulkWritten = false;
 };
 
 template <typename TMake>
@@ -281,12 +284,14 @@ TQorDataExtremes TNumberSource::Bulk(int64_t Count, TMake Make, std::vector<TRow
             if (!FReader.ReadValue(v)) {
                 for (auto zero = Make(t); t < Count; ++t)
                     zero.PutZero();
+                FBulkWritten = true;
                 throw TReadError{};
             }
             sink.Put(v);
         }
         if (Rows != nullptr)
             Rows->push_back(sink.NormalRows());
+        FBulkWritten = true;
         return sink.Extremes();
     }
     std::vector<TTaskResult> results(tasks.size());
@@ -319,6 +324,7 @@ TQorDataExtremes TNumberSource::Bulk(int64_t Count, TMake Make, std::vector<TRow
     if (error < Count) {
         for (auto zero = Make(error); error < Count; ++error)
             zero.PutZero();
+        FBulkWritten = true;
         throw TReadError{};
     }
     for (const TTaskResult& r : results) {
@@ -333,6 +339,7 @@ TQorDataExtremes TNumberSource::Bulk(int64_t Count, TMake Make, std::vector<TRow
             tail.Put(0);
         extremes.Merge(tail.Extremes());
     }
+    FBulkWritten = true;
     return extremes;
 }
 
@@ -514,12 +521,42 @@ private:
     bool FSecond;
 };
 
+// Points of four floats x, y, z, v whose coordinates come from the three vectors.
+class TCoordinateSink : public TSinkBase {
+public:
+    void PutZero() {
+        std::fill(FAt, FAt + 4, 0.0f);
+        FAt += 4;
+    }
+
+protected:
+    TCoordinateSink(float* Data, const std::vector<float>& Xs, const std::vector<float>& Ys,
+                    const std::vector<float>& Zs, int64_t First)
+        : FXs(Xs), FYs(Ys), FZs(Zs), FAt(Data + 4 * First) {}
+    void Store(float x, float y, float z, float v) {
+        FAt[0] = x;
+        FAt[1] = y;
+        FAt[2] = z;
+        FAt[3] = v;
+        for (size_t c = 0; c < 4; ++c)
+            FExtremes.Add(c, FAt[c]);
+        FAt += 4;
+    }
+
+    const std::vector<float>& FXs;
+    const std::vector<float>& FYs;
+    const std::vector<float>& FZs;
+
+private:
+    float* FAt;
+};
+
 // The values of a 4D grid form in the full layout: point (i, j, k) gets (x_i, y_j, z_k, v).
-class TGrid4DSink : public TSinkBase {
+class TGrid4DSink : public TCoordinateSink {
 public:
     TGrid4DSink(float* Data, const std::vector<float>& Xs, const std::vector<float>& Ys,
                 const std::vector<float>& Zs, int64_t First)
-        : FAt(Data + 4 * First), FXs(Xs), FYs(Ys), FZs(Zs) {
+        : TCoordinateSink(Data, Xs, Ys, Zs, First) {
         const int64_t nx = int64_t(Xs.size()), ny = int64_t(Ys.size());
         if (nx > 0 && ny > 0) {
             FI = First % nx;
@@ -528,13 +565,7 @@ public:
         }
     }
     void Put(float v) {
-        FAt[0] = FXs[Index(FI)];
-        FAt[1] = FYs[Index(FJ)];
-        FAt[2] = FZs[Index(FK)];
-        FAt[3] = v;
-        for (size_t c = 0; c < 4; ++c)
-            FExtremes.Add(c, FAt[c]);
-        FAt += 4;
+        Store(FXs[Index(FI)], FYs[Index(FJ)], FZs[Index(FK)], v);
         if (++FI < int64_t(FXs.size()))
             return;
         FI = 0;
@@ -543,26 +574,18 @@ public:
         FJ = 0;
         ++FK;
     }
-    void PutZero() {
-        std::fill(FAt, FAt + 4, 0.0f);
-        FAt += 4;
-    }
 
 private:
-    float* FAt;
-    const std::vector<float>& FXs;
-    const std::vector<float>& FYs;
-    const std::vector<float>& FZs;
     int64_t FI = 0, FJ = 0, FK = 0;
 };
 
 // The face values of a 4D-surface grid form in the full layout, each point with the
 // coordinates of its place on the box.
-class TSurfaceSink : public TSinkBase {
+class TSurfaceSink : public TCoordinateSink {
 public:
     TSurfaceSink(float* Data, const std::vector<float>& Xs, const std::vector<float>& Ys,
                  const std::vector<float>& Zs, int64_t First)
-        : FAt(Data + 4 * First), FXs(Xs), FYs(Ys), FZs(Zs) {
+        : TCoordinateSink(Data, Xs, Ys, Zs, First) {
         const int nx = int(Xs.size()), ny = int(Ys.size()), nz = int(Zs.size());
         while (FFace < 6 && TQor3DChart::FaceStart(FFace + 1, nx, ny, nz) <= First)
             ++FFace;
@@ -573,13 +596,7 @@ public:
     }
     void Put(float v) {
         const std::array<float, 3> xyz = FacePoint(FFace, FCol, FRow, FXs, FYs, FZs);
-        FAt[0] = xyz[0];
-        FAt[1] = xyz[1];
-        FAt[2] = xyz[2];
-        FAt[3] = v;
-        for (size_t c = 0; c < 4; ++c)
-            FExtremes.Add(c, FAt[c]);
-        FAt += 4;
+        Store(xyz[0], xyz[1], xyz[2], v);
         if (++FCol < FShape.Cols)
             return;
         FCol = 0;
@@ -591,16 +608,8 @@ public:
             FShape = FaceShape(++FFace, int(FXs.size()), int(FYs.size()), int(FZs.size()));
         while (FFace < 6 && FShape.Rows * FShape.Cols == 0);
     }
-    void PutZero() {
-        std::fill(FAt, FAt + 4, 0.0f);
-        FAt += 4;
-    }
 
 private:
-    float* FAt;
-    const std::vector<float>& FXs;
-    const std::vector<float>& FYs;
-    const std::vector<float>& FZs;
     int FFace = 1;
     TFaceShape FShape{};
     int64_t FRow = 0;
@@ -817,6 +826,8 @@ size_t LineEnd(std::string_view Text, size_t Start) {
     return lf == std::string_view::npos ? Text.size() : lf + 1;
 }
 
+void ReadForm(TQor3DChart& Chart, TNumberSource& in, const std::string& tag);
+
 int ReadDataText(TQor3DChart& Chart, const TQorTextSource& Source, bool WithProperties,
                  const TQorLoadTuning& Tuning, TQorLoadReport& Report) {
     const TQorTagLine tagLine = ReadTagLine(Source);
@@ -829,15 +840,25 @@ int ReadDataText(TQor3DChart& Chart, const TQorTextSource& Source, bool WithProp
     if (Report.HasProperties && WithProperties)
         Report.PropertyText = Source.ReadString(propertyLine, Source.Size());
     TNumberSource in(Source, body, std::move(pieces), Tuning);
-    if (headerless) {
-        Read3DGrid(Chart, in);
-        return 0;
-    }
-    if (WithProperties && Report.HasProperties) {
+    // Headerless data are read as "<3D>" without the chart's properties.
+    if (!headerless && WithProperties && Report.HasProperties) {
         TQorPropTextReader reader(Report.PropertyText);
         Chart.ReadFromText(reader, "");
     }
-    const std::string tag = NormalizedTag(tagLine.Head);
+    const std::string tag = headerless ? "<3D>" : NormalizedTag(tagLine.Head);
+    try {
+        ReadForm(Chart, in, tag);
+    } catch (...) {
+        // The arrays were sized without zero-filling: what no number reached is zero, as a
+        // sizing would have left it.
+        if (!in.BulkWritten())
+            std::fill(Chart.Data().begin(), Chart.Data().end(), 0.0f);
+        throw;
+    }
+    return 0;
+}
+
+void ReadForm(TQor3DChart& Chart, TNumberSource& in, const std::string& tag) {
     if (tag == "<3D HI>")
         Read3DHi(Chart, in);
     else if (tag == "<3D>")
@@ -856,7 +877,6 @@ int ReadDataText(TQor3DChart& Chart, const TQorTextSource& Source, bool WithProp
         Read4DSurfaceGrid(Chart, in);
     else if (tag == "<4D SURFACE HI>")
         Read4DSurfaceHi(Chart, in);
-    return 0;
 }
 
 // Numbers in files are real values: the data just stored are real, and the Changed that ends

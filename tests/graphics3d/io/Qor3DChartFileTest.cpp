@@ -563,9 +563,10 @@ TEST_F(ChartFileTest, PiecesReadInParallelJoinInOrder) {
             if (kind == dkNx4D)
                 FillDistinct(chart);
             const std::string text = Save(chart, false, true);
-            std::string bad = text;
+            std::string bad = text, badVector = text;
             bad[text.find('\n', text.size() / 2) + 1] = 'x';
-            for (const std::string& t : {text, text.substr(0, text.size() * 3 / 5), bad})
+            badVector[text.find('\n', text.find('\n') + 1) + 1] = 'x';
+            for (const std::string& t : {text, text.substr(0, text.size() * 3 / 5), bad, badVector})
                 for (const bool loadLow : {false, true}) {
                     SCOPED_TRACE(std::to_string(kind) + (low ? " low" : " full") +
                                  (loadLow ? " read low" : "") + ": " + t.substr(0, 20));
