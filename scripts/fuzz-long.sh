@@ -1,31 +1,40 @@
 #!/usr/bin/env bash
 # Long fuzzing run, not part of test.sh: builds the libFuzzer targets (clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer) and runs each from its seed corpus for RUNS executions
-# (default 1,000,000), printing the executions, the corpus reached and the findings per target.
-# Findings (crash, leak, timeout inputs) are kept in a fresh folder that is named at the end.
+# (default 1,000,000), the targets side by side, then prints the executions, the corpus reached
+# and the findings per target. Logs and findings (crash, leak, timeout inputs) stay in a fresh
+# folder named at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-1000000}
 export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)" --target fuzz_all
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_all | tail -n 1
 out=$(mktemp -d -t plotyra-fuzz-XXXXXX)
+
+run() {
+    local target=$1 name
+    name=$(basename "$target")
+    mkdir -p "$out/$name-corpus" "$out/$name-findings"
+    [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name"/. "$out/$name-corpus"/
+    local start=$SECONDS rc=0
+    "$target" -runs="$runs" -max_len=4096 -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+        -artifact_prefix="$out/$name-findings/" "$out/$name-corpus" >"$out/$name.log" 2>&1 || rc=$?
+    echo "$rc $((SECONDS - start))" >"$out/$name.result"
+}
+
+for target in build/fuzz/fuzz/*_fuzz; do
+    run "$target" &
+done
+wait
+
 status=0
 for target in build/fuzz/fuzz/*_fuzz; do
     name=$(basename "$target")
-    work="$out/$name-corpus"
-    mkdir -p "$work" "$out/$name-findings"
-    [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name"/. "$work"/
-    start=$(date +%s)
-    set +e
-    "$target" -runs="$runs" -max_len=4096 -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
-        -artifact_prefix="$out/$name-findings/" "$work" >"$out/$name.log" 2>&1
-    rc=$?
-    set -e
-    seconds=$(( $(date +%s) - start ))
-    execs=$(grep -m1 '^stat::number_of_executed_units' "$out/$name.log" | awk '{print $2}')
-    corpus=$(ls "$work" | wc -l)
-    findings=$(ls "$out/$name-findings" | wc -l)
+    read -r rc seconds <"$out/$name.result"
+    execs=$(grep -a -m1 '^stat::number_of_executed_units' "$out/$name.log" | awk '{print $2}')
+    corpus=$(find "$out/$name-corpus" -type f | wc -l)
+    findings=$(find "$out/$name-findings" -type f | wc -l)
     printf '%-18s exit %d, %s executions in %d s, corpus %d, findings %d\n' \
         "$name" "$rc" "${execs:-?}" "$seconds" "$corpus" "$findings"
     if [ "$rc" -ne 0 ] || [ "$findings" -ne 0 ]; then

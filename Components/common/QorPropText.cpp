@@ -153,15 +153,18 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 } // namespace
 
-TQorPropTextReader::TQorPropTextReader(std::string_view text) : FText(text) {
+TQorPropTextReader::TQorPropTextReader(std::string_view text)
+    : TQorPropTextReader(std::string(text), TOwned{}) {}
+
+TQorPropTextReader::TQorPropTextReader(std::vector<std::string> lines)
+    : TQorPropTextReader(JoinLines(lines), TOwned{}) {}
+
+TQorPropTextReader::TQorPropTextReader(std::string Text, TOwned) : FOwned(std::move(Text)) {
     BuildIndex();
 }
 
-TQorPropTextReader::TQorPropTextReader(std::vector<std::string> lines) : FText(JoinLines(lines)) {
-    BuildIndex();
-}
-
-TQorPropTextReader::TQorPropTextReader(std::string Text, TOwned) : FText(std::move(Text)) {
+TQorPropTextReader::TQorPropTextReader(std::string_view Text, TBorrowed)
+    : FView(Text), FBorrowed(true) {
     BuildIndex();
 }
 
@@ -169,8 +172,12 @@ TQorPropTextReader TQorPropTextReader::Owning(std::string Text) {
     return TQorPropTextReader(std::move(Text), TOwned{});
 }
 
+TQorPropTextReader TQorPropTextReader::Borrowing(std::string_view Text) {
+    return TQorPropTextReader(Text, TBorrowed{});
+}
+
 void TQorPropTextReader::BuildIndex() {
-    const std::string_view text = FText;
+    const std::string_view text = Text();
     for (size_t start = 0; start < text.size() && start <= OffsetMask;) {
         size_t next = 0;
         const std::string_view line = LineAt(text, start, next);
@@ -185,7 +192,7 @@ void TQorPropTextReader::BuildIndex() {
 
 bool TQorPropTextReader::FindKey(const std::string& key, std::string& value) {
     const uint64_t hash = KeyHash(key);
-    const std::string_view text = FText;
+    const std::string_view text = Text();
     auto it = std::lower_bound(FKeys.begin(), FKeys.end(), hash << OffsetBits | FPos);
     for (; it != FKeys.end() && (*it >> OffsetBits) == hash; ++it) {
         size_t next = 0;
@@ -199,15 +206,17 @@ bool TQorPropTextReader::FindKey(const std::string& key, std::string& value) {
 }
 
 size_t TQorPropTextReader::Position() const {
+    const std::string_view text = Text();
     const size_t feeds =
-        size_t(std::count(FText.begin(), FText.begin() + std::ptrdiff_t(FPos), '\n'));
+        size_t(std::count(text.begin(), text.begin() + std::ptrdiff_t(FPos), '\n'));
     // After a last line without a line feed.
-    return feeds + (FPos > 0 && FPos == FText.size() && FText.back() != '\n' ? 1 : 0);
+    return feeds + (FPos > 0 && FPos == text.size() && text.back() != '\n' ? 1 : 0);
 }
 
 size_t TQorPropTextReader::LineCount() const {
-    const size_t feeds = size_t(std::count(FText.begin(), FText.end(), '\n'));
-    return feeds + (!FText.empty() && FText.back() != '\n' ? 1 : 0);
+    const std::string_view text = Text();
+    const size_t feeds = size_t(std::count(text.begin(), text.end(), '\n'));
+    return feeds + (!text.empty() && text.back() != '\n' ? 1 : 0);
 }
 
 bool TQorPropTextReader::ReadBool(const std::string& key, bool current) {

@@ -36,6 +36,8 @@ public:
     explicit TQorPropTextReader(std::vector<std::string> lines);
     // A reader that takes over Text instead of copying it.
     static TQorPropTextReader Owning(std::string Text);
+    // A reader over Text without a copy; Text must outlive the reader.
+    static TQorPropTextReader Borrowing(std::string_view Text);
 
     // True and the value line when "[key]" (compared in upper case) is found.
     bool FindKey(const std::string& key, std::string& value);
@@ -54,10 +56,16 @@ public:
 
 private:
     struct TOwned {};
+    struct TBorrowed {};
     TQorPropTextReader(std::string Text, TOwned);
+    TQorPropTextReader(std::string_view Text, TBorrowed);
     void BuildIndex();
 
-    std::string FText;
+    std::string_view Text() const { return FBorrowed ? FView : std::string_view(FOwned); }
+
+    std::string FOwned;
+    std::string_view FView;
+    bool FBorrowed = false;
     // Per key line with a value line after it: the hash of its upper-case key in the high 24
     // bits, its offset in the low 40; sorted, so the lines of one key follow in text order.
     std::vector<uint64_t> FKeys;

@@ -423,9 +423,8 @@ public:
         p[0] = FXs[Index(FI)];
         p[1] = v;
         p[2] = FZs[Index(FK)];
-        FExtremes.Add(0, p[0]);
+        // Every x and z of the vectors is stored, so their ranges are the vectors'.
         FExtremes.Add(1, v);
-        FExtremes.Add(2, p[2]);
         Advance();
     }
     void PutZero() {
@@ -652,6 +651,12 @@ int16_t* NormalsToFill(TQor3DChart& Chart) {
     return Chart.Normals().data();
 }
 
+// The extremes of a coordinate vector whose every value is stored (a grid of points).
+void AddExtremes(TQorDataExtremes& E, size_t Component, const std::vector<float>& Values) {
+    for (const float v : Values)
+        E.Add(Component, v);
+}
+
 // Headerless and "<3D>": nx nz, the x line, the z values, the heights row by row.
 void Read3DGrid(TQor3DChart& Chart, TNumberSource& In) {
     const int nx = In.Count();
@@ -671,11 +676,13 @@ void Read3DGrid(TQor3DChart& Chart, TNumberSource& In) {
     }
     const std::vector<float> xs = In.Values(Chart.NX());
     const std::vector<float> zs = In.Values(Chart.NZ());
+    AddExtremes(e, 0, xs);
+    AddExtremes(e, 2, zs);
     int16_t* normals = NormalsToFill(Chart);
     std::vector<TRowSpan> rows;
     try {
-        e = In.Bulk(
-            n, [&](int64_t t) { return TGrid3DSink(d.data(), xs, zs, normals, t); }, &rows);
+        e.Merge(In.Bulk(
+            n, [&](int64_t t) { return TGrid3DSink(d.data(), xs, zs, normals, t); }, &rows));
     } catch (const TReadError&) {
         TArrGLshort().swap(Chart.Normals());
         throw;
@@ -842,7 +849,7 @@ int ReadDataText(TQor3DChart& Chart, const TQorTextSource& Source, bool WithProp
     TNumberSource in(Source, body, std::move(pieces), Tuning);
     // Headerless data are read as "<3D>" without the chart's properties.
     if (!headerless && WithProperties && Report.HasProperties) {
-        TQorPropTextReader reader(Report.PropertyText);
+        TQorPropTextReader reader = TQorPropTextReader::Borrowing(Report.PropertyText);
         Chart.ReadFromText(reader, "");
     }
     const std::string tag = headerless ? "<3D>" : NormalizedTag(tagLine.Head);
