@@ -563,11 +563,11 @@ char* FormatDataNumber(char* Out, double Value) {
     int count = 15;
     while (count > 1 && digits[count - 1] == '0')
         --count;
+    // The exponent after "e" and its sign: two or three digits.
     int exp10 = 0;
-    const char* e = buf + 17;
-    const bool negativeExponent = buf[16] == 'e' && *e == '-';
-    std::from_chars(e + 1, r.ptr, exp10);
-    if (negativeExponent)
+    for (const char* e = buf + 18; e < r.ptr; ++e)
+        exp10 = 10 * exp10 + (*e - '0');
+    if (buf[17] == '-')
         exp10 = -exp10;
     const int point = exp10 + 1; // digits before the decimal point
     if (Value < 0)

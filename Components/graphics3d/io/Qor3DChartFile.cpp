@@ -995,20 +995,29 @@ public:
             return;
         }
         FOut.Flush();
+        // Rounds of pieces: while the pieces of one round are formatted, one task writes the
+        // pieces of the round before, so the file write overlaps the formatting.
         const size_t round = 2 * size_t(QorParallel::Threads());
+        size_t written = 0; // pieces of the previous round, in FPieces[round ...]
         for (int64_t start = 0; start < count;) {
             const size_t pieces = size_t(std::min<int64_t>(
                 int64_t(round), (count - start + NumbersPerPiece - 1) / NumbersPerPiece));
-            for (size_t p = 0; p < pieces; ++p)
+            for (size_t p = 0; p < 2 * round; ++p)
                 Piece(p);
-            QorParallel::For(pieces, [&](size_t p) {
-                const int64_t from = start + int64_t(p) * NumbersPerPiece;
-                Format(R, from, std::min(count, from + NumbersPerPiece), FPieces[p]);
+            QorParallel::For(pieces + 1, [&](size_t task) {
+                if (task == pieces) {
+                    WritePieces(round, written);
+                    return;
+                }
+                const int64_t from = start + int64_t(task) * NumbersPerPiece;
+                Format(R, from, std::min(count, from + NumbersPerPiece), FPieces[task]);
             });
             for (size_t p = 0; p < pieces; ++p)
-                FOut.File().Write(FPieces[p].Data.get(), FPieces[p].Size);
+                std::swap(FPieces[p], FPieces[round + p]);
+            written = pieces;
             start += int64_t(pieces) * NumbersPerPiece;
         }
+        WritePieces(round, written);
     }
 
     const TQor3DChart& Chart() const { return FChart; }
@@ -1021,6 +1030,11 @@ private:
         size_t Size = 0;
     };
     static constexpr size_t PieceBytes = size_t(NumbersPerPiece) * 29;
+
+    void WritePieces(size_t First, size_t Count) {
+        for (size_t p = First; p < First + Count; ++p)
+            FOut.File().Write(FPieces[p].Data.get(), FPieces[p].Size);
+    }
 
     TPieceText& Piece(size_t Index) {
         if (FPieces.size() <= Index)

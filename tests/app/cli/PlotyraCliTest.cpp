@@ -121,7 +121,9 @@ TEST_F(PlotyraCli, HostileInputsEndInAMessageAndExitCode) {
     std::ifstream kept(data, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "2 1\r\n0 1\r\n0\r\n5 6\r\n");
 
-    const std::string utf16("<\x003\x00D\x00>\x00\r\x00\n\x001\x00", 14);
+    std::string utf16; // "<3D>" and a count in UTF-16: an unknown tag
+    for (const char c : std::string("<3D>\r\n1"))
+        utf16 += std::string{c, '\0'};
     for (const std::string& text : {std::string("<5D>\r\n1 1\r\n"), utf16, std::string()}) {
         const std::string file = Write("empty.txt", text);
         for (const std::string& command : {"render " + file + " -o " + dir.File("e.png"),

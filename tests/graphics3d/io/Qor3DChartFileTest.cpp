@@ -580,3 +580,33 @@ TEST_F(ChartFileTest, PiecesReadInParallelJoinInOrder) {
                 }
         }
 }
+
+// A long stretch of numbers is formatted in pieces on all cores and written in rounds while the
+// next round is formatted; the text is exactly the one written number by number.
+TEST_F(ChartFileTest, LongStretchesAreWrittenInOrder) {
+    TQor3DChart chart;
+    chart.SetUseLowMemory(true);
+    ASSERT_TRUE(chart.SetSize3D(700, 500));
+    FillDistinct(chart);
+    for (size_t p = 0; p < chart.Data().size(); p += 7)
+        chart.Data()[p] = float(std::ldexp(1.0 + double(p), -int(p % 60)));
+    TQorDataTextWriter expected;
+    expected.WriteText("<3D>");
+    expected.EndLine();
+    expected.WriteCount(700);
+    expected.WriteCount(500);
+    expected.EndLine();
+    for (const float x : chart.XValues())
+        expected.WriteValue(x);
+    expected.EndLine();
+    for (const float z : chart.ZValues()) {
+        expected.WriteValue(z);
+        expected.EndLine();
+    }
+    for (size_t p = 0; p < chart.Data().size(); ++p) {
+        expected.WriteValue(chart.Data()[p]);
+        if ((p + 1) % 700 == 0)
+            expected.EndLine();
+    }
+    EXPECT_TRUE(Save(chart) == expected.Text());
+}
