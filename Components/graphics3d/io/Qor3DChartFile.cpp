@@ -761,14 +761,16 @@ void ReadLowMemory4D(TQor3DChart& Chart, TNumberSource& In) {
     Chart.UpdateRangesFrom(e);
 }
 
-// "<4D>": nx ny nz, the three coordinate lines, then v slice by slice.
-void Read4DGrid(TQor3DChart& Chart, TNumberSource& In) {
+// "<4D>" and "<4D SURFACE>": nx ny nz, the three coordinate lines, then v slice by slice or
+// face by face, each point (full layout) with the coordinates of its place.
+template <typename TSink> void ReadVectorGrid(TQor3DChart& Chart, TNumberSource& In, bool Faces) {
     const int nx = In.Count();
     const int ny = In.Count();
     const int nz = In.Count();
-    const int64_t n = TNumberSource::Product({nx, ny, nz});
+    const int64_t n =
+        Faces ? TNumberSource::FacePoints(nx, ny, nz) : TNumberSource::Product({nx, ny, nz});
     In.Expect({nx, ny, nz, n});
-    Sized(Chart.SetSize4D(nx, ny, nz, false));
+    Sized(Faces ? Chart.SetSize4DSurface(nx, ny, nz, false) : Chart.SetSize4D(nx, ny, nz, false));
     if (Chart.LowMemoryLayout())
         return ReadLowMemory4D(Chart, In);
     const std::vector<float> xs = In.Values(Chart.NX());
@@ -776,7 +778,7 @@ void Read4DGrid(TQor3DChart& Chart, TNumberSource& In) {
     const std::vector<float> zs = In.Values(Chart.NZ());
     float* d = Chart.Data().data();
     Chart.UpdateRangesFrom(In.Bulk(int64_t(Chart.Data().size() / 4),
-                                   [&](int64_t t) { return TGrid4DSink(d, xs, ys, zs, t); }));
+                                   [&](int64_t t) { return TSink(d, xs, ys, zs, t); }));
 }
 
 // "<4D HI>": four blocks x, y, z, v over all points; UseLowMemory is switched off for good.
@@ -793,24 +795,6 @@ void Read4DHi(TQor3DChart& Chart, TNumberSource& In) {
     Chart.UpdateRangesFrom(In.Bulk(4 * points, [&](int64_t t) {
         return TBlockSink(d, points, 4, {0, 1, 2, 3}, t);
     }));
-}
-
-// "<4D SURFACE>": the three coordinate lines, then the six faces row by row.
-void Read4DSurfaceGrid(TQor3DChart& Chart, TNumberSource& In) {
-    const int nx = In.Count();
-    const int ny = In.Count();
-    const int nz = In.Count();
-    const int64_t f = TNumberSource::FacePoints(nx, ny, nz);
-    In.Expect({nx, ny, nz, f});
-    Sized(Chart.SetSize4DSurface(nx, ny, nz, false));
-    if (Chart.LowMemoryLayout())
-        return ReadLowMemory4D(Chart, In);
-    const std::vector<float> xs = In.Values(Chart.NX());
-    const std::vector<float> ys = In.Values(Chart.NY());
-    const std::vector<float> zs = In.Values(Chart.NZ());
-    float* d = Chart.Data().data();
-    Chart.UpdateRangesFrom(In.Bulk(int64_t(Chart.Data().size() / 4),
-                                   [&](int64_t t) { return TSurfaceSink(d, xs, ys, zs, t); }));
 }
 
 // "<4D SURFACE HI>": the six faces with x y z v per point; UseLowMemory switched off for good.
@@ -877,11 +861,11 @@ void ReadForm(TQor3DChart& Chart, TNumberSource& in, const std::string& tag) {
     else if (tag == "<3D COLOR SWAPPED>")
         ReadColor(Chart, in, true);
     else if (tag == "<4D>")
-        Read4DGrid(Chart, in);
+        ReadVectorGrid<TGrid4DSink>(Chart, in, false);
     else if (tag == "<4D HI>")
         Read4DHi(Chart, in);
     else if (tag == "<4D SURFACE>")
-        Read4DSurfaceGrid(Chart, in);
+        ReadVectorGrid<TSurfaceSink>(Chart, in, true);
     else if (tag == "<4D SURFACE HI>")
         Read4DSurfaceHi(Chart, in);
 }
