@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Long fuzzing run, not part of test.sh: builds the libFuzzer targets (clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer) and runs each from its seed corpus for RUNS executions
-# (default 1,000,000), the targets side by side, then prints the executions, the corpus reached
+# (default 1,000,000; a second argument names one target), the targets side by side, then prints the executions, the corpus reached
 # and the findings per target. Logs and findings (crash, leak, timeout inputs) stay in a fresh
 # folder named at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-1000000}
+only=${2:-}
+# Any sanitizer report is a finding: stop at the first one.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" --target fuzz_all | tail -n 1
@@ -23,13 +27,15 @@ run() {
     echo "$rc $((SECONDS - start))" >"$out/$name.result"
 }
 
-for target in build/fuzz/fuzz/*_fuzz; do
+targets=(build/fuzz/fuzz/*_fuzz)
+[ -n "$only" ] && targets=("build/fuzz/fuzz/$only")
+for target in "${targets[@]}"; do
     run "$target" &
 done
 wait
 
 status=0
-for target in build/fuzz/fuzz/*_fuzz; do
+for target in "${targets[@]}"; do
     name=$(basename "$target")
     read -r rc seconds <"$out/$name.result"
     execs=$(grep -a -m1 '^stat::number_of_executed_units' "$out/$name.log" | awk '{print $2}')
