@@ -5,7 +5,13 @@ cd "$(dirname "$0")"
 ./scripts/deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)"
-if [ -x build/default/app/plotyra ]; then
-    exec build/default/app/plotyra "${1:-examples/large/surface-200.p3d}"
+sample=${1:-examples/large/surface-200.p3d}
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec build/default/app/plotyra "$sample"
 fi
-exec build/default/app/plotyra-cli about
+# No display: say how to start the window anyway, and draw the chart off-screen instead.
+picture=build/default/run-sample.png
+echo "No display: to start the viewer on a virtual one, run"
+echo "  xvfb-run -a -s '-screen 0 1280x1024x24' build/default/app/plotyra $sample"
+build/default/app/plotyra-cli render "$sample" -o "$picture"
+echo "The chart of $sample, drawn off-screen: $picture"

@@ -23,7 +23,8 @@ TQorPalette64 PaletteTable64(const TQorPalette& Palette);
 // Texture coordinate of value V on a 256-texel palette spanning Lo ... Hi.
 double PaletteTexCoord(double V, double Lo, double Hi);
 
-enum TQorPalettePreset { ppRainbow, ppGray, ppHeat, ppRGB, ppCMYK };
+// Viridis and Cividis are the perceptually uniform maps, sampled at six even steps.
+enum TQorPalettePreset { ppRainbow, ppGray, ppHeat, ppRGB, ppCMYK, ppViridis, ppCividis };
 
 // One write of a preset: a stop (1 ... 6) and its colour.
 struct TQorPaletteStop {

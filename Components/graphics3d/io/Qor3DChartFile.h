@@ -2,6 +2,8 @@
 // the chart's data reader and writer share with tools.
 #pragma once
 
+#include "QorFileOutput.h" // WriteFileAtomically, for the callers that save beside chart files
+
 #include <cstdint>
 #include <string>
 #include <string_view>
