@@ -200,3 +200,39 @@ TEST(QorDataText, FileReaderMatchesTheTextInMemory) {
     TQorTokenReader skipper(file, 0, file.Size());
     EXPECT_EQ(skipper.SkipTokens(UINT64_MAX), scan.Tokens);
 }
+
+// The tag line: the first non-empty line (CR LF or LF), at most a head of it, and where the
+// numbers of a tagged form begin (after the file's first line, whatever it holds).
+TEST(QorDataText, TagLinesFromASource) {
+    const auto tag = [](const std::string& text) {
+        const TQorTextSource source(text);
+        return ReadTagLine(source);
+    };
+    EXPECT_EQ(tag("<3D>\r\n2 2").Head, "<3D>");
+    EXPECT_EQ(tag("<3D>\r\n2 2").AfterFirstLine, 6u);
+    const TQorTagLine late = tag("\r\n\n<4d hi> \t\r\n1");
+    EXPECT_EQ(late.Head, "<4d hi> \t");
+    EXPECT_EQ(late.AfterFirstLine, 2u) << "the numbers follow the file's first line";
+    EXPECT_FALSE(tag("\r\n\r\n").Found);
+    EXPECT_EQ(tag("<3D>").Head, "<3D>");
+    EXPECT_EQ(NormalizedTag(tag("<3D>" + std::string(100000, ' ') + "\r\n1").Head), "<3D>");
+    EXPECT_NE(NormalizedTag(tag("<3D>" + std::string(1000, ' ') + "x\r\n1").Head), "<3D>");
+}
+
+// Line starts with "[" are found across the windows of a file and across pieces that begin
+// inside a line.
+TEST(QorDataText, ScanFindsTheFirstBracketLine) {
+    TempDir dir;
+    std::string text(300000, ' ');
+    text[299000] = '\n';
+    text[299001] = '[';
+    text += "\r\n[";
+    const std::string path = dir.File("b.txt");
+    std::ofstream(path, std::ios::binary) << text;
+    TQorTextSource file;
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_EQ(ScanText(file, 0, file.Size()).FirstBracketLine, 299001u);
+    EXPECT_EQ(ScanText(file, 299001, file.Size(), false).FirstBracketLine, 300002u);
+    EXPECT_EQ(ScanText(file, 299001, file.Size(), true).FirstBracketLine, 299001u);
+    EXPECT_EQ(ScanText(file, 0, file.Size()).Tokens, 2u);
+}
