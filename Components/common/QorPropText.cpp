@@ -118,22 +118,105 @@ void TQorPropTextWriter::WriteFont(const std::string& key, const TFont& font) {
         WriteBool(key + FontStyleKeys[i], font.Style().Contains(FontStyleOrder[i]));
 }
 
-TQorPropTextReader::TQorPropTextReader(std::string_view text) : FLines(SplitTextLines(text)) {}
+namespace {
 
-TQorPropTextReader::TQorPropTextReader(std::vector<std::string> lines) : FLines(std::move(lines)) {}
+constexpr unsigned OffsetBits = 40;
+constexpr uint64_t OffsetMask = (uint64_t(1) << OffsetBits) - 1;
+
+uint64_t KeyHash(std::string_view key) {
+    uint32_t h = 2166136261u;
+    for (const char c : key) {
+        h ^= uint32_t(std::toupper(static_cast<unsigned char>(c)));
+        h *= 16777619u;
+    }
+    return uint64_t((h >> 24) ^ (h & 0xFFFFFFu)) & 0xFFFFFFu;
+}
+
+// The line that starts at Start, without its CR LF, and where the next line starts.
+std::string_view LineAt(std::string_view text, size_t Start, size_t& Next) {
+    size_t end = text.find('\n', Start);
+    Next = end == std::string_view::npos ? text.size() : end + 1;
+    if (end == std::string_view::npos)
+        end = text.size();
+    std::string_view line = text.substr(Start, end - Start);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& l : lines)
+        (text += l) += '\n';
+    return text;
+}
+
+} // namespace
+
+TQorPropTextReader::TQorPropTextReader(std::string_view text)
+    : TQorPropTextReader(std::string(text), TOwned{}) {}
+
+TQorPropTextReader::TQorPropTextReader(std::vector<std::string> lines)
+    : TQorPropTextReader(JoinLines(lines), TOwned{}) {}
+
+TQorPropTextReader::TQorPropTextReader(std::string Text, TOwned) : FOwned(std::move(Text)) {
+    BuildIndex();
+}
+
+TQorPropTextReader::TQorPropTextReader(std::string_view Text, TBorrowed)
+    : FView(Text), FBorrowed(true) {
+    BuildIndex();
+}
+
+TQorPropTextReader TQorPropTextReader::Owning(std::string Text) {
+    return TQorPropTextReader(std::move(Text), TOwned{});
+}
+
+TQorPropTextReader TQorPropTextReader::Borrowing(std::string_view Text) {
+    return TQorPropTextReader(Text, TBorrowed{});
+}
+
+void TQorPropTextReader::BuildIndex() {
+    const std::string_view text = Text();
+    for (size_t start = 0; start < text.size() && start <= OffsetMask;) {
+        size_t next = 0;
+        const std::string_view line = LineAt(text, start, next);
+        // A key line needs a value line after it.
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']' && next < text.size())
+            FKeys.push_back(KeyHash(line.substr(1, line.size() - 2)) << OffsetBits | start);
+        start = next;
+    }
+    std::sort(FKeys.begin(), FKeys.end());
+    FKeys.shrink_to_fit();
+}
 
 bool TQorPropTextReader::FindKey(const std::string& key, std::string& value) {
-    for (size_t i = FPos; i < FLines.size(); ++i) {
-        if (!IsKeyLine(FLines[i], key))
+    const uint64_t hash = KeyHash(key);
+    const std::string_view text = Text();
+    auto it = std::lower_bound(FKeys.begin(), FKeys.end(), hash << OffsetBits | FPos);
+    for (; it != FKeys.end() && (*it >> OffsetBits) == hash; ++it) {
+        size_t next = 0;
+        if (!IsKeyLine(LineAt(text, size_t(*it & OffsetMask), next), key))
             continue;
-        if (i + 1 >= FLines.size())
-            break; // a key line with no value line after it is a missing key
-        value = FLines[i + 1];
-        FPos = i + 2;
+        value = std::string(LineAt(text, next, FPos));
         return true;
     }
     FPos = 0;
     return false;
+}
+
+size_t TQorPropTextReader::Position() const {
+    const std::string_view text = Text();
+    const size_t feeds =
+        size_t(std::count(text.begin(), text.begin() + std::ptrdiff_t(FPos), '\n'));
+    // After a last line without a line feed.
+    return feeds + (FPos > 0 && FPos == text.size() && text.back() != '\n' ? 1 : 0);
+}
+
+size_t TQorPropTextReader::LineCount() const {
+    const std::string_view text = Text();
+    const size_t feeds = size_t(std::count(text.begin(), text.end(), '\n'));
+    return feeds + (!text.empty() && text.back() != '\n' ? 1 : 0);
 }
 
 bool TQorPropTextReader::ReadBool(const std::string& key, bool current) {

@@ -27,11 +27,17 @@ private:
 
 // Reads properties from a block of lines. Keys are searched from the current position on;
 // a key not found before the end counts as missing and rewinds to the start, so keys are
-// found reliably in the order they were written.
+// found reliably in the order they were written. The text is kept once with an index of its
+// key lines (8 bytes each), so a huge or hostile block costs memory in proportion to its size
+// and a search costs a lookup, not a pass over the block.
 class TQorPropTextReader {
 public:
     explicit TQorPropTextReader(std::string_view text);
     explicit TQorPropTextReader(std::vector<std::string> lines);
+    // A reader that takes over Text instead of copying it.
+    static TQorPropTextReader Owning(std::string Text);
+    // A reader over Text without a copy; Text must outlive the reader.
+    static TQorPropTextReader Borrowing(std::string_view Text);
 
     // True and the value line when "[key]" (compared in upper case) is found.
     bool FindKey(const std::string& key, std::string& value);
@@ -44,12 +50,26 @@ public:
     // Applies charset, colour, height, name, pitch and size in that order, then the styles.
     void ReadFont(const std::string& key, TFont& font);
 
-    size_t Position() const { return FPos; }
-    size_t LineCount() const { return FLines.size(); }
+    // The current position and the length of the block in lines.
+    size_t Position() const;
+    size_t LineCount() const;
 
 private:
-    std::vector<std::string> FLines;
-    size_t FPos = 0;
+    struct TOwned {};
+    struct TBorrowed {};
+    TQorPropTextReader(std::string Text, TOwned);
+    TQorPropTextReader(std::string_view Text, TBorrowed);
+    void BuildIndex();
+
+    std::string_view Text() const { return FBorrowed ? FView : std::string_view(FOwned); }
+
+    std::string FOwned;
+    std::string_view FView;
+    bool FBorrowed = false;
+    // Per key line with a value line after it: the hash of its upper-case key in the high 24
+    // bits, its offset in the low 40; sorted, so the lines of one key follow in text order.
+    std::vector<uint64_t> FKeys;
+    size_t FPos = 0; // byte offset of the next line to search
 };
 
 // Splits a text at LF, dropping a CR before it.

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QFont;
@@ -136,7 +138,20 @@ using TStorageOptions = TSet<TStorageOption>;
 enum TQorDataKind : uint8_t { dk3D, dkNx4D, dk4D, dk4DSurface };
 enum TQorDragType : uint8_t { pdNone, pdRotate, pdMove, pdZoom };
 
-using TArrGLfloat = std::vector<float>;
+// Number arrays of the chart data. Growing one by a count (`v(n)`, `resize(n)`) leaves the new
+// numbers uninitialised, so a reader that fills a large array completely does not pay for
+// zero-filling it first; `assign(n, 0)` or `v(n, 0)` give zeros.
+template <typename T> struct TQorNoInitAllocator : std::allocator<T> {
+    template <typename U> struct rebind { using other = TQorNoInitAllocator<U>; };
+    TQorNoInitAllocator() = default;
+    template <typename U> TQorNoInitAllocator(const TQorNoInitAllocator<U>&) noexcept {}
+    template <typename U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <typename U, typename... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using TArrGLfloat = std::vector<float, TQorNoInitAllocator<float>>;
+using TArrGLshort = std::vector<int16_t, TQorNoInitAllocator<int16_t>>;
 struct TXZInteger {
     int32_t X = 0;
     int32_t Z = 0;

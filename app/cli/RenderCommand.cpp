@@ -1,6 +1,8 @@
 #include "RenderCommand.h"
 
+#include "CliFiles.h"
 #include "QorColSc.h"
+#include "QorFileOutput.h"
 #include "QorPropText.h"
 #include "chart/Qor3DChart.h"
 #include "chart/UQor3DChartColorScale.h"
@@ -8,7 +10,7 @@
 #include "io/Qor3DChartFileLegend.h"
 #include "render/Qor3DChartLegendPicture.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QImage>
 #include <QString>
 #include <charconv>
@@ -45,14 +47,11 @@ int Fail(const std::string& Message) {
     return 1;
 }
 
-bool LoadPropertyFile(TQor3DChart& Chart, const std::string& FileName) {
-    QFile file(QString::fromStdString(FileName));
-    if (!file.open(QIODevice::ReadOnly))
+bool LoadPropertyFile(TQor3DChart& Chart, const std::string& FileName, std::string& Error) {
+    std::string text;
+    if (!ReadCliText(FileName, text, Error))
         return false;
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    TQorPropTextReader reader(std::string_view(text.constData(), size_t(text.size())));
+    TQorPropTextReader reader = TQorPropTextReader::Owning(std::move(text));
     Chart.BeginUpdate();
     Chart.ReadFromText(reader, "");
     Chart.UpdateRanges();
@@ -79,7 +78,7 @@ bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Op
             Options.Properties = Args[++i];
         } else if (a == "--no-legend") {
             Options.NoLegend = true;
-        } else if (a.starts_with("-") || !Options.File.empty()) {
+        } else if ((a.starts_with("-") && a != "-") || !Options.File.empty()) {
             Error = "unexpected argument " + a;
             return false;
         } else {
@@ -101,13 +100,18 @@ int RenderCommand(const std::vector<std::string>& Args) {
                              "[--properties P.cpr] [--no-legend]\n");
         return Fail(error);
     }
+    // The picture would replace the data it was drawn from.
+    if (SameFile(o.File, o.Output) || SameFile(o.Properties, o.Output))
+        return Fail(o.Output + " is an input of this render; choose another output");
     TQor3DChart chart;
     TQorColorScale legend;
     TQorColorScaleFileLegend fileLegend(legend);
-    if (LoadChartFile(chart, &fileLegend, o.File, true) != 0)
-        return Fail("cannot load " + o.File);
-    if (!o.Properties.empty() && !LoadPropertyFile(chart, o.Properties))
-        return Fail("cannot load properties " + o.Properties);
+    if (LoadCliChart(chart, &fileLegend, o.File, true, error) != 0)
+        return Fail("cannot load " + o.File + (error.empty() ? "" : ": " + error));
+    if (HoldsNoChartData(chart))
+        return Fail(o.File + " holds no chart data");
+    if (!o.Properties.empty() && !LoadPropertyFile(chart, o.Properties, error))
+        return Fail("cannot load properties " + o.Properties + ": " + error);
     ChartToColorScale(chart, legend);
     QImage picture;
     try {
@@ -120,8 +124,13 @@ int RenderCommand(const std::vector<std::string>& Args) {
     }
     if (picture.isNull())
         return Fail("cannot render " + o.File);
-    if (!picture.convertToFormat(QImage::Format_RGB888)
-             .save(QString::fromStdString(o.Output), "PNG"))
+    // Encoded first and written atomically, so a full disk never leaves half a picture in
+    // place of the old one.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.convertToFormat(QImage::Format_RGB888).save(&buffer, "PNG") ||
+        !WriteFileAtomically(o.Output, std::string_view(png.constData(), size_t(png.size()))))
         return Fail("cannot save " + o.Output);
     return 0;
 }

@@ -1,4 +1,5 @@
 // Command-line tool for scripts and tests.
+#include "CliFiles.h"
 #include "RenderCommand.h"
 #include "chart/Qor3DChart.h"
 #include "io/Qor3DChartFile.h"
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -106,12 +108,24 @@ TOptions ParseOptions(int argc, char** argv, int First, bool Convert) {
     return o;
 }
 
+int Fail(const std::string& Message) {
+    std::fprintf(stderr, "plotyra-cli: %s\n", Message.c_str());
+    return 1;
+}
+
+std::string Because(const std::string& Reason) {
+    return Reason.empty() ? std::string() : ": " + Reason;
+}
+
 int Info(const TOptions& o) {
     if (!o.Valid || o.Files.size() != 1)
         return Usage();
     TQor3DChart chart;
     chart.SetUseLowMemory(o.LowMemory);
-    const int result = LoadChartFile(chart, nullptr, o.Files[0], !o.NoProperties);
+    std::string error;
+    const int result = LoadCliChart(chart, nullptr, o.Files[0], !o.NoProperties, error);
+    if (!error.empty())
+        std::fprintf(stderr, "plotyra-cli: %s: %s\n", o.Files[0].c_str(), error.c_str());
     std::printf("%s\n", InfoJson(chart, result).c_str());
     return 0;
 }
@@ -121,22 +135,17 @@ int Convert(const TOptions& o) {
         return Usage();
     TQor3DChart chart;
     chart.SetUseLowMemory(o.LowMemory);
-    if (LoadChartFile(chart, nullptr, o.Files[0], o.WithProperties) != 0) {
-        std::fprintf(stderr, "plotyra-cli: cannot load %s\n", o.Files[0].c_str());
-        return 1;
-    }
-    if (SaveChartFile(chart, nullptr, o.Files[1], o.WithProperties, o.ForceGridForm) != 0) {
-        std::fprintf(stderr, "plotyra-cli: cannot save %s\n", o.Files[1].c_str());
-        return 1;
-    }
+    std::string error;
+    if (LoadCliChart(chart, nullptr, o.Files[0], o.WithProperties, error) != 0)
+        return Fail("cannot load " + o.Files[0] + Because(error));
+    if (HoldsNoChartData(chart))
+        return Fail(o.Files[0] + " holds no chart data");
+    if (SaveChartFile(chart, nullptr, o.Files[1], o.WithProperties, o.ForceGridForm) != 0)
+        return Fail("cannot save " + o.Files[1]);
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc < 2)
-        return Usage();
+int Run(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "about")
         return About();
@@ -152,4 +161,21 @@ int main(int argc, char** argv) {
     const bool convert = command == "convert";
     const TOptions options = ParseOptions(argc, argv, 2, convert);
     return convert ? Convert(options) : Info(options);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return Usage();
+    // Whatever goes wrong (memory, a library's exception) ends in a message, never an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory");
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    } catch (...) {
+        return Fail("unexpected error");
+    }
 }

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -134,4 +135,104 @@ TEST(QorDataText, FileViewMapsOrReadsWholeFiles) {
     EXPECT_TRUE(view.Text().empty());
     EXPECT_FALSE(view.Open(dir.File("missing.txt")));
     EXPECT_FALSE(view.Open(dir.Path().string())); // a folder
+}
+
+// The writer's number format is FloatToTextG with "." for every kind of double: widened floats,
+// arbitrary bit patterns, the borders of fixed notation, and the words for non-finite values.
+TEST(QorDataText, FormatDataNumberIsTheGeneralFormat) {
+    uint64_t state = 0x9E3779B97F4A7C15u;
+    const auto next = [&] {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        return state;
+    };
+    std::vector<double> values = {0.0,       -0.0,
+                                  1e-4,      9.99999999999999e-5,
+                                  1e15,      1e16,
+                                  -1e15,     HUGE_VAL,
+                                  -HUGE_VAL, std::nan(""),
+                                  0.1f,      1.0 / 3,
+                                  5e-324,    1.7976931348623157e308};
+    for (int i = 0; i < 20000; ++i) {
+        double d = 0;
+        const uint64_t bits = next();
+        std::memcpy(&d, &bits, sizeof d);
+        values.push_back(d);
+        float f = 0;
+        const uint32_t fbits = uint32_t(next());
+        std::memcpy(&f, &fbits, sizeof f);
+        values.push_back(double(f));
+    }
+    for (const double v : values) {
+        std::string expected = FloatToTextG(v);
+        SetDecSeparators(expected, '.');
+        char buffer[40];
+        EXPECT_EQ(std::string(buffer, FormatDataNumber(buffer, v)), expected) << v;
+    }
+}
+
+// A file is read through a window: tokens that straddle its end, long lines and the end of a
+// stretch read exactly as from memory.
+TEST(QorDataText, FileReaderMatchesTheTextInMemory) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; text.size() < (size_t(600) << 10); ++i)
+        text += std::to_string(i * 0.37) + (i % 1000 == 999 ? "\r\n" : "\t");
+    const std::string path = dir.File("big.txt");
+    std::ofstream(path, std::ios::binary) << text;
+    TQorTextSource file;
+    ASSERT_TRUE(file.Open(path));
+    const TQorTextScan scan = ScanText(file, 0, file.Size());
+    TQorTokenReader fromFile(file, 0, file.Size());
+    TQorTokenReader fromMemory(text);
+    uint64_t tokens = 0;
+    for (;;) {
+        double a = -1, b = -2;
+        ASSERT_TRUE(fromFile.ReadValue(a));
+        ASSERT_TRUE(fromMemory.ReadValue(b));
+        ASSERT_EQ(a, b) << "token " << tokens;
+        if (fromMemory.MissingNumbers() > 0)
+            break;
+        ++tokens;
+    }
+    EXPECT_EQ(tokens, scan.Tokens);
+    EXPECT_EQ(fromFile.MissingNumbers(), 1u);
+    EXPECT_FALSE(file.Changed());
+    TQorTokenReader skipper(file, 0, file.Size());
+    EXPECT_EQ(skipper.SkipTokens(UINT64_MAX), scan.Tokens);
+}
+
+// The tag line: the first non-empty line (CR LF or LF), at most a head of it, and where the
+// numbers of a tagged form begin (after the file's first line, whatever it holds).
+TEST(QorDataText, TagLinesFromASource) {
+    const auto tag = [](const std::string& text) {
+        const TQorTextSource source(text);
+        return ReadTagLine(source);
+    };
+    EXPECT_EQ(tag("<3D>\r\n2 2").Head, "<3D>");
+    EXPECT_EQ(tag("<3D>\r\n2 2").AfterFirstLine, 6u);
+    const TQorTagLine late = tag("\r\n\n<4d hi> \t\r\n1");
+    EXPECT_EQ(late.Head, "<4d hi> \t");
+    EXPECT_EQ(late.AfterFirstLine, 2u) << "the numbers follow the file's first line";
+    EXPECT_FALSE(tag("\r\n\r\n").Found);
+    EXPECT_EQ(tag("<3D>").Head, "<3D>");
+    EXPECT_EQ(NormalizedTag(tag("<3D>" + std::string(100000, ' ') + "\r\n1").Head), "<3D>");
+    EXPECT_NE(NormalizedTag(tag("<3D>" + std::string(1000, ' ') + "x\r\n1").Head), "<3D>");
+}
+
+// Line starts with "[" are found across the windows of a file and across pieces that begin
+// inside a line.
+TEST(QorDataText, ScanFindsTheFirstBracketLine) {
+    TempDir dir;
+    std::string text(300000, ' ');
+    text[299000] = '\n';
+    text[299001] = '[';
+    text += "\r\n[";
+    const std::string path = dir.File("b.txt");
+    std::ofstream(path, std::ios::binary) << text;
+    TQorTextSource file;
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_EQ(ScanText(file, 0, file.Size()).FirstBracketLine, 299001u);
+    EXPECT_EQ(ScanText(file, 299001, file.Size(), false).FirstBracketLine, 300002u);
+    EXPECT_EQ(ScanText(file, 299001, file.Size(), true).FirstBracketLine, 299001u);
+    EXPECT_EQ(ScanText(file, 0, file.Size()).Tokens, 2u);
 }

@@ -15,6 +15,7 @@
 #include "draw/Qor3DDraw.h"
 
 #include <QImage>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,6 +30,37 @@ class TQorBinaryReader;
 class TQorStorage;
 class TQorStringList;
 
+// Least and greatest finite value of each component of the stored data (x, y, z, v), gathered
+// by UpdateRanges' scan or by a reader while it stores the numbers.
+struct TQorDataExtremes {
+    float Min[4] = {0, 0, 0, 0};
+    float Max[4] = {0, 0, 0, 0};
+    bool Any[4] = {false, false, false, false};
+
+    void Add(size_t Component, float v) {
+        if (!std::isfinite(v))
+            return;
+        if (!Any[Component]) {
+            Any[Component] = true;
+            Min[Component] = Max[Component] = v;
+            return;
+        }
+        if (v < Min[Component])
+            Min[Component] = v;
+        if (v > Max[Component])
+            Max[Component] = v;
+    }
+    // Takes in the extremes of data that come after these; equal values keep the earlier one,
+    // as one scan from the first element would.
+    void Merge(const TQorDataExtremes& Later) {
+        for (size_t c = 0; c < 4; ++c)
+            if (Later.Any[c]) {
+                Add(c, Later.Min[c]);
+                Add(c, Later.Max[c]);
+            }
+    }
+};
+
 // Data layout (i along X, j along Y, k along Z; rows of a 3D grid run along Z):
 //   dk3D full:        point p = i + NX*k, Data[3p..3p+2] = x, height, z
 //   dk3D low-memory:  x = XValues[i], z = ZValues[k], height = Data[i + NX*k]
@@ -42,7 +74,9 @@ class TQorStringList;
 //
 // Sizing fails (returns false, leaving the data cleared with counts 0) for a negative count,
 // a length that overflows 64 bits or the 32-bit counts, or arrays larger than the physical
-// memory. Callers must check the result.
+// memory. Callers must check the result. A grid of no points is sized as the empty grid (every
+// count 0); a layer of no points as (0, 0). With ZeroFill off the arrays are left
+// uninitialised for a reader that writes every element.
 class TQor3DChart : public TQor3DDraw {
 public:
     TQor3DChart();
@@ -59,14 +93,19 @@ public:
 
     // Data side.
     void ClearData();
-    [[nodiscard]] bool SetSize3D(int nx, int nz);
-    [[nodiscard]] bool SetSize4D(int nx, int ny, int nz);
-    [[nodiscard]] bool SetSize4DSurface(int nx, int ny, int nz);
-    [[nodiscard]] bool SetSizeNx4D(const TArrXZInteger& Layers);
+    [[nodiscard]] bool SetSize3D(int nx, int nz, bool ZeroFill = true);
+    [[nodiscard]] bool SetSize4D(int nx, int ny, int nz, bool ZeroFill = true);
+    [[nodiscard]] bool SetSize4DSurface(int nx, int ny, int nz, bool ZeroFill = true);
+    [[nodiscard]] bool SetSizeNx4D(const TArrXZInteger& Layers, bool ZeroFill = true);
     virtual void SetDataKind(int Kind);
     virtual TXZInteger GetLayerSize(int Layer) const;
+    // Ranges from the finite values only; a component without any keeps its range.
     void UpdateRanges();
+    // The extremes UpdateRanges scans for, and UpdateRanges with extremes already gathered.
+    TQorDataExtremes DataExtremes() const;
+    void UpdateRangesFrom(const TQorDataExtremes& Extremes);
     void SetAllAutoRanges();
+    // A neighbour that is not finite counts as missing.
     void UpdateNormals();
     void ApplyLogarithmicChange();
     // At design time only, and only while no grid is held.
@@ -95,7 +134,9 @@ public:
     TArrGLfloat& ZValues() { return FZValues; }
     TArrGLfloat& Data() { return FData; }
     const TArrXZInteger& Layers() const { return FLayers; }
-    const std::vector<int16_t>& Normals() const { return FNormals; }
+    const TArrGLshort& Normals() const { return FNormals; }
+    // Filled by readers that compute the normals while they store the heights.
+    TArrGLshort& Normals() { return FNormals; }
     float ValueMin() const { return FValueMin; }
     float ValueMax() const { return FValueMax; }
 
@@ -232,7 +273,7 @@ private:
     void PartChanged(TObject* Sender);
     void RebuildPalette();
     void ResetColorBitmap();
-    bool SizeGrid(TQorDataKind Kind, int nx, int ny, int nz);
+    bool SizeGrid(TQorDataKind Kind, int nx, int ny, int nz, bool ZeroFill);
     bool Resample(bool Increase, bool AlongZ, int NearWeight, int FarWeight);
     void IncreaseGrid(bool AlongZ, int NearWeight, int FarWeight);
     void DecreaseGrid(bool AlongZ);
@@ -281,7 +322,7 @@ private:
     TArrGLfloat FZValues;
     TArrGLfloat FData;
     TArrXZInteger FLayers;
-    std::vector<int16_t> FNormals;
+    TArrGLshort FNormals;
     float FValueMin = 0;
     float FValueMax = 100;
 };

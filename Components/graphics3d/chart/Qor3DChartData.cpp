@@ -1,4 +1,5 @@
 #include "chart/Qor3DChart.h"
+#include "chart/Qor3DChartNormals.h"
 #include "chart/Qor3DChartSizing.h"
 
 #include <algorithm>
@@ -26,17 +27,9 @@ struct TRange {
 };
 
 // Linear scan from the first element, comparing the stored single-precision values.
-TRange Scan(const float* p, size_t Count, size_t Stride) {
-    float lo = p[0];
-    float hi = p[0];
-    for (size_t n = 1; n < Count; ++n) {
-        const float v = p[n * Stride];
-        if (v < lo)
-            lo = v;
-        if (v > hi)
-            hi = v;
-    }
-    return {lo, hi};
+void Scan(TQorDataExtremes& E, size_t Component, const float* p, size_t Count, size_t Stride) {
+    for (size_t n = 0; n < Count; ++n)
+        E.Add(Component, p[n * Stride]);
 }
 
 void MakeNonDegenerate(TRange& r) {
@@ -60,40 +53,6 @@ constexpr std::array<std::array<bool, 3>, 7> StretchedAxes = {{
     {true, true, true},
 }};
 
-struct TVec {
-    float X = 0, Y = 0, Z = 0;
-    TVec operator-() const { return {-X, -Y, -Z}; }
-};
-
-// Unit vector from P to Q; a length below 1e-20 counts as 1, so P itself gives zero.
-TVec UnitTo(const float* P, const float* Q) {
-    const float dx = Q[0] - P[0];
-    const float dy = Q[1] - P[1];
-    const float dz = Q[2] - P[2];
-    float len = float(std::sqrt(double(dx) * dx + double(dy) * dy + double(dz) * dz));
-    if (len < 1e-20f)
-        len = 1;
-    return {dx / len, dy / len, dz / len};
-}
-
-// a x b + b x c + c x d + d x a, which equals (a - c) x (b - d).
-void NormalFrom(const TVec& a, const TVec& b, const TVec& c, const TVec& d, int16_t* out) {
-    const double ux = double(a.X) - c.X, uy = double(a.Y) - c.Y, uz = double(a.Z) - c.Z;
-    const double vx = double(b.X) - d.X, vy = double(b.Y) - d.Y, vz = double(b.Z) - d.Z;
-    const double sx = uy * vz - uz * vy;
-    const double sy = uz * vx - ux * vz;
-    const double sz = ux * vy - uy * vx;
-    const double len = std::sqrt(sx * sx + sy * sy + sz * sz);
-    if (!(len >= 1e-20)) {
-        out[0] = out[1] = out[2] = 1;
-        return;
-    }
-    const double f = 32000.0 / len;
-    out[0] = int16_t(std::trunc(sx * f));
-    out[1] = int16_t(std::trunc(sy * f));
-    out[2] = int16_t(std::trunc(sz * f));
-}
-
 void ConvertLog(float& v, bool ToLog) {
     v = ToLog ? float(std::log10(double(v))) : float(std::pow(10.0, double(v)));
 }
@@ -108,7 +67,7 @@ void TQor3DChart::ClearData() {
     TArrGLfloat().swap(FYValues);
     TArrGLfloat().swap(FZValues);
     TArrGLfloat().swap(FData);
-    std::vector<int16_t>().swap(FNormals);
+    TArrGLshort().swap(FNormals);
 }
 
 void TQor3DChart::SetDataKind(int Kind) {
@@ -139,7 +98,7 @@ int64_t TQor3DChart::LayerStart(int Layer) const {
     return start;
 }
 
-bool TQor3DChart::SizeGrid(TQorDataKind Kind, int nx, int ny, int nz) {
+bool TQor3DChart::SizeGrid(TQorDataKind Kind, int nx, int ny, int nz, bool ZeroFill) {
     SetDataKind(Kind);
     ClearData();
     if (nx < 0 || ny < 0 || nz < 0)
@@ -161,6 +120,10 @@ bool TQor3DChart::SizeGrid(TQorDataKind Kind, int nx, int ny, int nz) {
         break;
     }
     }
+    // A grid of no points is the empty grid: counts such as 0 x 2147483647 would otherwise
+    // make a writer put out billions of empty lines for nothing.
+    if (points && *points == 0)
+        nx = ny = nz = 0;
     const int stride = Kind == dk3D ? 3 : 4;
     const std::optional<int64_t> data =
         points ? QorSizing::Product({*points, low ? 1 : stride}) : std::nullopt;
@@ -173,7 +136,12 @@ bool TQor3DChart::SizeGrid(TQorDataKind Kind, int nx, int ny, int nz) {
         return false;
     FLowMemoryLayout = low;
     try {
-        FData.assign(size_t(*data), 0.0f);
+        // The vectors are small: always zeros, so a reader that fails in them leaves no
+        // undefined numbers behind.
+        if (ZeroFill)
+            FData.assign(size_t(*data), 0.0f);
+        else
+            FData.resize(size_t(*data));
         if (low) {
             FXValues.assign(size_t(nx), 0.0f);
             FYValues.assign(size_t(ny3), 0.0f);
@@ -189,19 +157,19 @@ bool TQor3DChart::SizeGrid(TQorDataKind Kind, int nx, int ny, int nz) {
     return true;
 }
 
-bool TQor3DChart::SetSize3D(int nx, int nz) {
-    return SizeGrid(dk3D, nx, 0, nz);
+bool TQor3DChart::SetSize3D(int nx, int nz, bool ZeroFill) {
+    return SizeGrid(dk3D, nx, 0, nz, ZeroFill);
 }
 
-bool TQor3DChart::SetSize4D(int nx, int ny, int nz) {
-    return SizeGrid(dk4D, nx, ny, nz);
+bool TQor3DChart::SetSize4D(int nx, int ny, int nz, bool ZeroFill) {
+    return SizeGrid(dk4D, nx, ny, nz, ZeroFill);
 }
 
-bool TQor3DChart::SetSize4DSurface(int nx, int ny, int nz) {
-    return SizeGrid(dk4DSurface, nx, ny, nz);
+bool TQor3DChart::SetSize4DSurface(int nx, int ny, int nz, bool ZeroFill) {
+    return SizeGrid(dk4DSurface, nx, ny, nz, ZeroFill);
 }
 
-bool TQor3DChart::SetSizeNx4D(const TArrXZInteger& Layers) {
+bool TQor3DChart::SetSizeNx4D(const TArrXZInteger& Layers, bool ZeroFill) {
     SetDataKind(dkNx4D);
     ClearData();
     // Layer sizes without data behind them would address into nothing.
@@ -217,12 +185,22 @@ bool TQor3DChart::SetSizeNx4D(const TArrXZInteger& Layers) {
             return false;
         points = *sum;
     }
+    // Layers without points keep their place in the list (layer numbers stay), as (0, 0); a
+    // list without any point is no list.
+    if (points == 0)
+        return true;
     const std::optional<int64_t> data = QorSizing::Product({points, 4});
     if (!data || !QorSizing::FitsInMemory(*data, sizeof(float), MemoryLimit()))
         return false;
     try {
-        FData.assign(size_t(*data), 0.0f);
+        if (ZeroFill)
+            FData.assign(size_t(*data), 0.0f);
+        else
+            FData.resize(size_t(*data));
         FLayers = Layers;
+        for (TXZInteger& l : FLayers)
+            if (int64_t(l.X) * l.Z == 0)
+                l = {};
     } catch (const std::bad_alloc&) {
         ClearData();
         FLayers.clear();
@@ -245,55 +223,69 @@ void TQor3DChart::SetAllAutoRanges() {
 }
 
 void TQor3DChart::UpdateRanges() {
-    TUpdateScope scope(*this);
-    std::array<TQorChartAxis3D*, 3> axes = {FAxisX.get(), FAxisY.get(), FAxisZ.get()};
-    std::array<TRange, 3> r;
+    UpdateRangesFrom(DataExtremes());
+}
+
+TQorDataExtremes TQor3DChart::DataExtremes() const {
+    TQorDataExtremes e;
     const int64_t grid = int64_t(FNX) * FNZ;
     const bool low = FLowMemoryLayout && FDataKind != dkNx4D;
-
     if (FDataKind == dk3D) {
         if (low) {
             if (FXValues.empty() || FZValues.empty() || FData.empty())
-                return;
-            const size_t n = size_t(std::clamp<int64_t>(grid, 1, int64_t(FData.size())));
-            r = {Scan(FXValues.data(), FXValues.size(), 1), Scan(FData.data(), n, 1),
-                 Scan(FZValues.data(), FZValues.size(), 1)};
+                return e;
+            Scan(e, 0, FXValues.data(), FXValues.size(), 1);
+            Scan(e, 1, FData.data(), size_t(std::clamp<int64_t>(grid, 1, int64_t(FData.size()))),
+                 1);
+            Scan(e, 2, FZValues.data(), FZValues.size(), 1);
         } else {
             if (FData.size() < 3)
-                return;
+                return e;
             const size_t n = size_t(std::clamp<int64_t>(grid, 1, int64_t(FData.size() / 3)));
             for (size_t c = 0; c < 3; ++c)
-                r[c] = Scan(FData.data() + c, n, 3);
+                Scan(e, c, FData.data() + c, n, 3);
         }
+        return e;
+    }
+    const int64_t values = FDataKind == dk4D          ? int64_t(FNX) * FNY * FNZ
+                           : FDataKind == dk4DSurface ? FacePointCount(FNX, FNY, FNZ)
+                                                      : int64_t(FData.size() / 4);
+    if (low) {
+        if (FXValues.empty() || FYValues.empty() || FZValues.empty() || FData.empty())
+            return e;
+        Scan(e, 0, FXValues.data(), FXValues.size(), 1);
+        Scan(e, 1, FYValues.data(), FYValues.size(), 1);
+        Scan(e, 2, FZValues.data(), FZValues.size(), 1);
+        Scan(e, 3, FData.data(), size_t(std::clamp<int64_t>(values, 1, int64_t(FData.size()))), 1);
+    } else {
+        if (FData.size() < 4)
+            return e;
+        const size_t n = size_t(std::clamp<int64_t>(values, 1, int64_t(FData.size() / 4)));
+        for (size_t c = 0; c < 4; ++c)
+            Scan(e, c, FData.data() + c, n, 4);
+    }
+    return e;
+}
+
+void TQor3DChart::UpdateRangesFrom(const TQorDataExtremes& E) {
+    TUpdateScope scope(*this);
+    std::array<TQorChartAxis3D*, 3> axes = {FAxisX.get(), FAxisY.get(), FAxisZ.get()};
+    std::array<TRange, 3> r;
+    for (size_t c = 0; c < 3; ++c)
+        r[c] = {E.Min[c], E.Max[c]};
+    if (FDataKind == dk3D) {
         for (size_t c = 0; c < 3; ++c) {
             if (axes[c]->Logarithmic())
                 r[c] = RealRange(r[c]);
             MakeNonDegenerate(r[c]);
         }
     } else {
-        TRange value;
-        const int64_t values = FDataKind == dk4D          ? int64_t(FNX) * FNY * FNZ
-                               : FDataKind == dk4DSurface ? FacePointCount(FNX, FNY, FNZ)
-                                                          : int64_t(FData.size() / 4);
-        if (low) {
-            if (FXValues.empty() || FYValues.empty() || FZValues.empty() || FData.empty())
-                return;
-            r = {Scan(FXValues.data(), FXValues.size(), 1),
-                 Scan(FYValues.data(), FYValues.size(), 1),
-                 Scan(FZValues.data(), FZValues.size(), 1)};
-            value = Scan(FData.data(),
-                         size_t(std::clamp<int64_t>(values, 1, int64_t(FData.size()))), 1);
-        } else {
-            if (FData.size() < 4)
-                return;
-            const size_t n = size_t(std::clamp<int64_t>(values, 1, int64_t(FData.size() / 4)));
-            for (size_t c = 0; c < 3; ++c)
-                r[c] = Scan(FData.data() + c, n, 4);
-            value = Scan(FData.data() + 3, n, 4);
+        if (E.Any[3]) {
+            TRange value{E.Min[3], E.Max[3]};
+            MakeNonDegenerate(value);
+            FValueMin = float(value.Min);
+            FValueMax = float(value.Max);
         }
-        MakeNonDegenerate(value);
-        FValueMin = float(value.Min);
-        FValueMax = float(value.Max);
         for (size_t c = 0; c < 3; ++c) {
             MakeNonDegenerate(r[c]);
             // Room above the top layer, in axis space where the layers are lifted.
@@ -304,6 +296,8 @@ void TQor3DChart::UpdateRanges() {
         }
     }
     for (size_t c = 0; c < 3; ++c) {
+        if (!E.Any[c])
+            continue;
         if (axes[c]->AutoMin())
             axes[c]->SetMinimum(r[c].Min);
         if (axes[c]->AutoMax())
@@ -315,36 +309,16 @@ void TQor3DChart::UpdateNormals() {
     const int64_t points = int64_t(FNX) * FNZ;
     if (FDataKind != dk3D || FLowMemoryLayout || points <= 0 ||
         int64_t(FData.size()) < 3 * points) {
-        std::vector<int16_t>().swap(FNormals);
+        TArrGLshort().swap(FNormals);
         return;
     }
     try {
-        FNormals.assign(size_t(3 * points), 0);
+        FNormals.resize(size_t(3 * points));
     } catch (const std::bad_alloc&) {
-        std::vector<int16_t>().swap(FNormals);
+        TArrGLshort().swap(FNormals);
         return;
     }
-    // Each edge's unit vector is computed once and serves both of its points: towards the
-    // previous neighbour it is the negated vector of the edge.
-    const size_t nx = size_t(FNX);
-    const size_t nz = size_t(FNZ);
-    const float* data = FData.data();
-    std::vector<TVec> up(nx), down(nx), right(nx);
-    for (size_t k = 0; k < nz; ++k) {
-        const float* row = data + 3 * nx * k;
-        std::swap(up, down); // the edges to the previous row were computed as its edges down
-        for (size_t i = 0; i < nx; ++i) {
-            const float* P = row + 3 * i;
-            right[i] = i + 1 < nx ? UnitTo(P, P + 3) : TVec{};
-            down[i] = k + 1 < nz ? UnitTo(P, P + 3 * nx) : TVec{};
-        }
-        int16_t* out = FNormals.data() + 3 * nx * k;
-        for (size_t i = 0; i < nx; ++i, out += 3) {
-            const TVec a = k > 0 ? -up[i] : TVec{};
-            const TVec b = i > 0 ? -right[i - 1] : TVec{};
-            NormalFrom(a, b, down[i], right[i], out);
-        }
-    }
+    ComputeNormalRows(FData.data(), size_t(FNX), size_t(FNZ), 0, size_t(FNZ), FNormals.data());
 }
 
 void TQor3DChart::ApplyLogarithmicChange() {

@@ -1,3 +1,4 @@
+#include "QorDataText.h"
 #include "QorNumText.h"
 #include "chart/Qor3DChart.h"
 
@@ -79,7 +80,8 @@ void TQor3DChart::SetColorBitmapName(const std::string& v) {
     FTextureSize = 0;
     FColorBitmapName = v;
     QImageReader reader(QString::fromStdString(v));
-    const QImage picture = v.empty() ? QImage() : reader.read();
+    // A FIFO or a device would block or never end: pictures come from regular files only.
+    const QImage picture = v.empty() || !TQorTextSource().Open(v) ? QImage() : reader.read();
     if (picture.isNull()) {
         ResetColorBitmap();
     } else {

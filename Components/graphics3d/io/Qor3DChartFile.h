@@ -2,11 +2,14 @@
 // the chart's data reader and writer share with tools.
 #pragma once
 
+#include "QorFileOutput.h" // WriteFileAtomically, for the callers that save beside chart files
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 class TQor3DChart;
+class TQorTextSource;
 
 // What a chart file needs of the legend: an update bracket, reading its block from the file's
 // text and appending its block to a file being written.
@@ -15,26 +18,51 @@ public:
     virtual ~IQorChartFileLegend() = default;
     virtual void BeginUpdate() {}
     virtual void EndUpdate() {}
+    // The file's text from its first line beginning with "[" on.
     virtual void ReadFromFileText(std::string_view FileText) = 0;
     virtual void AppendText(std::string& Text) = 0;
 };
 
 // Loads the data and, with WithProperties, the chart's and the legend's properties when the
-// file has any. Legend may be null. 0 on success, -1 on failure.
+// file has any. Legend may be null. 0 on success, -1 on failure (also when the file changed
+// while it was read).
 int LoadChartFile(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& FileName,
                   bool WithProperties);
+// LoadChartFile over any source (a file, or text in memory such as standard input).
+int LoadChartSource(TQor3DChart& Chart, IQorChartFileLegend* Legend, const TQorTextSource& Source,
+                    bool WithProperties);
 // Saves the data, with WithProperties followed by the chart's and the legend's property text.
 // The file is replaced only when everything was written. 0 on success, -1 on failure.
 int SaveChartFile(const TQor3DChart& Chart, IQorChartFileLegend* Legend,
                   const std::string& FileName, bool WithProperties, bool ForceGridForm);
 
+// How a load spreads its work: the numbers of a text of at least twice MinPieceBytes are split
+// at line ends into pieces read on all cores and joined in order; smaller texts are read on the
+// calling thread alone. Every worker has ended when the load returns.
+struct TQorLoadTuning {
+    uint64_t MinPieceBytes = uint64_t(1) << 20;
+    unsigned Threads = 0; // 0: one per core
+};
+
+// What a load found besides the data.
+struct TQorLoadReport {
+    // The text from the first line beginning with "[" (after the tag line) on; empty when the
+    // file has none.
+    std::string PropertyText;
+    bool HasProperties = false;
+};
+
+// LoadFromFile over any source (a file, or text in memory).
+int LoadChartText(TQor3DChart& Chart, const TQorTextSource& Source, bool WithProperties,
+                  const TQorLoadTuning& Tuning = {}, TQorLoadReport* Report = nullptr);
+
+// Why FileName cannot be read as a chart file (missing, a folder, not a regular file, no
+// permission), or "" when it can.
+std::string ChartFileProblem(const std::string& FileName);
+
 // Offset of the first non-empty line that begins with "[", or npos when there is none.
 size_t FindPropertyBlock(std::string_view Text);
 
-// Writes Text to FileName through a temporary file in the same folder that replaces the target
-// only when everything was written, so a failure leaves an existing file as it was.
-bool WriteFileAtomically(const std::string& FileName, std::string_view Text);
-
 // The most numbers a data text of TextSize bytes may ask for. A file that ends early reads the
 // missing numbers as 0, but only up to a fixed amount beyond what the text itself could hold.
-int64_t MaxDataNumbers(size_t TextSize);
+int64_t MaxDataNumbers(uint64_t TextSize);

@@ -16,7 +16,7 @@ void TQorColorScaleFileLegend::ReadFromFileText(std::string_view FileText) {
     const size_t start = FindPropertyBlock(FileText);
     if (start == std::string_view::npos)
         return;
-    TQorPropTextReader reader(FileText.substr(start));
+    TQorPropTextReader reader = TQorPropTextReader::Borrowing(FileText.substr(start));
     FLegend.ReadFromText(reader, "", csmFull);
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -21,9 +22,10 @@ std::string CliPath() {
     return (exe.parent_path().parent_path() / "app" / "plotyra-cli").string();
 }
 
-RunResult RunCli(const std::string& args) {
+// Runs plotyra-cli with Args through the shell; Stderr "2>&1" keeps the messages in Out.
+RunResult RunCli(const std::string& args, const char* Stderr = "2>/dev/null") {
     RunResult r;
-    FILE* pipe = popen((CliPath() + " " + args + " 2>/dev/null").c_str(), "r");
+    FILE* pipe = popen((CliPath() + " " + args + " " + Stderr).c_str(), "r");
     if (pipe == nullptr)
         return r;
     std::array<char, 4096> buffer{};
@@ -94,6 +96,60 @@ TEST_F(PlotyraCli, ConvertChoosesTheForm) {
     std::ifstream grid(out, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(grid)), {});
     EXPECT_EQ(text.rfind("<3D>\r\n2\t1\r\n0\t1\r\n0\r\n5\t6\r\n[FileVer]\r\n", 0), 0u);
+}
+
+// The hostile-input classes the tool itself must handle: standard input only for "-", files
+// that are not regular, no exception leaving main, outputs that would destroy inputs, and files
+// that hold no chart data.
+TEST_F(PlotyraCli, HostileInputsEndInAMessageAndExitCode) {
+    const std::string data = Write("d.txt", "2 1\r\n0 1\r\n0\r\n5 6\r\n");
+    EXPECT_NE(RunCli("info - < " + data).Out.find("\"result\":0,\"kind\":\"dk3D\",\"nx\":2"),
+              std::string::npos);
+    const std::string fifo = dir.File("in.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(RunCli("info " + fifo).Out.rfind("{\"result\":-1,", 0), 0u) << "no blocking";
+    const RunResult zero = RunCli("convert /dev/zero " + dir.File("z.p3d"), "2>&1");
+    EXPECT_EQ(zero.ExitCode, 1);
+    EXPECT_NE(zero.Out.find("is not a regular file"), std::string::npos) << zero.Out;
+    const RunResult props =
+        RunCli("render " + data + " -o " + dir.File("p.png") + " --properties /dev/zero", "2>&1");
+    EXPECT_EQ(props.ExitCode, 1) << "an uncaught bad_alloc aborted";
+    EXPECT_NE(props.Out.find("cannot load properties"), std::string::npos) << props.Out;
+
+    const RunResult self = RunCli("render " + data + " -o " + data, "2>&1");
+    EXPECT_EQ(self.ExitCode, 1);
+    std::ifstream kept(data, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "2 1\r\n0 1\r\n0\r\n5 6\r\n");
+
+    std::string utf16; // "<3D>" and a count in UTF-16: an unknown tag
+    for (const char c : std::string("<3D>\r\n1"))
+        utf16 += std::string{c, '\0'};
+    for (const std::string& text : {std::string("<5D>\r\n1 1\r\n"), utf16, std::string()}) {
+        const std::string file = Write("empty.txt", text);
+        for (const std::string& command : {"render " + file + " -o " + dir.File("e.png"),
+                                           "convert " + file + " " + dir.File("e.p3d")}) {
+            const RunResult r = RunCli(command, "2>&1");
+            EXPECT_EQ(r.ExitCode, 1) << command;
+            EXPECT_NE(r.Out.find("holds no chart data"), std::string::npos) << r.Out;
+        }
+        EXPECT_EQ(RunCli("info " + file).ExitCode, 0);
+    }
+}
+
+// convert onto a FIFO (or, as root, onto /dev/null) replaced it by a regular file.
+TEST_F(PlotyraCli, ConvertWritesIntoAFifoInPlace) {
+    const std::string data = Write("f.txt", "1 1\r\n0\r\n0\r\n5\r\n");
+    const std::string fifo = dir.File("out.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string copy = dir.File("copy.txt");
+    const RunResult r = RunCli("convert --force-grid-form " + data + " " + fifo + " & cat " + fifo +
+                               " > " + copy + "; wait");
+    std::ifstream in(copy, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+              "<3D>\r\n1\t1\r\n0\r\n0\r\n5\r\n");
+    struct stat st {};
+    ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 } // namespace

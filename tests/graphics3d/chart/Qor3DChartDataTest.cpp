@@ -173,7 +173,7 @@ TEST_F(ChartData, DegenerateRangesGrowByOne) {
     ExpectRange(chart.AxisY(), 5, 6);
     ExpectRange(chart.AxisZ(), 0, 1);
     chart.UpdateNormals();
-    EXPECT_EQ(chart.Normals(), (std::vector<int16_t>{1, 1, 1}));
+    EXPECT_EQ(chart.Normals(), (TArrGLshort{1, 1, 1}));
 }
 
 TEST_F(ChartData, RangesRespectAutoFlagsAndEmptyData) {

@@ -1,6 +1,7 @@
 #include "io/Qor3DChartFile.h"
 
 #include "Qor3DChartTestSupport.h"
+#include "QorDataText.h"
 #include "QorPropText.h"
 #include "TestSupport.h"
 #include "chart/Qor3DChart.h"
@@ -534,3 +535,78 @@ TEST(ChartFileExamples, PropertyFileStylesAChart) {
 }
 
 } // namespace
+
+// ---- Reading in pieces on several threads -------------------------------------------------------
+
+// Read in pieces of a few bytes on three threads, every form gives what the single-threaded
+// read gives: the same numbers in the same places, ranges, normals and results, also for a text
+// cut short and for one with a bad token in the middle.
+TEST_F(ChartFileTest, PiecesReadInParallelJoinInOrder) {
+    const auto same = [](const TQor3DChart& a, const TQor3DChart& b) {
+        EXPECT_EQ(a.DataKind(), b.DataKind());
+        EXPECT_EQ(a.Data(), b.Data());
+        EXPECT_EQ(a.XValues(), b.XValues());
+        EXPECT_EQ(a.ZValues(), b.ZValues());
+        EXPECT_EQ(a.Normals(), b.Normals());
+        EXPECT_EQ(a.AxisX().Minimum(), b.AxisX().Minimum());
+        EXPECT_EQ(a.AxisY().Maximum(), b.AxisY().Maximum());
+        EXPECT_EQ(a.AxisZ().Maximum(), b.AxisZ().Maximum());
+        EXPECT_EQ(a.ValueMin(), b.ValueMin());
+        EXPECT_EQ(a.ValueMax(), b.ValueMax());
+    };
+    for (const TQorDataKind kind : {dk3D, dkNx4D, dk4D, dk4DSurface})
+        for (const bool low : {false, true}) {
+            TQor3DChart chart;
+            chart.SetUseLowMemory(low);
+            SizeFor(chart, kind);
+            FillGridConsistent(chart);
+            if (kind == dkNx4D)
+                FillDistinct(chart);
+            const std::string text = Save(chart, false, true);
+            std::string bad = text, badVector = text;
+            bad[text.find('\n', text.size() / 2) + 1] = 'x';
+            badVector[text.find('\n', text.find('\n') + 1) + 1] = 'x';
+            for (const std::string& t : {text, text.substr(0, text.size() * 3 / 5), bad, badVector})
+                for (const bool loadLow : {false, true}) {
+                    SCOPED_TRACE(std::to_string(kind) + (low ? " low" : " full") +
+                                 (loadLow ? " read low" : "") + ": " + t.substr(0, 20));
+                    TQor3DChart one, many;
+                    one.SetUseLowMemory(loadLow);
+                    many.SetUseLowMemory(loadLow);
+                    const TQorTextSource source(t);
+                    const int r1 = LoadChartText(one, source, false, {uint64_t(1) << 30, 1});
+                    EXPECT_EQ(LoadChartText(many, source, false, {8, 3}), r1);
+                    same(one, many);
+                }
+        }
+}
+
+// A long stretch of numbers is formatted in pieces on all cores and written in rounds while the
+// next round is formatted; the text is exactly the one written number by number.
+TEST_F(ChartFileTest, LongStretchesAreWrittenInOrder) {
+    TQor3DChart chart;
+    chart.SetUseLowMemory(true);
+    ASSERT_TRUE(chart.SetSize3D(700, 500));
+    FillDistinct(chart);
+    for (size_t p = 0; p < chart.Data().size(); p += 7)
+        chart.Data()[p] = float(std::ldexp(1.0 + double(p), -int(p % 60)));
+    TQorDataTextWriter expected;
+    expected.WriteText("<3D>");
+    expected.EndLine();
+    expected.WriteCount(700);
+    expected.WriteCount(500);
+    expected.EndLine();
+    for (const float x : chart.XValues())
+        expected.WriteValue(x);
+    expected.EndLine();
+    for (const float z : chart.ZValues()) {
+        expected.WriteValue(z);
+        expected.EndLine();
+    }
+    for (size_t p = 0; p < chart.Data().size(); ++p) {
+        expected.WriteValue(chart.Data()[p]);
+        if ((p + 1) % 700 == 0)
+            expected.EndLine();
+    }
+    EXPECT_TRUE(Save(chart) == expected.Text());
+}

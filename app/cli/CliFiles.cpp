@@ -1,0 +1,75 @@
+#include "CliFiles.h"
+
+#include "QorDataText.h"
+#include "chart/Qor3DChart.h"
+#include "chart/Qor3DChartSizing.h"
+#include "io/Qor3DChartFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool ReadStandardInput(std::string& Text, std::string& Error) {
+    const uint64_t limit = QorSizing::PhysicalMemory() / 4;
+    Text.clear();
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            Error = std::string("standard input: ") + std::strerror(errno);
+            return false;
+        }
+        if (n == 0)
+            return true;
+        if (Text.size() + size_t(n) > limit) {
+            Error = "standard input is larger than " + std::to_string(limit >> 20) + " MiB";
+            return false;
+        }
+        Text.append(buffer, size_t(n));
+    }
+}
+
+} // namespace
+
+int LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& File,
+                 bool WithProperties, std::string& Error) {
+    Error.clear();
+    if (File != "-") {
+        const int result = LoadChartFile(Chart, Legend, File, WithProperties);
+        if (result != 0)
+            Error = ChartFileProblem(File);
+        return result;
+    }
+    std::string text;
+    if (!ReadStandardInput(text, Error)) {
+        LoadChartSource(Chart, Legend, TQorTextSource(std::string_view()), false);
+        return -1;
+    }
+    return LoadChartSource(Chart, Legend, TQorTextSource(text), WithProperties);
+}
+
+bool ReadCliText(const std::string& File, std::string& Text, std::string& Error) {
+    if (File == "-")
+        return ReadStandardInput(Text, Error);
+    TQorFileView view;
+    if (!view.Open(File, &Error))
+        return false;
+    Text = std::string(view.Text());
+    return true;
+}
+
+bool SameFile(const std::string& A, const std::string& B) {
+    struct stat a {};
+    struct stat b {};
+    return stat(A.c_str(), &a) == 0 && stat(B.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+bool HoldsNoChartData(const TQor3DChart& Chart) {
+    return Chart.Data().empty();
+}
