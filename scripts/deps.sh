@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs; does nothing when all are present.
+# Installs the Debian packages a task needs; does nothing when all are present.
+#   scripts/deps.sh viewer   what building and running the programs needs (run.sh)
+#   scripts/deps.sh test     that plus the test, benchmark and fuzz tools (test.sh, the default)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libqt6opengl6-dev
-          libosmesa6-dev libgl-dev libglu1-mesa-dev libjpeg-dev fonts-liberation2
-          xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev)
+viewer=(cmake ninja-build g++ qt6-base-dev libqt6opengl6-dev libosmesa6-dev libgl-dev
+        libglu1-mesa-dev libjpeg-dev fonts-liberation2)
+testing=(clang libclang-rt-14-dev xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev)
+
+case "${1:-test}" in
+    viewer) packages=("${viewer[@]}") ;;
+    test) packages=("${viewer[@]}" "${testing[@]}") ;;
+    *) echo "usage: $0 [viewer|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -16,8 +16,10 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::string tmpl = (std::filesystem::temp_directory_path() / "plotyra-test-XXXXXX").string();
     const char* dir = mkdtemp(tmpl.data());
-    if (dir != nullptr)
+    if (dir != nullptr) {
         setenv("XDG_CONFIG_HOME", dir, 1);
+        setenv("XDG_DATA_HOME", (std::string(dir) + "/data").c_str(), 1);
+    }
 
     // Qt wants a private runtime folder; give it one inside ours rather than /tmp.
     std::string runtime;

@@ -14,8 +14,7 @@
 namespace {
 
 std::string RenderCliPath() {
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
-    return (exe.parent_path().parent_path() / "app" / "plotyra-cli").string();
+    return PLOTYRA_CLI;
 }
 
 int RunRender(const std::string& Args) {
@@ -29,10 +28,6 @@ std::string Example(const std::string& Name) {
 
 class RenderCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (!std::filesystem::exists(RenderCliPath()))
-            GTEST_SKIP() << "plotyra-cli is not built";
-    }
     QImage Picture(const std::string& File) { return QImage(QString::fromStdString(File)); }
     TempDir dir;
 };
