@@ -7,6 +7,7 @@
 #include "QorPropText.h"
 #include "QorScale.h"
 #include "QorStrg.h"
+#include "QorUpdateBracket.h"
 #include "TCanvas.h"
 
 #include <QStringList>
@@ -305,14 +306,8 @@ void TQorColorScale::Changed() {
 void TQorColorScale::DefaultProperties() {
     if (!OnDefaultProperties)
         return;
-    BeginUpdate();
-    try {
-        OnDefaultProperties(this);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TQorUpdateScope scope(*this);
+    OnDefaultProperties(this);
 }
 
 void TQorColorScale::Paint(TCanvas& Canvas) {

@@ -1,3 +1,4 @@
+#include "QorUpdateBracket.h"
 #include "chart/Qor3DChart.h"
 #include "chart/Qor3DChartSizing.h"
 
@@ -7,18 +8,6 @@
 #include <new>
 
 namespace {
-
-// Closes the chart's update bracket on every path.
-class TUpdateScope {
-public:
-    explicit TUpdateScope(TQor3DChart& Chart) : FChart(Chart) { FChart.BeginUpdate(); }
-    ~TUpdateScope() { FChart.EndUpdate(); }
-    TUpdateScope(const TUpdateScope&) = delete;
-    TUpdateScope& operator=(const TUpdateScope&) = delete;
-
-private:
-    TQor3DChart& FChart;
-};
 
 struct TRange {
     double Min = 0;
@@ -245,7 +234,7 @@ void TQor3DChart::SetAllAutoRanges() {
 }
 
 void TQor3DChart::UpdateRanges() {
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     std::array<TQorChartAxis3D*, 3> axes = {FAxisX.get(), FAxisY.get(), FAxisZ.get()};
     std::array<TRange, 3> r;
     const int64_t grid = int64_t(FNX) * FNZ;

@@ -2,6 +2,7 @@
 // Render; export; design scene; mouse and wheel.
 #include "draw/Qor3DDraw.h"
 
+#include "QorUpdateBracket.h"
 #include "TCanvas.h"
 #include "gl/Qor3DOSMesa.h"
 
@@ -10,18 +11,6 @@
 #include <numbers>
 
 namespace {
-
-// Keeps an update bracket balanced when an action raises.
-class TUpdateGuard {
-public:
-    explicit TUpdateGuard(TQor3DDraw& Draw) : FDraw(Draw) { FDraw.BeginUpdate(); }
-    TUpdateGuard(const TUpdateGuard&) = delete;
-    TUpdateGuard& operator=(const TUpdateGuard&) = delete;
-    ~TUpdateGuard() { FDraw.EndUpdate(); }
-
-private:
-    TQor3DDraw& FDraw;
-};
 
 template <typename F> void IgnoreErrors(F&& f) {
     try {
@@ -243,14 +232,14 @@ void TQor3DDraw::EndUpdate() {
 void TQor3DDraw::DefaultProperties() {
     if (!OnDefaultProperties)
         return;
-    TUpdateGuard guard(*this);
+    const TQorUpdateScope scope(*this);
     OnDefaultProperties(this);
 }
 
 void TQor3DDraw::Set3DViewAngle() {
     if (!OnSet3DViewAngle)
         return;
-    TUpdateGuard guard(*this);
+    const TQorUpdateScope scope(*this);
     OnSet3DViewAngle(this);
 }
 
@@ -258,7 +247,7 @@ void TQor3DDraw::Assign(const TObject& Source) {
     const auto* src = dynamic_cast<const TQor3DDraw*>(&Source);
     if (src == nullptr || src == this)
         return;
-    TUpdateGuard guard(*this);
+    const TQorUpdateScope scope(*this);
     SetBackgroundColor(src->FBackgroundColor);
     SetLightsON(src->FLightsON);
     SetPerspectiveON(src->FPerspectiveON);
@@ -758,7 +747,7 @@ void TQor3DDraw::MouseMove(TShiftState Shift, int X, int Y) {
     auto block = [&](bool dragging, TQorDragType action) {
         if (!dragging || action == pdNone || (X == FLastMouseX && Y == FLastMouseY))
             return;
-        TUpdateGuard guard(*this);
+        const TQorUpdateScope scope(*this);
         ApplyDrag(action, X - FLastMouseX, Y - FLastMouseY);
         FLastMouseX = X;
         FLastMouseY = Y;
@@ -814,7 +803,7 @@ void TQor3DDraw::MouseWheelAction(TObject*, TShiftState Shift, int WheelDelta, T
     if (p.X < 0 || p.Y < 0 || p.X >= size.X || p.Y >= size.Y)
         return;
     if (FWheelAction != pdNone && WheelDelta != 0) {
-        TUpdateGuard guard(*this);
+        const TQorUpdateScope scope(*this);
         ApplyWheel(Shift, WheelDelta > 0 ? 1 : -1);
         Handled = true;
     }
