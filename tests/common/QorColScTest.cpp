@@ -1,5 +1,6 @@
 #include "QorColSc.h"
 
+#include "PropertyRoundTrip.h"
 #include "QorNumText.h"
 #include "QorPalette.h"
 #include "QorPropBinary.h"
@@ -1010,3 +1011,99 @@ TEST_P(QorColScStorage, NamedSetsNeedTheRegistry) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RegistryAndIni, QorColScStorage, ::testing::Bool());
+
+// ---- Every property through every form --------------------------------------------------------
+
+namespace {
+
+void RestyleLegend(TQorColorScale& l) {
+    l.SetCaption("Pressure [hPa]");
+    l.SetCaptionAlignHoriz(scaLabels);
+    l.SetCaptionAlignVert(scaTop);
+    l.SetColor(clCream);
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        l.SetColor(i, TColor(0x030201 * i));
+    l.SetColorCount(5);
+    l.SetColorLayers(7);
+    l.SetDecPlaces(3);
+    l.SetDecPlacesEndPlus(2);
+    l.SetDecPlacesEqual(false);
+    l.SetDecPlacesMax(8);
+    l.SetDecSep(',');
+    l.SetDecSepLocal(false);
+    TFont font = l.Font();
+    font.SetCharset(2);
+    font.SetColor(clMaroon);
+    font.SetHeight(-20);
+    font.SetName("Liberation Mono");
+    font.SetPitch(fpFixed);
+    font.SetStyle({fsItalic, fsUnderline});
+    l.SetFont(font);
+    l.SetLogarithmic(true);
+    l.SetMax(5000);
+    l.SetMin(2);
+    l.SetMinMaxRounding(true);
+    l.SetScaleColor(clPurple);
+    l.SetScaleWidth(150);
+    l.SetTextJustify(taRightJustify);
+}
+
+TPropertyValues LegendValues(const TQorColorScale& l) {
+    TPropertyValues v;
+    v.Add("Caption", l.Caption());
+    v.Add("CaptionAlignHoriz", l.CaptionAlignHoriz());
+    v.Add("CaptionAlignVert", l.CaptionAlignVert());
+    v.Add("Color", l.Color());
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        v.Add("Color" + std::to_string(i), l.Color(i));
+    v.Add("ColorCount", l.ColorCount());
+    v.Add("ColorLayers", l.ColorLayers());
+    v.Add("DecPlaces", l.DecPlaces());
+    v.Add("DecPlacesEndPlus", l.DecPlacesEndPlus());
+    v.Add("DecPlacesEqual", l.DecPlacesEqual());
+    v.Add("DecPlacesMax", l.DecPlacesMax());
+    v.Add("DecSep", l.DecSep());
+    v.Add("DecSepLocal", l.DecSepLocal());
+    v.Add("Font", l.Font());
+    v.Add("Logarithmic", l.Logarithmic());
+    v.Add("Max", l.Max());
+    v.Add("Min", l.Min());
+    v.Add("MinMaxRounding", l.MinMaxRounding());
+    v.Add("ScaleColor", l.ScaleColor());
+    v.Add("ScaleWidth", l.ScaleWidth());
+    v.Add("TextJustify", l.TextJustify());
+    return v;
+}
+
+} // namespace
+
+// Assign leaves the background colour to the legend's owner.
+TEST(EveryProperty, Legend) {
+    EXPECT_EQ(LegendValues(TQorColorScale()).Names(), StoredKeys(TQorColorScale::Properties()));
+    using L = TQorColorScale;
+    ExpectEveryPropertyKept<L>(RestyleLegend, LegendValues,
+                               {{"property text",
+                                 [](const L& s, L& t) {
+                                     TQorPropTextWriter w;
+                                     s.WriteToText(w, "Legend_", csmFull);
+                                     TQorPropTextReader r(w.Text());
+                                     t.ReadFromText(r, "Legend_", csmFull);
+                                 }},
+                                {"storage",
+                                 [](const L& s, L& t) {
+                                     TempDir dir;
+                                     TQorStorage storage;
+                                     storage.SetUseRegistry(false);
+                                     storage.SetIniFileName(dir.File("every.ini"));
+                                     ASSERT_TRUE(s.SaveToStorage(storage, "Q", csmFull));
+                                     t.LoadFromStorage(storage, "Q", csmFull);
+                                 }},
+                                {"binary record",
+                                 [](const L& s, L& t) {
+                                     TQorBinaryWriter w;
+                                     ASSERT_EQ(s.WriteToFile(w, csmFull), 0);
+                                     TQorBinaryReader r(w.Bytes());
+                                     ASSERT_EQ(t.ReadFromFile(r, csmFull), 0);
+                                 }},
+                                {"Assign", [](const L& s, L& t) { t.Assign(&s); }, {"Color"}}});
+}

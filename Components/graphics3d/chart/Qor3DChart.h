@@ -28,6 +28,7 @@ class TQorBinaryWriter;
 class TQorBinaryReader;
 class TQorStorage;
 class TQorStringList;
+template <class C> class TQorPropList;
 
 // Data layout (i along X, j along Y, k along Z; rows of a 3D grid run along Z):
 //   dk3D full:        point p = i + NX*k, Data[3p..3p+2] = x, height, z
@@ -200,7 +201,10 @@ public:
     TPaintRectEvent OnInChartPaintGL;
     TPaintRectEvent OnAfterPaintGL;
 
-    // Persistence
+    // The chart's own properties in their stored order, with their defaults (the drawing
+    // control, the axes and the grids have their own); the three forms, Assign and the
+    // constructor follow it.
+    static const TQorPropList<TQor3DChart>& Properties();
     bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const override;
     void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix) override;
     int WriteToFile(TQorBinaryWriter& Writer) const override;
@@ -241,11 +245,12 @@ private:
     bool FPaletteRebuildPending = false;
     TQorDataKind FDataKind = dk3D;
     TQorPalette FPalette{};
-    char FDecSep = '.';
-    bool FDecSepLocal = true;
-    TQorColorArray FColors;
-    bool FKeepAspectXY = false;
-    bool FKeepAspectXZ = true;
+    // Defaults of the described properties in Properties().
+    char FDecSep;
+    bool FDecSepLocal;
+    TQorColorArray FColors = TQorColorArray(QorColorStopCount);
+    bool FKeepAspectXY;
+    bool FKeepAspectXZ;
     std::vector<uint8_t> FTexturePixels;
     int FTextureSize = 0;
 
@@ -256,21 +261,21 @@ private:
     std::unique_ptr<TQorGrid3DProp> FGridMinor;
     QImage FColorBitmap;
     std::string FColorBitmapName;
-    bool FColorBitmapApply = false;
-    int FColorCount = 6;
-    int FColorLayers = 0;
+    bool FColorBitmapApply;
+    int FColorCount;
+    int FColorLayers;
     std::string FDim4Caption;
-    int FDim4Direction = 1;
-    int FDim4FirstLayer = 1;
-    int FDim4NthLayer = 1;
-    double FDim4Height = 0;
-    int FDim4CrossSection = 0;
-    double FDim4CrossSectionOffset = 0;
-    double FHeightY = 0.7;
-    bool FShiny = true;
-    int FTransparency = 0;
-    bool FUseLowMemory = false;
-    bool FWired = false;
+    int FDim4Direction;
+    int FDim4FirstLayer;
+    int FDim4NthLayer;
+    double FDim4Height;
+    int FDim4CrossSection;
+    double FDim4CrossSectionOffset;
+    double FHeightY;
+    bool FShiny;
+    int FTransparency;
+    bool FUseLowMemory;
+    bool FWired;
 
     int FNX = 0;
     int FNY = 0;

@@ -2,6 +2,7 @@
 // Render; export; design scene; mouse and wheel.
 #include "draw/Qor3DDraw.h"
 
+#include "QorPropList.h"
 #include "QorUpdateBracket.h"
 #include "TCanvas.h"
 #include "gl/Qor3DOSMesa.h"
@@ -36,15 +37,11 @@ void MakeOpaque(QImage& image) {
 // ---- Construction and properties -------------------------------------------------------------
 
 TQor3DDraw::TQor3DDraw()
-    : FBackgroundColor(clWhite), FDisableBufferClearing(false), FDisableMatrixInit(false),
-      FLightsON(true), FPerspectiveON(true), FXMin(0.3), FYMin(0.3), FZNear(1.0), FZFar(100.0),
-      FRotX(0), FRotY(0), FRotZ(0), FTranslX(0), FTranslY(0), FTranslZ(0), FScaleX(1.0),
-      FScaleY(1.0), FScaleZ(1.0), FViewScale(0.5), FViewRotX(20.0), FViewRotY(30.0), FViewMoveX(0),
-      FViewMoveY(0), FViewMoveZ(-2.5), FDragType(pdRotate), FDragTypeMid(pdMove),
-      FDragTypeRight(pdNone), FWheelAction(pdZoom), FUseDoubleBuffer(true),
-      FUseFastDoubleBuffer(false), FUseSafeBitmapMode(false), FCursor(crSizeAll), FTabStop(true),
-      FBitmapPlatform(&OSMesaPlatform()), FSafeBitmap(0, 0, QImage::Format_RGB32),
-      FExportBitmap(0, 0, QImage::Format_RGB32) {}
+    : FDisableBufferClearing(false), FDisableMatrixInit(false), FUseFastDoubleBuffer(false),
+      FCursor(crSizeAll), FTabStop(true), FBitmapPlatform(&OSMesaPlatform()),
+      FSafeBitmap(0, 0, QImage::Format_RGB32), FExportBitmap(0, 0, QImage::Format_RGB32) {
+    QorStoreDefaults(Properties(), *this);
+}
 
 TQor3DDraw::~TQor3DDraw() {
     FRecreateContext = false;
@@ -248,34 +245,7 @@ void TQor3DDraw::Assign(const TObject& Source) {
     if (src == nullptr || src == this)
         return;
     const TQorUpdateScope scope(*this);
-    SetBackgroundColor(src->FBackgroundColor);
-    SetLightsON(src->FLightsON);
-    SetPerspectiveON(src->FPerspectiveON);
-    SetXMin(src->FXMin);
-    SetYMin(src->FYMin);
-    SetZNear(src->FZNear);
-    SetZFar(src->FZFar);
-    SetRotX(src->FRotX);
-    SetRotY(src->FRotY);
-    SetRotZ(src->FRotZ);
-    SetTranslX(src->FTranslX);
-    SetTranslY(src->FTranslY);
-    SetTranslZ(src->FTranslZ);
-    SetScaleX(src->FScaleX);
-    SetScaleY(src->FScaleY);
-    SetScaleZ(src->FScaleZ);
-    SetViewScale(src->FViewScale);
-    SetViewRotX(src->FViewRotX);
-    SetViewRotY(src->FViewRotY);
-    SetViewMoveX(src->FViewMoveX);
-    SetViewMoveY(src->FViewMoveY);
-    SetViewMoveZ(src->FViewMoveZ);
-    SetDragType(src->FDragType);
-    SetDragTypeMid(src->FDragTypeMid);
-    SetDragTypeRight(src->FDragTypeRight);
-    SetWheelAction(src->FWheelAction);
-    SetUseDoubleBuffer(src->FUseDoubleBuffer);
-    SetUseSafeBitmapMode(src->FUseSafeBitmapMode);
+    QorAssign(Properties(), *this, *src);
 }
 
 // ---- Window context --------------------------------------------------------------------------

@@ -20,6 +20,7 @@ class TQorBinaryWriter;
 class TQorBinaryReader;
 class TQorStorage;
 class TQorStringList;
+template <class C> class TQorPropList;
 
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 enum TShiftStateItem : uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
@@ -231,7 +232,9 @@ public:
     int LastRenderHeight() const { return FLastRenderHeight; }
     int RenderCount() const { return FRenderCount; }
 
-    // Persistence
+    // The view properties in their stored order, then those only Assign copies, with their
+    // defaults; the three forms, Assign and the constructor follow it.
+    static const TQorPropList<TQor3DDraw>& Properties();
     virtual bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const;
     virtual void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix);
     virtual bool SaveToStorageByName(TQorStorage& Storage) const;
@@ -259,6 +262,7 @@ protected:
     void CreateWindowContext();
     void DestroyWindowContext();
 
+    // Defaults of the described properties in Properties().
     TColor FBackgroundColor;
     bool FDisableBufferClearing;
     bool FDisableMatrixInit;
