@@ -30,6 +30,10 @@ class TQorStorage;
 class TQorStringList;
 template <class C> class TQorPropList;
 
+// Whether Dim4Direction (0 X, 1 Y, 2 Z, 3 X and Y, 4 X and Z, 5 Y and Z, 6 all three) takes in
+// Axis (0 X, 1 Y, 2 Z): the 4D layers are drawn across it, and Dim4Height makes room along it.
+bool Dim4DirectionHasAxis(int Direction, int Axis);
+
 // Data layout (i along X, j along Y, k along Z; rows of a 3D grid run along Z):
 //   dk3D full:        point p = i + NX*k, Data[3p..3p+2] = x, height, z
 //   dk3D low-memory:  x = XValues[i], z = ZValues[k], height = Data[i + NX*k]

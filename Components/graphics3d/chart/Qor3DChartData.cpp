@@ -1,6 +1,7 @@
 #include "QorUpdateBracket.h"
 #include "chart/Qor3DChart.h"
 #include "chart/Qor3DChartSizing.h"
+#include "chart/Qor3DGridNormal.h"
 
 #include <algorithm>
 #include <array>
@@ -38,56 +39,26 @@ TRange RealRange(const TRange& r) {
     return {double(powl(10.0L, r.Min)), double(powl(10.0L, r.Max))};
 }
 
-// Which axes Dim4Height stretches: 0 X, 1 Y, 2 Z, 3 XY, 4 XZ, 5 YZ, 6 all.
-constexpr std::array<std::array<bool, 3>, 7> StretchedAxes = {{
-    {true, false, false},
-    {false, true, false},
-    {false, false, true},
-    {true, true, false},
-    {true, false, true},
-    {false, true, true},
-    {true, true, true},
-}};
-
-struct TVec {
-    float X = 0, Y = 0, Z = 0;
-    TVec operator-() const { return {-X, -Y, -Z}; }
-};
-
-// Unit vector from P to Q; a length below 1e-20 counts as 1, so P itself gives zero.
-TVec UnitTo(const float* P, const float* Q) {
-    const float dx = Q[0] - P[0];
-    const float dy = Q[1] - P[1];
-    const float dz = Q[2] - P[2];
-    float len = float(std::sqrt(double(dx) * dx + double(dy) * dy + double(dz) * dz));
-    if (len < 1e-20f)
-        len = 1;
-    return {dx / len, dy / len, dz / len};
-}
-
-// a x b + b x c + c x d + d x a, which equals (a - c) x (b - d).
-void NormalFrom(const TVec& a, const TVec& b, const TVec& c, const TVec& d, int16_t* out) {
-    const double ux = double(a.X) - c.X, uy = double(a.Y) - c.Y, uz = double(a.Z) - c.Z;
-    const double vx = double(b.X) - d.X, vy = double(b.Y) - d.Y, vz = double(b.Z) - d.Z;
-    const double sx = uy * vz - uz * vy;
-    const double sy = uz * vx - ux * vz;
-    const double sz = ux * vy - uy * vx;
-    const double len = std::sqrt(sx * sx + sy * sy + sz * sz);
-    if (!(len >= 1e-20)) {
-        out[0] = out[1] = out[2] = 1;
-        return;
-    }
-    const double f = 32000.0 / len;
-    out[0] = int16_t(std::trunc(sx * f));
-    out[1] = int16_t(std::trunc(sy * f));
-    out[2] = int16_t(std::trunc(sz * f));
-}
-
 void ConvertLog(float& v, bool ToLog) {
     v = ToLog ? float(std::log10(double(v))) : float(std::pow(10.0, double(v)));
 }
 
 } // namespace
+
+bool Dim4DirectionHasAxis(int Direction, int Axis) {
+    static constexpr std::array<std::array<bool, 3>, 7> axes = {{
+        {true, false, false},
+        {false, true, false},
+        {false, false, true},
+        {true, true, false},
+        {true, false, true},
+        {false, true, true},
+        {true, true, true},
+    }};
+    if (Direction < 0 || Direction > 6 || Axis < 0 || Axis > 2)
+        return false;
+    return axes[size_t(Direction)][size_t(Axis)];
+}
 
 void TQor3DChart::ClearData() {
     FNX = 0;
@@ -286,7 +257,7 @@ void TQor3DChart::UpdateRanges() {
         for (size_t c = 0; c < 3; ++c) {
             MakeNonDegenerate(r[c]);
             // Room above the top layer, in axis space where the layers are lifted.
-            if (FDataKind != dkNx4D && StretchedAxes[size_t(FDim4Direction)][c])
+            if (FDataKind != dkNx4D && Dim4DirectionHasAxis(FDim4Direction, int(c)))
                 r[c].Max += (r[c].Max - r[c].Min) * FDim4Height;
             if (axes[c]->Logarithmic())
                 r[c] = RealRange(r[c]);
@@ -318,20 +289,28 @@ void TQor3DChart::UpdateNormals() {
     const size_t nx = size_t(FNX);
     const size_t nz = size_t(FNZ);
     const float* data = FData.data();
+    using TVec = TQorVec3<float>;
+    const auto point = [](const float* p) {
+        return TVec{p[0], p[1], p[2]};
+    };
+    const auto negated = [](const TVec& v) {
+        return TVec{-v.X, -v.Y, -v.Z};
+    };
     std::vector<TVec> up(nx), down(nx), right(nx);
     for (size_t k = 0; k < nz; ++k) {
         const float* row = data + 3 * nx * k;
         std::swap(up, down); // the edges to the previous row were computed as its edges down
         for (size_t i = 0; i < nx; ++i) {
             const float* P = row + 3 * i;
-            right[i] = i + 1 < nx ? UnitTo(P, P + 3) : TVec{};
-            down[i] = k + 1 < nz ? UnitTo(P, P + 3 * nx) : TVec{};
+            right[i] = i + 1 < nx ? UnitTowards(point(P), point(P + 3)) : TVec{};
+            down[i] = k + 1 < nz ? UnitTowards(point(P), point(P + 3 * nx)) : TVec{};
         }
         int16_t* out = FNormals.data() + 3 * nx * k;
         for (size_t i = 0; i < nx; ++i, out += 3) {
-            const TVec a = k > 0 ? -up[i] : TVec{};
-            const TVec b = i > 0 ? -right[i - 1] : TVec{};
-            NormalFrom(a, b, down[i], right[i], out);
+            const TVec a = k > 0 ? negated(up[i]) : TVec{};
+            const TVec b = i > 0 ? negated(right[i - 1]) : TVec{};
+            const TQorNormal16 n = NormalToInt16(GridNormal(a, b, down[i], right[i]));
+            std::copy(n.begin(), n.end(), out);
         }
     }
 }

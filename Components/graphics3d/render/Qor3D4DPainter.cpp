@@ -9,19 +9,6 @@ using namespace QorPaint;
 
 // ---- Layer rules -----------------------------------------------------------------------------
 
-bool QorPaint::DirectionSelected(int Dim4Direction, TLayerAxis Axis) {
-    static constexpr std::array<std::array<bool, 3>, 7> table = {{{true, false, false},
-                                                                  {false, true, false},
-                                                                  {false, false, true},
-                                                                  {true, true, false},
-                                                                  {true, false, true},
-                                                                  {false, true, true},
-                                                                  {true, true, true}}};
-    if (Dim4Direction < 0 || Dim4Direction > 6)
-        return false;
-    return table[size_t(Dim4Direction)][size_t(Axis)];
-}
-
 std::vector<int> QorPaint::LayersDrawn(int FirstLayer, int NthLayer, int Count) {
     std::vector<int> layers;
     const int64_t step = std::max(NthLayer, 1);
@@ -231,7 +218,8 @@ void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame&) {
         const TLayerAxis axis = pass % 3 == 1 ? LayerX : pass % 3 == 2 ? LayerY : LayerZ;
         const bool colour = pass <= 3 && transparency < 10;
         const bool highlight = pass >= 7 && highlights;
-        if (!(colour || highlight) || !(surface || DirectionSelected(Chart.Dim4Direction(), axis)))
+        if (!(colour || highlight) ||
+            !(surface || Dim4DirectionHasAxis(Chart.Dim4Direction(), axis)))
             continue;
         TLayerBuilder layer(Chart, axis, map);
         for (const int k : layer.Layers()) {
@@ -292,18 +280,10 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame&) {
         for (const TListLayer& layer : layers)
             draw(layer, false, false);
     }
-    static constexpr GLfloat specular[4] = {0.9f, 0.9f, 0.9f, 1.0f};
-    gl.DepthFunc(GL_LEQUAL);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 50);
-    gl.Enable(GL_BLEND);
-    gl.BlendFunc(GL_SRC_ALPHA, GL_ONE);
-    gl.Color4ub(0, 0, 0, 255);
+    BeginHighlight(gl);
     for (const TListLayer& layer : layers)
         draw(layer, false, false);
-    gl.DepthFunc(GL_LESS);
-    gl.DepthMask(GL_TRUE);
-    gl.Disable(GL_BLEND);
+    EndHighlight(gl);
 }
 
 // ---- The cross-section plane -----------------------------------------------------------------

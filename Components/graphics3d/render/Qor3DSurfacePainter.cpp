@@ -72,11 +72,6 @@ bool QorPaint::ChartUsesBitmap(const TQor3DChart& Chart) {
            picture.width() > 0 && picture.height() > 0;
 }
 
-TPaletteMap QorPaint::PaletteMap(double Lo, double Hi) {
-    const double r = Hi - Lo;
-    return {Lo - r / 256.0, std::fabs(r) <= 1e-20 ? 1.0 : 0.98828125 / r};
-}
-
 TColorMapping QorPaint::ChartColorMapping(const TQor3DChart& Chart) {
     TColorMapping m;
     m.UseBitmap = ChartUsesBitmap(Chart);
