@@ -313,12 +313,25 @@ void TQorColorScale::DrawScale(TCanvas& Canvas, const TRect& Rect) {
     const int h = Canvas.TextHeight(FCaption);
     const int h8 = Canvas.TextHeight("8,");
 
-    std::vector<std::string> labels;
-    std::vector<double> values;
-    std::vector<double> subValues;
-    CalcAutoScale(FLogarithmic, true, true, FMin, FMax, bottom - top - RoundHalfEven(1.5 * h), h8,
-                  FLogarithmic, 0, DecPlaces(), FDecPlacesEndPlus, FDecPlacesMax, FDecPlacesEqual,
-                  DecSep(), FMinMaxRounding, labels, values, subValues);
+    // Minor ticks only on a logarithmic legend (the decades' 2 ... 9).
+    TQorScaleTicks ticks = CalcAutoScale({.Logarithmic = FLogarithmic,
+                                          .ShowMaxLabel = true,
+                                          .ShowMinLabel = true,
+                                          .Min = FMin,
+                                          .Max = FMax,
+                                          .Length = double(bottom - top - RoundHalfEven(1.5 * h)),
+                                          .LabelSize = double(h8),
+                                          .AutoSubSteps = FLogarithmic,
+                                          .NumSubSteps = 0,
+                                          .DecPlaces = DecPlaces(),
+                                          .DecPlacesEndPlus = FDecPlacesEndPlus,
+                                          .DecPlacesMax = FDecPlacesMax,
+                                          .DecPlacesEqual = FDecPlacesEqual,
+                                          .DecSep = DecSep(),
+                                          .MinMaxRounding = FMinMaxRounding});
+    std::vector<std::string>& labels = ticks.Labels;
+    std::vector<double>& values = ticks.Values;
+    std::vector<double>& subValues = ticks.SubValues;
 
     int lw = 0;
     for (const std::string& s : labels)

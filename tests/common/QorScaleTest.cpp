@@ -36,10 +36,13 @@ struct ScaleCase {
     Doubles SubValues;
 
     ScaleCase& Run() {
-        CalcAutoScale(Logarithmic, ShowMaxLabel, ShowMinLabel, Min, Max, Slots * 1.2 * LabelSize,
-                      LabelSize, AutoSubSteps, NumSubSteps, DecPlaces, DecPlacesEndPlus,
-                      DecPlacesMax, DecPlacesEqual, DecSep, MinMaxRounding, Labels, Values,
-                      SubValues);
+        TQorScaleTicks ticks =
+            CalcAutoScale({Logarithmic, ShowMaxLabel, ShowMinLabel, Min, Max,
+                           Slots * 1.2 * LabelSize, LabelSize, AutoSubSteps, NumSubSteps, DecPlaces,
+                           DecPlacesEndPlus, DecPlacesMax, DecPlacesEqual, DecSep, MinMaxRounding});
+        Labels = std::move(ticks.Labels);
+        Values = std::move(ticks.Values);
+        SubValues = std::move(ticks.SubValues);
         return *this;
     }
 };

@@ -2,22 +2,7 @@
 #include "QorPropList.h"
 #include "chart/Qor3DChartSizing.h"
 
-#include <utility>
-
 namespace {
-
-// Takes an event out of its slot for a scope and puts it back afterwards.
-class THeldEvent {
-public:
-    explicit THeldEvent(TNotifyEvent& Slot) : FSlot(Slot), FEvent(std::exchange(Slot, nullptr)) {}
-    ~THeldEvent() { FSlot = std::move(FEvent); }
-    THeldEvent(const THeldEvent&) = delete;
-    THeldEvent& operator=(const THeldEvent&) = delete;
-
-private:
-    TNotifyEvent& FSlot;
-    TNotifyEvent FEvent;
-};
 
 // Raises the update count for a scope without the side effects of BeginUpdate.
 class TNestedUpdate {
@@ -114,12 +99,7 @@ void TQor3DChart::Changed() {
         RebuildPalette();
         FColorScaleChangedPending = true;
     }
-    {
-        // The drawing control clears the pending change, marks the picture outdated and
-        // invalidates; OnChange is held back so that OnColorScaleChanged comes first.
-        THeldEvent held(OnChange);
-        TQor3DDraw::Changed();
-    }
+    PictureChanged();
     if (FColorScaleChangedPending) {
         FColorScaleChangedPending = false;
         if (OnColorScaleChanged)

@@ -17,6 +17,24 @@ class TQorBinaryReader;
 class TQorStorage;
 template <class C> class TQorPropList;
 
+// What the axis drawing laid out in the last paint (axis space: logarithms on a logarithmic
+// axis); no stored form holds it.
+struct TQorAxisLayout {
+    // The displayed range: the ends of the ticks once they are laid out.
+    double DisplayMin = 0;
+    double DisplayMax = 100;
+    // Text metrics of the fonts, in pixels.
+    int CaptionHeight = 0;
+    int LabelHeight = 0;
+    int DashWidth = 2;
+    int DashWidthHalf = 1;
+    // Where the caption (and the tip of the arrow) sits along the axis.
+    double CaptionPos = 0;
+    std::vector<std::string> TickLabels;
+    std::vector<double> TickValues;
+    std::vector<double> SubTickValues;
+};
+
 class TQorChartAxis3D : public TObject {
 public:
     TQorChartAxis3D();
@@ -122,20 +140,10 @@ public:
 
     QImage& MeasureBitmap() { return FMeasureBitmap; }
 
-    // Layout state of the last paint (axis space: logarithms on a logarithmic axis).
-    int CaptionHeight = 0;
-    double CaptionPos = 0;
-    double DisplayMax = 100;
-    double DisplayMin = 0;
-    int DashWidth = 2;
-    int DashWidthHalf = 1;
-    int LabelHeight = 0;
+    // Filled by the axis drawing each paint.
+    TQorAxisLayout Layout;
 
     TNotifyEvent OnChange;
-
-    std::vector<std::string> TickLabels;
-    std::vector<double> SubTickValues;
-    std::vector<double> TickValues;
 
     // The published properties in their stored order, with their defaults; the three forms,
     // Assign and the constructor follow it.

@@ -54,8 +54,8 @@ inline bool NoDirection(const TQorVec3<double>& N, double& Length) {
     return !(Length >= 1e-20);
 }
 
-// The stored form: 16-bit components scaled to length 32000, as long as a component may grow
-// while truncation keeps it inside the 16-bit range; (1, 1, 1) where there is no direction.
+// The stored form: 16-bit components scaled to length 32000, just below the largest a short
+// holds (32767), so each component keeps about 15 bits; (1, 1, 1) where there is no direction.
 inline TQorNormal16 NormalToInt16(const TQorVec3<double>& N) {
     double len = 0;
     if (NoDirection(N, len))

@@ -206,11 +206,15 @@ void TQor3DDraw::Changed() {
     FChangedWhileUpdating = true;
     if (FUpdateCount > 0)
         return;
+    PictureChanged();
+    if (OnChange)
+        OnChange(this);
+}
+
+void TQor3DDraw::PictureChanged() {
     FChangedWhileUpdating = false;
     FRepaintPending = true;
     Invalidate();
-    if (OnChange)
-        OnChange(this);
 }
 
 void TQor3DDraw::BeginUpdate() {

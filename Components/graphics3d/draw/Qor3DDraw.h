@@ -207,7 +207,6 @@ public:
     void WindowDestroying();
     // The paint message.
     void PaintMessage();
-    void Resize() {}
 
     // ---- Mouse ----
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -219,7 +218,6 @@ public:
                           bool& Handled);
 
     // ---- Internal state, readable for hosts and tests ----
-    bool BitmapModeFlag() const { return FBitmapMode; }
     bool ForceBitmapMode() const { return FForceBitmapMode; }
     bool DoubleBufferedFormat() const { return FDoubleBufferedFormat; }
     bool RecreateContext() const { return FRecreateContext; }
@@ -249,6 +247,10 @@ public:
     virtual void ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix);
 
 protected:
+    // The part of Changed that every override runs once the batch is closed: the change is
+    // reported, the picture outdated and the window asked to repaint. The events are the
+    // caller's to fire, in its own order.
+    void PictureChanged();
     // Draws the scene with the context active (OnPaintGL, or the design scene at design time).
     virtual void PaintGL(const TRect& PaintRect);
     // Fires OnPaint on a canvas over Image (nullptr: the window's canvas).

@@ -291,9 +291,12 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame&) {
 void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame&) {
     constexpr double degrees = 57.295779513082320877;
     const TGLFunctions& gl = GL();
-    const double xMin = Chart.AxisX().DisplayMin, dX = Chart.AxisX().DisplayMax - xMin;
-    const double yMin = Chart.AxisY().DisplayMin, dY = Chart.AxisY().DisplayMax - yMin;
-    const double zMin = Chart.AxisZ().DisplayMin, dZ = Chart.AxisZ().DisplayMax - zMin;
+    const double xMin = Chart.AxisX().Layout.DisplayMin,
+                 dX = Chart.AxisX().Layout.DisplayMax - xMin;
+    const double yMin = Chart.AxisY().Layout.DisplayMin,
+                 dY = Chart.AxisY().Layout.DisplayMax - yMin;
+    const double zMin = Chart.AxisZ().Layout.DisplayMin,
+                 dZ = Chart.AxisZ().Layout.DisplayMax - zMin;
     const double offset = Chart.Dim4CrossSectionOffset();
     const int cut = Chart.Dim4CrossSection();
     const float diagonal = float(std::atan(float(dY / std::sqrt(dZ * dZ + dX * dX))) * degrees);
@@ -337,7 +340,9 @@ void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame&) {
         gl.Rotated(diagonal, 1, 1, 0);
         break;
     default:
-        gl.Translated(0, yMin + dY * (offset + 1.0001), 0);
+        // No cut: the top of the clip box, with the same margin beyond the span as its other
+        // planes, moved by the offset.
+        gl.Translated(0, yMin + dY * (offset + 1 + QorClipMargin), 0);
         gl.Rotated(90, -1, 0, 0);
         break;
     }

@@ -358,9 +358,9 @@ class CrossSection : public Paint4D {
 protected:
     void SetUp() override {
         Paint4D::SetUp();
-        chart.AxisX().DisplayMin = 1, chart.AxisX().DisplayMax = 3;
-        chart.AxisY().DisplayMin = 5, chart.AxisY().DisplayMax = 6;
-        chart.AxisZ().DisplayMin = 10, chart.AxisZ().DisplayMax = 12;
+        chart.AxisX().Layout.DisplayMin = 1, chart.AxisX().Layout.DisplayMax = 3;
+        chart.AxisY().Layout.DisplayMin = 5, chart.AxisY().Layout.DisplayMax = 6;
+        chart.AxisZ().Layout.DisplayMin = 10, chart.AxisZ().Layout.DisplayMax = 12;
     }
     // The plane's own z of a scene point: the recorded transforms undone one after the other.
     double PlaneZ(std::array<double, 3> p) const {

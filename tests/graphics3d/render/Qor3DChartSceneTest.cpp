@@ -94,10 +94,10 @@ TEST(DisplayedRanges, SwappedAndLogarithmic) {
     SetFixed(chart.AxisY(), 1000, 1);
     chart.AxisY().SetLogarithmic(true);
     SetDisplayedRanges(chart);
-    EXPECT_DOUBLE_EQ(chart.AxisX().DisplayMin, 0);
-    EXPECT_DOUBLE_EQ(chart.AxisX().DisplayMax, 10);
-    EXPECT_DOUBLE_EQ(chart.AxisY().DisplayMin, 0);
-    EXPECT_DOUBLE_EQ(chart.AxisY().DisplayMax, 3);
+    EXPECT_DOUBLE_EQ(chart.AxisX().Layout.DisplayMin, 0);
+    EXPECT_DOUBLE_EQ(chart.AxisX().Layout.DisplayMax, 10);
+    EXPECT_DOUBLE_EQ(chart.AxisY().Layout.DisplayMin, 0);
+    EXPECT_DOUBLE_EQ(chart.AxisY().Layout.DisplayMax, 3);
 }
 
 TEST(Drawable, NeedsDataNormalsAndRanges) {
