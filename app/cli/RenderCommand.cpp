@@ -170,6 +170,10 @@ int RenderCommand(const std::vector<std::string>& Args) {
     if (!o.Properties.empty() && !LoadPropertyFile(chart, o.Properties))
         return Fail("cannot load properties " + o.Properties);
     ChartToColorScale(chart, legend);
+    return RenderLoadedChart(chart, legend, o);
+}
+
+int RenderLoadedChart(TQor3DChart& chart, TQorColorScale& legend, const TRenderOptions& o) {
     QImage picture;
     try {
         picture = o.NoLegend ? RenderChartImage(chart, o.Width, o.Height)
@@ -177,6 +181,9 @@ int RenderCommand(const std::vector<std::string>& Args) {
     } catch (const std::exception& e) {
         return Fail(std::string("cannot render: ") + e.what());
     }
+    // Painting swallows its failures; the chart keeps the first one of the render.
+    if (!chart.LastPaintError().empty())
+        return Fail("cannot render: " + chart.LastPaintError());
     if (picture.isNull())
         return Fail("cannot render " + o.File);
     if (!picture.convertToFormat(QImage::Format_RGB888)

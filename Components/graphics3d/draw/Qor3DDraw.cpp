@@ -387,6 +387,7 @@ bool TQor3DDraw::CreateBitmapContext() {
             OnInitRenderingContext(this);
         return true;
     } catch (...) {
+        RecordPaintError(std::current_exception());
         if (active)
             IgnoreErrors([] { DeactivateRenderingContext(); });
         IgnoreErrors([&] { DestroyWindowContext(); });
@@ -394,87 +395,32 @@ bool TQor3DDraw::CreateBitmapContext() {
     }
 }
 
+// An export renders into ExportBitmap with the context RenderToBitmap made; every other render
+// draws the window (or SafeBitmap in bitmap mode). Both share the scene step.
 void TQor3DDraw::Render() {
-    const bool exporting = FRenderingToExport;
-    // Export needs no window: headless renderers use it too.
-    if (!exporting && !HasWindow())
-        return;
-    if (FPainting) {
+    if (FRenderingToExport)
+        RenderExport();
+    else
+        RenderWindow();
+}
+
+// A render asked for from inside a paint (a handler changed the view) runs once more afterwards.
+bool TQor3DDraw::DeferredWhilePainting() {
+    if (FPainting)
         FRepaintPending = true;
-        return;
-    }
-    if (FRecreateContext && !exporting) {
-        FRecreateContext = false;
-        DestroyWindowContext();
-        CreateWindowContext();
-    }
+    return FPainting;
+}
+
+void TQor3DDraw::StartPaint() {
+    FLastPaintError.clear();
     const TPoint size = ClientSize();
     FLastRenderWidth = size.X;
     FLastRenderHeight = size.Y;
     FRepaintPending = false;
     FPainting = true;
-    ++FRenderCount;
+}
 
-    bool active = false;
-    if (!exporting && (FUseSafeBitmapMode || IsBitmapMode())) {
-        if (!CreateBitmapContext()) {
-            FPainting = false;
-            return;
-        }
-        active = true;
-    }
-    if ((exporting ? FExportRC : FWindowRC) == nullptr) {
-        FRepaintPending = false;
-        FPainting = false;
-        if (IsBitmapMode())
-            IgnoreErrors([&] { DestroyWindowContext(); });
-        FRepaintPending = false;
-        return;
-    }
-
-    const int width = exporting ? FExportBitmap.width() : size.X;
-    const int height = exporting ? FExportBitmap.height() : size.Y;
-    try {
-        if (!exporting && !IsBitmapMode()) {
-            ActivateRenderingContext(FWindowDC, FWindowRC);
-            active = true;
-        }
-        RenderScene(width, height);
-        if (!exporting && !IsBitmapMode() && FDoubleBufferedFormat && !SwapBuffers(FWindowDC))
-            throw EOpenGLException("SwapBuffers failed");
-        if (!exporting) {
-            active = false;
-            DeactivateRenderingContext();
-        }
-    } catch (...) {
-        // The export context belongs to RenderToBitmap, which releases it itself.
-        if (active)
-            IgnoreErrors([] { DeactivateRenderingContext(); });
-        if (!exporting) {
-            IgnoreErrors([&] { DestroyWindowContext(); });
-            FForceBitmapMode = true;
-        }
-    }
-
-    if (IsBitmapMode() && !exporting) {
-        try {
-            DestroyWindowContext();
-        } catch (...) {
-            FRepaintPending = false;
-        }
-    }
-
-    if (exporting) {
-        MakeOpaque(FExportBitmap);
-        PaintCanvas(&FExportBitmap, {0, 0, FExportBitmap.width(), FExportBitmap.height()});
-    } else if (IsBitmapMode()) {
-        MakeOpaque(FSafeBitmap);
-        PaintCanvas(&FSafeBitmap, {0, 0, size.X, size.Y});
-        FHost->ShowBitmap(FSafeBitmap);
-    } else {
-        PaintCanvas(nullptr, {0, 0, size.X, size.Y});
-    }
-
+void TQor3DDraw::FinishPaint() {
     FPainting = false;
     if (!IsBitmapMode() && FForceBitmapMode) {
         FBitmapMode = true;
@@ -482,6 +428,103 @@ void TQor3DDraw::Render() {
     }
     if (FRepaintPending)
         Invalidate();
+}
+
+void TQor3DDraw::FinishBitmap(QImage& Bitmap, const TRect& PaintRect) {
+    MakeOpaque(Bitmap);
+    PaintCanvas(&Bitmap, PaintRect);
+}
+
+void TQor3DDraw::RenderExport() {
+    if (DeferredWhilePainting())
+        return;
+    StartPaint();
+    if (FExportRC == nullptr) {
+        FPainting = false;
+        return;
+    }
+    const TRect all{0, 0, FExportBitmap.width(), FExportBitmap.height()};
+    try {
+        RenderScene(all.Width(), all.Height());
+    } catch (...) {
+        // The export context belongs to RenderToBitmap, which releases it itself.
+        RecordPaintError(std::current_exception());
+    }
+    FinishBitmap(FExportBitmap, all);
+    FinishPaint();
+}
+
+void TQor3DDraw::RenderWindow() {
+    if (!HasWindow() || DeferredWhilePainting())
+        return;
+    if (FRecreateContext) {
+        FRecreateContext = false;
+        DestroyWindowContext();
+        CreateWindowContext();
+    }
+    StartPaint();
+    const TPoint size = ClientSize();
+    bool active = false;
+    if (!PrepareWindowContext(active))
+        return;
+    DrawWindowScene(size, active);
+    PresentWindowPicture(size);
+    FinishPaint();
+}
+
+bool TQor3DDraw::PrepareWindowContext(bool& Active) {
+    if (FUseSafeBitmapMode || IsBitmapMode()) {
+        if (!CreateBitmapContext()) {
+            FPainting = false;
+            return false;
+        }
+        Active = true;
+    }
+    if (FWindowRC == nullptr) {
+        FRepaintPending = false;
+        FPainting = false;
+        if (IsBitmapMode())
+            IgnoreErrors([&] { DestroyWindowContext(); });
+        return false;
+    }
+    return true;
+}
+
+void TQor3DDraw::DrawWindowScene(TPoint Size, bool Active) {
+    try {
+        if (!IsBitmapMode()) {
+            ActivateRenderingContext(FWindowDC, FWindowRC);
+            Active = true;
+        }
+        RenderScene(Size.X, Size.Y);
+        if (!IsBitmapMode() && FDoubleBufferedFormat && !SwapBuffers(FWindowDC))
+            throw EOpenGLException("SwapBuffers failed");
+        Active = false;
+        DeactivateRenderingContext();
+    } catch (...) {
+        RecordPaintError(std::current_exception());
+        if (Active)
+            IgnoreErrors([] { DeactivateRenderingContext(); });
+        // A failure on the window switches to the bitmap for good (at the end of this paint).
+        IgnoreErrors([&] { DestroyWindowContext(); });
+        FForceBitmapMode = true;
+    }
+}
+
+// In bitmap mode the context goes with each paint, and the host shows SafeBitmap.
+void TQor3DDraw::PresentWindowPicture(TPoint Size) {
+    const TRect all{0, 0, Size.X, Size.Y};
+    if (!IsBitmapMode()) {
+        PaintCanvas(nullptr, all);
+        return;
+    }
+    try {
+        DestroyWindowContext();
+    } catch (...) {
+        FRepaintPending = false;
+    }
+    FinishBitmap(FSafeBitmap, all);
+    FHost->ShowBitmap(FSafeBitmap);
 }
 
 void TQor3DDraw::RenderScene(int Width, int Height) {
@@ -584,6 +627,7 @@ void TQor3DDraw::PaintGL(const TRect& PaintRect) {
         OnPaintGL(this, PaintRect);
     } catch (...) {
         // A failing handler must not break the paint cycle.
+        RecordPaintError(std::current_exception());
     }
 }
 
@@ -602,7 +646,22 @@ void TQor3DDraw::PaintCanvas(QImage* Image, const TRect& PaintRect) {
         }
     } catch (...) {
         // No exception leaves painting.
+        RecordPaintError(std::current_exception());
     }
+}
+
+void TQor3DDraw::RecordPaintError(std::exception_ptr Error) {
+    if (!FLastPaintError.empty())
+        return;
+    try {
+        std::rethrow_exception(Error);
+    } catch (const std::exception& e) {
+        FLastPaintError = e.what();
+    } catch (...) {
+        FLastPaintError = "unknown error";
+    }
+    if (FLastPaintError.empty())
+        FLastPaintError = "unknown error";
 }
 
 // ---- Export ----------------------------------------------------------------------------------
@@ -642,8 +701,12 @@ void TQor3DDraw::RenderToBitmap(int Width, int Height) {
     FRenderingToExport = true;
     Render();
     FRenderingToExport = false;
+    const std::string exportError = FLastPaintError;
     release(true);
+    // The window shows the scene again; the export's failure, if any, stays the one reported.
     Render();
+    if (!exportError.empty())
+        FLastPaintError = exportError;
 }
 
 // ---- Design scene ----------------------------------------------------------------------------

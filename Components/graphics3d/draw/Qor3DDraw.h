@@ -10,6 +10,7 @@
 #include "gl/Qor3DLib.h"
 
 #include <QImage>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -201,6 +202,12 @@ public:
     virtual void RenderToBitmap(int Width, int Height);
     const QImage& SafeBitmap() const { return FSafeBitmap; }
     const QImage& ExportBitmap() const { return FExportBitmap; }
+    // Painting swallows every failure (a handler that raises, a context that fails); the text of
+    // the first one of the last paint stays here, empty when it drew everything. Each paint
+    // clears it; RenderToBitmap (export and the window's repaint) counts as one paint.
+    const std::string& LastPaintError() const { return FLastPaintError; }
+    // For painting code of the owner that swallows a failure itself (the chart's scene).
+    void RecordPaintError(std::exception_ptr Error);
 
     // ---- Window life and messages, called by the host ----
     void WindowCreated();
@@ -216,19 +223,6 @@ public:
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
     void MouseWheelAction(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos,
                           bool& Handled);
-
-    // ---- Internal state, readable for hosts and tests ----
-    bool ForceBitmapMode() const { return FForceBitmapMode; }
-    bool DoubleBufferedFormat() const { return FDoubleBufferedFormat; }
-    bool RecreateContext() const { return FRecreateContext; }
-    bool RepaintPending() const { return FRepaintPending; }
-    bool Painting() const { return FPainting; }
-    bool RenderingToExport() const { return FRenderingToExport; }
-    HDC WindowDC() const { return FWindowDC; }
-    HGLRC WindowRC() const { return FWindowRC; }
-    int LastRenderWidth() const { return FLastRenderWidth; }
-    int LastRenderHeight() const { return FLastRenderHeight; }
-    int RenderCount() const { return FRenderCount; }
 
     // The view properties in their stored order, then those only Assign copies, with their
     // defaults; the three forms, Assign and the constructor follow it.
@@ -303,6 +297,19 @@ protected:
     bool FChangedWhileUpdating = false;
 
 private:
+    // Render's two paths over the shared steps: start, the scene, the 2D drawing on a bitmap,
+    // finish.
+    void RenderExport();
+    void RenderWindow();
+    bool DeferredWhilePainting();
+    void StartPaint();
+    // The window path: SafeBitmap's fresh context in bitmap mode (made current, Active), the
+    // window's otherwise; false when there is none and the paint ends.
+    bool PrepareWindowContext(bool& Active);
+    void DrawWindowScene(TPoint Size, bool Active);
+    void PresentWindowPicture(TPoint Size);
+    void FinishBitmap(QImage& Bitmap, const TRect& PaintRect);
+    void FinishPaint();
     void RenderScene(int Width, int Height);
     void SetupProjection(int Width, int Height);
     void SetupLights();
@@ -338,7 +345,7 @@ private:
     int FLastRenderWidth = -1;
     int FLastRenderHeight = -1;
     bool FLastPaintFast = false;
-    int FRenderCount = 0;
+    std::string FLastPaintError;
 
     int FLastMouseX = 0;
     int FLastMouseY = 0;

@@ -235,6 +235,7 @@ void PaintScene(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptio
             PaintChartFrame(Chart, PaintRect, Options, framePushed, depthBefore);
         } catch (...) {
             // The chart shows what was drawn so far.
+            Chart.RecordPaintError(std::current_exception());
             if (framePushed)
                 RestoreAfterError(depthBefore);
         }

@@ -25,6 +25,7 @@ protected:
         } catch (const std::exception& e) {
             ADD_FAILURE() << "render failed: " << e.what();
         }
+        EXPECT_EQ(Chart.LastPaintError(), "") << "the picture was not drawn whole";
         return image;
     }
     // Pixels that differ between two pictures of the same chart, as a share of all.

@@ -309,6 +309,9 @@ TEST_F(SceneRecording, AnErrorIsSwallowedAndTheFrameRestored) {
     for (int p = 0; p < 6; ++p)
         EXPECT_GE(FindCall(log, "glDisable", {GL_CLIP_PLANE0 + double(p)}, failed), 0) << p;
     EXPECT_GE(FindCall(log, "glDepthMask", {GL_TRUE}, failed), 0);
+    // The swallowed failure is reported to whoever asked for the picture.
+    EXPECT_NE(chart.LastPaintError().find("glClipPlane"), std::string::npos)
+        << chart.LastPaintError();
 }
 
 TEST_F(SceneRecording, AnOwnPaintHandlerReplacesTheScene) {
