@@ -50,6 +50,17 @@ private:
     std::vector<std::pair<std::string, std::string>> FValues;
 };
 
+// Font with every member away from the defaults of the chart's and the legend's fonts.
+inline TFont RestyledFont(TFont Font, const std::string& Name) {
+    Font.SetCharset(2);
+    Font.SetColor(clMaroon);
+    Font.SetHeight(-40);
+    Font.SetName(Name);
+    Font.SetPitch(fpFixed);
+    Font.SetStyle({fsItalic, fsUnderline, fsStrikeOut});
+    return Font;
+}
+
 // The keys of the stored properties of a description, in its order.
 template <class C> std::vector<std::string> StoredKeys(const TQorPropList<C>& List) {
     std::vector<std::string> keys;

@@ -439,11 +439,6 @@ constexpr const char* FontKey = "Font";
 const TQorPropList<TQorColorScale>& TQorColorScale::Properties() {
     using L = TQorColorScale;
     using P = TQorProps<L>;
-    const auto stop = [](size_t i) {
-        return [i](auto& l) -> auto& {
-            return l.FColors[i];
-        };
-    };
     static const TQorPropList<L> list{
         P::Prop("Caption", &L::Caption, &L::SetCaption, &L::FCaption, ""),
         P::Ordinal("CaptionAlignHoriz", &L::CaptionAlignHoriz, &L::SetCaptionAlignHoriz,
@@ -455,12 +450,12 @@ const TQorPropList<TQorColorScale>& TQorColorScale::Properties() {
             "Color", [](const L& l) { return l.Color(); }, [](L& l, TColor v) { l.SetColor(v); },
             &L::FColor, clWhite)
             .UsedIn(puStored),
-        P::Prop("Color1", &L::Color1, &L::SetColor1, stop(0), clBlue),
-        P::Prop("Color2", &L::Color2, &L::SetColor2, stop(1), clRed),
-        P::Prop("Color3", &L::Color3, &L::SetColor3, stop(2), clYellow),
-        P::Prop("Color4", &L::Color4, &L::SetColor4, stop(3), clNone),
-        P::Prop("Color5", &L::Color5, &L::SetColor5, stop(4), clNone),
-        P::Prop("Color6", &L::Color6, &L::SetColor6, stop(5), clNone),
+        P::Prop("Color1", &L::Color1, &L::SetColor1, P::Element(&L::FColors, 0), clBlue),
+        P::Prop("Color2", &L::Color2, &L::SetColor2, P::Element(&L::FColors, 1), clRed),
+        P::Prop("Color3", &L::Color3, &L::SetColor3, P::Element(&L::FColors, 2), clYellow),
+        P::Prop("Color4", &L::Color4, &L::SetColor4, P::Element(&L::FColors, 3), clNone),
+        P::Prop("Color5", &L::Color5, &L::SetColor5, P::Element(&L::FColors, 4), clNone),
+        P::Prop("Color6", &L::Color6, &L::SetColor6, P::Element(&L::FColors, 5), clNone),
         P::Prop("ColorCount", &L::ColorCount, &L::SetColorCount, &L::FColorCount, 3),
         P::Prop("ColorLayers", &L::ColorLayers, &L::SetColorLayers, &L::FColorLayers, 0),
         P::Prop("DecPlaces", &L::DecPlaces, &L::SetDecPlaces, &L::FDecPlaces, 0),

@@ -185,6 +185,13 @@ template <class C> struct TQorProps {
         return p;
     }
 
+    // The field of element Index of an array member (a colour stop).
+    template <class M> static auto Element(M C::*Array, size_t Index) {
+        return [ Array, Index ](auto& c) -> auto& {
+            return (c.*Array)[Index];
+        };
+    }
+
     static TQorCopyStep<C> Copy(std::string Name, std::function<void(C&, const C&)> Step) {
         return {std::move(Name), std::move(Step)};
     }
@@ -215,83 +222,80 @@ namespace QorPropDetail {
 
 template <class T> constexpr bool IsOrdinal = std::is_same_v<T, TQorOrdinal>;
 
-template <class T> void WriteText(TQorPropTextWriter& W, const std::string& Key, const T& v) {
-    if constexpr (std::is_same_v<T, bool>)
-        W.WriteBool(Key, v);
-    else if constexpr (std::is_same_v<T, double>)
-        W.WriteDouble(Key, v);
-    else if constexpr (std::is_same_v<T, char>)
-        W.WriteChar(Key, v);
-    else if constexpr (std::is_same_v<T, std::string>)
-        W.WriteString(Key, v);
-    else if constexpr (std::is_same_v<T, TFont>)
-        W.WriteFont(Key, v);
-    else if constexpr (IsOrdinal<T>)
-        W.WriteInt(Key, static_cast<int>(v));
+// The property text and the storage seen alike: each value type has its read (Current when the
+// key or ident is missing) and its write (false when it failed).
+class TTextForm {
+public:
+    explicit TTextForm(TQorPropTextReader& R) : FReader(&R) {}
+    explicit TTextForm(TQorPropTextWriter& W) : FWriter(&W) {}
+    bool Read(const std::string& K, bool Current) { return FReader->ReadBool(K, Current); }
+    int Read(const std::string& K, int Current) { return FReader->ReadInt(K, Current); }
+    double Read(const std::string& K, double Current) { return FReader->ReadDouble(K, Current); }
+    char Read(const std::string& K, char Current) { return FReader->ReadChar(K, Current); }
+    std::string Read(const std::string& K, const std::string& Current) {
+        return FReader->ReadString(K, Current);
+    }
+    void ReadFont(const std::string& K, TFont& Font) { FReader->ReadFont(K, Font); }
+    bool Write(const std::string& K, bool v) { return FWriter->WriteBool(K, v), true; }
+    bool Write(const std::string& K, int v) { return FWriter->WriteInt(K, v), true; }
+    bool Write(const std::string& K, double v) { return FWriter->WriteDouble(K, v), true; }
+    bool Write(const std::string& K, char v) { return FWriter->WriteChar(K, v), true; }
+    bool Write(const std::string& K, const std::string& v) {
+        return FWriter->WriteString(K, v), true;
+    }
+    bool Write(const std::string& K, const TFont& v) { return FWriter->WriteFont(K, v), true; }
+
+private:
+    TQorPropTextReader* FReader = nullptr;
+    TQorPropTextWriter* FWriter = nullptr;
+};
+
+class TStorageForm {
+public:
+    explicit TStorageForm(const TQorStorage& S) : FReader(&S) {}
+    explicit TStorageForm(TQorStorage& S) : FReader(&S), FWriter(&S) {}
+    bool Read(const std::string& K, bool Current) { return FReader->ReadBool(K, Current); }
+    int Read(const std::string& K, int Current) { return FReader->ReadInteger(K, Current); }
+    double Read(const std::string& K, double Current) { return FReader->ReadFloat(K, Current); }
+    char Read(const std::string& K, char Current) { return FReader->ReadChar(K, Current); }
+    std::string Read(const std::string& K, const std::string& Current) {
+        return FReader->ReadString(K, Current);
+    }
+    void ReadFont(const std::string& K, TFont& Font) { FReader->ReadFont(K, Font); }
+    bool Write(const std::string& K, bool v) { return FWriter->WriteBool(K, v); }
+    bool Write(const std::string& K, int v) { return FWriter->WriteInteger(K, v); }
+    bool Write(const std::string& K, double v) { return FWriter->WriteFloat(K, v); }
+    bool Write(const std::string& K, char v) { return FWriter->WriteChar(K, v); }
+    bool Write(const std::string& K, const std::string& v) { return FWriter->WriteString(K, v); }
+    bool Write(const std::string& K, const TFont& v) { return FWriter->WriteFont(K, v); }
+
+private:
+    const TQorStorage* FReader = nullptr;
+    TQorStorage* FWriter = nullptr;
+};
+
+// Words and ordinals are integers in both forms.
+template <class Form, class T> bool WriteValue(Form& F, const std::string& Key, const T& v) {
+    if constexpr (std::is_same_v<T, uint16_t> || IsOrdinal<T>)
+        return F.Write(Key, static_cast<int>(v));
     else
-        W.WriteInt(Key, v);
+        return F.Write(Key, v);
 }
 
 // The value under Key, Current when it is missing; nothing for an ordinal outside 0 ... Last.
-template <class T>
-std::optional<T> ReadText(TQorPropTextReader& R, const std::string& Key, const T& Current,
-                          int Last) {
-    if constexpr (std::is_same_v<T, bool>) {
-        return R.ReadBool(Key, Current);
-    } else if constexpr (std::is_same_v<T, double>) {
-        return R.ReadDouble(Key, Current);
-    } else if constexpr (std::is_same_v<T, char>) {
-        return R.ReadChar(Key, Current);
-    } else if constexpr (std::is_same_v<T, std::string>) {
-        return R.ReadString(Key, Current);
-    } else if constexpr (std::is_same_v<T, TFont>) {
+template <class Form, class T>
+std::optional<T> ReadValue(Form& F, const std::string& Key, const T& Current, int Last) {
+    if constexpr (std::is_same_v<T, TFont>) {
         TFont font(Current);
-        R.ReadFont(Key, font);
+        F.ReadFont(Key, font);
         return font;
     } else if constexpr (IsOrdinal<T>) {
-        const int v = R.ReadInt(Key, static_cast<int>(Current));
+        const int v = F.Read(Key, static_cast<int>(Current));
         return v >= 0 && v <= Last ? std::optional<T>(T(uint8_t(v))) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, uint16_t>) {
+        return T(F.Read(Key, int(Current)));
     } else {
-        return T(R.ReadInt(Key, Current));
-    }
-}
-
-template <class T> bool Save(TQorStorage& S, const std::string& Ident, const T& v) {
-    if constexpr (std::is_same_v<T, bool>)
-        return S.WriteBool(Ident, v);
-    else if constexpr (std::is_same_v<T, double>)
-        return S.WriteFloat(Ident, v);
-    else if constexpr (std::is_same_v<T, char>)
-        return S.WriteChar(Ident, v);
-    else if constexpr (std::is_same_v<T, std::string>)
-        return S.WriteString(Ident, v);
-    else if constexpr (std::is_same_v<T, TFont>)
-        return S.WriteFont(Ident, v);
-    else if constexpr (IsOrdinal<T>)
-        return S.WriteInteger(Ident, static_cast<int>(v));
-    else
-        return S.WriteInteger(Ident, v);
-}
-
-template <class T>
-std::optional<T> Load(const TQorStorage& S, const std::string& Ident, const T& Current, int Last) {
-    if constexpr (std::is_same_v<T, bool>) {
-        return S.ReadBool(Ident, Current);
-    } else if constexpr (std::is_same_v<T, double>) {
-        return S.ReadFloat(Ident, Current);
-    } else if constexpr (std::is_same_v<T, char>) {
-        return S.ReadChar(Ident, Current);
-    } else if constexpr (std::is_same_v<T, std::string>) {
-        return S.ReadString(Ident, Current);
-    } else if constexpr (std::is_same_v<T, TFont>) {
-        TFont font(Current);
-        S.ReadFont(Ident, font);
-        return font;
-    } else if constexpr (IsOrdinal<T>) {
-        const int v = S.ReadInteger(Ident, static_cast<int>(Current));
-        return v >= 0 && v <= Last ? std::optional<T>(T(uint8_t(v))) : std::nullopt;
-    } else {
-        return T(S.ReadInteger(Ident, Current));
+        return F.Read(Key, Current);
     }
 }
 
@@ -363,8 +367,9 @@ template <class C, class F> void ForEach(const TQorPropList<C>& List, TQorPropUs
 template <class C>
 void QorWriteText(const TQorPropList<C>& List, const std::type_identity_t<C>& Object,
                   TQorPropTextWriter& Writer, const std::string& Prefix) {
+    QorPropDetail::TTextForm form(Writer);
     QorPropDetail::ForEach(List, puStored, [&](const auto& p) {
-        QorPropDetail::WriteText(Writer, Prefix + p.Key, p.Kept(Object));
+        QorPropDetail::WriteValue(form, Prefix + p.Key, p.Kept(Object));
     });
 }
 
@@ -373,10 +378,11 @@ void QorWriteText(const TQorPropList<C>& List, const std::type_identity_t<C>& Ob
 template <class C>
 void QorReadText(const TQorPropList<C>& List, std::type_identity_t<C>& Object,
                  TQorPropTextReader& Reader, const std::string& Prefix, bool OldFile = false) {
+    QorPropDetail::TTextForm form(Reader);
     QorPropDetail::ForEach(List, puStored, [&](const auto& p) {
         const auto current = p.Kept(Object);
         auto read = [&](const std::string& Key, const decltype(current)& Value) {
-            return QorPropDetail::ReadText(Reader, Prefix + Key, Value, p.Last);
+            return QorPropDetail::ReadValue(form, Prefix + Key, Value, p.Last);
         };
         std::optional<std::remove_const_t<decltype(current)>> v;
         if (OldFile && !p.OldKey.empty() && p.OldKeyUse == TQorOldKeyUse::Instead)
@@ -395,8 +401,9 @@ template <class C>
 bool QorSaveToStorage(const TQorPropList<C>& List, const std::type_identity_t<C>& Object,
                       TQorStorage& Storage, const std::string& Prefix) {
     bool ok = true;
+    QorPropDetail::TStorageForm form(Storage);
     QorPropDetail::ForEach(List, puStored, [&](const auto& p) {
-        ok = QorPropDetail::Save(Storage, Prefix + p.Key, p.Kept(Object)) && ok;
+        ok = QorPropDetail::WriteValue(form, Prefix + p.Key, p.Kept(Object)) && ok;
     });
     return ok;
 }
@@ -404,8 +411,9 @@ bool QorSaveToStorage(const TQorPropList<C>& List, const std::type_identity_t<C>
 template <class C>
 void QorLoadFromStorage(const TQorPropList<C>& List, std::type_identity_t<C>& Object,
                         const TQorStorage& Storage, const std::string& Prefix) {
+    QorPropDetail::TStorageForm form(Storage);
     QorPropDetail::ForEach(List, puStored, [&](const auto& p) {
-        if (const auto v = QorPropDetail::Load(Storage, Prefix + p.Key, p.Kept(Object), p.Last))
+        if (const auto v = QorPropDetail::ReadValue(form, Prefix + p.Key, p.Kept(Object), p.Last))
             p.Set(Object, *v);
     });
 }

@@ -1031,14 +1031,7 @@ void RestyleLegend(TQorColorScale& l) {
     l.SetDecPlacesMax(8);
     l.SetDecSep(',');
     l.SetDecSepLocal(false);
-    TFont font = l.Font();
-    font.SetCharset(2);
-    font.SetColor(clMaroon);
-    font.SetHeight(-20);
-    font.SetName("Liberation Mono");
-    font.SetPitch(fpFixed);
-    font.SetStyle({fsItalic, fsUnderline});
-    l.SetFont(font);
+    l.SetFont(RestyledFont(l.Font(), "Liberation Mono"));
     l.SetLogarithmic(true);
     l.SetMax(5000);
     l.SetMin(2);

@@ -6,16 +6,6 @@
 #include "PropertyRoundTrip.h"
 #include "chart/Qor3DChart.h"
 
-inline TFont RestyledFont(TFont Font, const std::string& Name) {
-    Font.SetCharset(2);
-    Font.SetColor(clMaroon);
-    Font.SetHeight(-40);
-    Font.SetName(Name);
-    Font.SetPitch(fpFixed);
-    Font.SetStyle({fsItalic, fsUnderline, fsStrikeOut});
-    return Font;
-}
-
 inline void RestyleDraw(TQor3DDraw& d) {
     d.SetBackgroundColor(clNavy);
     d.SetLightsON(false);

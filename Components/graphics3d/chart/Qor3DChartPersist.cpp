@@ -26,18 +26,13 @@ template <typename Chart, typename F> void ForEachPart(Chart& C, F&& Fn) {
 const TQorPropList<TQor3DChart>& TQor3DChart::Properties() {
     using C = TQor3DChart;
     using P = TQorProps<C>;
-    const auto stop = [](size_t i) {
-        return [i](auto& c) -> auto& {
-            return c.FColors[i];
-        };
-    };
     static const TQorPropList<C> list{
-        P::Prop("Color1", &C::Color1, &C::SetColor1, stop(0), clFuchsia),
-        P::Prop("Color2", &C::Color2, &C::SetColor2, stop(1), clBlue),
-        P::Prop("Color3", &C::Color3, &C::SetColor3, stop(2), clAqua),
-        P::Prop("Color4", &C::Color4, &C::SetColor4, stop(3), clGreen),
-        P::Prop("Color5", &C::Color5, &C::SetColor5, stop(4), clYellow),
-        P::Prop("Color6", &C::Color6, &C::SetColor6, stop(5), clRed),
+        P::Prop("Color1", &C::Color1, &C::SetColor1, P::Element(&C::FColors, 0), clFuchsia),
+        P::Prop("Color2", &C::Color2, &C::SetColor2, P::Element(&C::FColors, 1), clBlue),
+        P::Prop("Color3", &C::Color3, &C::SetColor3, P::Element(&C::FColors, 2), clAqua),
+        P::Prop("Color4", &C::Color4, &C::SetColor4, P::Element(&C::FColors, 3), clGreen),
+        P::Prop("Color5", &C::Color5, &C::SetColor5, P::Element(&C::FColors, 4), clYellow),
+        P::Prop("Color6", &C::Color6, &C::SetColor6, P::Element(&C::FColors, 5), clRed),
         // Assign copies the picture itself before its name, which may load another.
         P::Copy("ColorBitmap", [](C& t, const C& s) { t.SetColorBitmap(s.ColorBitmap()); }),
         P::Prop("ColorBitmapName", &C::ColorBitmapName, &C::SetColorBitmapName,
