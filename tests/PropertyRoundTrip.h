@@ -4,6 +4,8 @@
 #pragma once
 
 #include "QorPropList.h"
+#include "QorStrg.h"
+#include "TestSupport.h"
 #include "UQorTypes.h"
 
 #include <functional>
@@ -67,6 +69,21 @@ template <class C> std::vector<std::string> StoredKeys(const TQorPropList<C>& Li
     QorPropDetail::ForEach(List, puStored, [&](const auto& p) { keys.push_back(p.Key); });
     return keys;
 }
+
+// A store on an INI file in a temporary folder, for one round trip.
+class TTempIniStorage {
+public:
+    TTempIniStorage() {
+        Storage.SetUseRegistry(false);
+        Storage.SetIniFileName(FDir.File("round-trip.ini"));
+    }
+
+private:
+    TempDir FDir;
+
+public:
+    TQorStorage Storage;
+};
 
 // One way of handing every property from Source to Target.
 template <class T> struct TPropertyForm {

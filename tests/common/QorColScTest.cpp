@@ -1074,29 +1074,24 @@ TPropertyValues LegendValues(const TQorColorScale& l) {
 TEST(EveryProperty, Legend) {
     EXPECT_EQ(LegendValues(TQorColorScale()).Names(), StoredKeys(TQorColorScale::Properties()));
     using L = TQorColorScale;
-    ExpectEveryPropertyKept<L>(RestyleLegend, LegendValues,
-                               {{"property text",
-                                 [](const L& s, L& t) {
-                                     TQorPropTextWriter w;
-                                     s.WriteToText(w, "Legend_", csmFull);
-                                     TQorPropTextReader r(w.Text());
-                                     t.ReadFromText(r, "Legend_", csmFull);
-                                 }},
-                                {"storage",
-                                 [](const L& s, L& t) {
-                                     TempDir dir;
-                                     TQorStorage storage;
-                                     storage.SetUseRegistry(false);
-                                     storage.SetIniFileName(dir.File("every.ini"));
-                                     ASSERT_TRUE(s.SaveToStorage(storage, "Q", csmFull));
-                                     t.LoadFromStorage(storage, "Q", csmFull);
-                                 }},
-                                {"binary record",
-                                 [](const L& s, L& t) {
-                                     TQorBinaryWriter w;
-                                     ASSERT_EQ(s.WriteToFile(w, csmFull), 0);
-                                     TQorBinaryReader r(w.Bytes());
-                                     ASSERT_EQ(t.ReadFromFile(r, csmFull), 0);
-                                 }},
-                                {"Assign", [](const L& s, L& t) { t.Assign(&s); }, {"Color"}}});
+    std::vector<TPropertyForm<L>> forms;
+    forms.push_back({"property text", [](const L& s, L& t) {
+                         TQorPropTextWriter w;
+                         s.WriteToText(w, "Legend_", csmFull);
+                         TQorPropTextReader r(w.Text());
+                         t.ReadFromText(r, "Legend_", csmFull);
+                     }});
+    forms.push_back({"storage", [](const L& s, L& t) {
+                         TTempIniStorage ini;
+                         ASSERT_TRUE(s.SaveToStorage(ini.Storage, "Q", csmFull));
+                         t.LoadFromStorage(ini.Storage, "Q", csmFull);
+                     }});
+    forms.push_back({"binary record", [](const L& s, L& t) {
+                         TQorBinaryWriter w;
+                         ASSERT_EQ(s.WriteToFile(w, csmFull), 0);
+                         TQorBinaryReader r(w.Bytes());
+                         ASSERT_EQ(t.ReadFromFile(r, csmFull), 0);
+                     }});
+    forms.push_back({"Assign", [](const L& s, L& t) { t.Assign(&s); }, {"Color"}});
+    ExpectEveryPropertyKept<L>(RestyleLegend, LegendValues, forms);
 }

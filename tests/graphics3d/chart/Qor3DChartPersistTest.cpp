@@ -511,12 +511,9 @@ template <class T> std::vector<TPropertyForm<T>> EveryForm() {
          }},
         {"storage",
          [](const T& s, T& t) {
-             TempDir dir;
-             TQorStorage storage;
-             storage.SetUseRegistry(false);
-             storage.SetIniFileName(dir.File("every.ini"));
-             ASSERT_TRUE(s.SaveToStorage(storage, "Q"));
-             t.LoadFromStorage(storage, "Q");
+             TTempIniStorage ini;
+             ASSERT_TRUE(s.SaveToStorage(ini.Storage, "Q"));
+             t.LoadFromStorage(ini.Storage, "Q");
          }},
         {"binary record",
          [](const T& s, T& t) {
