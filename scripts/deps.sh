@@ -4,9 +4,14 @@
 #   scripts/deps.sh test     that plus the test, benchmark and fuzz tools (test.sh, the default)
 set -euo pipefail
 
+# The viewer's desktop files are rendered from SVG at build time (qt6-svg-dev); the desktop's
+# recently-used list is kept through GLib's bookmark files (pkgconf, libglib2.0-dev).
 viewer=(cmake ninja-build g++ qt6-base-dev libqt6opengl6-dev libosmesa6-dev libgl-dev
-        libglu1-mesa-dev libjpeg-dev fonts-liberation2)
-testing=(clang libclang-rt-14-dev xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev)
+        libglu1-mesa-dev libjpeg-dev fonts-liberation2 qt6-svg-dev pkgconf libglib2.0-dev)
+# The tests also validate the installed desktop files with their own tools and build the .deb
+# (desktop-file-utils, appstream, shared-mime-info, dpkg-dev, file).
+testing=(clang libclang-rt-14-dev xvfb xauth libgtest-dev libgmock-dev libbenchmark-dev
+         desktop-file-utils appstream shared-mime-info dpkg-dev file)
 
 case "${1:-test}" in
     viewer) packages=("${viewer[@]}") ;;

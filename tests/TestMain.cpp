@@ -1,4 +1,5 @@
-// Test entry: headless Qt, and a private settings folder so no test touches the user's.
+// Test entry: headless Qt, and private settings and data folders so no test touches the
+// user's.
 #include <QGuiApplication>
 #ifdef PLOTYRA_TEST_WIDGETS
 #include <QApplication>
@@ -20,6 +21,14 @@ int main(int argc, char** argv) {
         setenv("XDG_CONFIG_HOME", dir, 1);
         setenv("XDG_DATA_HOME", (std::string(dir) + "/data").c_str(), 1);
     }
+
+    // The data folder too (file types, icons); a test that starts this program again as a
+    // child hands the child its own through PLOTYRA_TEST_DATA_HOME.
+    std::string data = dir != nullptr ? std::string(dir) + "/data" : std::string();
+    if (const char* given = std::getenv("PLOTYRA_TEST_DATA_HOME"))
+        data = given;
+    if (!data.empty())
+        setenv("XDG_DATA_HOME", data.c_str(), 1);
 
     // Qt wants a private runtime folder; give it one inside ours rather than /tmp.
     std::string runtime;

@@ -89,6 +89,24 @@ TQorPresetSteps PalettePresetSteps(TQorPalettePreset Preset) {
         return {3, false, {{3, clRed}, {2, clLime}, {1, clBlue}}};
     case ppCMYK:
         return {4, false, {{4, clAqua}, {3, clFuchsia}, {2, clYellow}, {1, clBlack}}};
+    case ppViridis: // #440154 #414487 #2A788E #22A884 #7AD151 #FDE725
+        return {6,
+                true,
+                {{1, RGBColor(0x44, 0x01, 0x54)},
+                 {2, RGBColor(0x41, 0x44, 0x87)},
+                 {3, RGBColor(0x2A, 0x78, 0x8E)},
+                 {4, RGBColor(0x22, 0xA8, 0x84)},
+                 {5, RGBColor(0x7A, 0xD1, 0x51)},
+                 {6, RGBColor(0xFD, 0xE7, 0x25)}}};
+    case ppCividis: // #00204D #31446B #666970 #958F78 #CBBA69 #FFEA46
+        return {6,
+                true,
+                {{1, RGBColor(0x00, 0x20, 0x4D)},
+                 {2, RGBColor(0x31, 0x44, 0x6B)},
+                 {3, RGBColor(0x66, 0x69, 0x70)},
+                 {4, RGBColor(0x95, 0x8F, 0x78)},
+                 {5, RGBColor(0xCB, 0xBA, 0x69)},
+                 {6, RGBColor(0xFF, 0xEA, 0x46)}}};
     }
     return {};
 }

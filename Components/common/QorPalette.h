@@ -29,7 +29,8 @@ struct TQorPaletteMap {
 };
 TQorPaletteMap PaletteMap(double Lo, double Hi);
 
-enum TQorPalettePreset { ppRainbow, ppGray, ppHeat, ppRGB, ppCMYK };
+// Viridis and Cividis are the perceptually uniform maps, sampled at six even steps.
+enum TQorPalettePreset { ppRainbow, ppGray, ppHeat, ppRGB, ppCMYK, ppViridis, ppCividis };
 
 // One write of a preset: a stop (1 ... 6) and its colour.
 struct TQorPaletteStop {

@@ -90,17 +90,22 @@ void TQor3DGLWindow::exposeEvent(QExposeEvent*) {
         FOwner.HandlePaint();
 }
 
+// The native window bypasses the widget's enabled state; a disabled control takes no input.
 void TQor3DGLWindow::mousePressEvent(QMouseEvent* Event) {
-    FOwner.HandleMousePress(Event);
+    if (FOwner.isEnabled())
+        FOwner.HandleMousePress(Event);
 }
 void TQor3DGLWindow::mouseReleaseEvent(QMouseEvent* Event) {
-    FOwner.HandleMouseRelease(Event);
+    if (FOwner.isEnabled())
+        FOwner.HandleMouseRelease(Event);
 }
 void TQor3DGLWindow::mouseMoveEvent(QMouseEvent* Event) {
-    FOwner.HandleMouseMove(Event);
+    if (FOwner.isEnabled())
+        FOwner.HandleMouseMove(Event);
 }
 void TQor3DGLWindow::wheelEvent(QWheelEvent* Event) {
-    FOwner.HandleWheel(Event);
+    if (FOwner.isEnabled())
+        FOwner.HandleWheel(Event);
 }
 
 // ---- The widget ----
@@ -182,8 +187,14 @@ void TQor3DDrawWidget::CursorChanged(TCursor Cursor) {
 }
 
 HDC TQor3DDrawWidget::GetWindowDC() {
+    // A control shown in safe mode gets its OpenGL window when it first leaves that mode.
+    if (FGLWindow == nullptr && FWindowCreated && !FDraw.Designing())
+        CreateGLWindow();
     if (FGLWindow == nullptr)
         return nullptr;
+    // The control asks for the window's surface only when it goes into window mode.
+    if (FContainer->isHidden())
+        FContainer->show();
     if (!FSurface)
         FSurface = std::make_unique<TQtWindowSurface>(QtWindowPlatform(), *FGLWindow);
     return FSurface.get();

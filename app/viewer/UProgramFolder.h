@@ -1,9 +1,19 @@
-// "The program's folder": where the shipped sample files and the documentation live, in the
-// installed tree (share/plotyra/examples, share/doc/plotyra) or, run from the build folder,
-// in the source and build trees.
+// "The program's folder": where the shipped sample files and the documentation live. An
+// installed program finds them beside its bin folder (share/plotyra/examples,
+// share/doc/plotyra); a program that runs inside the build tree it was built in uses the source
+// tree's samples and the build tree's documentation.
 #pragma once
 
 #include <QString>
 
+struct TProgramFolders {
+    QString Samples;
+    QString Documentation; // the chart-file format document, "ChartFileStructures.pdf"
+};
+
+// The folders of a program whose executable lies in ApplicationDir.
+TProgramFolders ProgramFoldersFor(const QString& ApplicationDir);
+
+// The folders of the running program.
 QString ProgramSamplesFolder();
 QString ProgramDocumentationFile();

@@ -1,64 +1,67 @@
-// A plain chart window: the chart of one data file with its legend, turned, moved and zoomed
-// with the mouse.
-//   plotyra [--grab PICTURE.png] [FILE]
-// --grab saves the window as the screen shows it, once it has been painted, and quits.
-#include "Qor3DDrawWidget.h"
-#include "QorColorScaleWidget.h"
-#include "chart/Qor3DChart.h"
-#include "chart/UQor3DChartColorScale.h"
-#include "io/Qor3DChartFile.h"
-#include "io/Qor3DChartFileLegend.h"
+// The viewer: plotyra [FILE | /S]. See UCommandLine.h for the command line; --grab PICTURE
+// (not listed by --help) saves the window as the screen shows it, once the chart has been
+// drawn, and quits.
+#include "FAbout.h"
+#include "FMain.h"
+#include "UCommandLine.h"
+#include "UDesktopFiles.h"
+#include "UQorWaitCursor.h"
+#include "USignalClose.h"
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QHBoxLayout>
-#include <QMessageBox>
+#include <QElapsedTimer>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
-#include <QWidget>
+#include <cstdio>
+
+namespace {
+
+// The chart's first picture takes its time under a software renderer; the grab waits for
+// it, but not for ever.
+constexpr int GrabSettleMs = 1500;
+constexpr int GrabGiveUpMs = 15000;
+
+void GrabWhenDrawn(TFormMain& Window, const QString& File) {
+    auto* poll = new QTimer(&Window);
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(poll, &QTimer::timeout, &Window, [&Window, File, poll, clock] {
+        const qint64 elapsed = clock->elapsed();
+        if (elapsed < GrabSettleMs || (Window.Chart().RenderCount() == 0 && elapsed < GrabGiveUpMs))
+            return;
+        poll->stop();
+        delete clock;
+        const QPixmap shot = Window.screen()->grabWindow(Window.winId());
+        QApplication::exit(shot.save(File) ? 0 : 1);
+    });
+    poll->start(100);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Plotyra");
+    QApplication::setApplicationVersion(TFormAbout::Version());
+    // The desktop matches the window with the program's entry and icon.
+    const QString id = QLatin1String(ProgramDesktopId);
+    QGuiApplication::setDesktopFileName(id);
+    QApplication::setWindowIcon(QIcon::fromTheme(id, QIcon(":/desktop/icons/apps/" + id + ".svg")));
 
-    TQor3DChart chart;
-    QWidget window;
-    auto* layout = new QHBoxLayout(&window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto* chartWidget = new TQor3DDrawWidget(chart, &window);
-    auto* legendWidget = new TQorColorScaleWidget(&window);
-    layout->addWidget(chartWidget, 1);
-    layout->addWidget(legendWidget);
-    TQorColorScale& legend = legendWidget->ColorScale();
-    legend.SetTransparent(false);
-    chart.OnChange = [&](TObject*) {
-        ChartToColorScale(chart, legend);
-    };
+    const TCommandLine command = ParseCommandLine(QApplication::arguments());
+    if (command.Exit) {
+        std::fputs(command.Message.toLocal8Bit().constData(),
+                   command.ExitCode == 0 ? stdout : stderr);
+        return command.ExitCode;
+    }
 
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
-    QString grabFile;
-    if (const qsizetype g = args.indexOf("--grab"); g >= 0 && g + 1 < args.size()) {
-        grabFile = args[g + 1];
-        args.remove(g, 2);
-    }
-    QString title = "Plotyra";
-    if (!args.isEmpty()) {
-        const QString file = args.first();
-        TQorColorScaleFileLegend fileLegend(legend);
-        if (LoadChartFile(chart, &fileLegend, file.toStdString(), true) != 0)
-            QMessageBox::warning(&window, title, QString("Cannot load %1.").arg(file));
-        title = QFileInfo(file).fileName() + " - Plotyra";
-    }
-    ChartToColorScale(chart, legend);
-    window.setWindowTitle(title);
-    window.resize(900, 650);
+    TFormMain window(command.Params);
+    TQorSignalClose closeOnSignal;
     window.show();
-    if (!grabFile.isEmpty())
-        QTimer::singleShot(1500, [&] {
-            const QPixmap shot = window.screen()->grabWindow(window.winId());
-            QApplication::exit(shot.save(grabFile) ? 0 : 1);
-        });
-    return app.exec();
+    if (!command.GrabFile.isEmpty())
+        GrabWhenDrawn(window, command.GrabFile);
+    const int result = QApplication::exec();
+    ResetWaitCursor();
+    return result;
 }

@@ -162,6 +162,32 @@ TEST(QorPalette, PresetsWriteTheirStopsInOrder) {
     EXPECT_EQ(h.Colors, (TQorColorArray{clFuchsia, clBlue, clAqua, clGreen, clYellow, clRed}));
 }
 
+// The two uniform maps run from dark to light: their luminance rises at every stop, and they
+// start and end at the published ends of the maps.
+TEST(QorPalette, ViridisAndCividisRiseInLightness) {
+    for (TQorPalettePreset preset : {ppViridis, ppCividis}) {
+        StopHolder h;
+        h.Count = 2;
+        ApplyPalettePreset(h, preset);
+        EXPECT_EQ(h.Count, 6);
+        EXPECT_EQ(h.Log.front(), "count");
+        double last = -1;
+        for (TColor c : h.Colors) {
+            const double y = 0.2126 * GetRValue(c) + 0.7152 * GetGValue(c) + 0.0722 * GetBValue(c);
+            EXPECT_GT(y, last + 20) << preset;
+            last = y;
+        }
+    }
+    StopHolder v;
+    ApplyPalettePreset(v, ppViridis);
+    EXPECT_EQ(v.Colors.front(), RGBColor(0x44, 0x01, 0x54));
+    EXPECT_EQ(v.Colors.back(), RGBColor(0xFD, 0xE7, 0x25));
+    StopHolder c;
+    ApplyPalettePreset(c, ppCividis);
+    EXPECT_EQ(c.Colors.front(), RGBColor(0x00, 0x20, 0x4D));
+    EXPECT_EQ(c.Colors.back(), RGBColor(0xFF, 0xEA, 0x46));
+}
+
 TEST(QorPalette, InvertReversesTheUsedStopsOnly) {
     StopHolder h;
     h.Count = 5;

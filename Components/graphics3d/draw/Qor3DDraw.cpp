@@ -418,6 +418,7 @@ void TQor3DDraw::StartPaint() {
     FLastRenderHeight = size.Y;
     FRepaintPending = false;
     FPainting = true;
+    ++FRenderCount;
 }
 
 void TQor3DDraw::FinishPaint() {
@@ -726,29 +727,7 @@ void TQor3DDraw::DrawDesignScene() {
     }
     gl.PopMatrix();
 
-    gl.Enable(GL_BLEND);
-    gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    gl.DepthMask(GL_FALSE);
-    gl.Color4ub(255, 255, 255, 128);
-    DrawBox(AllBoxFaces, false, -1, -1, -1, 1, 1, 1);
-    gl.Color4ub(255, 255, 255, 85);
-    DrawBox(AllBoxFaces, true, -1, -1, -1, 1, 1, 1);
-    gl.DepthMask(GL_TRUE);
-    gl.Disable(GL_BLEND);
-    gl.Disable(GL_LIGHTING);
-
-    gl.LineWidth(3.0f);
-    gl.Begin(GL_LINES);
-    gl.Color3f(1.0f, 0.0f, 0.0f);
-    gl.Vertex3d(0, 0, 0);
-    gl.Vertex3d(1, 0, 0);
-    gl.Color3f(0.0f, 1.0f, 0.0f);
-    gl.Vertex3d(0, 0, 0);
-    gl.Vertex3d(0, 1, 0);
-    gl.Color3f(0.0f, 0.0f, 1.0f);
-    gl.Vertex3d(0, 0, 0);
-    gl.Vertex3d(0, 0, 1);
-    gl.End();
+    DrawOrientationCube();
 }
 
 // ---- Mouse and wheel -------------------------------------------------------------------------

@@ -206,6 +206,8 @@ public:
     // the first one of the last paint stays here, empty when it drew everything. Each paint
     // clears it; RenderToBitmap (export and the window's repaint) counts as one paint.
     const std::string& LastPaintError() const { return FLastPaintError; }
+    // The paints made so far (a host waits for the first picture with it).
+    int RenderCount() const { return FRenderCount; }
     // For painting code of the owner that swallows a failure itself (the chart's scene).
     void RecordPaintError(std::exception_ptr Error);
 
@@ -345,6 +347,7 @@ private:
     int FLastRenderWidth = -1;
     int FLastRenderHeight = -1;
     bool FLastPaintFast = false;
+    int FRenderCount = 0;
     std::string FLastPaintError;
 
     int FLastMouseX = 0;

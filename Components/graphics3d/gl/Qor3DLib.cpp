@@ -447,6 +447,33 @@ void DrawBox(TBoxFaces Faces, bool ReverseOrder, double X1, double Y1, double Z1
     gl.End();
 }
 
+void DrawOrientationCube() {
+    const TGLFunctions& gl = GL();
+    gl.Enable(GL_BLEND);
+    gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl.DepthMask(GL_FALSE);
+    gl.Color4ub(255, 255, 255, 128);
+    DrawBox(AllBoxFaces, false, -1, -1, -1, 1, 1, 1);
+    gl.Color4ub(255, 255, 255, 85);
+    DrawBox(AllBoxFaces, true, -1, -1, -1, 1, 1, 1);
+    gl.DepthMask(GL_TRUE);
+    gl.Disable(GL_BLEND);
+    gl.Disable(GL_LIGHTING);
+
+    gl.LineWidth(3.0f);
+    gl.Begin(GL_LINES);
+    gl.Color3f(1.0f, 0.0f, 0.0f);
+    gl.Vertex3d(0, 0, 0);
+    gl.Vertex3d(1, 0, 0);
+    gl.Color3f(0.0f, 1.0f, 0.0f);
+    gl.Vertex3d(0, 0, 0);
+    gl.Vertex3d(0, 1, 0);
+    gl.Color3f(0.0f, 0.0f, 1.0f);
+    gl.Vertex3d(0, 0, 0);
+    gl.Vertex3d(0, 0, 1);
+    gl.End();
+}
+
 TGLRGB ColorToGLRGB(TColor Color) {
     const TColor c = ColorToRGB(Color);
     return {GetRValue(c) / 255.0f, GetGValue(c) / 255.0f, GetBValue(c) / 255.0f};

@@ -255,6 +255,10 @@ inline const TBoxFaces AllBoxFaces{FaceZMin, FaceZMax, FaceXMin, FaceXMax, FaceY
 
 void DrawBox(TBoxFaces Faces, bool ReverseOrder, double X1, double Y1, double Z1, double X2,
              double Y2, double Z2);
+// The orientation cube: the box -1 ... 1 in translucent white, its near faces over its far
+// ones, and the red, green and blue axis lines from the origin. Leaves blending and lighting
+// off.
+void DrawOrientationCube();
 
 struct TGLRGB {
     float r = 0;

@@ -615,6 +615,15 @@ int64_t MaxDataNumbers(size_t TextSize) {
     return int64_t(TextSize / 2) + 1 + ZeroFillAllowance;
 }
 
+bool WriteFileAtomically(const std::string& FileName, std::string_view Text) {
+    QSaveFile file(QString::fromStdString(FileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(Text.data(), qint64(Text.size())) != qint64(Text.size()))
+        return false;
+    return file.commit();
+}
+
 // ---- Loading ----------------------------------------------------------------------------------
 
 int TQor3DChart::LoadFromText(std::string_view Text, bool WithProperties) {

@@ -31,6 +31,10 @@ int SaveChartFile(const TQor3DChart& Chart, IQorChartFileLegend* Legend,
 // Offset of the first non-empty line that begins with "[", or npos when there is none.
 size_t FindPropertyBlock(std::string_view Text);
 
+// Writes Text to FileName through a temporary file in the same folder that replaces the target
+// only when everything was written, so a failure leaves an existing file as it was.
+bool WriteFileAtomically(const std::string& FileName, std::string_view Text);
+
 // The most numbers a data text of TextSize bytes may ask for. A file that ends early reads the
 // missing numbers as 0, but only up to a fixed amount beyond what the text itself could hold.
 int64_t MaxDataNumbers(size_t TextSize);

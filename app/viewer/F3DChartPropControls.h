@@ -1,0 +1,64 @@
+// Builders and loaders for the controls of the chart properties dialog and its axis frame.
+// Every control gets its component name as object name, so tests and the settings find it.
+// The Load functions set a value as the program does: silently, with the unchanged look.
+#pragma once
+
+#include "QorCheckBox.h"
+#include "QorColorBox.h"
+#include "QorEdit.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TQor3DDraw;
+
+using TControlHandler = std::function<void()>;
+
+// Left in a layout whatever the widget's own direction: a check box with its caption on the
+// left runs right to left, which would otherwise mirror its place in the cell.
+constexpr Qt::Alignment AlignLeftAbsolute = Qt::AlignLeft | Qt::AlignAbsolute;
+
+QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption);
+// A check box with its caption on the left (the dialogs' "Caption:" [x] form) unless Side
+// says otherwise.
+TQorCheckBox* NewCheck(QWidget* Parent, const char* Name, const QString& Caption,
+                       TControlHandler OnChange, TLeftRight Side = taLeftJustify);
+// A number edit; Increment is its plain spin step.
+TQorEdit* NewEdit(QWidget* Parent, const char* Name, TQorEditStyle Style, double Min, double Max,
+                  TControlHandler OnChange, double Increment = 1);
+TQorEdit* NewTextEdit(QWidget* Parent, const char* Name, TControlHandler OnChange);
+// A drop-down list whose handler runs for the user's choices only.
+QComboBox* NewList(QWidget* Parent, const char* Name, const QStringList& Items,
+                   TControlHandler OnUserChange);
+TQorColorBox* NewColorBox(QWidget* Parent, const char* Name, TControlHandler OnChange);
+QPushButton* NewButton(QWidget* Parent, const char* Name, const QString& Caption,
+                       TControlHandler OnClick, const QString& Hint = {});
+
+void LoadCheck(TQorCheckBox& Box, bool Checked);
+void LoadValue(TQorEdit& Edit, double Value);
+void LoadText(TQorEdit& Edit, const std::string& Text);
+// Selects the colour and gives the box its unchanged look.
+void LoadColor(TQorColorBox& Box, TColor Color);
+// Selects an item silently (an index outside the list keeps the selection) and shows the
+// unchanged look; ListChanged shows the changed look, as each list's handler does.
+void LoadList(QComboBox& List, int Index);
+void ListChanged(QComboBox& List);
+// Selects an item as the user would: only when it differs, then the list's handler runs.
+void ChangeList(QComboBox& List, int Index, const TControlHandler& Handler);
+
+// Holds the update brackets of the chart and the preview (in the order given) for the life of
+// the object; they close in reverse order, so one change notification ends the whole step.
+class TDrawUpdateScope {
+public:
+    explicit TDrawUpdateScope(std::initializer_list<TQor3DDraw*> Draws);
+    ~TDrawUpdateScope();
+    TDrawUpdateScope(const TDrawUpdateScope&) = delete;
+    TDrawUpdateScope& operator=(const TDrawUpdateScope&) = delete;
+
+private:
+    std::vector<TQor3DDraw*> FDraws;
+};

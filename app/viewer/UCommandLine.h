@@ -1,0 +1,21 @@
+// The viewer's command line: plotyra [FILE | /S]. The first parameter names a chart file to
+// open, or is the safe-mode switch ("/S", "-S", "\S" in any case), which takes the whole
+// command line as it is. --help and --version answer and end the program.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct TCommandLine {
+    // The parameters for the main window (the switch, or the file first).
+    QStringList Params;
+    // --grab PICTURE: save the window's picture once the chart is drawn, then quit.
+    QString GrabFile;
+    // Set for --help, --version and a bad command line: print Message, end with ExitCode.
+    bool Exit = false;
+    int ExitCode = 0;
+    QString Message;
+};
+
+// Arguments as QCoreApplication::arguments() gives them, the program first.
+TCommandLine ParseCommandLine(const QStringList& Arguments);

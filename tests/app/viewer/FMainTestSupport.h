@@ -1,0 +1,98 @@
+// Starting the main window as a user meets it, with a clean settings store, and acting on the
+// modal dialogs it opens.
+#pragma once
+
+#include "FMain.h"
+#include "Qor3DRecording.h"
+#include "QorStrg.h"
+#include "UFileListBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+// Waits (processing events) until Done holds or TimeoutMs passed; answers Done().
+inline bool WaitFor(const std::function<bool()>& Done, int TimeoutMs = 3000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!Done() && clock.elapsed() < TimeoutMs)
+        QTest::qWait(10);
+    return Done();
+}
+
+// Runs Act on the next modal dialog once it is open (from inside its event loop).
+inline void OnNextModal(std::function<void(QWidget* Dialog)> Act) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, Act] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        Act(dialog);
+    });
+    poll->start(10);
+}
+
+class TFormMainFixture : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override {
+        Window.reset();
+        ClearSettings();
+    }
+
+    static void ClearSettings() {
+        QDir(QString::fromStdString(TQorStorage::ConfigFolder())).removeRecursively();
+        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                      "/recently-used.xbel");
+    }
+
+    // Builds and shows the window; in bitmap mode the chart draws through the recording
+    // back-end unless Drawn asks for real pictures.
+    TFormMain& Start(const QStringList& Params = {}, bool Drawn = false) {
+        Window = std::make_unique<TFormMain>(Params);
+        if (!Drawn)
+            Window->Chart().SetBitmapPlatform(Bitmaps);
+        Window->show();
+        QCoreApplication::processEvents();
+        return *Window;
+    }
+    // Closes and destroys the window, as the user quitting the program.
+    void Quit() {
+        Window->close();
+        Window.reset();
+    }
+
+    QAction& Action(const char* Name) const {
+        auto* action = Window->findChild<QAction*>(Name);
+        EXPECT_NE(action, nullptr) << Name;
+        return *action;
+    }
+    template <typename T = QWidget> T& Control(const char* Name) const {
+        auto* control = Window->findChild<T*>(Name);
+        EXPECT_NE(control, nullptr) << Name;
+        return *control;
+    }
+    TFileListBox& FileList() const { return Control<TFileListBox>("CtrlFile"); }
+
+    // A user click on the list entry Name.
+    void ClickFile(const QString& Name) const {
+        TFileListBox& list = FileList();
+        const auto found = list.findItems(Name, Qt::MatchFixedString);
+        ASSERT_EQ(found.size(), 1) << Name.toStdString();
+        list.scrollToItem(found.first());
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualItemRect(found.first()).center());
+    }
+
+    TGLRecordingPlatform Bitmaps;
+    std::unique_ptr<TFormMain> Window;
+};
