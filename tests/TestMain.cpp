@@ -17,10 +17,8 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::string tmpl = (std::filesystem::temp_directory_path() / "plotyra-test-XXXXXX").string();
     const char* dir = mkdtemp(tmpl.data());
-    if (dir != nullptr) {
+    if (dir != nullptr)
         setenv("XDG_CONFIG_HOME", dir, 1);
-        setenv("XDG_DATA_HOME", (std::string(dir) + "/data").c_str(), 1);
-    }
 
     // The data folder too (file types, icons); a test that starts this program again as a
     // child hands the child its own through PLOTYRA_TEST_DATA_HOME.

@@ -14,8 +14,7 @@ namespace {
 
 // Clearly coloured: a palette colour, not white, black or grey.
 bool Coloured(const QColor& c) {
-    return std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) >
-           80;
+    return std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 80;
 }
 
 int ColouredIn(const QImage& Image, const QRect& R) {
@@ -56,8 +55,7 @@ TEST(PlotyraViewerXvfb, GrabbedWindowShowsTheChartAndItsLegend) {
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.File("config")));
     env.insert("XDG_DATA_HOME", QString::fromStdString(dir.File("data")));
     viewer.setProcessEnvironment(env);
-    viewer.start(PLOTYRA_VIEWER,
-                 {"--grab", picture, QString(PLOTYRA_EXAMPLES) + "/surface.p3d"});
+    viewer.start(PLOTYRA_VIEWER, {"--grab", picture, QString(PLOTYRA_EXAMPLES) + "/surface.p3d"});
     ASSERT_TRUE(viewer.waitForFinished(60000)) << "the viewer did not quit after the grab";
     EXPECT_EQ(viewer.exitCode(), 0) << viewer.readAllStandardError().toStdString();
 
