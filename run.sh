@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts the viewer on a bundled sample.
+# Installs what is missing, builds the programs (no tests) and starts the viewer on a sample.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)"
+./scripts/deps.sh viewer
+cmake --preset viewer >/dev/null
+cmake --build --preset viewer -j "$(nproc)"
 sample=${1:-examples/large/surface-200.p3d}
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    exec build/default/app/plotyra "$sample"
+    exec build/viewer/app/plotyra "$sample"
 fi
 # No display: say how to start the window anyway, and draw the chart off-screen instead.
-picture=build/default/run-sample.png
+picture=build/viewer/run-sample.png
 echo "No display: to start the viewer on a virtual one, run"
-echo "  xvfb-run -a -s '-screen 0 1280x1024x24' build/default/app/plotyra $sample"
-build/default/app/plotyra-cli render "$sample" -o "$picture"
+echo "  xvfb-run -a -s '-screen 0 1280x1024x24' build/viewer/app/plotyra $sample"
+build/viewer/app/plotyra-cli render "$sample" -o "$picture"
 echo "The chart of $sample, drawn off-screen: $picture"

@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the normal and the sanitizer configuration and runs every test.
+# The sanitizer options and leak suppressions come from the asan preset's environment.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/deps.sh
+./scripts/deps.sh test
 
 jobs=$(nproc)
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
-export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-
 for preset in default asan; do
     echo "== $preset build"
     cmake --preset "$preset" >/dev/null
@@ -18,15 +15,18 @@ for preset in default asan; do
 done
 
 # The fuzz targets need clang's libFuzzer; a short bounded run catches crashes in the readers.
+# Crash files go to the build folder, never into the checkout.
 if command -v clang++ >/dev/null && ls fuzz/*_fuzz.cpp >/dev/null 2>&1; then
     echo "== fuzz targets"
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz -j "$jobs" --target fuzz_all
+    artifacts="$PWD/build/fuzz/artifacts"
+    mkdir -p "$artifacts"
     for target in build/fuzz/fuzz/*_fuzz; do
         corpus="fuzz/corpus/$(basename "$target")"
         work=$(mktemp -d)
         [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
-        "$target" -runs=20000 -max_len=4096 "$work" 2>&1 | tail -n 2
+        "$target" -runs=20000 -max_len=4096 -artifact_prefix="$artifacts/" "$work" 2>&1 | tail -n 2
         rm -rf "$work"
     done
 fi

@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs; does nothing when all are present.
+# Installs the Debian packages a task needs; does nothing when all are present.
+#   scripts/deps.sh viewer   what building and running the programs needs (run.sh)
+#   scripts/deps.sh test     that plus the test, benchmark and fuzz tools (test.sh, the default)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libqt6opengl6-dev
-          libosmesa6-dev libgl-dev libglu1-mesa-dev libjpeg-dev fonts-liberation2
-          xvfb xauth xclip libgtest-dev libgmock-dev libbenchmark-dev)
-# Desktop files: the icons are rendered from SVG at build time (qt6-svg-dev, which also writes the
-# copy dialog's SVG pictures); the tests validate the installed files with their own tools and
-# build the .deb (dpkg-dev, file). xclip reads the clipboard as another X client in the tests.
-packages+=(qt6-svg-dev desktop-file-utils appstream shared-mime-info dpkg-dev file)
-# The desktop's recently-used list is kept through GLib's bookmark files.
-packages+=(pkgconf libglib2.0-dev)
+# The viewer's desktop files are rendered from SVG at build time (qt6-svg-dev); the desktop's
+# recently-used list is kept through GLib's bookmark files (pkgconf, libglib2.0-dev).
+viewer=(cmake ninja-build g++ qt6-base-dev libqt6opengl6-dev libosmesa6-dev libgl-dev
+        libglu1-mesa-dev libjpeg-dev fonts-liberation2 qt6-svg-dev pkgconf libglib2.0-dev)
+# The tests also validate the installed desktop files with their own tools and build the .deb
+# (desktop-file-utils, appstream, shared-mime-info, dpkg-dev, file); xclip reads the clipboard as
+# another X client.
+testing=(clang libclang-rt-14-dev xvfb xauth xclip libgtest-dev libgmock-dev libbenchmark-dev
+         desktop-file-utils appstream shared-mime-info dpkg-dev file)
+
+case "${1:-test}" in
+    viewer) packages=("${viewer[@]}") ;;
+    test) packages=("${viewer[@]}" "${testing[@]}") ;;
+    *) echo "usage: $0 [viewer|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,10 +3,10 @@
 
 #include "QorMath.h"
 #include "QorNumText.h"
-#include "QorPropBinary.h"
-#include "QorPropText.h"
+#include "QorPropList.h"
 #include "QorScale.h"
 #include "QorStrg.h"
+#include "QorUpdateBracket.h"
 #include "TCanvas.h"
 
 #include <QStringList>
@@ -68,15 +68,10 @@ QRgb PaletteRgb(TColor c) {
     return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-template <typename E> bool EnumInRange(int v, E last) {
-    return v >= 0 && v <= int(last);
-}
-
 } // namespace
 
-TQorColorScale::TQorColorScale()
-    : FGradient(1, 256, QImage::Format_RGB32), FColors{clBlue, clRed,  clYellow,
-                                                       clNone, clNone, clNone} {
+TQorColorScale::TQorColorScale() : FGradient(1, 256, QImage::Format_RGB32) {
+    QorStoreDefaults(Properties(), *this);
     FGradient.fill(Qt::black);
     RebuildPalette();
     FFont.OnChange = [this](TFont*) {
@@ -90,30 +85,8 @@ void TQorColorScale::Assign(const TObject* Source) {
     const auto* src = dynamic_cast<const TQorColorScale*>(Source);
     if (src == nullptr || src == this)
         return;
-    BeginUpdate();
-    SetCaption(src->Caption());
-    SetCaptionAlignHoriz(src->CaptionAlignHoriz());
-    SetCaptionAlignVert(src->CaptionAlignVert());
-    for (int i = 1; i <= QorColorStopCount; ++i)
-        SetColor(i, src->Color(i));
-    SetColorCount(src->ColorCount());
-    SetColorLayers(src->ColorLayers());
-    SetDecPlaces(src->DecPlaces());
-    SetDecPlacesEndPlus(src->DecPlacesEndPlus());
-    SetDecPlacesEqual(src->DecPlacesEqual());
-    SetDecPlacesMax(src->DecPlacesMax());
-    SetDecSep(src->DecSep());
-    FDecSepLocal = src->FDecSepLocal;
-    FFont.Assign(src->FFont);
-    SetLogarithmic(src->Logarithmic());
-    SetMax(src->Max());
-    SetMin(src->Min());
-    SetMinMaxRounding(src->MinMaxRounding());
-    SetScaleColor(src->ScaleColor());
-    SetScaleWidth(src->ScaleWidth());
-    SetTextJustify(src->TextJustify());
-    SetTransparent(src->Transparent());
-    EndUpdate();
+    const TQorUpdateScope scope(*this);
+    QorAssign(Properties(), *this, *src);
 }
 
 void TQorColorScale::RebuildPalette() {
@@ -305,14 +278,8 @@ void TQorColorScale::Changed() {
 void TQorColorScale::DefaultProperties() {
     if (!OnDefaultProperties)
         return;
-    BeginUpdate();
-    try {
-        OnDefaultProperties(this);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TQorUpdateScope scope(*this);
+    OnDefaultProperties(this);
 }
 
 void TQorColorScale::Paint(TCanvas& Canvas) {
@@ -346,12 +313,25 @@ void TQorColorScale::DrawScale(TCanvas& Canvas, const TRect& Rect) {
     const int h = Canvas.TextHeight(FCaption);
     const int h8 = Canvas.TextHeight("8,");
 
-    std::vector<std::string> labels;
-    std::vector<double> values;
-    std::vector<double> subValues;
-    CalcAutoScale(FLogarithmic, true, true, FMin, FMax, bottom - top - RoundHalfEven(1.5 * h), h8,
-                  FLogarithmic, 0, DecPlaces(), FDecPlacesEndPlus, FDecPlacesMax, FDecPlacesEqual,
-                  DecSep(), FMinMaxRounding, labels, values, subValues);
+    // Minor ticks only on a logarithmic legend (the decades' 2 ... 9).
+    TQorScaleTicks ticks = CalcAutoScale({.Logarithmic = FLogarithmic,
+                                          .ShowMaxLabel = true,
+                                          .ShowMinLabel = true,
+                                          .Min = FMin,
+                                          .Max = FMax,
+                                          .Length = double(bottom - top - RoundHalfEven(1.5 * h)),
+                                          .LabelSize = double(h8),
+                                          .AutoSubSteps = FLogarithmic,
+                                          .NumSubSteps = 0,
+                                          .DecPlaces = DecPlaces(),
+                                          .DecPlacesEndPlus = FDecPlacesEndPlus,
+                                          .DecPlacesMax = FDecPlacesMax,
+                                          .DecPlacesEqual = FDecPlacesEqual,
+                                          .DecSep = DecSep(),
+                                          .MinMaxRounding = FMinMaxRounding});
+    std::vector<std::string>& labels = ticks.Labels;
+    std::vector<double>& values = ticks.Values;
+    std::vector<double>& subValues = ticks.SubValues;
 
     int lw = 0;
     for (const std::string& s : labels)
@@ -447,6 +427,69 @@ void TQorColorScale::DrawScale(TCanvas& Canvas, const TRect& Rect) {
     }
 }
 
+// ---- Persistence ------------------------------------------------------------------------------
+
+namespace {
+
+// The one property kept in font-only mode.
+constexpr const char* FontKey = "Font";
+
+} // namespace
+
+const TQorPropList<TQorColorScale>& TQorColorScale::Properties() {
+    using L = TQorColorScale;
+    using P = TQorProps<L>;
+    static const TQorPropList<L> list{
+        P::Prop("Caption", &L::Caption, &L::SetCaption, &L::FCaption, ""),
+        P::Ordinal("CaptionAlignHoriz", &L::CaptionAlignHoriz, &L::SetCaptionAlignHoriz,
+                   &L::FCaptionAlignHoriz, scaRight, scaLabels),
+        P::Ordinal("CaptionAlignVert", &L::CaptionAlignVert, &L::SetCaptionAlignVert,
+                   &L::FCaptionAlignVert, scaBottom, scaBottom),
+        // The background: stored, but Assign leaves it to the legend's owner.
+        P::Prop(
+            "Color", [](const L& l) { return l.Color(); }, [](L& l, TColor v) { l.SetColor(v); },
+            &L::FColor, clWhite)
+            .UsedIn(puStored),
+        P::Prop("Color1", &L::Color1, &L::SetColor1, P::Element(&L::FColors, 0), clBlue),
+        P::Prop("Color2", &L::Color2, &L::SetColor2, P::Element(&L::FColors, 1), clRed),
+        P::Prop("Color3", &L::Color3, &L::SetColor3, P::Element(&L::FColors, 2), clYellow),
+        P::Prop("Color4", &L::Color4, &L::SetColor4, P::Element(&L::FColors, 3), clNone),
+        P::Prop("Color5", &L::Color5, &L::SetColor5, P::Element(&L::FColors, 4), clNone),
+        P::Prop("Color6", &L::Color6, &L::SetColor6, P::Element(&L::FColors, 5), clNone),
+        P::Prop("ColorCount", &L::ColorCount, &L::SetColorCount, &L::FColorCount, 3),
+        P::Prop("ColorLayers", &L::ColorLayers, &L::SetColorLayers, &L::FColorLayers, 0),
+        P::Prop("DecPlaces", &L::DecPlaces, &L::SetDecPlaces, &L::FDecPlaces, 0),
+        P::Prop("DecPlacesEndPlus", &L::DecPlacesEndPlus, &L::SetDecPlacesEndPlus,
+                &L::FDecPlacesEndPlus, 1),
+        P::Prop("DecPlacesEqual", &L::DecPlacesEqual, &L::SetDecPlacesEqual, &L::FDecPlacesEqual,
+                true),
+        P::Prop("DecPlacesMax", &L::DecPlacesMax, &L::SetDecPlacesMax, &L::FDecPlacesMax, 9),
+        P::Prop("DecSep", &L::DecSep, &L::SetDecSep, &L::FDecSep, '.'),
+        P::Prop("DecSepLocal", &L::DecSepLocal, &L::SetDecSepLocal, &L::FDecSepLocal, true),
+        P::Prop(
+            FontKey, [](const L& l) { return l.Font(); }, &L::SetFont, &L::FFont,
+            TFont{"Arial", 10}),
+        P::Prop("Logarithmic", &L::Logarithmic, &L::SetLogarithmic, &L::FLogarithmic, false),
+        P::Prop("Max", &L::Max, &L::SetMax, &L::FMax, 100),
+        P::Prop("Min", &L::Min, &L::SetMin, &L::FMin, 0),
+        P::Prop("MinMaxRounding", &L::MinMaxRounding, &L::SetMinMaxRounding, &L::FMinMaxRounding,
+                false),
+        P::Prop("ScaleColor", &L::ScaleColor, &L::SetScaleColor, &L::FScaleColor, clBlack),
+        P::Prop("ScaleWidth", &L::ScaleWidth, &L::SetScaleWidth, &L::FScaleWidth, 200),
+        P::Ordinal("TextJustify", &L::TextJustify, &L::SetTextJustify, &L::FTextJustify,
+                   taLeftJustify, taRightJustify),
+        // Copied by Assign, not stored.
+        P::Prop("Transparent", &L::Transparent, &L::SetTransparent, &L::FTransparent, true)
+            .UsedIn(puAssigned),
+    };
+    return list;
+}
+
+const TQorPropList<TQorColorScale>& TQorColorScale::StoredProperties(TQorColorScaleStoreMode Mode) {
+    static const TQorPropList<TQorColorScale> fontOnly = Properties().Only({FontKey});
+    return Mode == csmFull ? Properties() : fontOnly;
+}
+
 std::string TQorColorScale::TextPrefix(const std::string& Prefix) const {
     return Prefix.empty() ? std::string(DefaultTextPrefix) : Prefix;
 }
@@ -454,109 +497,21 @@ std::string TQorColorScale::TextPrefix(const std::string& Prefix) const {
 void TQorColorScale::WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix,
                                  TQorColorScaleStoreMode Mode) const {
     const std::string p = TextPrefix(Prefix);
-    const bool full = Mode == csmFull;
     Writer.WriteString(p + "FileVer", FileVer);
-    if (full) {
-        Writer.WriteString(p + "Caption", FCaption);
-        Writer.WriteInt(p + "CaptionAlignHoriz", FCaptionAlignHoriz);
-        Writer.WriteInt(p + "CaptionAlignVert", FCaptionAlignVert);
-        Writer.WriteInt(p + "Color", FColor);
-        for (int i = 1; i <= QorColorStopCount; ++i)
-            Writer.WriteInt(p + "Color" + std::to_string(i), Color(i));
-        Writer.WriteInt(p + "ColorCount", FColorCount);
-        Writer.WriteInt(p + "ColorLayers", FColorLayers);
-        Writer.WriteInt(p + "DecPlaces", DecPlaces());
-        Writer.WriteInt(p + "DecPlacesEndPlus", FDecPlacesEndPlus);
-        Writer.WriteBool(p + "DecPlacesEqual", FDecPlacesEqual);
-        Writer.WriteInt(p + "DecPlacesMax", FDecPlacesMax);
-        Writer.WriteChar(p + "DecSep", DecSep());
-        Writer.WriteBool(p + "DecSepLocal", FDecSepLocal);
-    }
-    Writer.WriteFont(p + "Font", FFont);
-    if (full) {
-        Writer.WriteBool(p + "Logarithmic", FLogarithmic);
-        Writer.WriteDouble(p + "Max", FMax);
-        Writer.WriteDouble(p + "Min", FMin);
-        Writer.WriteBool(p + "MinMaxRounding", FMinMaxRounding);
-        Writer.WriteInt(p + "ScaleColor", FScaleColor);
-        Writer.WriteInt(p + "ScaleWidth", FScaleWidth);
-        Writer.WriteInt(p + "TextJustify", FTextJustify);
-    }
+    QorWriteText(StoredProperties(Mode), *this, Writer, p);
 }
 
 void TQorColorScale::ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix,
                                   TQorColorScaleStoreMode Mode) {
     const std::string p = TextPrefix(Prefix);
-    const bool full = Mode == csmFull;
-    BeginUpdate();
+    const TQorUpdateScope scope(*this);
     (void)Reader.ReadString(p + "FileVer", "");
-    if (full) {
-        SetCaption(Reader.ReadString(p + "Caption", FCaption));
-        // An ordinal outside its enumeration keeps the current value.
-        const int horiz = Reader.ReadInt(p + "CaptionAlignHoriz", FCaptionAlignHoriz);
-        if (EnumInRange(horiz, scaLabels))
-            SetCaptionAlignHoriz(TScaleCaptionAlignHoriz(horiz));
-        const int vert = Reader.ReadInt(p + "CaptionAlignVert", FCaptionAlignVert);
-        if (EnumInRange(vert, scaBottom))
-            SetCaptionAlignVert(TScaleCaptionAlignVert(vert));
-        SetColor(TColor(Reader.ReadInt(p + "Color", FColor)));
-        for (int i = 1; i <= QorColorStopCount; ++i)
-            SetColor(i, TColor(Reader.ReadInt(p + "Color" + std::to_string(i), Color(i))));
-        SetColorCount(Reader.ReadInt(p + "ColorCount", FColorCount));
-        SetColorLayers(Reader.ReadInt(p + "ColorLayers", FColorLayers));
-        SetDecPlaces(Reader.ReadInt(p + "DecPlaces", DecPlaces()));
-        SetDecPlacesEndPlus(Reader.ReadInt(p + "DecPlacesEndPlus", FDecPlacesEndPlus));
-        SetDecPlacesEqual(Reader.ReadBool(p + "DecPlacesEqual", FDecPlacesEqual));
-        SetDecPlacesMax(Reader.ReadInt(p + "DecPlacesMax", FDecPlacesMax));
-        SetDecSep(Reader.ReadChar(p + "DecSep", DecSep()));
-        FDecSepLocal = Reader.ReadBool(p + "DecSepLocal", FDecSepLocal);
-    }
-    TFont font(FFont);
-    Reader.ReadFont(p + "Font", font);
-    FFont.Assign(font);
-    if (full) {
-        SetLogarithmic(Reader.ReadBool(p + "Logarithmic", FLogarithmic));
-        SetMax(Reader.ReadDouble(p + "Max", FMax));
-        SetMin(Reader.ReadDouble(p + "Min", FMin));
-        SetMinMaxRounding(Reader.ReadBool(p + "MinMaxRounding", FMinMaxRounding));
-        SetScaleColor(TColor(Reader.ReadInt(p + "ScaleColor", FScaleColor)));
-        SetScaleWidth(Reader.ReadInt(p + "ScaleWidth", FScaleWidth));
-        const int justify = Reader.ReadInt(p + "TextJustify", FTextJustify);
-        if (EnumInRange(justify, taRightJustify))
-            SetTextJustify(TLeftRight(justify));
-    }
-    EndUpdate();
+    QorReadText(StoredProperties(Mode), *this, Reader, p);
 }
 
 int TQorColorScale::WriteToFile(TQorBinaryWriter& Writer, TQorColorScaleStoreMode Mode) const {
-    const bool full = Mode == csmFull;
     Writer.WriteString(FileVer);
-    if (full) {
-        Writer.WriteString(FCaption);
-        Writer.WriteByte(FCaptionAlignHoriz);
-        Writer.WriteByte(FCaptionAlignVert);
-        Writer.WriteInt(FColor);
-        for (int i = 1; i <= QorColorStopCount; ++i)
-            Writer.WriteInt(Color(i));
-        Writer.WriteInt(FColorCount);
-        Writer.WriteInt(FColorLayers);
-        Writer.WriteInt(DecPlaces());
-        Writer.WriteInt(FDecPlacesEndPlus);
-        Writer.WriteBool(FDecPlacesEqual);
-        Writer.WriteInt(FDecPlacesMax);
-        Writer.WriteByte(uint8_t(DecSep()));
-        Writer.WriteBool(FDecSepLocal);
-    }
-    Writer.WriteFont(FFont);
-    if (full) {
-        Writer.WriteBool(FLogarithmic);
-        Writer.WriteDouble(FMax);
-        Writer.WriteDouble(FMin);
-        Writer.WriteBool(FMinMaxRounding);
-        Writer.WriteInt(FScaleColor);
-        Writer.WriteInt(FScaleWidth);
-        Writer.WriteByte(FTextJustify);
-    }
+    QorWriteBinary(StoredProperties(Mode), *this, Writer);
     return 0;
 }
 
@@ -567,73 +522,11 @@ int TQorColorScale::ReadFromFile(TQorBinaryReader& Reader, TQorColorScaleStoreMo
         return markerResult;
     if (marker != FileVer)
         return -3;
-    const bool full = Mode == csmFull;
-    BeginUpdate();
+    const TQorUpdateScope scope(*this);
     // Each value is applied only when it was read whole; the first short read ends the record.
-    bool ok = true;
-    const auto readInt = [&](auto&& apply) {
-        int32_t v = 0;
-        if (ok && (ok = Reader.ReadInt(v)))
-            apply(v);
-    };
-    const auto readByte = [&](auto&& apply) {
-        uint8_t v = 0;
-        if (ok && (ok = Reader.ReadByte(v)))
-            apply(v);
-    };
-    const auto readBool = [&](auto&& apply) {
-        bool v = false;
-        if (ok && (ok = Reader.ReadBool(v)))
-            apply(v);
-    };
-    const auto readDouble = [&](auto&& apply) {
-        double v = 0;
-        if (ok && (ok = Reader.ReadDouble(v)))
-            apply(v);
-    };
-    if (full) {
-        std::string caption;
-        if (ok && (ok = Reader.ReadString(caption)))
-            SetCaption(caption);
-        readByte([&](uint8_t v) {
-            if (EnumInRange(v, scaLabels))
-                SetCaptionAlignHoriz(TScaleCaptionAlignHoriz(v));
-        });
-        readByte([&](uint8_t v) {
-            if (EnumInRange(v, scaBottom))
-                SetCaptionAlignVert(TScaleCaptionAlignVert(v));
-        });
-        readInt([&](int32_t v) { SetColor(TColor(v)); });
-        for (int i = 1; i <= QorColorStopCount; ++i)
-            readInt([&](int32_t v) { SetColor(i, TColor(v)); });
-        readInt([&](int32_t v) { SetColorCount(v); });
-        readInt([&](int32_t v) { SetColorLayers(v); });
-        readInt([&](int32_t v) { SetDecPlaces(v); });
-        readInt([&](int32_t v) { SetDecPlacesEndPlus(v); });
-        readBool([&](bool v) { SetDecPlacesEqual(v); });
-        readInt([&](int32_t v) { SetDecPlacesMax(v); });
-        readByte([&](uint8_t v) { SetDecSep(char(v)); });
-        readBool([&](bool v) { FDecSepLocal = v; });
-    }
-    if (ok) {
-        TFont font(FFont);
-        if ((ok = Reader.ReadFont(font)))
-            FFont.Assign(font);
-    }
-    if (full) {
-        readBool([&](bool v) { SetLogarithmic(v); });
-        readDouble([&](double v) { SetMax(v); });
-        readDouble([&](double v) { SetMin(v); });
-        readBool([&](bool v) { SetMinMaxRounding(v); });
-        readInt([&](int32_t v) { SetScaleColor(TColor(v)); });
-        readInt([&](int32_t v) { SetScaleWidth(v); });
-        readByte([&](uint8_t v) {
-            if (EnumInRange(v, taRightJustify))
-                SetTextJustify(TLeftRight(v));
-        });
-    }
-    EndUpdate();
-    return ok ? 0 : -1;
+    return QorReadBinary(StoredProperties(Mode), *this, Reader, TQorBinaryRead::ThroughSetters)
+               ? 0
+               : -1;
 }
 
 int TQorColorScale::WriteToFile(const std::string& FileName, TQorColorScaleStoreMode Mode) const {
@@ -660,83 +553,16 @@ int TQorColorScale::ReadFromFile(const std::string& FileName, TQorColorScaleStor
 
 bool TQorColorScale::SaveToStorage(TQorStorage& Storage, const std::string& Prefix,
                                    TQorColorScaleStoreMode Mode) const {
-    const std::string& p = Prefix;
-    const bool full = Mode == csmFull;
     TQorStorageBatch batch(Storage);
-    Storage.WriteString(p + "FileVer", FileVer);
-    if (full) {
-        Storage.WriteString(p + "Caption", FCaption);
-        Storage.WriteInteger(p + "CaptionAlignHoriz", FCaptionAlignHoriz);
-        Storage.WriteInteger(p + "CaptionAlignVert", FCaptionAlignVert);
-        Storage.WriteInteger(p + "Color", FColor);
-        for (int i = 1; i <= QorColorStopCount; ++i)
-            Storage.WriteInteger(p + "Color" + std::to_string(i), Color(i));
-        Storage.WriteInteger(p + "ColorCount", FColorCount);
-        Storage.WriteInteger(p + "ColorLayers", FColorLayers);
-        Storage.WriteInteger(p + "DecPlaces", DecPlaces());
-        Storage.WriteInteger(p + "DecPlacesEndPlus", FDecPlacesEndPlus);
-        Storage.WriteInteger(p + "DecPlacesEqual", FDecPlacesEqual ? 1 : 0);
-        Storage.WriteInteger(p + "DecPlacesMax", FDecPlacesMax);
-        Storage.WriteChar(p + "DecSep", DecSep());
-        Storage.WriteInteger(p + "DecSepLocal", FDecSepLocal ? 1 : 0);
-    }
-    Storage.WriteFont(p + "Font", FFont);
-    if (full) {
-        Storage.WriteInteger(p + "Logarithmic", FLogarithmic ? 1 : 0);
-        Storage.WriteFloat(p + "Max", FMax);
-        Storage.WriteFloat(p + "Min", FMin);
-        Storage.WriteInteger(p + "MinMaxRounding", FMinMaxRounding ? 1 : 0);
-        Storage.WriteInteger(p + "ScaleColor", FScaleColor);
-        Storage.WriteInteger(p + "ScaleWidth", FScaleWidth);
-        Storage.WriteInteger(p + "TextJustify", FTextJustify);
-    }
-    return batch.Close();
+    bool ok = Storage.WriteString(Prefix + "FileVer", FileVer);
+    ok = QorSaveToStorage(StoredProperties(Mode), *this, Storage, Prefix) && ok;
+    return batch.Close() && ok;
 }
 
 void TQorColorScale::LoadFromStorage(const TQorStorage& Storage, const std::string& Prefix,
                                      TQorColorScaleStoreMode Mode) {
-    const std::string& p = Prefix;
-    const bool full = Mode == csmFull;
-    const auto readBool = [&](const std::string& ident, bool current) {
-        return Storage.ReadInteger(p + ident, current ? 1 : 0) != 0;
-    };
-    BeginUpdate();
-    (void)Storage.ReadString(p + "FileVer", "");
-    if (full) {
-        SetCaption(Storage.ReadString(p + "Caption", FCaption));
-        const int horiz = Storage.ReadInteger(p + "CaptionAlignHoriz", FCaptionAlignHoriz);
-        if (EnumInRange(horiz, scaLabels))
-            SetCaptionAlignHoriz(TScaleCaptionAlignHoriz(horiz));
-        const int vert = Storage.ReadInteger(p + "CaptionAlignVert", FCaptionAlignVert);
-        if (EnumInRange(vert, scaBottom))
-            SetCaptionAlignVert(TScaleCaptionAlignVert(vert));
-        SetColor(TColor(Storage.ReadInteger(p + "Color", FColor)));
-        for (int i = 1; i <= QorColorStopCount; ++i)
-            SetColor(i, TColor(Storage.ReadInteger(p + "Color" + std::to_string(i), Color(i))));
-        SetColorCount(Storage.ReadInteger(p + "ColorCount", FColorCount));
-        SetColorLayers(Storage.ReadInteger(p + "ColorLayers", FColorLayers));
-        SetDecPlaces(Storage.ReadInteger(p + "DecPlaces", DecPlaces()));
-        SetDecPlacesEndPlus(Storage.ReadInteger(p + "DecPlacesEndPlus", FDecPlacesEndPlus));
-        SetDecPlacesEqual(readBool("DecPlacesEqual", FDecPlacesEqual));
-        SetDecPlacesMax(Storage.ReadInteger(p + "DecPlacesMax", FDecPlacesMax));
-        SetDecSep(Storage.ReadChar(p + "DecSep", DecSep()));
-        FDecSepLocal = readBool("DecSepLocal", FDecSepLocal);
-    }
-    TFont font(FFont);
-    Storage.ReadFont(p + "Font", font);
-    FFont.Assign(font);
-    if (full) {
-        SetLogarithmic(readBool("Logarithmic", FLogarithmic));
-        SetMax(Storage.ReadFloat(p + "Max", FMax));
-        SetMin(Storage.ReadFloat(p + "Min", FMin));
-        SetMinMaxRounding(readBool("MinMaxRounding", FMinMaxRounding));
-        SetScaleColor(TColor(Storage.ReadInteger(p + "ScaleColor", FScaleColor)));
-        SetScaleWidth(Storage.ReadInteger(p + "ScaleWidth", FScaleWidth));
-        const int justify = Storage.ReadInteger(p + "TextJustify", FTextJustify);
-        if (EnumInRange(justify, taRightJustify))
-            SetTextJustify(TLeftRight(justify));
-    }
-    EndUpdate();
+    const TQorUpdateScope scope(*this);
+    QorLoadFromStorage(StoredProperties(Mode), *this, Storage, Prefix);
 }
 
 bool TQorColorScale::SaveToStorageByName(TQorStorage& Storage, TQorColorScaleStoreMode Mode) const {

@@ -18,6 +18,7 @@ class TQorPropTextReader;
 class TQorBinaryWriter;
 class TQorBinaryReader;
 class TQorStorage;
+template <class C> class TQorPropList;
 
 // What the legend asks of the widget that shows it.
 class TQorColorScaleHost {
@@ -152,6 +153,11 @@ public:
     // Runs OnDefaultProperties inside a batch.
     virtual void DefaultProperties();
 
+    // The published properties in their stored order, with their defaults; the three forms,
+    // Assign and the constructor follow it. StoredProperties: those a mode keeps.
+    static const TQorPropList<TQorColorScale>& Properties();
+    static const TQorPropList<TQorColorScale>& StoredProperties(TQorColorScaleStoreMode Mode);
+
     // Named values in the storage's current section, idents Prefix + property name. Saving
     // answers false when the store could not be written.
     virtual bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix,
@@ -207,35 +213,36 @@ private:
     int FUpdateCount = 0;
     TQorPalette FPalette{};
     bool FDrawing = false;
-    TQorColorArray FColors;
+    TQorColorArray FColors = TQorColorArray(QorColorStopCount);
     bool FUpdating = false;
 
-    TScaleCaptionAlignHoriz FCaptionAlignHoriz = scaRight;
-    TScaleCaptionAlignVert FCaptionAlignVert = scaBottom;
-    int FColorCount = 3;
-    int FColorLayers = 0;
-    int FDecPlaces = 0;
-    int FDecPlacesEndPlus = 1;
-    bool FDecPlacesEqual = true;
-    int FDecPlacesMax = 9;
-    char FDecSep = '.';
-    bool FDecSepLocal = true;
-    bool FLogarithmic = false;
-    double FMax = 100;
-    double FMin = 0;
-    bool FMinMaxRounding = false;
-    TColor FScaleColor = clBlack;
-    int FScaleWidth = 200;
-    TLeftRight FTextJustify = taLeftJustify;
-    bool FTransparent = true;
+    // Defaults of the described properties in Properties().
+    TScaleCaptionAlignHoriz FCaptionAlignHoriz;
+    TScaleCaptionAlignVert FCaptionAlignVert;
+    int FColorCount;
+    int FColorLayers;
+    int FDecPlaces;
+    int FDecPlacesEndPlus;
+    bool FDecPlacesEqual;
+    int FDecPlacesMax;
+    char FDecSep;
+    bool FDecSepLocal;
+    bool FLogarithmic;
+    double FMax;
+    double FMin;
+    bool FMinMaxRounding;
+    TColor FScaleColor;
+    int FScaleWidth;
+    TLeftRight FTextJustify;
+    bool FTransparent;
 
     int FLeft = 0;
     int FTop = 0;
     int FWidth = 46;
     int FHeight = 200;
     std::string FCaption;
-    TColor FColor = clWhite;
-    TFont FFont{"Arial", 10};
+    TColor FColor;
+    TFont FFont;
     bool FAutoSize = true;
     TAlign FAlign = alNone;
     std::string FName = "QorColorScale";

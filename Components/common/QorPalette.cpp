@@ -65,10 +65,13 @@ TQorPalette64 PaletteTable64(const TQorPalette& Palette) {
     return table;
 }
 
-double PaletteTexCoord(double V, double Lo, double Hi) {
+// Lo lands about one texel (1/256 of the span, times 253/256) above the start of the texture
+// and Hi about two below its end: the range lies on texels 1 ... 254, so linear filtering under
+// GL_CLAMP never mixes in the border colour, even for values a little outside the range (the
+// clip box reaches beyond it). A flat range keeps factor 1.
+TQorPaletteMap PaletteMap(double Lo, double Hi) {
     const double r = Hi - Lo;
-    const double factor = std::fabs(r) <= 1e-20 ? 1.0 : 0.98828125 / r;
-    return (V - (Lo - r / 256.0)) * factor;
+    return {Lo - r / 256.0, std::fabs(r) <= 1e-20 ? 1.0 : (253.0 / 256.0) / r};
 }
 
 TQorPresetSteps PalettePresetSteps(TQorPalettePreset Preset) {

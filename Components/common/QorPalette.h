@@ -20,8 +20,14 @@ void ApplyColorLayers(TQorPalette& Palette, int Layers);
 // Entries 0, 6, 10, 14, ... 250 and 255.
 TQorPalette64 PaletteTable64(const TQorPalette& Palette);
 
-// Texture coordinate of value V on a 256-texel palette spanning Lo ... Hi.
-double PaletteTexCoord(double V, double Lo, double Hi);
+// The 1D texture coordinate (V - E) * F of a value V on the 256-texel palette for a colour
+// range Lo ... Hi.
+struct TQorPaletteMap {
+    double E = 0;
+    double F = 1;
+    double Coord(double V) const { return (V - E) * F; }
+};
+TQorPaletteMap PaletteMap(double Lo, double Hi);
 
 // Viridis and Cividis are the perceptually uniform maps, sampled at six even steps.
 enum TQorPalettePreset { ppRainbow, ppGray, ppHeat, ppRGB, ppCMYK, ppViridis, ppCividis };

@@ -433,40 +433,38 @@ bool ScaleLabelsFit(const std::vector<std::string>& Labels, const std::vector<do
     return true;
 }
 
-void CalcAutoScale(bool Logarithmic, bool ShowMaxLabel, bool ShowMinLabel, double Min, double Max,
-                   double Length, double LabelSize, bool AutoSubSteps, int NumSubSteps,
-                   int DecPlaces, int DecPlacesEndPlus, int DecPlacesMax, bool DecPlacesEqual,
-                   char DecSep, bool MinMaxRounding, std::vector<std::string>& Labels,
-                   std::vector<double>& Values, std::vector<double>& SubValues) {
+TQorScaleTicks CalcAutoScale(const TQorScaleSettings& Settings) {
+    const TQorScaleSettings& in = Settings;
     TTicks ticks;
-    SubValues.clear();
-    const double givenMin = Min;
-    const double givenMax = Max;
-    const bool usable = std::fabs(Min) <= LargestMagnitude && std::fabs(Max) <= LargestMagnitude;
+    TQorScaleTicks result;
+    std::vector<double>& SubValues = result.SubValues;
+    const bool usable =
+        std::fabs(in.Min) <= LargestMagnitude && std::fabs(in.Max) <= LargestMagnitude;
     if (usable) {
-        TScaleSettings s{AutoSubSteps,
-                         NumSubSteps,
-                         std::clamp(DecPlaces, -PlacesLimit, PlacesLimit),
-                         std::clamp(DecPlacesEndPlus, -PlacesLimit, PlacesLimit),
-                         std::clamp(DecPlacesMax, -PlacesLimit, PlacesLimit),
-                         DecPlacesEqual,
-                         DecSep,
-                         MinMaxRounding,
-                         Min,
-                         Max,
-                         std::max(Length, 0.0),
-                         LabelSize};
+        TScaleSettings s{in.AutoSubSteps,
+                         in.NumSubSteps,
+                         std::clamp(in.DecPlaces, -PlacesLimit, PlacesLimit),
+                         std::clamp(in.DecPlacesEndPlus, -PlacesLimit, PlacesLimit),
+                         std::clamp(in.DecPlacesMax, -PlacesLimit, PlacesLimit),
+                         in.DecPlacesEqual,
+                         in.DecSep,
+                         in.MinMaxRounding,
+                         in.Min,
+                         in.Max,
+                         std::max(in.Length, 0.0),
+                         in.LabelSize};
         const double slot = 1.2 * s.LabelSize;
         if (s.Min + Pow10(-s.DecPlacesMax) > s.Max)
             s.Max = s.Min + 1;
         const double range = std::fabs(s.Max - s.Min);
         const long maxIntervals = long(RoundHalfEven(s.Length / slot)) - 1;
-        if (Logarithmic)
+        if (in.Logarithmic)
             LogScale(s, ticks, SubValues);
         else
             LinearScale(s, maxIntervals, range, ticks, SubValues);
     }
-    Finish(ShowMinLabel, ShowMaxLabel, givenMin, givenMax, ticks);
-    Labels = std::move(ticks.Labels);
-    Values = std::move(ticks.Values);
+    Finish(in.ShowMinLabel, in.ShowMaxLabel, in.Min, in.Max, ticks);
+    result.Labels = std::move(ticks.Labels);
+    result.Values = std::move(ticks.Values);
+    return result;
 }

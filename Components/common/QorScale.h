@@ -5,14 +5,42 @@
 #include <string>
 #include <vector>
 
-// Lays out a scale over Min ... Max (data units) on Length, one label taking LabelSize along it.
-// Fills Labels and Values (same length, at least 2, ascending) and SubValues (minor ticks strictly
-// inside). On a logarithmic scale the values are decimal logarithms; the labels show data values.
-void CalcAutoScale(bool Logarithmic, bool ShowMaxLabel, bool ShowMinLabel, double Min, double Max,
-                   double Length, double LabelSize, bool AutoSubSteps, int NumSubSteps,
-                   int DecPlaces, int DecPlacesEndPlus, int DecPlacesMax, bool DecPlacesEqual,
-                   char DecSep, bool MinMaxRounding, std::vector<std::string>& Labels,
-                   std::vector<double>& Values, std::vector<double>& SubValues);
+// What a scale is laid out from: a data range, the length it has and the size of one label
+// along it (in any one unit), and the rules of the ticks and the label texts.
+struct TQorScaleSettings {
+    bool Logarithmic = false;
+    // Keep the text of the last (first) label; its tick stays either way.
+    bool ShowMaxLabel = true;
+    bool ShowMinLabel = true;
+    // The data range, in data units (not logarithms).
+    double Min = 0;
+    double Max = 0;
+    double Length = 0;
+    double LabelSize = 0;
+    // Minor ticks: chosen automatically, or NumSubSteps between two ticks (linear scales).
+    bool AutoSubSteps = false;
+    int NumSubSteps = 0;
+    int DecPlaces = 0;
+    // Extra decimals allowed for the exact ends.
+    int DecPlacesEndPlus = 0;
+    int DecPlacesMax = 9;
+    bool DecPlacesEqual = false;
+    char DecSep = '.';
+    // Extend the scale outward to nice values instead of labelling the exact ends.
+    bool MinMaxRounding = false;
+};
+
+// Labels and Values have the same length, at least 2, ascending; SubValues are the minor ticks
+// strictly inside. On a logarithmic scale the values are decimal logarithms; the labels show data
+// values.
+struct TQorScaleTicks {
+    std::vector<std::string> Labels;
+    std::vector<double> Values;
+    std::vector<double> SubValues;
+};
+
+// Lays out a scale so that no two labels overlap.
+TQorScaleTicks CalcAutoScale(const TQorScaleSettings& Settings);
 
 // True when the labels at Values, mapped onto Length, do not overlap (an empty label takes no
 // room).

@@ -30,3 +30,16 @@ private:
     int FCount = 0;
     bool FPending = false;
 };
+
+// Holds an object's update bracket open for a scope: BeginUpdate now, EndUpdate however the
+// scope is left (also by an exception), so the whole change is reported once.
+template <typename T> class TQorUpdateScope {
+public:
+    explicit TQorUpdateScope(T& Object) : FObject(Object) { FObject.BeginUpdate(); }
+    ~TQorUpdateScope() { FObject.EndUpdate(); }
+    TQorUpdateScope(const TQorUpdateScope&) = delete;
+    TQorUpdateScope& operator=(const TQorUpdateScope&) = delete;
+
+private:
+    T& FObject;
+};

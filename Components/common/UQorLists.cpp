@@ -156,7 +156,7 @@ void TQorBasicList::SetBlockSize(int Value) {
 void TQorBasicList::SetSorted(TQorSortOrder Value) {
     if (Value == FSorted)
         return;
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     FSorted = Value;
     Sort();
     Changed();
@@ -199,7 +199,7 @@ void TQorBasicList::Delete(int Index, int ACount) {
     ACount = std::clamp(ACount, 0, FCount - Index);
     if (ACount == 0)
         return;
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     MoveItems(Index + ACount, Index, FCount - Index - ACount);
     ResetItems(FCount - ACount, ACount);
     ResizeTo(FCount - ACount);
@@ -214,7 +214,7 @@ void TQorBasicList::Sort() {
         first = first * 3 + 1;
     const double logFirst = std::log(double(first));
 
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     bool moved = false;
     for (int gap = first; gap >= 1; gap /= 3) {
         moved = SortPass(gap) || moved;
@@ -303,7 +303,7 @@ template <typename T> void TQorTypedList<T>::Insert(const T& Item, int Index, in
     if (ACount <= 0)
         return;
     const T copy = Item;
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     OpenGap(Index, ACount);
     std::fill(FItems.get() + Index, FItems.get() + Index + ACount, copy);
     Changed();
@@ -382,7 +382,7 @@ template <typename T> void TQorTypedList<T>::LoadFromStream(std::istream& Stream
     for (int32_t i = 0; i < n; ++i)
         read.push_back(ReadItem(Stream));
 
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     SetCount(n);
     for (int32_t i = 0; i < n; ++i)
         SetItemsUnchecked(i, read[size_t(i)]);
@@ -397,7 +397,7 @@ template <typename T> void TQorTypedList<T>::SaveToStream(std::ostream& Stream) 
 }
 
 template <typename T> void TQorTypedList<T>::CopyItemsFrom(const TQorTypedList& Source) {
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     SetCount(Source.FCount);
     for (int i = 0; i < FCount; ++i)
         SetItemsUnchecked(i, Source.FItems[i]);
@@ -452,7 +452,7 @@ template class TQorTypedList<std::string>;
 void TQorXYZDoubleList::SetSortOrder(TQorXYZSortOrder Value) {
     if (Value == FSortOrder || Value > psoZYX)
         return;
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     FSortOrder = Value;
     Sort();
     Changed();
@@ -471,7 +471,7 @@ void TQorXYZDoubleList::SetCoordinate(int Index, int Axis, double Value) {
 void TQorXYZDoubleList::Assign(const TQorXYZDoubleList& Source) {
     if (&Source == this)
         return;
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     CopySettingsFrom(Source);
     if (FSortOrder != Source.FSortOrder)
         Changed();
@@ -516,7 +516,7 @@ void TQorXYZDoubleList::WriteItem(std::ostream& Stream, const TXYZDouble& Item) 
 void TQorStringList::SetStringSort(TQorStringSort Value) {
     if (Value == FStringSort || Value > pssAnsiNoCase)
         return;
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     FStringSort = Value;
     Sort();
     Changed();
@@ -525,7 +525,7 @@ void TQorStringList::SetStringSort(TQorStringSort Value) {
 void TQorStringList::Assign(const TQorStringList& Source) {
     if (&Source == this)
         return;
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     CopySettingsFrom(Source);
     CopyItemsFrom(Source);
     // The items arrive in the source's order, which need not be ours.
@@ -534,7 +534,7 @@ void TQorStringList::Assign(const TQorStringList& Source) {
 }
 
 void TQorStringList::Assign(const QStringList& Source) {
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     Clear();
     for (const QString& s : Source)
         Add(s.toStdString());

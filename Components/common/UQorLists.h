@@ -6,6 +6,7 @@
 // delete, streams); TQorXYZDoubleList; TQorStringList.
 #pragma once
 
+#include "QorUpdateBracket.h"
 #include "UQorTypes.h"
 
 #include <QtCore/qcontainerfwd.h>
@@ -88,18 +89,6 @@ protected:
     // Makes room for ACount items at Index (already clamped); returns false when ACount <= 0.
     bool OpenGap(int Index, int ACount);
     void CopySettingsFrom(const TQorBasicList& Source);
-
-    // Runs BeginUpdate/EndUpdate around a scope, also when it is left by an exception.
-    class TUpdateScope {
-    public:
-        explicit TUpdateScope(TQorBasicList& List) : list_(List) { list_.BeginUpdate(); }
-        ~TUpdateScope() { list_.EndUpdate(); }
-        TUpdateScope(const TUpdateScope&) = delete;
-        TUpdateScope& operator=(const TUpdateScope&) = delete;
-
-    private:
-        TQorBasicList& list_;
-    };
 
     int FCount = 0;
     int FCapacity = 0;

@@ -250,7 +250,6 @@ void TQor3DDrawWidget::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
     if (FContainer != nullptr)
         FContainer->setGeometry(rect());
-    FDraw.Resize();
 }
 
 void TQor3DDrawWidget::HandleMousePress(QMouseEvent* Event) {

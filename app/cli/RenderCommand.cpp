@@ -113,6 +113,10 @@ int RenderCommand(const std::vector<std::string>& Args) {
     if (!o.Properties.empty() && !LoadPropertyFile(chart, o.Properties, error))
         return Fail("cannot load properties " + o.Properties + ": " + error);
     ChartToColorScale(chart, legend);
+    return RenderLoadedChart(chart, legend, o);
+}
+
+int RenderLoadedChart(TQor3DChart& chart, TQorColorScale& legend, const TRenderOptions& o) {
     QImage picture;
     try {
         const TQorChartPicture rendered =
@@ -122,6 +126,9 @@ int RenderCommand(const std::vector<std::string>& Args) {
     } catch (const std::exception& e) {
         return Fail(std::string("cannot render: ") + e.what());
     }
+    // Painting swallows its failures; the chart keeps the first one of the render.
+    if (!chart.LastPaintError().empty())
+        return Fail("cannot render: " + chart.LastPaintError());
     if (picture.isNull())
         return Fail("cannot render " + o.File);
     // Encoded first and written atomically, so a full disk never leaves half a picture in

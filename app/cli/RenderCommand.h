@@ -18,6 +18,13 @@ struct TRenderOptions {
 bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Options,
                         std::string& Error);
 
+class TQor3DChart;
+class TQorColorScale;
+
 // Runs the command; the exit code (0, or 1 with a one-line message on stderr). Needs a
 // QGuiApplication.
 int RenderCommand(const std::vector<std::string>& Args);
+
+// The part after loading: draws Chart (with Legend unless NoLegend) and saves the picture.
+// A picture that could not be drawn, also where the painting swallowed the failure, gives 1.
+int RenderLoadedChart(TQor3DChart& Chart, TQorColorScale& Legend, const TRenderOptions& Options);

@@ -1,5 +1,6 @@
 #include "QorColSc.h"
 
+#include "PropertyRoundTrip.h"
 #include "QorNumText.h"
 #include "QorPalette.h"
 #include "QorPropBinary.h"
@@ -1010,3 +1011,87 @@ TEST_P(QorColScStorage, NamedSetsNeedTheRegistry) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RegistryAndIni, QorColScStorage, ::testing::Bool());
+
+// ---- Every property through every form --------------------------------------------------------
+
+namespace {
+
+void RestyleLegend(TQorColorScale& l) {
+    l.SetCaption("Pressure [hPa]");
+    l.SetCaptionAlignHoriz(scaLabels);
+    l.SetCaptionAlignVert(scaTop);
+    l.SetColor(clCream);
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        l.SetColor(i, TColor(0x030201 * i));
+    l.SetColorCount(5);
+    l.SetColorLayers(7);
+    l.SetDecPlaces(3);
+    l.SetDecPlacesEndPlus(2);
+    l.SetDecPlacesEqual(false);
+    l.SetDecPlacesMax(8);
+    l.SetDecSep(',');
+    l.SetDecSepLocal(false);
+    l.SetFont(RestyledFont(l.Font(), "Liberation Mono"));
+    l.SetLogarithmic(true);
+    l.SetMax(5000);
+    l.SetMin(2);
+    l.SetMinMaxRounding(true);
+    l.SetScaleColor(clPurple);
+    l.SetScaleWidth(150);
+    l.SetTextJustify(taRightJustify);
+}
+
+TPropertyValues LegendValues(const TQorColorScale& l) {
+    TPropertyValues v;
+    v.Add("Caption", l.Caption());
+    v.Add("CaptionAlignHoriz", l.CaptionAlignHoriz());
+    v.Add("CaptionAlignVert", l.CaptionAlignVert());
+    v.Add("Color", l.Color());
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        v.Add("Color" + std::to_string(i), l.Color(i));
+    v.Add("ColorCount", l.ColorCount());
+    v.Add("ColorLayers", l.ColorLayers());
+    v.Add("DecPlaces", l.DecPlaces());
+    v.Add("DecPlacesEndPlus", l.DecPlacesEndPlus());
+    v.Add("DecPlacesEqual", l.DecPlacesEqual());
+    v.Add("DecPlacesMax", l.DecPlacesMax());
+    v.Add("DecSep", l.DecSep());
+    v.Add("DecSepLocal", l.DecSepLocal());
+    v.Add("Font", l.Font());
+    v.Add("Logarithmic", l.Logarithmic());
+    v.Add("Max", l.Max());
+    v.Add("Min", l.Min());
+    v.Add("MinMaxRounding", l.MinMaxRounding());
+    v.Add("ScaleColor", l.ScaleColor());
+    v.Add("ScaleWidth", l.ScaleWidth());
+    v.Add("TextJustify", l.TextJustify());
+    return v;
+}
+
+} // namespace
+
+// Assign leaves the background colour to the legend's owner.
+TEST(EveryProperty, Legend) {
+    EXPECT_EQ(LegendValues(TQorColorScale()).Names(), StoredKeys(TQorColorScale::Properties()));
+    using L = TQorColorScale;
+    std::vector<TPropertyForm<L>> forms;
+    forms.push_back({"property text", [](const L& s, L& t) {
+                         TQorPropTextWriter w;
+                         s.WriteToText(w, "Legend_", csmFull);
+                         TQorPropTextReader r(w.Text());
+                         t.ReadFromText(r, "Legend_", csmFull);
+                     }});
+    forms.push_back({"storage", [](const L& s, L& t) {
+                         TTempIniStorage ini;
+                         ASSERT_TRUE(s.SaveToStorage(ini.Storage, "Q", csmFull));
+                         t.LoadFromStorage(ini.Storage, "Q", csmFull);
+                     }});
+    forms.push_back({"binary record", [](const L& s, L& t) {
+                         TQorBinaryWriter w;
+                         ASSERT_EQ(s.WriteToFile(w, csmFull), 0);
+                         TQorBinaryReader r(w.Bytes());
+                         ASSERT_EQ(t.ReadFromFile(r, csmFull), 0);
+                     }});
+    forms.push_back({"Assign", [](const L& s, L& t) { t.Assign(&s); }, {"Color"}});
+    ExpectEveryPropertyKept<L>(RestyleLegend, LegendValues, forms);
+}

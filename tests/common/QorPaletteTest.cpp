@@ -130,10 +130,10 @@ TEST(QorPalette, Table64TakesEveryFourthEntry) {
 }
 
 TEST(QorPalette, TexCoordMapsTheRangeInsideTheTexels) {
-    EXPECT_DOUBLE_EQ(PaletteTexCoord(0, 0, 1), 253.0 / 256 / 256);
-    EXPECT_DOUBLE_EQ(PaletteTexCoord(1, 0, 1), 253.0 / 256 * (1 + 1.0 / 256));
-    EXPECT_DOUBLE_EQ(PaletteTexCoord(15, 10, 20), 253.0 / 256 * (0.5 + 1.0 / 256));
-    EXPECT_DOUBLE_EQ(PaletteTexCoord(5, 5, 5), 0.0); // a flat range uses factor 1
+    EXPECT_DOUBLE_EQ(PaletteMap(0, 1).Coord(0), 253.0 / 256 / 256);
+    EXPECT_DOUBLE_EQ(PaletteMap(0, 1).Coord(1), 253.0 / 256 * (1 + 1.0 / 256));
+    EXPECT_DOUBLE_EQ(PaletteMap(10, 20).Coord(15), 253.0 / 256 * (0.5 + 1.0 / 256));
+    EXPECT_DOUBLE_EQ(PaletteMap(5, 5).Coord(5), 0.0); // a flat range uses factor 1
 }
 
 TEST(QorPalette, PresetsWriteTheirStopsInOrder) {

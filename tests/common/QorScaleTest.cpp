@@ -13,33 +13,27 @@ namespace {
 using Strings = std::vector<std::string>;
 using Doubles = std::vector<double>;
 
-// Inputs of one scale, defaulting to the usual axis settings; one label is 1 unit, a slot 1.2.
-struct ScaleCase {
-    bool Logarithmic = false;
-    bool ShowMaxLabel = true;
-    bool ShowMinLabel = true;
-    double Min = 0;
-    double Max = 10;
+// Inputs of one scale, defaulting to the usual axis settings; one label is 1 unit, a slot 1.2,
+// and the length is given in slots.
+struct ScaleCase : TQorScaleSettings {
+    ScaleCase() {
+        Max = 10;
+        LabelSize = 1;
+        AutoSubSteps = true;
+        DecPlacesEndPlus = 3;
+    }
     double Slots = 10;
-    double LabelSize = 1;
-    bool AutoSubSteps = true;
-    int NumSubSteps = 0;
-    int DecPlaces = 0;
-    int DecPlacesEndPlus = 3;
-    int DecPlacesMax = 9;
-    bool DecPlacesEqual = false;
-    char DecSep = '.';
-    bool MinMaxRounding = false;
 
     Strings Labels;
     Doubles Values;
     Doubles SubValues;
 
     ScaleCase& Run() {
-        CalcAutoScale(Logarithmic, ShowMaxLabel, ShowMinLabel, Min, Max, Slots * 1.2 * LabelSize,
-                      LabelSize, AutoSubSteps, NumSubSteps, DecPlaces, DecPlacesEndPlus,
-                      DecPlacesMax, DecPlacesEqual, DecSep, MinMaxRounding, Labels, Values,
-                      SubValues);
+        Length = Slots * 1.2 * LabelSize;
+        TQorScaleTicks ticks = CalcAutoScale(*this);
+        Labels = std::move(ticks.Labels);
+        Values = std::move(ticks.Values);
+        SubValues = std::move(ticks.SubValues);
         return *this;
     }
 };

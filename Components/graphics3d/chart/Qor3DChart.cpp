@@ -1,22 +1,8 @@
 #include "chart/Qor3DChart.h"
+#include "QorPropList.h"
 #include "chart/Qor3DChartSizing.h"
 
-#include <utility>
-
 namespace {
-
-// Takes an event out of its slot for a scope and puts it back afterwards.
-class THeldEvent {
-public:
-    explicit THeldEvent(TNotifyEvent& Slot) : FSlot(Slot), FEvent(std::exchange(Slot, nullptr)) {}
-    ~THeldEvent() { FSlot = std::move(FEvent); }
-    THeldEvent(const THeldEvent&) = delete;
-    THeldEvent& operator=(const THeldEvent&) = delete;
-
-private:
-    TNotifyEvent& FSlot;
-    TNotifyEvent FEvent;
-};
 
 // Raises the update count for a scope without the side effects of BeginUpdate.
 class TNestedUpdate {
@@ -33,10 +19,10 @@ private:
 } // namespace
 
 TQor3DChart::TQor3DChart()
-    : FColors{clFuchsia, clBlue, clAqua, clGreen, clYellow, clRed},
-      FAxisX(std::make_unique<TQorChartAxis3D>()), FAxisY(std::make_unique<TQorChartAxis3D>()),
+    : FAxisX(std::make_unique<TQorChartAxis3D>()), FAxisY(std::make_unique<TQorChartAxis3D>()),
       FAxisZ(std::make_unique<TQorChartAxis3D>()), FGridMajor(std::make_unique<TQorGrid3DProp>()),
       FGridMinor(std::make_unique<TQorGrid3DProp>()) {
+    QorStoreDefaults(Properties(), *this);
     FAxisX->SetCaption("X");
     FAxisX->SetAxisColor(clRed);
     FAxisX->SetRotText(90);
@@ -113,12 +99,7 @@ void TQor3DChart::Changed() {
         RebuildPalette();
         FColorScaleChangedPending = true;
     }
-    {
-        // The drawing control clears the pending change, marks the picture outdated and
-        // invalidates; OnChange is held back so that OnColorScaleChanged comes first.
-        THeldEvent held(OnChange);
-        TQor3DDraw::Changed();
-    }
+    PictureChanged();
     if (FColorScaleChangedPending) {
         FColorScaleChangedPending = false;
         if (OnColorScaleChanged)
@@ -141,30 +122,7 @@ void TQor3DChart::Assign(const TObject& Source) {
         SetAxisZ(s->AxisZ());
         SetgridMajor(s->gridMajor());
         SetgridMinor(s->gridMinor());
-        for (int i = 1; i <= QorColorStopCount; ++i)
-            SetColor(i, s->Color(i));
-        SetColorBitmap(s->ColorBitmap());
-        SetColorBitmapName(s->ColorBitmapName());
-        SetColorBitmapApply(s->ColorBitmapApply());
-        SetColorCount(s->ColorCount());
-        SetColorLayers(s->ColorLayers());
-        SetPaletteTable(s->Palette());
-        SetDecSep(s->DecSep());
-        SetDecSepLocal(s->DecSepLocal());
-        SetDim4Caption(s->Dim4Caption());
-        SetDim4Direction(s->Dim4Direction());
-        SetDim4FirstLayer(s->Dim4FirstLayer());
-        SetDim4NthLayer(s->Dim4NthLayer());
-        SetDim4Height(s->Dim4Height());
-        SetDim4CrossSection(s->Dim4CrossSection());
-        SetDim4CrossSectionOffset(s->Dim4CrossSectionOffset());
-        SetHeightY(s->HeightY());
-        SetKeepAspectXY(s->KeepAspectXY());
-        SetKeepAspectXZ(s->KeepAspectXZ());
-        SetShiny(s->Shiny());
-        SetTransparency(s->Transparency());
-        SetUseLowMemory(s->UseLowMemory());
-        SetWired(s->Wired());
+        QorAssign(Properties(), *this, *s);
     }
     TQor3DDraw::Assign(Source);
     UpdateRanges();

@@ -29,6 +29,11 @@ class TQorBinaryWriter;
 class TQorBinaryReader;
 class TQorStorage;
 class TQorStringList;
+template <class C> class TQorPropList;
+
+// Whether Dim4Direction (0 X, 1 Y, 2 Z, 3 X and Y, 4 X and Z, 5 Y and Z, 6 all three) takes in
+// Axis (0 X, 1 Y, 2 Z): the 4D layers are drawn across it, and Dim4Height makes room along it.
+bool Dim4DirectionHasAxis(int Direction, int Axis);
 
 // Least and greatest finite value of each component of the stored data (x, y, z, v), gathered
 // by UpdateRanges' scan or by a reader while it stores the numbers.
@@ -241,7 +246,10 @@ public:
     TPaintRectEvent OnInChartPaintGL;
     TPaintRectEvent OnAfterPaintGL;
 
-    // Persistence
+    // The chart's own properties in their stored order, with their defaults (the drawing
+    // control, the axes and the grids have their own); the three forms, Assign and the
+    // constructor follow it.
+    static const TQorPropList<TQor3DChart>& Properties();
     bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const override;
     void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix) override;
     int WriteToFile(TQorBinaryWriter& Writer) const override;
@@ -282,11 +290,12 @@ private:
     bool FPaletteRebuildPending = false;
     TQorDataKind FDataKind = dk3D;
     TQorPalette FPalette{};
-    char FDecSep = '.';
-    bool FDecSepLocal = true;
-    TQorColorArray FColors;
-    bool FKeepAspectXY = false;
-    bool FKeepAspectXZ = true;
+    // Defaults of the described properties in Properties().
+    char FDecSep;
+    bool FDecSepLocal;
+    TQorColorArray FColors = TQorColorArray(QorColorStopCount);
+    bool FKeepAspectXY;
+    bool FKeepAspectXZ;
     std::vector<uint8_t> FTexturePixels;
     int FTextureSize = 0;
 
@@ -297,21 +306,21 @@ private:
     std::unique_ptr<TQorGrid3DProp> FGridMinor;
     QImage FColorBitmap;
     std::string FColorBitmapName;
-    bool FColorBitmapApply = false;
-    int FColorCount = 6;
-    int FColorLayers = 0;
+    bool FColorBitmapApply;
+    int FColorCount;
+    int FColorLayers;
     std::string FDim4Caption;
-    int FDim4Direction = 1;
-    int FDim4FirstLayer = 1;
-    int FDim4NthLayer = 1;
-    double FDim4Height = 0;
-    int FDim4CrossSection = 0;
-    double FDim4CrossSectionOffset = 0;
-    double FHeightY = 0.7;
-    bool FShiny = true;
-    int FTransparency = 0;
-    bool FUseLowMemory = false;
-    bool FWired = false;
+    int FDim4Direction;
+    int FDim4FirstLayer;
+    int FDim4NthLayer;
+    double FDim4Height;
+    int FDim4CrossSection;
+    double FDim4CrossSectionOffset;
+    double FHeightY;
+    bool FShiny;
+    int FTransparency;
+    bool FUseLowMemory;
+    bool FWired;
 
     int FNX = 0;
     int FNY = 0;

@@ -1,8 +1,10 @@
 #include "chart/Qor3DChartAxis.h"
 
 #include "QorNumText.h"
+#include "QorPropList.h"
 
 TQorChartAxis3D::TQorChartAxis3D() : FMeasureBitmap(1, 1, QImage::Format_RGB888) {
+    QorStoreDefaults(Properties(), *this);
     FCaptionFont.OnChange = [this](TFont*) {
         Changed();
     };
@@ -20,39 +22,8 @@ void TQorChartAxis3D::Assign(const TObject& Source) {
     const auto* s = dynamic_cast<const TQorChartAxis3D*>(&Source);
     if (s == nullptr || s == this)
         return;
-    BeginUpdate();
-    SetAutoMax(s->FAutoMax);
-    SetAutoMin(s->FAutoMin);
-    SetAutoSubSteps(s->FAutoSubSteps);
-    SetAxisColor(s->FAxisColor);
-    SetAxis1Position(s->FAxis1Position);
-    SetAxis2Position(s->FAxis2Position);
-    SetAxisWidth(s->FAxisWidth);
-    SetCaption(s->FCaption);
-    SetCaptionFont(s->FCaptionFont);
-    SetDecPlaces(s->FDecPlaces);
-    SetDecPlacesEndPlus(s->FDecPlacesEndPlus);
-    SetDecPlacesEqual(s->FDecPlacesEqual);
-    SetDecPlacesMax(s->FDecPlacesMax);
-    SetFlipText(s->FFlipText);
-    SetFont(s->FFont);
-    SetLogarithmic(s->FLogarithmic);
-    SetMaximum(s->FMaximum);
-    SetMinimum(s->FMinimum);
-    SetNumSubSteps(s->FNumSubSteps);
-    SetRotText(s->FRotText);
-    SetRotTextT(s->FRotTextT);
-    SetStepColor(s->FStepColor);
-    SetStepWidth(s->FStepWidth);
-    SetTextBackColor(s->FTextBackColor);
-    SetTextJustify(s->FTextJustify);
-    SetVisible(s->FVisible);
-    SetVisibleCaption(s->FVisibleCaption);
-    SetVisibleMin(s->FVisibleMin);
-    SetVisibleMax(s->FVisibleMax);
-    SetVisibleStep(s->FVisibleStep);
-    SetVisibleStepText(s->FVisibleStepText);
-    EndUpdate();
+    const TQorUpdateScope scope(*this);
+    QorAssign(Properties(), *this, *s);
 }
 
 void TQorChartAxis3D::SetAutoMax(bool v) {
@@ -179,27 +150,16 @@ void TQorChartAxis3D::EndUpdate() {
         Changed();
 }
 
+TQorGrid3DProp::TQorGrid3DProp() {
+    QorStoreDefaults(Properties(), *this);
+}
+
 void TQorGrid3DProp::Assign(const TObject& Source) {
     const auto* s = dynamic_cast<const TQorGrid3DProp*>(&Source);
     if (s == nullptr || s == this)
         return;
-    BeginUpdate();
-    SetGridColor(s->FGridColor);
-    SetGridStyle(s->FGridStyle);
-    SetGridWidth(s->FGridWidth);
-    SetGridXYmax(s->FGridXYmax);
-    SetGridXZmax(s->FGridXZmax);
-    SetGridYXmax(s->FGridYXmax);
-    SetGridYZmax(s->FGridYZmax);
-    SetGridZXmax(s->FGridZXmax);
-    SetGridZYmax(s->FGridZYmax);
-    SetGridXYmin(s->FGridXYmin);
-    SetGridXZmin(s->FGridXZmin);
-    SetGridYXmin(s->FGridYXmin);
-    SetGridYZmin(s->FGridYZmin);
-    SetGridZXmin(s->FGridZXmin);
-    SetGridZYmin(s->FGridZYmin);
-    EndUpdate();
+    const TQorUpdateScope scope(*this);
+    QorAssign(Properties(), *this, *s);
 }
 
 void TQorGrid3DProp::Changed() {

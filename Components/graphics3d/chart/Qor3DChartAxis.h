@@ -15,6 +15,25 @@ class TQorPropTextReader;
 class TQorBinaryWriter;
 class TQorBinaryReader;
 class TQorStorage;
+template <class C> class TQorPropList;
+
+// What the axis drawing laid out in the last paint (axis space: logarithms on a logarithmic
+// axis); no stored form holds it.
+struct TQorAxisLayout {
+    // The displayed range: the ends of the ticks once they are laid out.
+    double DisplayMin = 0;
+    double DisplayMax = 100;
+    // Text metrics of the fonts, in pixels.
+    int CaptionHeight = 0;
+    int LabelHeight = 0;
+    int DashWidth = 2;
+    int DashWidthHalf = 1;
+    // Where the caption (and the tip of the arrow) sits along the axis.
+    double CaptionPos = 0;
+    std::vector<std::string> TickLabels;
+    std::vector<double> TickValues;
+    std::vector<double> SubTickValues;
+};
 
 class TQorChartAxis3D : public TObject {
 public:
@@ -121,22 +140,14 @@ public:
 
     QImage& MeasureBitmap() { return FMeasureBitmap; }
 
-    // Layout state of the last paint (axis space: logarithms on a logarithmic axis).
-    int CaptionHeight = 0;
-    double CaptionPos = 0;
-    double DisplayMax = 100;
-    double DisplayMin = 0;
-    int DashWidth = 2;
-    int DashWidthHalf = 1;
-    int LabelHeight = 0;
+    // Filled by the axis drawing each paint.
+    TQorAxisLayout Layout;
 
     TNotifyEvent OnChange;
 
-    std::vector<std::string> TickLabels;
-    std::vector<double> SubTickValues;
-    std::vector<double> TickValues;
-
-    // Persistence
+    // The published properties in their stored order, with their defaults; the three forms,
+    // Assign and the constructor follow it.
+    static const TQorPropList<TQorChartAxis3D>& Properties();
     virtual bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const;
     virtual void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix);
     virtual int WriteToFile(TQorBinaryWriter& Writer) const;
@@ -159,42 +170,43 @@ private:
     bool FLogPrevious = false;
     bool FLogChangePending = false;
 
-    bool FAutoMax = true;
-    bool FAutoMin = true;
-    bool FAutoSubSteps = false;
-    TColor FAxisColor = clBlack;
-    TQorAxisPosition FAxis1Position = apZero;
-    TQorAxisPosition FAxis2Position = apZero;
-    int FAxisWidth = 2;
+    // The published properties; their defaults are in Properties().
+    bool FAutoMax;
+    bool FAutoMin;
+    bool FAutoSubSteps;
+    TColor FAxisColor;
+    TQorAxisPosition FAxis1Position;
+    TQorAxisPosition FAxis2Position;
+    int FAxisWidth;
     std::string FCaption;
-    TFont FCaptionFont{"Arial", 32, {fsBold}};
-    int FDecPlaces = 0;
-    int FDecPlacesEndPlus = 3;
-    bool FDecPlacesEqual = false;
-    int FDecPlacesMax = 9;
-    bool FFlipText = false;
-    TFont FFont{"Arial", 28};
-    bool FLogarithmic = false;
-    double FMaximum = 100;
-    double FMinimum = 0;
-    int FNumSubSteps = 1;
-    double FRotText = 0;
-    double FRotTextT = 0;
-    TColor FStepColor = clBlack;
-    int FStepWidth = 2;
-    TColor FTextBackColor = clWhite;
-    TLeftRight FTextJustify = taLeftJustify;
-    bool FVisible = true;
-    bool FVisibleCaption = true;
-    bool FVisibleMin = true;
-    bool FVisibleMax = true;
-    bool FVisibleStep = true;
-    bool FVisibleStepText = true;
+    TFont FCaptionFont;
+    int FDecPlaces;
+    int FDecPlacesEndPlus;
+    bool FDecPlacesEqual;
+    int FDecPlacesMax;
+    bool FFlipText;
+    TFont FFont;
+    bool FLogarithmic;
+    double FMaximum;
+    double FMinimum;
+    int FNumSubSteps;
+    double FRotText;
+    double FRotTextT;
+    TColor FStepColor;
+    int FStepWidth;
+    TColor FTextBackColor;
+    TLeftRight FTextJustify;
+    bool FVisible;
+    bool FVisibleCaption;
+    bool FVisibleMin;
+    bool FVisibleMax;
+    bool FVisibleStep;
+    bool FVisibleStepText;
 };
 
 class TQorGrid3DProp : public TObject {
 public:
-    TQorGrid3DProp() = default;
+    TQorGrid3DProp();
     TQorGrid3DProp(const TQorGrid3DProp&) = delete;
     TQorGrid3DProp& operator=(const TQorGrid3DProp&) = delete;
 
@@ -241,7 +253,8 @@ public:
 
     TNotifyEvent OnChange;
 
-    // Persistence
+    // The published properties in their stored order, with their defaults.
+    static const TQorPropList<TQorGrid3DProp>& Properties();
     virtual bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const;
     virtual void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix);
     virtual int WriteToFile(TQorBinaryWriter& Writer) const;
@@ -259,19 +272,20 @@ private:
 
     TQorUpdateBracket FBracket;
 
-    TColor FGridColor = clBlack;
-    uint16_t FGridStyle = 0xE187;
-    int FGridWidth = 1;
-    bool FGridXYmax = false;
-    bool FGridXZmax = true;
-    bool FGridYXmax = true;
-    bool FGridYZmax = true;
-    bool FGridZXmax = true;
-    bool FGridZYmax = false;
-    bool FGridXYmin = true;
-    bool FGridXZmin = false;
-    bool FGridYXmin = false;
-    bool FGridYZmin = false;
-    bool FGridZXmin = false;
-    bool FGridZYmin = true;
+    // Defaults in Properties().
+    TColor FGridColor;
+    uint16_t FGridStyle;
+    int FGridWidth;
+    bool FGridXYmax;
+    bool FGridXZmax;
+    bool FGridYXmax;
+    bool FGridYZmax;
+    bool FGridZXmax;
+    bool FGridZYmax;
+    bool FGridXYmin;
+    bool FGridXZmin;
+    bool FGridYXmin;
+    bool FGridYZmin;
+    bool FGridZXmin;
+    bool FGridZYmin;
 };

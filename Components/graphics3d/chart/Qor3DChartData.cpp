@@ -1,3 +1,4 @@
+#include "QorUpdateBracket.h"
 #include "chart/Qor3DChart.h"
 #include "chart/Qor3DChartNormals.h"
 #include "chart/Qor3DChartSizing.h"
@@ -8,18 +9,6 @@
 #include <new>
 
 namespace {
-
-// Closes the chart's update bracket on every path.
-class TUpdateScope {
-public:
-    explicit TUpdateScope(TQor3DChart& Chart) : FChart(Chart) { FChart.BeginUpdate(); }
-    ~TUpdateScope() { FChart.EndUpdate(); }
-    TUpdateScope(const TUpdateScope&) = delete;
-    TUpdateScope& operator=(const TUpdateScope&) = delete;
-
-private:
-    TQor3DChart& FChart;
-};
 
 struct TRange {
     double Min = 0;
@@ -42,22 +31,26 @@ TRange RealRange(const TRange& r) {
     return {double(powl(10.0L, r.Min)), double(powl(10.0L, r.Max))};
 }
 
-// Which axes Dim4Height stretches: 0 X, 1 Y, 2 Z, 3 XY, 4 XZ, 5 YZ, 6 all.
-constexpr std::array<std::array<bool, 3>, 7> StretchedAxes = {{
-    {true, false, false},
-    {false, true, false},
-    {false, false, true},
-    {true, true, false},
-    {true, false, true},
-    {false, true, true},
-    {true, true, true},
-}};
-
 void ConvertLog(float& v, bool ToLog) {
     v = ToLog ? float(std::log10(double(v))) : float(std::pow(10.0, double(v)));
 }
 
 } // namespace
+
+bool Dim4DirectionHasAxis(int Direction, int Axis) {
+    static constexpr std::array<std::array<bool, 3>, 7> axes = {{
+        {true, false, false},
+        {false, true, false},
+        {false, false, true},
+        {true, true, false},
+        {true, false, true},
+        {false, true, true},
+        {true, true, true},
+    }};
+    if (Direction < 0 || Direction > 6 || Axis < 0 || Axis > 2)
+        return false;
+    return axes[size_t(Direction)][size_t(Axis)];
+}
 
 void TQor3DChart::ClearData() {
     FNX = 0;
@@ -268,7 +261,7 @@ TQorDataExtremes TQor3DChart::DataExtremes() const {
 }
 
 void TQor3DChart::UpdateRangesFrom(const TQorDataExtremes& E) {
-    TUpdateScope scope(*this);
+    const TQorUpdateScope scope(*this);
     std::array<TQorChartAxis3D*, 3> axes = {FAxisX.get(), FAxisY.get(), FAxisZ.get()};
     std::array<TRange, 3> r;
     for (size_t c = 0; c < 3; ++c)
@@ -289,7 +282,7 @@ void TQor3DChart::UpdateRangesFrom(const TQorDataExtremes& E) {
         for (size_t c = 0; c < 3; ++c) {
             MakeNonDegenerate(r[c]);
             // Room above the top layer, in axis space where the layers are lifted.
-            if (FDataKind != dkNx4D && StretchedAxes[size_t(FDim4Direction)][c])
+            if (FDataKind != dkNx4D && Dim4DirectionHasAxis(FDim4Direction, int(c)))
                 r[c].Max += (r[c].Max - r[c].Min) * FDim4Height;
             if (axes[c]->Logarithmic())
                 r[c] = RealRange(r[c]);

@@ -1,3 +1,4 @@
+#include "QorUpdateBracket.h"
 #include "chart/Qor3DChart.h"
 #include "chart/Qor3DChartSizing.h"
 
@@ -107,7 +108,7 @@ bool TQor3DChart::DecreaseDensityX() {
 bool TQor3DChart::Resample(bool Increase, bool AlongZ, int NearWeight, int FarWeight) {
     if (FDataKind != dk3D)
         return true;
-    BeginUpdate();
+    const TQorUpdateScope scope(*this);
     bool ok = true;
     try {
         const size_t nx = size_t(std::max(FNX, 0));
@@ -133,7 +134,6 @@ bool TQor3DChart::Resample(bool Increase, bool AlongZ, int NearWeight, int FarWe
     UpdateRanges();
     if (!FLowMemoryLayout)
         UpdateNormals();
-    EndUpdate();
     return ok;
 }
 

@@ -1,5 +1,6 @@
 #include "QorDataText.h"
 #include "QorNumText.h"
+#include "QorUpdateBracket.h"
 #include "chart/Qor3DChart.h"
 
 #include <QImageReader>
@@ -75,7 +76,7 @@ void TQor3DChart::ResetColorBitmap() {
 void TQor3DChart::SetColorBitmapName(const std::string& v) {
     if (v == FColorBitmapName)
         return;
-    BeginUpdate();
+    const TQorUpdateScope scope(*this);
     FTexturePixels.clear();
     FTextureSize = 0;
     FColorBitmapName = v;
@@ -94,7 +95,6 @@ void TQor3DChart::SetColorBitmapName(const std::string& v) {
         FColorBitmap = bitmap;
     }
     Changed();
-    EndUpdate();
 }
 
 void TQor3DChart::SetColorBitmapApply(bool v) {

@@ -1,10 +1,11 @@
 #include "chart/UQor3DChartColorScale.h"
 
 #include "QorColSc.h"
+#include "QorUpdateBracket.h"
 #include "chart/Qor3DChart.h"
 
 void ChartToColorScale(const TQor3DChart& Chart, TQorColorScale& ColorScale) {
-    ColorScale.BeginUpdate();
+    const TQorUpdateScope scope(ColorScale);
     for (int i = 1; i <= QorColorStopCount; ++i)
         ColorScale.SetColor(i, Chart.Color(i));
     ColorScale.SetColorCount(Chart.ColorCount());
@@ -30,5 +31,4 @@ void ChartToColorScale(const TQor3DChart& Chart, TQorColorScale& ColorScale) {
         ColorScale.SetDecPlacesMax(axis.DecPlacesMax());
         ColorScale.SetScaleColor(axis.StepColor());
     }
-    ColorScale.EndUpdate();
 }

@@ -2,6 +2,8 @@
 // Render; export; design scene; mouse and wheel.
 #include "draw/Qor3DDraw.h"
 
+#include "QorPropList.h"
+#include "QorUpdateBracket.h"
 #include "TCanvas.h"
 #include "gl/Qor3DOSMesa.h"
 
@@ -10,18 +12,6 @@
 #include <numbers>
 
 namespace {
-
-// Keeps an update bracket balanced when an action raises.
-class TUpdateGuard {
-public:
-    explicit TUpdateGuard(TQor3DDraw& Draw) : FDraw(Draw) { FDraw.BeginUpdate(); }
-    TUpdateGuard(const TUpdateGuard&) = delete;
-    TUpdateGuard& operator=(const TUpdateGuard&) = delete;
-    ~TUpdateGuard() { FDraw.EndUpdate(); }
-
-private:
-    TQor3DDraw& FDraw;
-};
 
 template <typename F> void IgnoreErrors(F&& f) {
     try {
@@ -47,15 +37,11 @@ void MakeOpaque(QImage& image) {
 // ---- Construction and properties -------------------------------------------------------------
 
 TQor3DDraw::TQor3DDraw()
-    : FBackgroundColor(clWhite), FDisableBufferClearing(false), FDisableMatrixInit(false),
-      FLightsON(true), FPerspectiveON(true), FXMin(0.3), FYMin(0.3), FZNear(1.0), FZFar(100.0),
-      FRotX(0), FRotY(0), FRotZ(0), FTranslX(0), FTranslY(0), FTranslZ(0), FScaleX(1.0),
-      FScaleY(1.0), FScaleZ(1.0), FViewScale(0.5), FViewRotX(20.0), FViewRotY(30.0), FViewMoveX(0),
-      FViewMoveY(0), FViewMoveZ(-2.5), FDragType(pdRotate), FDragTypeMid(pdMove),
-      FDragTypeRight(pdNone), FWheelAction(pdZoom), FUseDoubleBuffer(true),
-      FUseFastDoubleBuffer(false), FUseSafeBitmapMode(false), FCursor(crSizeAll), FTabStop(true),
-      FBitmapPlatform(&OSMesaPlatform()), FSafeBitmap(0, 0, QImage::Format_RGB32),
-      FExportBitmap(0, 0, QImage::Format_RGB32) {}
+    : FDisableBufferClearing(false), FDisableMatrixInit(false), FUseFastDoubleBuffer(false),
+      FCursor(crSizeAll), FTabStop(true), FBitmapPlatform(&OSMesaPlatform()),
+      FSafeBitmap(0, 0, QImage::Format_RGB32), FExportBitmap(0, 0, QImage::Format_RGB32) {
+    QorStoreDefaults(Properties(), *this);
+}
 
 TQor3DDraw::~TQor3DDraw() {
     FRecreateContext = false;
@@ -220,11 +206,15 @@ void TQor3DDraw::Changed() {
     FChangedWhileUpdating = true;
     if (FUpdateCount > 0)
         return;
+    PictureChanged();
+    if (OnChange)
+        OnChange(this);
+}
+
+void TQor3DDraw::PictureChanged() {
     FChangedWhileUpdating = false;
     FRepaintPending = true;
     Invalidate();
-    if (OnChange)
-        OnChange(this);
 }
 
 void TQor3DDraw::BeginUpdate() {
@@ -243,14 +233,14 @@ void TQor3DDraw::EndUpdate() {
 void TQor3DDraw::DefaultProperties() {
     if (!OnDefaultProperties)
         return;
-    TUpdateGuard guard(*this);
+    const TQorUpdateScope scope(*this);
     OnDefaultProperties(this);
 }
 
 void TQor3DDraw::Set3DViewAngle() {
     if (!OnSet3DViewAngle)
         return;
-    TUpdateGuard guard(*this);
+    const TQorUpdateScope scope(*this);
     OnSet3DViewAngle(this);
 }
 
@@ -258,35 +248,8 @@ void TQor3DDraw::Assign(const TObject& Source) {
     const auto* src = dynamic_cast<const TQor3DDraw*>(&Source);
     if (src == nullptr || src == this)
         return;
-    TUpdateGuard guard(*this);
-    SetBackgroundColor(src->FBackgroundColor);
-    SetLightsON(src->FLightsON);
-    SetPerspectiveON(src->FPerspectiveON);
-    SetXMin(src->FXMin);
-    SetYMin(src->FYMin);
-    SetZNear(src->FZNear);
-    SetZFar(src->FZFar);
-    SetRotX(src->FRotX);
-    SetRotY(src->FRotY);
-    SetRotZ(src->FRotZ);
-    SetTranslX(src->FTranslX);
-    SetTranslY(src->FTranslY);
-    SetTranslZ(src->FTranslZ);
-    SetScaleX(src->FScaleX);
-    SetScaleY(src->FScaleY);
-    SetScaleZ(src->FScaleZ);
-    SetViewScale(src->FViewScale);
-    SetViewRotX(src->FViewRotX);
-    SetViewRotY(src->FViewRotY);
-    SetViewMoveX(src->FViewMoveX);
-    SetViewMoveY(src->FViewMoveY);
-    SetViewMoveZ(src->FViewMoveZ);
-    SetDragType(src->FDragType);
-    SetDragTypeMid(src->FDragTypeMid);
-    SetDragTypeRight(src->FDragTypeRight);
-    SetWheelAction(src->FWheelAction);
-    SetUseDoubleBuffer(src->FUseDoubleBuffer);
-    SetUseSafeBitmapMode(src->FUseSafeBitmapMode);
+    const TQorUpdateScope scope(*this);
+    QorAssign(Properties(), *this, *src);
 }
 
 // ---- Window context --------------------------------------------------------------------------
@@ -424,6 +387,7 @@ bool TQor3DDraw::CreateBitmapContext() {
             OnInitRenderingContext(this);
         return true;
     } catch (...) {
+        RecordPaintError(std::current_exception());
         if (active)
             IgnoreErrors([] { DeactivateRenderingContext(); });
         IgnoreErrors([&] { DestroyWindowContext(); });
@@ -431,87 +395,33 @@ bool TQor3DDraw::CreateBitmapContext() {
     }
 }
 
+// An export renders into ExportBitmap with the context RenderToBitmap made; every other render
+// draws the window (or SafeBitmap in bitmap mode). Both share the scene step.
 void TQor3DDraw::Render() {
-    const bool exporting = FRenderingToExport;
-    // Export needs no window: headless renderers use it too.
-    if (!exporting && !HasWindow())
-        return;
-    if (FPainting) {
+    if (FRenderingToExport)
+        RenderExport();
+    else
+        RenderWindow();
+}
+
+// A render asked for from inside a paint (a handler changed the view) runs once more afterwards.
+bool TQor3DDraw::DeferredWhilePainting() {
+    if (FPainting)
         FRepaintPending = true;
-        return;
-    }
-    if (FRecreateContext && !exporting) {
-        FRecreateContext = false;
-        DestroyWindowContext();
-        CreateWindowContext();
-    }
+    return FPainting;
+}
+
+void TQor3DDraw::StartPaint() {
+    FLastPaintError.clear();
     const TPoint size = ClientSize();
     FLastRenderWidth = size.X;
     FLastRenderHeight = size.Y;
     FRepaintPending = false;
     FPainting = true;
     ++FRenderCount;
+}
 
-    bool active = false;
-    if (!exporting && (FUseSafeBitmapMode || IsBitmapMode())) {
-        if (!CreateBitmapContext()) {
-            FPainting = false;
-            return;
-        }
-        active = true;
-    }
-    if ((exporting ? FExportRC : FWindowRC) == nullptr) {
-        FRepaintPending = false;
-        FPainting = false;
-        if (IsBitmapMode())
-            IgnoreErrors([&] { DestroyWindowContext(); });
-        FRepaintPending = false;
-        return;
-    }
-
-    const int width = exporting ? FExportBitmap.width() : size.X;
-    const int height = exporting ? FExportBitmap.height() : size.Y;
-    try {
-        if (!exporting && !IsBitmapMode()) {
-            ActivateRenderingContext(FWindowDC, FWindowRC);
-            active = true;
-        }
-        RenderScene(width, height);
-        if (!exporting && !IsBitmapMode() && FDoubleBufferedFormat && !SwapBuffers(FWindowDC))
-            throw EOpenGLException("SwapBuffers failed");
-        if (!exporting) {
-            active = false;
-            DeactivateRenderingContext();
-        }
-    } catch (...) {
-        // The export context belongs to RenderToBitmap, which releases it itself.
-        if (active)
-            IgnoreErrors([] { DeactivateRenderingContext(); });
-        if (!exporting) {
-            IgnoreErrors([&] { DestroyWindowContext(); });
-            FForceBitmapMode = true;
-        }
-    }
-
-    if (IsBitmapMode() && !exporting) {
-        try {
-            DestroyWindowContext();
-        } catch (...) {
-            FRepaintPending = false;
-        }
-    }
-
-    if (exporting) {
-        MakeOpaque(FExportBitmap);
-        PaintCanvas(&FExportBitmap, {0, 0, FExportBitmap.width(), FExportBitmap.height()});
-    } else if (IsBitmapMode()) {
-        MakeOpaque(FSafeBitmap);
-        PaintCanvas(&FSafeBitmap, {0, 0, size.X, size.Y});
-        FHost->ShowBitmap(FSafeBitmap);
-    } else {
-        PaintCanvas(nullptr, {0, 0, size.X, size.Y});
-    }
-
+void TQor3DDraw::FinishPaint() {
     FPainting = false;
     if (!IsBitmapMode() && FForceBitmapMode) {
         FBitmapMode = true;
@@ -519,6 +429,103 @@ void TQor3DDraw::Render() {
     }
     if (FRepaintPending)
         Invalidate();
+}
+
+void TQor3DDraw::FinishBitmap(QImage& Bitmap, const TRect& PaintRect) {
+    MakeOpaque(Bitmap);
+    PaintCanvas(&Bitmap, PaintRect);
+}
+
+void TQor3DDraw::RenderExport() {
+    if (DeferredWhilePainting())
+        return;
+    StartPaint();
+    if (FExportRC == nullptr) {
+        FPainting = false;
+        return;
+    }
+    const TRect all{0, 0, FExportBitmap.width(), FExportBitmap.height()};
+    try {
+        RenderScene(all.Width(), all.Height());
+    } catch (...) {
+        // The export context belongs to RenderToBitmap, which releases it itself.
+        RecordPaintError(std::current_exception());
+    }
+    FinishBitmap(FExportBitmap, all);
+    FinishPaint();
+}
+
+void TQor3DDraw::RenderWindow() {
+    if (!HasWindow() || DeferredWhilePainting())
+        return;
+    if (FRecreateContext) {
+        FRecreateContext = false;
+        DestroyWindowContext();
+        CreateWindowContext();
+    }
+    StartPaint();
+    const TPoint size = ClientSize();
+    bool active = false;
+    if (!PrepareWindowContext(active))
+        return;
+    DrawWindowScene(size, active);
+    PresentWindowPicture(size);
+    FinishPaint();
+}
+
+bool TQor3DDraw::PrepareWindowContext(bool& Active) {
+    if (FUseSafeBitmapMode || IsBitmapMode()) {
+        if (!CreateBitmapContext()) {
+            FPainting = false;
+            return false;
+        }
+        Active = true;
+    }
+    if (FWindowRC == nullptr) {
+        FRepaintPending = false;
+        FPainting = false;
+        if (IsBitmapMode())
+            IgnoreErrors([&] { DestroyWindowContext(); });
+        return false;
+    }
+    return true;
+}
+
+void TQor3DDraw::DrawWindowScene(TPoint Size, bool Active) {
+    try {
+        if (!IsBitmapMode()) {
+            ActivateRenderingContext(FWindowDC, FWindowRC);
+            Active = true;
+        }
+        RenderScene(Size.X, Size.Y);
+        if (!IsBitmapMode() && FDoubleBufferedFormat && !SwapBuffers(FWindowDC))
+            throw EOpenGLException("SwapBuffers failed");
+        Active = false;
+        DeactivateRenderingContext();
+    } catch (...) {
+        RecordPaintError(std::current_exception());
+        if (Active)
+            IgnoreErrors([] { DeactivateRenderingContext(); });
+        // A failure on the window switches to the bitmap for good (at the end of this paint).
+        IgnoreErrors([&] { DestroyWindowContext(); });
+        FForceBitmapMode = true;
+    }
+}
+
+// In bitmap mode the context goes with each paint, and the host shows SafeBitmap.
+void TQor3DDraw::PresentWindowPicture(TPoint Size) {
+    const TRect all{0, 0, Size.X, Size.Y};
+    if (!IsBitmapMode()) {
+        PaintCanvas(nullptr, all);
+        return;
+    }
+    try {
+        DestroyWindowContext();
+    } catch (...) {
+        FRepaintPending = false;
+    }
+    FinishBitmap(FSafeBitmap, all);
+    FHost->ShowBitmap(FSafeBitmap);
 }
 
 void TQor3DDraw::RenderScene(int Width, int Height) {
@@ -621,6 +628,7 @@ void TQor3DDraw::PaintGL(const TRect& PaintRect) {
         OnPaintGL(this, PaintRect);
     } catch (...) {
         // A failing handler must not break the paint cycle.
+        RecordPaintError(std::current_exception());
     }
 }
 
@@ -639,7 +647,22 @@ void TQor3DDraw::PaintCanvas(QImage* Image, const TRect& PaintRect) {
         }
     } catch (...) {
         // No exception leaves painting.
+        RecordPaintError(std::current_exception());
     }
+}
+
+void TQor3DDraw::RecordPaintError(std::exception_ptr Error) {
+    if (!FLastPaintError.empty())
+        return;
+    try {
+        std::rethrow_exception(Error);
+    } catch (const std::exception& e) {
+        FLastPaintError = e.what();
+    } catch (...) {
+        FLastPaintError = "unknown error";
+    }
+    if (FLastPaintError.empty())
+        FLastPaintError = "unknown error";
 }
 
 // ---- Export ----------------------------------------------------------------------------------
@@ -679,8 +702,12 @@ void TQor3DDraw::RenderToBitmap(int Width, int Height) {
     FRenderingToExport = true;
     Render();
     FRenderingToExport = false;
+    const std::string exportError = FLastPaintError;
     release(true);
+    // The window shows the scene again; the export's failure, if any, stays the one reported.
     Render();
+    if (!exportError.empty())
+        FLastPaintError = exportError;
 }
 
 // ---- Design scene ----------------------------------------------------------------------------
@@ -736,7 +763,7 @@ void TQor3DDraw::MouseMove(TShiftState Shift, int X, int Y) {
     auto block = [&](bool dragging, TQorDragType action) {
         if (!dragging || action == pdNone || (X == FLastMouseX && Y == FLastMouseY))
             return;
-        TUpdateGuard guard(*this);
+        const TQorUpdateScope scope(*this);
         ApplyDrag(action, X - FLastMouseX, Y - FLastMouseY);
         FLastMouseX = X;
         FLastMouseY = Y;
@@ -792,7 +819,7 @@ void TQor3DDraw::MouseWheelAction(TObject*, TShiftState Shift, int WheelDelta, T
     if (p.X < 0 || p.Y < 0 || p.X >= size.X || p.Y >= size.Y)
         return;
     if (FWheelAction != pdNone && WheelDelta != 0) {
-        TUpdateGuard guard(*this);
+        const TQorUpdateScope scope(*this);
         ApplyWheel(Shift, WheelDelta > 0 ? 1 : -1);
         Handled = true;
     }

@@ -10,6 +10,7 @@
 #include "gl/Qor3DLib.h"
 
 #include <QImage>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -20,6 +21,7 @@ class TQorBinaryWriter;
 class TQorBinaryReader;
 class TQorStorage;
 class TQorStringList;
+template <class C> class TQorPropList;
 
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 enum TShiftStateItem : uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
@@ -200,13 +202,20 @@ public:
     virtual void RenderToBitmap(int Width, int Height);
     const QImage& SafeBitmap() const { return FSafeBitmap; }
     const QImage& ExportBitmap() const { return FExportBitmap; }
+    // Painting swallows every failure (a handler that raises, a context that fails); the text of
+    // the first one of the last paint stays here, empty when it drew everything. Each paint
+    // clears it; RenderToBitmap (export and the window's repaint) counts as one paint.
+    const std::string& LastPaintError() const { return FLastPaintError; }
+    // The paints made so far (a host waits for the first picture with it).
+    int RenderCount() const { return FRenderCount; }
+    // For painting code of the owner that swallows a failure itself (the chart's scene).
+    void RecordPaintError(std::exception_ptr Error);
 
     // ---- Window life and messages, called by the host ----
     void WindowCreated();
     void WindowDestroying();
     // The paint message.
     void PaintMessage();
-    void Resize() {}
 
     // ---- Mouse ----
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -217,21 +226,9 @@ public:
     void MouseWheelAction(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos,
                           bool& Handled);
 
-    // ---- Internal state, readable for hosts and tests ----
-    bool BitmapModeFlag() const { return FBitmapMode; }
-    bool ForceBitmapMode() const { return FForceBitmapMode; }
-    bool DoubleBufferedFormat() const { return FDoubleBufferedFormat; }
-    bool RecreateContext() const { return FRecreateContext; }
-    bool RepaintPending() const { return FRepaintPending; }
-    bool Painting() const { return FPainting; }
-    bool RenderingToExport() const { return FRenderingToExport; }
-    HDC WindowDC() const { return FWindowDC; }
-    HGLRC WindowRC() const { return FWindowRC; }
-    int LastRenderWidth() const { return FLastRenderWidth; }
-    int LastRenderHeight() const { return FLastRenderHeight; }
-    int RenderCount() const { return FRenderCount; }
-
-    // Persistence
+    // The view properties in their stored order, then those only Assign copies, with their
+    // defaults; the three forms, Assign and the constructor follow it.
+    static const TQorPropList<TQor3DDraw>& Properties();
     virtual bool SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const;
     virtual void LoadFromStorage(TQorStorage& Storage, const std::string& Prefix);
     virtual bool SaveToStorageByName(TQorStorage& Storage) const;
@@ -246,6 +243,10 @@ public:
     virtual void ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix);
 
 protected:
+    // The part of Changed that every override runs once the batch is closed: the change is
+    // reported, the picture outdated and the window asked to repaint. The events are the
+    // caller's to fire, in its own order.
+    void PictureChanged();
     // Draws the scene with the context active (OnPaintGL, or the design scene at design time).
     virtual void PaintGL(const TRect& PaintRect);
     // Fires OnPaint on a canvas over Image (nullptr: the window's canvas).
@@ -259,6 +260,7 @@ protected:
     void CreateWindowContext();
     void DestroyWindowContext();
 
+    // Defaults of the described properties in Properties().
     TColor FBackgroundColor;
     bool FDisableBufferClearing;
     bool FDisableMatrixInit;
@@ -297,6 +299,19 @@ protected:
     bool FChangedWhileUpdating = false;
 
 private:
+    // Render's two paths over the shared steps: start, the scene, the 2D drawing on a bitmap,
+    // finish.
+    void RenderExport();
+    void RenderWindow();
+    bool DeferredWhilePainting();
+    void StartPaint();
+    // The window path: SafeBitmap's fresh context in bitmap mode (made current, Active), the
+    // window's otherwise; false when there is none and the paint ends.
+    bool PrepareWindowContext(bool& Active);
+    void DrawWindowScene(TPoint Size, bool Active);
+    void PresentWindowPicture(TPoint Size);
+    void FinishBitmap(QImage& Bitmap, const TRect& PaintRect);
+    void FinishPaint();
     void RenderScene(int Width, int Height);
     void SetupProjection(int Width, int Height);
     void SetupLights();
@@ -333,6 +348,7 @@ private:
     int FLastRenderHeight = -1;
     bool FLastPaintFast = false;
     int FRenderCount = 0;
+    std::string FLastPaintError;
 
     int FLastMouseX = 0;
     int FLastMouseY = 0;

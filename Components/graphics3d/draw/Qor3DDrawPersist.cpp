@@ -1,58 +1,17 @@
-// The drawing control's properties in the three stored forms (property text, storage values,
-// binary record) and its named property sets.
+// The drawing control's properties, described once (key, kind, accessors, default, in the
+// stored order), their three stored forms (property text, storage values, binary record) and
+// the named property sets.
 #include "draw/Qor3DDraw.h"
 
-#include "QorPropBinary.h"
-#include "QorPropText.h"
-#include "QorStrg.h"
+#include "QorPropList.h"
+#include "QorUpdateBracket.h"
 #include "UQorLists.h"
 
 #include <QStringList>
-#include <array>
 
 namespace {
 
 constexpr const char* DrawMarker = "TQor3DDrawV7.2";
-
-struct TViewDouble {
-    const char* Name;
-    double (TQor3DDraw::*Get)() const;
-    void (TQor3DDraw::*Set)(double);
-};
-
-// The nineteen view doubles in their stored order.
-constexpr std::array<TViewDouble, 19> ViewDoubles{{
-    {"XMin", &TQor3DDraw::XMin, &TQor3DDraw::SetXMin},
-    {"YMin", &TQor3DDraw::YMin, &TQor3DDraw::SetYMin},
-    {"ZNear", &TQor3DDraw::ZNear, &TQor3DDraw::SetZNear},
-    {"ZFar", &TQor3DDraw::ZFar, &TQor3DDraw::SetZFar},
-    {"RotX", &TQor3DDraw::RotX, &TQor3DDraw::SetRotX},
-    {"RotY", &TQor3DDraw::RotY, &TQor3DDraw::SetRotY},
-    {"RotZ", &TQor3DDraw::RotZ, &TQor3DDraw::SetRotZ},
-    {"TranslX", &TQor3DDraw::TranslX, &TQor3DDraw::SetTranslX},
-    {"TranslY", &TQor3DDraw::TranslY, &TQor3DDraw::SetTranslY},
-    {"TranslZ", &TQor3DDraw::TranslZ, &TQor3DDraw::SetTranslZ},
-    {"ScaleX", &TQor3DDraw::ScaleX, &TQor3DDraw::SetScaleX},
-    {"ScaleY", &TQor3DDraw::ScaleY, &TQor3DDraw::SetScaleY},
-    {"ScaleZ", &TQor3DDraw::ScaleZ, &TQor3DDraw::SetScaleZ},
-    {"ViewScale", &TQor3DDraw::ViewScale, &TQor3DDraw::SetViewScale},
-    {"ViewRotX", &TQor3DDraw::ViewRotX, &TQor3DDraw::SetViewRotX},
-    {"ViewRotY", &TQor3DDraw::ViewRotY, &TQor3DDraw::SetViewRotY},
-    {"ViewMoveX", &TQor3DDraw::ViewMoveX, &TQor3DDraw::SetViewMoveX},
-    {"ViewMoveY", &TQor3DDraw::ViewMoveY, &TQor3DDraw::SetViewMoveY},
-    {"ViewMoveZ", &TQor3DDraw::ViewMoveZ, &TQor3DDraw::SetViewMoveZ},
-}};
-
-class TDrawUpdate {
-public:
-    explicit TDrawUpdate(TQor3DDraw& Draw) : FDraw(Draw) { FDraw.BeginUpdate(); }
-    TDrawUpdate(const TDrawUpdate&) = delete;
-    TDrawUpdate& operator=(const TDrawUpdate&) = delete;
-    ~TDrawUpdate() { FDraw.EndUpdate(); }
-
-private:
-    TQor3DDraw& FDraw;
-};
 
 // Points the storage at another key for the lifetime of the object.
 class TRedirectedStorage {
@@ -78,44 +37,79 @@ const std::string NamedSetPrefix = "Prop_";
 
 } // namespace
 
+// ---- The description -------------------------------------------------------------------------
+
+const TQorPropList<TQor3DDraw>& TQor3DDraw::Properties() {
+    using D = TQor3DDraw;
+    using P = TQorProps<D>;
+    // Files without a version kept the two distances under each other's names.
+    constexpr auto instead = TQorOldKeyUse::Instead;
+    static const TQorPropList<D> list{
+        P::Prop("BackgroundColor", &D::BackgroundColor, &D::SetBackgroundColor,
+                &D::FBackgroundColor, clWhite),
+        P::Prop("LightsON", &D::LightsON, &D::SetLightsON, &D::FLightsON, true),
+        P::Prop("PerspectiveON", &D::PerspectiveON, &D::SetPerspectiveON, &D::FPerspectiveON, true),
+        P::Prop("XMin", &D::XMin, &D::SetXMin, &D::FXMin, 0.3),
+        P::Prop("YMin", &D::YMin, &D::SetYMin, &D::FYMin, 0.3),
+        P::Prop("ZNear", &D::ZNear, &D::SetZNear, &D::FZNear, 1.0),
+        P::Prop("ZFar", &D::ZFar, &D::SetZFar, &D::FZFar, 100.0),
+        P::Prop("RotX", &D::RotX, &D::SetRotX, &D::FRotX, 0),
+        P::Prop("RotY", &D::RotY, &D::SetRotY, &D::FRotY, 0),
+        P::Prop("RotZ", &D::RotZ, &D::SetRotZ, &D::FRotZ, 0),
+        P::Prop("TranslX", &D::TranslX, &D::SetTranslX, &D::FTranslX, 0),
+        P::Prop("TranslY", &D::TranslY, &D::SetTranslY, &D::FTranslY, 0),
+        P::Prop("TranslZ", &D::TranslZ, &D::SetTranslZ, &D::FTranslZ, 0)
+            .WithOldKey("ViewMoveZ", instead),
+        P::Prop("ScaleX", &D::ScaleX, &D::SetScaleX, &D::FScaleX, 1.0),
+        P::Prop("ScaleY", &D::ScaleY, &D::SetScaleY, &D::FScaleY, 1.0),
+        P::Prop("ScaleZ", &D::ScaleZ, &D::SetScaleZ, &D::FScaleZ, 1.0),
+        P::Prop("ViewScale", &D::ViewScale, &D::SetViewScale, &D::FViewScale, 0.5),
+        P::Prop("ViewRotX", &D::ViewRotX, &D::SetViewRotX, &D::FViewRotX, 20.0),
+        P::Prop("ViewRotY", &D::ViewRotY, &D::SetViewRotY, &D::FViewRotY, 30.0),
+        P::Prop("ViewMoveX", &D::ViewMoveX, &D::SetViewMoveX, &D::FViewMoveX, 0),
+        P::Prop("ViewMoveY", &D::ViewMoveY, &D::SetViewMoveY, &D::FViewMoveY, 0),
+        P::Prop("ViewMoveZ", &D::ViewMoveZ, &D::SetViewMoveZ, &D::FViewMoveZ, -2.5)
+            .WithOldKey("TranslationZ", instead),
+        // Copied by Assign, not stored.
+        P::Ordinal("DragType", &D::DragType, &D::SetDragType, &D::FDragType, pdRotate, pdZoom)
+            .UsedIn(puAssigned),
+        P::Ordinal("DragTypeMid", &D::DragTypeMid, &D::SetDragTypeMid, &D::FDragTypeMid, pdMove,
+                   pdZoom)
+            .UsedIn(puAssigned),
+        P::Ordinal("DragTypeRight", &D::DragTypeRight, &D::SetDragTypeRight, &D::FDragTypeRight,
+                   pdNone, pdZoom)
+            .UsedIn(puAssigned),
+        P::Ordinal("WheelAction", &D::WheelAction, &D::SetWheelAction, &D::FWheelAction, pdZoom,
+                   pdZoom)
+            .UsedIn(puAssigned),
+        P::Prop("UseDoubleBuffer", &D::UseDoubleBuffer, &D::SetUseDoubleBuffer,
+                &D::FUseDoubleBuffer, true)
+            .UsedIn(puAssigned),
+        P::Prop("UseSafeBitmapMode", &D::UseSafeBitmapMode, &D::SetUseSafeBitmapMode,
+                &D::FUseSafeBitmapMode, false)
+            .UsedIn(puAssigned),
+    };
+    return list;
+}
+
 // ---- Property text ----------------------------------------------------------------------------
 
 void TQor3DDraw::WriteToText(TQorPropTextWriter& Writer, const std::string& Prefix) const {
     Writer.WriteString(Prefix + "FileVer", DrawMarker);
-    Writer.WriteInt(Prefix + "BackgroundColor", BackgroundColor());
-    Writer.WriteBool(Prefix + "LightsON", LightsON());
-    Writer.WriteBool(Prefix + "PerspectiveON", PerspectiveON());
-    for (const TViewDouble& d : ViewDoubles)
-        Writer.WriteDouble(Prefix + d.Name, (this->*d.Get)());
+    QorWriteText(Properties(), *this, Writer, Prefix);
 }
 
 void TQor3DDraw::ReadFromText(TQorPropTextReader& Reader, const std::string& Prefix) {
-    TDrawUpdate update(*this);
-    const std::string version = Reader.ReadString(Prefix + "FileVer", "");
-    // Files without a version kept the two distances under each other's names.
-    const bool oldNames = version.empty();
-    SetBackgroundColor(Reader.ReadInt(Prefix + "BackgroundColor", BackgroundColor()));
-    SetLightsON(Reader.ReadBool(Prefix + "LightsON", LightsON()));
-    SetPerspectiveON(Reader.ReadBool(Prefix + "PerspectiveON", PerspectiveON()));
-    for (const TViewDouble& d : ViewDoubles) {
-        std::string key = d.Name;
-        if (oldNames && key == "TranslZ")
-            key = "ViewMoveZ";
-        else if (oldNames && key == "ViewMoveZ")
-            key = "TranslationZ";
-        (this->*d.Set)(Reader.ReadDouble(Prefix + key, (this->*d.Get)()));
-    }
+    const TQorUpdateScope scope(*this);
+    const bool old = Reader.ReadString(Prefix + "FileVer", "").empty();
+    QorReadText(Properties(), *this, Reader, Prefix, old);
 }
 
 // ---- Binary record ----------------------------------------------------------------------------
 
 int TQor3DDraw::WriteToFile(TQorBinaryWriter& Writer) const {
     Writer.WriteString(DrawMarker);
-    Writer.WriteInt(BackgroundColor());
-    Writer.WriteBool(LightsON());
-    Writer.WriteBool(PerspectiveON());
-    for (const TViewDouble& d : ViewDoubles)
-        Writer.WriteDouble((this->*d.Get)());
+    QorWriteBinary(Properties(), *this, Writer);
     return 0;
 }
 
@@ -126,15 +120,9 @@ int TQor3DDraw::ReadFromFile(TQorBinaryReader& Reader) {
     if (marker != DrawMarker && marker != "TQor3DDrawV7.1" && marker != "TQor3DDrawV7" &&
         marker != "DuvIzerorIzadi")
         return -3;
-    TDrawUpdate update(*this);
+    const TQorUpdateScope scope(*this);
     // The record is stored as it stands: no setters, no limits.
-    Reader.ReadInt(FBackgroundColor);
-    Reader.ReadBool(FLightsON);
-    Reader.ReadBool(FPerspectiveON);
-    for (double* field : {&FXMin, &FYMin, &FZNear, &FZFar, &FRotX, &FRotY, &FRotZ, &FTranslX,
-                          &FTranslY, &FTranslZ, &FScaleX, &FScaleY, &FScaleZ, &FViewScale,
-                          &FViewRotX, &FViewRotY, &FViewMoveX, &FViewMoveY, &FViewMoveZ})
-        Reader.ReadDouble(*field);
+    QorReadBinary(Properties(), *this, Reader, TQorBinaryRead::IntoFields);
     if (marker == "TQor3DDrawV7.1")
         Reader.Skip(2);
     Changed();
@@ -146,22 +134,14 @@ int TQor3DDraw::ReadFromFile(TQorBinaryReader& Reader) {
 bool TQor3DDraw::SaveToStorage(TQorStorage& Storage, const std::string& Prefix) const {
     TQorStorageBatch batch(Storage);
     bool ok = Storage.WriteString(Prefix + "FileVer", DrawMarker);
-    ok = Storage.WriteInteger(Prefix + "BackgroundColor", BackgroundColor()) && ok;
-    ok = Storage.WriteBool(Prefix + "LightsON", LightsON()) && ok;
-    ok = Storage.WriteBool(Prefix + "PerspectiveON", PerspectiveON()) && ok;
-    for (const TViewDouble& d : ViewDoubles)
-        ok = Storage.WriteFloat(Prefix + d.Name, (this->*d.Get)()) && ok;
+    ok = QorSaveToStorage(Properties(), *this, Storage, Prefix) && ok;
     return batch.Close() && ok;
 }
 
 void TQor3DDraw::LoadFromStorage(TQorStorage& Storage, const std::string& Prefix) {
     TQorStorageBatch batch(Storage);
-    TDrawUpdate update(*this);
-    SetBackgroundColor(Storage.ReadInteger(Prefix + "BackgroundColor", BackgroundColor()));
-    SetLightsON(Storage.ReadBool(Prefix + "LightsON", LightsON()));
-    SetPerspectiveON(Storage.ReadBool(Prefix + "PerspectiveON", PerspectiveON()));
-    for (const TViewDouble& d : ViewDoubles)
-        (this->*d.Set)(Storage.ReadFloat(Prefix + d.Name, (this->*d.Get)()));
+    const TQorUpdateScope scope(*this);
+    QorLoadFromStorage(Properties(), *this, Storage, Prefix);
 }
 
 bool TQor3DDraw::SaveToStorageByName(TQorStorage& Storage) const {

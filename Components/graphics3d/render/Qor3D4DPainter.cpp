@@ -9,19 +9,6 @@ using namespace QorPaint;
 
 // ---- Layer rules -----------------------------------------------------------------------------
 
-bool QorPaint::DirectionSelected(int Dim4Direction, TLayerAxis Axis) {
-    static constexpr std::array<std::array<bool, 3>, 7> table = {{{true, false, false},
-                                                                  {false, true, false},
-                                                                  {false, false, true},
-                                                                  {true, true, false},
-                                                                  {true, false, true},
-                                                                  {false, true, true},
-                                                                  {true, true, true}}};
-    if (Dim4Direction < 0 || Dim4Direction > 6)
-        return false;
-    return table[size_t(Dim4Direction)][size_t(Axis)];
-}
-
 std::vector<int> QorPaint::LayersDrawn(int FirstLayer, int NthLayer, int Count) {
     std::vector<int> layers;
     const int64_t step = std::max(NthLayer, 1);
@@ -231,7 +218,8 @@ void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame&) {
         const TLayerAxis axis = pass % 3 == 1 ? LayerX : pass % 3 == 2 ? LayerY : LayerZ;
         const bool colour = pass <= 3 && transparency < 10;
         const bool highlight = pass >= 7 && highlights;
-        if (!(colour || highlight) || !(surface || DirectionSelected(Chart.Dim4Direction(), axis)))
+        if (!(colour || highlight) ||
+            !(surface || Dim4DirectionHasAxis(Chart.Dim4Direction(), axis)))
             continue;
         TLayerBuilder layer(Chart, axis, map);
         for (const int k : layer.Layers()) {
@@ -292,18 +280,10 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame&) {
         for (const TListLayer& layer : layers)
             draw(layer, false, false);
     }
-    static constexpr GLfloat specular[4] = {0.9f, 0.9f, 0.9f, 1.0f};
-    gl.DepthFunc(GL_LEQUAL);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 50);
-    gl.Enable(GL_BLEND);
-    gl.BlendFunc(GL_SRC_ALPHA, GL_ONE);
-    gl.Color4ub(0, 0, 0, 255);
+    BeginHighlight(gl);
     for (const TListLayer& layer : layers)
         draw(layer, false, false);
-    gl.DepthFunc(GL_LESS);
-    gl.DepthMask(GL_TRUE);
-    gl.Disable(GL_BLEND);
+    EndHighlight(gl);
 }
 
 // ---- The cross-section plane -----------------------------------------------------------------
@@ -311,9 +291,12 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame&) {
 void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame&) {
     constexpr double degrees = 57.295779513082320877;
     const TGLFunctions& gl = GL();
-    const double xMin = Chart.AxisX().DisplayMin, dX = Chart.AxisX().DisplayMax - xMin;
-    const double yMin = Chart.AxisY().DisplayMin, dY = Chart.AxisY().DisplayMax - yMin;
-    const double zMin = Chart.AxisZ().DisplayMin, dZ = Chart.AxisZ().DisplayMax - zMin;
+    const double xMin = Chart.AxisX().Layout.DisplayMin,
+                 dX = Chart.AxisX().Layout.DisplayMax - xMin;
+    const double yMin = Chart.AxisY().Layout.DisplayMin,
+                 dY = Chart.AxisY().Layout.DisplayMax - yMin;
+    const double zMin = Chart.AxisZ().Layout.DisplayMin,
+                 dZ = Chart.AxisZ().Layout.DisplayMax - zMin;
     const double offset = Chart.Dim4CrossSectionOffset();
     const int cut = Chart.Dim4CrossSection();
     const float diagonal = float(std::atan(float(dY / std::sqrt(dZ * dZ + dX * dX))) * degrees);
@@ -357,7 +340,9 @@ void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame&) {
         gl.Rotated(diagonal, 1, 1, 0);
         break;
     default:
-        gl.Translated(0, yMin + dY * (offset + 1.0001), 0);
+        // No cut: the top of the clip box, with the same margin beyond the span as its other
+        // planes, moved by the offset.
+        gl.Translated(0, yMin + dY * (offset + 1 + QorClipMargin), 0);
         gl.Rotated(90, -1, 0, 0);
         break;
     }

@@ -11,10 +11,6 @@ namespace QorPaint {
 // The axis a stack of layers lies across.
 enum TLayerAxis : uint8_t { LayerX, LayerY, LayerZ };
 
-// Whether Dim4Direction draws the layers across Axis (0 X, 1 Y, 2 Z, 3 X and Y, 4 X and Z,
-// 5 Y and Z, 6 all three).
-bool DirectionSelected(int Dim4Direction, TLayerAxis Axis);
-
 // Indices of the layers drawn out of Count: FirstLayer - 1, then every NthLayer-th.
 std::vector<int> LayersDrawn(int FirstLayer, int NthLayer, int Count);
 

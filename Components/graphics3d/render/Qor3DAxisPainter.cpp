@@ -62,9 +62,9 @@ const TQorChartAxis3D& AxisOf(TQorAxisId Id, const TQorChartAxis3D& X, const TQo
 double PositionOn(const TQorChartAxis3D& Axis, TQorAxisPosition Position) {
     switch (Position) {
     case apMinimum:
-        return Axis.DisplayMin;
+        return Axis.Layout.DisplayMin;
     case apMaximum:
-        return Axis.DisplayMax;
+        return Axis.Layout.DisplayMax;
     case apZero:
         break;
     }
@@ -82,32 +82,44 @@ std::array<double, 3> UnitVector(TQorAxisId Id) {
 // ---- Layout ----------------------------------------------------------------------------------
 
 void LayoutAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
-    Axis.DisplayMin = Axis.Minimum();
-    Axis.DisplayMax = Axis.Maximum();
-    if (Axis.DisplayMin > Axis.DisplayMax)
-        std::swap(Axis.DisplayMin, Axis.DisplayMax);
+    TQorAxisLayout& L = Axis.Layout;
+    // The data-unit ends, ascending.
+    double dataMin = Axis.Minimum();
+    double dataMax = Axis.Maximum();
+    if (dataMin > dataMax)
+        std::swap(dataMin, dataMax);
+    L.DisplayMin = Axis.Logarithmic() ? std::log10(dataMin) : dataMin;
+    L.DisplayMax = Axis.Logarithmic() ? std::log10(dataMax) : dataMax;
 
-    Axis.CaptionHeight = TextHeight(Axis.CaptionFont(), "8" + Axis.Caption()) + 2;
-    Axis.LabelHeight = TextHeight(Axis.Font(), "8,") + 2;
-    Axis.DashWidth = TextWidth(Axis.Font(), "-");
-    Axis.DashWidthHalf = Axis.DashWidth / 2;
+    L.CaptionHeight = TextHeight(Axis.CaptionFont(), "8" + Axis.Caption()) + 2;
+    L.LabelHeight = TextHeight(Axis.Font(), "8,") + 2;
+    L.DashWidth = TextWidth(Axis.Font(), "-");
+    L.DashWidthHalf = L.DashWidth / 2;
 
-    const double dataMin = Axis.DisplayMin;
-    const double dataMax = Axis.DisplayMax;
-    if (Axis.Logarithmic()) {
-        Axis.DisplayMin = std::log10(Axis.DisplayMin);
-        Axis.DisplayMax = std::log10(Axis.DisplayMax);
+    TQorScaleTicks ticks = CalcAutoScale({.Logarithmic = Axis.Logarithmic(),
+                                          .ShowMaxLabel = Axis.VisibleMax(),
+                                          .ShowMinLabel = Axis.VisibleMin(),
+                                          .Min = dataMin,
+                                          .Max = dataMax,
+                                          .Length = (L.DisplayMax - L.DisplayMin) * Scale,
+                                          .LabelSize = L.LabelHeight * PixelSize,
+                                          .AutoSubSteps = Axis.AutoSubSteps(),
+                                          .NumSubSteps = Axis.NumSubSteps(),
+                                          .DecPlaces = Axis.DecPlaces(),
+                                          .DecPlacesEndPlus = Axis.DecPlacesEndPlus(),
+                                          .DecPlacesMax = Axis.DecPlacesMax(),
+                                          .DecPlacesEqual = Axis.DecPlacesEqual(),
+                                          .DecSep = Axis.DecSep(),
+                                          .MinMaxRounding = false});
+    L.TickLabels = std::move(ticks.Labels);
+    L.TickValues = std::move(ticks.Values);
+    L.SubTickValues = std::move(ticks.SubValues);
+    if (!L.TickValues.empty()) {
+        L.DisplayMin = L.TickValues.front();
+        L.DisplayMax = L.TickValues.back();
     }
-    CalcAutoScale(Axis.Logarithmic(), Axis.VisibleMax(), Axis.VisibleMin(), dataMin, dataMax,
-                  (Axis.DisplayMax - Axis.DisplayMin) * Scale, Axis.LabelHeight * PixelSize,
-                  Axis.AutoSubSteps(), Axis.NumSubSteps(), Axis.DecPlaces(),
-                  Axis.DecPlacesEndPlus(), Axis.DecPlacesMax(), Axis.DecPlacesEqual(),
-                  Axis.DecSep(), false, Axis.TickLabels, Axis.TickValues, Axis.SubTickValues);
-    if (!Axis.TickValues.empty()) {
-        Axis.DisplayMin = Axis.TickValues.front();
-        Axis.DisplayMax = Axis.TickValues.back();
-    }
-    Axis.CaptionPos = Axis.DisplayMax + 1.5 * Axis.CaptionHeight * PixelSize / Scale;
+    // The caption one and a half caption heights beyond the last tick.
+    L.CaptionPos = L.DisplayMax + 1.5 * L.CaptionHeight * PixelSize / Scale;
 }
 
 // ---- Text quads ------------------------------------------------------------------------------
@@ -191,8 +203,8 @@ void DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& T
     gl.PushMatrix();
     gl.Rotated(Angle, 0, 0, 1);
     gl.Begin(GL_QUADS);
-    for (const TQorTextQuadCorner& c : TextQuadCorners(texW, TexH, potW, potH, Axis.DashWidth,
-                                                       Axis.TextJustify(), Axis.FlipText())) {
+    for (const TQorTextQuadCorner& c : TextQuadCorners(
+             texW, TexH, potW, potH, Axis.Layout.DashWidth, Axis.TextJustify(), Axis.FlipText())) {
         gl.TexCoord2d(c.S, c.T);
         gl.Vertex2d(c.X, c.Y);
     }
@@ -204,7 +216,7 @@ void DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& T
 
 void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
     LayoutAxis(Axis, PixelSize, Scale);
-    if (!Axis.Visible() || !(Axis.DisplayMax - Axis.DisplayMin >= 1e-20))
+    if (!Axis.Visible() || !(Axis.Layout.DisplayMax - Axis.Layout.DisplayMin >= 1e-20))
         return;
     const TGLFunctions& gl = GL();
     const int maxTex = MaxTextureSize(gl);
@@ -217,21 +229,21 @@ void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
     SetGLColor(Axis.AxisColor());
     gl.Begin(GL_LINES);
     gl.Normal3d(0, 0, 1);
-    gl.Vertex3d(Axis.DisplayMin, 0, 0);
-    gl.Vertex3d(Axis.CaptionPos, 0, 0);
+    gl.Vertex3d(Axis.Layout.DisplayMin, 0, 0);
+    gl.Vertex3d(Axis.Layout.CaptionPos, 0, 0);
     gl.End();
 
     gl.LineWidth(GLfloat(Axis.StepWidth()));
     SetGLColor(Axis.StepColor());
     if (Axis.VisibleStep()) {
         gl.Begin(GL_LINES);
-        for (double v : Axis.TickValues) {
-            gl.Vertex2d(v, -Axis.DashWidth);
-            gl.Vertex2d(v, Axis.DashWidth);
+        for (double v : Axis.Layout.TickValues) {
+            gl.Vertex2d(v, -Axis.Layout.DashWidth);
+            gl.Vertex2d(v, Axis.Layout.DashWidth);
         }
-        for (double v : Axis.SubTickValues) {
-            gl.Vertex2d(v, -Axis.DashWidthHalf);
-            gl.Vertex2d(v, Axis.DashWidthHalf);
+        for (double v : Axis.Layout.SubTickValues) {
+            gl.Vertex2d(v, -Axis.Layout.DashWidthHalf);
+            gl.Vertex2d(v, Axis.Layout.DashWidthHalf);
         }
         gl.End();
     }
@@ -245,30 +257,31 @@ void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
         gl.Enable(GL_TEXTURE_2D);
     }
     if (Axis.VisibleStepText()) {
-        const int texH = std::min(Axis.LabelHeight, maxTex);
-        const size_t n = std::min(Axis.TickValues.size(), Axis.TickLabels.size());
+        const int texH = std::min(Axis.Layout.LabelHeight, maxTex);
+        const size_t n = std::min(Axis.Layout.TickValues.size(), Axis.Layout.TickLabels.size());
         for (size_t i = 0; i < n; ++i) {
             gl.PushMatrix();
-            gl.Translated(Axis.TickValues[i], 0, 0);
+            gl.Translated(Axis.Layout.TickValues[i], 0, 0);
             gl.Scaled(alongPixels, 1, 1);
-            DrawTextQuad(Axis, Axis.Font(), Axis.TickLabels[i], Axis.RotTextT(), texH, maxTex);
+            DrawTextQuad(Axis, Axis.Font(), Axis.Layout.TickLabels[i], Axis.RotTextT(), texH,
+                         maxTex);
             gl.PopMatrix();
         }
     }
 
-    gl.Translated(Axis.CaptionPos, 0, 0);
+    gl.Translated(Axis.Layout.CaptionPos, 0, 0);
     gl.Scaled(alongPixels, 1, 1);
     if (Axis.VisibleCaption()) {
-        const int texH = std::min(Axis.CaptionHeight, maxTex);
+        const int texH = std::min(Axis.Layout.CaptionHeight, maxTex);
         gl.PushMatrix();
-        gl.Translated(-Axis.CaptionHeight / 4.0, 0, 0);
+        gl.Translated(-Axis.Layout.CaptionHeight / 4.0, 0, 0);
         DrawTextQuad(Axis, Axis.CaptionFont(), Axis.Caption(), Axis.RotTextT(), texH, maxTex);
         gl.PopMatrix();
     }
     gl.Disable(GL_TEXTURE_2D);
 
-    const double back = -Axis.CaptionHeight / 2.0;
-    const double side = Axis.CaptionHeight / 6.0;
+    const double back = -Axis.Layout.CaptionHeight / 2.0;
+    const double side = Axis.Layout.CaptionHeight / 6.0;
     gl.Begin(GL_LINES);
     gl.Vertex2d(0, 0);
     gl.Vertex2d(back, side);
@@ -384,15 +397,15 @@ TQorGridPlaneFrame GridPlaneFrame(TQorGridPlane Plane, const TQorChartAxis3D& X,
     const auto eA = UnitVector(p.A);
     const auto eB = UnitVector(p.B);
     const auto eC = UnitVector(p.C);
-    const double bEnd = p.AtMax ? b.DisplayMax : b.DisplayMin;
+    const double bEnd = p.AtMax ? b.Layout.DisplayMax : b.Layout.DisplayMin;
     TQorGridPlaneFrame f;
     f.TickAxis = p.A;
-    f.Length = c.DisplayMax - c.DisplayMin;
+    f.Length = c.Layout.DisplayMax - c.Layout.DisplayMin;
     for (size_t r = 0; r < 3; ++r) {
         f.Matrix[r] = eA[r];
         f.Matrix[4 + r] = eC[r];
         f.Matrix[8 + r] = eB[r];
-        f.Matrix[12 + r] = bEnd * eB[r] + c.DisplayMin * eC[r];
+        f.Matrix[12 + r] = bEnd * eB[r] + c.Layout.DisplayMin * eC[r];
     }
     f.Matrix[15] = 1;
     return f;
@@ -413,9 +426,9 @@ void DrawGridPlane(const TQorChartAxis3D& Axis, bool MinorOn, const TQorGrid3DPr
         }
         gl.End();
     };
-    lines(Major, Axis.TickValues);
+    lines(Major, Axis.Layout.TickValues);
     if (MinorOn)
-        lines(Minor, Axis.SubTickValues);
+        lines(Minor, Axis.Layout.SubTickValues);
 }
 
 void DrawSceneGridPlanes(const TQorChartAxis3D& X, const TQorChartAxis3D& Y,

@@ -4,6 +4,10 @@
 
 class TQor3DChart;
 
+// Factor of the displayed span by which the clip box reaches beyond each end of an axis, so
+// data lying exactly on an end are drawn.
+constexpr double QorClipMargin = 0.0001;
+
 // Working values of one scene paint.
 struct TQorSceneFrame {
     // Data lengths that become one world unit along X, Y, Z.

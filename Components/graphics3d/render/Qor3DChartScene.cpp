@@ -21,15 +21,15 @@ std::array<TQorChartAxis3D*, 3> Axes(TQor3DChart& Chart) {
 bool AxisDrawable(const TQorChartAxis3D& Axis) {
     if (Axis.Logarithmic() && !(Axis.Minimum() > 0 && Axis.Maximum() > 0))
         return false;
-    return std::fabs(Axis.DisplayMax - Axis.DisplayMin) > 1e-20;
+    return std::fabs(Axis.Layout.DisplayMax - Axis.Layout.DisplayMin) > 1e-20;
 }
 
 double Centre(const TQorChartAxis3D& Axis) {
-    return (Axis.DisplayMin + Axis.DisplayMax) / 2;
+    return (Axis.Layout.DisplayMin + Axis.Layout.DisplayMax) / 2;
 }
 
 double ClipMargin(const TQorChartAxis3D& Axis) {
-    return QorClipMargin * (Axis.DisplayMax - Axis.DisplayMin);
+    return QorClipMargin * (Axis.Layout.DisplayMax - Axis.Layout.DisplayMin);
 }
 
 bool Is4DKind(TQorDataKind Kind) {
@@ -56,15 +56,15 @@ void SetClipBox(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const double ex = ClipMargin(x);
     const double ey = ClipMargin(y);
     const double ez = ClipMargin(z);
-    SetClipPlane(gl, 0, x.DisplayMin - ex, 0, 0, 90, 0, -1, 0);
-    SetClipPlane(gl, 1, x.DisplayMax + ex, 0, 0, 90, 0, 1, 0);
-    SetClipPlane(gl, 2, 0, y.DisplayMin - ey, 0, 90, 1, 0, 0);
+    SetClipPlane(gl, 0, x.Layout.DisplayMin - ex, 0, 0, 90, 0, -1, 0);
+    SetClipPlane(gl, 1, x.Layout.DisplayMax + ex, 0, 0, 90, 0, 1, 0);
+    SetClipPlane(gl, 2, 0, y.Layout.DisplayMin - ey, 0, 90, 1, 0, 0);
     if (Is4DKind(Chart.DataKind()) && y.AutoMax())
         SetCrossSectionPlane(Chart, Frame);
     else
-        SetClipPlane(gl, 3, 0, y.DisplayMax + ey, 0, 90, -1, 0, 0);
-    SetClipPlane(gl, 4, 0, 0, z.DisplayMin - ez, 180, 1, 0, 0);
-    SetClipPlane(gl, 5, 0, 0, z.DisplayMax + ez, 0, 0, 0, 0);
+        SetClipPlane(gl, 3, 0, y.Layout.DisplayMax + ey, 0, 90, -1, 0, 0);
+    SetClipPlane(gl, 4, 0, 0, z.Layout.DisplayMin - ez, 180, 1, 0, 0);
+    SetClipPlane(gl, 5, 0, 0, z.Layout.DisplayMax + ez, 0, 0, 0, 0);
 }
 
 void DisableClipBox(const TGLFunctions& gl) {
@@ -175,13 +175,13 @@ void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorScene
 
 void SetDisplayedRanges(TQor3DChart& Chart) {
     for (TQorChartAxis3D* a : Axes(Chart)) {
-        a->DisplayMin = a->Minimum();
-        a->DisplayMax = a->Maximum();
-        if (a->DisplayMin > a->DisplayMax)
-            std::swap(a->DisplayMin, a->DisplayMax);
+        a->Layout.DisplayMin = a->Minimum();
+        a->Layout.DisplayMax = a->Maximum();
+        if (a->Layout.DisplayMin > a->Layout.DisplayMax)
+            std::swap(a->Layout.DisplayMin, a->Layout.DisplayMax);
         if (a->Logarithmic()) {
-            a->DisplayMin = std::log10(a->DisplayMin);
-            a->DisplayMax = std::log10(a->DisplayMax);
+            a->Layout.DisplayMin = std::log10(a->Layout.DisplayMin);
+            a->Layout.DisplayMax = std::log10(a->Layout.DisplayMax);
         }
     }
 }
@@ -199,9 +199,9 @@ bool ChartDrawable(const TQor3DChart& Chart) {
 }
 
 TQorSceneFrame ComputeSceneFrame(const TQor3DChart& Chart) {
-    const double dX = Chart.AxisX().DisplayMax - Chart.AxisX().DisplayMin;
-    const double dY = Chart.AxisY().DisplayMax - Chart.AxisY().DisplayMin;
-    const double dZ = Chart.AxisZ().DisplayMax - Chart.AxisZ().DisplayMin;
+    const double dX = Chart.AxisX().Layout.DisplayMax - Chart.AxisX().Layout.DisplayMin;
+    const double dY = Chart.AxisY().Layout.DisplayMax - Chart.AxisY().Layout.DisplayMin;
+    const double dZ = Chart.AxisZ().Layout.DisplayMax - Chart.AxisZ().Layout.DisplayMin;
     TQorSceneFrame f;
     const bool aspectXZ = Chart.KeepAspectXZ();
     if (aspectXZ) {
@@ -235,6 +235,7 @@ void PaintScene(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptio
             PaintChartFrame(Chart, PaintRect, Options, framePushed, depthBefore);
         } catch (...) {
             // The chart shows what was drawn so far.
+            Chart.RecordPaintError(std::current_exception());
             if (framePushed)
                 RestoreAfterError(depthBefore);
         }

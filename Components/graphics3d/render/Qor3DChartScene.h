@@ -17,9 +17,6 @@ struct TQorSceneOptions {
     bool Designing = false;
 };
 
-// Factor of the displayed span by which the clip box reaches beyond each end of an axis.
-constexpr double QorClipMargin = 0.0001;
-
 // DisplayMin ... DisplayMax of the three axes from Minimum and Maximum (ascending, decimal
 // logarithms on a logarithmic axis).
 void SetDisplayedRanges(TQor3DChart& Chart);

@@ -72,16 +72,11 @@ bool QorPaint::ChartUsesBitmap(const TQor3DChart& Chart) {
            picture.width() > 0 && picture.height() > 0;
 }
 
-TPaletteMap QorPaint::PaletteMap(double Lo, double Hi) {
-    const double r = Hi - Lo;
-    return {Lo - r / 256.0, std::fabs(r) <= 1e-20 ? 1.0 : 0.98828125 / r};
-}
-
 TColorMapping QorPaint::ChartColorMapping(const TQor3DChart& Chart) {
     TColorMapping m;
     m.UseBitmap = ChartUsesBitmap(Chart);
     if (Chart.DataKind() == dk3D)
-        m.Palette = PaletteMap(Chart.AxisY().DisplayMin, Chart.AxisY().DisplayMax);
+        m.Palette = PaletteMap(Chart.AxisY().Layout.DisplayMin, Chart.AxisY().Layout.DisplayMax);
     else
         m.Palette = PaletteMap(Chart.ValueMin(), Chart.ValueMax());
     if (m.UseBitmap)
@@ -176,6 +171,9 @@ void SetupChartColorSource(TQor3DChart& Chart, const TQorSceneFrame&) {
 
 // ---- Pass state ------------------------------------------------------------------------------
 
+// From nearly half opaque at 1 to almost clear at 9. The second pass, drawn over the first,
+// has about a1 / (1 + a1) of it: then both passes weigh the same in the final colour,
+// (1 - a2) * a1 = a2, so neither side of a surface seen through the other dominates.
 TAlphaPair QorPaint::TransparencyAlpha(int Transparency) {
     static constexpr std::array<TAlphaPair, 9> table = {
         {{128, 85}, {85, 64}, {64, 51}, {43, 36}, {28, 26}, {21, 20}, {13, 13}, {6, 6}, {1, 1}}};

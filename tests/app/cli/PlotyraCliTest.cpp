@@ -16,10 +16,9 @@ struct RunResult {
     std::string Out;
 };
 
-// plotyra-cli of the same build, beside this test executable's folder.
+// plotyra-cli of the same build (app_tests depends on it).
 std::string CliPath() {
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
-    return (exe.parent_path().parent_path() / "app" / "plotyra-cli").string();
+    return PLOTYRA_CLI;
 }
 
 // Runs plotyra-cli with Args through the shell; Stderr "2>&1" keeps the messages in Out.
@@ -40,10 +39,6 @@ RunResult RunCli(const std::string& args, const char* Stderr = "2>/dev/null") {
 class PlotyraCli : public ::testing::Test {
 protected:
     TempDir dir;
-    void SetUp() override {
-        if (!std::filesystem::exists(CliPath()))
-            GTEST_SKIP() << "plotyra-cli is not built";
-    }
     std::string Write(const std::string& name, const std::string& text) {
         std::ofstream(dir.File(name), std::ios::binary) << text;
         return dir.File(name);

@@ -1,6 +1,10 @@
 // plotyra-cli render as scripts call it: pictures of the requested size and the exit codes.
+#include "RenderCommand.h"
 #include "TestSupport.h"
 #include "graphics3d/Qor3DPictureSupport.h"
+
+#include "QorColSc.h"
+#include "chart/Qor3DChart.h"
 
 #include <QColor>
 #include <QImage>
@@ -15,8 +19,7 @@
 namespace {
 
 std::string RenderCliPath() {
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
-    return (exe.parent_path().parent_path() / "app" / "plotyra-cli").string();
+    return PLOTYRA_CLI;
 }
 
 int RunRender(const std::string& Args) {
@@ -30,10 +33,6 @@ std::string Example(const std::string& Name) {
 
 class RenderCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (!std::filesystem::exists(RenderCliPath()))
-            GTEST_SKIP() << "plotyra-cli is not built";
-    }
     QImage Picture(const std::string& File) { return QImage(QString::fromStdString(File)); }
     TempDir dir;
 };
@@ -96,4 +95,32 @@ TEST_F(RenderCommand, LegendBarStandsAtTheRightEdge) {
     EXPECT_EQ(ColouredPixels(b, 396), 0);
     // The bar's top is the top of the palette, its bottom the bottom.
     EXPECT_NE(a.pixelColor(396, 20), a.pixelColor(396, 270));
+}
+
+// A chart whose painting fails (a hook that raises) gives no picture: exit 1 with the failure,
+// although the painting itself swallowed it.
+TEST_F(RenderCommand, APaintFailureExitsWithItsMessage) {
+    TQor3DChart chart;
+    TQorColorScale legend;
+    ASSERT_TRUE(chart.SetSize3D(2, 2));
+    chart.UpdateRanges();
+    chart.UpdateNormals();
+    chart.OnBeforePaintGL = [](TObject*, const TRect&) {
+        throw std::runtime_error("the hook failed");
+    };
+    TRenderOptions options;
+    options.File = "made.p3d";
+    options.Output = dir.File("failed.png");
+    options.Width = 64;
+    options.Height = 48;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RenderLoadedChart(chart, legend, options), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "plotyra-cli: cannot render: the hook failed\n");
+    EXPECT_FALSE(std::filesystem::exists(options.Output));
+
+    chart.OnBeforePaintGL = nullptr;
+    EXPECT_EQ(RenderLoadedChart(chart, legend, options), 0);
+    EXPECT_EQ(chart.LastPaintError(), "");
+    EXPECT_TRUE(std::filesystem::exists(options.Output));
 }

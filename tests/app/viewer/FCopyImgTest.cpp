@@ -128,7 +128,7 @@ TEST_F(CopyImage, LegendShownCopiesSvgAndPngOfOnePictureWithTheLegendAtTheRight)
     QPainter painter(&drawn);
     renderer.render(&painter);
     painter.end();
-    EXPECT_TRUE(PicturesAlike("copy-svg", png, drawn, 0.02, 64));
+    EXPECT_TRUE(PicturesAlike("copy-svg", png, drawn, QorLayoutTolerance));
 }
 
 TEST_F(CopyImage, PreviewRendersOnceAfterQuickChangesAndNotAtAllWhenOff) {

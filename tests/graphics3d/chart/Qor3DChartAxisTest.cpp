@@ -73,10 +73,10 @@ TEST(QorChartAxis3D, Defaults) {
     EXPECT_EQ(a.TextBackColor(), clWhite);
     EXPECT_EQ(a.StoredDecSep(), '.');
     EXPECT_TRUE(a.DecSepLocal());
-    EXPECT_EQ(a.DisplayMin, 0);
-    EXPECT_EQ(a.DisplayMax, 100);
-    EXPECT_EQ(a.DashWidth, 2);
-    EXPECT_EQ(a.DashWidthHalf, 1);
+    EXPECT_EQ(a.Layout.DisplayMin, 0);
+    EXPECT_EQ(a.Layout.DisplayMax, 100);
+    EXPECT_EQ(a.Layout.DashWidth, 2);
+    EXPECT_EQ(a.Layout.DashWidthHalf, 1);
     EXPECT_FALSE(a.LogPrevious());
     EXPECT_FALSE(a.LogChangePending());
     EXPECT_EQ(a.MeasureBitmap().format(), QImage::Format_RGB888);
@@ -123,7 +123,7 @@ TEST(QorChartAxis3D, AssignCopiesEverythingWithOneNotification) {
     TQorChartAxis3D source;
     ChangeEverything(source);
     source.StoreDecSep(',');
-    source.CaptionHeight = 17;
+    source.Layout.CaptionHeight = 17;
     Counted<TQorChartAxis3D> c;
     c.obj.Assign(source);
     EXPECT_EQ(c.changes, 1);
@@ -141,7 +141,7 @@ TEST(QorChartAxis3D, AssignCopiesEverythingWithOneNotification) {
     EXPECT_FALSE(c.obj.VisibleStepText());
     // Not copied: the separator and the layout state.
     EXPECT_EQ(c.obj.StoredDecSep(), '.');
-    EXPECT_EQ(c.obj.CaptionHeight, 0);
+    EXPECT_EQ(c.obj.Layout.CaptionHeight, 0);
     c.obj.Assign(source);
     EXPECT_EQ(c.changes, 1);
 }

@@ -1,6 +1,7 @@
 #include "chart/Qor3DChart.h"
 #include "draw/Qor3DDraw.h"
 
+#include "Qor3DPropertySamples.h"
 #include "QorNumText.h"
 #include "QorPropBinary.h"
 #include "QorPropText.h"
@@ -492,3 +493,62 @@ TEST(ChartNamedSets, TheChartsSetsHoldEveryPropertyUnderProp) {
 }
 
 } // namespace
+
+// ---- Every property through every form --------------------------------------------------------
+
+namespace {
+
+// Text, storage (an INI file in a temporary folder) and binary record, each written from the
+// source and read into the target, then Assign.
+template <class T> std::vector<TPropertyForm<T>> EveryForm() {
+    return {
+        {"property text",
+         [](const T& s, T& t) {
+             TQorPropTextWriter w;
+             s.WriteToText(w, "P_");
+             TQorPropTextReader r(w.Text());
+             t.ReadFromText(r, "P_");
+         }},
+        {"storage",
+         [](const T& s, T& t) {
+             TTempIniStorage ini;
+             ASSERT_TRUE(s.SaveToStorage(ini.Storage, "Q"));
+             t.LoadFromStorage(ini.Storage, "Q");
+         }},
+        {"binary record",
+         [](const T& s, T& t) {
+             TQorBinaryWriter w;
+             ASSERT_EQ(s.WriteToFile(w), 0);
+             TQorBinaryReader r(w.Bytes());
+             ASSERT_EQ(t.ReadFromFile(r), 0);
+         }},
+        {"Assign",
+         [](const T& s, T& t) {
+             t.Assign(s);
+         }},
+    };
+}
+
+} // namespace
+
+TEST(EveryProperty, DrawingControl) {
+    EXPECT_EQ(DrawValues(TQor3DDraw()).Names(), StoredKeys(TQor3DDraw::Properties()));
+    ExpectEveryPropertyKept<TQor3DDraw>(RestyleDraw, DrawValues, EveryForm<TQor3DDraw>());
+}
+
+TEST(EveryProperty, Axis) {
+    EXPECT_EQ(AxisValues(TQorChartAxis3D()).Names(), StoredKeys(TQorChartAxis3D::Properties()));
+    ExpectEveryPropertyKept<TQorChartAxis3D>(RestyleAxis, AxisValues, EveryForm<TQorChartAxis3D>());
+}
+
+TEST(EveryProperty, Grid) {
+    EXPECT_EQ(GridValues(TQorGrid3DProp()).Names(), StoredKeys(TQorGrid3DProp::Properties()));
+    ExpectEveryPropertyKept<TQorGrid3DProp>(RestyleGrid, GridValues, EveryForm<TQorGrid3DProp>());
+}
+
+// The chart's forms hold its drawing-control part, the five owned objects and its own
+// properties; every one of them comes back.
+TEST(EveryProperty, Chart) {
+    EXPECT_EQ(ChartOwnValues(TQor3DChart()).Names(), StoredKeys(TQor3DChart::Properties()));
+    ExpectEveryPropertyKept<TQor3DChart>(RestyleChart, ChartValues, EveryForm<TQor3DChart>());
+}

@@ -1,6 +1,7 @@
 #include "Qor3DChartTestSupport.h"
 #include "QorNumText.h"
 #include "TestSupport.h"
+#include "draw/Qor3DDrawTestHost.h"
 
 #include <QImage>
 #include <fstream>
@@ -278,10 +279,13 @@ TEST_F(ChartProps, ChangedRunsItsStepsInOrder) {
     chart.UpdateRanges();
     float heightSeen = 0;
     bool outdatedSeen = false;
+    TGLRecordingPlatform rec;
+    TFakeDrawHost host{rec, 20, 10};
+    chart.SetHost(&host);
     chart.OnColorScaleChanged = [&](TObject*) {
         events.push_back("scale");
         heightSeen = Height(chart, 1, 0);
-        outdatedSeen = chart.RepaintPending();
+        outdatedSeen = host.Invalidations > 0;  // the repaint is asked for first
         EXPECT_EQ(chart.Palette()[0], clBlack); // rebuilt before the event
     };
     events.clear();

@@ -92,6 +92,7 @@ TEST_P(Qor3DDrawPicture, DesignSceneShowsSphereCubeAndAxes) {
     };
     const auto [w, h] = GetParam();
     d.RenderToBitmap(w, h);
+    EXPECT_EQ(d.LastPaintError(), "");
     EXPECT_EQ(d.ExportBitmap().size(), QSize(w, h));
     ExpectDesignScene(d.ExportBitmap());
     EXPECT_EQ(ActivationCount(), 0);
@@ -104,6 +105,7 @@ TEST(Qor3DDrawPictures, BackgroundColourFillsAnEmptyScene) {
     TQor3DDraw d;
     d.SetBackgroundColor(RGBColor(0, 128, 255));
     d.RenderToBitmap(40, 30);
+    EXPECT_EQ(d.LastPaintError(), "");
     EXPECT_EQ(d.ExportBitmap().pixel(20, 15), qRgb(0, 128, 255));
 }
 
@@ -119,10 +121,12 @@ TEST(Qor3DDrawPictures, AWindowFailureStillGivesAPictureThroughTheBitmap) {
     d.WindowCreated();
     EXPECT_FALSE(d.IsBitmapMode());
     d.PaintMessage();
-    EXPECT_TRUE(d.ForceBitmapMode());
+    EXPECT_TRUE(d.IsBitmapMode());
     EXPECT_EQ(host.Shown, 0);
+    EXPECT_NE(d.LastPaintError(), "");
     d.PaintMessage();
     EXPECT_EQ(host.Shown, 1);
+    EXPECT_EQ(d.LastPaintError(), "");
     ExpectDesignScene(host.LastShown);
     d.WindowDestroying();
 }
@@ -158,9 +162,9 @@ TEST(Qor3DDrawPictures, AMissingLibraryIsAContextFailure) {
     d.SetUseSafeBitmapMode(true);
     d.SetHost(&host);
     d.WindowCreated();
-    d.PaintMessage(); // swallowed: that paint shows no picture
+    d.PaintMessage(); // swallowed: that paint shows no picture, and says why
     EXPECT_EQ(host.Shown, 0);
-    EXPECT_FALSE(d.Painting());
+    EXPECT_NE(d.LastPaintError().find("libOSMesa-not-installed.so.8"), std::string::npos);
     d.WindowDestroying();
 }
 

@@ -34,8 +34,7 @@ TEST(Qor3DDrawDefaults, ConstructorValues) {
     EXPECT_FALSE(d.UseFastDoubleBuffer());
     EXPECT_FALSE(d.UseSafeBitmapMode());
     EXPECT_EQ(d.Cursor(), crSizeAll);
-    EXPECT_EQ(d.LastRenderWidth(), -1);
-    EXPECT_EQ(d.LastRenderHeight(), -1);
+    EXPECT_EQ(d.LastPaintError(), "");
     EXPECT_FALSE(d.IsBitmapMode());
     d.SetDesigning(true);
     EXPECT_TRUE(d.IsBitmapMode());
@@ -68,25 +67,36 @@ TEST(Qor3DDrawSetters, AnglesAreReducedAndChangesNotifiedOnce) {
 }
 
 TEST(Qor3DDrawSetters, PlainFieldsDoNotNotifyAndBufferSwitchesRecreateTheContext) {
+    TGLRecordingPlatform rec;
+    TFakeDrawHost host{rec, 20, 10};
     TQor3DDraw d;
     int changes = 0;
     d.OnChange = [&](TObject*) {
         ++changes;
     };
+    d.SetHost(&host);
+    d.WindowCreated();
     d.SetDisableBufferClearing(true);
     d.SetDisableMatrixInit(true);
     d.SetUseFastDoubleBuffer(true);
     EXPECT_EQ(changes, 0);
-    EXPECT_FALSE(d.RecreateContext());
+    d.PaintMessage();
+    EXPECT_NE(rec.LastRequest().dwFlags & PFD_DOUBLEBUFFER, 0u) << "the first context stays";
     d.SetUseDoubleBuffer(false);
     EXPECT_EQ(changes, 1);
-    EXPECT_TRUE(d.RecreateContext());
+    d.PaintMessage(); // the next paint makes a context of the new kind
+    EXPECT_EQ(rec.LastRequest().dwFlags & PFD_DOUBLEBUFFER, 0u);
+    EXPECT_EQ(rec.LiveContexts(), 1);
     d.SetUseSafeBitmapMode(true);
     EXPECT_EQ(changes, 2);
+    d.WindowDestroying();
 }
 
 TEST(Qor3DDrawUpdate, BracketGivesOneChangeAndEndUpdateNeverGoesBelowZero) {
+    TGLRecordingPlatform rec;
+    TFakeDrawHost host{rec, 20, 10};
     TQor3DDraw d;
+    d.SetHost(&host);
     int changes = 0;
     d.OnChange = [&](TObject*) {
         ++changes;
@@ -104,7 +114,7 @@ TEST(Qor3DDrawUpdate, BracketGivesOneChangeAndEndUpdateNeverGoesBelowZero) {
     d.BeginUpdate();
     d.EndUpdate();
     EXPECT_EQ(changes, 1);
-    EXPECT_TRUE(d.RepaintPending());
+    EXPECT_EQ(host.Invalidations, 1) << "one repaint asked for the batch";
 }
 
 TEST(Qor3DDrawUpdate, DefaultPropertiesAndViewAngleRunTheirEventInOneBracket) {
@@ -223,8 +233,9 @@ protected:
 
 TEST_F(Qor3DDrawRender, WindowContextIsDoubleBufferedAndInitialised) {
     EXPECT_FALSE(d.IsBitmapMode());
-    EXPECT_TRUE(d.DoubleBufferedFormat());
-    EXPECT_NE(d.WindowRC(), nullptr);
+    EXPECT_EQ(rec.LiveContexts(), 1);
+    d.Render();
+    EXPECT_EQ(rec.Calls("SwapBuffers").size(), 1u);
     EXPECT_EQ(rec.LastRequest().dwFlags,
               PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER);
     EXPECT_EQ(host.Shape, crSizeAll);
@@ -239,9 +250,10 @@ TEST_F(Qor3DDrawRender, WindowContextIsDoubleBufferedAndInitialised) {
     d2.SetUseDoubleBuffer(false);
     d2.SetHost(&host2);
     d2.WindowCreated();
-    EXPECT_FALSE(d2.DoubleBufferedFormat());
     EXPECT_EQ(inits, 1);
     EXPECT_EQ(Texts(other, "glPixelStorei"), (std::vector<std::string>{"glPixelStorei(3317, 1)"}));
+    d2.Render();
+    EXPECT_TRUE(other.Calls("SwapBuffers").empty()) << "single-buffered: nothing to swap";
     d2.WindowDestroying();
 }
 
@@ -373,36 +385,46 @@ TEST_F(Qor3DDrawRender, SwitchesSkipTheirPartsAndLightsOffDisablesLighting) {
               (std::vector<std::string>{"glEnable(2903)", "glEnable(2977)"}));
 }
 
-TEST_F(Qor3DDrawRender, PaintHandlerGetsTheTargetRectAndItsErrorsAreSwallowed) {
+// Painting swallows the failure but keeps its text until the next paint.
+TEST_F(Qor3DDrawRender, PaintHandlerGetsTheTargetRectAndItsErrorsAreSwallowedAndKept) {
     TRect seen;
+    bool fail = true;
     d.OnPaintGL = [&](TObject* s, const TRect& r) {
         EXPECT_EQ(s, &d);
         seen = r;
-        throw std::runtime_error("painter failed");
+        if (fail)
+            throw std::runtime_error("painter failed");
+    };
+    d.OnPaint = [&](TObject*, TCanvas&, const TRect&) {
+        throw std::logic_error("overlay failed");
     };
     d.Render();
     EXPECT_EQ(seen, (TRect{0, 0, 200, 100}));
     EXPECT_FALSE(rec.Calls("glPopMatrix").empty());
     EXPECT_FALSE(rec.Calls("SwapBuffers").empty());
-    EXPECT_FALSE(d.ForceBitmapMode());
+    EXPECT_EQ(d.LastPaintError(), "painter failed") << "the first failure of the paint";
     EXPECT_EQ(ActivationCount(), 0);
+    fail = false;
+    d.OnPaint = nullptr;
+    d.Render();
+    EXPECT_FALSE(d.IsBitmapMode()) << "a handler's failure keeps the window";
+    EXPECT_EQ(d.LastPaintError(), "");
 }
 
 TEST_F(Qor3DDrawRender, AChangeInsidePaintingAsksForOneMoreRender) {
+    int paints = 0;
     d.OnPaintGL = [&](TObject*, const TRect&) {
-        if (d.RenderCount() == 1)
+        if (++paints == 1)
             d.Render(); // a re-entrant request only marks the repaint
         d.SetRotX(33);
     };
     d.PaintMessage();
-    EXPECT_EQ(d.RenderCount(), 1);
-    EXPECT_TRUE(d.RepaintPending());
+    EXPECT_EQ(paints, 1);
     const int invalidations = host.Invalidations;
     EXPECT_GE(invalidations, 1);
     d.PaintMessage();
-    EXPECT_EQ(d.RenderCount(), 2);
-    EXPECT_FALSE(d.RepaintPending());
-    EXPECT_EQ(host.Invalidations, invalidations);
+    EXPECT_EQ(paints, 2);
+    EXPECT_EQ(host.Invalidations, invalidations) << "nothing left to repaint";
 }
 
 TEST_F(Qor3DDrawRender, FastDoubleBufferSwapsAgainWithoutDrawing) {
@@ -424,10 +446,9 @@ TEST_F(Qor3DDrawRender, FastDoubleBufferSwapsAgainWithoutDrawing) {
 TEST_F(Qor3DDrawRender, AFailureOnTheWindowTurnsOnBitmapModeForGood) {
     rec.FailOnCall = "glClear";
     d.Render();
-    EXPECT_TRUE(d.ForceBitmapMode());
     EXPECT_TRUE(d.IsBitmapMode());
-    EXPECT_TRUE(d.RepaintPending());
-    EXPECT_EQ(d.WindowRC(), nullptr);
+    EXPECT_GE(host.Invalidations, 1) << "the picture is drawn again through the bitmap";
+    EXPECT_NE(d.LastPaintError(), "");
     EXPECT_EQ(rec.LiveContexts(), 0);
     EXPECT_EQ(ActivationCount(), 0);
 
@@ -458,10 +479,10 @@ TEST_F(Qor3DDrawRender, AWindowWithoutContextFallsBackSilently) {
     d2.SetHost(&host2);
     d2.WindowCreated();
     EXPECT_TRUE(d2.IsBitmapMode());
-    EXPECT_FALSE(d2.ForceBitmapMode());
     EXPECT_EQ(host2.Released, 1);
     d2.Render();
     EXPECT_EQ(host2.Shown, 1);
+    EXPECT_EQ(d2.LastPaintError(), "");
     d2.WindowDestroying();
 }
 
@@ -471,10 +492,10 @@ TEST_F(Qor3DDrawRender, BitmapModeWithFastBufferCopiesTheLastPicture) {
     d.PaintMessage();
     EXPECT_TRUE(d.IsBitmapMode());
     EXPECT_EQ(host.Shown, 1);
-    EXPECT_EQ(d.RenderCount(), 1);
+    EXPECT_EQ(bitmaps.Calls("glClear").size(), 1u);
     d.PaintMessage();
     EXPECT_EQ(host.Shown, 2);
-    EXPECT_EQ(d.RenderCount(), 1);
+    EXPECT_EQ(bitmaps.Calls("glClear").size(), 1u) << "shown again without drawing";
 }
 
 TEST_F(Qor3DDrawRender, AnOldImplementationGivesNoBitmapPicture) {
@@ -482,12 +503,17 @@ TEST_F(Qor3DDrawRender, AnOldImplementationGivesNoBitmapPicture) {
     d.SetUseSafeBitmapMode(true);
     d.PaintMessage();
     EXPECT_EQ(host.Shown, 0);
-    EXPECT_FALSE(d.Painting());
+    EXPECT_EQ(d.LastPaintError(), "Different OpenGL version.");
     EXPECT_EQ(bitmaps.LiveContexts(), 0);
     EXPECT_EQ(ActivationCount(), 0);
     EXPECT_THROW(d.RenderToBitmap(10, 10), std::runtime_error);
     EXPECT_EQ(bitmaps.LiveContexts(), 0);
     EXPECT_EQ(ActivationCount(), 0);
+    // The failed paint ended: the next one draws once the implementation is good.
+    bitmaps.Strings[GL_VERSION] = "1.1";
+    d.Render();
+    EXPECT_EQ(host.Shown, 1);
+    EXPECT_EQ(d.LastPaintError(), "");
 }
 
 TEST_F(Qor3DDrawRender, ExportRendersAtTheBitmapSizeAndThenRepaintsTheWindow) {
@@ -501,6 +527,7 @@ TEST_F(Qor3DDrawRender, ExportRendersAtTheBitmapSizeAndThenRepaintsTheWindow) {
             ++overlays;
     };
     d.RenderToBitmap(64, 32);
+    EXPECT_EQ(d.LastPaintError(), "");
     ASSERT_EQ(rects.size(), 2u);
     EXPECT_EQ(rects[0], (TRect{0, 0, 64, 32}));
     EXPECT_EQ(rects[1], (TRect{0, 0, 200, 100}));
@@ -531,6 +558,13 @@ TEST(Qor3DDrawExport, WorksWithoutAWindow) {
     d.RenderToBitmap(0, 20);
     EXPECT_TRUE(d.ExportBitmap().isNull());
     EXPECT_EQ(painted, 1);
+
+    // A failure of the export's painting stays reported after RenderToBitmap.
+    d.OnPaintGL = [&](TObject*, const TRect&) {
+        throw std::runtime_error("no picture");
+    };
+    d.RenderToBitmap(30, 20);
+    EXPECT_EQ(d.LastPaintError(), "no picture");
 }
 
 // ---- Mouse and wheel ----

@@ -20,8 +20,8 @@ TEST(Layers4D, DirectionsAndSelectedLayers) {
                                                   {1, 0, 1}, {0, 1, 1}, {1, 1, 1}};
     for (int d = 0; d <= 6; ++d)
         for (int a = 0; a < 3; ++a)
-            EXPECT_EQ(DirectionSelected(d, TLayerAxis(a)), table[size_t(d)][size_t(a)]) << d;
-    EXPECT_FALSE(DirectionSelected(7, LayerX));
+            EXPECT_EQ(Dim4DirectionHasAxis(d, a), table[size_t(d)][size_t(a)]) << d;
+    EXPECT_FALSE(Dim4DirectionHasAxis(7, LayerX));
     EXPECT_THAT(LayersDrawn(2, 3, 10), ElementsAre(1, 4, 7));
     EXPECT_THAT(LayersDrawn(1, 1, 3), ElementsAre(0, 1, 2));
     EXPECT_TRUE(LayersDrawn(11, 1, 10).empty());
@@ -292,16 +292,17 @@ TEST_F(PaintList, TranslucentListWithDepthAndHighlightPasses) {
     chart.SetTransparency(5);
     chart.SetShiny(true);
     DrawLayerList(chart, frame);
-    EXPECT_THAT(
-        StateCalls(),
-        ElementsAre("glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(0)",
-                    "glColor4ub(255, 255, 255, 28)", "strips", "glColor4ub(255, 255, 255, 26)",
-                    "strips", "glDepthMask(1)", "glDisable(3042)", "glDisable(3552)",
-                    "glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(1)", "glDepthFunc(513)",
-                    "glColor4ub(255, 255, 255, 0)", "strips", "glDepthFunc(515)",
-                    "glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)", "glMaterialf(1032, 5633, 50)",
-                    "glEnable(3042)", "glBlendFunc(770, 1)", "glColor4ub(0, 0, 0, 255)", "strips",
-                    "glDepthFunc(513)", "glDepthMask(1)", "glDisable(3042)"));
+    EXPECT_THAT(StateCalls(),
+                ElementsAre("glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(0)",
+                            "glColor4ub(255, 255, 255, 28)", "strips",
+                            "glColor4ub(255, 255, 255, 26)", "strips", "glDepthMask(1)",
+                            "glDisable(3042)", "glDisable(3552)", "glEnable(3042)",
+                            "glBlendFunc(770, 771)", "glDepthMask(1)", "glDepthFunc(513)",
+                            "glColor4ub(255, 255, 255, 0)", "strips",
+                            "glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)",
+                            "glMaterialf(1032, 5633, 50)", "glEnable(3042)", "glBlendFunc(770, 1)",
+                            "glDepthMask(0)", "glDepthFunc(515)", "glColor4ub(0, 0, 0, 255)",
+                            "strips", "glDepthFunc(513)", "glDepthMask(1)", "glDisable(3042)"));
     EXPECT_THAT(LayerSequence(), ElementsAre("Y0", "Y1", "Y0", "Y1", "Y0", "Y1"));
     // The reverse pass: layer 1 first, from its last column, the upper row first.
     const auto v = rec.Calls("glVertex3fv");
@@ -357,9 +358,9 @@ class CrossSection : public Paint4D {
 protected:
     void SetUp() override {
         Paint4D::SetUp();
-        chart.AxisX().DisplayMin = 1, chart.AxisX().DisplayMax = 3;
-        chart.AxisY().DisplayMin = 5, chart.AxisY().DisplayMax = 6;
-        chart.AxisZ().DisplayMin = 10, chart.AxisZ().DisplayMax = 12;
+        chart.AxisX().Layout.DisplayMin = 1, chart.AxisX().Layout.DisplayMax = 3;
+        chart.AxisY().Layout.DisplayMin = 5, chart.AxisY().Layout.DisplayMax = 6;
+        chart.AxisZ().Layout.DisplayMin = 10, chart.AxisZ().Layout.DisplayMax = 12;
     }
     // The plane's own z of a scene point: the recorded transforms undone one after the other.
     double PlaneZ(std::array<double, 3> p) const {

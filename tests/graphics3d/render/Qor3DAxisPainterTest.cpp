@@ -32,11 +32,11 @@ TEST(LayoutAxis, TextMetricsComeFromTheFonts) {
     TFont label("Arial", 10);
     a.SetFont(label);
     LayoutAxis(a, QorAxisPixelSize, 1.0 / 100);
-    EXPECT_EQ(a.LabelHeight, 15 + 2);
-    EXPECT_EQ(a.DashWidth, 4);
-    EXPECT_EQ(a.DashWidthHalf, 2);
+    EXPECT_EQ(a.Layout.LabelHeight, 15 + 2);
+    EXPECT_EQ(a.Layout.DashWidth, 4);
+    EXPECT_EQ(a.Layout.DashWidthHalf, 2);
     // The caption font is larger and bold: a taller cell.
-    EXPECT_GT(a.CaptionHeight, a.LabelHeight);
+    EXPECT_GT(a.Layout.CaptionHeight, a.Layout.LabelHeight);
 }
 
 TEST(LayoutAxis, RangeTicksAndCaptionPosition) {
@@ -44,23 +44,24 @@ TEST(LayoutAxis, RangeTicksAndCaptionPosition) {
     SetRange(a, 100, 0);
     const double scale = 1.0 / 100;
     LayoutAxis(a, QorAxisPixelSize, scale);
-    ASSERT_GE(a.TickValues.size(), 2u);
-    EXPECT_EQ(a.TickValues.size(), a.TickLabels.size());
-    EXPECT_DOUBLE_EQ(a.DisplayMin, a.TickValues.front());
-    EXPECT_DOUBLE_EQ(a.DisplayMax, a.TickValues.back());
-    EXPECT_DOUBLE_EQ(a.DisplayMin, 0);
-    EXPECT_DOUBLE_EQ(a.DisplayMax, 100);
-    EXPECT_EQ(a.TickLabels.front(), "0");
-    EXPECT_EQ(a.TickLabels.back(), "100");
-    EXPECT_DOUBLE_EQ(a.CaptionPos, 100 + 1.5 * a.CaptionHeight * QorAxisPixelSize / scale);
+    ASSERT_GE(a.Layout.TickValues.size(), 2u);
+    EXPECT_EQ(a.Layout.TickValues.size(), a.Layout.TickLabels.size());
+    EXPECT_DOUBLE_EQ(a.Layout.DisplayMin, a.Layout.TickValues.front());
+    EXPECT_DOUBLE_EQ(a.Layout.DisplayMax, a.Layout.TickValues.back());
+    EXPECT_DOUBLE_EQ(a.Layout.DisplayMin, 0);
+    EXPECT_DOUBLE_EQ(a.Layout.DisplayMax, 100);
+    EXPECT_EQ(a.Layout.TickLabels.front(), "0");
+    EXPECT_EQ(a.Layout.TickLabels.back(), "100");
+    EXPECT_DOUBLE_EQ(a.Layout.CaptionPos,
+                     100 + 1.5 * a.Layout.CaptionHeight * QorAxisPixelSize / scale);
 }
 
 TEST(LayoutAxis, EqualEndsGiveAUnitRange) {
     TQorChartAxis3D a;
     SetRange(a, 5, 5);
     LayoutAxis(a, QorAxisPixelSize, 1);
-    EXPECT_DOUBLE_EQ(a.DisplayMin, 5);
-    EXPECT_DOUBLE_EQ(a.DisplayMax, 6);
+    EXPECT_DOUBLE_EQ(a.Layout.DisplayMin, 5);
+    EXPECT_DOUBLE_EQ(a.Layout.DisplayMax, 6);
 }
 
 TEST(LayoutAxis, LogarithmicTicksAndMinorTicksSitAtLogarithms) {
@@ -69,21 +70,21 @@ TEST(LayoutAxis, LogarithmicTicksAndMinorTicksSitAtLogarithms) {
     a.SetLogarithmic(true);
     a.SetAutoSubSteps(true);
     LayoutAxis(a, QorAxisPixelSize, 1.0 / 3);
-    EXPECT_TRUE(NearVector(a.TickValues, {0, 1, 2, 3}));
+    EXPECT_TRUE(NearVector(a.Layout.TickValues, {0, 1, 2, 3}));
     std::vector<double> minor;
     for (double decade : {1.0, 10.0, 100.0})
         for (int m = 2; m <= 9; ++m)
             minor.push_back(std::log10(decade * m));
-    EXPECT_TRUE(NearVector(a.SubTickValues, minor, 1e-9));
-    EXPECT_EQ(a.TickLabels.back(), "1000");
+    EXPECT_TRUE(NearVector(a.Layout.SubTickValues, minor, 1e-9));
+    EXPECT_EQ(a.Layout.TickLabels.back(), "1000");
 }
 
 TEST(LayoutAxis, HiddenEndLabelsAreEmpty) {
     TQorChartAxis3D a;
     a.SetVisibleMin(false);
     LayoutAxis(a, QorAxisPixelSize, 1.0 / 100);
-    EXPECT_EQ(a.TickLabels.front(), "");
-    EXPECT_NE(a.TickLabels.back(), "");
+    EXPECT_EQ(a.Layout.TickLabels.front(), "");
+    EXPECT_NE(a.Layout.TickLabels.back(), "");
 }
 
 TEST(TextQuad, PowersOfTwo) {
@@ -161,12 +162,12 @@ TEST(TextQuad, WidthIsCutAtTheTextureLimit) {
 
 TEST(AxisPlacement, EndsChosenByThePositions) {
     TQorChartAxis3D x, y, z;
-    x.DisplayMin = -1;
-    x.DisplayMax = 2;
-    y.DisplayMin = -3;
-    y.DisplayMax = 4;
-    z.DisplayMin = -5;
-    z.DisplayMax = 6;
+    x.Layout.DisplayMin = -1;
+    x.Layout.DisplayMax = 2;
+    y.Layout.DisplayMin = -3;
+    y.Layout.DisplayMax = 4;
+    z.Layout.DisplayMin = -5;
+    z.Layout.DisplayMax = 6;
     x.SetAxis1Position(apMinimum);
     x.SetAxis2Position(apMaximum);
     ExpectPoint(AxisOrigin(TQorAxisId::X, x, y, z), 0, -3, 6);
@@ -193,12 +194,12 @@ TEST(AxisPlacement, FrameTurns) {
 class GridPlanes : public ::testing::Test {
 protected:
     void SetUp() override {
-        x.DisplayMin = 0;
-        x.DisplayMax = 10;
-        y.DisplayMin = -1;
-        y.DisplayMax = 1;
-        z.DisplayMin = 2;
-        z.DisplayMax = 4;
+        x.Layout.DisplayMin = 0;
+        x.Layout.DisplayMax = 10;
+        y.Layout.DisplayMin = -1;
+        y.Layout.DisplayMax = 1;
+        z.Layout.DisplayMin = 2;
+        z.Layout.DisplayMax = 4;
     }
     TQorChartAxis3D x, y, z;
 };
@@ -230,11 +231,12 @@ TEST_F(GridPlanes, EveryPlaneSpansTheThirdAxisAtTheEndOfTheSecond) {
         const auto p1 = Apply(f.Matrix, 0.5, f.Length, 0);
         EXPECT_DOUBLE_EQ(p0[size_t(a)], 0.5);
         EXPECT_DOUBLE_EQ(p1[size_t(a)], 0.5);
-        const double bEnd = max ? axes[size_t(b)]->DisplayMax : axes[size_t(b)]->DisplayMin;
+        const double bEnd =
+            max ? axes[size_t(b)]->Layout.DisplayMax : axes[size_t(b)]->Layout.DisplayMin;
         EXPECT_DOUBLE_EQ(p0[size_t(b)], bEnd);
         EXPECT_DOUBLE_EQ(p1[size_t(b)], bEnd);
-        EXPECT_DOUBLE_EQ(p0[size_t(c)], axes[size_t(c)]->DisplayMin);
-        EXPECT_DOUBLE_EQ(p1[size_t(c)], axes[size_t(c)]->DisplayMax);
+        EXPECT_DOUBLE_EQ(p0[size_t(c)], axes[size_t(c)]->Layout.DisplayMin);
+        EXPECT_DOUBLE_EQ(p1[size_t(c)], axes[size_t(c)]->Layout.DisplayMax);
     }
 }
 
@@ -274,7 +276,8 @@ protected:
         chart.SetgridMajor(none);
     }
     long NonEmptyLabels() const {
-        return std::count_if(chart.AxisX().TickLabels.begin(), chart.AxisX().TickLabels.end(),
+        return std::count_if(chart.AxisX().Layout.TickLabels.begin(),
+                             chart.AxisX().Layout.TickLabels.end(),
                              [](const std::string& s) { return !s.empty(); });
     }
     TGLRecordingPlatform rec;
@@ -306,10 +309,10 @@ TEST_F(AxisRecording, HiddenCaptionKeepsTheArrowhead) {
 
 TEST_F(AxisRecording, InvisibleAxisIsLaidOutButNotDrawn) {
     chart.AxisX().SetVisible(false);
-    chart.AxisX().TickValues.clear();
+    chart.AxisX().Layout.TickValues.clear();
     const std::vector<TGLCall> log = RecordChartPaint(chart, rec);
     EXPECT_EQ(CountCalls(log, "glTexImage2D"), 0);
-    EXPECT_FALSE(chart.AxisX().TickValues.empty());
+    EXPECT_FALSE(chart.AxisX().Layout.TickValues.empty());
 }
 
 TEST_F(AxisRecording, LabelsAreCutAtTheTextureLimit) {
@@ -350,12 +353,12 @@ TEST(GridRecording, PlanesInOrderWithStippleAndMinorOnlyWhereMajorIsOn) {
     const TQorChartAxis3D& z = chart.AxisZ();
     // XZmax, YXmax, YZmax, ZXmax, XYmin, ZYmin: the origin lies at the holding end and the low
     // end of the spanned axis.
-    EXPECT_TRUE(NearVector(origins[0], {0, y.DisplayMin, z.DisplayMax}));
-    EXPECT_TRUE(NearVector(origins[1], {x.DisplayMax, 0, z.DisplayMin}));
-    EXPECT_TRUE(NearVector(origins[2], {x.DisplayMin, 0, z.DisplayMax}));
-    EXPECT_TRUE(NearVector(origins[3], {x.DisplayMax, y.DisplayMin, 0}));
-    EXPECT_TRUE(NearVector(origins[4], {0, y.DisplayMin, z.DisplayMin}));
-    EXPECT_TRUE(NearVector(origins[5], {x.DisplayMin, y.DisplayMin, 0}));
+    EXPECT_TRUE(NearVector(origins[0], {0, y.Layout.DisplayMin, z.Layout.DisplayMax}));
+    EXPECT_TRUE(NearVector(origins[1], {x.Layout.DisplayMax, 0, z.Layout.DisplayMin}));
+    EXPECT_TRUE(NearVector(origins[2], {x.Layout.DisplayMin, 0, z.Layout.DisplayMax}));
+    EXPECT_TRUE(NearVector(origins[3], {x.Layout.DisplayMax, y.Layout.DisplayMin, 0}));
+    EXPECT_TRUE(NearVector(origins[4], {0, y.Layout.DisplayMin, z.Layout.DisplayMin}));
+    EXPECT_TRUE(NearVector(origins[5], {x.Layout.DisplayMin, y.Layout.DisplayMin, 0}));
 }
 
 } // namespace

@@ -94,10 +94,10 @@ TEST(DisplayedRanges, SwappedAndLogarithmic) {
     SetFixed(chart.AxisY(), 1000, 1);
     chart.AxisY().SetLogarithmic(true);
     SetDisplayedRanges(chart);
-    EXPECT_DOUBLE_EQ(chart.AxisX().DisplayMin, 0);
-    EXPECT_DOUBLE_EQ(chart.AxisX().DisplayMax, 10);
-    EXPECT_DOUBLE_EQ(chart.AxisY().DisplayMin, 0);
-    EXPECT_DOUBLE_EQ(chart.AxisY().DisplayMax, 3);
+    EXPECT_DOUBLE_EQ(chart.AxisX().Layout.DisplayMin, 0);
+    EXPECT_DOUBLE_EQ(chart.AxisX().Layout.DisplayMax, 10);
+    EXPECT_DOUBLE_EQ(chart.AxisY().Layout.DisplayMin, 0);
+    EXPECT_DOUBLE_EQ(chart.AxisY().Layout.DisplayMax, 3);
 }
 
 TEST(Drawable, NeedsDataNormalsAndRanges) {
@@ -309,6 +309,9 @@ TEST_F(SceneRecording, AnErrorIsSwallowedAndTheFrameRestored) {
     for (int p = 0; p < 6; ++p)
         EXPECT_GE(FindCall(log, "glDisable", {GL_CLIP_PLANE0 + double(p)}, failed), 0) << p;
     EXPECT_GE(FindCall(log, "glDepthMask", {GL_TRUE}, failed), 0);
+    // The swallowed failure is reported to whoever asked for the picture.
+    EXPECT_NE(chart.LastPaintError().find("glClipPlane"), std::string::npos)
+        << chart.LastPaintError();
 }
 
 TEST_F(SceneRecording, AnOwnPaintHandlerReplacesTheScene) {

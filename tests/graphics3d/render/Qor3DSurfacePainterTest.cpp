@@ -22,8 +22,8 @@ protected:
             [Slope](double x, double) { return Slope * x; });
         chart.UpdateRanges();
         chart.UpdateNormals();
-        chart.AxisY().DisplayMin = 0;
-        chart.AxisY().DisplayMax = 1;
+        chart.AxisY().Layout.DisplayMin = 0;
+        chart.AxisY().Layout.DisplayMax = 1;
         rec.ClearLog();
     }
     std::vector<TStrip> Strips(double XScale = 1, double ZScale = 10) const {
@@ -265,8 +265,8 @@ TEST_F(SurfacePaint, ShortArraysAreNotRead) {
 TEST_F(SurfacePaint, TextureCoordinatesAtTheEndsOfTheColourRange) {
     MakeGrid(2, 2, true, 1.0);
     chart.SetShiny(false);
-    chart.AxisY().DisplayMin = 0;
-    chart.AxisY().DisplayMax = 1;
+    chart.AxisY().Layout.DisplayMin = 0;
+    chart.AxisY().Layout.DisplayMax = 1;
     DrawChartSurface(chart, raw);
     const auto tex = rec.Calls("glTexCoord1d");
     ASSERT_EQ(tex.size(), 4u);

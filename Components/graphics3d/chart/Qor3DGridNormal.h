@@ -1,0 +1,74 @@
+// The normal of a point of a grid surface (rows and columns of points): one rule for the
+// normals a 3D chart stores and for those the painters compute while drawing (low-memory
+// surfaces, 4D layers, the layer list), so both light a surface alike.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+template <class T> struct TQorVec3 {
+    T X = 0;
+    T Y = 0;
+    T Z = 0;
+};
+
+// The unit vector from P towards Q, in the points' own precision; a length below 1e-20 counts
+// as 1, so Q = P gives the zero vector.
+template <class T> TQorVec3<T> UnitTowards(const TQorVec3<T>& P, const TQorVec3<T>& Q) {
+    const T dx = Q.X - P.X;
+    const T dy = Q.Y - P.Y;
+    const T dz = Q.Z - P.Z;
+    T len = T(std::sqrt(double(dx) * dx + double(dy) * dy + double(dz) * dz));
+    if (len < T(1e-20))
+        len = 1;
+    return {dx / len, dy / len, dz / len};
+}
+
+// The normal from the unit vectors towards the neighbours in the previous row (A), the previous
+// column (B), the next row (C) and the next column (D), each zero where there is none:
+// A x B + B x C + C x D + D x A, which is (A - C) x (B - D), in double precision.
+template <class T>
+TQorVec3<double> GridNormal(const TQorVec3<T>& A, const TQorVec3<T>& B, const TQorVec3<T>& C,
+                            const TQorVec3<T>& D) {
+    const double ux = double(A.X) - C.X, uy = double(A.Y) - C.Y, uz = double(A.Z) - C.Z;
+    const double vx = double(B.X) - D.X, vy = double(B.Y) - D.Y, vz = double(B.Z) - D.Z;
+    return {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+}
+
+// The normal of point (Col, Row) of a Cols x Rows grid; Point(c, r) gives a point as TQorVec3.
+template <class F>
+TQorVec3<double> GridPointNormal(F&& Point, int Col, int Row, int Cols, int Rows) {
+    const auto p = Point(Col, Row);
+    return GridNormal(UnitTowards(p, Row > 0 ? Point(Col, Row - 1) : p),
+                      UnitTowards(p, Col > 0 ? Point(Col - 1, Row) : p),
+                      UnitTowards(p, Row + 1 < Rows ? Point(Col, Row + 1) : p),
+                      UnitTowards(p, Col + 1 < Cols ? Point(Col + 1, Row) : p));
+}
+
+using TQorNormal16 = std::array<int16_t, 3>;
+
+// Where the neighbours give no direction (a lone point, a degenerate cell).
+inline bool NoDirection(const TQorVec3<double>& N, double& Length) {
+    Length = std::sqrt(N.X * N.X + N.Y * N.Y + N.Z * N.Z);
+    return !(Length >= 1e-20);
+}
+
+// The stored form: 16-bit components scaled to length 32000, just below the largest a short
+// holds (32767), so each component keeps about 15 bits; (1, 1, 1) where there is no direction.
+inline TQorNormal16 NormalToInt16(const TQorVec3<double>& N) {
+    double len = 0;
+    if (NoDirection(N, len))
+        return {1, 1, 1};
+    const double f = 32000.0 / len;
+    return {int16_t(std::trunc(N.X * f)), int16_t(std::trunc(N.Y * f)),
+            int16_t(std::trunc(N.Z * f))};
+}
+
+// Scaled to length 1; (1, 1, 1) where there is no direction.
+inline std::array<double, 3> NormalToUnit(const TQorVec3<double>& N) {
+    double len = 0;
+    if (NoDirection(N, len))
+        return {1, 1, 1};
+    return {N.X / len, N.Y / len, N.Z / len};
+}

@@ -1,0 +1,74 @@
+// The viewer as a user meets it: started on a sample file on a real (Xvfb) display, the window
+// it grabs shows the chart in the middle and the legend's colour bar at the right.
+#include "TestSupport.h"
+
+#include <QColor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Clearly coloured: a palette colour, not white, black or grey.
+bool Coloured(const QColor& c) {
+    return std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 80;
+}
+
+int ColouredIn(const QImage& Image, const QRect& R) {
+    int n = 0;
+    for (int y = R.top(); y <= R.bottom(); ++y)
+        for (int x = R.left(); x <= R.right(); ++x)
+            n += Coloured(Image.pixelColor(x, y)) ? 1 : 0;
+    return n;
+}
+
+// A column near the right edge that is coloured over much of the height, with other colours at
+// its top than at its bottom: the legend's bar.
+bool LegendBarAtTheRight(const QImage& Image) {
+    const int h = Image.height();
+    for (int x = Image.width() * 4 / 5; x < Image.width(); ++x) {
+        int first = -1;
+        int last = -1;
+        for (int y = 0; y < h; ++y)
+            if (Coloured(Image.pixelColor(x, y))) {
+                if (first < 0)
+                    first = y;
+                last = y;
+            }
+        if (first >= 0 && ColouredIn(Image, QRect(x, 0, 1, h)) > h / 3 &&
+            Image.pixelColor(x, first + 2) != Image.pixelColor(x, last - 2))
+            return true;
+    }
+    return false;
+}
+
+TEST(PlotyraViewerXvfb, GrabbedWindowShowsTheChartAndItsLegend) {
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs a display";
+    TempDir dir;
+    const QString picture = QString::fromStdString(dir.File("viewer.png"));
+    QProcess viewer;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.File("config")));
+    env.insert("XDG_DATA_HOME", QString::fromStdString(dir.File("data")));
+    viewer.setProcessEnvironment(env);
+    viewer.start(PLOTYRA_VIEWER, {"--grab", picture, QString(PLOTYRA_EXAMPLES) + "/surface.p3d"});
+    ASSERT_TRUE(viewer.waitForFinished(60000)) << "the viewer did not quit after the grab";
+    EXPECT_EQ(viewer.exitCode(), 0) << viewer.readAllStandardError().toStdString();
+
+    const QImage image(picture);
+    ASSERT_FALSE(image.isNull()) << "no picture grabbed";
+    ASSERT_GT(image.width(), 300);
+    ASSERT_GT(image.height(), 200);
+    // The surface fills part of the middle with palette colours.
+    const QRect middle(image.width() * 3 / 10, image.height() / 5, image.width() * 2 / 5,
+                       image.height() * 3 / 5);
+    EXPECT_GT(ColouredIn(image, middle), middle.width() * middle.height() / 20)
+        << "no chart in the middle of the window";
+    EXPECT_TRUE(LegendBarAtTheRight(image)) << "no legend bar at the right edge";
+}
+
+} // namespace
