@@ -109,18 +109,17 @@ TEST_F(RenderCommand, APaintFailureExitsWithItsMessage) {
         throw std::runtime_error("the hook failed");
     };
     TRenderOptions options;
-    options.File = "made.p3d";
-    options.Output = dir.File("failed.png");
     options.Width = 64;
     options.Height = 48;
+    const std::string output = dir.File("failed.png");
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(RenderLoadedChart(chart, legend, options), 1);
+    EXPECT_EQ(RenderLoadedChart(chart, legend, options, output), 1);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "plotyra-cli: cannot render: the hook failed\n");
-    EXPECT_FALSE(std::filesystem::exists(options.Output));
+    EXPECT_FALSE(std::filesystem::exists(output));
 
     chart.OnBeforePaintGL = nullptr;
-    EXPECT_EQ(RenderLoadedChart(chart, legend, options), 0);
+    EXPECT_EQ(RenderLoadedChart(chart, legend, options, output), 0);
     EXPECT_EQ(chart.LastPaintError(), "");
-    EXPECT_TRUE(std::filesystem::exists(options.Output));
+    EXPECT_TRUE(std::filesystem::exists(output));
 }
