@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -192,21 +193,21 @@ std::string SavePicture(const QImage& Picture, const std::string& Output) {
 // Draws and saves one picture; the message of its failure, empty when it was written.
 std::string RenderAndSave(TQor3DChart& Chart, TQorColorScale& Legend, const TRenderOptions& o,
                           const std::string& Output) {
-    QImage picture;
     try {
         const TQorChartPicture rendered =
             RenderChartPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width, o.Height);
-        if (rendered.Complete())
-            picture = ChartPictureImage(rendered);
+        // Painting swallows its failures; the chart keeps the first one of the render.
+        if (!Chart.LastPaintError().empty())
+            return "cannot render: " + Chart.LastPaintError();
+        const QImage picture = rendered.Complete() ? ChartPictureImage(rendered) : QImage();
+        if (picture.isNull())
+            return "cannot render " + Output;
+        return SavePicture(picture, Output);
+    } catch (const std::bad_alloc&) {
+        return "cannot render " + Output + ": out of memory";
     } catch (const std::exception& e) {
         return std::string("cannot render: ") + e.what();
     }
-    // Painting swallows its failures; the chart keeps the first one of the render.
-    if (!Chart.LastPaintError().empty())
-        return "cannot render: " + Chart.LastPaintError();
-    if (picture.isNull())
-        return "cannot render " + Output;
-    return SavePicture(picture, Output);
 }
 
 // A chart file loaded with its legend, ready to draw; the view's own turn kept for the batch.
@@ -236,6 +237,19 @@ std::string LoadPicture(TLoadedChart& Loaded, const std::string& File,
     return {};
 }
 
+// A file too large for the memory left (or any other failure of a library) costs only its
+// own pictures.
+std::string LoadGuarded(TLoadedChart& Loaded, const std::string& File,
+                        const std::string* PropertyText) {
+    try {
+        return LoadPicture(Loaded, File, PropertyText);
+    } catch (const std::bad_alloc&) {
+        return "cannot load " + File + ": out of memory";
+    } catch (const std::exception& e) {
+        return "cannot load " + File + ": " + e.what();
+    }
+}
+
 // Renders every picture; loads each input once, before its first picture. Failures of single
 // pictures are reported and counted, the rest still drawn.
 int RenderPictures(const TRenderOptions& o, const std::vector<TPicture>& Pictures,
@@ -255,7 +269,7 @@ int RenderPictures(const TRenderOptions& o, const std::vector<TPicture>& Picture
             loaded = std::make_unique<TLoadedChart>();
             loaded->Chart.SetBitmapPlatform(platform);
             loadedInput = p.Input;
-            loadError = LoadPicture(*loaded, o.Files[p.Input], PropertyText);
+            loadError = LoadGuarded(*loaded, o.Files[p.Input], PropertyText);
             if (!loadError.empty() && o.Frames > 0) {
                 progress.Message(loadError);
                 return 1; // every frame shows this one file
