@@ -11,11 +11,14 @@
 #include <QImage>
 #include <QString>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -150,8 +153,14 @@ TEST_F(RenderCommand, BatchTurnsTheViewPerPicture) {
     EXPECT_TRUE(PicturesAlike("batch0", first, Picture(dir.File("m0.png")), {}));
     EXPECT_FALSE(std::filesystem::exists(dir.File("m1.png")));
     EXPECT_EQ(Picture(dir.File("m2.png")).size(), QSize(200, 150));
+}
 
-    // On a terminal the batch shows its progress.
+// On a terminal (script gives the command one) the batch shows its progress.
+TEST_F(RenderCommand, BatchShowsProgressOnATerminal) {
+    const int pty = posix_openpt(O_RDWR | O_NOCTTY);
+    if (pty < 0)
+        GTEST_SKIP() << "no pseudo-terminals here";
+    close(pty);
     const std::string command = "script -qec '" + CliPath() + " render " + Example("surface.p3d") +
                                 " --frames 2 --size 64x48 -o " + dir.File("t%d.png") +
                                 "' /dev/null";
