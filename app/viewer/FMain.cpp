@@ -1,5 +1,6 @@
 #include "FMain.h"
 
+#include "FSetting.h"
 #include "Qor3DDrawWidget.h"
 #include "QorCheckBox.h"
 #include "QorColorScaleWidget.h"
@@ -371,6 +372,7 @@ void TFormMain::ReadSettings() {
     MenuItemLoadInclChartProp->setChecked(s.ReadBool("MenuItemLoadInclChartProp.Checked", true));
     MenuItemAutoScaleOnLoad->setChecked(s.ReadBool("MenuItemAutoScaleOnLoad.Checked", false));
     ShowColorScale(s.ReadBool("QorColorScale.Visible", true));
+    Qor3DChart.SetFastTurning(s.ReadBool(FastTurningKey, true));
 }
 
 // An 11 x 11 surface, so the window never opens on an empty chart.

@@ -2,6 +2,8 @@
 // All of them draw through GL() with the chart's context active, in the scene frame.
 #pragma once
 
+#include "UQorTypes.h"
+
 class TQor3DChart;
 
 // Factor of the displayed span by which the clip box reaches beyond each end of an axis, so
@@ -16,6 +18,8 @@ struct TQorSceneFrame {
     double RZ = 1;
     // False only for 3D data drawn solid from the low-memory layout.
     bool RawVertices = true;
+    // The view's size while it turns at reduced density; {0, 0} at full density.
+    TPoint TurningView{0, 0};
 };
 
 // The colour source of the data: the picture as a 2D texture or the palette as a 1D texture,

@@ -140,7 +140,8 @@ void RestoreAfterError(int DepthBefore) {
 // scene frame is on the matrix stack.
 void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptions& Options,
                      bool& FramePushed, int& DepthBefore) {
-    const TQorSceneFrame frame = ComputeSceneFrame(Chart);
+    TQorSceneFrame frame = ComputeSceneFrame(Chart);
+    frame.TurningView = Options.TurningView;
     TQorChartAxis3D& x = Chart.AxisX();
     TQorChartAxis3D& y = Chart.AxisY();
     TQorChartAxis3D& z = Chart.AxisZ();
@@ -245,7 +246,7 @@ void PaintScene(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptio
 }
 
 void TQor3DChart::PaintChart(TObject*, const TRect& PaintRect) {
-    PaintScene(*this, PaintRect, {LightsON(), Designing()});
+    PaintScene(*this, PaintRect, {LightsON(), Designing(), TurningView()});
 }
 
 QImage RenderChartImage(TQor3DChart& Chart, int Width, int Height) {

@@ -15,6 +15,9 @@ struct TQorSceneOptions {
     bool LightsON = true;
     // At design time an empty chart shows the sample surface.
     bool Designing = false;
+    // The view's size in pixels while the user turns it (the painters may then thin out big
+    // grids); {0, 0} for a full-density picture.
+    TPoint TurningView{0, 0};
 };
 
 // DisplayMin ... DisplayMax of the three axes from Minimum and Maximum (ascending, decimal
