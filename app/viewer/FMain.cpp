@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -176,6 +177,12 @@ QWidget* TFormMain::BuildFilePanel() {
                     CtrlDirChange();
                 }
             });
+    // The model fills the folders in the background, and the tree is laid out only when shown:
+    // bring the current folder into view once its own folder or its parent has been read.
+    connect(FDirModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& Path) {
+        if (Path == FFolder || Path == QFileInfo(FFolder).absolutePath())
+            CtrlDir->scrollTo(CtrlDir->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
     dirLayout->addWidget(CtrlDir);
     DragBar1->addWidget(dirPanel);
 
@@ -413,6 +420,7 @@ void TFormMain::showEvent(QShowEvent* Event) {
     DragBarFiles->setSizes(
         {FPanelFilesWidth, std::max(DragBarFiles->width() - FPanelFilesWidth, 1)});
     DragBar1->setSizes({FCtrlDirHeight, std::max(DragBar1->height() - FCtrlDirHeight, 1)});
+    CtrlDir->scrollTo(CtrlDir->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 void TFormMain::FormShow() {
