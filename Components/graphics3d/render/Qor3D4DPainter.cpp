@@ -2,6 +2,7 @@
 #include "render/Qor3D4DPainter.h"
 
 #include "chart/Qor3DChart.h"
+#include "render/Qor3DClipPlanes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,16 +60,11 @@ TListLayer ListLayer(const TQor3DChart& Chart, TXZInteger Size, int64_t Start) {
     return {Chart.Data().data() + 4 * Start, Size.X, Size.Z};
 }
 
-// All layers of the list in one pass over the layer sizes.
 std::vector<TListLayer> ListLayers(const TQor3DChart& Chart) {
     std::vector<TListLayer> layers;
     layers.reserve(Chart.Layers().size());
-    int64_t start = 0;
-    for (int l = 0; l < int(Chart.Layers().size()); ++l) {
-        const TXZInteger size = Chart.GetLayerSize(l);
-        layers.push_back(ListLayer(Chart, size, start));
-        start += int64_t(size.X) * size.Z;
-    }
+    for (int l = 0; l < int(Chart.Layers().size()); ++l)
+        layers.push_back(ListLayer(Chart, Chart.GetLayerSize(l), Chart.LayerStart(l)));
     return layers;
 }
 
@@ -206,10 +202,14 @@ public:
     }
 
     // Fills the arrays from Point(j, i), which gives x, y, z and the colour's value; Coord
-    // writes the texture coordinate of a point (none when null).
-    template <typename P, typename C> void Fill(P&& Point, C* Coord, int TexSize) {
+    // writes the texture coordinate of a point (none when null). Positions (with their stride)
+    // are drawn as they are where Map is the identity.
+    template <typename P, typename C>
+    void Fill(P&& Point, C* Coord, int TexSize, const TVertexMap& Map, const float* Positions,
+              GLsizei Stride) {
         const size_t points = size_t(FCols) * size_t(FRows);
-        FB.Resize(points, true, TexSize, Coord != nullptr);
+        const bool raw = Map.Identity();
+        FB.Resize(points, raw, TexSize, Coord != nullptr);
         bool anyHole = false;
         for (int i = 0; i < FRows; ++i)
             for (int j = 0; j < FCols; ++j) {
@@ -224,15 +224,20 @@ public:
                         return TPoint3f{q[0], q[1], q[2]};
                     },
                     j, i, FCols, FRows);
-                std::copy(normal.begin(), normal.end(), &FB.Normals16[3 * n]);
+                if (raw) {
+                    std::copy(normal.begin(), normal.end(), &FB.Normals16[3 * n]);
+                } else {
+                    Map.Normal(normal[0], normal[1], normal[2], &FB.Normals[3 * n]);
+                    Map.Position(p[0], p[1], p[2], &FB.Positions[3 * n]);
+                }
                 if (Coord != nullptr)
                     (*Coord)(p, &FB.TexCoords[size_t(TexSize) * n]);
             }
-        FB.Bind(true, TexSize, anyHole);
-    }
-    void SetPositions(const float* Positions, GLsizei Stride) {
-        FB.Block.Positions = Positions;
-        FB.Block.PositionStride = Stride;
+        FB.Bind(raw, TexSize, anyHole);
+        if (raw) {
+            FB.Block.Positions = Positions;
+            FB.Block.PositionStride = Stride;
+        }
     }
 
 private:
@@ -244,7 +249,7 @@ private:
 // ---- Draw4DLayers ----------------------------------------------------------------------------
 
 void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers& Buffers,
-               bool Wired, const TPaletteMap* Colour, int Step) {
+               const TVertexMap& Map, bool Wired, const TPaletteMap* Colour, int Step) {
     TLayerArrays arrays(Buffers, Layer.Cols(), Layer.Rows());
     const float* positions = Layer.Positions().data();
     const float* values = Layer.Values().data();
@@ -257,10 +262,9 @@ void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers&
         Out[0] = float(Colour->Coord(p[3]));
     };
     if (Colour != nullptr)
-        arrays.Fill(point, &coord, 1);
+        arrays.Fill(point, &coord, 1, Map, positions, 0);
     else
-        arrays.Fill(point, static_cast<decltype(coord)*>(nullptr), 1);
-    arrays.SetPositions(positions, 0);
+        arrays.Fill(point, static_cast<decltype(coord)*>(nullptr), 1, Map, positions, 0);
     DrawGrid(gl, StripPattern(Wired, false), arrays, Step, Colour != nullptr);
 }
 
@@ -274,6 +278,7 @@ void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const bool surface = Chart.DataKind() == dk4DSurface;
     const bool highlights = Chart.Shiny() && ChartLightsOn(Chart);
     TGridBuffers buffers;
+    const TVertexMap vertices(Frame, false);
     BeginTransparency(gl, transparency);
     // X, Y, Z colour passes, three passes that draw nothing, then X, Y, Z highlight passes.
     for (int pass = 1; pass <= 9; ++pass) {
@@ -289,13 +294,13 @@ void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
             layer.Build(k);
             if (colour) {
                 BeginTransparency(gl, transparency);
-                DrawLayer(gl, layer, buffers, wired, &map, step);
+                DrawLayer(gl, layer, buffers, vertices, wired, &map, step);
                 if (IsTranslucent(transparency))
                     EndTransparency(gl);
             } else {
                 gl.Disable(GL_TEXTURE_1D);
                 BeginHighlight(gl);
-                DrawLayer(gl, layer, buffers, wired, nullptr, step);
+                DrawLayer(gl, layer, buffers, vertices, wired, nullptr, step);
                 EndHighlight(gl);
             }
         }
@@ -312,6 +317,7 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const bool wired = Chart.Wired();
     const std::vector<TListLayer> layers = ListLayers(Chart);
     TGridBuffers buffers;
+    const TVertexMap vertices(Frame, false);
 
     const auto draw = [&](const TListLayer& Layer, bool Reverse, bool Textured) {
         if (Layer.Points == nullptr)
@@ -324,11 +330,12 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
         const auto coord = [&map](const std::array<float, 4>& p, float* Out) {
             map.Coord(p[0], p[3], p[2], Out);
         };
+        const auto stride = GLsizei(4 * sizeof(float));
         if (Textured)
-            arrays.Fill(point, &coord, map.TexSize());
+            arrays.Fill(point, &coord, map.TexSize(), vertices, Layer.Points, stride);
         else
-            arrays.Fill(point, static_cast<decltype(coord)*>(nullptr), map.TexSize());
-        arrays.SetPositions(Layer.Points, GLsizei(4 * sizeof(float)));
+            arrays.Fill(point, static_cast<decltype(coord)*>(nullptr), map.TexSize(), vertices,
+                        Layer.Points, stride);
         DrawGrid(gl, StripPattern(wired, Reverse), arrays,
                  TurningStep(Layer.Cols, Layer.Rows, Frame.TurningView), Textured);
     };
@@ -364,7 +371,7 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
 
 // ---- The cross-section plane -----------------------------------------------------------------
 
-void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame&) {
+void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     constexpr double degrees = 57.295779513082320877;
     const TGLFunctions& gl = GL();
     const double xMin = Chart.AxisX().Layout.DisplayMin,
@@ -379,51 +386,49 @@ void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame&) {
     const double alongX = std::atan(dY / dX) * degrees;
     const double alongZ = std::atan(dY / dZ) * degrees;
 
-    gl.PushMatrix();
+    TQorClipPlanes plane(gl, Frame);
     // From here on the plane is horizontal at the offset height, its own y along -Z.
     if (cut > 0) {
-        gl.Translated(xMin, yMin + dY * offset, zMin);
-        gl.Rotated(90, -1, 0, 0);
+        plane.Translated(xMin, yMin + dY * offset, zMin);
+        plane.Rotated(90, -1, 0, 0);
     }
     switch (cut) {
     case 1:
-        gl.Rotated(alongX, 0, -1, 0);
+        plane.Rotated(alongX, 0, -1, 0);
         break;
     case 2:
-        gl.Rotated(alongZ, -1, 0, 0);
+        plane.Rotated(alongZ, -1, 0, 0);
         break;
     case 3:
-        gl.Translated(dX, 0, 0);
-        gl.Rotated(alongX, 0, 1, 0);
+        plane.Translated(dX, 0, 0);
+        plane.Rotated(alongX, 0, 1, 0);
         break;
     case 4:
-        gl.Translated(0, -dZ, 0);
-        gl.Rotated(alongZ, 1, 0, 0);
+        plane.Translated(0, -dZ, 0);
+        plane.Rotated(alongZ, 1, 0, 0);
         break;
     case 5:
-        gl.Rotated(diagonal, -1, -1, 0);
+        plane.Rotated(diagonal, -1, -1, 0);
         break;
     case 6:
-        gl.Translated(dX, 0, 0);
-        gl.Rotated(diagonal, -1, 1, 0);
+        plane.Translated(dX, 0, 0);
+        plane.Rotated(diagonal, -1, 1, 0);
         break;
     case 7:
-        gl.Translated(0, -dZ, 0);
-        gl.Rotated(diagonal, 1, -1, 0);
+        plane.Translated(0, -dZ, 0);
+        plane.Rotated(diagonal, 1, -1, 0);
         break;
     case 8:
-        gl.Translated(dX, -dZ, 0);
-        gl.Rotated(diagonal, 1, 1, 0);
+        plane.Translated(dX, -dZ, 0);
+        plane.Rotated(diagonal, 1, 1, 0);
         break;
     default:
         // No cut: the top of the clip box, with the same margin beyond the span as its other
         // planes, moved by the offset.
-        gl.Translated(0, yMin + dY * (offset + 1 + QorClipMargin), 0);
-        gl.Rotated(90, -1, 0, 0);
+        plane.Translated(0, yMin + dY * (offset + 1 + QorClipMargin), 0);
+        plane.Rotated(90, -1, 0, 0);
         break;
     }
-    static constexpr GLdouble equation[4] = {0, 0, -1, 0};
-    gl.ClipPlane(GL_CLIP_PLANE3, equation);
-    gl.Enable(GL_CLIP_PLANE3);
-    gl.PopMatrix();
+    plane.Set(3);
+    plane.Finish();
 }

@@ -144,8 +144,11 @@ public:
         FIndices.push_back(a);
         FIndices.push_back(b);
     }
+    // Pieces between holes too short to show anything (a lone point, one pair of a
+    // quadrilateral strip) are dropped; whole strips go out as they are.
     void Flush() {
-        if (!FIndices.empty())
+        const size_t least = FHoles == nullptr ? 1 : FMode == GL_QUAD_STRIP ? 4 : 2;
+        if (FIndices.size() >= least)
             Fgl.DrawElements(FMode, GLsizei(FIndices.size()), GL_UNSIGNED_INT, FIndices.data());
         FIndices.clear();
     }

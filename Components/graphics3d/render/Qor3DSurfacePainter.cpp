@@ -315,14 +315,16 @@ private:
 };
 
 // The surface's arrays computed block by block: the low-memory layout, normals computed while
-// painting, and positions in box units.
+// painting, and positions in box units. Box-relative frames take their normals from the points
+// in box units too: stored 16-bit normals lose the slope of data much flatter than its box.
 class TComputedSurface : public TGridSource {
 public:
     TComputedSurface(const TQor3DChart& Chart, const TSurfaceGrid& Grid, const TColorMapping& Map,
                      const TQorSceneFrame& Frame, const TVertexMap& Vertices)
         : FGrid(Grid), FMap(Map), FFrame(Frame), FVertices(Vertices),
           FNormals(Grid.HasNormals() ? Chart.Normals().data() : nullptr),
-          FBoxNormals(!Frame.RawVertices), FShort(!FBoxNormals && Vertices.Identity()) {}
+          FBoxNormals(!Frame.RawVertices || Frame.BoxRelative),
+          FShort(!FBoxNormals && Vertices.Identity()) {}
 
     int Cols() const override { return FGrid.Cols; }
     int Rows() const override { return FGrid.Rows; }
