@@ -99,6 +99,16 @@ void BeginFrame(double Angle) {
     gl.ColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     gl.Enable(GL_COLOR_MATERIAL);
     gl.Enable(GL_NORMALIZE);
+    // The chart's data lighting, so that every submission lights the same way.
+    static constexpr GLfloat black[4] = {0, 0, 0, 0};
+    static constexpr GLfloat white[4] = {1, 1, 1, 1};
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 120);
+    gl.Lightfv(GL_LIGHT0, GL_AMBIENT, black);
+    gl.Lightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    gl.Lightfv(GL_LIGHT0, GL_SPECULAR, white);
     gl.ClearColor(1, 1, 1, 0);
     gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     gl.DepthFunc(GL_LESS);
@@ -178,7 +188,10 @@ struct TPlainGeometry {
     }
     static void BeginHighlight() {
         const TGLFunctions& gl = GL();
+        static constexpr GLfloat specular[4] = {0.9f, 0.9f, 0.9f, 1.0f};
         gl.Disable(GL_TEXTURE_1D);
+        gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+        gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 50);
         gl.Enable(GL_BLEND);
         gl.BlendFunc(GL_SRC_ALPHA, GL_ONE);
         gl.DepthMask(GL_FALSE);
