@@ -8,6 +8,7 @@
 #include "gl/Qor3DOSMesa.h"
 #include "render/Qor3DChartPaint.h"
 #include "render/Qor3DChartScene.h"
+#include "render/Qor3DSurfacePainter.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -100,15 +101,7 @@ void BeginFrame(double Angle) {
     gl.Enable(GL_COLOR_MATERIAL);
     gl.Enable(GL_NORMALIZE);
     // The chart's data lighting, so that every submission lights the same way.
-    static constexpr GLfloat black[4] = {0, 0, 0, 0};
-    static constexpr GLfloat white[4] = {1, 1, 1, 1};
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
-    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 120);
-    gl.Lightfv(GL_LIGHT0, GL_AMBIENT, black);
-    gl.Lightfv(GL_LIGHT0, GL_DIFFUSE, white);
-    gl.Lightfv(GL_LIGHT0, GL_SPECULAR, white);
+    SetDataLighting(true);
     gl.ClearColor(1, 1, 1, 0);
     gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     gl.DepthFunc(GL_LESS);
@@ -186,25 +179,6 @@ struct TPlainGeometry {
         GL().Disable(GL_TEXTURE_1D);
         GL().PopMatrix();
     }
-    static void BeginHighlight() {
-        const TGLFunctions& gl = GL();
-        static constexpr GLfloat specular[4] = {0.9f, 0.9f, 0.9f, 1.0f};
-        gl.Disable(GL_TEXTURE_1D);
-        gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-        gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 50);
-        gl.Enable(GL_BLEND);
-        gl.BlendFunc(GL_SRC_ALPHA, GL_ONE);
-        gl.DepthMask(GL_FALSE);
-        gl.DepthFunc(GL_LEQUAL);
-        gl.Color4ub(0, 0, 0, 255);
-    }
-    static void EndHighlight() {
-        const TGLFunctions& gl = GL();
-        gl.DepthFunc(GL_LESS);
-        gl.DepthMask(GL_TRUE);
-        gl.Disable(GL_BLEND);
-    }
-
     void Arrays(bool Wired, bool Textured) {
         const TGLFunctions& gl = GL();
         gl.EnableClientState(GL_VERTEX_ARRAY);
@@ -297,9 +271,10 @@ template <bool UseArrays> void BM_Plain(benchmark::State& state) {
         geometry.Begin(true);
         pass(true);
         if (style == Shiny) {
-            TPlainGeometry::BeginHighlight();
+            GL().Disable(GL_TEXTURE_1D);
+            QorPaint::BeginHighlight(GL());
             pass(false);
-            TPlainGeometry::EndHighlight();
+            QorPaint::EndHighlight(GL());
         }
         TPlainGeometry::End();
         EndFrame();

@@ -82,27 +82,6 @@ void DisableClipBox(const TGLFunctions& gl) {
         gl.Disable(GLenum(GL_CLIP_PLANE0 + i));
 }
 
-void SetDataLighting(bool LightsON) {
-    const TGLFunctions& gl = GL();
-    if (!LightsON) {
-        gl.Disable(GL_LIGHTING);
-        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        return;
-    }
-    static constexpr GLfloat black[4] = {0, 0, 0, 0};
-    static constexpr GLfloat white[4] = {1, 1, 1, 1};
-    gl.Enable(GL_LIGHTING);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
-    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 120);
-    gl.Lightfv(GL_LIGHT0, GL_AMBIENT, black);
-    gl.Lightfv(GL_LIGHT0, GL_DIFFUSE, white);
-    gl.Lightfv(GL_LIGHT0, GL_SPECULAR, white);
-    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    gl.Color4ub(255, 255, 255, 255);
-}
-
 void DrawData(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     switch (Chart.DataKind()) {
     case dk3D:
@@ -193,6 +172,27 @@ void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorScene
 }
 
 } // namespace
+
+void SetDataLighting(bool LightsON) {
+    const TGLFunctions& gl = GL();
+    if (!LightsON) {
+        gl.Disable(GL_LIGHTING);
+        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        return;
+    }
+    static constexpr GLfloat black[4] = {0, 0, 0, 0};
+    static constexpr GLfloat white[4] = {1, 1, 1, 1};
+    gl.Enable(GL_LIGHTING);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 120);
+    gl.Lightfv(GL_LIGHT0, GL_AMBIENT, black);
+    gl.Lightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    gl.Lightfv(GL_LIGHT0, GL_SPECULAR, white);
+    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.Color4ub(255, 255, 255, 255);
+}
 
 void SetDisplayedRanges(TQor3DChart& Chart) {
     for (TQorChartAxis3D* a : Axes(Chart)) {

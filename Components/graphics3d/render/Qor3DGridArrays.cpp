@@ -160,14 +160,18 @@ private:
     const uint8_t* FHoles = nullptr;
 };
 
-// Starts of blocks of Per lines out of Count, each block sharing its last line with the next
-// one when Overlap is set.
-std::vector<size_t> BlockStarts(size_t Count, size_t Per, bool Overlap) {
+// Calls Draw(first, count) for the blocks of Per lines out of Count, the last block first when
+// Reverse; each block shares its last line with the next one when Overlap is set.
+template <typename F>
+void ForEachBlock(size_t Count, size_t Per, bool Overlap, bool Reverse, F&& Draw) {
     std::vector<size_t> starts;
     const size_t advance = Overlap ? Per - 1 : Per;
     for (size_t s = 0; s + (Overlap ? 1 : 0) < Count; s += advance)
         starts.push_back(s);
-    return starts;
+    if (Reverse)
+        std::reverse(starts.begin(), starts.end());
+    for (const size_t s : starts)
+        Draw(s, std::min(Per, Count - s));
 }
 
 size_t LinesPerBlock(const TGridSource& Source, size_t Across, size_t Lines, size_t Least) {
@@ -181,11 +185,7 @@ void DrawSolid(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
     if (R.size() < 2 || C.empty())
         return;
     const size_t per = LinesPerBlock(Source, C.size(), R.size(), 2);
-    std::vector<size_t> starts = BlockStarts(R.size(), per, true);
-    if (Reverse)
-        std::reverse(starts.begin(), starts.end());
-    for (const size_t s : starts) {
-        const size_t rows = std::min(per, R.size() - s);
+    ForEachBlock(R.size(), per, true, Reverse, [&](size_t s, size_t rows) {
         const TGridBlock& b = Source.Block(C, R.subspan(s, rows), Textured);
         Arrays.Use(b);
         const size_t cols = C.size();
@@ -203,7 +203,7 @@ void DrawSolid(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
             }
             Strip.Flush();
         }
-    }
+    });
 }
 
 void DrawWire(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
@@ -215,11 +215,7 @@ void DrawWire(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
     };
     // Along the rows, blocks of whole rows.
     const size_t perRow = LinesPerBlock(Source, C.size(), R.size(), 1);
-    std::vector<size_t> starts = BlockStarts(R.size(), perRow, false);
-    if (Reverse)
-        std::reverse(starts.begin(), starts.end());
-    for (const size_t s : starts) {
-        const size_t rows = std::min(perRow, R.size() - s);
+    ForEachBlock(R.size(), perRow, false, Reverse, [&](size_t s, size_t rows) {
         const TGridBlock& b = Source.Block(C, R.subspan(s, rows), Textured);
         Arrays.Use(b);
         for (size_t n = 0; n < rows; ++n) {
@@ -229,14 +225,10 @@ void DrawWire(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
                 Strip.Add(b.Col[order(m, C.size())] + b.Row[i]);
             Strip.Flush();
         }
-    }
+    });
     // Along the columns, blocks of whole columns.
     const size_t perCol = LinesPerBlock(Source, R.size(), C.size(), 1);
-    starts = BlockStarts(C.size(), perCol, false);
-    if (Reverse)
-        std::reverse(starts.begin(), starts.end());
-    for (const size_t s : starts) {
-        const size_t cols = std::min(perCol, C.size() - s);
+    ForEachBlock(C.size(), perCol, false, Reverse, [&](size_t s, size_t cols) {
         const TGridBlock& b = Source.Block(C.subspan(s, cols), R, Textured);
         Arrays.Use(b);
         for (size_t m = 0; m < cols; ++m) {
@@ -246,7 +238,7 @@ void DrawWire(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
                 Strip.Add(b.Col[j] + b.Row[order(n, R.size())]);
             Strip.Flush();
         }
-    }
+    });
 }
 
 } // namespace
