@@ -12,6 +12,7 @@
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -251,38 +252,38 @@ struct TPlainGeometry {
     }
 };
 
+// One plain frame: the coloured pass, and the highlight pass when shiny.
+void PlainFrame(TPlainGeometry& Geometry, TStyle Style, bool UseArrays, double Angle) {
+    const auto pass = [&](bool Textured) {
+        if (UseArrays)
+            Geometry.Arrays(Style == Wired, Textured);
+        else
+            Geometry.Immediate(Style == Wired, Textured);
+    };
+    BeginFrame(Angle);
+    Geometry.Begin(true);
+    pass(true);
+    if (Style == Shiny) {
+        GL().Disable(GL_TEXTURE_1D);
+        QorPaint::BeginHighlight(GL());
+        pass(false);
+        QorPaint::EndHighlight(GL());
+    }
+    TPlainGeometry::End();
+    EndFrame();
+}
+
 template <bool UseArrays> void BM_Plain(benchmark::State& state) {
-    const int n = int(state.range(0));
-    const auto style = TStyle(state.range(1));
-    TQor3DChart* chart = Chart(n, false);
+    TQor3DChart* chart = Chart(int(state.range(0)), false);
     if (chart == nullptr)
         return state.SkipWithError("the grid does not fit");
     TPlainGeometry geometry(*chart);
     Context().Activate();
-    const auto pass = [&](bool Textured) {
-        if (UseArrays)
-            geometry.Arrays(style == Wired, Textured);
-        else
-            geometry.Immediate(style == Wired, Textured);
-    };
     double angle = 0;
-    const auto draw = [&] {
-        BeginFrame(angle += 1);
-        geometry.Begin(true);
-        pass(true);
-        if (style == Shiny) {
-            GL().Disable(GL_TEXTURE_1D);
-            QorPaint::BeginHighlight(GL());
-            pass(false);
-            QorPaint::EndHighlight(GL());
-        }
-        TPlainGeometry::End();
-        EndFrame();
-    };
     // The renderer compiles its code for a state on first use: one frame ahead.
-    draw();
+    PlainFrame(geometry, TStyle(state.range(1)), UseArrays, angle);
     for (auto _ : state)
-        draw();
+        PlainFrame(geometry, TStyle(state.range(1)), UseArrays, angle += 1);
     DeactivateRenderingContext();
 }
 
@@ -306,27 +307,61 @@ TQor3DChart* StyledChart(benchmark::State& state) {
 
 // The steady-state frame: the whole scene (axes, grid planes, labels, data) turning by a degree
 // per frame.
+void ChartFrame(TQor3DChart& Chart, double Angle) {
+    BeginFrame(Angle);
+    PaintScene(Chart, {0, 0, ViewWidth, ViewHeight}, {true, false});
+    EndFrame();
+}
+
 void BM_ChartFrame(benchmark::State& state) {
     TQor3DChart* chart = StyledChart(state);
     if (chart == nullptr)
         return;
     Context().Activate();
-    const TRect rect{0, 0, ViewWidth, ViewHeight};
     double angle = 0;
-    const auto draw = [&] {
-        BeginFrame(angle += 1);
-        PaintScene(*chart, rect, {true, false});
-        EndFrame();
-    };
-    // The renderer compiles its code for a state on first use: one frame ahead.
-    draw();
+    ChartFrame(*chart, angle);
     for (auto _ : state)
-        draw();
+        ChartFrame(*chart, angle += 1);
     DeactivateRenderingContext();
     if (!chart->LastPaintError().empty())
         state.SkipWithError(chart->LastPaintError().c_str());
 }
 BENCHMARK(BM_ChartFrame)->Name("ChartFrame")->Apply([](auto* b) { SetArgs(b, true); });
+
+// The steady-state frame against the plain array submission of the same geometry, frame by
+// frame in turn, so that the load of a busy machine falls on both alike: "ratio" is the
+// chart's time over the plain one (the goal: at most 1.1).
+void BM_FrameRatio(benchmark::State& state) {
+    TQor3DChart* chart = StyledChart(state);
+    TQor3DChart* full = Chart(int(state.range(0)), false);
+    if (chart == nullptr || full == nullptr)
+        return;
+    TPlainGeometry geometry(*full);
+    const auto style = TStyle(state.range(1));
+    Context().Activate();
+    double angle = 0;
+    PlainFrame(geometry, style, true, angle);
+    ChartFrame(*chart, angle);
+    double plain = 0;
+    double frame = 0;
+    using TClock = std::chrono::steady_clock;
+    for (auto _ : state) {
+        angle += 1;
+        const TClock::time_point t0 = TClock::now();
+        PlainFrame(geometry, style, true, angle);
+        const TClock::time_point t1 = TClock::now();
+        ChartFrame(*chart, angle);
+        const TClock::time_point t2 = TClock::now();
+        plain += std::chrono::duration<double, std::milli>(t1 - t0).count();
+        frame += std::chrono::duration<double, std::milli>(t2 - t1).count();
+    }
+    DeactivateRenderingContext();
+    const double n = double(state.iterations());
+    state.counters["plain_ms"] = plain / n;
+    state.counters["chart_ms"] = frame / n;
+    state.counters["ratio"] = plain > 0 ? frame / plain : 0;
+}
+BENCHMARK(BM_FrameRatio)->Name("FrameRatio")->Apply([](auto* b) { SetArgs(b, true); });
 
 // The chart's data alone in its scene frame, at full density or at the density of a turning
 // 800 x 600 view.
