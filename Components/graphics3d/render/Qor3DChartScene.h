@@ -31,6 +31,9 @@ bool ChartDrawable(const TQor3DChart& Chart);
 // whether the data painters take raw vertices.
 TQorSceneFrame ComputeSceneFrame(const TQor3DChart& Chart);
 
+// The lighting and material of the data (or none), set after the axes, which draw unlit.
+void SetDataLighting(bool LightsON);
+
 // The whole scene, called with the chart's context active in the view transform of the
 // drawing control. No exception of the chart drawing leaves it; OnAfterPaintGL always runs.
 void PaintScene(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptions& Options);
