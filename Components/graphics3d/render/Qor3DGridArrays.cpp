@@ -23,8 +23,7 @@ std::vector<int> QorPaint::GridLine(int Count, int Step) {
 }
 
 int QorPaint::TurningStep(int Cols, int Rows, TPoint View) {
-    const int64_t pixels = int64_t(std::max(View.X, 0)) * std::max(View.Y, 0);
-    if (pixels == 0 || int64_t(Cols) * Rows <= pixels)
+    if (View.X <= 0 || View.Y <= 0)
         return 1;
     const int64_t cells = std::max<int64_t>(std::max(View.X, View.Y) / QorPixelsPerTurningCell, 1);
     int step = 1;

@@ -36,9 +36,9 @@ inline TStripPattern StripPattern(bool Wired, bool Reverse) {
 std::vector<int> GridLine(int Count, int Step);
 
 // The step (a power of two) at which a grid of Cols x Rows points is drawn: 1 at full density
-// (View {0, 0}) and for grids with no more points than View has pixels; otherwise the least
-// step that leaves no more cells along either side than the view's longer side has groups of
-// QorPixelsPerTurningCell pixels.
+// (View {0, 0}); otherwise the least step that leaves no more cells along either side than the
+// view's longer side has groups of QorPixelsPerTurningCell pixels. Grids below the pixel count
+// are thinned too: a 500 x 500 surface costs several frames' time on a software renderer.
 constexpr int QorPixelsPerTurningCell = 4;
 int TurningStep(int Cols, int Rows, TPoint View);
 

@@ -19,12 +19,14 @@ TEST(GridDensity, EveryStepThLineAndTheLast) {
     EXPECT_THAT(GridLine(1, 8), ElementsAre(0));
     EXPECT_TRUE(GridLine(0, 2).empty());
 
-    // Full density when still, and for grids no larger than the view.
+    // Full density when still, and for grids that already fit the view's groups of pixels.
     EXPECT_EQ(TurningStep(4000, 4000, {0, 0}), 1);
-    EXPECT_EQ(TurningStep(600, 800, {800, 600}), 1);
+    EXPECT_EQ(TurningStep(201, 150, {800, 600}), 1);
+    EXPECT_EQ(TurningStep(500, 500, {800, 600}), 4);
     // Otherwise the least power of two that leaves no more cells along a side than the longer
     // side of the view has groups of pixels.
-    for (const auto& [cols, rows] : {std::pair{1000, 1000}, {5000, 200}, {30, 2000000}}) {
+    for (const auto& [cols, rows] :
+         {std::pair{1000, 1000}, {5000, 200}, {30, 2000000}, {600, 800}}) {
         const int step = TurningStep(cols, rows, {800, 600});
         const int cells = 800 / QorPixelsPerTurningCell;
         EXPECT_EQ(step & (step - 1), 0) << step;
