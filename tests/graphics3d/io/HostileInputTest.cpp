@@ -1,8 +1,10 @@
 // Files a careless or hostile user may hand the chart reader and writer: each class of input
 // must end in a clean result, never a crash, a hang, a flood of output or a file that does not
-// read back. (The command-line cases are in tests/app/cli/PlotyraCliTest.cpp.)
+// read back. (The command-line cases are in tests/app/cli/PlotyraCliTest.cpp, the axis cases
+// in tests/graphics3d/render/Qor3DAxisPainterHostileTest.cpp.)
 #include "io/Qor3DChartFile.h"
 
+#include "HostileInputSupport.h"
 #include "Qor3DChartTestSupport.h"
 #include "QorDataText.h"
 #include "TestSupport.h"
@@ -21,26 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-class HostileInput : public ::testing::Test {
-protected:
-    TempDir dir;
-    std::string Write(const std::string& name, const std::string& text) {
-        std::ofstream(dir.File(name), std::ios::binary) << text;
-        return dir.File(name);
-    }
-    static std::string Read(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::string Fifo(const std::string& name) {
-        const std::string path = dir.File(name);
-        EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
-        return path;
-    }
-};
 
 std::string Grid3D(int n) {
     std::string text = "<3D>\r\n" + std::to_string(n) + "\t" + std::to_string(n) + "\r\n";
