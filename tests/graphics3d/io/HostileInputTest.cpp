@@ -186,10 +186,16 @@ TEST_F(HostileInput, OnlyRegularFilesAreRead) {
         EXPECT_FALSE(ChartFileProblem(file).empty());
         TQorFileView view;
         EXPECT_FALSE(view.Open(file));
+        std::string properties;
+        EXPECT_FALSE(ReadChartPropertyText(file, properties));
         chart.SetColorBitmapName(file);
         EXPECT_TRUE(chart.ColorBitmap().isNull());
     }
     EXPECT_EQ(ChartFileProblem(Write("ok.p3d", "1 1 0 0 1")), "");
+    std::string properties;
+    ASSERT_TRUE(
+        ReadChartPropertyText(Write("p.p3d", "1 1 0 0 1\r\n[Wired]\r\nTRUE\r\n"), properties));
+    EXPECT_EQ(properties, "[Wired]\r\nTRUE\r\n");
 }
 
 } // namespace
