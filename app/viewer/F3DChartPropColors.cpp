@@ -4,6 +4,7 @@
 #include "F3DChartPropControls.h"
 #include "QorColSc.h"
 #include "QorFontDialog.h"
+#include "QorUpdateBracket.h"
 #include "chart/Qor3DChart.h"
 
 #include <QFileDialog>
@@ -173,14 +174,14 @@ void TChartPropColorPage::CtrlBitmapFileBrowseClick() {
 
 void TChartPropColorPage::ApplyPreset(TQorPalettePreset Preset) {
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart});
+    const TQorUpdateScope update(chart);
     chart.ApplyPalettePreset(Preset);
     LoadColorControls();
 }
 
 void TChartPropColorPage::InvertClick() {
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart});
+    const TQorUpdateScope update(chart);
     chart.InvertPalette();
     LoadColorControls();
 }

@@ -2,6 +2,7 @@
 
 #include "F3DChartProp.h"
 #include "F3DChartPropControls.h"
+#include "QorUpdateBracket.h"
 #include "UQorWaitCursor.h"
 #include "chart/Qor3DChart.h"
 
@@ -134,7 +135,7 @@ void TChartPropRangesPage::RangeChange() {
     const TQorWaitCursor busy;
     ShowEdits();
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart});
+    const TQorUpdateScope update(chart);
     TQorChartAxis3D* axes[] = {&chart.AxisX(), &chart.AxisY(), &chart.AxisZ()};
     for (size_t i = 0; i < 3; ++i) {
         axes[i]->SetAutoMin(FRows[i].Auto->Checked());
