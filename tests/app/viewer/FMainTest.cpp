@@ -226,11 +226,7 @@ TEST_F(FormMain, PropertyFilesAreReadOnlyFromRegularFiles) {
         }
     });
     w.Chart().SetBackgroundColor(clYellow);
-    OnNextModal([&](QWidget* widget) {
-        auto* dialog = qobject_cast<QFileDialog*>(widget);
-        dialog->selectFile(QString::fromStdString(fifo));
-        static_cast<QDialog*>(dialog)->accept();
-    });
+    OnNextModal([&](QWidget* widget) { ChooseFile(widget, QString::fromStdString(fifo)); });
     Action("MenuItemLoadProp").trigger();
     done = true;
     unblocker.join();
@@ -239,10 +235,7 @@ TEST_F(FormMain, PropertyFilesAreReadOnlyFromRegularFiles) {
     EXPECT_EQ(w.Chart().BackgroundColor(), clYellow);
 
     // A data file saved with properties serves as well; only its property text is read.
-    OnNextModal([&](QWidget* widget) {
-        qobject_cast<QFileDialog*>(widget)->selectFile(Examples + "/surface-props.p3d");
-        static_cast<QDialog*>(widget)->accept();
-    });
+    OnNextModal([&](QWidget* widget) { ChooseFile(widget, Examples + "/surface-props.p3d"); });
     Action("MenuItemLoadProp").trigger();
     EXPECT_EQ(w.Chart().BackgroundColor(), clWhite);
     EXPECT_EQ(w.Chart().Color(1), 16711935);
