@@ -84,7 +84,7 @@ QWidget* TChartPropColorPage::BuildPicture() {
     browse->setToolTip("Choose the picture file");
     browse->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     LabelNotAvailable = NewLabel(group, "LabelNotAvailable", "not available");
-    grid->addWidget(CtrlUseBitmap, 0, 0, 1, 3, AlignLeftAbsolute);
+    grid->addWidget(CtrlUseBitmap, 0, 0, 1, 3, Qt::AlignLeft);
     grid->addWidget(NewLabel(group, "LabelBitmapFile", "Bitmap File:"), 1, 0);
     grid->addWidget(CtrlBitmapFile, 1, 1);
     grid->addWidget(browse, 1, 2);

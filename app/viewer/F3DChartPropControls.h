@@ -15,10 +15,6 @@
 
 using TControlHandler = std::function<void()>;
 
-// Left in a layout whatever the widget's own direction: a check box with its caption on the
-// left runs right to left, which would otherwise mirror its place in the cell.
-constexpr Qt::Alignment AlignLeftAbsolute = Qt::AlignLeft | Qt::AlignAbsolute;
-
 QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption);
 // A check box with its caption on the left (the dialogs' "Caption:" [x] form) unless Side
 // says otherwise.

@@ -320,9 +320,9 @@ QWidget* TChartPropViewPage::BuildLook() {
                          "Shiny:", [this, &chart] { chart.SetShiny(CtrlShiny->Checked()); });
     grid->addWidget(NewLabel(box, "LabelBkColor", "Background:"), 0, 0);
     grid->addWidget(CtrlBkColor, 0, 1);
-    grid->addWidget(CtrlPerspective, 1, 0, 1, 2, AlignLeftAbsolute);
-    grid->addWidget(CtrlLight, 2, 0, 1, 2, AlignLeftAbsolute);
-    grid->addWidget(CtrlShiny, 3, 0, 1, 2, AlignLeftAbsolute);
+    grid->addWidget(CtrlPerspective, 1, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(CtrlLight, 2, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(CtrlShiny, 3, 0, 1, 2, Qt::AlignLeft);
     return box;
 }
 
