@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWheelEvent>
 
 namespace {
@@ -115,6 +116,10 @@ TQor3DDrawWidget::TQor3DDrawWidget(TQor3DDraw& Draw, QWidget* Parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    FTurningTimer = new QTimer(this);
+    FTurningTimer->setSingleShot(true);
+    FTurningTimer->setInterval(TurningSettleMs);
+    connect(FTurningTimer, &QTimer::timeout, this, [this] { FDraw.EndTurning(); });
     FDraw.SetHost(this);
 }
 
@@ -220,6 +225,10 @@ TCanvas* TQor3DDrawWidget::WindowCanvas() {
     if (!FCanvas)
         FCanvas = std::make_unique<TQPainterCanvas>(*FPainter);
     return FCanvas.get();
+}
+
+void TQor3DDrawWidget::RestartTurningTimer() {
+    FTurningTimer->start();
 }
 
 void TQor3DDrawWidget::HandlePaint() {

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QPainter;
+class QTimer;
 class TQPainterCanvas;
 class TQor3DDrawWidget;
 class TQtWindowSurface;
@@ -56,6 +57,10 @@ public:
     void ReleaseWindowDC(HDC DC) override;
     void ShowBitmap(const QImage& Bitmap) override;
     TCanvas* WindowCanvas() override;
+    void RestartTurningTimer() override;
+
+    // How long after the last turning step the full-density picture is drawn.
+    static constexpr int TurningSettleMs = 200;
 
     // Event entry points shared by the widget and its OpenGL window.
     void HandlePaint();
@@ -81,6 +86,7 @@ private:
     bool FWindowCreated = false;
     TQor3DGLWindow* FGLWindow = nullptr; // owned by FContainer
     QWidget* FContainer = nullptr;       // child widget, owned by Qt's parent chain
+    QTimer* FTurningTimer = nullptr;     // owned by Qt's parent chain
     std::unique_ptr<TQtWindowSurface> FSurface;
     QPainter* FPainter = nullptr;
     std::unique_ptr<TQPainterCanvas> FCanvas;

@@ -5,6 +5,7 @@
 #include "chart/Qor3DChartSizing.h"
 #include "io/Qor3DChartFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -63,11 +64,18 @@ bool ReadCliText(const std::string& File, std::string& Text, std::string& Error)
     return true;
 }
 
-bool SameFile(const std::string& A, const std::string& B) {
-    struct stat a {};
-    struct stat b {};
-    return stat(A.c_str(), &a) == 0 && stat(B.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+TFileIdentities::TFileIdentities(const std::vector<std::string>& Files) {
+    for (const std::string& f : Files) {
+        struct stat st {};
+        if (stat(f.c_str(), &st) == 0)
+            FIds.emplace_back(st.st_dev, st.st_ino);
+    }
+}
+
+bool TFileIdentities::Contains(const std::string& File) const {
+    struct stat st {};
+    return stat(File.c_str(), &st) == 0 &&
+           std::find(FIds.begin(), FIds.end(), std::pair(st.st_dev, st.st_ino)) != FIds.end();
 }
 
 bool HoldsNoChartData(const TQor3DChart& Chart) {

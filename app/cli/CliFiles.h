@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
 
 class TQor3DChart;
 class IQorChartFileLegend;
@@ -16,8 +19,17 @@ int LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::str
 // memory). False with the reason in Error.
 bool ReadCliText(const std::string& File, std::string& Text, std::string& Error);
 
-// True when A and B name the same existing file (also through links or other spellings).
-bool SameFile(const std::string& A, const std::string& B);
+// The existing files among a list, by device and inode, so that any other name can be checked
+// against all of them (also through links or other spellings).
+class TFileIdentities {
+public:
+    explicit TFileIdentities(const std::vector<std::string>& Files);
+    // True when File exists and is one of the listed files.
+    bool Contains(const std::string& File) const;
+
+private:
+    std::vector<std::pair<dev_t, ino_t>> FIds;
+};
 
 // True when the chart holds no point at all.
 bool HoldsNoChartData(const TQor3DChart& Chart);

@@ -16,14 +16,15 @@
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr, "usage: plotyra-cli about\n"
-                         "       plotyra-cli info FILE [--no-properties] [--low-memory]\n"
-                         "       plotyra-cli convert IN OUT [--with-properties] "
-                         "[--force-grid-form] [--low-memory]\n"
-                         "       plotyra-cli render FILE -o OUT.png [--size WxH] "
-                         "[--properties P.cpr] [--no-legend]\n");
-    return 1;
+int Usage(std::FILE* To = stderr) {
+    std::fprintf(To, "usage: plotyra-cli about\n"
+                     "       plotyra-cli info FILE [--no-properties] [--low-memory]\n"
+                     "       plotyra-cli convert IN OUT [--with-properties] "
+                     "[--force-grid-form] [--low-memory]\n"
+                     "       plotyra-cli render FILE... -o OUT.png [--size WxH] "
+                     "[--properties P.cpr] [--no-legend] [--turn DEG] [--frames N]\n"
+                     "       plotyra-cli render --help\n");
+    return To == stderr ? 1 : 0;
 }
 
 int About() {
@@ -147,6 +148,8 @@ int Convert(const TOptions& o) {
 
 int Run(int argc, char** argv) {
     const std::string command = argv[1];
+    if (command == "--help" || command == "-h")
+        return Usage(stdout);
     if (command == "about")
         return About();
     if (command != "info" && command != "convert" && command != "render")

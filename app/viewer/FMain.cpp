@@ -1,5 +1,6 @@
 #include "FMain.h"
 
+#include "FSetting.h"
 #include "Qor3DDrawWidget.h"
 #include "QorCheckBox.h"
 #include "QorColorScaleWidget.h"
@@ -13,6 +14,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -176,6 +178,12 @@ QWidget* TFormMain::BuildFilePanel() {
                     CtrlDirChange();
                 }
             });
+    // The model fills the folders in the background, and the tree is laid out only when shown:
+    // bring the current folder into view once its own folder or its parent has been read.
+    connect(FDirModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& Path) {
+        if (Path == FFolder || Path == QFileInfo(FFolder).absolutePath())
+            CtrlDir->scrollTo(CtrlDir->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
     dirLayout->addWidget(CtrlDir);
     DragBar1->addWidget(dirPanel);
 
@@ -364,6 +372,7 @@ void TFormMain::ReadSettings() {
     MenuItemLoadInclChartProp->setChecked(s.ReadBool("MenuItemLoadInclChartProp.Checked", true));
     MenuItemAutoScaleOnLoad->setChecked(s.ReadBool("MenuItemAutoScaleOnLoad.Checked", false));
     ShowColorScale(s.ReadBool("QorColorScale.Visible", true));
+    Qor3DChart.SetFastTurning(s.ReadBool(FastTurningKey, true));
 }
 
 // An 11 x 11 surface, so the window never opens on an empty chart.
@@ -413,6 +422,7 @@ void TFormMain::showEvent(QShowEvent* Event) {
     DragBarFiles->setSizes(
         {FPanelFilesWidth, std::max(DragBarFiles->width() - FPanelFilesWidth, 1)});
     DragBar1->setSizes({FCtrlDirHeight, std::max(DragBar1->height() - FCtrlDirHeight, 1)});
+    CtrlDir->scrollTo(CtrlDir->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 void TFormMain::FormShow() {

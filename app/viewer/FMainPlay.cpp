@@ -51,6 +51,8 @@ void TFormMain::TimerPlayTimer() {
     TimerPlay->stop();
     FPlayTick = FTickCount();
     if (ListPlay->currentIndex() == pmRotate || CtrlFile->count() == 0) {
+        // Turned as a drag turns it: reduced density until the steps stop.
+        Qor3DChart.BeginTurning();
         Qor3DChart.SetViewRotY(Qor3DChart.ViewRotY() + 1);
     } else {
         if (!CtrlFile->LastSelected()) {

@@ -26,6 +26,12 @@ TFormSetting::TFormSetting(TFormMain& Main) : QDialog(&Main), FMain(Main) {
         ChSafeGLClick();
     };
     FOptions->addWidget(ChSafeGL);
+    ChFastTurning = new TQorCheckBox("Fast drawing while turning", this);
+    ChFastTurning->setObjectName("ChFastTurning");
+    ChFastTurning->SetAlignment(taLeftJustify);
+    ChFastTurning->SetHint("Draws big grids with fewer points while the chart turns; the full "
+                           "picture follows when it stops.");
+    FOptions->addWidget(ChFastTurning);
     layout->addLayout(FOptions);
 
     const TDialogButtons buttons = AddDialogButtons(*this, *layout, "Close");
@@ -45,6 +51,8 @@ void TFormSetting::FormShow() {
     BtnClose->setFocus();
     ChSafeGL->SetChecked(FSavedSafeMode);
     ChSafeGL->SetModified(false);
+    ChFastTurning->SetChecked(FMain.Chart().FastTurning());
+    ChFastTurning->SetModified(false);
     ShowGLVersion(false);
 }
 
@@ -69,6 +77,8 @@ void TFormSetting::done(int Result) {
     if (Result == Accepted) {
         FMain.SetLanguage("EN");
         FMain.Storage().WriteBool("ChSafeGL.Checked", mode);
+        FMain.Chart().SetFastTurning(ChFastTurning->Checked());
+        FMain.Storage().WriteBool(FastTurningKey, ChFastTurning->Checked());
     }
     QDialog::done(Result);
 }

@@ -1,6 +1,7 @@
 // TFormSetting: "Program Properties", the program-wide settings: the safe OpenGL mode (all
-// rendering through a memory bitmap) and the OpenGL version in use. The mode takes effect
-// while the dialog is open; Cancel puts the former one back, "Close" stores it.
+// rendering through a memory bitmap), fast drawing while turning and the OpenGL version in use.
+// The mode takes effect while the dialog is open; Cancel puts the former one back, "Close"
+// stores it. Fast drawing is applied and stored by "Close".
 #pragma once
 
 #include <QDialog>
@@ -10,6 +11,9 @@ class QPushButton;
 class QVBoxLayout;
 class TFormMain;
 class TQorCheckBox;
+
+// The stored "Fast drawing while turning" setting (a Boolean, on when missing).
+inline constexpr const char* FastTurningKey = "ChFastTurning.Checked";
 
 class TFormSetting : public QDialog {
     Q_OBJECT
@@ -32,6 +36,7 @@ private:
     QVBoxLayout* FOptions = nullptr;
     QLabel* LabelGLVer = nullptr;
     TQorCheckBox* ChSafeGL = nullptr;
+    TQorCheckBox* ChFastTurning = nullptr;
     QPushButton* BtnClose = nullptr;
     QPushButton* BtnCancel = nullptr;
 };

@@ -5,6 +5,21 @@
 
 #include <QCommandLineParser>
 
+namespace {
+
+// Enough frames for a steady figure on any renderer, few enough to end in reasonable time.
+constexpr int MaxMeasureFrames = 100000;
+
+TCommandLine BadCommandLine(const QString& Program, const QString& Error) {
+    TCommandLine result;
+    result.Exit = true;
+    result.ExitCode = 1;
+    result.Message = Error + QString("\nTry '%1 --help' for more information.\n").arg(Program);
+    return result;
+}
+
+} // namespace
+
 TCommandLine ParseCommandLine(const QStringList& Arguments) {
     TCommandLine result;
     // The switch looks like an option to the parser; it is only ever the first parameter.
@@ -20,18 +35,19 @@ TCommandLine ParseCommandLine(const QStringList& Arguments) {
                             "FILE");
     grab.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(grab);
+    const QCommandLineOption measure(
+        "measure-frames",
+        "Turn FILE's chart by one degree per frame N times as a drag would, at a chart size of "
+        "800 x 600, print the frames per second and quit.",
+        "N");
+    parser.addOption(measure);
     parser.addPositionalArgument("FILE",
                                  "A chart file to open (.p3d, .p4d, .txt), or /S to "
                                  "start in safe OpenGL mode.",
                                  "[FILE | /S]");
     const QString program = Arguments.value(0, "plotyra");
-    if (!parser.parse(Arguments)) {
-        result.Exit = true;
-        result.ExitCode = 1;
-        result.Message =
-            parser.errorText() + QString("\nTry '%1 --help' for more information.\n").arg(program);
-        return result;
-    }
+    if (!parser.parse(Arguments))
+        return BadCommandLine(program, parser.errorText());
     if (parser.isSet(help) || parser.isSet(version)) {
         result.Exit = true;
         result.Message =
@@ -40,5 +56,15 @@ TCommandLine ParseCommandLine(const QStringList& Arguments) {
     }
     result.Params = parser.positionalArguments();
     result.GrabFile = parser.value(grab);
+    if (parser.isSet(measure)) {
+        bool ok = false;
+        result.MeasureFrames = parser.value(measure).toInt(&ok);
+        if (!ok || result.MeasureFrames < 1 || result.MeasureFrames > MaxMeasureFrames)
+            return BadCommandLine(program, QString("--measure-frames needs a number of frames "
+                                                   "from 1 to %1.")
+                                               .arg(MaxMeasureFrames));
+        if (result.Params.isEmpty())
+            return BadCommandLine(program, "--measure-frames needs a chart FILE.");
+    }
     return result;
 }

@@ -1,6 +1,7 @@
 // The viewer's command line: plotyra [FILE | /S]. The first parameter names a chart file to
 // open, or is the safe-mode switch ("/S", "-S", "\S" in any case), which takes the whole
-// command line as it is. --help and --version answer and end the program.
+// command line as it is. --help and --version answer and end the program; --measure-frames N
+// FILE measures how fast the window turns FILE's chart.
 #pragma once
 
 #include <QString>
@@ -11,6 +12,9 @@ struct TCommandLine {
     QStringList Params;
     // --grab PICTURE: save the window's picture once the chart is drawn, then quit.
     QString GrabFile;
+    // --measure-frames N: turn the chart N frames as a drag would, print the frame rate, quit.
+    // 0 when not asked for; a FILE is then required.
+    int MeasureFrames = 0;
     // Set for --help, --version and a bad command line: print Message, end with ExitCode.
     bool Exit = false;
     int ExitCode = 0;

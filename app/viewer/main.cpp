@@ -1,10 +1,11 @@
 // The viewer: plotyra [FILE | /S]. See UCommandLine.h for the command line; --grab PICTURE
 // (not listed by --help) saves the window as the screen shows it, once the chart has been
-// drawn, and quits.
+// drawn, and quits; --measure-frames N FILE measures turning (UMeasureFrames.h) and quits.
 #include "FAbout.h"
 #include "FMain.h"
 #include "UCommandLine.h"
 #include "UDesktopFiles.h"
+#include "UMeasureFrames.h"
 #include "UQorWaitCursor.h"
 #include "USignalClose.h"
 
@@ -56,11 +57,15 @@ int main(int argc, char** argv) {
         return command.ExitCode;
     }
 
-    TFormMain window(command.Params);
+    // A measurement opens its file itself, so it knows when the chart is there.
+    const bool measure = command.MeasureFrames > 0;
+    TFormMain window(measure ? QStringList() : command.Params);
     TQorSignalClose closeOnSignal;
     window.show();
     if (!command.GrabFile.isEmpty())
         GrabWhenDrawn(window, command.GrabFile);
+    if (measure)
+        MeasureFramesWhenShown(window, command.MeasureFrames, command.Params.first());
     const int result = QApplication::exec();
     ResetWaitCursor();
     return result;

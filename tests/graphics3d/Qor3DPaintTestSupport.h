@@ -23,20 +23,26 @@ protected:
         DestroyRenderingContext(rc);
     }
 
-    static bool IsVertex(const std::string& n) { return n.rfind("glVertex", 0) == 0; }
+    static bool IsArraySetUp(const std::string& n) {
+        return n.ends_with("Pointer") || n.ends_with("ClientState");
+    }
+    static bool IsVertex(const std::string& n) {
+        return n.rfind("glVertex", 0) == 0 && !IsArraySetUp(n);
+    }
     static bool IsGeometry(const std::string& n) {
-        return IsVertex(n) || n.rfind("glNormal", 0) == 0 || n.rfind("glTexCoord", 0) == 0;
+        return !IsArraySetUp(n) &&
+               (IsVertex(n) || n.rfind("glNormal", 0) == 0 || n.rfind("glTexCoord", 0) == 0);
     }
 
     // The calls other than vertices, normals and texture coordinates, with every run of strips
-    // shown as one "strips" entry.
+    // (array set-up included) shown as one "strips" entry.
     std::vector<std::string> StateCalls() const {
         std::vector<std::string> out;
         bool inStrips = false;
         for (const TGLCall& c : rec.Log()) {
             if (IsGeometry(c.Name))
                 continue;
-            if (c.Name == "glBegin" || c.Name == "glEnd") {
+            if (c.Name == "glBegin" || c.Name == "glEnd" || IsArraySetUp(c.Name)) {
                 if (!inStrips)
                     out.push_back("strips");
                 inStrips = true;

@@ -134,6 +134,47 @@ void RecClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
     rec.SetClearColor(r, g, b, a);
 }
 
+void RecEnableClientState(GLenum array) {
+    TGLRecordingPlatform& rec = Recorder();
+    rec.Record({"glEnableClientState", {double(array)}});
+    if (auto* a = rec.ClientArray(array))
+        a->Enabled = true;
+}
+
+void RecDisableClientState(GLenum array) {
+    TGLRecordingPlatform& rec = Recorder();
+    rec.Record({"glDisableClientState", {double(array)}});
+    if (auto* a = rec.ClientArray(array))
+        a->Enabled = false;
+}
+
+void SetArray(GLenum Array, const char* Name, GLint Size, GLenum Type, GLsizei Stride,
+              const void* Pointer) {
+    TGLRecordingPlatform& rec = Recorder();
+    rec.Record({Name, {double(Size), double(Type), double(Stride)}});
+    TGLRecordingPlatform::TClientArray& a = *rec.ClientArray(Array);
+    a.Size = Size;
+    a.Type = Type;
+    a.Stride = Stride;
+    a.Pointer = Pointer;
+}
+
+void RecVertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer) {
+    SetArray(GL_VERTEX_ARRAY, "glVertexPointer", size, type, stride, pointer);
+}
+
+void RecNormalPointer(GLenum type, GLsizei stride, const void* pointer) {
+    SetArray(GL_NORMAL_ARRAY, "glNormalPointer", 3, type, stride, pointer);
+}
+
+void RecTexCoordPointer(GLint size, GLenum type, GLsizei stride, const void* pointer) {
+    SetArray(GL_TEXTURE_COORD_ARRAY, "glTexCoordPointer", size, type, stride, pointer);
+}
+
+void RecDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) {
+    Recorder().DrawElements(mode, count, type, indices);
+}
+
 GLUquadric* RecNewQuadric() {
     Recorder().Record({"gluNewQuadric", {}});
     static int dummy = 0;
@@ -162,6 +203,12 @@ const std::map<std::string, void*, std::less<>>& EntryPoints() {
         t["glClear"] = Address(&RecClear);
         t["glClearColor"] = Address(&RecClearColor);
         t["gluNewQuadric"] = Address(&RecNewQuadric);
+        t["glEnableClientState"] = Address(&RecEnableClientState);
+        t["glDisableClientState"] = Address(&RecDisableClientState);
+        t["glVertexPointer"] = Address(&RecVertexPointer);
+        t["glNormalPointer"] = Address(&RecNormalPointer);
+        t["glTexCoordPointer"] = Address(&RecTexCoordPointer);
+        t["glDrawElements"] = Address(&RecDrawElements);
         return t;
     }();
     return table;
@@ -171,6 +218,71 @@ class TRecordingContext : public TGLContext {
 public:
     using TGLContext::TGLContext;
 };
+
+// The immediate-mode letter of an array type and the size of one number of it.
+std::pair<char, size_t> TypeOf(GLenum Type) {
+    switch (Type) {
+    case GL_BYTE:
+        return {'b', 1};
+    case GL_SHORT:
+        return {'s', 2};
+    case GL_INT:
+        return {'i', 4};
+    case GL_DOUBLE:
+        return {'d', 8};
+    default:
+        return {'f', 4};
+    }
+}
+
+double Number(const uint8_t* p, GLenum Type) {
+    switch (Type) {
+    case GL_BYTE:
+        return *reinterpret_cast<const int8_t*>(p);
+    case GL_SHORT: {
+        int16_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    case GL_INT: {
+        int32_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    case GL_DOUBLE: {
+        double v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    default: {
+        float v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    }
+}
+
+// Element Index of an enabled array as the call it stands for ("glVertex3fv(1, 2, 3)").
+TGLCall ArrayElement(const char* Kind, const TGLRecordingPlatform::TClientArray& A, size_t Index) {
+    const auto [letter, bytes] = TypeOf(A.Type);
+    const size_t stride = A.Stride > 0 ? size_t(A.Stride) : bytes * size_t(A.Size);
+    const auto* p = static_cast<const uint8_t*>(A.Pointer) + stride * Index;
+    TGLCall call{std::string(Kind) + std::to_string(A.Size) + letter + "v", {}};
+    for (GLint i = 0; i < A.Size; ++i)
+        call.Args.push_back(Number(p + bytes * size_t(i), A.Type));
+    return call;
+}
+
+size_t IndexAt(const void* Indices, GLenum Type, GLsizei i) {
+    switch (Type) {
+    case GL_UNSIGNED_BYTE:
+        return static_cast<const uint8_t*>(Indices)[i];
+    case GL_UNSIGNED_SHORT:
+        return static_cast<const uint16_t*>(Indices)[i];
+    default:
+        return static_cast<const uint32_t*>(Indices)[i];
+    }
+}
 
 TPixelFormatDescriptor Format(uint32_t flags) {
     TPixelFormatDescriptor f;
@@ -392,6 +504,34 @@ std::string TGLRecordingPlatform::StringAnswer(GLenum Name) {
 std::vector<GLint> TGLRecordingPlatform::IntegerAnswer(GLenum Name) {
     auto it = Integers.find(Name);
     return it != Integers.end() ? it->second : std::vector<GLint>{0};
+}
+
+TGLRecordingPlatform::TClientArray* TGLRecordingPlatform::ClientArray(GLenum Array) {
+    switch (Array) {
+    case GL_VERTEX_ARRAY:
+        return &FVertexArray;
+    case GL_NORMAL_ARRAY:
+        return &FNormalArray;
+    case GL_TEXTURE_COORD_ARRAY:
+        return &FTexCoordArray;
+    default:
+        return nullptr;
+    }
+}
+
+void TGLRecordingPlatform::DrawElements(GLenum Mode, GLsizei Count, GLenum Type,
+                                        const void* Indices) {
+    Record({"glBegin", {double(Mode)}});
+    for (GLsizei i = 0; i < Count; ++i) {
+        const size_t index = IndexAt(Indices, Type, i);
+        if (FTexCoordArray.Enabled)
+            Record(ArrayElement("glTexCoord", FTexCoordArray, index));
+        if (FNormalArray.Enabled)
+            Record(ArrayElement("glNormal", FNormalArray, index));
+        if (FVertexArray.Enabled)
+            Record(ArrayElement("glVertex", FVertexArray, index));
+    }
+    Record({"glEnd", {}});
 }
 
 void TGLRecordingPlatform::SetClearColor(float R, float G, float B, float A) {

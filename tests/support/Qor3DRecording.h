@@ -1,6 +1,9 @@
 // The recording back-end for tests: contexts that draw nothing and record every GL and GLU call
 // with its arguments, answer glGetString/glGetIntegerv with configurable values, and can be
-// told to fail at any step.
+// told to fail at any step. An array draw (glDrawElements) is recorded as the vertices it
+// produces: glBegin, then for each element the texture coordinate, normal and position read
+// from the enabled arrays ("glTexCoord1fv", "glNormal3sv", "glVertex3fv", ... after the arrays'
+// types), and glEnd.
 #pragma once
 
 #include "gl/Qor3DLib.h"
@@ -89,10 +92,24 @@ public:
     void ClearSurface(GLbitfield Mask);
     void SetClearColor(float R, float G, float B, float A);
 
+    // Client-side arrays as glEnableClientState and the pointer calls set them.
+    struct TClientArray {
+        bool Enabled = false;
+        GLint Size = 0;
+        GLenum Type = 0;
+        GLsizei Stride = 0;
+        const void* Pointer = nullptr;
+    };
+    TClientArray* ClientArray(GLenum Array);
+    void DrawElements(GLenum Mode, GLsizei Count, GLenum Type, const void* Indices);
+
 private:
     mutable std::mutex FLock;
     std::vector<TGLCall> FLog;
     TPixelFormatDescriptor FLastRequest;
     std::vector<std::unique_ptr<TGLContext>> FContexts;
     std::array<float, 4> FClearColor{0, 0, 0, 0};
+    TClientArray FVertexArray;
+    TClientArray FNormalArray;
+    TClientArray FTexCoordArray;
 };

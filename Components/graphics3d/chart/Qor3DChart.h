@@ -331,6 +331,9 @@ private:
     TArrGLfloat FZValues;
     TArrGLfloat FData;
     TArrXZInteger FLayers;
+    // Points before each layer and in all of them (one more entry than FLayers), so that
+    // LayerStart costs the same for every layer.
+    std::vector<int64_t> FLayerStarts;
     TArrGLshort FNormals;
     float FValueMin = 0;
     float FValueMax = 100;

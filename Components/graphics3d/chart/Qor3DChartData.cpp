@@ -85,10 +85,9 @@ int64_t TQor3DChart::FaceStart(int Face, int nx, int ny, int nz) {
 }
 
 int64_t TQor3DChart::LayerStart(int Layer) const {
-    int64_t start = 0;
-    for (int l = 0; l < Layer && l < int(FLayers.size()); ++l)
-        start += int64_t(FLayers[size_t(l)].X) * FLayers[size_t(l)].Z;
-    return start;
+    if (Layer <= 0 || FLayerStarts.empty())
+        return 0;
+    return FLayerStarts[std::min(size_t(Layer), FLayerStarts.size() - 1)];
 }
 
 bool TQor3DChart::SizeGrid(TQorDataKind Kind, int nx, int ny, int nz, bool ZeroFill) {
@@ -167,6 +166,7 @@ bool TQor3DChart::SetSizeNx4D(const TArrXZInteger& Layers, bool ZeroFill) {
     ClearData();
     // Layer sizes without data behind them would address into nothing.
     FLayers.clear();
+    FLayerStarts.clear();
     FLowMemoryLayout = false;
     if (Layers.empty())
         return true;
@@ -191,12 +191,17 @@ bool TQor3DChart::SetSizeNx4D(const TArrXZInteger& Layers, bool ZeroFill) {
         else
             FData.resize(size_t(*data));
         FLayers = Layers;
-        for (TXZInteger& l : FLayers)
+        FLayerStarts.assign(1, 0);
+        FLayerStarts.reserve(FLayers.size() + 1);
+        for (TXZInteger& l : FLayers) {
             if (int64_t(l.X) * l.Z == 0)
                 l = {};
+            FLayerStarts.push_back(FLayerStarts.back() + int64_t(l.X) * l.Z);
+        }
     } catch (const std::bad_alloc&) {
         ClearData();
         FLayers.clear();
+        FLayerStarts.clear();
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "chart/Qor3DChartNormals.h"
 
+#include "chart/Qor3DGridNormal.h"
+
 #include "QorParallel.h"
 
 #include <algorithm>
@@ -17,23 +19,14 @@ using TEdges = TQorNormalRows::TEdges;
 // Rows per task when a grid's normals are spread over the cores.
 constexpr size_t PointsPerTask = size_t(1) << 18;
 
-// Unit vector from P to Q; a length below 1e-20 counts as 1, so P itself gives zero. A
-// neighbour that is not finite (or too far to subtract) counts as missing: zero as well. The
-// vector form below does the same operations lane by lane, so both give the same bits.
+// The grid's rule for one edge; the vector form below does the same operations lane by lane, so
+// both give the same bits.
 void UnitTo(const float* P, const float* Q, TEdges& Out, size_t i) {
-    const float dx = Q[0] - P[0];
-    const float dy = Q[1] - P[1];
-    const float dz = Q[2] - P[2];
-    if (!std::isfinite(dx) || !std::isfinite(dy) || !std::isfinite(dz)) {
-        Out.X[i] = Out.Y[i] = Out.Z[i] = 0;
-        return;
-    }
-    float len = float(std::sqrt(double(dx) * dx + double(dy) * dy + double(dz) * dz));
-    if (len < 1e-20f)
-        len = 1;
-    Out.X[i] = dx / len;
-    Out.Y[i] = dy / len;
-    Out.Z[i] = dz / len;
+    const TQorVec3<float> u =
+        UnitTowards(TQorVec3<float>{P[0], P[1], P[2]}, TQorVec3<float>{Q[0], Q[1], Q[2]});
+    Out.X[i] = u.X;
+    Out.Y[i] = u.Y;
+    Out.Z[i] = u.Z;
 }
 
 // The edges from the points P[0], P[3], ... to Q[0], Q[3], ..., Count of them.
@@ -80,21 +73,12 @@ void ZeroEdge(TEdges& E, size_t i) {
     E.X[i] = E.Y[i] = E.Z[i] = 0;
 }
 
-// The normal from the unit vectors a, b, c, d towards the four neighbours:
-// a x b + b x c + c x d + d x a, which equals (a - c) x (b - d).
-void NormalFrom(double ux, double uy, double uz, double vx, double vy, double vz, int16_t* out) {
-    const double sx = uy * vz - uz * vy;
-    const double sy = uz * vx - ux * vz;
-    const double sz = ux * vy - uy * vx;
-    const double len = std::sqrt(sx * sx + sy * sy + sz * sz);
-    if (!(len >= 1e-20) || !std::isfinite(len)) {
-        out[0] = out[1] = out[2] = 1;
-        return;
-    }
-    const double f = 32000.0 / len;
-    out[0] = int16_t(std::trunc(sx * f));
-    out[1] = int16_t(std::trunc(sy * f));
-    out[2] = int16_t(std::trunc(sz * f));
+TQorVec3<float> Edge(const TEdges& E, size_t i) {
+    return {E.X[i], E.Y[i], E.Z[i]};
+}
+
+TQorVec3<float> Negated(const TQorVec3<float>& v) {
+    return {-v.X, -v.Y, -v.Z};
 }
 
 } // namespace
@@ -132,16 +116,18 @@ void TQorNormalRows::Compute(size_t First, size_t Last) {
     FNext = Last;
 }
 
-// u = a - c and v = b - d with a = -up (none in the first row), b = -right of the previous
-// column (none in the first column), c = down, d = right.
+// The grid's rule with a = -up (none in the first row), b = -right of the previous column
+// (none in the first column), c = down, d = right; the negation of a float is exact.
 void TQorNormalRows::Normals(size_t k) {
     int16_t* out = FOut + 3 * FNX * k;
     const bool hasUp = k > 0;
-    const auto up = [&](const std::vector<float>& v, size_t i) {
-        return hasUp ? -double(v[i]) : 0.0;
+    const auto normal = [&](size_t i) {
+        const TQorVec3<float> a = hasUp ? Negated(Edge(FUp, i)) : TQorVec3<float>{};
+        const TQorVec3<float> b = i > 0 ? Negated(Edge(FRight, i - 1)) : TQorVec3<float>{};
+        const TQorNormal16 n = NormalToInt16(GridNormal(a, b, Edge(FDown, i), Edge(FRight, i)));
+        std::copy(n.begin(), n.end(), out + 3 * i);
     };
-    NormalFrom(up(FUp.X, 0) - FDown.X[0], up(FUp.Y, 0) - FDown.Y[0], up(FUp.Z, 0) - FDown.Z[0],
-               -double(FRight.X[0]), -double(FRight.Y[0]), -double(FRight.Z[0]), out);
+    normal(0);
     size_t i = 1;
 #if defined(__SSE2__)
     const __m128d tiny = _mm_set1_pd(1e-20);
@@ -181,11 +167,8 @@ void TQorNormalRows::Normals(size_t k) {
         }
     }
 #endif
-    // The negation of a float is exact, so -double(v) is double(-v) as the rule has it.
     for (; i < FNX; ++i)
-        NormalFrom(up(FUp.X, i) - FDown.X[i], up(FUp.Y, i) - FDown.Y[i], up(FUp.Z, i) - FDown.Z[i],
-                   -double(FRight.X[i - 1]) - FRight.X[i], -double(FRight.Y[i - 1]) - FRight.Y[i],
-                   -double(FRight.Z[i - 1]) - FRight.Z[i], out + 3 * i);
+        normal(i);
 }
 
 void ComputeNormalRows(const float* Data, size_t nx, size_t nz, size_t First, size_t Last,

@@ -14,11 +14,14 @@ template <class T> struct TQorVec3 {
 };
 
 // The unit vector from P towards Q, in the points' own precision; a length below 1e-20 counts
-// as 1, so Q = P gives the zero vector.
+// as 1, so Q = P gives the zero vector. A neighbour that is not finite (or too far to subtract)
+// counts as missing: zero as well.
 template <class T> TQorVec3<T> UnitTowards(const TQorVec3<T>& P, const TQorVec3<T>& Q) {
     const T dx = Q.X - P.X;
     const T dy = Q.Y - P.Y;
     const T dz = Q.Z - P.Z;
+    if (!std::isfinite(dx) || !std::isfinite(dy) || !std::isfinite(dz))
+        return {};
     T len = T(std::sqrt(double(dx) * dx + double(dy) * dy + double(dz) * dz));
     if (len < T(1e-20))
         len = 1;
@@ -48,10 +51,11 @@ TQorVec3<double> GridPointNormal(F&& Point, int Col, int Row, int Cols, int Rows
 
 using TQorNormal16 = std::array<int16_t, 3>;
 
-// Where the neighbours give no direction (a lone point, a degenerate cell).
+// Where the neighbours give no direction (a lone point, a degenerate cell, a sum too long to
+// measure).
 inline bool NoDirection(const TQorVec3<double>& N, double& Length) {
     Length = std::sqrt(N.X * N.X + N.Y * N.Y + N.Z * N.Z);
-    return !(Length >= 1e-20);
+    return !(Length >= 1e-20) || !std::isfinite(Length);
 }
 
 // The stored form: 16-bit components scaled to length 32000, just below the largest a short

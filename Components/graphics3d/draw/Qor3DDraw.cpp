@@ -1,5 +1,5 @@
-// Sections: construction and properties; update bracket; window context; paint message and
-// Render; export; design scene; mouse and wheel.
+// Sections: construction and properties; update bracket; turning; window context; paint message
+// and Render; export; design scene; mouse and wheel.
 #include "draw/Qor3DDraw.h"
 
 #include "QorPropList.h"
@@ -252,6 +252,39 @@ void TQor3DDraw::Assign(const TObject& Source) {
     QorAssign(Properties(), *this, *src);
 }
 
+// ---- Turning ---------------------------------------------------------------------------------
+
+void TQor3DDraw::SetFastTurning(bool v) {
+    FFastTurning = v;
+    if (!v)
+        RepaintIfTurned();
+}
+
+void TQor3DDraw::BeginTurning() {
+    FTurning = true;
+    if (FHost != nullptr)
+        FHost->RestartTurningTimer();
+}
+
+void TQor3DDraw::EndTurning() {
+    FTurning = false;
+    RepaintIfTurned();
+}
+
+// Only a reduced picture needs the full-density one; a still chart is not drawn again.
+void TQor3DDraw::RepaintIfTurned() {
+    if (!FLastPaintTurning)
+        return;
+    FRepaintPending = true;
+    Invalidate();
+}
+
+TPoint TQor3DDraw::TurningView() const {
+    if (!FTurning || !FFastTurning || FRenderingToExport)
+        return {0, 0};
+    return ClientSize();
+}
+
 // ---- Window context --------------------------------------------------------------------------
 
 void TQor3DDraw::WindowCreated() {
@@ -497,6 +530,7 @@ void TQor3DDraw::DrawWindowScene(TPoint Size, bool Active) {
             ActivateRenderingContext(FWindowDC, FWindowRC);
             Active = true;
         }
+        FLastPaintTurning = TurningView() != TPoint{0, 0};
         RenderScene(Size.X, Size.Y);
         if (!IsBitmapMode() && FDoubleBufferedFormat && !SwapBuffers(FWindowDC))
             throw EOpenGLException("SwapBuffers failed");
@@ -765,6 +799,7 @@ void TQor3DDraw::MouseMove(TShiftState Shift, int X, int Y) {
     auto block = [&](bool dragging, TQorDragType action) {
         if (!dragging || action == pdNone || (X == FLastMouseX && Y == FLastMouseY))
             return;
+        BeginTurning();
         const TQorUpdateScope scope(*this);
         ApplyDrag(action, X - FLastMouseX, Y - FLastMouseY);
         FLastMouseX = X;
@@ -821,6 +856,7 @@ void TQor3DDraw::MouseWheelAction(TObject*, TShiftState Shift, int WheelDelta, T
     if (p.X < 0 || p.Y < 0 || p.X >= size.X || p.Y >= size.Y)
         return;
     if (FWheelAction != pdNone && WheelDelta != 0) {
+        BeginTurning();
         const TQorUpdateScope scope(*this);
         ApplyWheel(Shift, WheelDelta > 0 ? 1 : -1);
         Handled = true;

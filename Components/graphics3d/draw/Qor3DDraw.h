@@ -70,6 +70,9 @@ public:
     virtual void ShowBitmap(const QImage& Bitmap) = 0;
     // The canvas of the window for 2D drawing after the OpenGL image; nullptr when there is none.
     virtual TCanvas* WindowCanvas() = 0;
+    // (Re)starts the host's short single-shot timer that calls EndTurning once the user has
+    // stopped turning the view.
+    virtual void RestartTurningTimer() = 0;
 };
 
 class TQor3DDraw : public TObject {
@@ -212,6 +215,23 @@ public:
     // For painting code of the owner that swallows a failure itself (the chart's scene).
     void RecordPaintError(std::exception_ptr Error);
 
+    // ---- Turning ----
+    // While the user drags or wheels in the window (or playback turns the view) the window's
+    // paints carry TurningView, the view's size in pixels, so the painters may thin out big
+    // grids; the host's timer ends turning and the full-density picture follows. Exports always
+    // paint at full density. FastTurning is a program setting (no Changed), on by default.
+    bool FastTurning() const { return FFastTurning; }
+    void SetFastTurning(bool v);
+    bool Turning() const { return FTurning; }
+    // Called before each turning step; restarts the host's timer.
+    void BeginTurning();
+    // Called by the host's timer; repaints when the last picture was reduced.
+    void EndTurning();
+    // {0, 0} unless a window paint turns with FastTurning on.
+    TPoint TurningView() const;
+    // Whether the last paint of the window (or of SafeBitmap) had a TurningView.
+    bool LastPaintTurning() const { return FLastPaintTurning; }
+
     // ---- Window life and messages, called by the host ----
     void WindowCreated();
     void WindowDestroying();
@@ -323,6 +343,7 @@ private:
     void ApplyWheel(TShiftState Shift, int s);
     void SetAngle(double& Field, double v);
     template <typename T> void SetField(T& Field, T v);
+    void RepaintIfTurned();
 
     IQor3DDrawHost* FHost = nullptr;
     TGLPlatform* FBitmapPlatform;
@@ -357,4 +378,7 @@ private:
     bool FMiddleDragging = false;
     bool FRightDragging = false;
     bool FInWheelAction = false;
+    bool FFastTurning = true;
+    bool FTurning = false;
+    bool FLastPaintTurning = false;
 };

@@ -34,8 +34,12 @@
     X(DepthMask)                                                                                   \
     X(DepthRange)                                                                                  \
     X(Disable)                                                                                     \
+    X(DisableClientState)                                                                          \
+    X(DrawArrays)                                                                                  \
     X(DrawBuffer)                                                                                  \
+    X(DrawElements)                                                                                \
     X(Enable)                                                                                      \
+    X(EnableClientState)                                                                           \
     X(End)                                                                                         \
     X(Finish)                                                                                      \
     X(Flush)                                                                                       \
@@ -73,6 +77,7 @@
     X(Normal3fv)                                                                                   \
     X(Normal3s)                                                                                    \
     X(Normal3sv)                                                                                   \
+    X(NormalPointer)                                                                               \
     X(Ortho)                                                                                       \
     X(PixelStorei)                                                                                 \
     X(PointSize)                                                                                   \
@@ -95,6 +100,7 @@
     X(TexCoord1f)                                                                                  \
     X(TexCoord2d)                                                                                  \
     X(TexCoord2f)                                                                                  \
+    X(TexCoordPointer)                                                                             \
     X(TexEnvf)                                                                                     \
     X(TexEnvi)                                                                                     \
     X(TexImage1D)                                                                                  \
@@ -110,6 +116,7 @@
     X(Vertex3dv)                                                                                   \
     X(Vertex3f)                                                                                    \
     X(Vertex3fv)                                                                                   \
+    X(VertexPointer)                                                                               \
     X(Viewport)
 
 #define QOR_GLU_FUNCTIONS(X)                                                                       \

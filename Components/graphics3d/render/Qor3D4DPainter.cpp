@@ -2,8 +2,11 @@
 #include "render/Qor3D4DPainter.h"
 
 #include "chart/Qor3DChart.h"
+#include "render/Qor3DClipPlanes.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 using namespace QorPaint;
 
@@ -47,20 +50,30 @@ struct TListLayer {
     }
 };
 
-TListLayer ListLayer(const TQor3DChart& Chart, int Layer) {
-    const TXZInteger size = Chart.GetLayerSize(Layer);
-    if (size.X <= 0 || size.Z <= 0)
+// The layer of Size starting at point Start, when the data hold all of it.
+TListLayer ListLayer(const TQor3DChart& Chart, TXZInteger Size, int64_t Start) {
+    if (Size.X <= 0 || Size.Z <= 0)
         return {};
-    const int64_t end = Chart.LayerStart(Layer) + int64_t(size.X) * size.Z;
+    const int64_t end = Start + int64_t(Size.X) * Size.Z;
     if (end > int64_t(Chart.Data().size() / 4))
         return {};
-    return {Chart.Data().data() + 4 * Chart.LayerStart(Layer), size.X, size.Z};
+    return {Chart.Data().data() + 4 * Start, Size.X, Size.Z};
+}
+
+std::vector<TListLayer> ListLayers(const TQor3DChart& Chart) {
+    std::vector<TListLayer> layers;
+    layers.reserve(Chart.Layers().size());
+    for (int l = 0; l < int(Chart.Layers().size()); ++l)
+        layers.push_back(ListLayer(Chart, Chart.GetLayerSize(l), Chart.LayerStart(l)));
+    return layers;
 }
 
 } // namespace
 
 QorPaint::TNormal16 ListNormal(const TQor3DChart& Chart, int Layer, int j, int i) {
-    const TListLayer layer = ListLayer(Chart, Layer);
+    if (Layer < 0 || Layer >= int(Chart.Layers().size()))
+        return {1, 1, 1};
+    const TListLayer layer = ListLayer(Chart, Chart.GetLayerSize(Layer), Chart.LayerStart(Layer));
     if (layer.Points == nullptr || j < 0 || i < 0 || j >= layer.Cols || i >= layer.Rows)
         return {1, 1, 1};
     return layer.Normal(j, i);
@@ -169,49 +182,103 @@ void TLayerBuilder::Build(int k) {
         }
 }
 
-// ---- Draw4DLayers ----------------------------------------------------------------------------
+// ---- Layer arrays ----------------------------------------------------------------------------
 
 namespace {
 
-void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, bool Wired,
-               const TPaletteMap* Colour) {
+// The arrays of one layer, filled for all its points at once: positions (given, with their
+// stride), normals from the layer's own points, texture coordinates and holes.
+class TLayerArrays : public TGridSource {
+public:
+    TLayerArrays(TGridBuffers& Buffers, int Cols, int Rows)
+        : FB(Buffers), FCols(Cols), FRows(Rows) {}
+
+    int Cols() const override { return FCols; }
+    int Rows() const override { return FRows; }
+    size_t BlockPoints() const override { return std::numeric_limits<size_t>::max(); }
+    const TGridBlock& Block(std::span<const int> Cols, std::span<const int> Rows, bool) override {
+        IndexGridBlock(FB.Block, Cols, Rows, size_t(FCols), false);
+        return FB.Block;
+    }
+
+    // Fills the arrays from Point(j, i), which gives x, y, z and the colour's value; Coord
+    // writes the texture coordinate of a point (none when null). Positions (with their stride)
+    // are drawn as they are where Map is the identity.
+    template <typename P, typename C>
+    void Fill(P&& Point, C* Coord, int TexSize, const TVertexMap& Map, const float* Positions,
+              GLsizei Stride) {
+        const size_t points = size_t(FCols) * size_t(FRows);
+        const bool raw = Map.Identity();
+        FB.Resize(points, raw, TexSize, Coord != nullptr);
+        bool anyHole = false;
+        for (int i = 0; i < FRows; ++i)
+            for (int j = 0; j < FCols; ++j) {
+                const size_t n = size_t(j) + size_t(FCols) * size_t(i);
+                const std::array<float, 4> p = Point(j, i);
+                const bool hole = !FinitePoint(p[0], p[1], p[2]) || !std::isfinite(p[3]);
+                FB.Holes[n] = hole ? 1 : 0;
+                anyHole |= hole;
+                const TNormal16 normal = GridNormal16(
+                    [&](int c, int r) {
+                        const std::array<float, 4> q = Point(c, r);
+                        return TPoint3f{q[0], q[1], q[2]};
+                    },
+                    j, i, FCols, FRows);
+                if (raw) {
+                    std::copy(normal.begin(), normal.end(), &FB.Normals16[3 * n]);
+                } else {
+                    Map.Normal(normal[0], normal[1], normal[2], &FB.Normals[3 * n]);
+                    Map.Position(p[0], p[1], p[2], &FB.Positions[3 * n]);
+                }
+                if (Coord != nullptr)
+                    (*Coord)(p, &FB.TexCoords[size_t(TexSize) * n]);
+            }
+        FB.Bind(raw, TexSize, anyHole);
+        if (raw) {
+            FB.Block.Positions = Positions;
+            FB.Block.PositionStride = Stride;
+        }
+    }
+
+private:
+    TGridBuffers& FB;
+    const int FCols;
+    const int FRows;
+};
+
+// ---- Draw4DLayers ----------------------------------------------------------------------------
+
+void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers& Buffers,
+               const TVertexMap& Map, bool Wired, const TPaletteMap* Colour, int Step) {
+    TLayerArrays arrays(Buffers, Layer.Cols(), Layer.Rows());
     const float* positions = Layer.Positions().data();
-    const int cols = Layer.Cols();
-    const int rows = Layer.Rows();
-    DrawStrips(gl, StripPattern(Wired, false), cols, rows, [&](int j, int i) {
-        const size_t n = size_t(j) + size_t(cols) * size_t(i);
-        if (Colour != nullptr)
-            gl.TexCoord1d(Colour->Coord(Layer.Values()[n]));
-        const TNormal16 normal = LayerNormal(positions, cols, rows, j, i);
-        gl.Normal3s(normal[0], normal[1], normal[2]);
-        gl.Vertex3fv(positions + 3 * n);
-    });
-}
-
-void DrawColourLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, bool Wired,
-                     const TPaletteMap& Map, int Transparency) {
-    BeginTransparency(gl, Transparency);
-    DrawLayer(gl, Layer, Wired, &Map);
-    if (IsTranslucent(Transparency))
-        EndTransparency(gl);
-}
-
-void DrawHighlightLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, bool Wired) {
-    gl.Disable(GL_TEXTURE_1D);
-    BeginHighlight(gl);
-    DrawLayer(gl, Layer, Wired, nullptr);
-    EndHighlight(gl);
+    const float* values = Layer.Values().data();
+    const auto point = [&](int j, int i) {
+        const size_t n = size_t(j) + size_t(Layer.Cols()) * size_t(i);
+        const float* p = positions + 3 * n;
+        return std::array<float, 4>{p[0], p[1], p[2], values[n]};
+    };
+    const auto coord = [Colour](const std::array<float, 4>& p, float* Out) {
+        Out[0] = float(Colour->Coord(p[3]));
+    };
+    if (Colour != nullptr)
+        arrays.Fill(point, &coord, 1, Map, positions, 0);
+    else
+        arrays.Fill(point, static_cast<decltype(coord)*>(nullptr), 1, Map, positions, 0);
+    DrawGrid(gl, StripPattern(Wired, false), arrays, Step, Colour != nullptr);
 }
 
 } // namespace
 
-void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame&) {
+void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const TGLFunctions& gl = GL();
     const TPaletteMap map = ChartColorMapping(Chart).Palette;
     const int transparency = Chart.Transparency();
     const bool wired = Chart.Wired();
     const bool surface = Chart.DataKind() == dk4DSurface;
     const bool highlights = Chart.Shiny() && ChartLightsOn(Chart);
+    TGridBuffers buffers;
+    const TVertexMap vertices(Frame, false);
     BeginTransparency(gl, transparency);
     // X, Y, Z colour passes, three passes that draw nothing, then X, Y, Z highlight passes.
     for (int pass = 1; pass <= 9; ++pass) {
@@ -222,12 +289,20 @@ void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame&) {
             !(surface || Dim4DirectionHasAxis(Chart.Dim4Direction(), axis)))
             continue;
         TLayerBuilder layer(Chart, axis, map);
+        const int step = TurningStep(layer.Cols(), layer.Rows(), Frame.TurningView);
         for (const int k : layer.Layers()) {
             layer.Build(k);
-            if (colour)
-                DrawColourLayer(gl, layer, wired, map, transparency);
-            else
-                DrawHighlightLayer(gl, layer, wired);
+            if (colour) {
+                BeginTransparency(gl, transparency);
+                DrawLayer(gl, layer, buffers, vertices, wired, &map, step);
+                if (IsTranslucent(transparency))
+                    EndTransparency(gl);
+            } else {
+                gl.Disable(GL_TEXTURE_1D);
+                BeginHighlight(gl);
+                DrawLayer(gl, layer, buffers, vertices, wired, nullptr, step);
+                EndHighlight(gl);
+            }
         }
     }
     gl.Disable(GL_TEXTURE_1D);
@@ -235,26 +310,34 @@ void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame&) {
 
 // ---- DrawLayerList ---------------------------------------------------------------------------
 
-void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame&) {
+void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const TGLFunctions& gl = GL();
     const TColorMapping map = ChartColorMapping(Chart);
     const int transparency = Chart.Transparency();
     const bool wired = Chart.Wired();
-    std::vector<TListLayer> layers;
-    for (int l = 0; l < int(Chart.Layers().size()); ++l)
-        layers.push_back(ListLayer(Chart, l));
+    const std::vector<TListLayer> layers = ListLayers(Chart);
+    TGridBuffers buffers;
+    const TVertexMap vertices(Frame, false);
 
     const auto draw = [&](const TListLayer& Layer, bool Reverse, bool Textured) {
         if (Layer.Points == nullptr)
             return;
-        DrawStrips(gl, StripPattern(wired, Reverse), Layer.Cols, Layer.Rows, [&](int j, int i) {
+        TLayerArrays arrays(buffers, Layer.Cols, Layer.Rows);
+        const auto point = [&Layer](int j, int i) {
             const float* p = Layer.Point(j, i);
-            if (Textured)
-                map.Emit(gl, p[0], p[3], p[2]);
-            const TNormal16 n = Layer.Normal(j, i);
-            gl.Normal3s(n[0], n[1], n[2]);
-            gl.Vertex3fv(p);
-        });
+            return std::array<float, 4>{p[0], p[1], p[2], p[3]};
+        };
+        const auto coord = [&map](const std::array<float, 4>& p, float* Out) {
+            map.Coord(p[0], p[3], p[2], Out);
+        };
+        const auto stride = GLsizei(4 * sizeof(float));
+        if (Textured)
+            arrays.Fill(point, &coord, map.TexSize(), vertices, Layer.Points, stride);
+        else
+            arrays.Fill(point, static_cast<decltype(coord)*>(nullptr), map.TexSize(), vertices,
+                        Layer.Points, stride);
+        DrawGrid(gl, StripPattern(wired, Reverse), arrays,
+                 TurningStep(Layer.Cols, Layer.Rows, Frame.TurningView), Textured);
     };
 
     BeginTransparency(gl, transparency);
@@ -288,7 +371,7 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame&) {
 
 // ---- The cross-section plane -----------------------------------------------------------------
 
-void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame&) {
+void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     constexpr double degrees = 57.295779513082320877;
     const TGLFunctions& gl = GL();
     const double xMin = Chart.AxisX().Layout.DisplayMin,
@@ -303,51 +386,49 @@ void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame&) {
     const double alongX = std::atan(dY / dX) * degrees;
     const double alongZ = std::atan(dY / dZ) * degrees;
 
-    gl.PushMatrix();
+    TQorClipPlanes plane(gl, Frame);
     // From here on the plane is horizontal at the offset height, its own y along -Z.
     if (cut > 0) {
-        gl.Translated(xMin, yMin + dY * offset, zMin);
-        gl.Rotated(90, -1, 0, 0);
+        plane.Translated(xMin, yMin + dY * offset, zMin);
+        plane.Rotated(90, -1, 0, 0);
     }
     switch (cut) {
     case 1:
-        gl.Rotated(alongX, 0, -1, 0);
+        plane.Rotated(alongX, 0, -1, 0);
         break;
     case 2:
-        gl.Rotated(alongZ, -1, 0, 0);
+        plane.Rotated(alongZ, -1, 0, 0);
         break;
     case 3:
-        gl.Translated(dX, 0, 0);
-        gl.Rotated(alongX, 0, 1, 0);
+        plane.Translated(dX, 0, 0);
+        plane.Rotated(alongX, 0, 1, 0);
         break;
     case 4:
-        gl.Translated(0, -dZ, 0);
-        gl.Rotated(alongZ, 1, 0, 0);
+        plane.Translated(0, -dZ, 0);
+        plane.Rotated(alongZ, 1, 0, 0);
         break;
     case 5:
-        gl.Rotated(diagonal, -1, -1, 0);
+        plane.Rotated(diagonal, -1, -1, 0);
         break;
     case 6:
-        gl.Translated(dX, 0, 0);
-        gl.Rotated(diagonal, -1, 1, 0);
+        plane.Translated(dX, 0, 0);
+        plane.Rotated(diagonal, -1, 1, 0);
         break;
     case 7:
-        gl.Translated(0, -dZ, 0);
-        gl.Rotated(diagonal, 1, -1, 0);
+        plane.Translated(0, -dZ, 0);
+        plane.Rotated(diagonal, 1, -1, 0);
         break;
     case 8:
-        gl.Translated(dX, -dZ, 0);
-        gl.Rotated(diagonal, 1, 1, 0);
+        plane.Translated(dX, -dZ, 0);
+        plane.Rotated(diagonal, 1, 1, 0);
         break;
     default:
         // No cut: the top of the clip box, with the same margin beyond the span as its other
         // planes, moved by the offset.
-        gl.Translated(0, yMin + dY * (offset + 1 + QorClipMargin), 0);
-        gl.Rotated(90, -1, 0, 0);
+        plane.Translated(0, yMin + dY * (offset + 1 + QorClipMargin), 0);
+        plane.Rotated(90, -1, 0, 0);
         break;
     }
-    static constexpr GLdouble equation[4] = {0, 0, -1, 0};
-    gl.ClipPlane(GL_CLIP_PLANE3, equation);
-    gl.Enable(GL_CLIP_PLANE3);
-    gl.PopMatrix();
+    plane.Set(3);
+    plane.Finish();
 }

@@ -2,6 +2,10 @@
 // All of them draw through GL() with the chart's context active, in the scene frame.
 #pragma once
 
+#include "UQorTypes.h"
+
+#include <array>
+
 class TQor3DChart;
 
 // Factor of the displayed span by which the clip box reaches beyond each end of an axis, so
@@ -16,6 +20,13 @@ struct TQorSceneFrame {
     double RZ = 1;
     // False only for 3D data drawn solid from the low-memory layout.
     bool RawVertices = true;
+    // Set where the scene frame would lose float precision on the data (far from the origin
+    // for their span, or scale ranges far from 1): the data and the clip planes are then given
+    // in box units around Centre, the centre of the displayed ranges, in the view transform.
+    bool BoxRelative = false;
+    std::array<double, 3> Centre{0, 0, 0};
+    // The view's size while it turns at reduced density; {0, 0} at full density.
+    TPoint TurningView{0, 0};
 };
 
 // The colour source of the data: the picture as a 2D texture or the palette as a 1D texture,

@@ -3,6 +3,7 @@
 #include "chart/Qor3DChart.h"
 #include "gl/Qor3DLib.h"
 #include "render/Qor3DAxisPainter.h"
+#include "render/Qor3DClipPlanes.h"
 
 #include <algorithm>
 #include <array>
@@ -32,20 +33,28 @@ double ClipMargin(const TQorChartAxis3D& Axis) {
     return QorClipMargin * (Axis.Layout.DisplayMax - Axis.Layout.DisplayMin);
 }
 
+// Whether float vertices and matrices would carry an axis' data too coarsely: far from the
+// origin for their scale range (the view's translation cancels most of their digits), or a
+// scale range so small or large that the matrices and clip planes lose their precision.
+bool LosesPrecision(double Centre, double Range) {
+    constexpr double farOff = 64;
+    constexpr double smallest = 1e-4;
+    constexpr double largest = 1e6;
+    return std::fabs(Centre) > farOff * Range || Range < smallest || Range > largest;
+}
+
 bool Is4DKind(TQorDataKind Kind) {
     return Kind == dkNx4D || Kind == dk4D || Kind == dk4DSurface;
 }
 
-void SetClipPlane(const TGLFunctions& gl, int Index, double TX, double TY, double TZ, double Angle,
-                  double AX, double AY, double AZ) {
-    static constexpr GLdouble keepBelow[4] = {0, 0, -1, 0};
-    gl.PushMatrix();
-    gl.Translated(TX, TY, TZ);
+void SetClipPlane(const TGLFunctions& gl, const TQorSceneFrame& Frame, int Index, double TX,
+                  double TY, double TZ, double Angle, double AX, double AY, double AZ) {
+    TQorClipPlanes plane(gl, Frame);
+    plane.Translated(TX, TY, TZ);
     if (Angle != 0)
-        gl.Rotated(Angle, AX, AY, AZ);
-    gl.ClipPlane(GLenum(GL_CLIP_PLANE0 + Index), keepBelow);
-    gl.Enable(GLenum(GL_CLIP_PLANE0 + Index));
-    gl.PopMatrix();
+        plane.Rotated(Angle, AX, AY, AZ);
+    plane.Set(Index);
+    plane.Finish();
 }
 
 void SetClipBox(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
@@ -56,15 +65,16 @@ void SetClipBox(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const double ex = ClipMargin(x);
     const double ey = ClipMargin(y);
     const double ez = ClipMargin(z);
-    SetClipPlane(gl, 0, x.Layout.DisplayMin - ex, 0, 0, 90, 0, -1, 0);
-    SetClipPlane(gl, 1, x.Layout.DisplayMax + ex, 0, 0, 90, 0, 1, 0);
-    SetClipPlane(gl, 2, 0, y.Layout.DisplayMin - ey, 0, 90, 1, 0, 0);
+    const TQorSceneFrame& f = Frame;
+    SetClipPlane(gl, f, 0, x.Layout.DisplayMin - ex, 0, 0, 90, 0, -1, 0);
+    SetClipPlane(gl, f, 1, x.Layout.DisplayMax + ex, 0, 0, 90, 0, 1, 0);
+    SetClipPlane(gl, f, 2, 0, y.Layout.DisplayMin - ey, 0, 90, 1, 0, 0);
     if (Is4DKind(Chart.DataKind()) && y.AutoMax())
         SetCrossSectionPlane(Chart, Frame);
     else
-        SetClipPlane(gl, 3, 0, y.Layout.DisplayMax + ey, 0, 90, -1, 0, 0);
-    SetClipPlane(gl, 4, 0, 0, z.Layout.DisplayMin - ez, 180, 1, 0, 0);
-    SetClipPlane(gl, 5, 0, 0, z.Layout.DisplayMax + ez, 0, 0, 0, 0);
+        SetClipPlane(gl, f, 3, 0, y.Layout.DisplayMax + ey, 0, 90, -1, 0, 0);
+    SetClipPlane(gl, f, 4, 0, 0, z.Layout.DisplayMin - ez, 180, 1, 0, 0);
+    SetClipPlane(gl, f, 5, 0, 0, z.Layout.DisplayMax + ez, 0, 0, 0, 0);
 }
 
 void DisableClipBox(const TGLFunctions& gl) {
@@ -72,32 +82,11 @@ void DisableClipBox(const TGLFunctions& gl) {
         gl.Disable(GLenum(GL_CLIP_PLANE0 + i));
 }
 
-void SetDataLighting(bool LightsON) {
-    const TGLFunctions& gl = GL();
-    if (!LightsON) {
-        gl.Disable(GL_LIGHTING);
-        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        return;
-    }
-    static constexpr GLfloat black[4] = {0, 0, 0, 0};
-    static constexpr GLfloat white[4] = {1, 1, 1, 1};
-    gl.Enable(GL_LIGHTING);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
-    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 120);
-    gl.Lightfv(GL_LIGHT0, GL_AMBIENT, black);
-    gl.Lightfv(GL_LIGHT0, GL_DIFFUSE, white);
-    gl.Lightfv(GL_LIGHT0, GL_SPECULAR, white);
-    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    gl.Color4ub(255, 255, 255, 255);
-}
-
 void DrawData(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     switch (Chart.DataKind()) {
     case dk3D:
         DrawChartSurface(Chart, Frame);
-        if (!Frame.RawVertices)
+        if (!Frame.RawVertices && !Frame.BoxRelative)
             GL().Scaled(1 / Frame.RX, 1 / Frame.RY, 1 / Frame.RZ);
         break;
     case dk4D:
@@ -140,7 +129,8 @@ void RestoreAfterError(int DepthBefore) {
 // scene frame is on the matrix stack.
 void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptions& Options,
                      bool& FramePushed, int& DepthBefore) {
-    const TQorSceneFrame frame = ComputeSceneFrame(Chart);
+    TQorSceneFrame frame = ComputeSceneFrame(Chart);
+    frame.TurningView = Options.TurningView;
     TQorChartAxis3D& x = Chart.AxisX();
     TQorChartAxis3D& y = Chart.AxisY();
     TQorChartAxis3D& z = Chart.AxisZ();
@@ -158,11 +148,22 @@ void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorScene
     DrawSceneAxes(x, y, z, frame.RX, frame.RY, frame.RZ);
     DrawSceneGridPlanes(x, y, z, Chart.gridMajor(), Chart.gridMinor());
 
+    // Box-relative data and clip planes go under the view transform alone.
+    if (frame.BoxRelative) {
+        gl.PopMatrix();
+        gl.PushMatrix();
+    }
     SetClipBox(Chart, frame);
     gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
     SetupChartColorSource(Chart, frame);
     SetDataLighting(Options.LightsON);
     DrawData(Chart, frame);
+    if (frame.BoxRelative) {
+        gl.PopMatrix();
+        gl.PushMatrix();
+        gl.Scaled(1 / frame.RX, 1 / frame.RY, 1 / frame.RZ);
+        gl.Translated(-Centre(x), -Centre(y), -Centre(z));
+    }
 
     if (Chart.OnInChartPaintGL)
         Chart.OnInChartPaintGL(&Chart, PaintRect);
@@ -172,6 +173,27 @@ void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorScene
 }
 
 } // namespace
+
+void SetDataLighting(bool LightsON) {
+    const TGLFunctions& gl = GL();
+    if (!LightsON) {
+        gl.Disable(GL_LIGHTING);
+        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        return;
+    }
+    static constexpr GLfloat black[4] = {0, 0, 0, 0};
+    static constexpr GLfloat white[4] = {1, 1, 1, 1};
+    gl.Enable(GL_LIGHTING);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
+    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 120);
+    gl.Lightfv(GL_LIGHT0, GL_AMBIENT, black);
+    gl.Lightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    gl.Lightfv(GL_LIGHT0, GL_SPECULAR, white);
+    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.Color4ub(255, 255, 255, 255);
+}
 
 void SetDisplayedRanges(TQor3DChart& Chart) {
     for (TQorChartAxis3D* a : Axes(Chart)) {
@@ -219,6 +241,9 @@ TQorSceneFrame ComputeSceneFrame(const TQor3DChart& Chart) {
         f.RY = dY / Chart.HeightY();
     }
     f.RawVertices = !(Chart.DataKind() == dk3D && !Chart.Wired() && Chart.LowMemoryLayout());
+    f.Centre = {Centre(Chart.AxisX()), Centre(Chart.AxisY()), Centre(Chart.AxisZ())};
+    f.BoxRelative = LosesPrecision(f.Centre[0], f.RX) || LosesPrecision(f.Centre[1], f.RY) ||
+                    LosesPrecision(f.Centre[2], f.RZ);
     return f;
 }
 
@@ -245,7 +270,7 @@ void PaintScene(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptio
 }
 
 void TQor3DChart::PaintChart(TObject*, const TRect& PaintRect) {
-    PaintScene(*this, PaintRect, {LightsON(), Designing()});
+    PaintScene(*this, PaintRect, {LightsON(), Designing(), TurningView()});
 }
 
 QImage RenderChartImage(TQor3DChart& Chart, int Width, int Height) {

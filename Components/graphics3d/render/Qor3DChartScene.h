@@ -15,6 +15,9 @@ struct TQorSceneOptions {
     bool LightsON = true;
     // At design time an empty chart shows the sample surface.
     bool Designing = false;
+    // The view's size in pixels while the user turns it (the painters may then thin out big
+    // grids); {0, 0} for a full-density picture.
+    TPoint TurningView{0, 0};
 };
 
 // DisplayMin ... DisplayMax of the three axes from Minimum and Maximum (ascending, decimal
@@ -27,6 +30,9 @@ bool ChartDrawable(const TQor3DChart& Chart);
 // ScaleRange of the three axes from the displayed ranges, the aspect options and HeightY, and
 // whether the data painters take raw vertices.
 TQorSceneFrame ComputeSceneFrame(const TQor3DChart& Chart);
+
+// The lighting and material of the data (or none), set after the axes, which draw unlit.
+void SetDataLighting(bool LightsON);
 
 // The whole scene, called with the chart's context active in the view transform of the
 // drawing control. No exception of the chart drawing leaves it; OnAfterPaintGL always runs.

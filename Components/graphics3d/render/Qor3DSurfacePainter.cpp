@@ -6,6 +6,7 @@
 #include <QImage>
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #ifndef GL_BGR_EXT
 #define GL_BGR_EXT 0x80E0
@@ -256,54 +257,130 @@ private:
     const bool FLow;
 };
 
-// One vertex of the surface: texture coordinate (unless a highlight pass), normal, position.
-class TSurfaceVertices {
+// The stored arrays of a full-layout surface with its normals, drawn as they are; the texture
+// coordinates are computed once for all passes, the holes only where a point is not finite.
+class TStoredSurface : public TGridSource {
 public:
-    TSurfaceVertices(const TGLFunctions& gl, const TQor3DChart& Chart, const TSurfaceGrid& Grid,
-                     const TColorMapping& Map, const TQorSceneFrame& Frame)
-        : Fgl(gl), FGrid(Grid), FMap(Map), FFrame(Frame), FNormals(Chart.Normals().data()),
-          FData(Chart.Data().data()), FMode(!Frame.RawVertices  ? TMode::Box
-                                            : Grid.HasNormals() ? TMode::Stored
-                                                                : TMode::Computed) {}
+    TStoredSurface(const TQor3DChart& Chart, const TSurfaceGrid& Grid, const TColorMapping& Map)
+        : FChart(Chart), FGrid(Grid), FMap(Map) {
+        TGridBlock& b = FBuffers.Block;
+        b.Positions = Chart.Data().data();
+        b.NormalType = GL_SHORT;
+        b.Normals = Chart.Normals().data();
+        b.TexSize = Map.TexSize();
+        const float* p = Chart.Data().data();
+        const size_t points = Grid.Index(0, Grid.Rows);
+        for (size_t k = 0; k < points; ++k, p += 3) {
+            if (FinitePoint(p[0], p[1], p[2]))
+                continue;
+            if (FBuffers.Holes.empty())
+                FBuffers.Holes.assign(points, 0);
+            FBuffers.Holes[k] = 1;
+        }
+        b.Holes = FBuffers.Holes.empty() ? nullptr : FBuffers.Holes.data();
+    }
+    // Whether the stored arrays serve as they are: the data's own frame and 32-bit indices.
+    static bool Serves(const TSurfaceGrid& Grid, const TVertexMap& Map) {
+        return Grid.HasNormals() && Map.Identity() &&
+               Grid.Index(0, Grid.Rows) <= std::numeric_limits<GLuint>::max();
+    }
 
-    void Emit(int c, int r, bool Textured) const {
-        const size_t k = FGrid.Index(c, r);
-        const auto point = [this](int cc, int rr) {
-            return FGrid.Point(cc, rr);
-        };
-        if (FMode == TMode::Stored) {
-            const float* p = FData + 3 * k;
-            if (Textured)
-                FMap.Emit(Fgl, p[0], p[1], p[2]);
-            Fgl.Normal3sv(FNormals + 3 * k);
-            Fgl.Vertex3fv(p);
-            return;
-        }
-        const TPoint3f p = FGrid.Point(c, r);
-        if (Textured)
-            FMap.Emit(Fgl, p.X, p.Y, p.Z);
-        if (FMode == TMode::Box) {
-            const TNormalD n = GridNormalBox(point, c, r, FGrid.Cols, FGrid.Rows, FFrame);
-            Fgl.Normal3d(n[0], n[1], n[2]);
-            Fgl.Vertex3d(p.X / FFrame.RX, p.Y / FFrame.RY, p.Z / FFrame.RZ);
-        } else {
-            const TNormal16 n = GridNormal16(point, c, r, FGrid.Cols, FGrid.Rows);
-            Fgl.Normal3s(n[0], n[1], n[2]);
-            Fgl.Vertex3f(p.X, p.Y, p.Z);
-        }
+    int Cols() const override { return FGrid.Cols; }
+    int Rows() const override { return FGrid.Rows; }
+    size_t BlockPoints() const override { return std::numeric_limits<size_t>::max(); }
+    const TGridBlock& Block(std::span<const int> Cols, std::span<const int> Rows,
+                            bool Textured) override {
+        if (Textured && FBuffers.TexCoords.empty())
+            FillTexCoords();
+        FBuffers.Block.TexCoords = FBuffers.TexCoords.data();
+        IndexGridBlock(FBuffers.Block, Cols, Rows, size_t(FGrid.Cols), false);
+        return FBuffers.Block;
     }
 
 private:
-    // Stored: full layout with its normals; Computed: the rule of the stored normals applied
-    // while painting; Box: coordinates in box units with double-precision normals.
-    enum class TMode : uint8_t { Stored, Computed, Box };
-    const TGLFunctions& Fgl;
+    void FillTexCoords() {
+        const size_t points = FGrid.Index(0, FGrid.Rows);
+        const int size = FMap.TexSize();
+        FBuffers.TexCoords.resize(points * size_t(size));
+        const float* p = FChart.Data().data();
+        float* out = FBuffers.TexCoords.data();
+        for (size_t k = 0; k < points; ++k, p += 3, out += size)
+            FMap.Coord(p[0], p[1], p[2], out);
+    }
+
+    const TQor3DChart& FChart;
+    const TSurfaceGrid& FGrid;
+    const TColorMapping& FMap;
+    TGridBuffers FBuffers;
+};
+
+// The surface's arrays computed block by block: the low-memory layout, normals computed while
+// painting, and positions in box units. Box-relative frames take their normals from the points
+// in box units too: stored 16-bit normals lose the slope of data much flatter than its box.
+class TComputedSurface : public TGridSource {
+public:
+    TComputedSurface(const TQor3DChart& Chart, const TSurfaceGrid& Grid, const TColorMapping& Map,
+                     const TQorSceneFrame& Frame, const TVertexMap& Vertices)
+        : FGrid(Grid), FMap(Map), FFrame(Frame), FVertices(Vertices),
+          FNormals(Grid.HasNormals() ? Chart.Normals().data() : nullptr),
+          FBoxNormals(!Frame.RawVertices || Frame.BoxRelative),
+          FShort(!FBoxNormals && Vertices.Identity()) {}
+
+    int Cols() const override { return FGrid.Cols; }
+    int Rows() const override { return FGrid.Rows; }
+    size_t BlockPoints() const override { return QorGridBlockPoints; }
+    const TGridBlock& Block(std::span<const int> Cols, std::span<const int> Rows,
+                            bool Textured) override {
+        const int texSize = FMap.TexSize();
+        FBuffers.Resize(Cols.size() * Rows.size(), FShort, texSize, Textured);
+        bool anyHole = false;
+        size_t n = 0;
+        for (const int r : Rows)
+            for (const int c : Cols) {
+                anyHole |= Fill(c, r, n, Textured);
+                ++n;
+            }
+        FBuffers.Bind(FShort, texSize, anyHole);
+        IndexGridBlock(FBuffers.Block, Cols, Rows, 0, true);
+        return FBuffers.Block;
+    }
+
+private:
+    // Point (c, r) into slot n; true when it is a hole.
+    bool Fill(int c, int r, size_t n, bool Textured) {
+        const TPoint3f p = FGrid.Point(c, r);
+        FBuffers.Holes[n] = FinitePoint(p.X, p.Y, p.Z) ? 0 : 1;
+        FVertices.Position(p.X, p.Y, p.Z, &FBuffers.Positions[3 * n]);
+        if (Textured)
+            FMap.Coord(p.X, p.Y, p.Z, &FBuffers.TexCoords[size_t(FMap.TexSize()) * n]);
+        const auto point = [this](int cc, int rr) {
+            return FGrid.Point(cc, rr);
+        };
+        if (FBoxNormals) {
+            const TNormalD d = GridNormalBox(point, c, r, FGrid.Cols, FGrid.Rows, FFrame);
+            std::copy(d.begin(), d.end(), &FBuffers.Normals[3 * n]);
+        } else {
+            const TNormal16 s = FNormals != nullptr
+                                    ? TNormal16{FNormals[3 * FGrid.Index(c, r)],
+                                                FNormals[3 * FGrid.Index(c, r) + 1],
+                                                FNormals[3 * FGrid.Index(c, r) + 2]}
+                                    : GridNormal16(point, c, r, FGrid.Cols, FGrid.Rows);
+            if (FShort)
+                std::copy(s.begin(), s.end(), &FBuffers.Normals16[3 * n]);
+            else
+                FVertices.Normal(s[0], s[1], s[2], &FBuffers.Normals[3 * n]);
+        }
+        return FBuffers.Holes[n] != 0;
+    }
+
     const TSurfaceGrid& FGrid;
     const TColorMapping& FMap;
     const TQorSceneFrame& FFrame;
+    const TVertexMap& FVertices;
     const int16_t* FNormals;
-    const float* FData;
-    const TMode FMode;
+    const bool FBoxNormals;
+    const bool FShort;
+    TGridBuffers FBuffers;
 };
 
 } // namespace
@@ -329,14 +406,19 @@ void DrawChartSurface(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const bool wired = Chart.Wired();
     BeginTransparency(gl, transparency);
     // The scene puts this scale back after the surface whenever RawVertices is off.
-    if (!Frame.RawVertices)
+    if (!Frame.RawVertices && !Frame.BoxRelative)
         gl.Scaled(Frame.RX, Frame.RY, Frame.RZ);
     const bool valid = grid.Valid();
-    const TSurfaceVertices vertices(gl, Chart, grid, map, Frame);
+    const TVertexMap vertices(Frame, !Frame.RawVertices);
+    std::unique_ptr<TGridSource> source;
+    if (valid && TStoredSurface::Serves(grid, vertices))
+        source = std::make_unique<TStoredSurface>(Chart, grid, map);
+    else if (valid)
+        source = std::make_unique<TComputedSurface>(Chart, grid, map, Frame, vertices);
+    const int step = TurningStep(grid.Cols, grid.Rows, Frame.TurningView);
     const auto pass = [&](bool Reverse, bool Textured) {
-        if (valid)
-            DrawStrips(gl, StripPattern(wired, Reverse), grid.Cols, grid.Rows,
-                       [&](int c, int r) { vertices.Emit(c, r, Textured); });
+        if (source)
+            DrawGrid(gl, StripPattern(wired, Reverse), *source, step, Textured);
     };
     if (transparency < 10)
         pass(false, true);

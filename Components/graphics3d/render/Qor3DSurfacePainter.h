@@ -1,12 +1,13 @@
 // Pieces of the data painting shared by the 3D surface and the 4D painters: the colour mapping,
-// the picture texture cache, the alpha tables, the four strip patterns, the grid normals and the
-// state of the translucent and highlight passes.
+// the picture texture cache, the alpha tables, the grid normals and the state of the translucent
+// and highlight passes. The grids themselves go out through Qor3DGridArrays.
 #pragma once
 
 #include "QorPalette.h"
 #include "chart/Qor3DGridNormal.h"
 #include "gl/Qor3DLib.h"
 #include "render/Qor3DChartPaint.h"
+#include "render/Qor3DGridArrays.h"
 
 #include <array>
 #include <cmath>
@@ -34,11 +35,14 @@ struct TColorMapping {
     double ZMin = 0;
     double ZScale = 0;
 
-    void Emit(const TGLFunctions& gl, double X, double Value, double Z) const {
-        if (UseBitmap)
-            gl.TexCoord2d((X - XMin) * XScale, (Z - ZMin) * ZScale);
-        else
-            gl.TexCoord1d(Palette.Coord(Value));
+    int TexSize() const { return UseBitmap ? 2 : 1; }
+    void Coord(double X, double Value, double Z, float* Out) const {
+        if (UseBitmap) {
+            Out[0] = float((X - XMin) * XScale);
+            Out[1] = float((Z - ZMin) * ZScale);
+        } else {
+            Out[0] = float(Palette.Coord(Value));
+        }
     }
 };
 // The 3D kind maps the displayed Y range, the 4D kinds their value range; the picture spans the
@@ -70,72 +74,6 @@ void EndTransparency(const TGLFunctions& gl);
 // Additive specular-only drawing on top of the surface already there.
 void BeginHighlight(const TGLFunctions& gl);
 void EndHighlight(const TGLFunctions& gl);
-
-// ---- Strip patterns --------------------------------------------------------------------------
-
-enum class TStripPattern : uint8_t { WireForward, SolidForward, WireReverse, SolidReverse };
-
-inline TStripPattern StripPattern(bool Wired, bool Reverse) {
-    if (Wired)
-        return Reverse ? TStripPattern::WireReverse : TStripPattern::WireForward;
-    return Reverse ? TStripPattern::SolidReverse : TStripPattern::SolidForward;
-}
-
-// Emits a grid of Cols x Rows points as line strips or quadrilateral strips; Vertex(col, row)
-// sends one vertex. The reverse solid pattern keeps the triangle orientation of the forward one.
-template <typename F>
-void DrawStrips(const TGLFunctions& gl, TStripPattern Pattern, int Cols, int Rows, F&& Vertex) {
-    switch (Pattern) {
-    case TStripPattern::WireForward:
-        for (int r = 0; r < Rows; ++r) {
-            gl.Begin(GL_LINE_STRIP);
-            for (int c = 0; c < Cols; ++c)
-                Vertex(c, r);
-            gl.End();
-        }
-        for (int c = 0; c < Cols; ++c) {
-            gl.Begin(GL_LINE_STRIP);
-            for (int r = 0; r < Rows; ++r)
-                Vertex(c, r);
-            gl.End();
-        }
-        break;
-    case TStripPattern::WireReverse:
-        for (int r = Rows - 1; r >= 0; --r) {
-            gl.Begin(GL_LINE_STRIP);
-            for (int c = Cols - 1; c >= 0; --c)
-                Vertex(c, r);
-            gl.End();
-        }
-        for (int c = Cols - 1; c >= 0; --c) {
-            gl.Begin(GL_LINE_STRIP);
-            for (int r = Rows - 1; r >= 0; --r)
-                Vertex(c, r);
-            gl.End();
-        }
-        break;
-    case TStripPattern::SolidForward:
-        for (int r = 0; r + 1 < Rows; ++r) {
-            gl.Begin(GL_QUAD_STRIP);
-            for (int c = 0; c < Cols; ++c) {
-                Vertex(c, r);
-                Vertex(c, r + 1);
-            }
-            gl.End();
-        }
-        break;
-    case TStripPattern::SolidReverse:
-        for (int r = Rows - 2; r >= 0; --r) {
-            gl.Begin(GL_QUAD_STRIP);
-            for (int c = Cols - 1; c >= 0; --c) {
-                Vertex(c, r + 1);
-                Vertex(c, r);
-            }
-            gl.End();
-        }
-        break;
-    }
-}
 
 // ---- Grid normals ----------------------------------------------------------------------------
 

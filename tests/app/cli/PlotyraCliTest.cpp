@@ -1,4 +1,5 @@
 // The command-line tool as scripts call it: the info object and the exit codes.
+#include "CliSupport.h"
 #include "TestSupport.h"
 
 #include <array>
@@ -10,31 +11,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-struct RunResult {
-    int ExitCode = -1;
-    std::string Out;
-};
-
-// plotyra-cli of the same build (app_tests depends on it).
-std::string CliPath() {
-    return PLOTYRA_CLI;
-}
-
-// Runs plotyra-cli with Args through the shell; Stderr "2>&1" keeps the messages in Out.
-RunResult RunCli(const std::string& args, const char* Stderr = "2>/dev/null") {
-    RunResult r;
-    FILE* pipe = popen((CliPath() + " " + args + " " + Stderr).c_str(), "r");
-    if (pipe == nullptr)
-        return r;
-    std::array<char, 4096> buffer{};
-    size_t n = 0;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        r.Out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
 
 class PlotyraCli : public ::testing::Test {
 protected:

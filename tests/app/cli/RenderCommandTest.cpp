@@ -1,5 +1,6 @@
 // plotyra-cli render as scripts call it: pictures of the requested size and the exit codes.
 #include "RenderCommand.h"
+#include "CliSupport.h"
 #include "TestSupport.h"
 #include "graphics3d/Qor3DPictureSupport.h"
 
@@ -10,21 +11,21 @@
 #include <QImage>
 #include <QString>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
-#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
-std::string RenderCliPath() {
-    return PLOTYRA_CLI;
-}
-
 int RunRender(const std::string& Args) {
-    const int status = std::system((RenderCliPath() + " render " + Args + " 2>/dev/null").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunCli("render " + Args).ExitCode;
 }
 
 std::string Example(const std::string& Name) {
@@ -109,18 +110,98 @@ TEST_F(RenderCommand, APaintFailureExitsWithItsMessage) {
         throw std::runtime_error("the hook failed");
     };
     TRenderOptions options;
-    options.File = "made.p3d";
-    options.Output = dir.File("failed.png");
     options.Width = 64;
     options.Height = 48;
+    const std::string output = dir.File("failed.png");
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(RenderLoadedChart(chart, legend, options), 1);
+    EXPECT_EQ(RenderLoadedChart(chart, legend, options, output), 1);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "plotyra-cli: cannot render: the hook failed\n");
-    EXPECT_FALSE(std::filesystem::exists(options.Output));
+    EXPECT_FALSE(std::filesystem::exists(output));
 
     chart.OnBeforePaintGL = nullptr;
-    EXPECT_EQ(RenderLoadedChart(chart, legend, options), 0);
+    EXPECT_EQ(RenderLoadedChart(chart, legend, options, output), 0);
     EXPECT_EQ(chart.LastPaintError(), "");
-    EXPECT_TRUE(std::filesystem::exists(options.Output));
+    EXPECT_TRUE(std::filesystem::exists(output));
+}
+
+// One file turned in frames: picture 0 is the plain render, a quarter turn changes it, a full
+// turn gives it back (the shared context keeps no state from one picture into the next). A
+// batch of several files draws each, and one that fails costs only its own picture.
+TEST_F(RenderCommand, BatchTurnsTheViewPerPicture) {
+    const std::string plain = dir.File("plain.png");
+    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + plain + " --size 200x150"), 0);
+    const RunResult turned = RunCli("render " + Example("surface.p3d") + " --frames 5 --turn 90 " +
+                                        "--size 200x150 -o " + dir.File("f%02d.png"),
+                                    "2>&1");
+    ASSERT_EQ(turned.ExitCode, 0) << turned.Out;
+    EXPECT_EQ(turned.Out, "") << "no progress when stderr is no terminal";
+    const QImage first = Picture(dir.File("f00.png"));
+    EXPECT_TRUE(PicturesAlike("frame0", Picture(plain), first, {}));
+    EXPECT_TRUE(PicturesAlike("frame4", first, Picture(dir.File("f04.png")), {}));
+    for (const char* name : {"f01.png", "f02.png"})
+        EXPECT_GT(ComparePictures(first, Picture(dir.File(name)), 12).Fraction(), 0.05) << name;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("f05.png")));
+
+    const RunResult batch =
+        RunCli("render " + Example("surface.p3d") + " " + dir.File("missing.p3d") + " " +
+                   Example("volume.p4d") + " --turn 90 --size 200x150 -o " + dir.File("m%d.png"),
+               "2>&1");
+    EXPECT_EQ(batch.ExitCode, 1);
+    EXPECT_NE(batch.Out.find("cannot load " + dir.File("missing.p3d")), std::string::npos);
+    EXPECT_NE(batch.Out.find("1 of 3 pictures failed"), std::string::npos) << batch.Out;
+    EXPECT_TRUE(PicturesAlike("batch0", first, Picture(dir.File("m0.png")), {}));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("m1.png")));
+    EXPECT_EQ(Picture(dir.File("m2.png")).size(), QSize(200, 150));
+}
+
+// On a terminal (script gives the command one) the batch shows its progress.
+TEST_F(RenderCommand, BatchShowsProgressOnATerminal) {
+    const int pty = posix_openpt(O_RDWR | O_NOCTTY);
+    if (pty < 0)
+        GTEST_SKIP() << "no pseudo-terminals here";
+    close(pty);
+    const std::string command = "script -qec '" + CliPath() + " render " + Example("surface.p3d") +
+                                " --frames 2 --size 64x48 -o " + dir.File("t%d.png") +
+                                "' /dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string terminal;
+    for (int c = 0; (c = fgetc(pipe)) != EOF;)
+        terminal += char(c);
+    EXPECT_EQ(pclose(pipe), 0);
+    EXPECT_NE(terminal.find("rendering 2 of 2: " + dir.File("t1.png")), std::string::npos)
+        << terminal;
+}
+
+// Whatever is refused is refused before anything is drawn, with a message saying why.
+TEST_F(RenderCommand, BatchRefusals) {
+    const std::string input = dir.File("p0.p3d");
+    std::filesystem::copy_file(Example("surface.p3d"), input);
+    const std::string surface = Example("surface.p3d");
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {surface + " " + surface + " -o " + dir.File("a.png"), "need a number field"},
+        {surface + " --frames 2 -o " + dir.File("a.png"), "need a number field"},
+        {surface + " " + surface + " --frames 2 -o " + dir.File("a%d.png"), "--frames takes one"},
+        {surface + " --frames 2 -o " + dir.File("a%s.png"), "bad number field"},
+        {surface + " --frames 2 -o " + dir.File("a%d%d.png"), "more than one number field"},
+        {"- - -o " + dir.File("a%d.png"), "only once"},
+        {surface + " --frames 0 -o " + dir.File("a%d.png"), "bad frame count"},
+        {surface + " --turn nan -o " + dir.File("a%d.png"), "bad turn"},
+        {surface + " --turn 5x -o " + dir.File("a%d.png"), "bad turn"},
+        {input + " --frames 2 -o " + dir.File("p%d.p3d"), "is an input of this render"},
+    };
+    for (const auto& [args, message] : refused) {
+        const RunResult r = RunCli("render " + args, "2>&1");
+        EXPECT_EQ(r.ExitCode, 1) << args;
+        EXPECT_NE(r.Out.find(message), std::string::npos) << args << ": " << r.Out;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1)
+        << "nothing written";
+    EXPECT_EQ(std::filesystem::file_size(input), std::filesystem::file_size(surface));
+    // One picture keeps its name as given, a percent sign included.
+    EXPECT_EQ(RunRender(surface + " --size 32x24 -o " + dir.File("100%.png")), 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("100%.png")));
+    EXPECT_EQ(RunRender(surface + " --turn -30 --size 32x24 -o " + dir.File("%03d.png")), 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("000.png")));
 }

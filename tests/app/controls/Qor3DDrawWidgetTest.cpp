@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
@@ -66,6 +67,27 @@ TEST_F(Qor3DDrawWidgetTest, AWheelNotchOutsideTheControlChangesNothing) {
     QCursor::setPos(widget->mapToGlobal(QPoint(100, 75)));
     EXPECT_TRUE(Wheel(*widget, {100, 75}, 120));
     EXPECT_NEAR(draw.XMin(), 0.3 * 1.157625, 1e-12);
+}
+
+TEST_F(Qor3DDrawWidgetTest, ADragPaintsReducedUntilTheTimerBringsTheFullPicture) {
+    std::vector<TPoint> views;
+    draw.OnPaintGL = [&](TObject*, const TRect&) {
+        views.push_back(draw.TurningView());
+    };
+    Send(*widget, QEvent::MouseButtonPress, {50, 60}, Qt::LeftButton, Qt::LeftButton);
+    Send(*widget, QEvent::MouseMove, {60, 60}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_TRUE(draw.Turning());
+    widget->repaint();
+    Send(*widget, QEvent::MouseMove, {65, 62}, Qt::NoButton, Qt::LeftButton);
+    Send(*widget, QEvent::MouseButtonRelease, {65, 62}, Qt::LeftButton, Qt::NoButton);
+    // The timer ends turning and asks for the full-density picture (a generous bound for a
+    // loaded machine; the timer itself waits TurningSettleMs).
+    for (int i = 0; i < 100 && (draw.Turning() || draw.LastPaintTurning()); ++i)
+        QTest::qWait(20);
+    EXPECT_FALSE(draw.Turning());
+    ASSERT_GE(views.size(), 2u);
+    EXPECT_EQ(views.front(), (TPoint{200, 150}));
+    EXPECT_EQ(views.back(), (TPoint{0, 0}));
 }
 
 TEST_F(Qor3DDrawWidgetTest, ShowsTheFourWaySizingCursor) {

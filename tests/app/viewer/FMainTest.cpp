@@ -286,10 +286,12 @@ TEST_F(FormMain, PlaybackRotatesOnAnEmptyListAndWaitsOneFrameLessTheStep) {
     // The first step after 100 ms; at 10 FPS a 30 ms step leaves 70 ms, a 150 ms step 1 ms.
     EXPECT_EQ(pauses.mid(0, 3), (QList<int>{100, 70, 1}));
     EXPECT_GE(w.Chart().ViewRotY(), rotY + 3);
+    EXPECT_TRUE(w.Chart().Turning()); // turned as a drag turns it
     QTest::mouseClick(&play, Qt::LeftButton);
     EXPECT_EQ(play.text(), "Play");
     EXPECT_FALSE(timer.isActive());
     EXPECT_TRUE(FileList().isEnabled());
+    EXPECT_TRUE(WaitFor([&] { return !w.Chart().Turning(); }));
 
     // Switching to "Rotate" hides the repeat box.
     auto& mode = Control<QComboBox>("ListPlay");

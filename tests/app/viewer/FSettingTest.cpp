@@ -53,6 +53,31 @@ TEST_F(ProgramProperties, CloseStoresTheModeAndSetsEnglish) {
     EXPECT_TRUE(Start().Chart().UseSafeBitmapMode()); // read at the next start
 }
 
+TEST_F(ProgramProperties, FastDrawingWhileTurningIsOnUntilCloseStoresItOff) {
+    TFormMain& w = Start();
+    EXPECT_TRUE(w.Chart().FastTurning());
+    const auto untick = [](QWidget* dialog) {
+        auto* box = dialog->findChild<TQorCheckBox*>("ChFastTurning");
+        EXPECT_EQ(box->text(), "Fast drawing while turning");
+        EXPECT_TRUE(box->Checked());
+        QTest::keyClick(box, Qt::Key_Space);
+    };
+    OpenProgramProperties(*this, Action("PropertiesMenuItem"), [&](QWidget* dialog) {
+        untick(dialog);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(w.Chart().FastTurning());
+    EXPECT_FALSE(w.Storage().ValueExists("ChFastTurning.Checked"));
+    OpenProgramProperties(*this, Action("PropertiesMenuItem"), [&](QWidget* dialog) {
+        untick(dialog);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("BtnClose"), Qt::LeftButton);
+    });
+    EXPECT_FALSE(w.Chart().FastTurning());
+    EXPECT_FALSE(w.Storage().ReadBool("ChFastTurning.Checked", true));
+    Quit();
+    EXPECT_FALSE(Start().Chart().FastTurning()); // read at the next start
+}
+
 using FilterSetting = TFormMainFixture;
 
 TEST_F(FilterSetting, ShowsTheDefaultsAndStoresClampedWeights) {

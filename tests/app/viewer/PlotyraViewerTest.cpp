@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -69,6 +70,37 @@ TEST(PlotyraViewerXvfb, GrabbedWindowShowsTheChartAndItsLegend) {
     EXPECT_GT(ColouredIn(image, middle), middle.width() * middle.height() / 20)
         << "no chart in the middle of the window";
     EXPECT_TRUE(LegendBarAtTheRight(image)) << "no legend bar at the right edge";
+}
+
+// The window-mode frame-rate figure: a few frames of a small chart, a number on stdout; a file
+// that cannot be read ends the run with a message instead.
+TEST(PlotyraViewerXvfb, MeasureFramesPrintsTheFramesPerSecond) {
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs a display";
+    TempDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.File("config")));
+    env.insert("XDG_DATA_HOME", QString::fromStdString(dir.File("data")));
+    const auto run = [&](const QString& file, QProcess& viewer) {
+        viewer.setProcessEnvironment(env);
+        viewer.start(PLOTYRA_VIEWER, {"--measure-frames", "5", file});
+        return viewer.waitForFinished(60000);
+    };
+    QProcess viewer;
+    ASSERT_TRUE(run(QString(PLOTYRA_EXAMPLES) + "/surface.p3d", viewer));
+    const QString out = QString::fromLocal8Bit(viewer.readAllStandardOutput());
+    EXPECT_EQ(viewer.exitCode(), 0) << viewer.readAllStandardError().toStdString();
+    const QRegularExpressionMatch figure =
+        QRegularExpression(R"(^(\d+\.\d) frames per second \(5 frames, chart 800 x 600, )")
+            .match(out);
+    ASSERT_TRUE(figure.hasMatch()) << out.toStdString();
+    EXPECT_GT(figure.captured(1).toDouble(), 0);
+
+    QProcess missing;
+    ASSERT_TRUE(run(QString::fromStdString(dir.File("none.p3d")), missing));
+    EXPECT_EQ(missing.exitCode(), 1);
+    EXPECT_TRUE(missing.readAllStandardError().contains("Cannot read"));
+    EXPECT_TRUE(missing.readAllStandardOutput().isEmpty());
 }
 
 } // namespace

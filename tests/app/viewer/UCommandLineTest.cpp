@@ -32,3 +32,25 @@ TEST(UCommandLine, HelpVersionAndBadOptionsEndTheProgram) {
     EXPECT_EQ(bad.ExitCode, 1);
     EXPECT_TRUE(bad.Message.contains("--help"));
 }
+
+TEST(UCommandLine, MeasureFramesTakesAPositiveCountAndAFile) {
+    const TCommandLine measure = ParseCommandLine({"plotyra", "--measure-frames", "50", "a.p3d"});
+    EXPECT_FALSE(measure.Exit);
+    EXPECT_EQ(measure.MeasureFrames, 50);
+    EXPECT_EQ(measure.Params, QStringList{"a.p3d"});
+    EXPECT_EQ(ParseCommandLine({"plotyra", "a.p3d"}).MeasureFrames, 0);
+    for (const char* n : {"0", "-3", "ten", "100001"}) {
+        const TCommandLine bad = ParseCommandLine({"plotyra", "--measure-frames", n, "a.p3d"});
+        EXPECT_TRUE(bad.Exit) << n;
+        EXPECT_EQ(bad.ExitCode, 1) << n;
+        EXPECT_TRUE(bad.Message.contains("--measure-frames")) << n;
+    }
+    const TCommandLine noFile = ParseCommandLine({"plotyra", "--measure-frames", "5"});
+    EXPECT_EQ(noFile.ExitCode, 1);
+    EXPECT_TRUE(noFile.Message.contains("FILE"));
+    // The safe-mode switch still takes the whole command line as it is.
+    const TCommandLine safe = ParseCommandLine({"plotyra", "/S", "--measure-frames", "5"});
+    EXPECT_FALSE(safe.Exit);
+    EXPECT_EQ(safe.MeasureFrames, 0);
+    EXPECT_EQ(safe.Params.size(), 3);
+}

@@ -1,5 +1,7 @@
 #include "chart/Qor3DChartNormals.h"
 
+#include "chart/Qor3DGridNormal.h"
+
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -45,7 +47,7 @@ void Reference(const std::vector<float>& d, int nx, int nz, int i, int k, int16_
 
 // The vector form gives the rule's bits for every width (tails of 1 ... 4 columns), with
 // non-finite and extreme heights, whether the rows come in one call, row by row as a reader
-// computes them, or spread over the cores.
+// computes them, or spread over the cores; the painters' point rule gives the same bits.
 TEST(Qor3DChartNormals, RowsMatchThePointRuleBitForBit) {
     uint32_t state = 12345;
     const auto next = [&] {
@@ -66,17 +68,27 @@ TEST(Qor3DChartNormals, RowsMatchThePointRuleBitForBit) {
                        : r == 3 ? p[1 - 1]
                                 : float(next() % 1000) / 100.0f - 5.0f;
             }
-        std::vector<int16_t> whole(d.size()), rows(d.size()), spread(d.size()), expected(d.size());
+        std::vector<int16_t> whole(d.size()), rows(d.size()), spread(d.size()), expected(d.size()),
+            point(d.size());
         TQorNormalRows(d.data(), size_t(nx), size_t(nz), whole.data()).Compute(0, size_t(nz));
         TQorNormalRows stream(d.data(), size_t(nx), size_t(nz), rows.data());
         for (int k = 0; k < nz; ++k)
             stream.Compute(size_t(k), size_t(k + 1));
         ComputeNormalRows(d.data(), size_t(nx), size_t(nz), 0, size_t(nz), spread.data());
         for (int k = 0; k < nz; ++k)
-            for (int i = 0; i < nx; ++i)
+            for (int i = 0; i < nx; ++i) {
                 Reference(d, nx, nz, i, k, &expected[size_t(3 * (i + nx * k))]);
+                const TQorNormal16 n = NormalToInt16(GridPointNormal(
+                    [&](int c, int r) {
+                        const float* p = &d[size_t(3 * (c + nx * r))];
+                        return TQorVec3<float>{p[0], p[1], p[2]};
+                    },
+                    i, k, nx, nz));
+                std::copy(n.begin(), n.end(), &point[size_t(3 * (i + nx * k))]);
+            }
         EXPECT_EQ(whole, expected) << nx;
         EXPECT_EQ(rows, expected) << nx;
         EXPECT_EQ(spread, expected) << nx;
+        EXPECT_EQ(point, expected) << nx;
     }
 }

@@ -703,6 +703,75 @@ TEST_F(Qor3DDrawMouse, UnhandledWheelFiresTheInheritedEventsOnceEvenWhenTheOwner
 
 namespace {
 
+// ---- Turning at reduced density ----
+
+// The scene is told the view's size while the user drags or wheels, and painted at full density
+// once the host's timer ends turning; exports and a disabled setting always paint at full
+// density, and a still picture is not drawn again.
+TEST_F(Qor3DDrawMouse, DragAndWheelPaintWithTheViewSizeUntilTheTimerEndsTurning) {
+    std::vector<TPoint> views;
+    d.OnPaintGL = [&](TObject*, const TRect&) {
+        views.push_back(d.TurningView());
+    };
+    d.PaintMessage();
+    EXPECT_FALSE(d.Turning());
+    d.MouseDown(mbLeft, {ssLeft}, 50, 50);
+    d.MouseMove({ssLeft}, 50, 50); // no move, no turning
+    EXPECT_EQ(host.TurningTimerStarts, 0);
+    d.MouseMove({ssLeft}, 53, 50);
+    EXPECT_TRUE(d.Turning());
+    EXPECT_EQ(host.TurningTimerStarts, 1);
+    d.PaintMessage();
+    d.DoMouseWheel({}, 120, {1010, 1010});
+    EXPECT_EQ(host.TurningTimerStarts, 2);
+    d.PaintMessage();
+    // Exports and copies are full density even while turning; the window's repaint is not.
+    d.RenderToBitmap(30, 20);
+    ASSERT_EQ(views.size(), 5u);
+    EXPECT_EQ(views[0], (TPoint{0, 0}));
+    EXPECT_EQ(views[1], (TPoint{200, 100}));
+    EXPECT_EQ(views[2], (TPoint{200, 100}));
+    EXPECT_EQ(views[3], (TPoint{0, 0}));
+    EXPECT_EQ(views[4], (TPoint{200, 100}));
+    EXPECT_TRUE(d.LastPaintTurning());
+
+    const int invalidations = host.Invalidations;
+    d.EndTurning();
+    EXPECT_FALSE(d.Turning());
+    EXPECT_EQ(host.Invalidations, invalidations + 1);
+    d.PaintMessage();
+    ASSERT_EQ(views.size(), 6u);
+    EXPECT_EQ(views[5], (TPoint{0, 0}));
+    d.EndTurning(); // the picture is already full density
+    EXPECT_EQ(host.Invalidations, invalidations + 1);
+
+    // Switched off while turning: the reduced picture is replaced, and no paint is reduced.
+    d.BeginTurning();
+    d.PaintMessage();
+    d.SetFastTurning(false);
+    EXPECT_EQ(host.Invalidations, invalidations + 2);
+    d.PaintMessage();
+    EXPECT_EQ(views.back(), (TPoint{0, 0}));
+    d.MouseMove({ssLeft}, 60, 50);
+    d.PaintMessage();
+    EXPECT_EQ(views.back(), (TPoint{0, 0}));
+}
+
+TEST_F(Qor3DDrawMouse, SafeBitmapModeTurnsTooAndPaintsAStillChartAtFullDensity) {
+    std::vector<TPoint> views;
+    d.OnPaintGL = [&](TObject*, const TRect&) {
+        views.push_back(d.TurningView());
+    };
+    d.SetUseSafeBitmapMode(true);
+    d.PaintMessage();
+    d.DoMouseWheel({}, -120, {1010, 1010});
+    d.PaintMessage();
+    d.EndTurning();
+    d.PaintMessage();
+    EXPECT_TRUE(d.IsBitmapMode());
+    EXPECT_EQ(views, (std::vector<TPoint>{{0, 0}, {200, 100}, {0, 0}}));
+}
+
 TEST(Qor3DDrawDesignScene, SphereCubeTwiceAndAxesWithTheirState) {
     TGLRecordingPlatform rec;
     TQor3DDraw d;

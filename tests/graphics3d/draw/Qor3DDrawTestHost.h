@@ -28,6 +28,7 @@ public:
         LastShown = Bitmap;
     }
     TCanvas* WindowCanvas() override { return nullptr; }
+    void RestartTurningTimer() override { ++TurningTimerStarts; }
 
     TPoint Size;
     bool Window = true;
@@ -37,6 +38,7 @@ public:
     int Focused = 0;
     int Released = 0;
     int Shown = 0;
+    int TurningTimerStarts = 0;
     TCursor Shape = crDefault;
     QImage LastShown;
     std::unique_ptr<TGLSurface> Surface;

@@ -6,9 +6,12 @@
 
 #include "HostileInputSupport.h"
 #include "Qor3DChartTestSupport.h"
+#include "Qor3DPaintTestSupport.h"
 #include "QorDataText.h"
 #include "TestSupport.h"
 #include "chart/Qor3DChart.h"
+#include "render/Qor3DChartPaint.h"
+#include "render/Qor3DChartScene.h"
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -196,6 +200,160 @@ TEST_F(HostileInput, OnlyRegularFilesAreRead) {
     ASSERT_TRUE(
         ReadChartPropertyText(Write("p.p3d", "1 1 0 0 1\r\n[Wired]\r\nTRUE\r\n"), properties));
     EXPECT_EQ(properties, "[Wired]\r\nTRUE\r\n");
+}
+
+// Painting hostile data, through the recording back-end and the off-screen renderer.
+class HostilePaint : public TRecordedPaint {
+protected:
+    using TCell = std::pair<int, int>;
+    // The cells (lowest column, lowest row) the quadrilateral strips cover and the line
+    // segments drawn, on a grid with x = column and z = row; every vertex drawn is finite.
+    void Drawn(std::set<TCell>& Cells, std::set<std::pair<TCell, TCell>>& Segments) const {
+        std::vector<std::array<double, 3>> strip;
+        double mode = 0;
+        const auto at = [&](size_t v) {
+            return TCell{int(std::lround(strip[v][0])), int(std::lround(strip[v][2]))};
+        };
+        for (const auto& v : Stream()) {
+            if (v[0] == -1) {
+                strip.clear();
+                mode = v[1];
+            } else if (v[0] == -2) {
+                for (size_t j = 0; mode == GL_QUAD_STRIP && j + 3 < strip.size(); j += 2)
+                    Cells.insert(std::min({at(j), at(j + 1), at(j + 2), at(j + 3)}));
+                for (size_t j = 0; mode == GL_LINE_STRIP && j + 1 < strip.size(); ++j)
+                    Segments.insert(std::minmax(at(j), at(j + 1)));
+            } else {
+                EXPECT_TRUE(std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]));
+                strip.push_back(v);
+            }
+        }
+    }
+    TQorSceneFrame frame;
+};
+
+// A point with a non-finite value is a hole: the cells and segments touching it are left out,
+// everything else is drawn (it used to spoil the whole strip, or the whole chart).
+TEST_F(HostilePaint, NonFinitePointsAreHolesInSurfacesAndLayers) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const TCell hole{1, 1};
+    // 4 x 3 points: 6 cells, 17 segments; the hole touches 4 of each.
+    const auto check = [&](const std::string& what) {
+        SCOPED_TRACE(what);
+        std::set<TCell> cells;
+        std::set<std::pair<TCell, TCell>> segments;
+        Drawn(cells, segments);
+        EXPECT_EQ(cells, (std::set<TCell>{{2, 0}, {2, 1}}));
+        for (const auto& [a, b] : segments)
+            EXPECT_TRUE(a != hole && b != hole);
+        EXPECT_TRUE(segments.empty());
+        rec.ClearLog();
+    };
+    for (const bool low : {false, true}) {
+        TQor3DChart surface;
+        surface.SetUseLowMemory(low);
+        Fill3D(surface, 4, 3, Identity, Identity, [](double x, double z) { return x * z; });
+        surface.Data()[low ? 5 : 3 * 5 + 1] = nan;
+        surface.UpdateRanges();
+        surface.UpdateNormals();
+        surface.SetTransparency(5);
+        rec.ClearLog();
+        DrawChartSurface(surface, frame);
+        check(low ? "low-memory surface" : "surface");
+        surface.SetWired(true);
+        DrawChartSurface(surface, frame);
+        std::set<TCell> none;
+        std::set<std::pair<TCell, TCell>> segments;
+        Drawn(none, segments);
+        EXPECT_EQ(segments.size(), 17u - 4u);
+        for (const auto& [a, b] : segments)
+            EXPECT_TRUE(a != hole && b != hole);
+        rec.ClearLog();
+    }
+    TQor3DChart list;
+    ASSERT_TRUE(list.SetSizeNx4D({{4, 3}}));
+    for (int p = 0; p < 12; ++p) {
+        float* q = list.Data().data() + 4 * p;
+        q[0] = float(p % 4), q[1] = 0, q[2] = float(p / 4), q[3] = p == 5 ? nan : float(p);
+    }
+    list.UpdateRanges();
+    rec.ClearLog();
+    DrawLayerList(list, frame);
+    check("layer list");
+}
+
+// Data far from the origin for their span, or of tiny or huge scale, draw as the same data
+// near zero do (they were partly or wholly clipped away, or lost their shading).
+TEST_F(HostileInput, DataAtAnyOffsetAndScaleDrawAsNearZero) {
+    struct TCase {
+        const char* Name;
+        double X0, DX, Y0, YS;
+    };
+    const auto coloured = [](const TCase& c, bool low) {
+        TQor3DChart chart;
+        chart.SetUseLowMemory(low);
+        Fill3D(
+            chart, 30, 30, [&](int i) { return c.X0 + c.DX * i; },
+            [&](int k) { return c.X0 + c.DX * k; },
+            [&](double x, double z) {
+                return c.Y0 + c.YS * std::sin((x - c.X0) / c.DX * 0.2) *
+                                  std::cos((z - c.X0) / c.DX * 0.15);
+            });
+        chart.UpdateRanges();
+        chart.UpdateNormals();
+        const QImage image = RenderChartImage(chart, 200, 150);
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor q = image.pixelColor(x, y);
+                const int spread = std::max({q.red(), q.green(), q.blue()}) -
+                                   std::min({q.red(), q.green(), q.blue()});
+                count += spread > 60 ? 1 : 0;
+            }
+        return count;
+    };
+    const TCase base{"near zero", 0, 1, 0, 1};
+    for (const bool low : {false, true}) {
+        const int expected = coloured(base, low);
+        ASSERT_GT(expected, 1000);
+        for (const TCase& c :
+             {TCase{"heights about 1e7", 0, 1, 1e7, 10}, TCase{"heights of 1e12", 0, 1, 0, 1e12},
+              TCase{"spacing 1e-10", 0, 1e-10, 0, 1}, TCase{"x and z about 1e6", 1e6, 1, 0, 1}}) {
+            const int got = coloured(c, low);
+            EXPECT_NEAR(got, expected, expected / 50) << c.Name << (low ? ", low memory" : "");
+        }
+    }
+}
+
+// A list of 200,000 layers: each layer's start is found in one step (the sum over the layers
+// before it was taken again for every layer), and the last layer is drawn from its own points.
+TEST_F(HostilePaint, LayerListOfManyLayersFindsEveryStartDirectly) {
+    constexpr int count = 200000;
+    TArrXZInteger sizes(count, TXZInteger{1, 1});
+    sizes[2] = {0, 5};
+    sizes.back() = {2, 2};
+    TQor3DChart list;
+    ASSERT_TRUE(list.SetSizeNx4D(sizes));
+    int64_t start = 0;
+    for (int l = 0; l < count; ++l) {
+        ASSERT_EQ(list.LayerStart(l), start) << l;
+        start += int64_t(list.GetLayerSize(l).X) * list.GetLayerSize(l).Z;
+    }
+    EXPECT_EQ(list.LayerStart(count + 5), start);
+    EXPECT_EQ(list.LayerStart(-1), 0);
+    ASSERT_EQ(int64_t(list.Data().size()), 4 * start);
+    for (int64_t p = 0; p < start; ++p) {
+        float* q = list.Data().data() + 4 * p;
+        q[0] = float(p % 2), q[1] = float(p), q[2] = float(((p - start) & 3) / 2), q[3] = 1;
+    }
+    list.UpdateRanges();
+    list.SetShiny(false);
+    rec.ClearLog();
+    DrawLayerList(list, frame);
+    const auto v = rec.Calls("glVertex3fv");
+    ASSERT_EQ(v.size(), 4u);
+    EXPECT_EQ(v[0].Args, (std::vector<double>{0, double(start - 4), 0}));
+    EXPECT_EQ(v[3].Args, (std::vector<double>{1, double(start - 1), 1}));
 }
 
 } // namespace

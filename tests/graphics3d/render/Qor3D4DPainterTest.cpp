@@ -161,7 +161,7 @@ TEST_F(Paint4D, ColourPassesThenHighlightPasses) {
     expected.push_back("glDisable(3552)");
     EXPECT_THAT(StateCalls(), ElementsAreArray(expected));
     EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1", "X0", "X1"));
-    EXPECT_EQ(Count("glTexCoord1d"), 2 * 4u);
+    EXPECT_EQ(Count("glTexCoord1fv"), 2 * 4u);
 
     rec.ClearLog();
     chart.SetLightsON(false);
@@ -173,7 +173,7 @@ TEST_F(Paint4D, ColourPassesThenHighlightPasses) {
     chart.SetTransparency(10);
     Draw4DLayers(chart, frame);
     EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1"));
-    EXPECT_EQ(Count("glTexCoord1d"), 0u);
+    EXPECT_EQ(Count("glTexCoord1fv"), 0u);
 
     rec.ClearLog();
     chart.SetShiny(false);
@@ -205,8 +205,8 @@ TEST_F(Paint4D, ValuesLiftTheLayersAndGiveTheirColour) {
         chart.SetShiny(false);
         rec.ClearLog();
         Draw4DLayers(chart, frame);
-        EXPECT_DOUBLE_EQ(rec.Calls("glTexCoord1d").at(0).Args[0], top);
-        EXPECT_DOUBLE_EQ(rec.Calls("glTexCoord1d").at(1).Args[0], bottom);
+        EXPECT_FLOAT_EQ(float(rec.Calls("glTexCoord1fv").at(0).Args[0]), float(top));
+        EXPECT_FLOAT_EQ(float(rec.Calls("glTexCoord1fv").at(1).Args[0]), float(bottom));
     }
 }
 
@@ -308,7 +308,7 @@ TEST_F(PaintList, TranslucentListWithDepthAndHighlightPasses) {
     const auto v = rec.Calls("glVertex3fv");
     EXPECT_EQ(v.at(4 + 6).Args, (std::vector<double>{2, 1, 1}));
     EXPECT_EQ(v.at(4 + 6 + 1).Args, (std::vector<double>{2, 1, 0}));
-    EXPECT_EQ(Count("glTexCoord1d"), 2 * 10u);
+    EXPECT_EQ(Count("glTexCoord1fv"), 2 * 10u);
 }
 
 TEST_F(PaintList, OpaqueListHasNoDepthPass) {
@@ -326,8 +326,8 @@ TEST_F(PaintList, NormalsColoursAndBrokenLayers) {
     chart.SetShiny(false);
     DrawLayerList(chart, frame);
     EXPECT_THAT(LayerSequence(), ElementsAre("Y0", "Y2"));
-    const auto tex = rec.Calls("glTexCoord1d");
-    EXPECT_DOUBLE_EQ(tex.at(0).Args[0], 253.0 / 65536);
+    const auto tex = rec.Calls("glTexCoord1fv");
+    EXPECT_FLOAT_EQ(float(tex.at(0).Args[0]), float(253.0 / 65536));
 
     // Points the data do not hold are not read.
     chart.Data().resize(4 * 5);
@@ -345,7 +345,7 @@ TEST_F(PaintList, PictureSpansTheStoredPoints) {
     chart.SetShiny(false);
     rec.ClearLog();
     DrawLayerList(chart, frame);
-    const auto tex = rec.Calls("glTexCoord2d");
+    const auto tex = rec.Calls("glTexCoord2fv");
     ASSERT_EQ(tex.size(), 10u);
     EXPECT_EQ(tex[0].Args, (std::vector<double>{0, 0}));
     EXPECT_EQ(tex.back().Args, (std::vector<double>{1, 1}));

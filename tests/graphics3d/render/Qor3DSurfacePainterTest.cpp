@@ -126,8 +126,8 @@ TEST_F(SurfacePaint, TranslucentPassesThenHighlight) {
                             "glDepthMask(0)", "glDepthFunc(515)", "glColor4ub(0, 0, 0, 255)",
                             "strips", "glDepthFunc(513)", "glDepthMask(1)", "glDisable(3042)"));
     // Texture coordinates in the two coloured passes only.
-    EXPECT_EQ(Count("glTexCoord1d"), 2 * 2 * 6u);
-    EXPECT_EQ(Count("glVertex3f"), 3 * 2 * 6u);
+    EXPECT_EQ(Count("glTexCoord1fv"), 2 * 2 * 6u);
+    EXPECT_EQ(Count("glVertex3fv"), 3 * 2 * 6u);
 }
 
 TEST_F(SurfacePaint, AlphaTables) {
@@ -161,7 +161,7 @@ TEST_F(SurfacePaint, OpaqueAndFullyTransparent) {
     chart.SetShiny(true);
     chart.SetWired(true);
     DrawChartSurface(chart, raw);
-    EXPECT_EQ(Count("glTexCoord1d"), 0u);
+    EXPECT_EQ(Count("glTexCoord1fv"), 0u);
     EXPECT_EQ(Count("glColor4ub"), 1u);
     for (double m : Modes())
         EXPECT_EQ(m, GL_LINE_STRIP);
@@ -217,10 +217,10 @@ TEST_F(SurfacePaint, BoxUnitsWithoutRawVertices) {
     const auto log = rec.Log();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log[0].Text(), "glScaled(2, 4, 10)");
-    const auto vertices = rec.Calls("glVertex3d");
+    const auto vertices = rec.Calls("glVertex3fv");
     ASSERT_EQ(vertices.size(), 6u);
     EXPECT_EQ(vertices[3].Args, (std::vector<double>{0.5, 0.125, 1}));
-    EXPECT_EQ(Count("glNormal3d"), 6u);
+    EXPECT_EQ(Count("glNormal3fv"), 6u);
 
     TQorSceneFrame unit;
     unit.RawVertices = false;
@@ -251,8 +251,10 @@ TEST_F(SurfacePaint, ShortArraysAreNotRead) {
     // Normals missing: they are computed while painting instead of read past the end.
     ASSERT_TRUE(chart.Normals().empty());
     DrawChartSurface(chart, raw);
-    EXPECT_EQ(Count("glNormal3sv"), 0u);
-    EXPECT_EQ(Count("glNormal3s"), 12u);
+    const auto normals = rec.Calls("glNormal3sv");
+    ASSERT_EQ(normals.size(), 12u);
+    for (const TGLCall& n : normals)
+        EXPECT_EQ(n.Args, (std::vector<double>{0, 32000, 0}));
 
     rec.ClearLog();
     chart.Data().resize(5);
@@ -268,10 +270,10 @@ TEST_F(SurfacePaint, TextureCoordinatesAtTheEndsOfTheColourRange) {
     chart.AxisY().Layout.DisplayMin = 0;
     chart.AxisY().Layout.DisplayMax = 1;
     DrawChartSurface(chart, raw);
-    const auto tex = rec.Calls("glTexCoord1d");
+    const auto tex = rec.Calls("glTexCoord1fv");
     ASSERT_EQ(tex.size(), 4u);
-    EXPECT_DOUBLE_EQ(tex[0].Args[0], 253.0 / 65536);
-    EXPECT_DOUBLE_EQ(tex[2].Args[0], 253.0 / 256 * (1 + 1.0 / 256));
+    EXPECT_FLOAT_EQ(float(tex[0].Args[0]), float(253.0 / 65536));
+    EXPECT_FLOAT_EQ(float(tex[2].Args[0]), float(253.0 / 256 * (1 + 1.0 / 256)));
     EXPECT_DOUBLE_EQ(PaletteMap(3, 3).F, 1.0);
 }
 
@@ -328,7 +330,7 @@ TEST_F(SurfacePaint, PictureTextureIsCachedAndSpansTheData) {
 
     rec.ClearLog();
     DrawChartSurface(chart, raw);
-    const auto tex = rec.Calls("glTexCoord2d");
+    const auto tex = rec.Calls("glTexCoord2fv");
     ASSERT_FALSE(tex.empty());
     EXPECT_EQ(tex[0].Args, (std::vector<double>{0, 0}));
     EXPECT_EQ(tex.back().Args, (std::vector<double>{1, 1}));

@@ -1,0 +1,266 @@
+// Sections: density; arrays; frame of the data; drawing.
+#include "render/Qor3DGridArrays.h"
+
+#include "chart/Qor3DGridNormal.h"
+
+#include <algorithm>
+#include <limits>
+
+using namespace QorPaint;
+
+// ---- Density ---------------------------------------------------------------------------------
+
+std::vector<int> QorPaint::GridLine(int Count, int Step) {
+    std::vector<int> line;
+    if (Count <= 0)
+        return line;
+    const int step = std::max(Step, 1);
+    line.reserve(size_t(Count / step + 2));
+    for (int i = 0; i < Count - 1; i += step)
+        line.push_back(i);
+    line.push_back(Count - 1);
+    return line;
+}
+
+int QorPaint::TurningStep(int Cols, int Rows, TPoint View) {
+    const int64_t pixels = int64_t(std::max(View.X, 0)) * std::max(View.Y, 0);
+    if (pixels == 0 || int64_t(Cols) * Rows <= pixels)
+        return 1;
+    const int64_t cells = std::max<int64_t>(std::max(View.X, View.Y) / QorPixelsPerTurningCell, 1);
+    int step = 1;
+    while (step < (1 << 30) && ((Cols - 1) / step > cells || (Rows - 1) / step > cells))
+        step *= 2;
+    return step;
+}
+
+// ---- Arrays ----------------------------------------------------------------------------------
+
+void QorPaint::IndexGridBlock(TGridBlock& Block, std::span<const int> Cols,
+                              std::span<const int> Rows, size_t Pitch, bool Compact) {
+    Block.Col.resize(Cols.size());
+    Block.Row.resize(Rows.size());
+    for (size_t j = 0; j < Cols.size(); ++j)
+        Block.Col[j] = GLuint(Compact ? j : size_t(Cols[j]));
+    for (size_t i = 0; i < Rows.size(); ++i)
+        Block.Row[i] = GLuint(Compact ? i * Cols.size() : size_t(Rows[i]) * Pitch);
+}
+
+void TGridBuffers::Resize(size_t Points, bool ShortNormals, int TexSize, bool Textured) {
+    Positions.resize(3 * Points);
+    if (ShortNormals)
+        Normals16.resize(3 * Points);
+    else
+        Normals.resize(3 * Points);
+    if (Textured)
+        TexCoords.resize(size_t(TexSize) * Points);
+    Holes.resize(Points);
+}
+
+void TGridBuffers::Bind(bool ShortNormals, int TexSize, bool AnyHole) {
+    Block.Positions = Positions.data();
+    Block.PositionStride = 0;
+    Block.NormalType = ShortNormals ? GL_SHORT : GL_FLOAT;
+    Block.Normals = ShortNormals ? static_cast<const void*>(Normals16.data())
+                                 : static_cast<const void*>(Normals.data());
+    Block.TexCoords = TexCoords.data();
+    Block.TexSize = TexSize;
+    Block.Holes = AnyHole ? Holes.data() : nullptr;
+}
+
+// ---- Frame of the data -----------------------------------------------------------------------
+
+TVertexMap::TVertexMap(const TQorSceneFrame& Frame, bool BoxUnits) {
+    if (!Frame.BoxRelative && !BoxUnits)
+        return;
+    FIdentity = false;
+    FScale = {1 / Frame.RX, 1 / Frame.RY, 1 / Frame.RZ};
+    if (Frame.BoxRelative)
+        FOrigin = Frame.Centre;
+}
+
+void TVertexMap::Normal(double X, double Y, double Z, float* Out) const {
+    // Positions divided by s have normals multiplied by s.
+    const std::array<double, 3> n =
+        NormalToUnit(TQorVec3<double>{X / FScale[0], Y / FScale[1], Z / FScale[2]});
+    Out[0] = float(n[0]);
+    Out[1] = float(n[1]);
+    Out[2] = float(n[2]);
+}
+
+// ---- Drawing ---------------------------------------------------------------------------------
+
+namespace {
+
+// The arrays of one grid drawing, enabled for its duration.
+class TClientArrays {
+public:
+    TClientArrays(const TGLFunctions& gl, bool Textured) : Fgl(gl), FTextured(Textured) {
+        gl.EnableClientState(GL_VERTEX_ARRAY);
+        gl.EnableClientState(GL_NORMAL_ARRAY);
+        if (Textured)
+            gl.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    TClientArrays(const TClientArrays&) = delete;
+    TClientArrays& operator=(const TClientArrays&) = delete;
+    ~TClientArrays() {
+        try {
+            Fgl.DisableClientState(GL_VERTEX_ARRAY);
+            Fgl.DisableClientState(GL_NORMAL_ARRAY);
+            if (FTextured)
+                Fgl.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+        } catch (...) {
+            // A failing context is cleaned up by the scene's error handling.
+        }
+    }
+    void Use(const TGridBlock& B) const {
+        Fgl.VertexPointer(3, GL_FLOAT, B.PositionStride, B.Positions);
+        Fgl.NormalPointer(B.NormalType, 0, B.Normals);
+        if (FTextured)
+            Fgl.TexCoordPointer(B.TexSize, GL_FLOAT, 0, B.TexCoords);
+    }
+
+private:
+    const TGLFunctions& Fgl;
+    const bool FTextured;
+};
+
+// The indices of one strip, drawn in pieces between the holes.
+class TStrip {
+public:
+    TStrip(const TGLFunctions& gl, GLenum Mode, std::vector<GLuint>& Indices)
+        : Fgl(gl), FMode(Mode), FIndices(Indices) {}
+    void Start(const uint8_t* Holes) {
+        FHoles = Holes;
+        FIndices.clear();
+    }
+    void Add(GLuint a) {
+        if (FHoles != nullptr && FHoles[a] != 0)
+            return Flush();
+        FIndices.push_back(a);
+    }
+    void Add(GLuint a, GLuint b) {
+        if (FHoles != nullptr && (FHoles[a] != 0 || FHoles[b] != 0))
+            return Flush();
+        FIndices.push_back(a);
+        FIndices.push_back(b);
+    }
+    // Pieces between holes too short to show anything (a lone point, one pair of a
+    // quadrilateral strip) are dropped; whole strips go out as they are.
+    void Flush() {
+        const size_t least = FHoles == nullptr ? 1 : FMode == GL_QUAD_STRIP ? 4 : 2;
+        if (FIndices.size() >= least)
+            Fgl.DrawElements(FMode, GLsizei(FIndices.size()), GL_UNSIGNED_INT, FIndices.data());
+        FIndices.clear();
+    }
+
+private:
+    const TGLFunctions& Fgl;
+    const GLenum FMode;
+    std::vector<GLuint>& FIndices;
+    const uint8_t* FHoles = nullptr;
+};
+
+// Calls Draw(first, count) for the blocks of Per lines out of Count, the last block first when
+// Reverse; each block shares its last line with the next one when Overlap is set.
+template <typename F>
+void ForEachBlock(size_t Count, size_t Per, bool Overlap, bool Reverse, F&& Draw) {
+    std::vector<size_t> starts;
+    const size_t advance = Overlap ? Per - 1 : Per;
+    for (size_t s = 0; s + (Overlap ? 1 : 0) < Count; s += advance)
+        starts.push_back(s);
+    if (Reverse)
+        std::reverse(starts.begin(), starts.end());
+    for (const size_t s : starts)
+        Draw(s, std::min(Per, Count - s));
+}
+
+size_t LinesPerBlock(const TGridSource& Source, size_t Across, size_t Lines, size_t Least) {
+    const size_t limit = Source.BlockPoints();
+    const size_t per = limit == std::numeric_limits<size_t>::max() ? Lines : limit / Across;
+    return std::clamp(per, Least, std::max(Lines, Least));
+}
+
+void DrawSolid(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
+               std::span<const int> C, std::span<const int> R, bool Reverse, bool Textured) {
+    if (R.size() < 2 || C.empty())
+        return;
+    const size_t per = LinesPerBlock(Source, C.size(), R.size(), 2);
+    ForEachBlock(R.size(), per, true, Reverse, [&](size_t s, size_t rows) {
+        const TGridBlock& b = Source.Block(C, R.subspan(s, rows), Textured);
+        Arrays.Use(b);
+        const size_t cols = C.size();
+        for (size_t n = 0; n + 1 < rows; ++n) {
+            const size_t i = Reverse ? rows - 2 - n : n;
+            Strip.Start(b.Holes);
+            for (size_t m = 0; m < cols; ++m) {
+                const size_t j = Reverse ? cols - 1 - m : m;
+                const GLuint low = b.Col[j] + b.Row[i];
+                const GLuint high = b.Col[j] + b.Row[i + 1];
+                if (Reverse)
+                    Strip.Add(high, low);
+                else
+                    Strip.Add(low, high);
+            }
+            Strip.Flush();
+        }
+    });
+}
+
+void DrawWire(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
+              std::span<const int> C, std::span<const int> R, bool Reverse, bool Textured) {
+    if (R.empty() || C.empty())
+        return;
+    const auto order = [Reverse](size_t n, size_t count) {
+        return Reverse ? count - 1 - n : n;
+    };
+    // Along the rows, blocks of whole rows.
+    const size_t perRow = LinesPerBlock(Source, C.size(), R.size(), 1);
+    ForEachBlock(R.size(), perRow, false, Reverse, [&](size_t s, size_t rows) {
+        const TGridBlock& b = Source.Block(C, R.subspan(s, rows), Textured);
+        Arrays.Use(b);
+        for (size_t n = 0; n < rows; ++n) {
+            const size_t i = order(n, rows);
+            Strip.Start(b.Holes);
+            for (size_t m = 0; m < C.size(); ++m)
+                Strip.Add(b.Col[order(m, C.size())] + b.Row[i]);
+            Strip.Flush();
+        }
+    });
+    // Along the columns, blocks of whole columns.
+    const size_t perCol = LinesPerBlock(Source, R.size(), C.size(), 1);
+    ForEachBlock(C.size(), perCol, false, Reverse, [&](size_t s, size_t cols) {
+        const TGridBlock& b = Source.Block(C.subspan(s, cols), R, Textured);
+        Arrays.Use(b);
+        for (size_t m = 0; m < cols; ++m) {
+            const size_t j = order(m, cols);
+            Strip.Start(b.Holes);
+            for (size_t n = 0; n < R.size(); ++n)
+                Strip.Add(b.Col[j] + b.Row[order(n, R.size())]);
+            Strip.Flush();
+        }
+    });
+}
+
+} // namespace
+
+void QorPaint::DrawGrid(const TGLFunctions& gl, TStripPattern Pattern, TGridSource& Source,
+                        int Step, bool Textured) {
+    const std::vector<int> cols = GridLine(Source.Cols(), Step);
+    const std::vector<int> rows = GridLine(Source.Rows(), Step);
+    if (cols.empty() || rows.empty())
+        return;
+    const bool solid =
+        Pattern == TStripPattern::SolidForward || Pattern == TStripPattern::SolidReverse;
+    if (solid && rows.size() < 2)
+        return;
+    const bool reverse =
+        Pattern == TStripPattern::WireReverse || Pattern == TStripPattern::SolidReverse;
+    std::vector<GLuint> indices;
+    indices.reserve(2 * std::max(cols.size(), rows.size()));
+    TStrip strip(gl, solid ? GL_QUAD_STRIP : GL_LINE_STRIP, indices);
+    const TClientArrays arrays(gl, Textured);
+    if (solid)
+        DrawSolid(arrays, strip, Source, cols, rows, reverse, Textured);
+    else
+        DrawWire(arrays, strip, Source, cols, rows, reverse, Textured);
+}

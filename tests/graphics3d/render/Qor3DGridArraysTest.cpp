@@ -1,0 +1,185 @@
+#include "render/Qor3DGridArrays.h"
+
+#include "Qor3DPaintTestSupport.h"
+#include "render/Qor3DClipPlanes.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace {
+
+using namespace QorPaint;
+using ::testing::ElementsAre;
+
+TEST(GridDensity, EveryStepThLineAndTheLast) {
+    EXPECT_THAT(GridLine(10, 4), ElementsAre(0, 4, 8, 9));
+    EXPECT_THAT(GridLine(9, 4), ElementsAre(0, 4, 8));
+    EXPECT_THAT(GridLine(3, 1), ElementsAre(0, 1, 2));
+    EXPECT_THAT(GridLine(1, 8), ElementsAre(0));
+    EXPECT_TRUE(GridLine(0, 2).empty());
+
+    // Full density when still, and for grids no larger than the view.
+    EXPECT_EQ(TurningStep(4000, 4000, {0, 0}), 1);
+    EXPECT_EQ(TurningStep(600, 800, {800, 600}), 1);
+    // Otherwise the least power of two that leaves no more cells along a side than the longer
+    // side of the view has groups of pixels.
+    for (const auto& [cols, rows] : {std::pair{1000, 1000}, {5000, 200}, {30, 2000000}}) {
+        const int step = TurningStep(cols, rows, {800, 600});
+        const int cells = 800 / QorPixelsPerTurningCell;
+        EXPECT_EQ(step & (step - 1), 0) << step;
+        EXPECT_LE(std::max(cols - 1, rows - 1) / step, cells);
+        EXPECT_GT(std::max(cols - 1, rows - 1) / (step / 2), cells);
+    }
+}
+
+class GridArrays : public TRecordedPaint {
+protected:
+    // x = column, z = row and a height that tells the point too.
+    void MakeGrid(TQor3DChart& Chart, int nx, int nz, bool LowMemory) {
+        Chart.SetUseLowMemory(LowMemory);
+        Fill3D(Chart, nx, nz, Identity, Identity,
+               [](double x, double z) { return std::sin(x * 0.7) + 0.01 * z; });
+        Chart.UpdateRanges();
+        Chart.UpdateNormals();
+        rec.ClearLog();
+    }
+    // The vertices, normals, texture coordinates and primitives drawn, in order.
+    std::vector<std::pair<std::string, std::vector<double>>> Geometry() const {
+        std::vector<std::pair<std::string, std::vector<double>>> out;
+        for (const TGLCall& c : rec.Log())
+            if (IsGeometry(c.Name) || c.Name == "glBegin" || c.Name == "glEnd")
+                out.emplace_back(c.Name, c.Args);
+        return out;
+    }
+    TQorSceneFrame frame;
+};
+
+// The low-memory layout computes its arrays in blocks of rows (or columns for the wire along
+// the columns); the blocks join into exactly the strips the full layout draws from its stored
+// arrays, in every pattern.
+TEST_F(GridArrays, BlocksJoinIntoTheStripsOfTheWholeGrid) {
+    TQor3DChart full, low;
+    MakeGrid(full, 34, 1000, false);
+    MakeGrid(low, 34, 1000, true);
+    ASSERT_GT(size_t(34 * 1000), QorGridBlockPoints);
+    full.SetShiny(false);
+    low.SetShiny(false);
+    for (const bool wired : {false, true}) {
+        SCOPED_TRACE(wired);
+        full.SetWired(wired);
+        low.SetWired(wired);
+        full.SetTransparency(5);
+        low.SetTransparency(5);
+        DrawChartSurface(full, frame);
+        const auto expected = Geometry();
+        rec.ClearLog();
+        DrawChartSurface(low, frame);
+        EXPECT_GT(Count("glVertexPointer"), 2u);
+        EXPECT_TRUE(Geometry() == expected);
+        rec.ClearLog();
+    }
+}
+
+// While the view turns, every k-th row and column is drawn, and the last ones, in every
+// painter's pattern; a still view draws everything.
+TEST_F(GridArrays, TurningViewDrawsEveryKthLineAndTheLast) {
+    TQor3DChart chart;
+    MakeGrid(chart, 37, 21, false);
+    chart.SetShiny(false);
+    frame.TurningView = {10, 10};
+    const int step = TurningStep(37, 21, frame.TurningView);
+    ASSERT_GT(step, 1);
+    const std::vector<int> cols = GridLine(37, step);
+    const std::vector<int> rows = GridLine(21, step);
+    for (const bool wired : {false, true}) {
+        chart.SetWired(wired);
+        rec.ClearLog();
+        DrawChartSurface(chart, frame);
+        std::set<int> xs, zs;
+        size_t vertices = 0;
+        for (const auto& v : Stream())
+            if (v[0] >= 0) {
+                xs.insert(int(v[0]));
+                zs.insert(int(v[2]));
+                ++vertices;
+            }
+        EXPECT_EQ(std::vector<int>(xs.begin(), xs.end()), cols) << wired;
+        EXPECT_EQ(std::vector<int>(zs.begin(), zs.end()), rows) << wired;
+        const size_t points = cols.size() * rows.size();
+        EXPECT_EQ(vertices, wired ? 2 * points : 2 * cols.size() * (rows.size() - 1)) << wired;
+    }
+    frame.TurningView = {0, 0};
+    rec.ClearLog();
+    DrawChartSurface(chart, frame);
+    EXPECT_EQ(Count("glVertex3fv"), 2 * 37u * 21u);
+}
+
+// Far from the origin the clip planes are placed in double precision, in box units around the
+// frame's centre: a plane a hair beyond a data value still keeps it and drops the next hair.
+TEST_F(GridArrays, BoxRelativeClipPlanesKeepTheirPlaceFarFromTheOrigin) {
+    TQorSceneFrame far;
+    far.BoxRelative = true;
+    far.RX = 2, far.RY = 4, far.RZ = 0.5;
+    far.Centre = {1e7, -3e6, 5};
+    const auto value = [&](const std::array<double, 4>& e, std::array<double, 3> x) {
+        double v = e[3];
+        const std::array<double, 3> r{far.RX, far.RY, far.RZ};
+        for (size_t i = 0; i < 3; ++i)
+            v += e[i] * (x[i] - far.Centre[i]) / r[i];
+        return v;
+    };
+    // x <= 1e7 + 0.25 (the clip box's upper X plane), y >= -3e6 - 1 (its lower Y plane).
+    TQorClipPlanes upperX(GL(), far);
+    upperX.Translated(1e7 + 0.25, 0, 0);
+    upperX.Rotated(90, 0, 1, 0);
+    const std::array<double, 4> ex = upperX.BoxEquation();
+    EXPECT_NEAR(value(ex, {1e7 + 0.25, 0, 0}), 0, 1e-9);
+    EXPECT_GT(value(ex, {1e7 + 0.2499, 7, 3}), 0);
+    EXPECT_LT(value(ex, {1e7 + 0.2501, 7, 3}), 0);
+    TQorClipPlanes lowerY(GL(), far);
+    lowerY.Translated(0, -3e6 - 1, 0);
+    lowerY.Rotated(90, 1, 0, 0);
+    const std::array<double, 4> ey = lowerY.BoxEquation();
+    EXPECT_GT(value(ey, {1, -3e6 - 0.9999, 2}), 0);
+    EXPECT_LT(value(ey, {1, -3e6 - 1.0001, 2}), 0);
+    // A chain: lifted, laid flat, then tilted by 45 degrees about its own x axis.
+    TQorClipPlanes tilted(GL(), far);
+    tilted.Translated(1e7, -3e6, 5);
+    tilted.Rotated(90, -1, 0, 0);
+    tilted.Rotated(45, 1, 0, 0);
+    const std::array<double, 4> et = tilted.BoxEquation();
+    // Its local z axis is (0, 1, 1) / sqrt 2 in data coordinates: kept below y + z = const.
+    EXPECT_GT(value(et, {1e7 + 9, -3e6 + 0.0999, 5 - 0.1}), 0);
+    EXPECT_LT(value(et, {1e7 + 9, -3e6 + 0.1001, 5 - 0.1}), 0);
+    // Nothing was pushed or drawn for box-relative planes until Set.
+    EXPECT_TRUE(rec.Log().empty());
+    tilted.Set(2);
+    EXPECT_EQ(rec.Log().at(0).Name, "glClipPlane");
+    EXPECT_EQ(rec.Log().at(1).Text(), "glEnable(12290)");
+}
+
+// A box-relative frame gives the layer painters' positions too in box units around the centre.
+TEST_F(GridArrays, BoxRelativeLayersGoOutInBoxUnits) {
+    TQor3DChart list;
+    ASSERT_TRUE(list.SetSizeNx4D({{2, 2}}));
+    for (int p = 0; p < 4; ++p) {
+        float* q = list.Data().data() + 4 * p;
+        q[0] = float(1e7 + 2 * (p % 2)), q[1] = 3, q[2] = float(p / 2), q[3] = 1;
+    }
+    list.UpdateRanges();
+    list.SetShiny(false);
+    TQorSceneFrame far;
+    far.BoxRelative = true;
+    far.RX = 2;
+    far.Centre = {1e7 + 1, 3, 0.5};
+    rec.ClearLog();
+    DrawLayerList(list, far);
+    const auto v = rec.Calls("glVertex3fv");
+    ASSERT_EQ(v.size(), 4u);
+    EXPECT_EQ(v[0].Args, (std::vector<double>{-0.5, 0, -0.5}));
+    EXPECT_EQ(v[3].Args, (std::vector<double>{0.5, 0, 0.5}));
+    EXPECT_EQ(Count("glNormal3fv"), 4u);
+}
+
+} // namespace
