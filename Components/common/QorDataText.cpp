@@ -174,25 +174,29 @@ bool TQorTextSource::Changed() const {
     return FChanged;
 }
 
-bool TQorFileView::Open(const std::string& fileName, std::string* Error) {
-    FText.clear();
-    TQorTextSource source;
-    if (!source.Open(fileName, Error))
-        return false;
+bool ReadSourceText(const TQorTextSource& Source, uint64_t Begin, std::string& Text,
+                    std::string* Error) {
+    Text.clear();
     try {
-        FText = source.ReadString(0, source.Size());
+        Text = Source.ReadString(std::min(Begin, Source.Size()), Source.Size());
     } catch (const std::bad_alloc&) {
         if (Error != nullptr)
             *Error = "is too large";
         return false;
     }
-    if (source.Changed()) {
-        FText.clear();
+    if (Source.Changed()) {
+        Text.clear();
         if (Error != nullptr)
             *Error = "changed while it was read";
         return false;
     }
     return true;
+}
+
+bool TQorFileView::Open(const std::string& fileName, std::string* Error) {
+    FText.clear();
+    TQorTextSource source;
+    return source.Open(fileName, Error) && ReadSourceText(source, 0, FText, Error);
 }
 
 // ---- Token reader -----------------------------------------------------------------------------

@@ -48,6 +48,11 @@ private:
     mutable std::atomic<bool> FChanged{false};
 };
 
+// The bytes Begin ... Size of Source. False, with Text empty and the reason in Error, when they
+// do not fit into memory or the file changed while it was read.
+bool ReadSourceText(const TQorTextSource& Source, uint64_t Begin, std::string& Text,
+                    std::string* Error = nullptr);
+
 // A whole regular file in memory (property files, small inputs).
 class TQorFileView {
 public:

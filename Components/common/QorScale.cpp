@@ -44,6 +44,7 @@ bool StepOn(double& r, double step) {
 struct TScaleSettings {
     bool AutoSubSteps;
     int NumSubSteps;
+    double MinSubStepLength;
     int DecPlaces;
     int DecPlacesEndPlus;
     int DecPlacesMax;
@@ -223,9 +224,21 @@ void LinearTicks(const TScaleSettings& s, const TLinearStep& ls, TTicks& ticks, 
     }
 }
 
+// Step / (NumSubSteps + 1), with no more intervals than MinSubStepLength lets the step's length
+// hold (at least one).
+double CountedMinorStep(const TScaleSettings& s, const TLinearStep& ls) {
+    double parts = std::max(0.0, double(s.NumSubSteps)) + 1;
+    if (s.MinSubStepLength > 0) {
+        const double stepLength = ls.Step() / (s.Max - s.Min) * s.Length;
+        const double room = std::floor(stepLength / s.MinSubStepLength);
+        parts = room >= 1 ? std::min(parts, room) : 1;
+    }
+    return ls.Step() / parts;
+}
+
 double LinearMinorStep(const TScaleSettings& s, const TLinearStep& ls) {
     if (!s.AutoSubSteps)
-        return ls.Step() / (std::max(0.0, double(s.NumSubSteps)) + 1);
+        return CountedMinorStep(s, ls);
     switch (ls.Mult) {
     case 1:
         return 2 * ls.Unit() / 10;
@@ -443,6 +456,7 @@ TQorScaleTicks CalcAutoScale(const TQorScaleSettings& Settings) {
     if (usable) {
         TScaleSettings s{in.AutoSubSteps,
                          in.NumSubSteps,
+                         in.MinSubStepLength,
                          std::clamp(in.DecPlaces, -PlacesLimit, PlacesLimit),
                          std::clamp(in.DecPlacesEndPlus, -PlacesLimit, PlacesLimit),
                          std::clamp(in.DecPlacesMax, -PlacesLimit, PlacesLimit),

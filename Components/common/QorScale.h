@@ -20,6 +20,9 @@ struct TQorScaleSettings {
     // Minor ticks: chosen automatically, or NumSubSteps between two ticks (linear scales).
     bool AutoSubSteps = false;
     int NumSubSteps = 0;
+    // The shortest gap between minor ticks along Length (0: no limit): a step gets no more
+    // minor intervals than its length holds, whatever NumSubSteps asks for.
+    double MinSubStepLength = 0;
     int DecPlaces = 0;
     // Extra decimals allowed for the exact ends.
     int DecPlacesEndPlus = 0;

@@ -30,7 +30,21 @@ void TQorCheckBox::SetModified(bool v) {
 
 void TQorCheckBox::SetAlignment(TLeftRight v) {
     FAlignment = v;
-    setLayoutDirection(v == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
+    update();
+}
+
+// The style lays the parts out left to right; with the caption on the left each part's
+// rectangle is mirrored inside the widget. The caption keeps its own reading order, and
+// layouts place the widget like any other.
+QRect TQorCheckBox::PartRect(QStyle::SubElement Part, const QStyleOptionButton& Option) const {
+    const QRect r = style()->subElementRect(Part, &Option, this);
+    return FAlignment == taLeftJustify ? QStyle::visualRect(Qt::RightToLeft, rect(), r) : r;
+}
+
+bool TQorCheckBox::hitButton(const QPoint& Pos) const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return PartRect(QStyle::SE_CheckBoxClickRect, option).contains(Pos);
 }
 
 void TQorCheckBox::Changed() {
@@ -49,5 +63,15 @@ void TQorCheckBox::paintEvent(QPaintEvent*) {
         option.palette.setColor(QPalette::Base, p.color(QPalette::Highlight));
         option.palette.setColor(QPalette::Text, p.color(QPalette::HighlightedText));
     }
-    painter.drawControl(QStyle::CE_CheckBox, option);
+    QStyleOptionButton part = option;
+    part.rect = PartRect(QStyle::SE_CheckBoxIndicator, option);
+    painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, part);
+    part.rect = PartRect(QStyle::SE_CheckBoxContents, option);
+    painter.drawControl(QStyle::CE_CheckBoxLabel, part);
+    if (option.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.rect = PartRect(QStyle::SE_CheckBoxFocusRect, option);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
 }

@@ -7,7 +7,10 @@
 #include "UQorTypes.h"
 
 #include <QCheckBox>
+#include <QStyle>
 #include <functional>
+
+class QStyleOptionButton;
 
 enum TQorCheckGlyphs : uint8_t { cgPlain, cgChanged };
 
@@ -36,9 +39,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
+    bool hitButton(const QPoint& Pos) const override;
 
 private:
     void Changed();
+    QRect PartRect(QStyle::SubElement Part, const QStyleOptionButton& Option) const;
 
     bool FModified = false;
     TLeftRight FAlignment = taRightJustify;

@@ -31,9 +31,9 @@ QRegularExpression TypingPattern(TQorEditStyle Style, int DecPlaces) {
     case pesCardinal:
         return QRegularExpression(R"(^\+?\d*$)");
     default: {
+        // DecPlaces bounds the decimals typed, not the magnitude: "2e20" stays allowed.
         const QString decimals = DecPlaces >= 0 ? QString("{0,%1}").arg(DecPlaces) : "*";
-        const QString exponent = DecPlaces >= 0 ? "" : R"(([eE][+-]?\d*)?)";
-        return QRegularExpression(QString(R"(^[+-]?\d*([.,]\d%1)?%2$)").arg(decimals, exponent));
+        return QRegularExpression(QString(R"(^[+-]?\d*([.,]\d%1)?([eE][+-]?\d*)?$)").arg(decimals));
     }
     }
 }

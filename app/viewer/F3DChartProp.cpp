@@ -9,6 +9,7 @@
 #include "QorColSc.h"
 #include "QorStorageWindow.h"
 #include "QorStrg.h"
+#include "QorUpdateBracket.h"
 #include "R3DAxisProp.h"
 #include "chart/Qor3DChart.h"
 
@@ -137,7 +138,7 @@ void TForm3DChartProp::FormShow() {
 }
 
 void TForm3DChartProp::LoadFromChart() {
-    const TDrawUpdateScope preview({&TabSheetView->Preview()});
+    const TQorUpdateScope preview(TabSheetView->Preview());
     TabSheetView->LoadViewPage();
     TabSheetChart->Load();
     TabSheetRanges->Load();

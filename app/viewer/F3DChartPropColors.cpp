@@ -4,6 +4,7 @@
 #include "F3DChartPropControls.h"
 #include "QorColSc.h"
 #include "QorFontDialog.h"
+#include "QorUpdateBracket.h"
 #include "chart/Qor3DChart.h"
 
 #include <QFileDialog>
@@ -83,7 +84,7 @@ QWidget* TChartPropColorPage::BuildPicture() {
     browse->setToolTip("Choose the picture file");
     browse->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     LabelNotAvailable = NewLabel(group, "LabelNotAvailable", "not available");
-    grid->addWidget(CtrlUseBitmap, 0, 0, 1, 3, AlignLeftAbsolute);
+    grid->addWidget(CtrlUseBitmap, 0, 0, 1, 3, Qt::AlignLeft);
     grid->addWidget(NewLabel(group, "LabelBitmapFile", "Bitmap File:"), 1, 0);
     grid->addWidget(CtrlBitmapFile, 1, 1);
     grid->addWidget(browse, 1, 2);
@@ -173,14 +174,14 @@ void TChartPropColorPage::CtrlBitmapFileBrowseClick() {
 
 void TChartPropColorPage::ApplyPreset(TQorPalettePreset Preset) {
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart});
+    const TQorUpdateScope update(chart);
     chart.ApplyPalettePreset(Preset);
     LoadColorControls();
 }
 
 void TChartPropColorPage::InvertClick() {
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart});
+    const TQorUpdateScope update(chart);
     chart.InvertPalette();
     LoadColorControls();
 }

@@ -1,7 +1,6 @@
 #include "F3DChartPropControls.h"
 
 #include "QorControlLook.h"
-#include "draw/Qor3DDraw.h"
 
 QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption) {
     auto* label = new QLabel(Caption, Parent);
@@ -110,14 +109,4 @@ void ChangeList(QComboBox& List, int Index, const TControlHandler& Handler) {
         return;
     List.setCurrentIndex(Index);
     Handler();
-}
-
-TDrawUpdateScope::TDrawUpdateScope(std::initializer_list<TQor3DDraw*> Draws) : FDraws(Draws) {
-    for (TQor3DDraw* d : FDraws)
-        d->BeginUpdate();
-}
-
-TDrawUpdateScope::~TDrawUpdateScope() {
-    for (auto it = FDraws.rbegin(); it != FDraws.rend(); ++it)
-        (*it)->EndUpdate();
 }

@@ -12,15 +12,8 @@
 #include <QPushButton>
 #include <functional>
 #include <string>
-#include <vector>
-
-class TQor3DDraw;
 
 using TControlHandler = std::function<void()>;
-
-// Left in a layout whatever the widget's own direction: a check box with its caption on the
-// left runs right to left, which would otherwise mirror its place in the cell.
-constexpr Qt::Alignment AlignLeftAbsolute = Qt::AlignLeft | Qt::AlignAbsolute;
 
 QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption);
 // A check box with its caption on the left (the dialogs' "Caption:" [x] form) unless Side
@@ -49,16 +42,3 @@ void LoadList(QComboBox& List, int Index);
 void ListChanged(QComboBox& List);
 // Selects an item as the user would: only when it differs, then the list's handler runs.
 void ChangeList(QComboBox& List, int Index, const TControlHandler& Handler);
-
-// Holds the update brackets of the chart and the preview (in the order given) for the life of
-// the object; they close in reverse order, so one change notification ends the whole step.
-class TDrawUpdateScope {
-public:
-    explicit TDrawUpdateScope(std::initializer_list<TQor3DDraw*> Draws);
-    ~TDrawUpdateScope();
-    TDrawUpdateScope(const TDrawUpdateScope&) = delete;
-    TDrawUpdateScope& operator=(const TDrawUpdateScope&) = delete;
-
-private:
-    std::vector<TQor3DDraw*> FDraws;
-};

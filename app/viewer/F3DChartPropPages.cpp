@@ -2,6 +2,7 @@
 
 #include "F3DChartProp.h"
 #include "F3DChartPropControls.h"
+#include "QorUpdateBracket.h"
 #include "UQorWaitCursor.h"
 #include "chart/Qor3DChart.h"
 
@@ -51,10 +52,10 @@ TChartPropChartPage::TChartPropChartPage(TForm3DChartProp& Form) : FForm(Form) {
     });
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(CtrlKeepXZ, 0, 0, 1, 3, AlignLeftAbsolute);
-    grid->addWidget(CtrlKeepXY, 1, 0, 1, 3, AlignLeftAbsolute);
+    grid->addWidget(CtrlKeepXZ, 0, 0, 1, 3, Qt::AlignLeft);
+    grid->addWidget(CtrlKeepXY, 1, 0, 1, 3, Qt::AlignLeft);
     AddRow(*grid, 2, LabelHeightY, CtrlHeightY, LabelHeightYUnit);
-    grid->addWidget(CtrlWired, 3, 0, 1, 3, AlignLeftAbsolute);
+    grid->addWidget(CtrlWired, 3, 0, 1, 3, Qt::AlignLeft);
     AddRow(*grid, 4, NewLabel(this, "LabelTransp", "Transparency:"), CtrlTransp);
     grid->setRowStretch(5, 1);
     grid->setColumnStretch(3, 1);
@@ -105,7 +106,7 @@ QGroupBox* TChartPropRangesPage::BuildGroup(int Axis, const QString& Caption, co
     row.Min = edit(MinName);
     row.MaxLabel = NewLabel(group, "", "Maximum =");
     row.Max = edit(MaxName);
-    grid->addWidget(row.Auto, 0, 0, 1, 2, AlignLeftAbsolute);
+    grid->addWidget(row.Auto, 0, 0, 1, 2, Qt::AlignLeft);
     AddRow(*grid, 1, row.MinLabel, row.Min);
     AddRow(*grid, 2, row.MaxLabel, row.Max);
     return group;
@@ -134,7 +135,7 @@ void TChartPropRangesPage::RangeChange() {
     const TQorWaitCursor busy;
     ShowEdits();
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart});
+    const TQorUpdateScope update(chart);
     TQorChartAxis3D* axes[] = {&chart.AxisX(), &chart.AxisY(), &chart.AxisZ()};
     for (size_t i = 0; i < 3; ++i) {
         axes[i]->SetAutoMin(FRows[i].Auto->Checked());

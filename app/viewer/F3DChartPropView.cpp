@@ -5,6 +5,7 @@
 #include "Qor3DDrawWidget.h"
 #include "QorCheckBox.h"
 #include "QorEdit.h"
+#include "QorUpdateBracket.h"
 #include "R3DAxisProp.h"
 #include "chart/Qor3DChart.h"
 
@@ -319,9 +320,9 @@ QWidget* TChartPropViewPage::BuildLook() {
                          "Shiny:", [this, &chart] { chart.SetShiny(CtrlShiny->Checked()); });
     grid->addWidget(NewLabel(box, "LabelBkColor", "Background:"), 0, 0);
     grid->addWidget(CtrlBkColor, 0, 1);
-    grid->addWidget(CtrlPerspective, 1, 0, 1, 2, AlignLeftAbsolute);
-    grid->addWidget(CtrlLight, 2, 0, 1, 2, AlignLeftAbsolute);
-    grid->addWidget(CtrlShiny, 3, 0, 1, 2, AlignLeftAbsolute);
+    grid->addWidget(CtrlPerspective, 1, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(CtrlLight, 2, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(CtrlShiny, 3, 0, 1, 2, Qt::AlignLeft);
     return box;
 }
 
@@ -362,7 +363,7 @@ void TChartPropViewPage::ScrollRotYChange() {
 
 void TChartPropViewPage::ScrollZoomChange() {
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart});
+    const TQorUpdateScope update(chart);
     chart.SetXMin(std::pow(10.0, ScrollZoom->value() / 100.0));
     chart.SetYMin(chart.XMin());
 }
@@ -372,7 +373,8 @@ void TChartPropViewPage::CtrlPerspectiveChange() {
     const bool on = CtrlPerspective->Checked();
     if (on == chart.PerspectiveON())
         return;
-    const TDrawUpdateScope update({&chart, FPreview.get()});
+    const TQorUpdateScope update(chart);
+    const TQorUpdateScope previewUpdate(*FPreview);
     chart.SetPerspectiveON(on);
     FPreview->SetPerspectiveON(chart.PerspectiveON());
     // The parallel projection shows the scene at 2.5 times the size.
@@ -395,7 +397,8 @@ void TChartPropViewPage::CtrlBkColorChange() {
 void TChartPropViewPage::PreviewMouseMove(int X, int Y) {
     if (!FRotDragging || (X == FRotLastX && Y == FRotLastY))
         return;
-    const TDrawUpdateScope update({&FForm.Chart(), FPreview.get()});
+    const TQorUpdateScope update(FForm.Chart());
+    const TQorUpdateScope previewUpdate(*FPreview);
     // The preview's own drag has already turned it by the same amount: two degrees a pixel.
     FPreview->SetViewRotX(FPreview->ViewRotX() + (Y - FRotLastY));
     FPreview->SetViewRotY(FPreview->ViewRotY() + (X - FRotLastX));
@@ -409,7 +412,7 @@ void TChartPropViewPage::MoveMouseMove(int X, int Y) {
     if (!FMoveDragging || (X == FMoveLastX && Y == FMoveLastY))
         return;
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart});
+    const TQorUpdateScope update(chart);
     chart.SetViewMoveX((X - FMoveLastX) * chart.XMin() / 20 + chart.ViewMoveX());
     chart.SetViewMoveY(chart.ViewMoveY() - (Y - FMoveLastY) * chart.YMin() / 20);
     FMoveLastX = X;
@@ -418,7 +421,8 @@ void TChartPropViewPage::MoveMouseMove(int X, int Y) {
 
 bool TChartPropViewPage::ProbeDefaultView() {
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart, FPreview.get()});
+    const TQorUpdateScope update(chart);
+    const TQorUpdateScope previewUpdate(*FPreview);
     try {
         TQor3DChart backup;
         backup.BeginUpdate();
@@ -444,7 +448,8 @@ bool TChartPropViewPage::ProbeDefaultView() {
 
 void TChartPropViewPage::Btn3DClick() {
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart, FPreview.get()});
+    const TQorUpdateScope update(chart);
+    const TQorUpdateScope previewUpdate(*FPreview);
     std::unique_ptr<TQor3DChart> fresh;
     const TQor3DChart* d = FForm.DefaultChart();
     if (d == nullptr)
@@ -476,7 +481,8 @@ void TChartPropViewPage::Btn3DClick() {
 
 void TChartPropViewPage::SideViewClick(TSideView View) {
     TQor3DChart& chart = FForm.Chart();
-    const TDrawUpdateScope update({&chart, FPreview.get()});
+    const TQorUpdateScope update(chart);
+    const TQorUpdateScope previewUpdate(*FPreview);
     const TSideViewSetting& v = SideViewSetting(View, ProbeDefaultView());
     ScrollRotX->setValue(v.ScrollX);
     ScrollRotY->setValue(v.ScrollY);

@@ -295,6 +295,8 @@ bool TFormCopyImage::RenderImage() {
     const QString what = QString("No picture of %1 × %2 pixels could be rendered").arg(w).arg(h);
     try {
         TQorChartPicture picture = RenderChartPicture(FChart, FColorScale, w, h);
+        if (!picture.PaintError.empty())
+            return Fail(what + ": " + QString::fromStdString(picture.PaintError) + ".");
         if (!picture.Complete())
             return Fail(what + ": there is not enough memory for it.");
         FPicture = std::move(picture);

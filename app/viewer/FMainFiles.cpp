@@ -258,30 +258,29 @@ void TFormMain::MenuItemLoadPropClick() {
                       "cpr", 0, FFolder);
     if (name.isEmpty())
         return;
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowStatus(QString("Cannot read %1.").arg(QDir::toNativeSeparators(name)));
+    TQorWaitCursor wait;
+    // Only a regular file is read (a FIFO would block the window), and of a data file only the
+    // property text after its numbers.
+    std::string text;
+    std::string error;
+    if (!ReadChartPropertyText(name.toStdString(), text, &error)) {
+        ShowStatus(QString("Cannot read %1: %2.")
+                       .arg(QDir::toNativeSeparators(name), QString::fromStdString(error)));
         return;
     }
-    const QByteArray text = file.readAll();
-    // Only the property lines are split up: a data file before them may be large.
-    const std::string_view all(text.constData(), size_t(text.size()));
-    const size_t start = FindPropertyBlock(all);
-    const std::string_view block =
-        start == std::string_view::npos ? std::string_view() : all.substr(start);
-    TQorWaitCursor wait;
-    TQorColorScale& legend = ColorScale();
+    TQorColorScaleFileLegend legend(ColorScale());
     legend.BeginUpdate();
     Qor3DChart.BeginUpdate();
-    TQorPropTextReader legendReader(block);
-    legend.ReadFromText(legendReader, "", csmFontOnly);
-    TQorPropTextReader chartReader(block);
+    legend.ReadFromFileText(text);
+    TQorPropTextReader chartReader = TQorPropTextReader::Borrowing(text);
     Qor3DChart.ReadFromText(chartReader, "");
     if (MenuItemAutoScaleOnLoad->isChecked())
         Qor3DChart.SetAllAutoRanges();
     Qor3DChart.UpdateRanges();
     Qor3DChart.EndUpdate();
     legend.EndUpdate();
+    if (text.empty())
+        ShowStatus(QString("%1 holds no chart properties.").arg(QDir::toNativeSeparators(name)));
 }
 
 void TFormMain::MenuItemSavePropClick() {
@@ -291,10 +290,13 @@ void TFormMain::MenuItemSavePropClick() {
     if (name.isEmpty())
         return;
     TQorWaitCursor wait;
+    // Exactly the property text a chart file saved with properties ends with; the file is
+    // replaced only once all of it is written.
     TQorPropTextWriter writer;
     Qor3DChart.WriteToText(writer, "");
-    ColorScale().WriteToText(writer, "", csmFontOnly);
-    const bool written = WriteFileAtomically(name.toStdString(), writer.Text());
+    std::string text = writer.Text();
+    TQorColorScaleFileLegend(ColorScale()).AppendText(text);
+    const bool written = WriteFileAtomically(name.toStdString(), text);
     CtrlFileTypesChange();
     if (!written)
         ShowStatus(QString("Cannot write %1.").arg(QDir::toNativeSeparators(name)));

@@ -38,8 +38,8 @@ QWidget* TFrame3DAxisProp::BuildAxisGroup() {
     CtrlLog = NewCheck(group, "CtrlLog", "Logarithmic:", [this] {
         WriteAxis([this](TQorChartAxis3D& a) { a.SetLogarithmic(CtrlLog->Checked()); });
     });
-    grid->addWidget(CtrlVisible, 0, 0, 1, 2, AlignLeftAbsolute);
-    grid->addWidget(CtrlLog, 0, 3, 1, 2, AlignLeftAbsolute);
+    grid->addWidget(CtrlVisible, 0, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(CtrlLog, 0, 3, 1, 2, Qt::AlignLeft);
 
     LabelPos = NewLabel(group, "LabelPos", "Position:");
     LabelX1 = NewLabel(group, "LabelX1", "Y =");
@@ -87,7 +87,7 @@ QWidget* TFrame3DAxisProp::BuildNumberingGroup() {
         UpdateAxisControls();
     });
     CtrlFont = NewButton(PanelNumbering, "CtrlFont", "Font", [this] { CtrlFontClick(); });
-    top->addWidget(CtrlNumVisible, 0, AlignLeftAbsolute);
+    top->addWidget(CtrlNumVisible, 0, Qt::AlignLeft);
     top->addStretch(1);
     top->addWidget(CtrlFont);
     layout->addLayout(top);
@@ -122,10 +122,10 @@ QWidget* TFrame3DAxisProp::BuildNumberingGroup() {
     CtrlFlip = NewCheck(PanelNumberingSub, "CtrlFlip", "Flip Text:", [this] {
         WriteAxis([this](TQorChartAxis3D& a) { a.SetFlipText(CtrlFlip->Checked()); });
     });
-    grid->addWidget(CtrlMin, 1, 0, 1, 2, AlignLeftAbsolute);
-    grid->addWidget(CtrlMax, 1, 3, 1, 2, AlignLeftAbsolute);
-    grid->addWidget(CtrlLeft, 2, 0, 1, 2, AlignLeftAbsolute);
-    grid->addWidget(CtrlFlip, 2, 3, 1, 2, AlignLeftAbsolute);
+    grid->addWidget(CtrlMin, 1, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(CtrlMax, 1, 3, 1, 2, Qt::AlignLeft);
+    grid->addWidget(CtrlLeft, 2, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(CtrlFlip, 2, 3, 1, 2, Qt::AlignLeft);
     layout->addWidget(PanelNumberingSub);
     return PanelNumbering;
 }
@@ -138,7 +138,7 @@ QWidget* TFrame3DAxisProp::BuildStepsGroup() {
         WriteAxis([this](TQorChartAxis3D& a) { a.SetVisibleStep(CtrlStepVisible->Checked()); });
         UpdateAxisControls();
     });
-    layout->addWidget(CtrlStepVisible, 0, AlignLeftAbsolute);
+    layout->addWidget(CtrlStepVisible, 0, Qt::AlignLeft);
 
     PanelStepsSub = new QWidget(PanelSteps);
     PanelStepsSub->setObjectName("PanelStepsSub");
@@ -162,7 +162,7 @@ QWidget* TFrame3DAxisProp::BuildStepsGroup() {
     grid->addWidget(CtrlStepColor, 0, 1);
     grid->addWidget(NewLabel(PanelStepsSub, "LabelStepWidth", "Width:"), 0, 2, Qt::AlignRight);
     grid->addWidget(CtrlStepWidth, 0, 3);
-    grid->addWidget(CtrlSubStepAuto, 1, 0, 1, 2, AlignLeftAbsolute);
+    grid->addWidget(CtrlSubStepAuto, 1, 0, 1, 2, Qt::AlignLeft);
     grid->addWidget(LabelSubStepCount, 1, 2, Qt::AlignRight);
     grid->addWidget(CtrlSubStepCount, 1, 3);
     layout->addWidget(PanelStepsSub);

@@ -702,6 +702,8 @@ void TQor3DDraw::RecordPaintError(std::exception_ptr Error) {
 // ---- Export ----------------------------------------------------------------------------------
 
 void TQor3DDraw::RenderToBitmap(int Width, int Height) {
+    // An export that gets no bitmap paints nothing; it must not report an older paint's error.
+    FLastPaintError.clear();
     FExportBitmap = QImage(std::max(Width, 0), std::max(Height, 0), QImage::Format_RGB32);
     if (FExportBitmap.isNull())
         return;
@@ -738,10 +740,10 @@ void TQor3DDraw::RenderToBitmap(int Width, int Height) {
     FRenderingToExport = false;
     const std::string exportError = FLastPaintError;
     release(true);
-    // The window shows the scene again; the export's failure, if any, stays the one reported.
+    // The window shows the scene again. What is reported is the export's result: a failing
+    // window paint must not mark a good picture bad.
     Render();
-    if (!exportError.empty())
-        FLastPaintError = exportError;
+    FLastPaintError = exportError;
 }
 
 // ---- Design scene ----------------------------------------------------------------------------

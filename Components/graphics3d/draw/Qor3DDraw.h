@@ -207,7 +207,8 @@ public:
     const QImage& ExportBitmap() const { return FExportBitmap; }
     // Painting swallows every failure (a handler that raises, a context that fails); the text of
     // the first one of the last paint stays here, empty when it drew everything. Each paint
-    // clears it; RenderToBitmap (export and the window's repaint) counts as one paint.
+    // clears it; after RenderToBitmap it holds the export's (the window's repaint that follows
+    // does not count).
     const std::string& LastPaintError() const { return FLastPaintError; }
     // The paints made so far (a host waits for the first picture with it).
     int RenderCount() const { return FRenderCount; }

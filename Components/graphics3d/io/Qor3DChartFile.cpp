@@ -1195,6 +1195,15 @@ std::string ChartFileProblem(const std::string& FileName) {
     return source.Open(FileName, &problem) ? std::string() : problem;
 }
 
+bool ReadChartPropertyText(const std::string& FileName, std::string& Text, std::string* Error) {
+    Text.clear();
+    TQorTextSource source;
+    if (!source.Open(FileName, Error))
+        return false;
+    const uint64_t start = ScanText(source, 0, source.Size()).FirstBracketLine;
+    return ReadSourceText(source, start, Text, Error);
+}
+
 // ---- Loading ----------------------------------------------------------------------------------
 
 int LoadChartText(TQor3DChart& Chart, const TQorTextSource& Source, bool WithProperties,

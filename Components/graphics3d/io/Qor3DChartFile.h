@@ -60,6 +60,13 @@ int LoadChartText(TQor3DChart& Chart, const TQorTextSource& Source, bool WithPro
 // permission), or "" when it can.
 std::string ChartFileProblem(const std::string& FileName);
 
+// The property text of FileName (a property file, or a data file saved with properties): from
+// its first line beginning with "[" to its end, or "" when it has none. Only a regular file is
+// read (a FIFO or a device could block or never end), and only the property text is kept. False
+// with the reason in Error.
+bool ReadChartPropertyText(const std::string& FileName, std::string& Text,
+                           std::string* Error = nullptr);
+
 // Offset of the first non-empty line that begins with "[", or npos when there is none.
 size_t FindPropertyBlock(std::string_view Text);
 

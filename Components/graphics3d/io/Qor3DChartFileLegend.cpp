@@ -17,11 +17,11 @@ void TQorColorScaleFileLegend::ReadFromFileText(std::string_view FileText) {
     if (start == std::string_view::npos)
         return;
     TQorPropTextReader reader = TQorPropTextReader::Borrowing(FileText.substr(start));
-    FLegend.ReadFromText(reader, "", csmFull);
+    FLegend.ReadFromText(reader, "", csmFontOnly);
 }
 
 void TQorColorScaleFileLegend::AppendText(std::string& Text) {
     TQorPropTextWriter writer;
-    FLegend.WriteToText(writer, "", csmFull);
+    FLegend.WriteToText(writer, "", csmFontOnly);
     Text += writer.Text();
 }

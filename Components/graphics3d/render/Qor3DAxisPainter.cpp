@@ -105,6 +105,8 @@ void LayoutAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
                                           .LabelSize = L.LabelHeight * PixelSize,
                                           .AutoSubSteps = Axis.AutoSubSteps(),
                                           .NumSubSteps = Axis.NumSubSteps(),
+                                          // About two minor ticks per pixel at most.
+                                          .MinSubStepLength = PixelSize / 2,
                                           .DecPlaces = Axis.DecPlaces(),
                                           .DecPlacesEndPlus = Axis.DecPlacesEndPlus(),
                                           .DecPlacesMax = Axis.DecPlacesMax(),
@@ -131,17 +133,31 @@ int NextPowerOfTwo(int v) {
     return p;
 }
 
-std::array<TQorTextQuadCorner, 4> TextQuadCorners(int TexW, int TexH, int PotW, int PotH,
-                                                  int DashWidth, TLeftRight Justify, bool Flip) {
-    const double yOff = Justify == taLeftJustify ? -2.0 * DashWidth - TexW : 2.0 * DashWidth;
-    const double top = TexH / 2.0;
-    const double sLo = 1.0 / TexW;
-    const double sHi = double(TexW - 1) / PotW;
-    const double tLo = 1.0 / TexH;
-    const double tHi = double(TexH - 1) / PotH;
+TQorTextTexture TextTextureFor(int QuadW, int QuadH, int64_t MaxTexels) {
+    TQorTextTexture t{QuadW, QuadH, QuadW, QuadH, 1, 1};
+    const double texels = double(QuadW) * double(QuadH);
+    if (MaxTexels > 0 && texels > double(MaxTexels)) {
+        const double shrink = std::sqrt(texels / double(MaxTexels));
+        t.W = std::max(1, int(QuadW / shrink));
+        t.H = std::max(1, int(QuadH / shrink));
+    }
+    t.PotW = NextPowerOfTwo(t.W);
+    t.PotH = NextPowerOfTwo(t.H);
+    return t;
+}
+
+std::array<TQorTextQuadCorner, 4> TextQuadCorners(const TQorTextTexture& Texture, int DashWidth,
+                                                  TLeftRight Justify, bool Flip) {
+    const TQorTextTexture& t = Texture;
+    const double yOff = Justify == taLeftJustify ? -2.0 * DashWidth - t.QuadW : 2.0 * DashWidth;
+    const double top = t.QuadH / 2.0;
+    const double sLo = 1.0 / t.W;
+    const double sHi = double(t.W - 1) / t.PotW;
+    const double tLo = 1.0 / t.H;
+    const double tHi = double(t.H - 1) / t.PotH;
     std::array<TQorTextQuadCorner, 4> c{{{top, yOff, sLo, tLo},
-                                         {top, yOff + TexW, sHi, tLo},
-                                         {-top, yOff + TexW, sHi, tHi},
+                                         {top, yOff + t.QuadW, sHi, tLo},
+                                         {-top, yOff + t.QuadW, sHi, tHi},
                                          {-top, yOff, sLo, tHi}}};
     if (Flip)
         for (int i = 0; i < 2; ++i) {
@@ -156,26 +172,28 @@ int TextTextureWidth(const TFont& Font, const std::string& Text, int MaxTex) {
 }
 
 std::vector<uint8_t> RenderTextTexture(QImage& Bitmap, const TFont& Font, TColor Back,
-                                       const std::string& Text, int TexW, int TexH, int PotW,
-                                       int PotH) {
-    std::vector<uint8_t> buffer(size_t(PotW) * size_t(PotH) * 3, 0);
-    if (TexW <= 0 || TexH <= 0)
+                                       const std::string& Text, const TQorTextTexture& Texture) {
+    const TQorTextTexture& t = Texture;
+    std::vector<uint8_t> buffer(size_t(t.PotW) * size_t(t.PotH) * 3, 0);
+    if (t.W <= 0 || t.H <= 0 || t.QuadW <= 0 || t.QuadH <= 0)
         return buffer;
-    Bitmap = QImage(TexW, TexH, QImage::Format_BGR888);
+    Bitmap = QImage(t.W, t.H, QImage::Format_BGR888);
     if (Bitmap.isNull())
         return buffer;
     Bitmap.fill(ToQColor(Back));
     {
         QPainter painter(&Bitmap);
+        if (t.W != t.QuadW || t.H != t.QuadH)
+            painter.scale(double(t.W) / t.QuadW, double(t.H) / t.QuadH);
         const QFont font = Font.ToQFont();
         painter.setFont(font);
         painter.setPen(ToQColor(Font.Color()));
         painter.drawText(QPoint(1, 1 + QFontMetrics(font).ascent()), ToQString(Text));
     }
-    const int rows = std::min(TexH, PotH);
-    const size_t rowBytes = size_t(std::min(TexW, PotW)) * 3;
+    const int rows = std::min(t.H, t.PotH);
+    const size_t rowBytes = size_t(std::min(t.W, t.PotW)) * 3;
     for (int r = 0; r < rows; ++r)
-        std::memcpy(buffer.data() + size_t(r) * size_t(PotW) * 3, Bitmap.constScanLine(r),
+        std::memcpy(buffer.data() + size_t(r) * size_t(t.PotW) * 3, Bitmap.constScanLine(r),
                     rowBytes);
     return buffer;
 }
@@ -187,10 +205,9 @@ void DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& T
     const int texW = TextTextureWidth(Font, Text, MaxTex);
     if (texW <= 0 || TexH <= 0)
         return;
-    const int potW = NextPowerOfTwo(texW);
-    const int potH = NextPowerOfTwo(TexH);
-    const std::vector<uint8_t> pixels = RenderTextTexture(
-        Axis.MeasureBitmap(), Font, Axis.TextBackColor(), Text, texW, TexH, potW, potH);
+    const TQorTextTexture texture = TextTextureFor(texW, TexH);
+    const std::vector<uint8_t> pixels =
+        RenderTextTexture(Axis.MeasureBitmap(), Font, Axis.TextBackColor(), Text, texture);
 
     const TGLFunctions& gl = GL();
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
@@ -198,13 +215,14 @@ void DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& T
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-    gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGB, potW, potH, 0, GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
+    gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGB, texture.PotW, texture.PotH, 0, GL_BGR, GL_UNSIGNED_BYTE,
+                  pixels.data());
 
     gl.PushMatrix();
     gl.Rotated(Angle, 0, 0, 1);
     gl.Begin(GL_QUADS);
-    for (const TQorTextQuadCorner& c : TextQuadCorners(
-             texW, TexH, potW, potH, Axis.Layout.DashWidth, Axis.TextJustify(), Axis.FlipText())) {
+    for (const TQorTextQuadCorner& c :
+         TextQuadCorners(texture, Axis.Layout.DashWidth, Axis.TextJustify(), Axis.FlipText())) {
         gl.TexCoord2d(c.S, c.T);
         gl.Vertex2d(c.X, c.Y);
     }

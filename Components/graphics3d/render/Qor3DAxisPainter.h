@@ -40,16 +40,33 @@ struct TQorTextQuadCorner {
 // The smallest power of two not below v (1 for v below 2).
 int NextPowerOfTwo(int v);
 
-// The corners of a text quad of TexW x TexH texels in a PotW x PotH texture, centred on the
-// tick along the axis and placed on the Justify side of the axis line.
-std::array<TQorTextQuadCorner, 4> TextQuadCorners(int TexW, int TexH, int PotW, int PotH,
-                                                  int DashWidth, TLeftRight Justify, bool Flip);
+// Texels of one text picture at most: the labels of a huge font cover their full size from a
+// coarser picture instead of taking gigabytes. Normal texts stay far below it.
+constexpr int64_t QorMaxTextTexels = int64_t(2048) * 2048;
 
-// Writes Text at (1, 1) on a TexW x TexH bitmap filled with Back (24 bits per pixel) and copies
-// its rows, top row first, into a zeroed PotW x PotH buffer of blue, green, red bytes.
+// A text's quad of QuadW x QuadH pixels and its picture of W x H texels in a PotW x PotH
+// texture. The picture has the quad's size unless that holds more than MaxTexels texels; then
+// it keeps the quad's proportions within MaxTexels.
+struct TQorTextTexture {
+    int QuadW = 0;
+    int QuadH = 0;
+    int W = 0;
+    int H = 0;
+    int PotW = 1;
+    int PotH = 1;
+};
+TQorTextTexture TextTextureFor(int QuadW, int QuadH, int64_t MaxTexels = QorMaxTextTexels);
+
+// The corners of a text quad, centred on the tick along the axis and placed on the Justify side
+// of the axis line.
+std::array<TQorTextQuadCorner, 4> TextQuadCorners(const TQorTextTexture& Texture, int DashWidth,
+                                                  TLeftRight Justify, bool Flip);
+
+// Writes Text at (1, 1) of the quad on a W x H bitmap filled with Back (24 bits per pixel),
+// scaled from the quad's pixels to the texels, and copies its rows, top row first, into a
+// zeroed PotW x PotH buffer of blue, green, red bytes.
 std::vector<uint8_t> RenderTextTexture(QImage& Bitmap, const TFont& Font, TColor Back,
-                                       const std::string& Text, int TexW, int TexH, int PotW,
-                                       int PotH);
+                                       const std::string& Text, const TQorTextTexture& Texture);
 
 // The text width plus 2, at most MaxTex.
 int TextTextureWidth(const TFont& Font, const std::string& Text, int MaxTex);

@@ -55,7 +55,8 @@ TQorLegendPicture DrawLegendPicture(const TQorColorScale& Legend, int Width, int
 
 bool TQorChartPicture::Complete() const {
     const int legend = ScaleImage ? ScaleImage->Size.width() : 0;
-    return !Chart.isNull() && Chart.size() == QSize(Size.width() - legend, Size.height());
+    return PaintError.empty() && !Chart.isNull() &&
+           Chart.size() == QSize(Size.width() - legend, Size.height());
 }
 
 TQorChartPicture RenderChartPicture(TQor3DChart& Chart, const TQorColorScale* Legend, int Width,
@@ -68,6 +69,7 @@ TQorChartPicture RenderChartPicture(TQor3DChart& Chart, const TQorColorScale* Le
         chartWidth -= p.ScaleImage->Size.width();
     }
     p.Chart = RenderChartImage(Chart, chartWidth, Height);
+    p.PaintError = Chart.LastPaintError();
     return p;
 }
 

@@ -7,6 +7,7 @@
 #include <QPicture>
 #include <QRect>
 #include <optional>
+#include <string>
 
 class QPainter;
 class TQor3DChart;
@@ -38,8 +39,11 @@ struct TQorChartPicture {
     QImage Chart;
     std::optional<TQorLegendPicture> ScaleImage;
     QSize Size;
-    // The chart bitmap came out at the size asked for (a render that could not get its
-    // off-screen buffer leaves none).
+    // What the chart's painting swallowed during the render (its LastPaintError), empty when
+    // it drew everything.
+    std::string PaintError;
+    // The chart was drawn whole, at the size asked for (a render that could not get its
+    // off-screen buffer leaves no bitmap).
     bool Complete() const;
 };
 

@@ -1,5 +1,6 @@
 #include "QorCheckBox.h"
 
+#include <QStyle>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -7,6 +8,16 @@ namespace {
 
 QImage Grab(QWidget& w) {
     return w.grab().toImage();
+}
+
+// The part of columns X0 ... X1 - 1 that differs from the background, cut to its bounds.
+QImage Ink(const QImage& Image, int X0, int X1, QRgb Background) {
+    QRect bounds;
+    for (int y = 0; y < Image.height(); ++y)
+        for (int x = X0; x < X1; ++x)
+            if (Image.pixel(x, y) != Background)
+                bounds |= QRect(x, y, 1, 1);
+    return Image.copy(bounds);
 }
 
 } // namespace
@@ -40,8 +51,40 @@ TEST(QorCheckBox, ClicksAndChangeCheckedAreUserChangesProgramSetIsSilent) {
 
     box.SetModified(false);
     EXPECT_EQ(Grab(box), plain);
+}
 
-    // The caption may stand left of the box.
-    box.SetAlignment(taLeftJustify);
-    EXPECT_EQ(box.layoutDirection(), Qt::RightToLeft);
+// The caption on the left is the same caption, in its own reading order, with the box at the
+// right end; clicks on the box there toggle it and layouts place the widget as any other.
+TEST(QorCheckBox, ACaptionOnTheLeftKeepsItsTextAndMirrorsOnlyThePlaces) {
+    const QString caption = "Use safe OpenGL (slow):";
+    TQorCheckBox right(caption);
+    TQorCheckBox left(caption);
+    left.SetAlignment(taLeftJustify);
+    EXPECT_EQ(left.layoutDirection(), Qt::LeftToRight);
+    for (TQorCheckBox* box : {&right, &left}) {
+        box->setAttribute(Qt::WA_DontShowOnScreen);
+        box->resize(box->sizeHint());
+        box->SetChecked(true);
+        box->show();
+    }
+    const QImage a = Grab(right);
+    const QImage b = Grab(left);
+    QCheckBox plain(caption); // the box on the left looks as Qt's own
+    plain.setAttribute(Qt::WA_DontShowOnScreen);
+    plain.resize(right.size());
+    plain.setChecked(true);
+    plain.show();
+    EXPECT_EQ(Grab(plain), a);
+    ASSERT_EQ(a.size(), b.size());
+    const int w = a.width();
+    const int box = right.style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &right);
+    const int gap = right.style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &right);
+    EXPECT_EQ(b.copy(w - box, 0, box, b.height()), a.copy(0, 0, box, a.height()));
+    const QRgb back = right.palette().color(QPalette::Window).rgb();
+    EXPECT_EQ(Ink(b, 0, w - box - gap, back), Ink(a, box + gap, w, back));
+
+    left.resize(200, left.height());
+    QTest::mouseClick(&left, Qt::LeftButton, {}, QPoint(200 - box / 2, left.height() / 2));
+    EXPECT_FALSE(left.Checked());
+    EXPECT_TRUE(left.Modified());
 }

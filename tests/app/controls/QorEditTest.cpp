@@ -50,6 +50,18 @@ TEST(QorEdit, ValueIsClampedWhileValueExKeepsWhatWasTyped) {
     EXPECT_EQ(twoDecimals.edit.Text(), "10.55");
     twoDecimals.edit.SetValue(1.0 / 3);
     EXPECT_EQ(twoDecimals.edit.Text(), "0.33");
+    // Decimals are bounded, the exponent form is not; an integer style still refuses it.
+    twoDecimals.Type("2e20");
+    EXPECT_EQ(twoDecimals.edit.Text(), "2e20");
+    EXPECT_DOUBLE_EQ(twoDecimals.edit.ValueEx(), 2e20);
+    EXPECT_FALSE(twoDecimals.edit.InRange());
+    twoDecimals.Type("-1,25E-1");
+    EXPECT_DOUBLE_EQ(twoDecimals.edit.ValueEx(), -0.125);
+    twoDecimals.Type("1.234e5");
+    EXPECT_EQ(twoDecimals.edit.Text(), "1.23e5");
+    TEditFixture integer(pesInteger, -10, 10);
+    integer.Type("2e2");
+    EXPECT_EQ(integer.edit.Text(), "22");
 }
 
 TEST(QorEdit, ProgramSetIsSilentAndChangeValueActsAsTheUser) {

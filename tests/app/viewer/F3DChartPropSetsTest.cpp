@@ -39,18 +39,18 @@ protected:
     }
     // Save As, with the name typed into the name dialog; Then runs on the window that opens
     // after Save was pressed (the overwrite question), if given.
-    void SaveAs(const QString& Name, std::function<void(QWidget&)> Then = {}) {
-        OnNextModal([=](QWidget& w) {
-            auto& dialog = dynamic_cast<TFormSettingName&>(w);
+    void SaveAs(const QString& Name, std::function<void(QWidget*)> Then = {}) {
+        OnNextModal([=](QWidget* w) {
+            auto& dialog = dynamic_cast<TFormSettingName&>(*w);
             auto* edit = dialog.findChild<TQorEdit*>("CtrlName");
             edit->Editor()->selectAll();
             QTest::keyClicks(edit->Editor(), Name);
             dialog.findChild<QPushButton*>("BtnClose")->click();
         });
         if (Then)
-            OnNextModal([=](QWidget& w) {
+            OnNextModal([=](QWidget* w) {
                 // The name dialog has closed by the time the question opens.
-                if (qobject_cast<TFormSettingName*>(&w) == nullptr)
+                if (qobject_cast<TFormSettingName*>(w) == nullptr)
                     Then(w);
             });
         Click("BtnPropSave");
@@ -128,14 +128,14 @@ TEST_F(TNamedSets, OverwritingAsksByNameWhateverTheCaseAndNoWritesNothing) {
     SaveAs("Style");
     Chart.SetTransparency(7);
     QString question;
-    SaveAs("STYLE", [&](QWidget& w) { question = AnswerMessage(w, QMessageBox::No); });
+    SaveAs("STYLE", [&](QWidget* w) { question = AnswerMessage(w, QMessageBox::No); });
     EXPECT_EQ(question, "Do you want to overwrite existing setting named \"STYLE\"?");
     Select("Style");
     Click("BtnPropReload");
     EXPECT_EQ(Chart.Transparency(), 2); // nothing was written
 
     Chart.SetTransparency(9);
-    SaveAs("STYLE", [&](QWidget& w) { AnswerMessage(w, QMessageBox::Yes); });
+    SaveAs("STYLE", [&](QWidget* w) { AnswerMessage(w, QMessageBox::Yes); });
     EXPECT_EQ(Listed(), QStringList{"Style"}); // the key keeps its first spelling
     Chart.SetTransparency(0);
     Select("Style");
@@ -154,18 +154,18 @@ TEST_F(TNamedSets, TheNameDialogRefusesNamesThatCannotBeKeys) {
     // Save with a refused name: the error lists the characters and the dialog stays open.
     QString error;
     QString empty;
-    OnNextModal([&](QWidget& w) {
-        auto* dialog = dynamic_cast<TFormSettingName*>(&w);
+    OnNextModal([&](QWidget* w) {
+        auto* dialog = dynamic_cast<TFormSettingName*>(w);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->windowTitle(), "Setting Name");
         auto* edit = dialog->findChild<TQorEdit*>("CtrlName");
         QTest::keyClicks(edit->Editor(), "my.set\\1");
-        OnNextModal([&, dialog, edit](QWidget& box) {
+        OnNextModal([&, dialog, edit](QWidget* box) {
             error = AnswerMessage(box, QMessageBox::Ok);
             QTimer::singleShot(0, [&, dialog, edit] {
                 EXPECT_TRUE(dialog->isVisible());
                 edit->SetText("");
-                OnNextModal([&, dialog](QWidget& box2) {
+                OnNextModal([&, dialog](QWidget* box2) {
                     empty = AnswerMessage(box2, QMessageBox::Ok);
                     QTimer::singleShot(0, dialog, &QDialog::reject);
                 });
@@ -188,7 +188,7 @@ TEST_F(TNamedSets, ASetThatCannotBeWrittenIsReportedNotListed) {
     ShowPage("TabSheetSettings");
     Dialog->Storage().SetRegistryFile(dir.File("plain") + "/registry.json");
     QString warning;
-    SaveAs("Kept", [&](QWidget& w) { warning = AnswerMessage(w, QMessageBox::Ok); });
+    SaveAs("Kept", [&](QWidget* w) { warning = AnswerMessage(w, QMessageBox::Ok); });
     EXPECT_EQ(warning, "The setting \"Kept\" could not be saved.");
     EXPECT_TRUE(Listed().isEmpty());
 }

@@ -208,8 +208,8 @@ TEST_F(TChartPropDialog, AHiddenYAxisOf3DDataStillEditsTheLegendCaption) {
     EXPECT_EQ(Chart.AxisX().RotText(), -45);
 
     // The axis font comes from the font dialog.
-    OnNextModal([](QWidget& w) {
-        auto& fonts = dynamic_cast<QFontDialog&>(w);
+    OnNextModal([](QWidget* w) {
+        auto& fonts = dynamic_cast<QFontDialog&>(*w);
         QFont f("Liberation Serif");
         f.setPixelSize(40);
         f.setItalic(true);
@@ -259,8 +259,8 @@ TEST_F(TChartPropDialog, ColorCountShowsTheStopsInUseAndPresetsReloadThem) {
     Type(Edit("CtrlColorLayers"), "300");
     EXPECT_EQ(Chart.ColorLayers(), 256);
 
-    OnNextModal([](QWidget& w) {
-        auto& fonts = dynamic_cast<QFontDialog&>(w);
+    OnNextModal([](QWidget* w) {
+        auto& fonts = dynamic_cast<QFontDialog&>(*w);
         QFont f("Liberation Mono");
         f.setPixelSize(20);
         fonts.setCurrentFont(f);
@@ -285,8 +285,8 @@ TEST_F(TChartPropDialog, PictureFileIsBrowsedAndAMissingOneIsReported) {
     EXPECT_EQ(Chart.ColorBitmapName(), dir.File("missing.bmp"));
     EXPECT_TRUE(Shown(Get<QLabel>("LabelNotAvailable")));
 
-    OnNextModal([&](QWidget& w) {
-        auto& files = dynamic_cast<QFileDialog&>(w);
+    OnNextModal([&](QWidget* w) {
+        auto& files = dynamic_cast<QFileDialog&>(*w);
         files.selectFile(QString::fromStdString(dir.File("green.png")));
         static_cast<QDialog&>(files).accept();
     });

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "F3DChartProp.h"
+#include "ModalTestSupport.h"
 #include "QorCheckBox.h"
 #include "QorColSc.h"
 #include "QorColorBox.h"
@@ -42,33 +43,12 @@ inline std::string PropertyText(const TQor3DChart& Chart) {
     return writer.Text();
 }
 
-// Runs Action on the next modal window that opens (a dialog or a message box), at most
-// a few seconds after the call.
-inline void OnNextModal(std::function<void(QWidget&)> Action) {
-    QWidget* before = QApplication::activeModalWidget();
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && modal != before) {
-            timer->stop();
-            timer->deleteLater();
-            Action(*modal);
-        } else if (++*tries > 500) {
-            timer->stop();
-            timer->deleteLater();
-            ADD_FAILURE() << "no modal window opened";
-        }
-    });
-    timer->start(10);
-}
-
 // The text a message box shows, and a click on one of its buttons.
-inline QString AnswerMessage(QWidget& Window, QMessageBox::StandardButton Button) {
-    auto* box = qobject_cast<QMessageBox*>(&Window);
+inline QString AnswerMessage(QWidget* Window, QMessageBox::StandardButton Button) {
+    auto* box = qobject_cast<QMessageBox*>(Window);
     if (box == nullptr || box->button(Button) == nullptr) {
         ADD_FAILURE() << "not a message box with that button";
-        Window.close();
+        Window->close();
         return {};
     }
     const QString text = box->text();

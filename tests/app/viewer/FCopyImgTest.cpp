@@ -284,6 +284,32 @@ TEST_F(CopyImage, ARenderWithoutItsBufferIsReportedAndNothingIsCopied) {
     EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/svg+xml"));
 }
 
+// A paint hook that fails leaves a picture that looks drawn: the dialog says why and copies
+// nothing; once the hook works the same dialog copies.
+TEST_F(CopyImage, AFailingPaintIsReportedAndNothingIsCopied) {
+    chart.SetBitmapPlatform(OSMesaPlatform());
+    bool fail = true;
+    chart.OnAfterPaintGL = [&](TObject*, const TRect&) {
+        if (fail)
+            throw std::runtime_error("the overlay hook failed");
+    };
+    QGuiApplication::clipboard()->setText("before");
+    Open(&legend);
+    Type("CtrlWidth", "120");
+    Type("CtrlHeight", "90");
+    Click("BtnOk");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(Widget("LabelMessage")->isVisible());
+    EXPECT_TRUE(dialog->Message().contains("the overlay hook failed"))
+        << dialog->Message().toStdString();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+
+    fail = false;
+    Click("BtnOk");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasImage());
+}
+
 // Another X client asks for the clipboard in Target; the event loop runs meanwhile, so the
 // program can serve the request. Empty when the client failed.
 QByteArray PasteInOtherClient(const QString& Target) {

@@ -16,8 +16,14 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUrl>
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -201,6 +207,38 @@ TEST_F(FormMain, PropertyFilesRoundTripChartAndLegendFont) {
     Action("MenuItemLoadProp").trigger();
     EXPECT_EQ(w.Chart().BackgroundColor(), clYellow);
     EXPECT_EQ(w.ColorScale().Font().Name(), "Liberation Mono");
+}
+
+// A FIFO chosen as property file used to block the window in its open (a helper here opens the
+// other end, so a regression fails instead of hanging): only regular files are read.
+TEST_F(FormMain, PropertyFilesAreReadOnlyFromRegularFiles) {
+    TempDir dir;
+    TFormMain& w = Start();
+    const std::string fifo = dir.File("look.cpr");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> done{false};
+    std::thread unblocker([&] {
+        while (!done) {
+            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    w.Chart().SetBackgroundColor(clYellow);
+    OnNextModal([&](QWidget* widget) { ChooseFile(widget, QString::fromStdString(fifo)); });
+    Action("MenuItemLoadProp").trigger();
+    done = true;
+    unblocker.join();
+    EXPECT_TRUE(w.statusBar()->currentMessage().contains("is not a regular file"))
+        << w.statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(w.Chart().BackgroundColor(), clYellow);
+
+    // A data file saved with properties serves as well; only its property text is read.
+    OnNextModal([&](QWidget* widget) { ChooseFile(widget, Examples + "/surface-props.p3d"); });
+    Action("MenuItemLoadProp").trigger();
+    EXPECT_EQ(w.Chart().BackgroundColor(), clWhite);
+    EXPECT_EQ(w.Chart().Color(1), 16711935);
 }
 
 TEST_F(FormMain, DensityCommandsUseTheStoredFilterWeights) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FMain.h"
+#include "ModalTestSupport.h"
 #include "Qor3DRecording.h"
 #include "QorStrg.h"
 #include "UFileListBox.h"
@@ -13,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -25,20 +25,6 @@ inline bool WaitFor(const std::function<bool()>& Done, int TimeoutMs = 3000) {
     while (!Done() && clock.elapsed() < TimeoutMs)
         QTest::qWait(10);
     return Done();
-}
-
-// Runs Act on the next modal dialog once it is open (from inside its event loop).
-inline void OnNextModal(std::function<void(QWidget* Dialog)> Act) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, Act] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (dialog == nullptr)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        Act(dialog);
-    });
-    poll->start(10);
 }
 
 class TFormMainFixture : public ::testing::Test {

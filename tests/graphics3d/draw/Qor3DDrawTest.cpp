@@ -542,6 +542,25 @@ TEST_F(Qor3DDrawRender, ExportRendersAtTheBitmapSizeAndThenRepaintsTheWindow) {
     EXPECT_EQ(ActivationCount(), 0);
 }
 
+// What RenderToBitmap reports is the export's result, whatever the window's repaint after it
+// meets: a good picture is not marked bad, a bad one is.
+TEST_F(Qor3DDrawRender, ExportReportsItsOwnPaintNotTheWindowRepaint) {
+    TRect failing{0, 0, 200, 100};
+    d.OnPaintGL = [&](TObject*, const TRect& r) {
+        if (r == failing)
+            throw std::runtime_error("painter failed");
+    };
+    d.RenderToBitmap(64, 32);
+    EXPECT_EQ(d.LastPaintError(), "");
+    failing = {0, 0, 64, 32};
+    d.RenderToBitmap(64, 32);
+    EXPECT_EQ(d.LastPaintError(), "painter failed");
+    // An export that gets no bitmap paints nothing, so it reports no older failure either.
+    d.RenderToBitmap(0, 0);
+    EXPECT_TRUE(d.ExportBitmap().isNull());
+    EXPECT_EQ(d.LastPaintError(), "");
+}
+
 TEST(Qor3DDrawExport, WorksWithoutAWindow) {
     TGLRecordingPlatform bitmaps;
     TQor3DDraw d;

@@ -1,8 +1,10 @@
 // Files a careless or hostile user may hand the chart reader and writer: each class of input
 // must end in a clean result, never a crash, a hang, a flood of output or a file that does not
-// read back. (The command-line cases are in tests/app/cli/PlotyraCliTest.cpp.)
+// read back. (The command-line cases are in tests/app/cli/PlotyraCliTest.cpp, the axis cases
+// in tests/graphics3d/render/Qor3DAxisPainterHostileTest.cpp.)
 #include "io/Qor3DChartFile.h"
 
+#include "HostileInputSupport.h"
 #include "Qor3DChartTestSupport.h"
 #include "Qor3DPaintTestSupport.h"
 #include "QorDataText.h"
@@ -25,26 +27,6 @@
 #include <unistd.h>
 
 namespace {
-
-class HostileInput : public ::testing::Test {
-protected:
-    TempDir dir;
-    std::string Write(const std::string& name, const std::string& text) {
-        std::ofstream(dir.File(name), std::ios::binary) << text;
-        return dir.File(name);
-    }
-    static std::string Read(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::string Fifo(const std::string& name) {
-        const std::string path = dir.File(name);
-        EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
-        return path;
-    }
-};
 
 std::string Grid3D(int n) {
     std::string text = "<3D>\r\n" + std::to_string(n) + "\t" + std::to_string(n) + "\r\n";
@@ -208,10 +190,16 @@ TEST_F(HostileInput, OnlyRegularFilesAreRead) {
         EXPECT_FALSE(ChartFileProblem(file).empty());
         TQorFileView view;
         EXPECT_FALSE(view.Open(file));
+        std::string properties;
+        EXPECT_FALSE(ReadChartPropertyText(file, properties));
         chart.SetColorBitmapName(file);
         EXPECT_TRUE(chart.ColorBitmap().isNull());
     }
     EXPECT_EQ(ChartFileProblem(Write("ok.p3d", "1 1 0 0 1")), "");
+    std::string properties;
+    ASSERT_TRUE(
+        ReadChartPropertyText(Write("p.p3d", "1 1 0 0 1\r\n[Wired]\r\nTRUE\r\n"), properties));
+    EXPECT_EQ(properties, "[Wired]\r\nTRUE\r\n");
 }
 
 // Painting hostile data, through the recording back-end and the off-screen renderer.

@@ -96,13 +96,13 @@ TEST(TextQuad, PowersOfTwo) {
 }
 
 TEST(TextQuad, CornersLeftAndRightOfTheAxis) {
-    const auto left = TextQuadCorners(30, 17, 32, 32, 4, taLeftJustify, false);
+    const auto left = TextQuadCorners({30, 17, 30, 17, 32, 32}, 4, taLeftJustify, false);
     EXPECT_DOUBLE_EQ(left[0].X, 8.5);
     EXPECT_DOUBLE_EQ(left[0].Y, -8 - 30);
     EXPECT_DOUBLE_EQ(left[1].Y, -8);
     EXPECT_DOUBLE_EQ(left[2].X, -8.5);
     EXPECT_DOUBLE_EQ(left[3].Y, -38);
-    const auto right = TextQuadCorners(30, 17, 32, 32, 4, taRightJustify, false);
+    const auto right = TextQuadCorners({30, 17, 30, 17, 32, 32}, 4, taRightJustify, false);
     EXPECT_DOUBLE_EQ(right[0].Y, 8);
     EXPECT_DOUBLE_EQ(right[1].Y, 38);
     // Texture: s across the text from its left, t down from its top.
@@ -117,8 +117,8 @@ TEST(TextQuad, CornersLeftAndRightOfTheAxis) {
 }
 
 TEST(TextQuad, FlipTurnsThePictureInTheSameRectangle) {
-    const auto normal = TextQuadCorners(30, 17, 32, 32, 4, taRightJustify, false);
-    const auto flipped = TextQuadCorners(30, 17, 32, 32, 4, taRightJustify, true);
+    const auto normal = TextQuadCorners({30, 17, 30, 17, 32, 32}, 4, taRightJustify, false);
+    const auto flipped = TextQuadCorners({30, 17, 30, 17, 32, 32}, 4, taRightJustify, true);
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_DOUBLE_EQ(flipped[i].X, normal[i].X);
         EXPECT_DOUBLE_EQ(flipped[i].Y, normal[i].Y);
@@ -133,9 +133,11 @@ TEST(TextQuad, TextureRowsTopFirstInBlueGreenRed) {
     font.SetColor(clBlack);
     const TColor back = RGBColor(10, 20, 30);
     const int texW = TextTextureWidth(font, "42", 16384);
-    const std::vector<uint8_t> buf =
-        RenderTextTexture(bitmap, font, back, "42", texW, 17, NextPowerOfTwo(texW), 32);
+    const TQorTextTexture texture = TextTextureFor(texW, 17);
+    const std::vector<uint8_t> buf = RenderTextTexture(bitmap, font, back, "42", texture);
     const int potW = NextPowerOfTwo(texW);
+    ASSERT_EQ(texture.PotW, potW);
+    ASSERT_EQ(texture.PotH, 32);
     ASSERT_EQ(buf.size(), size_t(potW * 32 * 3));
     EXPECT_EQ(bitmap.width(), texW);
     EXPECT_EQ(bitmap.height(), 17);

@@ -1,0 +1,53 @@
+// Acting on the modal windows (dialogs, message boxes) a test opens, from inside their own
+// event loop.
+#pragma once
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+// Runs Action on the next modal window that opens (one that was not already the modal window
+// at the call), at most a few seconds after the call.
+inline void OnNextModal(std::function<void(QWidget* Modal)> Action) {
+    QWidget* before = QApplication::activeModalWidget();
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal != before) {
+            timer->stop();
+            timer->deleteLater();
+            Action(modal);
+        } else if (++*tries > 500) {
+            timer->stop();
+            timer->deleteLater();
+            ADD_FAILURE() << "no modal window opened";
+        }
+    });
+    timer->start(10);
+}
+
+// Chooses Path in a file dialog and accepts it, as a user would. While its name field has the
+// focus, selectFile only selects in the list, which lacks a file the name filter hides: the
+// path is then typed into the field.
+inline void ChooseFile(QWidget* Dialog, const QString& Path) {
+    auto* files = qobject_cast<QFileDialog*>(Dialog);
+    if (files == nullptr) {
+        ADD_FAILURE() << "not a file dialog";
+        return;
+    }
+    files->selectFile(Path);
+    if (files->selectedFiles() != QStringList{Path})
+        if (auto* name = files->findChild<QLineEdit*>("fileNameEdit"))
+            name->setText(Path);
+    static_cast<QDialog*>(files)->accept();
+    if (files->isVisible()) {
+        ADD_FAILURE() << "the file dialog does not take " << Path.toStdString();
+        files->reject();
+    }
+}

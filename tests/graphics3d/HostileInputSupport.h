@@ -1,0 +1,31 @@
+// The fixture of the hostile-input suite. Its tests live beside the units they attack (chart
+// files, axis drawing); one suite needs one fixture class, so it is defined here once.
+#pragma once
+
+#include "TestSupport.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+
+class HostileInput : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string Write(const std::string& name, const std::string& text) {
+        std::ofstream(dir.File(name), std::ios::binary) << text;
+        return dir.File(name);
+    }
+    static std::string Read(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::string Fifo(const std::string& name) {
+        const std::string path = dir.File(name);
+        EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
+        return path;
+    }
+};
