@@ -7,6 +7,7 @@
 #include "HostileInputSupport.h"
 #include "Qor3DChartTestSupport.h"
 #include "Qor3DPaintTestSupport.h"
+#include "Qor3DPictureSupport.h"
 #include "QorDataText.h"
 #include "TestSupport.h"
 #include "chart/Qor3DChart.h"
@@ -323,6 +324,49 @@ TEST_F(HostileInput, DataAtAnyOffsetAndScaleDrawAsNearZero) {
             EXPECT_NEAR(got, expected, expected / 50) << c.Name << (low ? ", low memory" : "");
         }
     }
+}
+
+// The axes and grid planes of data far from the origin for their span, or of tiny or huge
+// scale, lie where those of the same data near zero do (they were drawn off place, or jittered,
+// from raw coordinates in float). Only the axes and grid planes are pictured: the surface is
+// fully transparent, and the tick labels, whose texts differ, are hidden; enough decimals let
+// the tiny spacing keep the ticks of the unit one.
+TEST_F(HostileInput, AxesAndGridsAtAnyOffsetAndScaleDrawAsNearZero) {
+    struct TOffset {
+        const char* Name;
+        double X0, DX, Y0, YS;
+    };
+    const auto picture = [](const TOffset& c) {
+        TQor3DChart chart;
+        Fill3D(
+            chart, 30, 30, [&](int i) { return c.X0 + c.DX * i; },
+            [&](int k) { return c.X0 + c.DX * k; },
+            [&](double x, double z) {
+                return c.Y0 + c.YS * std::sin((x - c.X0) / c.DX * 0.2) *
+                                  std::cos((z - c.X0) / c.DX * 0.15);
+            });
+        chart.SetTransparency(10);
+        chart.SetShiny(false);
+        for (TQorChartAxis3D* a : {&chart.AxisX(), &chart.AxisY(), &chart.AxisZ()}) {
+            a->SetAxis1Position(apMinimum);
+            a->SetAxis2Position(apMinimum);
+            a->SetVisibleStepText(false);
+            a->SetDecPlacesMax(16);
+            a->SetCaption("V");
+        }
+        chart.gridMajor().SetGridXZmin(true);
+        chart.gridMinor().SetGridXYmin(true);
+        chart.UpdateRanges();
+        chart.UpdateNormals();
+        return RenderChartImage(chart, 300, 220);
+    };
+    const QImage expected = picture({"near zero", 0, 1, 0, 1});
+    ASSERT_GT(NonBackgroundPixels(expected), 2000);
+    for (const TOffset& c :
+         {TOffset{"heights about 1e7", 0, 1, 1e7, 10}, TOffset{"heights of 1e12", 0, 1, 0, 1e12},
+          TOffset{"spacing 1e-10", 0, 1e-10, 0, 1}, TOffset{"x and z about 1e6", 1e6, 1, 0, 1}})
+        EXPECT_TRUE(PicturesAlike(std::string("axes ") + c.Name, expected, picture(c),
+                                  {.Channel = 64, .Outliers = 0.002}));
 }
 
 // A list of 200,000 layers: each layer's start is found in one step (the sum over the layers
