@@ -71,9 +71,13 @@ double PositionOn(const TQorChartAxis3D& Axis, TQorAxisPosition Position) {
     return 0;
 }
 
+size_t IndexOf(TQorAxisId Id) {
+    return static_cast<size_t>(Id);
+}
+
 std::array<double, 3> UnitVector(TQorAxisId Id) {
     std::array<double, 3> v{0, 0, 0};
-    v[static_cast<size_t>(Id)] = 1;
+    v[IndexOf(Id)] = 1;
     return v;
 }
 
@@ -232,7 +236,7 @@ void DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& T
 
 // ---- Axis drawing ----------------------------------------------------------------------------
 
-void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
+void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale, double Offset) {
     LayoutAxis(Axis, PixelSize, Scale);
     if (!Axis.Visible() || !(Axis.Layout.DisplayMax - Axis.Layout.DisplayMin >= 1e-20))
         return;
@@ -247,8 +251,8 @@ void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
     SetGLColor(Axis.AxisColor());
     gl.Begin(GL_LINES);
     gl.Normal3d(0, 0, 1);
-    gl.Vertex3d(Axis.Layout.DisplayMin, 0, 0);
-    gl.Vertex3d(Axis.Layout.CaptionPos, 0, 0);
+    gl.Vertex3d(Axis.Layout.DisplayMin - Offset, 0, 0);
+    gl.Vertex3d(Axis.Layout.CaptionPos - Offset, 0, 0);
     gl.End();
 
     gl.LineWidth(GLfloat(Axis.StepWidth()));
@@ -256,12 +260,12 @@ void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
     if (Axis.VisibleStep()) {
         gl.Begin(GL_LINES);
         for (double v : Axis.Layout.TickValues) {
-            gl.Vertex2d(v, -Axis.Layout.DashWidth);
-            gl.Vertex2d(v, Axis.Layout.DashWidth);
+            gl.Vertex2d(v - Offset, -Axis.Layout.DashWidth);
+            gl.Vertex2d(v - Offset, Axis.Layout.DashWidth);
         }
         for (double v : Axis.Layout.SubTickValues) {
-            gl.Vertex2d(v, -Axis.Layout.DashWidthHalf);
-            gl.Vertex2d(v, Axis.Layout.DashWidthHalf);
+            gl.Vertex2d(v - Offset, -Axis.Layout.DashWidthHalf);
+            gl.Vertex2d(v - Offset, Axis.Layout.DashWidthHalf);
         }
         gl.End();
     }
@@ -279,7 +283,7 @@ void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
         const size_t n = std::min(Axis.Layout.TickValues.size(), Axis.Layout.TickLabels.size());
         for (size_t i = 0; i < n; ++i) {
             gl.PushMatrix();
-            gl.Translated(Axis.Layout.TickValues[i], 0, 0);
+            gl.Translated(Axis.Layout.TickValues[i] - Offset, 0, 0);
             gl.Scaled(alongPixels, 1, 1);
             DrawTextQuad(Axis, Axis.Font(), Axis.Layout.TickLabels[i], Axis.RotTextT(), texH,
                          maxTex);
@@ -287,7 +291,7 @@ void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
         }
     }
 
-    gl.Translated(Axis.Layout.CaptionPos, 0, 0);
+    gl.Translated(Axis.Layout.CaptionPos - Offset, 0, 0);
     gl.Scaled(alongPixels, 1, 1);
     if (Axis.VisibleCaption()) {
         const int texH = std::min(Axis.Layout.CaptionHeight, maxTex);
@@ -337,20 +341,24 @@ TQorMatrix AxisFrameTurn(TQorAxisId Id) {
 }
 
 void DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAxis3D& Z, double RX, double RY,
-                   double RZ) {
+                   double RZ, const std::array<double, 3>& Origin) {
     const TGLFunctions& gl = GL();
     const std::array<std::pair<TQorChartAxis3D*, double>, 3> axes{{{&X, RX}, {&Y, RY}, {&Z, RZ}}};
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < 3; ++i) {
         const auto id = static_cast<TQorAxisId>(i);
-        const std::array<double, 3> origin = AxisOrigin(id, X, Y, Z);
+        // The axis frame starts at axis value Origin[i], so that only differences from Origin,
+        // taken in double, reach GL.
+        std::array<double, 3> at = AxisOrigin(id, X, Y, Z);
+        for (size_t k = 0; k < 3; ++k)
+            at[k] = k == i ? 0 : at[k] - Origin[k];
         const TQorMatrix turn = AxisFrameTurn(id);
         gl.PushMatrix();
-        gl.Translated(origin[0], origin[1], origin[2]);
+        gl.Translated(at[0], at[1], at[2]);
         // Back to world units, so that along-axis values and across-axis pixels scale alike on
         // all three axes.
         gl.Scaled(RX, RY, RZ);
         gl.MultMatrixd(turn.data());
-        DrawAxis(*axes[i].first, QorAxisPixelSize, 1.0 / axes[i].second);
+        DrawAxis(*axes[i].first, QorAxisPixelSize, 1.0 / axes[i].second, Origin[i]);
         gl.PopMatrix();
     }
 }
@@ -408,29 +416,33 @@ bool GridPlaneFlag(const TQorGrid3DProp& Grid, TQorGridPlane Plane) {
 }
 
 TQorGridPlaneFrame GridPlaneFrame(TQorGridPlane Plane, const TQorChartAxis3D& X,
-                                  const TQorChartAxis3D& Y, const TQorChartAxis3D& Z) {
+                                  const TQorChartAxis3D& Y, const TQorChartAxis3D& Z,
+                                  const std::array<double, 3>& Origin) {
     const TPlaneAxes p = PlaneAxes(Plane);
     const TQorChartAxis3D& b = AxisOf(p.B, X, Y, Z);
     const TQorChartAxis3D& c = AxisOf(p.C, X, Y, Z);
     const auto eA = UnitVector(p.A);
     const auto eB = UnitVector(p.B);
     const auto eC = UnitVector(p.C);
-    const double bEnd = p.AtMax ? b.Layout.DisplayMax : b.Layout.DisplayMin;
+    const double bEnd =
+        (p.AtMax ? b.Layout.DisplayMax : b.Layout.DisplayMin) - Origin[IndexOf(p.B)];
+    const double cMin = c.Layout.DisplayMin - Origin[IndexOf(p.C)];
     TQorGridPlaneFrame f;
     f.TickAxis = p.A;
+    f.Offset = Origin[IndexOf(p.A)];
     f.Length = c.Layout.DisplayMax - c.Layout.DisplayMin;
     for (size_t r = 0; r < 3; ++r) {
         f.Matrix[r] = eA[r];
         f.Matrix[4 + r] = eC[r];
         f.Matrix[8 + r] = eB[r];
-        f.Matrix[12 + r] = bEnd * eB[r] + c.Layout.DisplayMin * eC[r];
+        f.Matrix[12 + r] = bEnd * eB[r] + cMin * eC[r];
     }
     f.Matrix[15] = 1;
     return f;
 }
 
 void DrawGridPlane(const TQorChartAxis3D& Axis, bool MinorOn, const TQorGrid3DProp& Major,
-                   const TQorGrid3DProp& Minor, double Length) {
+                   const TQorGrid3DProp& Minor, double Length, double Offset) {
     const TGLFunctions& gl = GL();
     PlainLineState(gl);
     auto lines = [&](const TQorGrid3DProp& Grid, const std::vector<double>& Values) {
@@ -439,8 +451,8 @@ void DrawGridPlane(const TQorChartAxis3D& Axis, bool MinorOn, const TQorGrid3DPr
         gl.LineStipple(1, Grid.GridStyle());
         gl.Begin(GL_LINES);
         for (double v : Values) {
-            gl.Vertex3d(v, 0, 0);
-            gl.Vertex3d(v, Length, 0);
+            gl.Vertex3d(v - Offset, 0, 0);
+            gl.Vertex3d(v - Offset, Length, 0);
         }
         gl.End();
     };
@@ -451,18 +463,18 @@ void DrawGridPlane(const TQorChartAxis3D& Axis, bool MinorOn, const TQorGrid3DPr
 
 void DrawSceneGridPlanes(const TQorChartAxis3D& X, const TQorChartAxis3D& Y,
                          const TQorChartAxis3D& Z, const TQorGrid3DProp& Major,
-                         const TQorGrid3DProp& Minor) {
+                         const TQorGrid3DProp& Minor, const std::array<double, 3>& Origin) {
     const TGLFunctions& gl = GL();
     gl.Enable(GL_LINE_STIPPLE);
     for (int i = 0; i < QorGridPlaneCount; ++i) {
         const auto plane = static_cast<TQorGridPlane>(i);
         if (!GridPlaneFlag(Major, plane))
             continue;
-        const TQorGridPlaneFrame f = GridPlaneFrame(plane, X, Y, Z);
+        const TQorGridPlaneFrame f = GridPlaneFrame(plane, X, Y, Z, Origin);
         gl.PushMatrix();
         gl.MultMatrixd(f.Matrix.data());
         DrawGridPlane(AxisOf(f.TickAxis, X, Y, Z), GridPlaneFlag(Minor, plane), Major, Minor,
-                      f.Length);
+                      f.Length, f.Offset);
         gl.PopMatrix();
     }
     gl.Disable(GL_LINE_STIPPLE);

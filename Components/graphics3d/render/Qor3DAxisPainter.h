@@ -80,8 +80,8 @@ void DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& T
 // ---- Axis drawing ----------------------------------------------------------------------------
 
 // Lays out Axis and draws it in the current frame, whose x runs along the axis in world units
-// and whose origin lies at axis value 0. Changes the current matrix (callers push and pop).
-void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale);
+// and whose origin lies at axis value Offset. Changes the current matrix (callers push and pop).
+void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale, double Offset);
 
 // ---- Placement -------------------------------------------------------------------------------
 
@@ -94,9 +94,11 @@ std::array<double, 3> AxisOrigin(TQorAxisId Id, const TQorChartAxis3D& X, const 
 // y along -X; Z has x along +Z, y along -Y, z along +X.
 TQorMatrix AxisFrameTurn(TQorAxisId Id);
 
-// Places and draws the three axes in the scene frame whose per-axis scale is 1 / R.
+// Places and draws the three axes in the scene frame whose per-axis scale is 1 / R and whose
+// origin lies at Origin (axis space): far from zero the scene takes the centre of the displayed
+// ranges, so that coordinates reach GL's floats as small differences, not as raw values.
 void DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAxis3D& Z, double RX, double RY,
-                   double RZ);
+                   double RZ, const std::array<double, 3>& Origin);
 
 // ---- Grid planes -----------------------------------------------------------------------------
 
@@ -118,23 +120,27 @@ constexpr int QorGridPlaneCount = 12;
 
 bool GridPlaneFlag(const TQorGrid3DProp& Grid, TQorGridPlane Plane);
 
-// The frame in which DrawGridPlane draws one plane: local x along the tick axis (x = tick
-// value), local y from the low end of the third axis, Length its displayed span.
+// The frame in which DrawGridPlane draws one plane, in a scene frame whose origin lies at
+// Origin: local x along the tick axis (x = tick value - Offset), local y from the low end of
+// the third axis, Length its displayed span.
 struct TQorGridPlaneFrame {
     TQorMatrix Matrix{};
     double Length = 0;
     TQorAxisId TickAxis = TQorAxisId::X;
+    double Offset = 0;
 };
 TQorGridPlaneFrame GridPlaneFrame(TQorGridPlane Plane, const TQorChartAxis3D& X,
-                                  const TQorChartAxis3D& Y, const TQorChartAxis3D& Z);
+                                  const TQorChartAxis3D& Y, const TQorChartAxis3D& Z,
+                                  const std::array<double, 3>& Origin = {0, 0, 0});
 
 // The lines of one plane in the current frame: for every tick value v of Axis the line from
-// (v, 0, 0) to (v, Length, 0) in Major's style, then, with MinorOn, the minor ticks in Minor's.
+// (v - Offset, 0, 0) to (v - Offset, Length, 0) in Major's style, then, with MinorOn, the minor
+// ticks in Minor's.
 void DrawGridPlane(const TQorChartAxis3D& Axis, bool MinorOn, const TQorGrid3DProp& Major,
-                   const TQorGrid3DProp& Minor, double Length);
+                   const TQorGrid3DProp& Minor, double Length, double Offset);
 
 // The twelve planes in their fixed order, each where Major's flag is on, with stippling on
-// around them.
+// around them, in the scene frame whose origin lies at Origin (as for DrawSceneAxes).
 void DrawSceneGridPlanes(const TQorChartAxis3D& X, const TQorChartAxis3D& Y,
                          const TQorChartAxis3D& Z, const TQorGrid3DProp& Major,
-                         const TQorGrid3DProp& Minor);
+                         const TQorGrid3DProp& Minor, const std::array<double, 3>& Origin);

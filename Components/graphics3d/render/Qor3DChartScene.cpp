@@ -143,10 +143,15 @@ void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorScene
     gl.PushMatrix();
     FramePushed = true;
     gl.Scaled(1 / frame.RX, 1 / frame.RY, 1 / frame.RZ);
-    gl.Translated(-Centre(x), -Centre(y), -Centre(z));
+    // Box-relative axes and grids take their coordinates from the centre themselves: a float
+    // translation by it would cancel their digits.
+    const std::array<double, 3> origin =
+        frame.BoxRelative ? frame.Centre : std::array<double, 3>{0, 0, 0};
+    if (!frame.BoxRelative)
+        gl.Translated(-Centre(x), -Centre(y), -Centre(z));
 
-    DrawSceneAxes(x, y, z, frame.RX, frame.RY, frame.RZ);
-    DrawSceneGridPlanes(x, y, z, Chart.gridMajor(), Chart.gridMinor());
+    DrawSceneAxes(x, y, z, frame.RX, frame.RY, frame.RZ, origin);
+    DrawSceneGridPlanes(x, y, z, Chart.gridMajor(), Chart.gridMinor(), origin);
 
     // Box-relative data and clip planes go under the view transform alone.
     if (frame.BoxRelative) {

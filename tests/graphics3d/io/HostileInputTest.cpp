@@ -7,12 +7,14 @@
 #include "HostileInputSupport.h"
 #include "Qor3DChartTestSupport.h"
 #include "Qor3DPaintTestSupport.h"
+#include "Qor3DPictureSupport.h"
 #include "QorDataText.h"
 #include "TestSupport.h"
 #include "chart/Qor3DChart.h"
 #include "render/Qor3DChartPaint.h"
 #include "render/Qor3DChartScene.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -282,23 +284,36 @@ TEST_F(HostilePaint, NonFinitePointsAreHolesInSurfacesAndLayers) {
     check("layer list");
 }
 
+// A 30 x 30 wave whose x and z start at X0 with spacing DX, its heights Y0 + YS * wave.
+struct TCase {
+    const char* Name;
+    double X0, DX, Y0, YS;
+};
+
+constexpr TCase NearZero{"near zero", 0, 1, 0, 1};
+// Far from the origin for their span, or of tiny or huge scale.
+constexpr std::array<TCase, 4> FarCases{{{"heights about 1e7", 0, 1, 1e7, 10},
+                                         {"heights of 1e12", 0, 1, 0, 1e12},
+                                         {"spacing 1e-10", 0, 1e-10, 0, 1},
+                                         {"x and z about 1e6", 1e6, 1, 0, 1}}};
+
+void FillOffsetWave(TQor3DChart& chart, const TCase& c) {
+    Fill3D(
+        chart, 30, 30, [&](int i) { return c.X0 + c.DX * i; },
+        [&](int k) { return c.X0 + c.DX * k; },
+        [&](double x, double z) {
+            return c.Y0 +
+                   c.YS * std::sin((x - c.X0) / c.DX * 0.2) * std::cos((z - c.X0) / c.DX * 0.15);
+        });
+}
+
 // Data far from the origin for their span, or of tiny or huge scale, draw as the same data
 // near zero do (they were partly or wholly clipped away, or lost their shading).
 TEST_F(HostileInput, DataAtAnyOffsetAndScaleDrawAsNearZero) {
-    struct TCase {
-        const char* Name;
-        double X0, DX, Y0, YS;
-    };
     const auto coloured = [](const TCase& c, bool low) {
         TQor3DChart chart;
         chart.SetUseLowMemory(low);
-        Fill3D(
-            chart, 30, 30, [&](int i) { return c.X0 + c.DX * i; },
-            [&](int k) { return c.X0 + c.DX * k; },
-            [&](double x, double z) {
-                return c.Y0 + c.YS * std::sin((x - c.X0) / c.DX * 0.2) *
-                                  std::cos((z - c.X0) / c.DX * 0.15);
-            });
+        FillOffsetWave(chart, c);
         chart.UpdateRanges();
         chart.UpdateNormals();
         const QImage image = RenderChartImage(chart, 200, 150);
@@ -312,17 +327,45 @@ TEST_F(HostileInput, DataAtAnyOffsetAndScaleDrawAsNearZero) {
             }
         return count;
     };
-    const TCase base{"near zero", 0, 1, 0, 1};
     for (const bool low : {false, true}) {
-        const int expected = coloured(base, low);
+        const int expected = coloured(NearZero, low);
         ASSERT_GT(expected, 1000);
-        for (const TCase& c :
-             {TCase{"heights about 1e7", 0, 1, 1e7, 10}, TCase{"heights of 1e12", 0, 1, 0, 1e12},
-              TCase{"spacing 1e-10", 0, 1e-10, 0, 1}, TCase{"x and z about 1e6", 1e6, 1, 0, 1}}) {
+        for (const TCase& c : FarCases) {
             const int got = coloured(c, low);
             EXPECT_NEAR(got, expected, expected / 50) << c.Name << (low ? ", low memory" : "");
         }
     }
+}
+
+// The axes and grid planes of data far from the origin for their span, or of tiny or huge
+// scale, lie where those of the same data near zero do (they were drawn off place, or jittered,
+// from raw coordinates in float). Only the axes and grid planes are pictured: the surface is
+// fully transparent, and the tick labels, whose texts differ, are hidden; enough decimals let
+// the tiny spacing keep the ticks of the unit one.
+TEST_F(HostileInput, AxesAndGridsAtAnyOffsetAndScaleDrawAsNearZero) {
+    const auto picture = [](const TCase& c) {
+        TQor3DChart chart;
+        FillOffsetWave(chart, c);
+        chart.SetTransparency(10);
+        chart.SetShiny(false);
+        for (TQorChartAxis3D* a : {&chart.AxisX(), &chart.AxisY(), &chart.AxisZ()}) {
+            a->SetAxis1Position(apMinimum);
+            a->SetAxis2Position(apMinimum);
+            a->SetVisibleStepText(false);
+            a->SetDecPlacesMax(16);
+            a->SetCaption("V");
+        }
+        chart.gridMajor().SetGridXZmin(true);
+        chart.gridMinor().SetGridXYmin(true);
+        chart.UpdateRanges();
+        chart.UpdateNormals();
+        return RenderChartImage(chart, 300, 220);
+    };
+    const QImage expected = picture(NearZero);
+    ASSERT_GT(NonBackgroundPixels(expected), 2000);
+    for (const TCase& c : FarCases)
+        EXPECT_TRUE(PicturesAlike(std::string("axes ") + c.Name, expected, picture(c),
+                                  {.Channel = 64, .Outliers = 0.002}));
 }
 
 // A list of 200,000 layers: each layer's start is found in one step (the sum over the layers
