@@ -24,8 +24,13 @@
 
 namespace {
 
+// A failing run's messages go to the test log, where a sanitizer's report would otherwise be lost.
 int RunRender(const std::string& Args) {
-    return RunCli("render " + Args).ExitCode;
+    const RunResult r = RunCli("render " + Args, "2>&1");
+    if (r.ExitCode != 0)
+        std::fprintf(stderr, "plotyra-cli render %s: exit %d\n%s", Args.c_str(), r.ExitCode,
+                     r.Out.c_str());
+    return r.ExitCode;
 }
 
 std::string Example(const std::string& Name) {
