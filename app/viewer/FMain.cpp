@@ -31,6 +31,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -179,9 +180,16 @@ QWidget* TFormMain::BuildFilePanel() {
                 }
             });
     // The model fills the folders in the background, and the tree is laid out only when shown:
-    // bring the current folder into view once its own folder or its parent has been read.
+    // bring the current folder into view once its own folder or its parent has been read, and
+    // again once the model has sorted what it read (which moves the folder's row).
     connect(FDirModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& Path) {
-        if (Path == FFolder || Path == QFileInfo(FFolder).absolutePath())
+        if (Path == FFolder || Path == QFileInfo(FFolder).absolutePath()) {
+            CtrlDir->scrollTo(CtrlDir->currentIndex(), QAbstractItemView::PositionAtCenter);
+            FFolderRowSortPending = true;
+        }
+    });
+    connect(FDirModel, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (std::exchange(FFolderRowSortPending, false))
             CtrlDir->scrollTo(CtrlDir->currentIndex(), QAbstractItemView::PositionAtCenter);
     });
     dirLayout->addWidget(CtrlDir);

@@ -182,6 +182,8 @@ private:
     QStringList FRecentFiles;
     bool FShown = false;
     bool FPanelsSized = false;
+    // The folder tree has read the current folder's parent and not yet sorted it.
+    bool FFolderRowSortPending = false;
     int FPanelFilesWidth = 240;
     int FCtrlDirHeight = 113;
     // The tick count: milliseconds since the window was created.

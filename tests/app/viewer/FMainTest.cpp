@@ -13,8 +13,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTreeView>
 #include <QUrl>
 #include <atomic>
 #include <chrono>
@@ -48,6 +50,13 @@ TEST_F(FormMain, FirstStartShowsTheSamplesAndTheSampleSurface) {
     TFormMain& w = Start();
     EXPECT_EQ(w.windowTitle(), "Plotyra");
     EXPECT_EQ(QDir(w.CurrentFolder()), QDir(Examples));
+    // The folder tree opens down to the current folder and keeps it in view once the model has
+    // read and sorted the folders on its path.
+    auto& tree = Control<QTreeView>("CtrlDir");
+    EXPECT_TRUE(WaitFor([&] {
+        QTest::qWait(50);
+        return tree.viewport()->rect().contains(tree.visualRect(tree.currentIndex()).center());
+    })) << tree.verticalScrollBar()->value();
     const QStringList files = FileList().Files();
     EXPECT_TRUE(files.contains("surface.p3d"));
     EXPECT_TRUE(files.contains("volume.p4d"));
