@@ -8,18 +8,12 @@
 #include "QorCheckBox.h"
 
 #include <QDir>
-#include <QScreen>
 #include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
 #include <cstdlib>
 
 namespace {
-
-QImage ScreenShot(QWidget& Window) {
-    QTest::qWait(150);
-    return Window.screen()->grabWindow(Window.winId()).toImage();
-}
 
 int DistinctColours(const QImage& Shot) {
     QSet<QRgb> colours;
@@ -55,7 +49,7 @@ QString PictureFolder() {
 using ChartPropXvfb = TFormMainFixture;
 
 TEST_F(ChartPropXvfb, CtrlPOpensTheDialogOnTheLiveChartAndEveryPageShows) {
-    if (QGuiApplication::platformName() != "xcb")
+    if (!OnDisplay())
         GTEST_SKIP() << "needs a display";
     TFormMain& w = Start({}, true);
     w.resize(1000, 700);
@@ -84,8 +78,7 @@ TEST_F(ChartPropXvfb, CtrlPOpensTheDialogOnTheLiveChartAndEveryPageShows) {
             EXPECT_GT(DistinctColours(shot), 8) << tabs->tabText(i).toStdString();
             EXPECT_NE(shot, last) << tabs->tabText(i).toStdString();
             if (i == 0) {
-                auto* preview = d->findChild<QWidget*>("OsyGL");
-                const QRect r(preview->mapTo(d, QPoint(0, 0)), preview->size());
+                const QRect r = AreaOf(*d, *d->findChild<QWidget*>("OsyGL"));
                 for (int n : AxisLinePixels(shot.copy(r)))
                     EXPECT_GT(n, 20);
             }
