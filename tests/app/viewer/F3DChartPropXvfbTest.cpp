@@ -3,6 +3,7 @@
 // the chart on the screen at once, Esc closes it. With PLOTYRA_DIALOG_PICTURES set, the
 // picture of each page is kept in $TMPDIR/plotyra-dialog-pages for a reviewer.
 #include "F3DChartProp.h"
+#include "F3DChartPropTestSupport.h"
 #include "FMainTestSupport.h"
 #include "Qor3DDrawWidget.h"
 #include "QorCheckBox.h"
@@ -21,19 +22,6 @@ int DistinctColours(const QImage& Shot) {
         for (int x = 0; x < Shot.width(); x += 2)
             colours.insert(Shot.pixel(x, y));
     return int(colours.size());
-}
-
-// Pixels of the preview's three axis lines: pure red, green and blue on the translucent cube.
-std::array<int, 3> AxisLinePixels(const QImage& Shot) {
-    std::array<int, 3> n{};
-    for (int y = 0; y < Shot.height(); ++y)
-        for (int x = 0; x < Shot.width(); ++x) {
-            const QColor c(Shot.pixel(x, y));
-            n[0] += c.red() > 200 && c.green() < 60 && c.blue() < 60;
-            n[1] += c.green() > 200 && c.red() < 60 && c.blue() < 60;
-            n[2] += c.blue() > 200 && c.red() < 60 && c.green() < 60;
-        }
-    return n;
 }
 
 QString PictureFolder() {
