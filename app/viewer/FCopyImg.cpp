@@ -93,6 +93,15 @@ QByteArray SvgSizeInPixels(QByteArray Svg, QSize Size) {
     return Svg;
 }
 
+// The whole picture onto a vector device; false when the device could not take it.
+bool PaintPicture(QPaintDevice& Device, const TQorChartPicture& Picture) {
+    QPainter painter;
+    if (!painter.begin(&Device))
+        return false;
+    DrawChartPicture(painter, QRect(QPoint(0, 0), Picture.Size), Picture);
+    return painter.end();
+}
+
 bool WritePdf(QIODevice& Device, const TQorChartPicture& Picture) {
     QPdfWriter writer(&Device);
     writer.setResolution(PictureDpi);
@@ -100,11 +109,7 @@ bool WritePdf(QIODevice& Device, const TQorChartPicture& Picture) {
                                  QString(), QPageSize::ExactMatch));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setCreator("Plotyra");
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return false;
-    DrawChartPicture(painter, QRect(QPoint(0, 0), Picture.Size), Picture);
-    return painter.end();
+    return PaintPicture(writer, Picture);
 }
 
 } // namespace
@@ -320,11 +325,7 @@ QByteArray TFormCopyImage::PictureSvg(const TQorChartPicture& Picture) {
     svg.setResolution(PictureDpi);
     svg.setTitle("Chart");
     svg.setDescription("Drawn by Plotyra");
-    QPainter painter;
-    if (!painter.begin(&svg))
-        return {};
-    DrawChartPicture(painter, QRect(QPoint(0, 0), Picture.Size), Picture);
-    if (!painter.end())
+    if (!PaintPicture(svg, Picture))
         return {};
     return SvgSizeInPixels(buffer.data(), Picture.Size);
 }

@@ -2,8 +2,6 @@
 #include "R3DAxisProp.h"
 #include "TestSupport.h"
 
-#include <QFileDialog>
-#include <QFontDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabWidget>
@@ -208,14 +206,10 @@ TEST_F(TChartPropDialog, AHiddenYAxisOf3DDataStillEditsTheLegendCaption) {
     EXPECT_EQ(Chart.AxisX().RotText(), -45);
 
     // The axis font comes from the font dialog.
-    OnNextModal([](QWidget* w) {
-        auto& fonts = dynamic_cast<QFontDialog&>(*w);
-        QFont f("Liberation Serif");
-        f.setPixelSize(40);
-        f.setItalic(true);
-        fonts.setCurrentFont(f);
-        fonts.accept();
-    });
+    QFont serif("Liberation Serif");
+    serif.setPixelSize(40);
+    serif.setItalic(true);
+    OnNextModal([&](QWidget* w) { ChooseFont(w, serif); });
     QTest::mouseClick(x.CtrlFont, Qt::LeftButton);
     EXPECT_EQ(Chart.AxisX().Font().Name(), "Liberation Serif");
     EXPECT_TRUE(Chart.AxisX().Font().Style().Contains(fsItalic));
@@ -259,13 +253,9 @@ TEST_F(TChartPropDialog, ColorCountShowsTheStopsInUseAndPresetsReloadThem) {
     Type(Edit("CtrlColorLayers"), "300");
     EXPECT_EQ(Chart.ColorLayers(), 256);
 
-    OnNextModal([](QWidget* w) {
-        auto& fonts = dynamic_cast<QFontDialog&>(*w);
-        QFont f("Liberation Mono");
-        f.setPixelSize(20);
-        fonts.setCurrentFont(f);
-        fonts.accept();
-    });
+    QFont mono("Liberation Mono");
+    mono.setPixelSize(20);
+    OnNextModal([&](QWidget* w) { ChooseFont(w, mono); });
     Click("CtrlCSFont");
     EXPECT_EQ(Legend.Font().Name(), "Liberation Mono");
     EXPECT_EQ(Legend.Font().Height(), -20);
@@ -285,11 +275,7 @@ TEST_F(TChartPropDialog, PictureFileIsBrowsedAndAMissingOneIsReported) {
     EXPECT_EQ(Chart.ColorBitmapName(), dir.File("missing.bmp"));
     EXPECT_TRUE(Shown(Get<QLabel>("LabelNotAvailable")));
 
-    OnNextModal([&](QWidget* w) {
-        auto& files = dynamic_cast<QFileDialog&>(*w);
-        files.selectFile(QString::fromStdString(dir.File("green.png")));
-        static_cast<QDialog&>(files).accept();
-    });
+    OnNextModal([&](QWidget* w) { ChooseFile(w, QString::fromStdString(dir.File("green.png"))); });
     Click("CtrlBitmapFileBrowse");
     EXPECT_EQ(Chart.ColorBitmapName(), dir.File("green.png"));
     EXPECT_EQ(Chart.ColorBitmap().size(), QSize(4, 4));

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -139,4 +140,18 @@ inline ::testing::AssertionResult AllUnchanged(const QWidget& Dialog) {
 // A control inside a frame counts as shown when nothing between it and the dialog hides it.
 inline bool Shown(const QWidget& W) {
     return W.isVisibleTo(W.window());
+}
+
+// Pixels of the view preview's three axis lines: pure red, green and blue on the translucent
+// cube.
+inline std::array<int, 3> AxisLinePixels(const QImage& Shot) {
+    std::array<int, 3> n{};
+    for (int y = 0; y < Shot.height(); ++y)
+        for (int x = 0; x < Shot.width(); ++x) {
+            const QColor c(Shot.pixel(x, y));
+            n[0] += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+            n[1] += c.green() > 200 && c.red() < 60 && c.blue() < 60;
+            n[2] += c.blue() > 200 && c.red() < 60 && c.green() < 60;
+        }
+    return n;
 }

@@ -3,12 +3,12 @@
 // the chart on the screen at once, Esc closes it. With PLOTYRA_DIALOG_PICTURES set, the
 // picture of each page is kept in $TMPDIR/plotyra-dialog-pages for a reviewer.
 #include "F3DChartProp.h"
+#include "F3DChartPropTestSupport.h"
 #include "FMainTestSupport.h"
 #include "Qor3DDrawWidget.h"
 #include "QorCheckBox.h"
 
 #include <QDir>
-#include <QScreen>
 #include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
@@ -16,30 +16,12 @@
 
 namespace {
 
-QImage ScreenShot(QWidget& Window) {
-    QTest::qWait(150);
-    return Window.screen()->grabWindow(Window.winId()).toImage();
-}
-
 int DistinctColours(const QImage& Shot) {
     QSet<QRgb> colours;
     for (int y = 0; y < Shot.height(); y += 2)
         for (int x = 0; x < Shot.width(); x += 2)
             colours.insert(Shot.pixel(x, y));
     return int(colours.size());
-}
-
-// Pixels of the preview's three axis lines: pure red, green and blue on the translucent cube.
-std::array<int, 3> AxisLinePixels(const QImage& Shot) {
-    std::array<int, 3> n{};
-    for (int y = 0; y < Shot.height(); ++y)
-        for (int x = 0; x < Shot.width(); ++x) {
-            const QColor c(Shot.pixel(x, y));
-            n[0] += c.red() > 200 && c.green() < 60 && c.blue() < 60;
-            n[1] += c.green() > 200 && c.red() < 60 && c.blue() < 60;
-            n[2] += c.blue() > 200 && c.red() < 60 && c.green() < 60;
-        }
-    return n;
 }
 
 QString PictureFolder() {
@@ -55,7 +37,7 @@ QString PictureFolder() {
 using ChartPropXvfb = TFormMainFixture;
 
 TEST_F(ChartPropXvfb, CtrlPOpensTheDialogOnTheLiveChartAndEveryPageShows) {
-    if (QGuiApplication::platformName() != "xcb")
+    if (!OnDisplay())
         GTEST_SKIP() << "needs a display";
     TFormMain& w = Start({}, true);
     w.resize(1000, 700);
@@ -84,8 +66,7 @@ TEST_F(ChartPropXvfb, CtrlPOpensTheDialogOnTheLiveChartAndEveryPageShows) {
             EXPECT_GT(DistinctColours(shot), 8) << tabs->tabText(i).toStdString();
             EXPECT_NE(shot, last) << tabs->tabText(i).toStdString();
             if (i == 0) {
-                auto* preview = d->findChild<QWidget*>("OsyGL");
-                const QRect r(preview->mapTo(d, QPoint(0, 0)), preview->size());
+                const QRect r = AreaOf(*d, *d->findChild<QWidget*>("OsyGL"));
                 for (int n : AxisLinePixels(shot.copy(r)))
                     EXPECT_GT(n, 20);
             }

@@ -24,7 +24,6 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTest>
@@ -259,55 +258,52 @@ TEST_F(CopyImage, SaveWritesPngSvgAndPdfByExtension) {
     EXPECT_EQ(Stored().ReadFloat("CtrlWidth.ValueEx", 0), 300);
 }
 
-TEST_F(CopyImage, ARenderWithoutItsBufferIsReportedAndNothingIsCopied) {
+// A render that fails leaves the dialog open with the reason and copies or stores nothing;
+// once the cause is gone the same dialog copies. A missing off-screen buffer (as when it cannot
+// be allocated) and a failing paint hook, whose picture would look drawn, are both told.
+TEST_F(CopyImage, AFailedRenderIsReportedAndNothingIsCopied) {
     TGLRecordingPlatform failing;
-    failing.FailMakeCurrent = true; // as when the off-screen buffers cannot be allocated
-    chart.SetBitmapPlatform(failing);
-    QGuiApplication::clipboard()->setText("before");
-    Open(&legend);
-    Type("CtrlWidth", "10000");
-    Type("CtrlHeight", "10000");
-    Click("BtnOk");
-    EXPECT_TRUE(dialog->isVisible()) << "the dialog stays open";
-    EXPECT_TRUE(Widget("LabelMessage")->isVisible());
-    EXPECT_TRUE(dialog->Message().contains("10000 × 10000")) << dialog->Message().toStdString();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
-    EXPECT_FALSE(Stored().ValueExists("CtrlWidth.ValueEx"));
-
-    // With its buffer back the same dialog copies.
-    chart.SetBitmapPlatform(OSMesaPlatform());
-    Type("CtrlWidth", "100");
-    Type("CtrlHeight", "80");
-    Click("BtnOk");
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_TRUE(dialog->Message().isEmpty());
-    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/svg+xml"));
-}
-
-// A paint hook that fails leaves a picture that looks drawn: the dialog says why and copies
-// nothing; once the hook works the same dialog copies.
-TEST_F(CopyImage, AFailingPaintIsReportedAndNothingIsCopied) {
-    chart.SetBitmapPlatform(OSMesaPlatform());
-    bool fail = true;
-    chart.OnAfterPaintGL = [&](TObject*, const TRect&) {
-        if (fail)
-            throw std::runtime_error("the overlay hook failed");
+    failing.FailMakeCurrent = true;
+    bool hookFails = true;
+    const struct {
+        std::function<void()> Break, Mend;
+        QString Width, Height, Reason, MendedWidth, MendedHeight;
+    } cases[] = {
+        {[&] { chart.SetBitmapPlatform(failing); },
+         [&] { chart.SetBitmapPlatform(OSMesaPlatform()); }, "10000", "10000", "10000 × 10000",
+         "100", "80"},
+        {[&] {
+             chart.OnAfterPaintGL = [&](TObject*, const TRect&) {
+                 if (hookFails)
+                     throw std::runtime_error("the overlay hook failed");
+             };
+         },
+         [&] { hookFails = false; }, "120", "90", "the overlay hook failed", "120", "90"},
     };
-    QGuiApplication::clipboard()->setText("before");
-    Open(&legend);
-    Type("CtrlWidth", "120");
-    Type("CtrlHeight", "90");
-    Click("BtnOk");
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(Widget("LabelMessage")->isVisible());
-    EXPECT_TRUE(dialog->Message().contains("the overlay hook failed"))
-        << dialog->Message().toStdString();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Reason.toStdString());
+        c.Break();
+        QGuiApplication::clipboard()->setText("before");
+        Open(&legend);
+        Type("CtrlWidth", c.Width);
+        Type("CtrlHeight", c.Height);
+        Click("BtnOk");
+        EXPECT_TRUE(dialog->isVisible()) << "the dialog stays open";
+        EXPECT_TRUE(Widget("LabelMessage")->isVisible());
+        EXPECT_TRUE(dialog->Message().contains(c.Reason)) << dialog->Message().toStdString();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+        EXPECT_FALSE(Stored().ValueExists("CtrlWidth.ValueEx"));
 
-    fail = false;
-    Click("BtnOk");
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasImage());
+        c.Mend();
+        Type("CtrlWidth", c.MendedWidth);
+        Type("CtrlHeight", c.MendedHeight);
+        Click("BtnOk");
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        EXPECT_TRUE(dialog->Message().isEmpty());
+        EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasImage());
+        EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/svg+xml"));
+        std::filesystem::remove(TQorStorage().RegistryFile());
+    }
 }
 
 // Another X client asks for the clipboard in Target; the event loop runs meanwhile, so the
@@ -328,7 +324,7 @@ QByteArray PasteInOtherClient(const QString& Target) {
 }
 
 bool XvfbWithXclip() {
-    return QGuiApplication::platformName() == "xcb" &&
+    return OnDisplay() &&
            !QStandardPaths::findExecutable("xclip").isEmpty(); // scripts/deps.sh installs it
 }
 
@@ -351,10 +347,8 @@ TEST_F(CopyImageXvfb, CtrlCAndEnterOfferSvgAndPngToOtherPrograms) {
     QImage preview;
     OnNextModal([&](QWidget* dialog) {
         title = dialog->windowTitle();
-        QTest::qWait(150);
-        auto* box = dialog->findChild<QWidget*>("PaintBoxPreview");
-        const QImage shot = dialog->screen()->grabWindow(dialog->winId()).toImage();
-        preview = shot.copy(QRect(box->mapTo(dialog, QPoint(0, 0)), box->size()))
+        preview = ScreenShot(*dialog)
+                      .copy(AreaOf(*dialog, *dialog->findChild<QWidget*>("PaintBoxPreview")))
                       .convertToFormat(QImage::Format_RGB32);
         QTest::keyClick(dialog, Qt::Key_Return);
     });

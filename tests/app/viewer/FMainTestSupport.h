@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
 #include <functional>
@@ -25,6 +27,22 @@ inline bool WaitFor(const std::function<bool()>& Done, int TimeoutMs = 3000) {
     while (!Done() && clock.elapsed() < TimeoutMs)
         QTest::qWait(10);
     return Done();
+}
+
+// Whether the tests run on a real display (under xvfb-run), where the screen can be grabbed.
+inline bool OnDisplay() {
+    return QGuiApplication::platformName() == "xcb";
+}
+
+// The screen's picture of Window, as the user sees it (OpenGL windows included).
+inline QImage ScreenShot(QWidget& Window) {
+    QTest::qWait(150);
+    return Window.screen()->grabWindow(Window.winId()).toImage();
+}
+
+// Where Part lies in Window's coordinates.
+inline QRect AreaOf(QWidget& Window, QWidget& Part) {
+    return QRect(Part.mapTo(&Window, QPoint(0, 0)), Part.size());
 }
 
 class TFormMainFixture : public ::testing::Test {

@@ -7,15 +7,8 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
-
-// The screen's picture of the window, as the user sees it (the OpenGL window included).
-QImage ScreenShot(QWidget& Window) {
-    QTest::qWait(150);
-    return Window.screen()->grabWindow(Window.winId()).toImage();
-}
 
 // Pixels of Area (in window coordinates) in a strong colour, as the palette paints them.
 int ColouredPixels(const QImage& Shot, const QRect& Area) {
@@ -37,14 +30,6 @@ int HuesDownTheColumns(const QImage& Shot, const QRect& Area) {
                 hues.insert(c.hsvHue() / 10);
         }
     return int(hues.size());
-}
-
-QRect AreaOf(QWidget& Window, QWidget& Part) {
-    return QRect(Part.mapTo(&Window, QPoint(0, 0)), Part.size());
-}
-
-bool OnDisplay() {
-    return QGuiApplication::platformName() == "xcb";
 }
 
 } // namespace

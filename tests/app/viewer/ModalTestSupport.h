@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
@@ -50,4 +51,15 @@ inline void ChooseFile(QWidget* Dialog, const QString& Path) {
         ADD_FAILURE() << "the file dialog does not take " << Path.toStdString();
         files->reject();
     }
+}
+
+// Chooses Font in a font dialog and accepts it.
+inline void ChooseFont(QWidget* Dialog, const QFont& Font) {
+    auto* fonts = qobject_cast<QFontDialog*>(Dialog);
+    if (fonts == nullptr) {
+        ADD_FAILURE() << "not a font dialog";
+        return;
+    }
+    fonts->setCurrentFont(Font);
+    fonts->accept();
 }
