@@ -43,16 +43,6 @@ protected:
     TempDir dir;
 };
 
-TEST_F(RenderCommand, WritesAPictureOfTheRequestedSize) {
-    const std::string out = dir.File("s.png");
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --size 320x200 --no-legend"), 0);
-    const QImage image = Picture(out);
-    ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.width(), 320);
-    EXPECT_EQ(image.height(), 200);
-    EXPECT_NE(image.pixel(160, 100), image.pixel(0, 0)) << "the chart fills the middle";
-}
-
 TEST_F(RenderCommand, DefaultSizeAndEachKind) {
     for (const char* name : {"volume.p4d", "box.p4d", "layers.p4d"}) {
         const std::string out = dir.File(std::string(name) + ".png");
@@ -61,46 +51,30 @@ TEST_F(RenderCommand, DefaultSizeAndEachKind) {
     }
 }
 
-TEST_F(RenderCommand, PropertiesFileChangesThePicture) {
-    const std::string plain = dir.File("plain.png");
-    const std::string styled = dir.File("styled.png");
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + plain + " --size 200x150"), 0);
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + styled + " --size 200x150" +
-                        " --properties " + Example("style.cpr")),
-              0);
-    EXPECT_NE(Picture(plain), Picture(styled));
-}
-
-TEST_F(RenderCommand, FailuresExitWithOne) {
-    const std::string out = dir.File("x.png");
-    EXPECT_EQ(RunRender(dir.File("missing.p3d") + " -o " + out), 1);
-    EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --properties " +
-                        dir.File("missing.cpr")),
-              1);
-    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --size 0x10"), 1);
-    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --size 10"), 1);
-    EXPECT_EQ(RunRender(Example("surface.p3d")), 1) << "no output named";
-    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + dir.File("no/such/dir.png")), 1);
-}
-
-} // namespace
-
-TEST_F(RenderCommand, LegendBarStandsAtTheRightEdge) {
+// The requested size, the legend bar at the right edge and a properties file, each changing
+// the picture of the same chart.
+TEST_F(RenderCommand, SizeLegendAndPropertiesShapeThePicture) {
     const std::string with = dir.File("with.png");
     const std::string without = dir.File("without.png");
+    const std::string styled = dir.File("styled.png");
     ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + with + " --size 400x300"), 0);
     ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + without + " --size 400x300 --no-legend"),
+              0);
+    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + styled + " --size 400x300" +
+                        " --properties " + Example("style.cpr")),
               0);
     const QImage a = Picture(with);
     const QImage b = Picture(without);
     ASSERT_EQ(a.size(), QSize(400, 300));
+    ASSERT_EQ(b.size(), QSize(400, 300));
+    EXPECT_NE(b.pixel(200, 150), b.pixel(0, 0)) << "the chart fills the middle";
     // The bar runs over most of the height at the right edge; without a legend that edge is
     // background.
     EXPECT_GT(ColouredPixels(a, 396), 200);
     EXPECT_EQ(ColouredPixels(b, 396), 0);
     // The bar's top is the top of the palette, its bottom the bottom.
     EXPECT_NE(a.pixelColor(396, 20), a.pixelColor(396, 270));
+    EXPECT_NE(a, Picture(styled));
 }
 
 // A chart whose painting fails (a hook that raises) gives no picture: exit 1 with the failure,
@@ -179,7 +153,7 @@ TEST_F(RenderCommand, BatchShowsProgressOnATerminal) {
         << terminal;
 }
 
-// Whatever is refused is refused before anything is drawn, with a message saying why.
+// Whatever is refused or fails writes nothing, with a message saying why.
 TEST_F(RenderCommand, BatchRefusals) {
     const std::string input = dir.File("p0.p3d");
     std::filesystem::copy_file(Example("surface.p3d"), input);
@@ -195,6 +169,14 @@ TEST_F(RenderCommand, BatchRefusals) {
         {surface + " --turn nan -o " + dir.File("a%d.png"), "bad turn"},
         {surface + " --turn 5x -o " + dir.File("a%d.png"), "bad turn"},
         {input + " --frames 2 -o " + dir.File("p%d.p3d"), "is an input of this render"},
+        {dir.File("missing.p3d") + " -o " + dir.File("x.png"),
+         "cannot load " + dir.File("missing.p3d")},
+        {surface + " -o " + dir.File("x.png") + " --properties " + dir.File("missing.cpr"),
+         "cannot load properties"},
+        {surface + " -o " + dir.File("x.png") + " --size 0x10", "bad size"},
+        {surface + " -o " + dir.File("x.png") + " --size 10", "bad size"},
+        {surface, "render needs FILE and -o"},
+        {surface + " -o " + dir.File("no/such/dir.png"), "cannot save"},
     };
     for (const auto& [args, message] : refused) {
         const RunResult r = RunCli("render " + args, "2>&1");
@@ -210,3 +192,5 @@ TEST_F(RenderCommand, BatchRefusals) {
     EXPECT_EQ(RunRender(surface + " --turn -30 --size 32x24 -o " + dir.File("%03d.png")), 0);
     EXPECT_TRUE(std::filesystem::exists(dir.File("000.png")));
 }
+
+} // namespace
