@@ -220,11 +220,8 @@ struct TLoadedChart {
 std::string LoadPicture(TLoadedChart& Loaded, const std::string& File,
                         const std::string* PropertyText) {
     TQorColorScaleFileLegend fileLegend(Loaded.Legend);
-    std::string error;
-    if (LoadCliChart(Loaded.Chart, &fileLegend, File, true, error) != 0)
-        return "cannot load " + File + (error.empty() ? "" : ": " + error);
-    if (HoldsNoChartData(Loaded.Chart))
-        return File + " holds no chart data";
+    if (std::string error = LoadCliChartData(Loaded.Chart, &fileLegend, File, true); !error.empty())
+        return error;
     if (PropertyText != nullptr) {
         TQorPropTextReader reader = TQorPropTextReader::Owning(std::string(*PropertyText));
         Loaded.Chart.BeginUpdate();
