@@ -4,7 +4,7 @@
 # both; also the peak memory of rendering a tiny file. Not part of test.sh. gnuplot is installed
 # for this measurement only (apt-get install gnuplot-nox), never as a dependency of the project;
 # without it the script says so and stops.
-# Usage: scripts/measure-render-vs-gnuplot.sh [PLOTYRA-CLI [N [RUNS]]]
+# Usage: bench/render_vs_gnuplot.sh [PLOTYRA-CLI [N [RUNS]]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cli=${1:-build/default/app/plotyra-cli}
