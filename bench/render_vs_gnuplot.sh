@@ -6,8 +6,9 @@
 # without it the script says so and stops.
 # Usage: bench/render_vs_gnuplot.sh [PLOTYRA-CLI [N [RUNS]]]
 set -euo pipefail
+# A PLOTYRA-CLI named relative to the caller's folder stays valid after the cd.
+cli=$(realpath -m "${1:-$(dirname "$0")/../build/default/app/plotyra-cli}")
 cd "$(dirname "$0")/.."
-cli=${1:-build/default/app/plotyra-cli}
 n=${2:-1000}
 runs=${3:-3}
 if ! command -v gnuplot >/dev/null; then
