@@ -10,7 +10,6 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -143,14 +142,9 @@ TEST_F(RenderCommand, BatchShowsProgressOnATerminal) {
     const std::string command = "script -qec '" + CliPath() + " render " + Example("surface.p3d") +
                                 " --frames 2 --size 64x48 -o " + dir.File("t%d.png") +
                                 "' /dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string terminal;
-    for (int c = 0; (c = fgetc(pipe)) != EOF;)
-        terminal += char(c);
-    EXPECT_EQ(pclose(pipe), 0);
-    EXPECT_NE(terminal.find("rendering 2 of 2: " + dir.File("t1.png")), std::string::npos)
-        << terminal;
+    const RunResult r = RunShell(command);
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_NE(r.Out.find("rendering 2 of 2: " + dir.File("t1.png")), std::string::npos) << r.Out;
 }
 
 // Whatever is refused or fails writes nothing, with a message saying why.
