@@ -40,6 +40,7 @@ class RenderCommand : public ::testing::Test {
 protected:
     QImage Picture(const std::string& File) { return QImage(QString::fromStdString(File)); }
     TempDir dir;
+    const std::string surface = Example("surface.p3d");
 };
 
 TEST_F(RenderCommand, DefaultSizeAndEachKind) {
@@ -56,11 +57,10 @@ TEST_F(RenderCommand, SizeLegendAndPropertiesShapeThePicture) {
     const std::string with = dir.File("with.png");
     const std::string without = dir.File("without.png");
     const std::string styled = dir.File("styled.png");
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + with + " --size 400x300"), 0);
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + without + " --size 400x300 --no-legend"),
-              0);
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + styled + " --size 400x300" +
-                        " --properties " + Example("style.cpr")),
+    ASSERT_EQ(RunRender(surface + " -o " + with + " --size 400x300"), 0);
+    ASSERT_EQ(RunRender(surface + " -o " + without + " --size 400x300 --no-legend"), 0);
+    ASSERT_EQ(RunRender(surface + " -o " + styled + " --size 400x300" + " --properties " +
+                        Example("style.cpr")),
               0);
     const QImage a = Picture(with);
     const QImage b = Picture(without);
@@ -108,8 +108,8 @@ TEST_F(RenderCommand, APaintFailureExitsWithItsMessage) {
 // batch of several files draws each, and one that fails costs only its own picture.
 TEST_F(RenderCommand, BatchTurnsTheViewPerPicture) {
     const std::string plain = dir.File("plain.png");
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + plain + " --size 200x150"), 0);
-    const RunResult turned = RunCli("render " + Example("surface.p3d") + " --frames 5 --turn 90 " +
+    ASSERT_EQ(RunRender(surface + " -o " + plain + " --size 200x150"), 0);
+    const RunResult turned = RunCli("render " + surface + " --frames 5 --turn 90 " +
                                         "--size 200x150 -o " + dir.File("f%02d.png"),
                                     "2>&1");
     ASSERT_EQ(turned.ExitCode, 0) << turned.Out;
@@ -122,8 +122,8 @@ TEST_F(RenderCommand, BatchTurnsTheViewPerPicture) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("f05.png")));
 
     const RunResult batch =
-        RunCli("render " + Example("surface.p3d") + " " + dir.File("missing.p3d") + " " +
-                   Example("volume.p4d") + " --turn 90 --size 200x150 -o " + dir.File("m%d.png"),
+        RunCli("render " + surface + " " + dir.File("missing.p3d") + " " + Example("volume.p4d") +
+                   " --turn 90 --size 200x150 -o " + dir.File("m%d.png"),
                "2>&1");
     EXPECT_EQ(batch.ExitCode, 1);
     EXPECT_NE(batch.Out.find("cannot load " + dir.File("missing.p3d")), std::string::npos);
@@ -139,7 +139,7 @@ TEST_F(RenderCommand, BatchShowsProgressOnATerminal) {
     if (pty < 0)
         GTEST_SKIP() << "no pseudo-terminals here";
     close(pty);
-    const std::string command = "script -qec '" + CliPath() + " render " + Example("surface.p3d") +
+    const std::string command = "script -qec '" + CliPath() + " render " + surface +
                                 " --frames 2 --size 64x48 -o " + dir.File("t%d.png") +
                                 "' /dev/null";
     const RunResult r = RunShell(command);
@@ -150,8 +150,7 @@ TEST_F(RenderCommand, BatchShowsProgressOnATerminal) {
 // Whatever is refused or fails writes nothing, with a message saying why.
 TEST_F(RenderCommand, BatchRefusals) {
     const std::string input = dir.File("p0.p3d");
-    std::filesystem::copy_file(Example("surface.p3d"), input);
-    const std::string surface = Example("surface.p3d");
+    std::filesystem::copy_file(surface, input);
     const std::vector<std::pair<std::string, std::string>> refused = {
         {surface + " " + surface + " -o " + dir.File("a.png"), "need a number field"},
         {surface + " --frames 2 -o " + dir.File("a.png"), "need a number field"},
