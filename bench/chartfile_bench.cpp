@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -138,33 +139,32 @@ struct TRun {
     bool Ok = true;
 };
 
-TRun RunProcess(const std::vector<std::string>& Args, int Times = Runs) {
-    TRun best;
-    for (int r = 0; r < Times; ++r) {
-        std::vector<char*> argv;
-        for (const std::string& a : Args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const auto t0 = std::chrono::steady_clock::now();
-        pid_t pid = 0;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-            best.Ok = false;
-            return best;
-        }
-        int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        const std::chrono::duration<double> d = std::chrono::steady_clock::now() - t0;
-        posix_spawn_file_actions_destroy(&actions);
-        best.Ok = best.Ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        best.Seconds = std::min(best.Seconds, d.count());
-        best.PeakBytes = std::max(best.PeakBytes, usage.ru_maxrss * 1024);
+TRun RunProcess(const std::vector<std::string>& Args) {
+    TRun run;
+    std::vector<char*> argv;
+    for (const std::string& a : Args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto t0 = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const bool spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    if (!spawned) {
+        run.Ok = false;
+        return run;
     }
-    return best;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const std::chrono::duration<double> d = std::chrono::steady_clock::now() - t0;
+    run.Ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    run.Seconds = d.count();
+    run.PeakBytes = usage.ru_maxrss * 1024;
+    return run;
 }
 
 std::string SelfPath() {
@@ -193,11 +193,11 @@ int Process(const std::string& file, const std::string& tiny, double mb) {
     };
     // Interleaved rounds: the machine is shared, so each command meets the same load.
     for (int r = 0; r < Runs; ++r) {
-        better(bare, RunProcess({SelfPath(), "--bare", file}, 1));
-        better(full, RunProcess({cli, "info", file}, 1));
-        better(low, RunProcess({cli, "info", "--low-memory", file}, 1));
-        better(tinyFull, RunProcess({cli, "info", tiny}, 1));
-        better(tinyLow, RunProcess({cli, "info", "--low-memory", tiny}, 1));
+        better(bare, RunProcess({SelfPath(), "--bare", file}));
+        better(full, RunProcess({cli, "info", file}));
+        better(low, RunProcess({cli, "info", "--low-memory", file}));
+        better(tinyFull, RunProcess({cli, "info", tiny}));
+        better(tinyLow, RunProcess({cli, "info", "--low-memory", tiny}));
     }
     const double points = double(GridSize) * GridSize;
     // Full: x, height, z and three 16-bit normals per point; low-memory: one height per point.
@@ -227,17 +227,23 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--make") == 0)
         return MakeFile(argv[2], GridSize) && MakeFile(argv[3], 2) ? 0 : 1;
     const bool process = argc == 2 && std::strcmp(argv[1], "--process") == 0;
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "plotyra-bench";
-    std::filesystem::create_directories(dir);
+    // A folder of this run's own: runs side by side must not share (or remove) each other's.
+    std::string folder = (std::filesystem::temp_directory_path() / "plotyra-bench-XXXXXX").string();
+    if (mkdtemp(folder.data()) == nullptr) {
+        std::fprintf(stderr, "cannot make a folder for the sample files\n");
+        return 1;
+    }
+    const std::filesystem::path dir = folder;
     const std::string file = (dir / "grid2000.p3d").string();
     const std::string tiny = (dir / "tiny.p3d").string();
     const std::string copy = (dir / "grid2000-saved.p3d").string();
     // A child process writes the samples: a spawned process's peak memory counts the peak of
     // the process that spawned it, which must therefore stay small.
-    const bool made = process ? RunProcess({SelfPath(), "--make", file, tiny}, 1).Ok
+    const bool made = process ? RunProcess({SelfPath(), "--make", file, tiny}).Ok
                               : MakeFile(file, GridSize) && MakeFile(tiny, 2);
     if (!made) {
         std::fprintf(stderr, "cannot write the sample files in %s\n", dir.c_str());
+        std::filesystem::remove_all(dir);
         return 1;
     }
     const double mb = double(std::filesystem::file_size(file)) / 1e6;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Long fuzzing run, not part of test.sh: builds the libFuzzer targets (clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer) and runs each from its seed corpus for RUNS executions
-# (default 1,000,000; a second argument names one target), the targets side by side, then prints the executions, the corpus reached
-# and the findings per target. Logs and findings (crash, leak, timeout inputs) stay in a fresh
+# (default 1,000,000; a second argument names one target), the targets side by side, then
+# prints the executions, the corpus reached and the findings per target. Logs and findings (crash, leak, timeout inputs) stay in a fresh
 # folder named at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -78,6 +78,12 @@ bool TFileIdentities::Contains(const std::string& File) const {
            std::find(FIds.begin(), FIds.end(), std::pair(st.st_dev, st.st_ino)) != FIds.end();
 }
 
-bool HoldsNoChartData(const TQor3DChart& Chart) {
-    return Chart.Data().empty();
+std::string LoadCliChartData(TQor3DChart& Chart, IQorChartFileLegend* Legend,
+                             const std::string& File, bool WithProperties) {
+    std::string error;
+    if (LoadCliChart(Chart, Legend, File, WithProperties, error) != 0)
+        return "cannot load " + File + (error.empty() ? "" : ": " + error);
+    if (Chart.Data().empty())
+        return File + " holds no chart data";
+    return {};
 }

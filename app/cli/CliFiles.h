@@ -31,5 +31,7 @@ private:
     std::vector<std::pair<dev_t, ino_t>> FIds;
 };
 
-// True when the chart holds no point at all.
-bool HoldsNoChartData(const TQor3DChart& Chart);
+// Loads File as LoadCliChart does, for a command that needs at least one point; the message
+// of a failure ("cannot load ...", "... holds no chart data"), empty when the chart is loaded.
+std::string LoadCliChartData(TQor3DChart& Chart, IQorChartFileLegend* Legend,
+                             const std::string& File, bool WithProperties);

@@ -27,6 +27,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -58,30 +59,23 @@ int Fail(const std::string& Message) {
     return 1;
 }
 
-bool ParseSize(const std::string& Text, int& Width, int& Height) {
+template <typename T> bool ParseNumber(std::string_view Text, T& Value) {
+    const auto r = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
+    return r.ec == std::errc() && r.ptr == Text.data() + Text.size() && !Text.empty();
+}
+
+bool ParseSize(std::string_view Text, int& Width, int& Height) {
     const size_t x = Text.find_first_of("xX");
-    if (x == std::string::npos)
-        return false;
-    const char* begin = Text.data();
-    const char* mid = begin + x;
-    const char* end = begin + Text.size();
     int w = 0;
     int h = 0;
-    const auto rw = std::from_chars(begin, mid, w);
-    const auto rh = std::from_chars(mid + 1, end, h);
-    if (rw.ec != std::errc() || rw.ptr != mid || rh.ec != std::errc() || rh.ptr != end)
+    if (x == std::string_view::npos || !ParseNumber(Text.substr(0, x), w) ||
+        !ParseNumber(Text.substr(x + 1), h))
         return false;
     if (w < 1 || h < 1 || w > QorMaxRenderSide || h > QorMaxRenderSide)
         return false;
     Width = w;
     Height = h;
     return true;
-}
-
-template <typename T> bool ParseNumber(const QString& Text, T& Value) {
-    const std::string s = Text.toStdString();
-    const auto r = std::from_chars(s.data(), s.data() + s.size(), Value);
-    return r.ec == std::errc() && r.ptr == s.data() + s.size() && !s.empty();
 }
 
 struct TRenderParser {
@@ -103,19 +97,20 @@ struct TRenderParser {
 };
 
 bool ReadValues(TRenderParser& p, TRenderOptions& o, std::string& Error) {
-    if (p.Parser.isSet(p.Size) &&
-        !ParseSize(p.Parser.value(p.Size).toStdString(), o.Width, o.Height)) {
-        Error = "bad size " + p.Parser.value(p.Size).toStdString() + " (WxH, 1 ... 16384 each)";
+    const std::string size = p.Parser.value(p.Size).toStdString();
+    if (p.Parser.isSet(p.Size) && !ParseSize(size, o.Width, o.Height)) {
+        Error = "bad size " + size + " (WxH, 1 ... 16384 each)";
         return false;
     }
-    if (p.Parser.isSet(p.Turn) &&
-        (!ParseNumber(p.Parser.value(p.Turn), o.Turn) || !std::isfinite(o.Turn))) {
-        Error = "bad turn " + p.Parser.value(p.Turn).toStdString() + " (degrees, a number)";
+    const std::string turn = p.Parser.value(p.Turn).toStdString();
+    if (p.Parser.isSet(p.Turn) && (!ParseNumber(turn, o.Turn) || !std::isfinite(o.Turn))) {
+        Error = "bad turn " + turn + " (degrees, a number)";
         return false;
     }
-    if (p.Parser.isSet(p.Frames) && (!ParseNumber(p.Parser.value(p.Frames), o.Frames) ||
-                                     o.Frames < 1 || o.Frames > QorMaxFrames)) {
-        Error = "bad frame count " + p.Parser.value(p.Frames).toStdString() + " (1 ... 1000000)";
+    const std::string frames = p.Parser.value(p.Frames).toStdString();
+    if (p.Parser.isSet(p.Frames) &&
+        (!ParseNumber(frames, o.Frames) || o.Frames < 1 || o.Frames > QorMaxFrames)) {
+        Error = "bad frame count " + frames + " (1 ... 1000000)";
         return false;
     }
     return true;
@@ -220,11 +215,8 @@ struct TLoadedChart {
 std::string LoadPicture(TLoadedChart& Loaded, const std::string& File,
                         const std::string* PropertyText) {
     TQorColorScaleFileLegend fileLegend(Loaded.Legend);
-    std::string error;
-    if (LoadCliChart(Loaded.Chart, &fileLegend, File, true, error) != 0)
-        return "cannot load " + File + (error.empty() ? "" : ": " + error);
-    if (HoldsNoChartData(Loaded.Chart))
-        return File + " holds no chart data";
+    if (std::string error = LoadCliChartData(Loaded.Chart, &fileLegend, File, true); !error.empty())
+        return error;
     if (PropertyText != nullptr) {
         TQorPropTextReader reader = TQorPropTextReader::Owning(std::string(*PropertyText));
         Loaded.Chart.BeginUpdate();

@@ -114,10 +114,6 @@ int Fail(const std::string& Message) {
     return 1;
 }
 
-std::string Because(const std::string& Reason) {
-    return Reason.empty() ? std::string() : ": " + Reason;
-}
-
 int Info(const TOptions& o) {
     if (!o.Valid || o.Files.size() != 1)
         return Usage();
@@ -136,11 +132,9 @@ int Convert(const TOptions& o) {
         return Usage();
     TQor3DChart chart;
     chart.SetUseLowMemory(o.LowMemory);
-    std::string error;
-    if (LoadCliChart(chart, nullptr, o.Files[0], o.WithProperties, error) != 0)
-        return Fail("cannot load " + o.Files[0] + Because(error));
-    if (HoldsNoChartData(chart))
-        return Fail(o.Files[0] + " holds no chart data");
+    if (const std::string error = LoadCliChartData(chart, nullptr, o.Files[0], o.WithProperties);
+        !error.empty())
+        return Fail(error);
     if (SaveChartFile(chart, nullptr, o.Files[1], o.WithProperties, o.ForceGridForm) != 0)
         return Fail("cannot save " + o.Files[1]);
     return 0;

@@ -1,5 +1,6 @@
 // The fixture of the hostile-input suite. Its tests live beside the units they attack (chart
-// files, axis drawing); one suite needs one fixture class, so it is defined here once.
+// files, axis drawing, the command-line tool); one suite needs one fixture class, so it is
+// defined here once.
 #pragma once
 
 #include "TestSupport.h"

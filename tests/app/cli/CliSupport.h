@@ -15,10 +15,10 @@ inline std::string CliPath() {
     return PLOTYRA_CLI;
 }
 
-// Runs plotyra-cli with Args through the shell; Stderr "2>&1" keeps the messages in Out.
-inline RunResult RunCli(const std::string& args, const char* Stderr = "2>/dev/null") {
+// Runs Command through the shell: its exit code and standard output.
+inline RunResult RunShell(const std::string& Command) {
     RunResult r;
-    FILE* pipe = popen((CliPath() + " " + args + " " + Stderr).c_str(), "r");
+    FILE* pipe = popen(Command.c_str(), "r");
     if (pipe == nullptr)
         return r;
     std::array<char, 4096> buffer{};
@@ -28,4 +28,9 @@ inline RunResult RunCli(const std::string& args, const char* Stderr = "2>/dev/nu
     const int status = pclose(pipe);
     r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+// Runs plotyra-cli with Args; Stderr "2>&1" keeps the messages in Out.
+inline RunResult RunCli(const std::string& args, const char* Stderr = "2>/dev/null") {
+    return RunShell(CliPath() + " " + args + " " + Stderr);
 }

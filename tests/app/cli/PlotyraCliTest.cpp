@@ -1,25 +1,14 @@
 // The command-line tool as scripts call it: the info object and the exit codes.
 #include "CliSupport.h"
-#include "TestSupport.h"
+#include "graphics3d/HostileInputSupport.h"
 
-#include <array>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace {
 
-class PlotyraCli : public ::testing::Test {
-protected:
-    TempDir dir;
-    std::string Write(const std::string& name, const std::string& text) {
-        std::ofstream(dir.File(name), std::ios::binary) << text;
-        return dir.File(name);
-    }
-};
+// Files to feed the tool: the hostile-input fixture's helpers.
+class PlotyraCli : public HostileInput {};
 
 TEST_F(PlotyraCli, InfoPrintsOneJsonObject) {
     const std::string file = Write("a.txt", "2 2\r\n0 0.1\r\n0\r\n1\r\n5 6\r\n7 8\r\n");
@@ -58,15 +47,10 @@ TEST_F(PlotyraCli, ConvertChoosesTheForm) {
     const std::string file = Write("d.txt", "2 1\r\n0 1\r\n0\r\n5 6\r\n");
     const std::string out = dir.File("out.p3d");
     ASSERT_EQ(RunCli("convert " + file + " " + out).ExitCode, 0);
-    std::ifstream hi(out, std::ios::binary);
-    std::string first;
-    std::getline(hi, first);
-    EXPECT_EQ(first, "<3D Hi>\r");
+    EXPECT_EQ(Read(out).rfind("<3D Hi>\r\n", 0), 0u);
     ASSERT_EQ(RunCli("convert --force-grid-form --with-properties " + file + " " + out).ExitCode,
               0);
-    std::ifstream grid(out, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(grid)), {});
-    EXPECT_EQ(text.rfind("<3D>\r\n2\t1\r\n0\t1\r\n0\r\n5\t6\r\n[FileVer]\r\n", 0), 0u);
+    EXPECT_EQ(Read(out).rfind("<3D>\r\n2\t1\r\n0\t1\r\n0\r\n5\t6\r\n[FileVer]\r\n", 0), 0u);
 }
 
 // The hostile-input classes the tool itself must handle: standard input only for "-", files
@@ -76,9 +60,8 @@ TEST_F(PlotyraCli, HostileInputsEndInAMessageAndExitCode) {
     const std::string data = Write("d.txt", "2 1\r\n0 1\r\n0\r\n5 6\r\n");
     EXPECT_NE(RunCli("info - < " + data).Out.find("\"result\":0,\"kind\":\"dk3D\",\"nx\":2"),
               std::string::npos);
-    const std::string fifo = dir.File("in.fifo");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(RunCli("info " + fifo).Out.rfind("{\"result\":-1,", 0), 0u) << "no blocking";
+    EXPECT_EQ(RunCli("info " + Fifo("in.fifo")).Out.rfind("{\"result\":-1,", 0), 0u)
+        << "no blocking";
     const RunResult zero = RunCli("convert /dev/zero " + dir.File("z.p3d"), "2>&1");
     EXPECT_EQ(zero.ExitCode, 1);
     EXPECT_NE(zero.Out.find("is not a regular file"), std::string::npos) << zero.Out;
@@ -89,8 +72,7 @@ TEST_F(PlotyraCli, HostileInputsEndInAMessageAndExitCode) {
 
     const RunResult self = RunCli("render " + data + " -o " + data, "2>&1");
     EXPECT_EQ(self.ExitCode, 1);
-    std::ifstream kept(data, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "2 1\r\n0 1\r\n0\r\n5 6\r\n");
+    EXPECT_EQ(Read(data), "2 1\r\n0 1\r\n0\r\n5 6\r\n");
 
     std::string utf16; // "<3D>" and a count in UTF-16: an unknown tag
     for (const char c : std::string("<3D>\r\n1"))
@@ -110,14 +92,11 @@ TEST_F(PlotyraCli, HostileInputsEndInAMessageAndExitCode) {
 // convert onto a FIFO (or, as root, onto /dev/null) replaced it by a regular file.
 TEST_F(PlotyraCli, ConvertWritesIntoAFifoInPlace) {
     const std::string data = Write("f.txt", "1 1\r\n0\r\n0\r\n5\r\n");
-    const std::string fifo = dir.File("out.fifo");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string fifo = Fifo("out.fifo");
     const std::string copy = dir.File("copy.txt");
     const RunResult r = RunCli("convert --force-grid-form " + data + " " + fifo + " & cat " + fifo +
                                " > " + copy + "; wait");
-    std::ifstream in(copy, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
-              "<3D>\r\n1\t1\r\n0\r\n0\r\n5\r\n");
+    EXPECT_EQ(Read(copy), "<3D>\r\n1\t1\r\n0\r\n0\r\n5\r\n");
     struct stat st {};
     ASSERT_EQ(stat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));

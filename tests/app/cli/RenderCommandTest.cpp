@@ -10,7 +10,6 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -41,17 +40,8 @@ class RenderCommand : public ::testing::Test {
 protected:
     QImage Picture(const std::string& File) { return QImage(QString::fromStdString(File)); }
     TempDir dir;
+    const std::string surface = Example("surface.p3d");
 };
-
-TEST_F(RenderCommand, WritesAPictureOfTheRequestedSize) {
-    const std::string out = dir.File("s.png");
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --size 320x200 --no-legend"), 0);
-    const QImage image = Picture(out);
-    ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.width(), 320);
-    EXPECT_EQ(image.height(), 200);
-    EXPECT_NE(image.pixel(160, 100), image.pixel(0, 0)) << "the chart fills the middle";
-}
 
 TEST_F(RenderCommand, DefaultSizeAndEachKind) {
     for (const char* name : {"volume.p4d", "box.p4d", "layers.p4d"}) {
@@ -61,46 +51,29 @@ TEST_F(RenderCommand, DefaultSizeAndEachKind) {
     }
 }
 
-TEST_F(RenderCommand, PropertiesFileChangesThePicture) {
-    const std::string plain = dir.File("plain.png");
-    const std::string styled = dir.File("styled.png");
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + plain + " --size 200x150"), 0);
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + styled + " --size 200x150" +
-                        " --properties " + Example("style.cpr")),
-              0);
-    EXPECT_NE(Picture(plain), Picture(styled));
-}
-
-TEST_F(RenderCommand, FailuresExitWithOne) {
-    const std::string out = dir.File("x.png");
-    EXPECT_EQ(RunRender(dir.File("missing.p3d") + " -o " + out), 1);
-    EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --properties " +
-                        dir.File("missing.cpr")),
-              1);
-    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --size 0x10"), 1);
-    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + out + " --size 10"), 1);
-    EXPECT_EQ(RunRender(Example("surface.p3d")), 1) << "no output named";
-    EXPECT_EQ(RunRender(Example("surface.p3d") + " -o " + dir.File("no/such/dir.png")), 1);
-}
-
-} // namespace
-
-TEST_F(RenderCommand, LegendBarStandsAtTheRightEdge) {
+// The requested size, the legend bar at the right edge and a properties file, each changing
+// the picture of the same chart.
+TEST_F(RenderCommand, SizeLegendAndPropertiesShapeThePicture) {
     const std::string with = dir.File("with.png");
     const std::string without = dir.File("without.png");
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + with + " --size 400x300"), 0);
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + without + " --size 400x300 --no-legend"),
+    const std::string styled = dir.File("styled.png");
+    ASSERT_EQ(RunRender(surface + " -o " + with + " --size 400x300"), 0);
+    ASSERT_EQ(RunRender(surface + " -o " + without + " --size 400x300 --no-legend"), 0);
+    ASSERT_EQ(RunRender(surface + " -o " + styled + " --size 400x300" + " --properties " +
+                        Example("style.cpr")),
               0);
     const QImage a = Picture(with);
     const QImage b = Picture(without);
     ASSERT_EQ(a.size(), QSize(400, 300));
+    ASSERT_EQ(b.size(), QSize(400, 300));
+    EXPECT_NE(b.pixel(200, 150), b.pixel(0, 0)) << "the chart fills the middle";
     // The bar runs over most of the height at the right edge; without a legend that edge is
     // background.
     EXPECT_GT(ColouredPixels(a, 396), 200);
     EXPECT_EQ(ColouredPixels(b, 396), 0);
     // The bar's top is the top of the palette, its bottom the bottom.
     EXPECT_NE(a.pixelColor(396, 20), a.pixelColor(396, 270));
+    EXPECT_NE(a, Picture(styled));
 }
 
 // A chart whose painting fails (a hook that raises) gives no picture: exit 1 with the failure,
@@ -135,8 +108,8 @@ TEST_F(RenderCommand, APaintFailureExitsWithItsMessage) {
 // batch of several files draws each, and one that fails costs only its own picture.
 TEST_F(RenderCommand, BatchTurnsTheViewPerPicture) {
     const std::string plain = dir.File("plain.png");
-    ASSERT_EQ(RunRender(Example("surface.p3d") + " -o " + plain + " --size 200x150"), 0);
-    const RunResult turned = RunCli("render " + Example("surface.p3d") + " --frames 5 --turn 90 " +
+    ASSERT_EQ(RunRender(surface + " -o " + plain + " --size 200x150"), 0);
+    const RunResult turned = RunCli("render " + surface + " --frames 5 --turn 90 " +
                                         "--size 200x150 -o " + dir.File("f%02d.png"),
                                     "2>&1");
     ASSERT_EQ(turned.ExitCode, 0) << turned.Out;
@@ -149,8 +122,8 @@ TEST_F(RenderCommand, BatchTurnsTheViewPerPicture) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("f05.png")));
 
     const RunResult batch =
-        RunCli("render " + Example("surface.p3d") + " " + dir.File("missing.p3d") + " " +
-                   Example("volume.p4d") + " --turn 90 --size 200x150 -o " + dir.File("m%d.png"),
+        RunCli("render " + surface + " " + dir.File("missing.p3d") + " " + Example("volume.p4d") +
+                   " --turn 90 --size 200x150 -o " + dir.File("m%d.png"),
                "2>&1");
     EXPECT_EQ(batch.ExitCode, 1);
     EXPECT_NE(batch.Out.find("cannot load " + dir.File("missing.p3d")), std::string::npos);
@@ -166,24 +139,18 @@ TEST_F(RenderCommand, BatchShowsProgressOnATerminal) {
     if (pty < 0)
         GTEST_SKIP() << "no pseudo-terminals here";
     close(pty);
-    const std::string command = "script -qec '" + CliPath() + " render " + Example("surface.p3d") +
+    const std::string command = "script -qec '" + CliPath() + " render " + surface +
                                 " --frames 2 --size 64x48 -o " + dir.File("t%d.png") +
                                 "' /dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string terminal;
-    for (int c = 0; (c = fgetc(pipe)) != EOF;)
-        terminal += char(c);
-    EXPECT_EQ(pclose(pipe), 0);
-    EXPECT_NE(terminal.find("rendering 2 of 2: " + dir.File("t1.png")), std::string::npos)
-        << terminal;
+    const RunResult r = RunShell(command);
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_NE(r.Out.find("rendering 2 of 2: " + dir.File("t1.png")), std::string::npos) << r.Out;
 }
 
-// Whatever is refused is refused before anything is drawn, with a message saying why.
+// Whatever is refused or fails writes nothing, with a message saying why.
 TEST_F(RenderCommand, BatchRefusals) {
     const std::string input = dir.File("p0.p3d");
-    std::filesystem::copy_file(Example("surface.p3d"), input);
-    const std::string surface = Example("surface.p3d");
+    std::filesystem::copy_file(surface, input);
     const std::vector<std::pair<std::string, std::string>> refused = {
         {surface + " " + surface + " -o " + dir.File("a.png"), "need a number field"},
         {surface + " --frames 2 -o " + dir.File("a.png"), "need a number field"},
@@ -195,6 +162,14 @@ TEST_F(RenderCommand, BatchRefusals) {
         {surface + " --turn nan -o " + dir.File("a%d.png"), "bad turn"},
         {surface + " --turn 5x -o " + dir.File("a%d.png"), "bad turn"},
         {input + " --frames 2 -o " + dir.File("p%d.p3d"), "is an input of this render"},
+        {dir.File("missing.p3d") + " -o " + dir.File("x.png"),
+         "cannot load " + dir.File("missing.p3d")},
+        {surface + " -o " + dir.File("x.png") + " --properties " + dir.File("missing.cpr"),
+         "cannot load properties"},
+        {surface + " -o " + dir.File("x.png") + " --size 0x10", "bad size"},
+        {surface + " -o " + dir.File("x.png") + " --size 10", "bad size"},
+        {surface, "render needs FILE and -o"},
+        {surface + " -o " + dir.File("no/such/dir.png"), "cannot save"},
     };
     for (const auto& [args, message] : refused) {
         const RunResult r = RunCli("render " + args, "2>&1");
@@ -210,3 +185,5 @@ TEST_F(RenderCommand, BatchRefusals) {
     EXPECT_EQ(RunRender(surface + " --turn -30 --size 32x24 -o " + dir.File("%03d.png")), 0);
     EXPECT_TRUE(std::filesystem::exists(dir.File("000.png")));
 }
+
+} // namespace

@@ -4,10 +4,11 @@
 # both; also the peak memory of rendering a tiny file. Not part of test.sh. gnuplot is installed
 # for this measurement only (apt-get install gnuplot-nox), never as a dependency of the project;
 # without it the script says so and stops.
-# Usage: scripts/measure-render-vs-gnuplot.sh [PLOTYRA-CLI [N [RUNS]]]
+# Usage: bench/render_vs_gnuplot.sh [PLOTYRA-CLI [N [RUNS]]]
 set -euo pipefail
+# A PLOTYRA-CLI named relative to the caller's folder stays valid after the cd.
+cli=$(realpath -m "${1:-$(dirname "$0")/../build/default/app/plotyra-cli}")
 cd "$(dirname "$0")/.."
-cli=${1:-build/default/app/plotyra-cli}
 n=${2:-1000}
 runs=${3:-3}
 if ! command -v gnuplot >/dev/null; then
