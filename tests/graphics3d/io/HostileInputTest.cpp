@@ -317,15 +317,7 @@ TEST_F(HostileInput, DataAtAnyOffsetAndScaleDrawAsNearZero) {
         chart.UpdateRanges();
         chart.UpdateNormals();
         const QImage image = RenderChartImage(chart, 200, 150);
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor q = image.pixelColor(x, y);
-                const int spread = std::max({q.red(), q.green(), q.blue()}) -
-                                   std::min({q.red(), q.green(), q.blue()});
-                count += spread > 60 ? 1 : 0;
-            }
-        return count;
+        return ColouredPixels(image, image.rect(), 60);
     };
     for (const bool low : {false, true}) {
         const int expected = coloured(NearZero, low);
