@@ -23,7 +23,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -92,7 +91,7 @@ TEST_F(HostileInput, RepeatedLoadsSurviveAFileShrinkingMeanwhile) {
 TEST_F(HostileInput, SavingOntoAFifoWritesIntoItAndKeepsIt) {
     const std::string fifo = Fifo("out.fifo");
     std::string received;
-    std::thread reader([&] { received = Read(fifo); });
+    std::thread reader([&] { received = ReadFileText(fifo); });
     TQor3DChart chart;
     ASSERT_TRUE(chart.SetSize3D(1, 1));
     EXPECT_EQ(chart.SaveToFile(fifo, false, false), 0);
@@ -136,13 +135,13 @@ TEST_F(HostileInput, EveryFileTheProgramWritesLoadsAgain) {
     chart.Changed();
     const std::string file = dir.File("nonfinite.p3d");
     ASSERT_EQ(chart.SaveToFile(file, true, true), 0);
-    const std::string text = Read(file);
+    const std::string text = ReadFileText(file);
     EXPECT_EQ(text.rfind("<3D>\r\n3\t1\r\n1\t2\t3\r\nNAN\r\nINF\t-INF\t-5\r\n", 0), 0u)
         << text.substr(0, 60);
     TQor3DChart back;
     ASSERT_EQ(back.LoadFromFile(file, true), 0);
     ASSERT_EQ(back.SaveToFile(dir.File("again.p3d"), true, true), 0);
-    EXPECT_EQ(Read(dir.File("again.p3d")), text);
+    EXPECT_EQ(ReadFileText(dir.File("again.p3d")), text);
     for (const char* other : {"inf", "+INF", "nan", "-NAN", "INFINITY", "Inf"})
         EXPECT_EQ(back.LoadFromText(std::string("<3D>\r\n1 1\r\n0\r\n0\r\n") + other, false), -1)
             << other;
