@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -20,6 +22,21 @@ inline ::testing::AssertionResult NearVector(const std::vector<double>& actual,
             return ::testing::AssertionFailure()
                    << "element " << i << ": " << actual[i] << " != " << expected[i];
     return ::testing::AssertionSuccess();
+}
+
+// The whole content of a file; empty when it cannot be read.
+inline std::string ReadFileText(const std::string& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Text as the whole content of the file at Path, its folder made first.
+inline void WriteFileText(const std::string& Path, const std::string& Text) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(Path).parent_path(), ec);
+    std::ofstream(Path, std::ios::binary) << Text;
 }
 
 // A temporary folder removed with the object.

@@ -7,25 +7,11 @@
 #include <atomic>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/resource.h>
 #include <thread>
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::vector<std::string> FolderEntries(const std::filesystem::path& dir) {
     std::vector<std::string> names;
@@ -121,7 +107,7 @@ TEST(QorStorageNames, BareIniNameGoesToTheConfigFolder) {
     s.SetUseRegistry(false);
     ASSERT_TRUE(s.WriteInteger("Foo", 1));
     const std::string path = TQorStorage::ConfigFolder() + "/common_tests.INI";
-    EXPECT_EQ(ReadFile(path), "[TFormMain]\nFoo=1\n");
+    EXPECT_EQ(ReadFileText(path), "[TFormMain]\nFoo=1\n");
     std::filesystem::remove(path);
 }
 
@@ -224,7 +210,7 @@ TEST_P(QorStorage, NamesIgnoreCaseButKeepIt) {
     EXPECT_EQ(other.ReadString("FOO", ""), "1");
     ASSERT_TRUE(other.WriteString("fOO", "2"));
     EXPECT_EQ(store.ReadString("foo", ""), "2");
-    const std::string text = ReadFile(File());
+    const std::string text = ReadFileText(File());
     EXPECT_NE(text.find("Foo"), std::string::npos);
     EXPECT_EQ(text.find("fOO"), std::string::npos);
     EXPECT_EQ(text.find("FOO"), std::string::npos);
@@ -305,23 +291,23 @@ TEST_P(QorStorage, BatchWritesOnceAndKeepsOtherWriters) {
 
 TEST_P(QorStorage, DamagedFilesReadAsDefaultsAndAreReplaced) {
     const char garbage[] = "\x00\xFF{[\"root\":\n[TFormMain\nNoEquals\n";
-    WriteFile(File(), std::string(garbage, sizeof garbage - 1));
+    WriteFileText(File(), std::string(garbage, sizeof garbage - 1));
     EXPECT_EQ(store.ReadInteger("Flags", 7), 7);
     EXPECT_EQ(store.ReadFloat("X", 1.5), 1.5);
     ASSERT_TRUE(store.WriteInteger("Flags", 3));
     EXPECT_EQ(store.ReadInteger("Flags", 7), 3);
 
     if (GetParam()) {
-        WriteFile(File(), R"({"root":{"keys":{"Software":{"keys":{"plotyra":{"keys":)"
-                          R"({"TFormMain":{"values":{"N":5,"S":"ok"}}}}}}}}})");
+        WriteFileText(File(), R"({"root":{"keys":{"Software":{"keys":{"plotyra":{"keys":)"
+                              R"({"TFormMain":{"values":{"N":5,"S":"ok"}}}}}}}}})");
         EXPECT_EQ(store.ReadInteger("N", 1), 1) << "a value that is not a string is skipped";
         EXPECT_EQ(store.ReadString("S", ""), "ok");
     } else {
-        WriteFile(File(), "; comment\n[TFormMain]\n  Name = spaced value  \n=x\n");
+        WriteFileText(File(), "; comment\n[TFormMain]\n  Name = spaced value  \n=x\n");
         EXPECT_EQ(store.ReadString("Name", ""), "spaced value");
         store.WriteString("New", "line1\nline2");
         EXPECT_EQ(store.ReadString("New", ""), "line1 line2");
-        EXPECT_EQ(ReadFile(File()),
+        EXPECT_EQ(ReadFileText(File()),
                   "; comment\n[TFormMain]\n  Name = spaced value  \n=x\nNew=line1 line2\n");
     }
 }
@@ -356,7 +342,7 @@ TEST_P(QorStorage, AtomicReplacementLeavesNoTemporaryFiles) {
 
 TEST_P(QorStorage, FailedWriteKeepsTheOldFile) {
     ASSERT_TRUE(store.WriteString("Old", "kept"));
-    const std::string before = ReadFile(File());
+    const std::string before = ReadFileText(File());
 
     // Limit the file size so that writing the new contents fails half-way.
     rlimit saved{};
@@ -370,7 +356,7 @@ TEST_P(QorStorage, FailedWriteKeepsTheOldFile) {
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(ok);
-    EXPECT_EQ(ReadFile(File()), before);
+    EXPECT_EQ(ReadFileText(File()), before);
     EXPECT_EQ(FolderEntries(dir.Path()),
               std::vector<std::string>{GetParam() ? "registry.json" : "plotyra.ini"});
     EXPECT_EQ(store.ReadString("Old", ""), "kept");

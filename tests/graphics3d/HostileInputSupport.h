@@ -5,9 +5,7 @@
 
 #include "TestSupport.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 
@@ -15,14 +13,8 @@ class HostileInput : public ::testing::Test {
 protected:
     TempDir dir;
     std::string Write(const std::string& name, const std::string& text) {
-        std::ofstream(dir.File(name), std::ios::binary) << text;
+        WriteFileText(dir.File(name), text);
         return dir.File(name);
-    }
-    static std::string Read(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
     }
     std::string Fifo(const std::string& name) {
         const std::string path = dir.File(name);

@@ -42,6 +42,33 @@ inline void Fill3D(TQor3DChart& chart, int nx, int nz, const std::function<doubl
     }
 }
 
+// Fills a dk4D grid with x = X(i), y = Y(j), z = Z(k) and value V(i, j, k) in the chart's
+// current layout.
+inline void Fill4D(TQor3DChart& chart, int nx, int ny, int nz, const std::function<double(int)>& X,
+                   const std::function<double(int)>& Y, const std::function<double(int)>& Z,
+                   const std::function<float(int, int, int)>& V) {
+    ASSERT_TRUE(chart.SetSize4D(nx, ny, nz));
+    for (int k = 0; k < nz; ++k)
+        for (int j = 0; j < ny; ++j)
+            for (int i = 0; i < nx; ++i) {
+                const size_t p = size_t(i + nx * (j + ny * k));
+                if (chart.LowMemoryLayout()) {
+                    chart.Data()[p] = V(i, j, k);
+                } else {
+                    float* q = chart.Data().data() + 4 * p;
+                    q[0] = float(X(i)), q[1] = float(Y(j)), q[2] = float(Z(k)), q[3] = V(i, j, k);
+                }
+            }
+    if (chart.LowMemoryLayout()) {
+        for (int i = 0; i < nx; ++i)
+            chart.XValues()[size_t(i)] = float(X(i));
+        for (int j = 0; j < ny; ++j)
+            chart.YValues()[size_t(j)] = float(Y(j));
+        for (int k = 0; k < nz; ++k)
+            chart.ZValues()[size_t(k)] = float(Z(k));
+    }
+}
+
 inline double Identity(int i) {
     return i;
 }

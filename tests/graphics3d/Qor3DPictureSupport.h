@@ -150,14 +150,21 @@ inline long long NonBackgroundPixels(const QImage& Image) {
     return n;
 }
 
-// Pixels of column X that are clearly coloured (not white, black or grey), as the legend's bar.
-inline int ColouredPixels(const QImage& Image, int X) {
+// Pixels of Area whose colour channels spread by more than Spread: clearly coloured, not
+// white, black or grey.
+inline int ColouredPixels(const QImage& Image, const QRect& Area, int Spread) {
     int n = 0;
-    for (int y = 0; y < Image.height(); ++y) {
-        const QColor c = Image.pixelColor(X, y);
-        const int spread =
-            std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
-        n += spread > 80 ? 1 : 0;
-    }
+    for (int y = Area.top(); y <= Area.bottom(); ++y)
+        for (int x = Area.left(); x <= Area.right(); ++x) {
+            const QColor c = Image.pixelColor(x, y);
+            const int spread =
+                std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
+            n += spread > Spread ? 1 : 0;
+        }
     return n;
+}
+
+// Clearly coloured pixels of column X, as the legend's bar.
+inline int ColouredPixels(const QImage& Image, int X) {
+    return ColouredPixels(Image, QRect(X, 0, 1, Image.height()), 80);
 }

@@ -235,30 +235,24 @@ std::pair<char, size_t> TypeOf(GLenum Type) {
     }
 }
 
+template <class V> V Read(const void* p) {
+    V v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
 double Number(const uint8_t* p, GLenum Type) {
     switch (Type) {
     case GL_BYTE:
-        return *reinterpret_cast<const int8_t*>(p);
-    case GL_SHORT: {
-        int16_t v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    }
-    case GL_INT: {
-        int32_t v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    }
-    case GL_DOUBLE: {
-        double v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    }
-    default: {
-        float v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    }
+        return Read<int8_t>(p);
+    case GL_SHORT:
+        return Read<int16_t>(p);
+    case GL_INT:
+        return Read<int32_t>(p);
+    case GL_DOUBLE:
+        return Read<double>(p);
+    default:
+        return Read<float>(p);
     }
 }
 

@@ -877,6 +877,16 @@ void MarkDataReal(TQor3DChart& Chart) {
         axis->SetLogState(false, axis->Logarithmic());
 }
 
+// A file that cannot be opened leaves the empty chart.
+int FailedOpen(TQor3DChart& Chart) {
+    Chart.BeginUpdate();
+    Chart.ClearData();
+    MarkDataReal(Chart);
+    Chart.Changed();
+    Chart.EndUpdate();
+    return -1;
+}
+
 // ---- Writing the forms ------------------------------------------------------------------------
 
 // Numbers per piece when a long stretch is formatted on all cores.
@@ -1239,12 +1249,7 @@ int TQor3DChart::LoadFromFile(const std::string& FileName, bool WithProperties) 
     TQorTextSource source;
     if (source.Open(FileName))
         return LoadChartText(*this, source, WithProperties);
-    BeginUpdate();
-    ClearData();
-    MarkDataReal(*this);
-    Changed();
-    EndUpdate();
-    return -1;
+    return FailedOpen(*this);
 }
 
 // ---- Saving -----------------------------------------------------------------------------------
@@ -1318,10 +1323,10 @@ int LoadChartFile(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::st
         return LoadChartSource(Chart, Legend, source, WithProperties);
     if (Legend != nullptr)
         Legend->BeginUpdate();
-    const int result = Chart.LoadFromFile(FileName, false);
+    FailedOpen(Chart);
     if (Legend != nullptr)
         Legend->EndUpdate();
-    return result;
+    return -1;
 }
 
 int SaveChartFile(const TQor3DChart& Chart, IQorChartFileLegend* Legend,

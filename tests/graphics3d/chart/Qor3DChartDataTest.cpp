@@ -20,27 +20,9 @@ struct ChartData : ::testing::Test {
     }
     // A dk4D grid with x in 0..nx-1, y = 2j, z = 3k and v = i + j + k.
     void Fill4D(int nx, int ny, int nz) {
-        ASSERT_TRUE(chart.SetSize4D(nx, ny, nz));
-        for (int k = 0; k < nz; ++k)
-            for (int j = 0; j < ny; ++j)
-                for (int i = 0; i < nx; ++i) {
-                    const size_t p = size_t(i + nx * (j + ny * k));
-                    const float v = float(i + j + k);
-                    if (chart.LowMemoryLayout()) {
-                        chart.Data()[p] = v;
-                    } else {
-                        float* q = chart.Data().data() + 4 * p;
-                        q[0] = float(i), q[1] = float(2 * j), q[2] = float(3 * k), q[3] = v;
-                    }
-                }
-        if (chart.LowMemoryLayout()) {
-            for (int i = 0; i < nx; ++i)
-                chart.XValues()[size_t(i)] = float(i);
-            for (int j = 0; j < ny; ++j)
-                chart.YValues()[size_t(j)] = float(2 * j);
-            for (int k = 0; k < nz; ++k)
-                chart.ZValues()[size_t(k)] = float(3 * k);
-        }
+        ::Fill4D(
+            chart, nx, ny, nz, Identity, [](int j) { return 2.0 * j; },
+            [](int k) { return 3.0 * k; }, [](int i, int j, int k) { return float(i + j + k); });
     }
 };
 

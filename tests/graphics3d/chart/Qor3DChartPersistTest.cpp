@@ -529,26 +529,21 @@ template <class T> std::vector<TPropertyForm<T>> EveryForm() {
     };
 }
 
+// OwnValues reads the properties T's list stores (in its order), Values all T's forms hold.
+template <class T>
+void ExpectEveryPropertyStoredAndKept(void (*Restyle)(T&), TPropertyValues (*Values)(const T&),
+                                      TPropertyValues (*OwnValues)(const T&)) {
+    EXPECT_EQ(OwnValues(T()).Names(), StoredKeys(T::Properties()));
+    ExpectEveryPropertyKept<T>(Restyle, Values, EveryForm<T>());
+}
+
 } // namespace
-
-TEST(EveryProperty, DrawingControl) {
-    EXPECT_EQ(DrawValues(TQor3DDraw()).Names(), StoredKeys(TQor3DDraw::Properties()));
-    ExpectEveryPropertyKept<TQor3DDraw>(RestyleDraw, DrawValues, EveryForm<TQor3DDraw>());
-}
-
-TEST(EveryProperty, Axis) {
-    EXPECT_EQ(AxisValues(TQorChartAxis3D()).Names(), StoredKeys(TQorChartAxis3D::Properties()));
-    ExpectEveryPropertyKept<TQorChartAxis3D>(RestyleAxis, AxisValues, EveryForm<TQorChartAxis3D>());
-}
-
-TEST(EveryProperty, Grid) {
-    EXPECT_EQ(GridValues(TQorGrid3DProp()).Names(), StoredKeys(TQorGrid3DProp::Properties()));
-    ExpectEveryPropertyKept<TQorGrid3DProp>(RestyleGrid, GridValues, EveryForm<TQorGrid3DProp>());
-}
 
 // The chart's forms hold its drawing-control part, the five owned objects and its own
 // properties; every one of them comes back.
-TEST(EveryProperty, Chart) {
-    EXPECT_EQ(ChartOwnValues(TQor3DChart()).Names(), StoredKeys(TQor3DChart::Properties()));
-    ExpectEveryPropertyKept<TQor3DChart>(RestyleChart, ChartValues, EveryForm<TQor3DChart>());
+TEST(EveryProperty, DrawingControlAxisGridAndChart) {
+    ExpectEveryPropertyStoredAndKept<TQor3DDraw>(RestyleDraw, DrawValues, DrawValues);
+    ExpectEveryPropertyStoredAndKept<TQorChartAxis3D>(RestyleAxis, AxisValues, AxisValues);
+    ExpectEveryPropertyStoredAndKept<TQorGrid3DProp>(RestyleGrid, GridValues, GridValues);
+    ExpectEveryPropertyStoredAndKept<TQor3DChart>(RestyleChart, ChartValues, ChartOwnValues);
 }

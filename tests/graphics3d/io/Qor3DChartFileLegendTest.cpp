@@ -7,18 +7,6 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
-
-namespace {
-
-std::string ReadText(const std::string& File) {
-    std::ifstream in(File, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
 
 // The legend's block is its font: the rest of the legend follows the chart. A file that holds
 // all of the legend's properties (as older files do) gives the font alone.
@@ -35,7 +23,7 @@ TEST(ChartFileLegend, LegendBlockFollowsTheChartAndHoldsItsFont) {
     saved.SetFont(font);
     TQorColorScaleFileLegend savedFile(saved);
     ASSERT_EQ(SaveChartFile(chart, &savedFile, file, true, false), 0);
-    const std::string text = ReadText(file);
+    const std::string text = ReadFileText(file);
     const size_t chartBlock = text.find("[FileVer]");
     const size_t legendBlock = text.find("[QorColorScale_FileVer]\r\nTQorColorScaleV7.2\r\n"
                                          "[QorColorScale_FontCharset]");

@@ -8,23 +8,10 @@
 
 #include <cmath>
 #include <csignal>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/resource.h>
 
 namespace {
-
-std::string ReadAll(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteAll(const std::string& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary) << text;
-}
 
 std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find("\r\n"));
@@ -69,12 +56,12 @@ protected:
     TempDir dir;
     std::string File(const std::string& name = "chart.txt") const { return dir.File(name); }
     int Load(TQor3DChart& chart, const std::string& text, bool withProperties = true) {
-        WriteAll(File("in.txt"), text);
+        WriteFileText(File("in.txt"), text);
         return chart.LoadFromFile(File("in.txt"), withProperties);
     }
     std::string Save(const TQor3DChart& chart, bool force = false, bool props = false) {
         EXPECT_EQ(chart.SaveToFile(File("out.txt"), force, props), 0);
-        return ReadAll(File("out.txt"));
+        return ReadFileText(File("out.txt"));
     }
 };
 
@@ -365,7 +352,7 @@ TEST_F(ChartFileTest, LowMemory3DWritesOneZPerLine) {
 TEST_F(ChartFileTest, FailedSaveLeavesTheOldFileAndReturnsMinusOne) {
     TQor3DChart chart;
     Fill3D(chart, 200, 200, Identity, Identity, [](double x, double z) { return x * z; });
-    WriteAll(File(), "old contents");
+    WriteFileText(File(), "old contents");
     // Writes beyond a small file-size limit fail as on a full disk.
     struct rlimit old {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -377,7 +364,7 @@ TEST_F(ChartFileTest, FailedSaveLeavesTheOldFileAndReturnsMinusOne) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, -1);
-    EXPECT_EQ(ReadAll(File()), "old contents");
+    EXPECT_EQ(ReadFileText(File()), "old contents");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1)
         << "no temporary file is left behind";
 
@@ -422,7 +409,7 @@ TEST_F(ChartFileTest, PropertyTextThatSwitchesAnAxisConvertsTheDataOnce) {
     ASSERT_TRUE(source.SetSize3D(1, 1));
     source.Data()[0] = 3; // log10 of 1000
     ASSERT_EQ(source.SaveToFile(File(), false, true), 0);
-    EXPECT_NE(ReadAll(File()).find("\r\n1000\r\n"), std::string::npos);
+    EXPECT_NE(ReadFileText(File()).find("\r\n1000\r\n"), std::string::npos);
     ASSERT_EQ(chart.LoadFromFile(File(), true), 0);
     EXPECT_TRUE(chart.AxisY().Logarithmic());
     EXPECT_FALSE(chart.AxisY().LogChangePending());
@@ -452,7 +439,7 @@ TEST_F(ChartFileTest, PropertiesTravelWithTheDataAndCanBeIgnored) {
     FakeLegend legend;
     legend.Font = "Courier";
     ASSERT_EQ(SaveChartFile(source, &legend, File(), true, false), 0);
-    const std::string text = ReadAll(File());
+    const std::string text = ReadFileText(File());
     EXPECT_LT(text.find("[FileVer]"), text.find("[QorColorScale_FileVer]"));
 
     TQor3DChart chart;
@@ -475,8 +462,9 @@ TEST_F(ChartFileTest, PropertiesTravelWithTheDataAndCanBeIgnored) {
 TEST_F(ChartFileTest, HeaderlessDataReadNoChartPropertiesButTheLegendReadsItsOwn) {
     TQor3DChart chart;
     FakeLegend legend;
-    WriteAll(File(), "1 1\r\n0\r\n0\r\n5\r\n[Transparency]\r\n7\r\n[QorColorScale_FontName]\r\n"
-                     "Times\r\n");
+    WriteFileText(File(),
+                  "1 1\r\n0\r\n0\r\n5\r\n[Transparency]\r\n7\r\n[QorColorScale_FontName]\r\n"
+                  "Times\r\n");
     ASSERT_EQ(LoadChartFile(chart, &legend, File(), true), 0);
     EXPECT_EQ(chart.Transparency(), 0);
     EXPECT_EQ(legend.Font, "Times");
@@ -523,8 +511,7 @@ TEST(ChartFileExamples, EverySampleLoadsAsItsExtensionSays) {
 }
 
 TEST(ChartFileExamples, PropertyFileStylesAChart) {
-    std::ifstream in(std::string(PLOTYRA_EXAMPLES) + "/style.cpr", std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    const std::string text = ReadFileText(std::string(PLOTYRA_EXAMPLES) + "/style.cpr");
     ASSERT_FALSE(text.empty());
     TQor3DChart chart;
     chart.SetColorCount(3);

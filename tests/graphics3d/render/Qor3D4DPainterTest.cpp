@@ -35,27 +35,9 @@ protected:
     void MakeVolume(int nx, int ny, int nz, bool LowMemory,
                     const std::function<float(int, int, int)>& V) {
         chart.SetUseLowMemory(LowMemory);
-        ASSERT_TRUE(chart.SetSize4D(nx, ny, nz));
-        for (int k = 0; k < nz; ++k)
-            for (int j = 0; j < ny; ++j)
-                for (int i = 0; i < nx; ++i) {
-                    const size_t p = size_t(i + nx * (j + ny * k));
-                    if (LowMemory) {
-                        chart.Data()[p] = V(i, j, k);
-                    } else {
-                        float* q = chart.Data().data() + 4 * p;
-                        q[0] = float(i), q[1] = float(10 + j), q[2] = float(100 + k);
-                        q[3] = V(i, j, k);
-                    }
-                }
-        if (LowMemory) {
-            for (int i = 0; i < nx; ++i)
-                chart.XValues()[size_t(i)] = float(i);
-            for (int j = 0; j < ny; ++j)
-                chart.YValues()[size_t(j)] = float(10 + j);
-            for (int k = 0; k < nz; ++k)
-                chart.ZValues()[size_t(k)] = float(100 + k);
-        }
+        Fill4D(
+            chart, nx, ny, nz, Identity, [](int j) { return 10.0 + j; },
+            [](int k) { return 100.0 + k; }, V);
         chart.UpdateRanges();
         rec.ClearLog();
     }

@@ -65,14 +65,14 @@ TEST_F(GridArrays, BlocksJoinIntoTheStripsOfTheWholeGrid) {
     MakeGrid(full, 34, 1000, false);
     MakeGrid(low, 34, 1000, true);
     ASSERT_GT(size_t(34 * 1000), QorGridBlockPoints);
-    full.SetShiny(false);
-    low.SetShiny(false);
+    for (TQor3DChart* c : {&full, &low}) {
+        c->SetShiny(false);
+        c->SetTransparency(5);
+    }
     for (const bool wired : {false, true}) {
         SCOPED_TRACE(wired);
         full.SetWired(wired);
         low.SetWired(wired);
-        full.SetTransparency(5);
-        low.SetTransparency(5);
         DrawChartSurface(full, frame);
         const auto expected = Geometry();
         rec.ClearLog();
