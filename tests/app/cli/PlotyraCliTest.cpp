@@ -47,10 +47,10 @@ TEST_F(PlotyraCli, ConvertChoosesTheForm) {
     const std::string file = Write("d.txt", "2 1\r\n0 1\r\n0\r\n5 6\r\n");
     const std::string out = dir.File("out.p3d");
     ASSERT_EQ(RunCli("convert " + file + " " + out).ExitCode, 0);
-    EXPECT_EQ(Read(out).rfind("<3D Hi>\r\n", 0), 0u);
+    EXPECT_EQ(ReadFileText(out).rfind("<3D Hi>\r\n", 0), 0u);
     ASSERT_EQ(RunCli("convert --force-grid-form --with-properties " + file + " " + out).ExitCode,
               0);
-    EXPECT_EQ(Read(out).rfind("<3D>\r\n2\t1\r\n0\t1\r\n0\r\n5\t6\r\n[FileVer]\r\n", 0), 0u);
+    EXPECT_EQ(ReadFileText(out).rfind("<3D>\r\n2\t1\r\n0\t1\r\n0\r\n5\t6\r\n[FileVer]\r\n", 0), 0u);
 }
 
 // The hostile-input classes the tool itself must handle: standard input only for "-", files
@@ -72,7 +72,7 @@ TEST_F(PlotyraCli, HostileInputsEndInAMessageAndExitCode) {
 
     const RunResult self = RunCli("render " + data + " -o " + data, "2>&1");
     EXPECT_EQ(self.ExitCode, 1);
-    EXPECT_EQ(Read(data), "2 1\r\n0 1\r\n0\r\n5 6\r\n");
+    EXPECT_EQ(ReadFileText(data), "2 1\r\n0 1\r\n0\r\n5 6\r\n");
 
     std::string utf16; // "<3D>" and a count in UTF-16: an unknown tag
     for (const char c : std::string("<3D>\r\n1"))
@@ -96,7 +96,7 @@ TEST_F(PlotyraCli, ConvertWritesIntoAFifoInPlace) {
     const std::string copy = dir.File("copy.txt");
     const RunResult r = RunCli("convert --force-grid-form " + data + " " + fifo + " & cat " + fifo +
                                " > " + copy + "; wait");
-    EXPECT_EQ(Read(copy), "<3D>\r\n1\t1\r\n0\r\n0\r\n5\r\n");
+    EXPECT_EQ(ReadFileText(copy), "<3D>\r\n1\t1\r\n0\r\n0\r\n5\r\n");
     struct stat st {};
     ASSERT_EQ(stat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
