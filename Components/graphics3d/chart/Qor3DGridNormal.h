@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 template <class T> struct TQorVec3 {
     T X = 0;
@@ -48,6 +49,57 @@ TQorVec3<double> GridPointNormal(F&& Point, int Col, int Row, int Cols, int Rows
                       UnitTowards(p, Row + 1 < Rows ? Point(Col, Row + 1) : p),
                       UnitTowards(p, Col + 1 < Cols ? Point(Col + 1, Row) : p));
 }
+
+// The same normals for the points Col0..Col1 x Row0..Row1 of a Cols x Rows grid, row by row,
+// with each point and each edge's unit vector computed once: the vector from Q towards P is the
+// negated one from P towards Q, up to the sign of a zero, which changes no direction.
+// Emit(c, r, normal) is called in row order, columns inner.
+template <class T> class TQorGridRectNormals {
+public:
+    template <class F, class E>
+    void Compute(F&& Point, int Col0, int Col1, int Row0, int Row1, int Cols, int Rows, E&& Emit) {
+        const int first = Col0 > 0 ? Col0 - 1 : Col0;
+        const int last = Col1 + 1 < Cols ? Col1 + 1 : Col1;
+        const size_t width = size_t(last - first + 1);
+        const auto fill = [&](int r, std::vector<TVec>& Out) {
+            Out.resize(width);
+            for (size_t i = 0; i < width; ++i)
+                Out[i] = Point(first + int(i), r);
+        };
+        fill(Row0, FRow);
+        FUp.assign(width, TVec{});
+        if (Row0 > 0) {
+            fill(Row0 - 1, FNext);
+            for (size_t i = 0; i < width; ++i)
+                FUp[i] = UnitTowards(FRow[i], FNext[i]);
+        }
+        FRight.resize(width);
+        for (int r = Row0; r <= Row1; ++r) {
+            for (size_t i = 0; i + 1 < width; ++i)
+                FRight[i] = UnitTowards(FRow[i], FRow[i + 1]);
+            FDown.assign(width, TVec{});
+            if (r + 1 < Rows) {
+                fill(r + 1, FNext);
+                for (size_t i = 0; i < width; ++i)
+                    FDown[i] = UnitTowards(FRow[i], FNext[i]);
+            }
+            for (int c = Col0; c <= Col1; ++c) {
+                const size_t i = size_t(c - first);
+                const TVec left = c > 0 ? Negated(FRight[i - 1]) : TVec{};
+                const TVec right = c + 1 < Cols ? FRight[i] : TVec{};
+                Emit(c, r, GridNormal(FUp[i], left, FDown[i], right));
+            }
+            for (size_t i = 0; i < width; ++i)
+                FUp[i] = Negated(FDown[i]);
+            std::swap(FRow, FNext);
+        }
+    }
+
+private:
+    using TVec = TQorVec3<T>;
+    static TVec Negated(const TVec& v) { return {-v.X, -v.Y, -v.Z}; }
+    std::vector<TVec> FRow, FNext, FRight, FUp, FDown;
+};
 
 using TQorNormal16 = std::array<int16_t, 3>;
 

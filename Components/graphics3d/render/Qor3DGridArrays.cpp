@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 using namespace QorPaint;
 
@@ -159,18 +160,32 @@ private:
     const uint8_t* FHoles = nullptr;
 };
 
-// Calls Draw(first, count) for the blocks of Per lines out of Count, the last block first when
-// Reverse; each block shares its last line with the next one when Overlap is set.
-template <typename F>
-void ForEachBlock(size_t Count, size_t Per, bool Overlap, bool Reverse, F&& Draw) {
+using TBlockLines = std::pair<std::span<const int>, std::span<const int>>;
+
+// Draws the blocks of Per lines out of Count, the last block first when Reverse; each block
+// shares its last line with the next one when Overlap is set. Lines(first, count) gives a
+// block's columns and rows, Draw(block, count) draws it; the source learns each next block.
+template <typename L, typename F>
+void ForEachBlock(TGridSource& Source, bool Textured, size_t Count, size_t Per, bool Overlap,
+                  bool Reverse, L&& Lines, F&& Draw) {
     std::vector<size_t> starts;
     const size_t advance = Overlap ? Per - 1 : Per;
     for (size_t s = 0; s + (Overlap ? 1 : 0) < Count; s += advance)
         starts.push_back(s);
     if (Reverse)
         std::reverse(starts.begin(), starts.end());
-    for (const size_t s : starts)
-        Draw(s, std::min(Per, Count - s));
+    const auto count = [&](size_t i) {
+        return std::min(Per, Count - starts[i]);
+    };
+    for (size_t i = 0; i < starts.size(); ++i) {
+        const TBlockLines lines = Lines(starts[i], count(i));
+        const TGridBlock& block = Source.Block(lines.first, lines.second, Textured);
+        if (i + 1 < starts.size()) {
+            const TBlockLines next = Lines(starts[i + 1], count(i + 1));
+            Source.Expect(next.first, next.second, Textured);
+        }
+        Draw(block, count(i));
+    }
 }
 
 size_t LinesPerBlock(const TGridSource& Source, size_t Across, size_t Lines, size_t Least) {
@@ -184,25 +199,28 @@ void DrawSolid(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
     if (R.size() < 2 || C.empty())
         return;
     const size_t per = LinesPerBlock(Source, C.size(), R.size(), 2);
-    ForEachBlock(R.size(), per, true, Reverse, [&](size_t s, size_t rows) {
-        const TGridBlock& b = Source.Block(C, R.subspan(s, rows), Textured);
-        Arrays.Use(b);
-        const size_t cols = C.size();
-        for (size_t n = 0; n + 1 < rows; ++n) {
-            const size_t i = Reverse ? rows - 2 - n : n;
-            Strip.Start(b.Holes);
-            for (size_t m = 0; m < cols; ++m) {
-                const size_t j = Reverse ? cols - 1 - m : m;
-                const GLuint low = b.Col[j] + b.Row[i];
-                const GLuint high = b.Col[j] + b.Row[i + 1];
-                if (Reverse)
-                    Strip.Add(high, low);
-                else
-                    Strip.Add(low, high);
-            }
-            Strip.Flush();
-        }
-    });
+    const auto lines = [&](size_t s, size_t rows) {
+        return TBlockLines{C, R.subspan(s, rows)};
+    };
+    ForEachBlock(Source, Textured, R.size(), per, true, Reverse, lines,
+                 [&](const TGridBlock& b, size_t rows) {
+                     Arrays.Use(b);
+                     const size_t cols = C.size();
+                     for (size_t n = 0; n + 1 < rows; ++n) {
+                         const size_t i = Reverse ? rows - 2 - n : n;
+                         Strip.Start(b.Holes);
+                         for (size_t m = 0; m < cols; ++m) {
+                             const size_t j = Reverse ? cols - 1 - m : m;
+                             const GLuint low = b.Col[j] + b.Row[i];
+                             const GLuint high = b.Col[j] + b.Row[i + 1];
+                             if (Reverse)
+                                 Strip.Add(high, low);
+                             else
+                                 Strip.Add(low, high);
+                         }
+                         Strip.Flush();
+                     }
+                 });
 }
 
 void DrawWire(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
@@ -214,30 +232,36 @@ void DrawWire(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
     };
     // Along the rows, blocks of whole rows.
     const size_t perRow = LinesPerBlock(Source, C.size(), R.size(), 1);
-    ForEachBlock(R.size(), perRow, false, Reverse, [&](size_t s, size_t rows) {
-        const TGridBlock& b = Source.Block(C, R.subspan(s, rows), Textured);
-        Arrays.Use(b);
-        for (size_t n = 0; n < rows; ++n) {
-            const size_t i = order(n, rows);
-            Strip.Start(b.Holes);
-            for (size_t m = 0; m < C.size(); ++m)
-                Strip.Add(b.Col[order(m, C.size())] + b.Row[i]);
-            Strip.Flush();
-        }
-    });
+    const auto rowLines = [&](size_t s, size_t rows) {
+        return TBlockLines{C, R.subspan(s, rows)};
+    };
+    ForEachBlock(Source, Textured, R.size(), perRow, false, Reverse, rowLines,
+                 [&](const TGridBlock& b, size_t rows) {
+                     Arrays.Use(b);
+                     for (size_t n = 0; n < rows; ++n) {
+                         const size_t i = order(n, rows);
+                         Strip.Start(b.Holes);
+                         for (size_t m = 0; m < C.size(); ++m)
+                             Strip.Add(b.Col[order(m, C.size())] + b.Row[i]);
+                         Strip.Flush();
+                     }
+                 });
     // Along the columns, blocks of whole columns.
     const size_t perCol = LinesPerBlock(Source, R.size(), C.size(), 1);
-    ForEachBlock(C.size(), perCol, false, Reverse, [&](size_t s, size_t cols) {
-        const TGridBlock& b = Source.Block(C.subspan(s, cols), R, Textured);
-        Arrays.Use(b);
-        for (size_t m = 0; m < cols; ++m) {
-            const size_t j = order(m, cols);
-            Strip.Start(b.Holes);
-            for (size_t n = 0; n < R.size(); ++n)
-                Strip.Add(b.Col[j] + b.Row[order(n, R.size())]);
-            Strip.Flush();
-        }
-    });
+    const auto colLines = [&](size_t s, size_t cols) {
+        return TBlockLines{C.subspan(s, cols), R};
+    };
+    ForEachBlock(Source, Textured, C.size(), perCol, false, Reverse, colLines,
+                 [&](const TGridBlock& b, size_t cols) {
+                     Arrays.Use(b);
+                     for (size_t m = 0; m < cols; ++m) {
+                         const size_t j = order(m, cols);
+                         Strip.Start(b.Holes);
+                         for (size_t n = 0; n < R.size(); ++n)
+                             Strip.Add(b.Col[j] + b.Row[order(n, R.size())]);
+                         Strip.Flush();
+                     }
+                 });
 }
 
 } // namespace

@@ -71,6 +71,13 @@ public:
     // texture coordinates when Textured; valid until the next call.
     virtual const TGridBlock& Block(std::span<const int> Cols, std::span<const int> Rows,
                                     bool Textured) = 0;
+    // Which block the next call asks for, so that a source may compute it while the current
+    // one is drawn; the spans stay valid until that call.
+    virtual void Expect(std::span<const int> Cols, std::span<const int> Rows, bool Textured) {
+        (void)Cols;
+        (void)Rows;
+        (void)Textured;
+    }
 };
 
 // Points per block for sources that compute their arrays block by block.

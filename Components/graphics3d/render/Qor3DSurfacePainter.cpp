@@ -3,8 +3,11 @@
 
 #include "chart/Qor3DChart.h"
 
+#include "QorParallel.h"
+
 #include <QImage>
 #include <algorithm>
+#include <future>
 #include <limits>
 #include <memory>
 
@@ -317,6 +320,8 @@ private:
 // The surface's arrays computed block by block: the low-memory layout, normals computed while
 // painting, and positions in box units. Box-relative frames take their normals from the points
 // in box units too: stored 16-bit normals lose the slope of data much flatter than its box.
+// With more than one core, the next block is computed on a second thread while GL takes the
+// current one; each has its own arrays.
 class TComputedSurface : public TGridSource {
 public:
     TComputedSurface(const TQor3DChart& Chart, const TSurfaceGrid& Grid, const TColorMapping& Map,
@@ -324,53 +329,148 @@ public:
         : FGrid(Grid), FMap(Map), FFrame(Frame), FVertices(Vertices),
           FNormals(Grid.HasNormals() ? Chart.Normals().data() : nullptr),
           FBoxNormals(!Frame.RawVertices || Frame.BoxRelative),
-          FShort(!FBoxNormals && Vertices.Identity()) {}
+          FShort(!FBoxNormals && Vertices.Identity()), FAheadOn(QorParallel::Threads() > 1) {}
+    ~TComputedSurface() override {
+        if (FAhead.valid())
+            FAhead.wait();
+    }
+    TComputedSurface(const TComputedSurface&) = delete;
+    TComputedSurface& operator=(const TComputedSurface&) = delete;
 
     int Cols() const override { return FGrid.Cols; }
     int Rows() const override { return FGrid.Rows; }
     size_t BlockPoints() const override { return QorGridBlockPoints; }
     const TGridBlock& Block(std::span<const int> Cols, std::span<const int> Rows,
                             bool Textured) override {
+        const TRequest request{Cols.data(), Cols.size(), Rows.data(), Rows.size(), Textured};
+        if (FAhead.valid() && request == FAheadRequest) {
+            FAhead.get();
+            FCurrent ^= 1;
+        } else {
+            Settle();
+            Compute(FSets[FCurrent], Cols, Rows, Textured);
+        }
+        return FSets[FCurrent].Buffers.Block;
+    }
+    void Expect(std::span<const int> Cols, std::span<const int> Rows, bool Textured) override {
+        Settle();
+        if (!FAheadOn)
+            return;
+        FAheadRequest = {Cols.data(), Cols.size(), Rows.data(), Rows.size(), Textured};
+        // The caller's lines may be gone when a failure ends the drawing early.
+        FAheadCols.assign(Cols.begin(), Cols.end());
+        FAheadRows.assign(Rows.begin(), Rows.end());
+        FAhead = std::async(std::launch::async, [this, &next = FSets[FCurrent ^ 1], Textured] {
+            Compute(next, FAheadCols, FAheadRows, Textured);
+        });
+    }
+
+private:
+    struct TBlockArrays {
+        TGridBuffers Buffers;
+        TQorGridRectNormals<double> Box;
+        TQorGridRectNormals<float> Plain;
+    };
+    struct TRequest {
+        const int* Cols = nullptr;
+        size_t ColCount = 0;
+        const int* Rows = nullptr;
+        size_t RowCount = 0;
+        bool Textured = false;
+        bool operator==(const TRequest&) const = default;
+    };
+
+    // Waits for a block computed ahead that nobody asked for; its failure still counts.
+    void Settle() {
+        if (FAhead.valid())
+            FAhead.get();
+    }
+
+    static bool Contiguous(std::span<const int> Line) {
+        return !Line.empty() && size_t(Line.back() - Line.front()) + 1 == Line.size();
+    }
+
+    void Compute(TBlockArrays& A, std::span<const int> Cols, std::span<const int> Rows,
+                 bool Textured) const {
         const int texSize = FMap.TexSize();
-        FBuffers.Resize(Cols.size() * Rows.size(), FShort, texSize, Textured);
+        A.Buffers.Resize(Cols.size() * Rows.size(), FShort, texSize, Textured);
+        // A block of whole neighbouring rows and columns shares its points and edges between
+        // the normals; a thinned one (while turning) has no neighbours in it.
+        const bool shared =
+            (FBoxNormals || FNormals == nullptr) && Contiguous(Cols) && Contiguous(Rows);
         bool anyHole = false;
         size_t n = 0;
         for (const int r : Rows)
             for (const int c : Cols) {
-                anyHole |= Fill(c, r, n, Textured);
+                anyHole |= Fill(A.Buffers, c, r, n, Textured, !shared);
                 ++n;
             }
-        FBuffers.Bind(FShort, texSize, anyHole);
-        IndexGridBlock(FBuffers.Block, Cols, Rows, 0, true);
-        return FBuffers.Block;
+        if (shared)
+            SharedNormals(A, Cols, Rows);
+        A.Buffers.Bind(FShort, texSize, anyHole);
+        IndexGridBlock(A.Buffers.Block, Cols, Rows, 0, true);
     }
 
-private:
-    // Point (c, r) into slot n; true when it is a hole.
-    bool Fill(int c, int r, size_t n, bool Textured) {
+    // Point (c, r) into slot n, its normal too unless WithNormal is off; true when it is a hole.
+    bool Fill(TGridBuffers& B, int c, int r, size_t n, bool Textured, bool WithNormal) const {
         const TPoint3f p = FGrid.Point(c, r);
-        FBuffers.Holes[n] = FinitePoint(p.X, p.Y, p.Z) ? 0 : 1;
-        FVertices.Position(p.X, p.Y, p.Z, &FBuffers.Positions[3 * n]);
+        B.Holes[n] = FinitePoint(p.X, p.Y, p.Z) ? 0 : 1;
+        FVertices.Position(p.X, p.Y, p.Z, &B.Positions[3 * n]);
         if (Textured)
-            FMap.Coord(p.X, p.Y, p.Z, &FBuffers.TexCoords[size_t(FMap.TexSize()) * n]);
+            FMap.Coord(p.X, p.Y, p.Z, &B.TexCoords[size_t(FMap.TexSize()) * n]);
+        if (!WithNormal)
+            return B.Holes[n] != 0;
         const auto point = [this](int cc, int rr) {
             return FGrid.Point(cc, rr);
         };
         if (FBoxNormals) {
-            const TNormalD d = GridNormalBox(point, c, r, FGrid.Cols, FGrid.Rows, FFrame);
-            std::copy(d.begin(), d.end(), &FBuffers.Normals[3 * n]);
+            StoreUnit(B, GridNormalBox(point, c, r, FGrid.Cols, FGrid.Rows, FFrame), n);
         } else {
-            const TNormal16 s = FNormals != nullptr
-                                    ? TNormal16{FNormals[3 * FGrid.Index(c, r)],
-                                                FNormals[3 * FGrid.Index(c, r) + 1],
-                                                FNormals[3 * FGrid.Index(c, r) + 2]}
-                                    : GridNormal16(point, c, r, FGrid.Cols, FGrid.Rows);
-            if (FShort)
-                std::copy(s.begin(), s.end(), &FBuffers.Normals16[3 * n]);
-            else
-                FVertices.Normal(s[0], s[1], s[2], &FBuffers.Normals[3 * n]);
+            const size_t k = 3 * FGrid.Index(c, r);
+            StoreShort(B,
+                       FNormals != nullptr
+                           ? TNormal16{FNormals[k], FNormals[k + 1], FNormals[k + 2]}
+                           : GridNormal16(point, c, r, FGrid.Cols, FGrid.Rows),
+                       n);
         }
-        return FBuffers.Holes[n] != 0;
+        return B.Holes[n] != 0;
+    }
+
+    // The normals of a block of neighbouring rows and columns, by the same rule as Fill's.
+    void SharedNormals(TBlockArrays& A, std::span<const int> Cols,
+                       std::span<const int> Rows) const {
+        const int c0 = Cols.front();
+        const int r0 = Rows.front();
+        const auto slot = [&](int c, int r) {
+            return size_t(c - c0) + Cols.size() * size_t(r - r0);
+        };
+        if (FBoxNormals) {
+            const auto box = [this](int c, int r) {
+                return BoxPoint(FGrid.Point(c, r), FFrame);
+            };
+            A.Box.Compute(box, c0, Cols.back(), r0, Rows.back(), FGrid.Cols, FGrid.Rows,
+                          [&](int c, int r, const TQorVec3<double>& N) {
+                              StoreUnit(A.Buffers, NormalToUnit(N), slot(c, r));
+                          });
+        } else {
+            const auto point = [this](int c, int r) {
+                return FGrid.Point(c, r);
+            };
+            A.Plain.Compute(point, c0, Cols.back(), r0, Rows.back(), FGrid.Cols, FGrid.Rows,
+                            [&](int c, int r, const TQorVec3<double>& N) {
+                                StoreShort(A.Buffers, NormalToInt16(N), slot(c, r));
+                            });
+        }
+    }
+
+    static void StoreUnit(TGridBuffers& B, const TNormalD& d, size_t n) {
+        std::copy(d.begin(), d.end(), &B.Normals[3 * n]);
+    }
+    void StoreShort(TGridBuffers& B, const TNormal16& s, size_t n) const {
+        if (FShort)
+            std::copy(s.begin(), s.end(), &B.Normals16[3 * n]);
+        else
+            FVertices.Normal(s[0], s[1], s[2], &B.Normals[3 * n]);
     }
 
     const TSurfaceGrid& FGrid;
@@ -380,7 +480,13 @@ private:
     const int16_t* FNormals;
     const bool FBoxNormals;
     const bool FShort;
-    TGridBuffers FBuffers;
+    const bool FAheadOn;
+    std::array<TBlockArrays, 2> FSets;
+    int FCurrent = 0;
+    TRequest FAheadRequest;
+    std::vector<int> FAheadCols;
+    std::vector<int> FAheadRows;
+    std::future<void> FAhead;
 };
 
 } // namespace

@@ -88,11 +88,13 @@ template <typename F> TNormal16 GridNormal16(F&& Point, int Col, int Row, int Co
 
 // The same rule on coordinates divided by the per-axis ranges (box units), in double precision,
 // scaled to length 1.
+inline TQorVec3<double> BoxPoint(const TPoint3f& P, const TQorSceneFrame& S) {
+    return {double(P.X) / S.RX, double(P.Y) / S.RY, double(P.Z) / S.RZ};
+}
 template <typename F>
 TNormalD GridNormalBox(F&& Point, int Col, int Row, int Cols, int Rows, const TQorSceneFrame& S) {
     const auto box = [&](int c, int r) {
-        const TPoint3f q = Point(c, r);
-        return TQorVec3<double>{double(q.X) / S.RX, double(q.Y) / S.RY, double(q.Z) / S.RZ};
+        return BoxPoint(Point(c, r), S);
     };
     return NormalToUnit(GridPointNormal(box, Col, Row, Cols, Rows));
 }

@@ -2,6 +2,7 @@
 
 #include "Qor3DPaintTestSupport.h"
 #include "render/Qor3DClipPlanes.h"
+#include "render/Qor3DSurfacePainter.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -80,6 +81,38 @@ TEST_F(GridArrays, BlocksJoinIntoTheStripsOfTheWholeGrid) {
         EXPECT_GT(Count("glVertexPointer"), 2u);
         EXPECT_TRUE(Geometry() == expected);
         rec.ClearLog();
+    }
+}
+
+// Box-unit normals computed a block at a time, sharing each block's points and edges and with
+// the next block computed ahead, are the point rule's, beside holes and at the borders too.
+TEST_F(GridArrays, BlockNormalsInBoxUnitsFollowThePointRule) {
+    TQor3DChart low;
+    low.SetUseLowMemory(true);
+    Fill3D(low, 34, 1000, Identity, Identity, [](double x, double z) {
+        return (int(x) * 7 + int(z) * 3) % 97 == 0 ? std::nan("") : std::sin(x) * std::cos(z / 9);
+    });
+    low.SetShiny(false);
+    frame.RawVertices = false;
+    frame.RY = 3;
+    for (const bool wired : {false, true}) {
+        low.SetWired(wired);
+        rec.ClearLog();
+        DrawChartSurface(low, frame);
+        std::vector<double> normal;
+        size_t vertices = 0, wrong = 0;
+        for (const TGLCall& c : rec.Log()) {
+            if (c.Name == "glNormal3fv")
+                normal = c.Args;
+            if (c.Name != "glVertex3fv")
+                continue;
+            ++vertices;
+            const TNormalD n = VertexNormal(low, frame, int(c.Args[0]), int(c.Args[2]));
+            const std::array<float, 3> expected{float(n[0]), float(n[1]), float(n[2])};
+            wrong += !std::equal(expected.begin(), expected.end(), normal.begin(), normal.end());
+        }
+        EXPECT_GT(vertices, 2 * 34 * 900u) << wired;
+        EXPECT_EQ(wrong, 0u) << wired;
     }
 }
 
