@@ -444,7 +444,7 @@ bool TQor3DDraw::DeferredWhilePainting() {
     return FPainting;
 }
 
-void TQor3DDraw::StartPaint() {
+TPoint TQor3DDraw::StartPaint() {
     FLastPaintError.clear();
     const TPoint size = ClientSize();
     FLastRenderWidth = size.X;
@@ -452,6 +452,7 @@ void TQor3DDraw::StartPaint() {
     FRepaintPending = false;
     FPainting = true;
     ++FRenderCount;
+    return size;
 }
 
 void TQor3DDraw::FinishPaint() {
@@ -496,8 +497,7 @@ void TQor3DDraw::RenderWindow() {
         DestroyWindowContext();
         CreateWindowContext();
     }
-    StartPaint();
-    const TPoint size = ClientSize();
+    const TPoint size = StartPaint();
     bool active = false;
     if (!PrepareWindowContext(active))
         return;

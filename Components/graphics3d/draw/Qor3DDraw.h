@@ -325,7 +325,8 @@ private:
     void RenderExport();
     void RenderWindow();
     bool DeferredWhilePainting();
-    void StartPaint();
+    // Opens a paint; the client size it records.
+    TPoint StartPaint();
     // The window path: SafeBitmap's fresh context in bitmap mode (made current, Active), the
     // window's otherwise; false when there is none and the paint ends.
     bool PrepareWindowContext(bool& Active);
