@@ -352,6 +352,15 @@ std::vector<TGLCall> TGLRecordingPlatform::Calls(const std::string& Name) const 
     return calls;
 }
 
+std::vector<std::string> TGLRecordingPlatform::Texts(const std::string& Name) const {
+    std::lock_guard guard(FLock);
+    std::vector<std::string> texts;
+    for (const TGLCall& c : FLog)
+        if (Name.empty() || c.Name == Name)
+            texts.push_back(c.Text());
+    return texts;
+}
+
 void TGLRecordingPlatform::ClearLog() {
     std::lock_guard guard(FLock);
     FLog.clear();

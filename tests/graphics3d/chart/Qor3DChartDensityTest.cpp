@@ -1,4 +1,5 @@
 #include "Qor3DChartTestSupport.h"
+#include "QorChangeCount.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -139,9 +140,7 @@ TEST_P(ChartDensity, TooLargeAGridEndsWithNoData) {
     const double maxY = chart.AxisY().Maximum();
     chart.Limit = GetParam() ? 20000 : 60000; // holds the grid, not its doubled copy
     int changes = 0;
-    chart.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    chart.OnChange = CountInto(changes);
     EXPECT_FALSE(chart.IncreaseDensity(10, -1));
     EXPECT_EQ(chart.NX(), 0);
     EXPECT_EQ(chart.NZ(), 0);
@@ -156,9 +155,7 @@ TEST_P(ChartDensity, OtherKindsAreLeftAlone) {
     ASSERT_TRUE(chart.SetSize4D(3, 3, 3));
     const TArrGLfloat before = chart.Data();
     int changes = 0;
-    chart.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    chart.OnChange = CountInto(changes);
     EXPECT_TRUE(chart.IncreaseDensity(10, -1));
     EXPECT_TRUE(chart.DecreaseDensityX());
     EXPECT_EQ(chart.NX(), 3);

@@ -2,6 +2,7 @@
 #include "draw/Qor3DDraw.h"
 
 #include "Qor3DPropertySamples.h"
+#include "QorChangeCount.h"
 #include "QorNumText.h"
 #include "QorPropBinary.h"
 #include "QorPropText.h"
@@ -22,6 +23,14 @@ std::string ChartText(const TQor3DChart& chart, const std::string& prefix = "") 
 void ReadText(TQor3DChart& chart, const std::string& text, const std::string& prefix = "") {
     TQorPropTextReader r(text);
     chart.ReadFromText(r, prefix);
+}
+
+// Storage in the registry file of Dir, under Key and Section.
+void UseRegistry(TQorStorage& Storage, const TempDir& Dir, const std::string& Key,
+                 const std::string& Section) {
+    Storage.SetRegistryFile(Dir.File("registry.json"));
+    Storage.SetIniFileName(Key);
+    Storage.SetIniSection(Section);
 }
 
 // A chart whose every stored group differs from the defaults.
@@ -67,24 +76,13 @@ TEST(ChartPropertyText, RoundTripKeepsEveryProperty) {
     const std::string text = ChartText(source, "P");
     TQor3DChart target;
     int changes = 0;
-    target.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    target.OnChange = CountInto(changes);
     ReadText(target, text, "P");
     EXPECT_EQ(ChartText(target, "P"), text);
     EXPECT_EQ(changes, 1);
     EXPECT_TRUE(target.AxisY().CaptionFont().Style().Contains(fsStrikeOut));
-}
-
-TEST(ChartPropertyText, TheDrawingControlPartComesFirst) {
-    TQor3DChart source;
-    source.SetViewRotX(-45.5);
-    source.SetTranslZ(0.125);
-    source.SetPerspectiveON(false);
-    const std::string text = ChartText(source);
-    EXPECT_LT(text.find("[ViewMoveZ]"), text.find("[AxisX_FileVerAxis3D]"));
-    TQor3DChart target;
-    ReadText(target, text);
+    // The drawing-control part comes first.
+    EXPECT_LT(text.find("[PViewMoveZ]"), text.find("[PAxisX_FileVerAxis3D]"));
     EXPECT_DOUBLE_EQ(target.ViewRotX(), -45.5);
     EXPECT_DOUBLE_EQ(target.TranslZ(), 0.125);
     EXPECT_FALSE(target.PerspectiveON());
@@ -193,9 +191,7 @@ TEST(ChartBinary, RoundTripStoresTheFieldsAsTheyStand) {
     EXPECT_EQ(bytes.substr(4, 13), "TQor3DChartV7");
     TQor3DChart target;
     int changes = 0;
-    target.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    target.OnChange = CountInto(changes);
     TQorBinaryReader r(bytes);
     EXPECT_EQ(target.ReadFromFile(r), 0);
     EXPECT_EQ(r.Remaining(), 0u);
@@ -279,9 +275,7 @@ TEST(DrawBinary, AcceptedOldMarkersAndTheTwoExtraBytes) {
     v71.WriteString("TQor3DDrawV7.1");
     TQor3DDraw d;
     int changes = 0;
-    d.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    d.OnChange = CountInto(changes);
     const std::string bytes = v71.Bytes() + record + "xynext";
     TQorBinaryReader r(bytes);
     EXPECT_EQ(d.ReadFromFile(r), 0);
@@ -361,9 +355,7 @@ TEST_P(ChartStorage, RoundTripUnderTheComponentName) {
 
     TQor3DChart target;
     int changes = 0;
-    target.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    target.OnChange = CountInto(changes);
     target.LoadFromStorage(storage, "Qor3DChart");
     EXPECT_EQ(ChartText(target), ChartText(source));
     EXPECT_EQ(changes, 1);
@@ -386,16 +378,12 @@ INSTANTIATE_TEST_SUITE_P(Modes, ChartStorage, ::testing::Values(true, false),
 TEST(ChartStorageRegistry, KeysAreFoundWithoutCase) {
     TempDir dir;
     TQorStorage writer;
-    writer.SetRegistryFile(dir.File("registry.json"));
-    writer.SetIniFileName("Software\\Plotyra");
-    writer.SetIniSection("TFormMain");
+    UseRegistry(writer, dir, "Software\\Plotyra", "TFormMain");
     TQor3DChart source;
     source.SetTransparency(6);
     ASSERT_TRUE(source.SaveToStorage(writer, "Qor3DChart"));
     TQorStorage reader;
-    reader.SetRegistryFile(dir.File("registry.json"));
-    reader.SetIniFileName("SOFTWARE\\plotyra");
-    reader.SetIniSection("tformmain");
+    UseRegistry(reader, dir, "SOFTWARE\\plotyra", "tformmain");
     TQor3DChart target;
     target.LoadFromStorage(reader, "QOR3DCHART");
     EXPECT_EQ(target.Transparency(), 6);
@@ -404,9 +392,7 @@ TEST(ChartStorageRegistry, KeysAreFoundWithoutCase) {
 TEST(DrawNamedSets, SaveListLoadDeleteInTheRegistryOnly) {
     TempDir dir;
     TQorStorage storage;
-    storage.SetRegistryFile(dir.File("registry.json"));
-    storage.SetIniFileName("Software\\plotyra");
-    storage.SetIniSection("TForm3DChartProp");
+    UseRegistry(storage, dir, "Software\\plotyra", "TForm3DChartProp");
     TQor3DDraw draw;
     draw.SetName("Qor3DChart");
     draw.SetViewScale(1.75);
@@ -423,9 +409,7 @@ TEST(DrawNamedSets, SaveListLoadDeleteInTheRegistryOnly) {
     draw.ListNamedSets(storage, nullptr);
 
     TQorStorage direct;
-    direct.SetRegistryFile(dir.File("registry.json"));
-    direct.SetIniFileName("Software\\plotyra\\Qor3DChart\\Custom3D\\Wide");
-    direct.SetIniSection("TForm3DChartProp");
+    UseRegistry(direct, dir, "Software\\plotyra\\Qor3DChart\\Custom3D\\Wide", "TForm3DChartProp");
     EXPECT_EQ(direct.ReadString("Prop_ViewScale", ""), FloatToTextG(1.75));
 
     draw.LoadNamedSet(storage, "Wide");
@@ -447,9 +431,7 @@ TEST(DrawNamedSets, SaveListLoadDeleteInTheRegistryOnly) {
 TEST(DrawStorage, SaveUnderTheComponentName) {
     TempDir dir;
     TQorStorage storage;
-    storage.SetRegistryFile(dir.File("registry.json"));
-    storage.SetIniFileName("Software\\plotyra");
-    storage.SetIniSection("TFormMain");
+    UseRegistry(storage, dir, "Software\\plotyra", "TFormMain");
     TQor3DDraw draw;
     draw.SetName("Qor3DChart");
     draw.SetLightsON(false);
@@ -461,16 +443,10 @@ TEST(DrawStorage, SaveUnderTheComponentName) {
     EXPECT_FALSE(other.LightsON());
 }
 
-} // namespace
-
-namespace {
-
 TEST(ChartNamedSets, TheChartsSetsHoldEveryPropertyUnderProp) {
     TempDir dir;
     TQorStorage storage;
-    storage.SetRegistryFile(dir.File("registry.json"));
-    storage.SetIniFileName("Software\\plotyra");
-    storage.SetIniSection("TForm3DChartProp");
+    UseRegistry(storage, dir, "Software\\plotyra", "TForm3DChartProp");
     TQor3DChart chart;
     chart.SetName("Qor3DChart");
     chart.AxisX().SetCaption("Depth");
@@ -479,9 +455,7 @@ TEST(ChartNamedSets, TheChartsSetsHoldEveryPropertyUnderProp) {
     EXPECT_EQ(storage.ReadString("Qor3DChartAxisXCaption", ""), "Depth");
 
     TQorStorage set;
-    set.SetRegistryFile(dir.File("registry.json"));
-    set.SetIniFileName("Software\\plotyra\\Qor3DChart\\Custom3D\\Mine");
-    set.SetIniSection("TForm3DChartProp");
+    UseRegistry(set, dir, "Software\\plotyra\\Qor3DChart\\Custom3D\\Mine", "TForm3DChartProp");
     EXPECT_EQ(set.ReadString("Prop_AxisXCaptionFont_Height", ""),
               std::to_string(chart.AxisX().CaptionFont().Height()));
     EXPECT_EQ(set.ReadString("Prop_FileVer", ""), "TQor3DDrawV7.2");
@@ -492,11 +466,7 @@ TEST(ChartNamedSets, TheChartsSetsHoldEveryPropertyUnderProp) {
     EXPECT_EQ(other.AxisX().Caption(), "Depth");
 }
 
-} // namespace
-
 // ---- Every property through every form --------------------------------------------------------
-
-namespace {
 
 // Text, storage (an INI file in a temporary folder) and binary record, each written from the
 // source and read into the target, then Assign.
