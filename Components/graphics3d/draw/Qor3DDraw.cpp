@@ -363,14 +363,19 @@ void TQor3DDraw::DestroyWindowContext() {
 
 // ---- Paint message and Render ----------------------------------------------------------------
 
+// A switch of the buffering asked for a window context of the new kind before the next paint.
+void TQor3DDraw::RecreateContextIfAsked() {
+    if (!FRecreateContext)
+        return;
+    FRecreateContext = false;
+    DestroyWindowContext();
+    CreateWindowContext();
+}
+
 void TQor3DDraw::PaintMessage() {
     if (!HasWindow())
         return;
-    if (FRecreateContext) {
-        FRecreateContext = false;
-        DestroyWindowContext();
-        CreateWindowContext();
-    }
+    RecreateContextIfAsked();
     if (FRenderingToExport)
         return;
     const TPoint size = ClientSize();
@@ -492,11 +497,7 @@ void TQor3DDraw::RenderExport() {
 void TQor3DDraw::RenderWindow() {
     if (!HasWindow() || DeferredWhilePainting())
         return;
-    if (FRecreateContext) {
-        FRecreateContext = false;
-        DestroyWindowContext();
-        CreateWindowContext();
-    }
+    RecreateContextIfAsked();
     const TPoint size = StartPaint();
     bool active = false;
     if (!PrepareWindowContext(active))

@@ -320,6 +320,7 @@ protected:
     bool FChangedWhileUpdating = false;
 
 private:
+    void RecreateContextIfAsked();
     // Render's two paths over the shared steps: start, the scene, the 2D drawing on a bitmap,
     // finish.
     void RenderExport();
