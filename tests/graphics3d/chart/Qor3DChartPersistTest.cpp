@@ -178,16 +178,23 @@ TEST(ChartPropertyText, StoredDecimalSeparatorIsWrittenWhateverTheLocale) {
 
 // ---- Binary records ---------------------------------------------------------------------------
 
-std::string ChartBytes(const TQor3DChart& chart) {
+template <class T> std::string Bytes(const T& Object) {
     TQorBinaryWriter w;
-    EXPECT_EQ(chart.WriteToFile(w), 0);
+    EXPECT_EQ(Object.WriteToFile(w), 0);
+    return w.Bytes();
+}
+
+// A record's marker alone.
+std::string Marker(const std::string& Text) {
+    TQorBinaryWriter w;
+    w.WriteString(Text);
     return w.Bytes();
 }
 
 TEST(ChartBinary, RoundTripStoresTheFieldsAsTheyStand) {
     TQor3DChart source;
     Restyle(source);
-    const std::string bytes = ChartBytes(source);
+    const std::string bytes = Bytes(source);
     EXPECT_EQ(bytes.substr(4, 13), "TQor3DChartV7");
     TQor3DChart target;
     int changes = 0;
@@ -195,7 +202,7 @@ TEST(ChartBinary, RoundTripStoresTheFieldsAsTheyStand) {
     TQorBinaryReader r(bytes);
     EXPECT_EQ(target.ReadFromFile(r), 0);
     EXPECT_EQ(r.Remaining(), 0u);
-    EXPECT_EQ(ChartBytes(target), bytes);
+    EXPECT_EQ(Bytes(target), bytes);
     EXPECT_EQ(ChartText(target), ChartText(source));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(target.Palette(), source.Palette()) << "the palette follows the stored stops";
@@ -203,9 +210,7 @@ TEST(ChartBinary, RoundTripStoresTheFieldsAsTheyStand) {
 
 TEST(ChartBinary, UncheckedValuesAndNoSetterEffects) {
     TQor3DChart chart;
-    TQorBinaryWriter w;
-    chart.WriteToFile(w);
-    std::string bytes = w.Bytes();
+    std::string bytes = Bytes(chart);
     // ColorCount sits right after the colours, the picture name and its flag.
     TQorBinaryWriter tail;
     for (int i = 1; i <= 6; ++i)
@@ -223,7 +228,7 @@ TEST(ChartBinary, UncheckedValuesAndNoSetterEffects) {
 
 TEST(ChartBinary, ResultCodes) {
     TQor3DChart chart;
-    const std::string good = ChartBytes(chart);
+    const std::string good = Bytes(chart);
     const auto read = [](const std::string& bytes) {
         TQor3DChart c;
         TQorBinaryReader r(bytes);
@@ -231,12 +236,8 @@ TEST(ChartBinary, ResultCodes) {
         EXPECT_EQ(c.UpdateCount(), 0) << "the batch is closed in every case";
         return result;
     };
-    TQorBinaryWriter longMarker;
-    longMarker.WriteString(std::string(500, 'T'));
-    EXPECT_EQ(read(longMarker.Bytes()), -2);
-    TQorBinaryWriter other;
-    other.WriteString("TQor3DChartV6");
-    EXPECT_EQ(read(other.Bytes()), -3);
+    EXPECT_EQ(read(Marker(std::string(500, 'T'))), -2);
+    EXPECT_EQ(read(Marker("TQor3DChartV6")), -3);
     EXPECT_EQ(read(""), -3);
     EXPECT_EQ(read(good.substr(0, good.size() - 1)), -1) << "chart tail cut";
     EXPECT_EQ(read(good.substr(0, 17 + 4 + 14 + 10)), -1) << "drawing-control record cut";
@@ -258,25 +259,19 @@ TEST(DrawBinary, AcceptedOldMarkersAndTheTwoExtraBytes) {
     TQor3DDraw source;
     source.SetRotX(33);
     source.SetViewMoveZ(-6);
-    TQorBinaryWriter w;
-    source.WriteToFile(w);
-    const std::string record = w.Bytes().substr(4 + 14);
+    const std::string record = Bytes(source).substr(4 + 14);
     for (const char* marker : {"TQor3DDrawV7.2", "TQor3DDrawV7", "DuvIzerorIzadi"}) {
-        TQorBinaryWriter m;
-        m.WriteString(marker);
         TQor3DDraw d;
-        const std::string bytes = m.Bytes() + record + "next";
+        const std::string bytes = Marker(marker) + record + "next";
         TQorBinaryReader r(bytes);
         EXPECT_EQ(d.ReadFromFile(r), 0) << marker;
         EXPECT_DOUBLE_EQ(d.ViewMoveZ(), -6);
         EXPECT_EQ(r.Remaining(), 4u);
     }
-    TQorBinaryWriter v71;
-    v71.WriteString("TQor3DDrawV7.1");
     TQor3DDraw d;
     int changes = 0;
     d.OnChange = CountInto(changes);
-    const std::string bytes = v71.Bytes() + record + "xynext";
+    const std::string bytes = Marker("TQor3DDrawV7.1") + record + "xynext";
     TQorBinaryReader r(bytes);
     EXPECT_EQ(d.ReadFromFile(r), 0);
     EXPECT_EQ(r.Remaining(), 4u) << "two bytes after the doubles are skipped";
@@ -284,48 +279,31 @@ TEST(DrawBinary, AcceptedOldMarkersAndTheTwoExtraBytes) {
     EXPECT_EQ(changes, 1);
 }
 
-TEST(AxisBinary, OldMarkerAndNoSetterLimits) {
+// Records are stored as they stand: no setter limits, an invalid ordinal keeps the value held,
+// a logarithmic switch is tracked; the old marker reads as the current one, but not for grids.
+TEST(AxisBinary, RecordsAreStoredAsTheyStand) {
     TQorChartAxis3D source;
-    source.SetRotText(720); // stored as given
+    source.SetRotText(720);
     source.SetNumSubSteps(-3);
-    TQorBinaryWriter w;
-    source.WriteToFile(w);
-    TQorBinaryWriter old;
-    old.WriteString("DuvIzerorIzadi");
-    TQorChartAxis3D axis;
-    const std::string bytes = old.Bytes() + w.Bytes().substr(4 + 17);
-    TQorBinaryReader r(bytes);
-    EXPECT_EQ(axis.ReadFromFile(r), 0);
-    EXPECT_EQ(axis.NumSubSteps(), -3);
-    TQorGrid3DProp grid;
-    TQorBinaryReader r2(old.Bytes());
-    EXPECT_EQ(grid.ReadFromFile(r2), -3) << "grids accept only their own marker";
-}
-
-TEST(AxisBinary, LogarithmicStateReadFromARecordIsTracked) {
-    TQorChartAxis3D source;
     source.SetLogarithmic(true);
-    TQorBinaryWriter w;
-    source.WriteToFile(w);
-    TQorChartAxis3D axis;
-    TQorBinaryReader r(w.Bytes());
-    ASSERT_EQ(axis.ReadFromFile(r), 0);
-    EXPECT_TRUE(axis.Logarithmic());
-    EXPECT_TRUE(axis.LogChangePending());
-    EXPECT_FALSE(axis.LogPrevious());
-}
-
-TEST(AxisBinary, InvalidOrdinalsKeepTheirValues) {
-    TQorChartAxis3D source;
-    TQorBinaryWriter w;
-    source.WriteToFile(w);
-    std::string bytes = w.Bytes();
+    std::string bytes = Bytes(source);
     bytes[4 + 17 + 3 + 4] = 7; // Axis1Position
-    TQorChartAxis3D axis;
-    axis.SetAxis1Position(apMaximum);
-    TQorBinaryReader r(bytes);
-    ASSERT_EQ(axis.ReadFromFile(r), 0);
-    EXPECT_EQ(axis.Axis1Position(), apMaximum);
+    const std::string old = Marker("DuvIzerorIzadi");
+    for (const std::string& record : {bytes, old + bytes.substr(4 + 17)}) {
+        TQorChartAxis3D axis;
+        axis.SetAxis1Position(apMaximum);
+        TQorBinaryReader r(record);
+        ASSERT_EQ(axis.ReadFromFile(r), 0);
+        EXPECT_EQ(axis.NumSubSteps(), -3);
+        EXPECT_EQ(axis.RotText(), source.RotText());
+        EXPECT_EQ(axis.Axis1Position(), apMaximum);
+        EXPECT_TRUE(axis.Logarithmic());
+        EXPECT_TRUE(axis.LogChangePending());
+        EXPECT_FALSE(axis.LogPrevious());
+    }
+    TQorGrid3DProp grid;
+    TQorBinaryReader r(old);
+    EXPECT_EQ(grid.ReadFromFile(r), -3) << "grids accept only their own marker";
 }
 
 // ---- Storage ----------------------------------------------------------------------------------
