@@ -684,12 +684,7 @@ TEST_F(Qor3DDrawMouse, DragAndWheelPaintWithTheViewSizeUntilTheTimerEndsTurning)
     d.PaintMessage();
     // Exports and copies are full density even while turning; the window's repaint is not.
     d.RenderToBitmap(30, 20);
-    ASSERT_EQ(views.size(), 5u);
-    EXPECT_EQ(views[0], (TPoint{0, 0}));
-    EXPECT_EQ(views[1], (TPoint{200, 100}));
-    EXPECT_EQ(views[2], (TPoint{200, 100}));
-    EXPECT_EQ(views[3], (TPoint{0, 0}));
-    EXPECT_EQ(views[4], (TPoint{200, 100}));
+    EXPECT_EQ(views, (std::vector<TPoint>{{0, 0}, {200, 100}, {200, 100}, {0, 0}, {200, 100}}));
     EXPECT_TRUE(d.LastPaintTurning());
 
     const int invalidations = host.Invalidations;
