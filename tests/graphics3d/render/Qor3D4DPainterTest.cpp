@@ -11,7 +11,6 @@ namespace {
 
 using namespace QorPaint;
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 
 // ---- Layer rules ----
 
@@ -118,30 +117,13 @@ TEST_F(Paint4D, ColourPassesThenHighlightPasses) {
     chart.SetShiny(true);
     chart.SetLightsON(true);
     Draw4DLayers(chart, frame);
-    const std::vector<std::string> translucent = {"glEnable(3042)", "glBlendFunc(770, 771)",
-                                                  "glDepthMask(0)",
-                                                  "glColor4ub(255, 255, 255, 43)"};
-    const std::vector<std::string> highlight = {"glDisable(3552)",
-                                                "glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)",
-                                                "glMaterialf(1032, 5633, 50)",
-                                                "glEnable(3042)",
-                                                "glBlendFunc(770, 1)",
-                                                "glDepthMask(0)",
-                                                "glDepthFunc(515)",
-                                                "glColor4ub(0, 0, 0, 255)",
-                                                "strips",
-                                                "glDepthFunc(513)",
-                                                "glDepthMask(1)",
-                                                "glDisable(3042)"};
-    std::vector<std::string> expected = translucent;
-    for (int layer = 0; layer < 2; ++layer) {
-        expected.insert(expected.end(), translucent.begin(), translucent.end());
-        expected.insert(expected.end(), {"strips", "glDepthMask(1)", "glDisable(3042)"});
-    }
-    for (int layer = 0; layer < 2; ++layer)
-        expected.insert(expected.end(), highlight.begin(), highlight.end());
-    expected.push_back("glDisable(3552)");
-    EXPECT_THAT(StateCalls(), ElementsAreArray(expected));
+    // The chart's translucency once, then per layer its colour pass and its highlight pass.
+    const std::vector<std::string> colour =
+        Joined({TranslucentStart(43), {"strips", "glDepthMask(1)", "glDisable(3042)"}});
+    const std::vector<std::string> highlight = Joined({{"glDisable(3552)"}, HighlightPass()});
+    EXPECT_EQ(
+        StateCalls(),
+        Joined({TranslucentStart(43), colour, colour, highlight, highlight, {"glDisable(3552)"}}));
     EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1", "X0", "X1"));
     EXPECT_EQ(Count("glTexCoord1fv"), 2 * 4u);
 
@@ -274,17 +256,12 @@ TEST_F(PaintList, TranslucentListWithDepthAndHighlightPasses) {
     chart.SetTransparency(5);
     chart.SetShiny(true);
     DrawLayerList(chart, frame);
-    EXPECT_THAT(StateCalls(),
-                ElementsAre("glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(0)",
-                            "glColor4ub(255, 255, 255, 28)", "strips",
-                            "glColor4ub(255, 255, 255, 26)", "strips", "glDepthMask(1)",
-                            "glDisable(3042)", "glDisable(3552)", "glEnable(3042)",
-                            "glBlendFunc(770, 771)", "glDepthMask(1)", "glDepthFunc(513)",
-                            "glColor4ub(255, 255, 255, 0)", "strips",
-                            "glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)",
-                            "glMaterialf(1032, 5633, 50)", "glEnable(3042)", "glBlendFunc(770, 1)",
-                            "glDepthMask(0)", "glDepthFunc(515)", "glColor4ub(0, 0, 0, 255)",
-                            "strips", "glDepthFunc(513)", "glDepthMask(1)", "glDisable(3042)"));
+    EXPECT_EQ(StateCalls(), Joined({TranslucentStart(28),
+                                    {"strips", "glColor4ub(255, 255, 255, 26)", "strips",
+                                     "glDepthMask(1)", "glDisable(3042)", "glDisable(3552)",
+                                     "glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(1)",
+                                     "glDepthFunc(513)", "glColor4ub(255, 255, 255, 0)", "strips"},
+                                    HighlightPass()}));
     EXPECT_THAT(LayerSequence(), ElementsAre("Y0", "Y1", "Y0", "Y1", "Y0", "Y1"));
     // The reverse pass: layer 1 first, from its last column, the upper row first.
     const auto v = rec.Calls("glVertex3fv");
