@@ -76,38 +76,33 @@ float Ramp(int i, int j, int k) {
 
 // ---- Draw4DLayers ----
 
-TEST_F(Paint4D, DirectionSelectionPicksTheStacks) {
-    MakeVolume(2, 3, 4, true, Ramp);
-    chart.SetShiny(false);
-    chart.SetDim4Direction(3);
-    Draw4DLayers(chart, frame);
-    EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1", "Y10", "Y11", "Y12"));
-
-    rec.ClearLog();
-    chart.SetDim4Direction(2);
-    Draw4DLayers(chart, frame);
-    EXPECT_THAT(LayerSequence(), ElementsAre("Z100", "Z101", "Z102", "Z103"));
-
-    rec.ClearLog();
-    chart.SetDim4Direction(6);
-    Draw4DLayers(chart, frame);
-    EXPECT_EQ(LayerSequence().size(), 9u);
-    EXPECT_EQ(rec.Log().back().Text(), "glDisable(3552)");
-}
-
-TEST_F(Paint4D, FirstAndNthLayer) {
-    MakeVolume(2, 10, 2, false, Ramp);
-    chart.SetShiny(false);
-    chart.SetDim4Direction(1);
-    chart.SetDim4FirstLayer(2);
-    chart.SetDim4NthLayer(3);
-    Draw4DLayers(chart, frame);
-    EXPECT_THAT(LayerSequence(), ElementsAre("Y11", "Y14", "Y17"));
-
-    rec.ClearLog();
-    chart.SetDim4FirstLayer(11);
-    Draw4DLayers(chart, frame);
-    EXPECT_TRUE(LayerSequence().empty());
+// The stacks Dim4Direction names, X before Y before Z, and in each the layers from FirstLayer on
+// at every NthLayer-th.
+TEST_F(Paint4D, DirectionFirstAndNthLayerPickTheLayers) {
+    struct TCase {
+        int NY;
+        bool LowMemory;
+        int Direction, First, Nth;
+        std::vector<std::string> Layers;
+    };
+    const std::vector<TCase> cases = {
+        {3, true, 3, 1, 1, {"X0", "X1", "Y10", "Y11", "Y12"}},
+        {3, true, 2, 1, 1, {"Z100", "Z101", "Z102", "Z103"}},
+        {3, true, 6, 1, 1, {"X0", "X1", "Y10", "Y11", "Y12", "Z100", "Z101", "Z102", "Z103"}},
+        {10, false, 1, 2, 3, {"Y11", "Y14", "Y17"}},
+        {10, false, 1, 11, 3, {}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "direction " << c.Direction << " from " << c.First);
+        MakeVolume(2, c.NY, c.NY == 3 ? 4 : 2, c.LowMemory, Ramp);
+        chart.SetShiny(false);
+        chart.SetDim4Direction(c.Direction);
+        chart.SetDim4FirstLayer(c.First);
+        chart.SetDim4NthLayer(c.Nth);
+        Draw4DLayers(chart, frame);
+        EXPECT_EQ(LayerSequence(), c.Layers);
+        EXPECT_EQ(rec.Log().back().Text(), "glDisable(3552)");
+    }
 }
 
 TEST_F(Paint4D, ColourPassesThenHighlightPasses) {
@@ -344,54 +339,47 @@ protected:
     }
     struct TCase {
         int Cut;
+        double Offset;
         std::vector<std::array<double, 3>> On;
         std::array<double, 3> Kept;
         std::array<double, 3> Cut_;
+        // The diagonal cuts turn by an angle taken in float.
+        double Tolerance = 1e-6;
     };
 };
 
+// Each cut's plane through the points On, keeping Kept and cutting Cut_; the offset moves it.
 TEST_F(CrossSection, PlaneCallsAndCuts) {
     const std::vector<TCase> cases = {
-        {0, {{2, 6.0001, 11}, {1, 6.0001, 12}}, {2, 6, 11}, {2, 6.0002, 11}},
-        {1, {{1, 5, 10}, {3, 6, 10}, {3, 6, 12}, {1, 5, 12}}, {3, 5, 11}, {1, 6, 11}},
-        {2, {{1, 5, 10}, {1, 6, 12}, {3, 6, 12}}, {2, 5, 12}, {2, 6, 10}},
-        {3, {{3, 5, 10}, {1, 6, 10}, {1, 6, 12}}, {1, 5, 11}, {3, 6, 11}},
-        {4, {{1, 5, 12}, {1, 6, 10}, {3, 6, 10}}, {2, 5, 10}, {2, 6, 12}},
-        {5, {{1, 5, 10}, {3, 6, 12}, {2, 5, 9}}, {3, 5, 12}, {1, 6, 10}},
-        {6, {{3, 5, 10}, {1, 6, 12}}, {1, 5, 12}, {3, 6, 10}},
-        {7, {{1, 5, 12}, {3, 6, 10}}, {3, 5, 10}, {1, 6, 12}},
-        {8, {{3, 5, 12}, {1, 6, 10}}, {1, 5, 10}, {3, 6, 12}},
+        {0, 0, {{2, 6.0001, 11}, {1, 6.0001, 12}}, {2, 6, 11}, {2, 6.0002, 11}},
+        {1, 0, {{1, 5, 10}, {3, 6, 10}, {3, 6, 12}, {1, 5, 12}}, {3, 5, 11}, {1, 6, 11}},
+        {2, 0, {{1, 5, 10}, {1, 6, 12}, {3, 6, 12}}, {2, 5, 12}, {2, 6, 10}},
+        {3, 0, {{3, 5, 10}, {1, 6, 10}, {1, 6, 12}}, {1, 5, 11}, {3, 6, 11}},
+        {4, 0, {{1, 5, 12}, {1, 6, 10}, {3, 6, 10}}, {2, 5, 10}, {2, 6, 12}},
+        {5, 0, {{1, 5, 10}, {3, 6, 12}, {2, 5, 9}}, {3, 5, 12}, {1, 6, 10}},
+        {6, 0, {{3, 5, 10}, {1, 6, 12}}, {1, 5, 12}, {3, 6, 10}},
+        {7, 0, {{1, 5, 12}, {3, 6, 10}}, {3, 5, 10}, {1, 6, 12}},
+        {8, 0, {{3, 5, 12}, {1, 6, 10}}, {1, 5, 10}, {3, 6, 12}},
+        {0, -0.5, {{2, 5.5001, 11}}, {2, 5.49, 11}, {2, 5.51, 11}, 1e-9},
+        {1, 0.5, {{1, 5.5, 10}, {3, 6.5, 12}}, {3, 5.5, 11}, {1, 6.5, 11}, 1e-9},
     };
     for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "cut " << c.Cut << " offset " << c.Offset);
         rec.ClearLog();
         chart.SetDim4CrossSection(c.Cut);
+        chart.SetDim4CrossSectionOffset(c.Offset);
         SetCrossSectionPlane(chart, frame);
         const auto names = rec.Names();
         ASSERT_GE(names.size(), 4u);
-        EXPECT_EQ(names.front(), "glPushMatrix") << c.Cut;
-        EXPECT_EQ(names.back(), "glPopMatrix") << c.Cut;
+        EXPECT_EQ(names.front(), "glPushMatrix");
+        EXPECT_EQ(names.back(), "glPopMatrix");
         EXPECT_EQ(rec.Calls("glClipPlane").at(0).Text(), "glClipPlane(12291, 0, 0, -1, 0)");
         EXPECT_EQ(rec.Calls("glEnable").at(0).Text(), "glEnable(12291)");
         for (const auto& p : c.On)
-            EXPECT_NEAR(PlaneZ(p), 0, 1e-6) << c.Cut << " " << p[0] << " " << p[1];
-        EXPECT_LT(PlaneZ(c.Kept), 0) << c.Cut;
-        EXPECT_GT(PlaneZ(c.Cut_), 0) << c.Cut;
+            EXPECT_NEAR(PlaneZ(p), 0, c.Tolerance) << p[0] << " " << p[1];
+        EXPECT_LT(PlaneZ(c.Kept), 0);
+        EXPECT_GT(PlaneZ(c.Cut_), 0);
     }
-}
-
-TEST_F(CrossSection, OffsetMovesThePlane) {
-    chart.SetDim4CrossSectionOffset(-0.5);
-    SetCrossSectionPlane(chart, frame);
-    EXPECT_NEAR(PlaneZ({2, 5.5001, 11}), 0, 1e-9);
-    EXPECT_LT(PlaneZ({2, 5.49, 11}), 0);
-    EXPECT_GT(PlaneZ({2, 5.51, 11}), 0);
-
-    rec.ClearLog();
-    chart.SetDim4CrossSection(1);
-    chart.SetDim4CrossSectionOffset(0.5);
-    SetCrossSectionPlane(chart, frame);
-    EXPECT_NEAR(PlaneZ({1, 5.5, 10}), 0, 1e-9);
-    EXPECT_NEAR(PlaneZ({3, 6.5, 12}), 0, 1e-9);
 }
 
 } // namespace
