@@ -306,6 +306,29 @@ TEST_F(PaintList, PictureSpansTheStoredPoints) {
     EXPECT_EQ(rec.Calls("glDisable").back().Args.at(0), GL_TEXTURE_2D);
 }
 
+// A box-relative frame gives the layer painters' positions too in box units around the centre.
+TEST_F(PaintList, BoxRelativeLayersGoOutInBoxUnits) {
+    TQor3DChart list;
+    ASSERT_TRUE(list.SetSizeNx4D({{2, 2}}));
+    for (int p = 0; p < 4; ++p) {
+        float* q = list.Data().data() + 4 * p;
+        q[0] = float(1e7 + 2 * (p % 2)), q[1] = 3, q[2] = float(p / 2), q[3] = 1;
+    }
+    list.UpdateRanges();
+    list.SetShiny(false);
+    TQorSceneFrame far;
+    far.BoxRelative = true;
+    far.RX = 2;
+    far.Centre = {1e7 + 1, 3, 0.5};
+    rec.ClearLog();
+    DrawLayerList(list, far);
+    const auto v = rec.Calls("glVertex3fv");
+    ASSERT_EQ(v.size(), 4u);
+    EXPECT_EQ(v[0].Args, (std::vector<double>{-0.5, 0, -0.5}));
+    EXPECT_EQ(v[3].Args, (std::vector<double>{0.5, 0, 0.5}));
+    EXPECT_EQ(Count("glNormal3fv"), 4u);
+}
+
 // ---- Cross-section plane ----
 
 class CrossSection : public Paint4D {
