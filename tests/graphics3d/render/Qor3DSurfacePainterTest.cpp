@@ -256,8 +256,6 @@ TEST_F(SurfacePaint, ShortArraysAreNotRead) {
 TEST_F(SurfacePaint, TextureCoordinatesAtTheEndsOfTheColourRange) {
     MakeGrid(2, 2, true, 1.0);
     chart.SetShiny(false);
-    chart.AxisY().Layout.DisplayMin = 0;
-    chart.AxisY().Layout.DisplayMax = 1;
     DrawChartSurface(chart, raw);
     const auto tex = rec.Calls("glTexCoord1fv");
     ASSERT_EQ(tex.size(), 4u);
