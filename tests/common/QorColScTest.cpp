@@ -5,9 +5,8 @@
 #include "QorPalette.h"
 #include "QorPropBinary.h"
 #include "QorPropText.h"
-#include "QorStrg.h"
+#include "QorStrgTestSupport.h"
 #include "TCanvas.h"
-#include "TestSupport.h"
 
 #include <QFontInfo>
 #include <QImage>
@@ -419,6 +418,7 @@ TEST(QorColScDraw, RangeRepairIsWrittenBack) {
         const int changes = n.Change;
         TFakeCanvas canvas;
         cs.DrawScale(canvas, TRect{0, 0, 46, 255});
+        EXPECT_LT(cs.Min(), cs.Max()) << c.Min << " ... " << c.Max;
         EXPECT_EQ(cs.Min(), c.RepairedMin) << c.Min << " ... " << c.Max;
         EXPECT_EQ(cs.Max(), c.RepairedMax) << c.Min << " ... " << c.Max;
         EXPECT_EQ(n.Change, changes) << c.Min << " ... " << c.Max;
@@ -932,21 +932,7 @@ TEST(QorColScPicture, LogarithmicOneToThousand) {
     EXPECT_LE(std::abs(d1 - d2), 1);
 }
 
-namespace {
-
-class QorColScStorage : public ::testing::TestWithParam<bool> {
-protected:
-    void SetUp() override {
-        store.SetUseRegistry(GetParam());
-        store.SetRegistryFile(dir.File("registry.json"));
-        store.SetIniFileName(GetParam() ? "Software\\plotyra" : dir.File("plotyra.ini"));
-        store.SetIniSection("TFormMain");
-    }
-    TempDir dir;
-    TQorStorage store;
-};
-
-} // namespace
+using QorColScStorage = TQorStorageModeTest;
 
 TEST_P(QorColScStorage, FullRoundTripUnderTheOwnName) {
     TQorColorScale src;

@@ -1,7 +1,7 @@
 #include "QorStrg.h"
 
 #include "QorNumText.h"
-#include "TestSupport.h"
+#include "QorStrgTestSupport.h"
 
 #include <QStringList>
 #include <atomic>
@@ -56,26 +56,7 @@ public:
     std::string focused;
 };
 
-// Each test gets its own files inside the temporary config folder.
-class QorStorage : public ::testing::TestWithParam<bool> {
-protected:
-    void SetUp() override {
-        store.SetUseRegistry(GetParam());
-        store.SetRegistryFile(dir.File("registry.json"));
-        store.SetIniFileName(GetParam() ? "Software\\plotyra" : dir.File("plotyra.ini"));
-        store.SetIniSection("TFormMain");
-    }
-    void Configure(TQorStorage& other, const std::string& section) const {
-        other.SetUseRegistry(GetParam());
-        other.SetRegistryFile(store.RegistryFile());
-        other.SetIniFileName(store.IniFileName());
-        other.SetIniSection(section);
-    }
-    std::string File() const { return GetParam() ? store.RegistryFile() : store.IniFilePath(); }
-
-    TempDir dir;
-    TQorStorage store;
-};
+using QorStorage = TQorStorageModeTest;
 
 } // namespace
 
@@ -322,10 +303,7 @@ TEST_P(QorStorage, AtomicReplacementLeavesNoTemporaryFiles) {
     std::atomic<int> torn{0};
     std::thread reader([&] {
         TQorStorage r;
-        r.SetUseRegistry(GetParam());
-        r.SetRegistryFile(store.RegistryFile());
-        r.SetIniFileName(store.IniFileName());
-        r.SetIniSection("TFormMain");
+        Configure(r, "TFormMain");
         while (!stop) {
             const std::string v = r.ReadString("Big", "");
             if (v.size() != 200000 ||
