@@ -92,6 +92,58 @@ void Count(TQorColorScale& cs, TCounts& n) {
     };
 }
 
+void RestyleLegend(TQorColorScale& l) {
+    l.SetCaption("Pressure [hPa]");
+    l.SetCaptionAlignHoriz(scaLabels);
+    l.SetCaptionAlignVert(scaTop);
+    l.SetColor(clCream);
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        l.SetColor(i, TColor(0x030201 * i));
+    l.SetColorCount(5);
+    l.SetColorLayers(7);
+    l.SetDecPlaces(3);
+    l.SetDecPlacesEndPlus(2);
+    l.SetDecPlacesEqual(false);
+    l.SetDecPlacesMax(8);
+    l.SetDecSep(',');
+    l.SetDecSepLocal(false);
+    l.SetFont(RestyledFont(l.Font(), "Liberation Mono"));
+    l.SetLogarithmic(true);
+    l.SetMax(5000);
+    l.SetMin(2);
+    l.SetMinMaxRounding(true);
+    l.SetScaleColor(clPurple);
+    l.SetScaleWidth(150);
+    l.SetTextJustify(taRightJustify);
+}
+
+TPropertyValues LegendValues(const TQorColorScale& l) {
+    TPropertyValues v;
+    v.Add("Caption", l.Caption());
+    v.Add("CaptionAlignHoriz", l.CaptionAlignHoriz());
+    v.Add("CaptionAlignVert", l.CaptionAlignVert());
+    v.Add("Color", l.Color());
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        v.Add("Color" + std::to_string(i), l.Color(i));
+    v.Add("ColorCount", l.ColorCount());
+    v.Add("ColorLayers", l.ColorLayers());
+    v.Add("DecPlaces", l.DecPlaces());
+    v.Add("DecPlacesEndPlus", l.DecPlacesEndPlus());
+    v.Add("DecPlacesEqual", l.DecPlacesEqual());
+    v.Add("DecPlacesMax", l.DecPlacesMax());
+    v.Add("DecSep", l.DecSep());
+    v.Add("DecSepLocal", l.DecSepLocal());
+    v.Add("Font", l.Font());
+    v.Add("Logarithmic", l.Logarithmic());
+    v.Add("Max", l.Max());
+    v.Add("Min", l.Min());
+    v.Add("MinMaxRounding", l.MinMaxRounding());
+    v.Add("ScaleColor", l.ScaleColor());
+    v.Add("ScaleWidth", l.ScaleWidth());
+    v.Add("TextJustify", l.TextJustify());
+    return v;
+}
+
 } // namespace
 
 TEST(QorColScDefaults, ConstructorValues) {
@@ -250,27 +302,9 @@ TEST(QorColScBatch, SetPaletteReplacesAPendingRebuild) {
 
 TEST(QorColScAssign, CopiesPublishedPropertiesOnly) {
     TQorColorScale src;
-    src.SetCaption("Temperature");
-    src.SetCaptionAlignHoriz(scaLabels);
-    src.SetCaptionAlignVert(scaTop);
-    src.SetColorCount(5);
-    src.SetColor4(clGreen);
-    src.SetColor5(clAqua);
-    src.SetColorLayers(7);
-    src.SetDecPlacesMax(3);
+    RestyleLegend(src);
     src.SetDecPlaces(6);
-    src.SetDecPlacesEndPlus(2);
-    src.SetDecPlacesEqual(false);
-    src.SetDecSepLocal(false);
-    src.SetDecSep(',');
-    src.Font().SetName("Courier");
-    src.SetLogarithmic(true);
-    src.SetMax(1000);
-    src.SetMin(1);
-    src.SetMinMaxRounding(true);
-    src.SetScaleColor(clRed);
-    src.SetScaleWidth(150);
-    src.SetTextJustify(taRightJustify);
+    src.SetDecPlacesMax(3);
     src.SetTransparent(false);
     src.SetColor(clYellow);
     src.SetAutoSize(false);
@@ -282,25 +316,15 @@ TEST(QorColScAssign, CopiesPublishedPropertiesOnly) {
     dst.Assign(&src);
     EXPECT_EQ(n.Change, 1);
     EXPECT_EQ(n.ColorScale, 1);
-    EXPECT_EQ(dst.Caption(), "Temperature");
-    EXPECT_EQ(dst.CaptionAlignHoriz(), scaLabels);
-    EXPECT_EQ(dst.CaptionAlignVert(), scaTop);
-    EXPECT_EQ(dst.ColorCount(), 5);
-    EXPECT_EQ(dst.Color5(), clAqua);
-    EXPECT_EQ(dst.ColorLayers(), 7);
+    const auto copied = LegendValues(src).Values();
+    const auto got = LegendValues(dst).Values();
+    ASSERT_EQ(got.size(), copied.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        if (copied[i].first != "Color") {
+            EXPECT_EQ(got[i], copied[i]);
+        }
+    }
     EXPECT_EQ(dst.DecPlaces(), 3); // the source reader's value
-    EXPECT_EQ(dst.DecPlacesEndPlus(), 2);
-    EXPECT_FALSE(dst.DecPlacesEqual());
-    EXPECT_FALSE(dst.DecSepLocal());
-    EXPECT_EQ(dst.DecSep(), ',');
-    EXPECT_EQ(dst.Font().Name(), "Courier");
-    EXPECT_TRUE(dst.Logarithmic());
-    EXPECT_EQ(dst.Max(), 1000);
-    EXPECT_EQ(dst.Min(), 1);
-    EXPECT_TRUE(dst.MinMaxRounding());
-    EXPECT_EQ(dst.ScaleColor(), clRed);
-    EXPECT_EQ(dst.ScaleWidth(), 150);
-    EXPECT_EQ(dst.TextJustify(), taRightJustify);
     EXPECT_FALSE(dst.Transparent());
     EXPECT_EQ(dst.Palette(), src.Palette());
     EXPECT_EQ(dst.Color(), clWhite);
@@ -556,58 +580,6 @@ TEST(QorColScPaint, AutoSizeSetsTheWidthForTheNextPaint) {
 }
 
 namespace {
-
-void RestyleLegend(TQorColorScale& l) {
-    l.SetCaption("Pressure [hPa]");
-    l.SetCaptionAlignHoriz(scaLabels);
-    l.SetCaptionAlignVert(scaTop);
-    l.SetColor(clCream);
-    for (int i = 1; i <= QorColorStopCount; ++i)
-        l.SetColor(i, TColor(0x030201 * i));
-    l.SetColorCount(5);
-    l.SetColorLayers(7);
-    l.SetDecPlaces(3);
-    l.SetDecPlacesEndPlus(2);
-    l.SetDecPlacesEqual(false);
-    l.SetDecPlacesMax(8);
-    l.SetDecSep(',');
-    l.SetDecSepLocal(false);
-    l.SetFont(RestyledFont(l.Font(), "Liberation Mono"));
-    l.SetLogarithmic(true);
-    l.SetMax(5000);
-    l.SetMin(2);
-    l.SetMinMaxRounding(true);
-    l.SetScaleColor(clPurple);
-    l.SetScaleWidth(150);
-    l.SetTextJustify(taRightJustify);
-}
-
-TPropertyValues LegendValues(const TQorColorScale& l) {
-    TPropertyValues v;
-    v.Add("Caption", l.Caption());
-    v.Add("CaptionAlignHoriz", l.CaptionAlignHoriz());
-    v.Add("CaptionAlignVert", l.CaptionAlignVert());
-    v.Add("Color", l.Color());
-    for (int i = 1; i <= QorColorStopCount; ++i)
-        v.Add("Color" + std::to_string(i), l.Color(i));
-    v.Add("ColorCount", l.ColorCount());
-    v.Add("ColorLayers", l.ColorLayers());
-    v.Add("DecPlaces", l.DecPlaces());
-    v.Add("DecPlacesEndPlus", l.DecPlacesEndPlus());
-    v.Add("DecPlacesEqual", l.DecPlacesEqual());
-    v.Add("DecPlacesMax", l.DecPlacesMax());
-    v.Add("DecSep", l.DecSep());
-    v.Add("DecSepLocal", l.DecSepLocal());
-    v.Add("Font", l.Font());
-    v.Add("Logarithmic", l.Logarithmic());
-    v.Add("Max", l.Max());
-    v.Add("Min", l.Min());
-    v.Add("MinMaxRounding", l.MinMaxRounding());
-    v.Add("ScaleColor", l.ScaleColor());
-    v.Add("ScaleWidth", l.ScaleWidth());
-    v.Add("TextJustify", l.TextJustify());
-    return v;
-}
 
 // Every stored property and the palette they build.
 void ExpectSameProperties(const TQorColorScale& a, const TQorColorScale& b) {
