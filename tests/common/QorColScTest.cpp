@@ -150,11 +150,9 @@ TEST(QorColScDefaults, ConstructorValues) {
     TQorColorScale cs;
     EXPECT_EQ(cs.CaptionAlignHoriz(), scaRight);
     EXPECT_EQ(cs.CaptionAlignVert(), scaBottom);
-    EXPECT_EQ(cs.Color1(), clBlue);
-    EXPECT_EQ(cs.Color2(), clRed);
-    EXPECT_EQ(cs.Color3(), clYellow);
-    EXPECT_EQ(cs.Color4(), clNone);
-    EXPECT_EQ(cs.Color6(), clNone);
+    const TQorColorArray stops = {clBlue, clRed, clYellow, clNone, clNone, clNone};
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        EXPECT_EQ(cs.Color(i), stops[size_t(i - 1)]) << i;
     EXPECT_EQ(cs.ColorCount(), 3);
     EXPECT_EQ(cs.ColorLayers(), 0);
     EXPECT_EQ(cs.DecPlaces(), 0);
@@ -177,7 +175,7 @@ TEST(QorColScDefaults, ConstructorValues) {
     EXPECT_TRUE(cs.AutoSize());
 
     TQorPalette expected{};
-    BuildPalette(expected, {clBlue, clRed, clYellow, clNone, clNone, clNone}, 3);
+    BuildPalette(expected, stops, 3);
     EXPECT_EQ(cs.Palette(), expected);
     EXPECT_EQ(cs.Palette()[0], clBlue);
     EXPECT_EQ(cs.Palette()[255], clYellow);
