@@ -191,9 +191,9 @@ std::string RenderAndSave(TQor3DChart& Chart, TQorColorScale& Legend, const TRen
     try {
         const TQorChartPicture rendered =
             RenderChartPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width, o.Height);
-        // Painting swallows its failures; the chart keeps the first one of the render.
-        if (!Chart.LastPaintError().empty())
-            return "cannot render: " + Chart.LastPaintError();
+        // Painting swallows its failures; the picture keeps the first one of the render.
+        if (!rendered.PaintError.empty())
+            return "cannot render: " + rendered.PaintError;
         const QImage picture = rendered.Complete() ? ChartPictureImage(rendered) : QImage();
         if (picture.isNull())
             return "cannot render " + Output;
