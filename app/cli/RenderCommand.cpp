@@ -285,6 +285,10 @@ int RenderPictures(const TRenderOptions& o, const std::vector<TPicture>& Picture
 
 } // namespace
 
+const char* const RenderUsage = "plotyra-cli render FILE... -o OUT.png [--size WxH] "
+                                "[--properties P.cpr] [--no-legend] [--turn DEG] [--frames N]\n"
+                                "       plotyra-cli render --help\n";
+
 bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Options,
                         std::string& Error) {
     Options = {};
@@ -318,9 +322,7 @@ int RenderCommand(const std::vector<std::string>& Args) {
     TRenderOptions o;
     std::string error;
     if (!ParseRenderOptions(Args, o, error)) {
-        std::fprintf(stderr, "usage: plotyra-cli render FILE... -o OUT.png [--size WxH] "
-                             "[--properties P.cpr] [--no-legend] [--turn DEG] [--frames N]\n"
-                             "       plotyra-cli render --help\n");
+        std::fprintf(stderr, "usage: %s", RenderUsage);
         return Fail(error);
     }
     if (o.Help) {
