@@ -42,6 +42,22 @@ QString PathIn(const TempDir& dir, const char* name) {
     return QString::fromStdString(dir.File(name));
 }
 
+// Answers the next file dialog with Path once its title, and the file type it proposes unless
+// Suffix is empty, are checked.
+void OnNextFileDialog(const QString& Title, const QString& Path, const QString& Suffix = {}) {
+    OnNextModal([=](QWidget* widget) {
+        auto* dialog = ModalAs<QFileDialog>(widget, "file dialog");
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), Title);
+        if (!Suffix.isEmpty()) {
+            EXPECT_EQ(dialog->defaultSuffix(), Suffix);
+            EXPECT_TRUE(dialog->selectedNameFilter().contains("*." + Suffix));
+        }
+        dialog->selectFile(Path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+}
+
 } // namespace
 
 using FormMain = TFormMainFixture;
@@ -158,30 +174,17 @@ TEST_F(FormMain, DroppingSeveralFilesOpensTheFirst) {
 TEST_F(FormMain, SaveProposesP3DFor3DAndP4DOtherwise) {
     TempDir dir;
     TFormMain& w = Start();
-    const auto saveAs = [&](const char* action, const QString& name, QString expectSuffix) {
-        OnNextModal([=](QWidget* widget) {
-            auto* dialog = qobject_cast<QFileDialog*>(widget);
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog->windowTitle(), "Save Chart As");
-            EXPECT_EQ(dialog->defaultSuffix(), expectSuffix);
-            EXPECT_TRUE(dialog->selectedNameFilter().contains("*." + expectSuffix));
-            dialog->selectFile(name);
-            static_cast<QDialog*>(dialog)->accept();
-        });
-        Action(action).trigger();
-    };
-    saveAs("MenuItemSaveChart", PathIn(dir, "sample"), "p3d");
-    std::ifstream saved(dir.File("sample.p3d"));
-    std::string text((std::istreambuf_iterator<char>(saved)), {});
+    OnNextFileDialog("Save Chart As", PathIn(dir, "sample"), "p3d");
+    Action("MenuItemSaveChart").trigger();
+    const std::string text = ReadFileText(dir.File("sample.p3d"));
     EXPECT_EQ(text.rfind("<3D>", 0), 0u);
     EXPECT_NE(text.find("[FileVer]"), std::string::npos); // with its properties
     EXPECT_NE(text.find("QorColorScale_"), std::string::npos);
 
     w.OpenFileByPath(Examples + "/box.p4d");
-    saveAs("MenuItemSaveChartNoProp", PathIn(dir, "box"), "p4d");
-    std::ifstream box(dir.File("box.p4d"));
-    std::string boxText((std::istreambuf_iterator<char>(box)), {});
-    EXPECT_EQ(boxText.find("[FileVer]"), std::string::npos); // data only
+    OnNextFileDialog("Save Chart As", PathIn(dir, "box"), "p4d");
+    Action("MenuItemSaveChartNoProp").trigger();
+    EXPECT_EQ(ReadFileText(dir.File("box.p4d")).find("[FileVer]"), std::string::npos); // data only
     // The list shows the folder the file was opened from, refilled after saving, and the
     // file stays selected, so Reload still has it.
     EXPECT_EQ(QDir(w.CurrentFolder()), QDir(Examples));
@@ -195,24 +198,13 @@ TEST_F(FormMain, PropertyFilesRoundTripChartAndLegendFont) {
     TFont font = w.ColorScale().Font();
     font.SetName("Liberation Mono");
     w.ColorScale().SetFont(font);
-    OnNextModal([&](QWidget* widget) {
-        auto* dialog = qobject_cast<QFileDialog*>(widget);
-        EXPECT_EQ(dialog->windowTitle(), "Save Chart Properties");
-        EXPECT_EQ(dialog->defaultSuffix(), "cpr");
-        dialog->selectFile(PathIn(dir, "look"));
-        static_cast<QDialog*>(dialog)->accept();
-    });
+    OnNextFileDialog("Save Chart Properties", PathIn(dir, "look"), "cpr");
     Action("MenuItemSaveProp").trigger();
     ASSERT_TRUE(QFile::exists(PathIn(dir, "look.cpr")));
 
     w.Chart().SetBackgroundColor(clWhite);
     w.ColorScale().SetFont(TFont("Arial", 10));
-    OnNextModal([&](QWidget* widget) {
-        auto* dialog = qobject_cast<QFileDialog*>(widget);
-        EXPECT_EQ(dialog->windowTitle(), "Load Chart Properties");
-        dialog->selectFile(PathIn(dir, "look.cpr"));
-        static_cast<QDialog*>(dialog)->accept();
-    });
+    OnNextFileDialog("Load Chart Properties", PathIn(dir, "look.cpr"));
     Action("MenuItemLoadProp").trigger();
     EXPECT_EQ(w.Chart().BackgroundColor(), clYellow);
     EXPECT_EQ(w.ColorScale().Font().Name(), "Liberation Mono");
