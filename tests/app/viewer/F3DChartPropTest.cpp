@@ -41,8 +41,7 @@ TEST_F(TChartPropDialog, ChartPageWritesEachChangeAtOnce) {
     Chart.OnChange = [&](TObject*) {
         ++repaints;
     };
-    Open();
-    ShowPage("TabSheetChart");
+    OpenAt("TabSheetChart");
     TQorEdit& height = Edit("CtrlHeightY");
     EXPECT_EQ(height.Text(), "70");
     EXPECT_TRUE(Shown(height));
@@ -73,8 +72,7 @@ TEST_F(TChartPropDialog, TypedRangesAreClampedAndAutoScaleWritesNone) {
     Chart.ZValues() = {0, 1};
     Chart.AxisY().SetAutoMax(false); // a file may leave the two flags apart
     Chart.AxisY().SetMaximum(50);
-    Open();
-    ShowPage("TabSheetRanges");
+    OpenAt("TabSheetRanges");
     TQorEdit& xmin = Edit("CtrlXmin");
     EXPECT_FALSE(Shown(xmin));
     Toggle(Check("CtrlXAutoScale"));
@@ -103,8 +101,7 @@ TEST_F(TChartPropDialog, TypedRangesAreClampedAndAutoScaleWritesNone) {
 // ---- Grid page ----
 
 TEST_F(TChartPropDialog, ClearingAMajorGridKeepsTheMinorOneAsItWas) {
-    Open();
-    ShowPage("TabSheetGrid");
+    OpenAt("TabSheetGrid");
     TQorCheckBox& major = Check("MAXYmin");
     TQorCheckBox& minor = Check("MIXYmin");
     ASSERT_TRUE(major.Checked());
@@ -138,13 +135,11 @@ TEST_F(TChartPropDialog, ClearingAMajorGridKeepsTheMinorOneAsItWas) {
 // ---- 4th Dim. page ----
 
 TEST_F(TChartPropDialog, FourthDimensionPageFollowsTheDataKind) {
-    Open();
-    ShowPage("TabSheet4D");
+    OpenAt("TabSheet4D");
     EXPECT_FALSE(Shown(Get<QWidget>("Panel4Dim"))); // 3D data
 
     ASSERT_TRUE(Chart.SetSizeNx4D({{2, 2}, {3, 2}}));
-    Open();
-    ShowPage("TabSheet4D");
+    OpenAt("TabSheet4D");
     EXPECT_TRUE(Shown(Get<QWidget>("Panel4Dim")));
     for (const char* name : {"Ctrl4DNormal", "Ctrl4D1Layer", "Ctrl4DNLayer", "Label4DNormal"})
         EXPECT_FALSE(Shown(Get<QWidget>(name))) << name;
@@ -152,8 +147,7 @@ TEST_F(TChartPropDialog, FourthDimensionPageFollowsTheDataKind) {
 
     ASSERT_TRUE(Chart.SetSize4D(2, 2, 2));
     Chart.SetDim4CrossSectionOffset(0.25);
-    Open();
-    ShowPage("TabSheet4D");
+    OpenAt("TabSheet4D");
     for (const char* name : {"Ctrl4DNormal", "Ctrl4D1Layer", "Ctrl4DNLayer", "Ctrl4DHeight"})
         EXPECT_TRUE(Shown(Get<QWidget>(name))) << name;
     EXPECT_EQ(Edit("Ctrl4DCutOffset").Text(), "25");
@@ -174,8 +168,7 @@ TEST_F(TChartPropDialog, FourthDimensionPageFollowsTheDataKind) {
 TEST_F(TChartPropDialog, AHiddenYAxisOf3DDataStillEditsTheLegendCaption) {
     Chart.AxisX().SetVisible(false);
     Chart.AxisY().SetVisible(false);
-    TForm3DChartProp& d = Open();
-    ShowPage("TabSheetY");
+    TForm3DChartProp& d = OpenAt("TabSheetY");
     TFrame3DAxisProp& y = d.AxisFrame(1);
     EXPECT_FALSE(Shown(*y.CtrlLog));
     EXPECT_FALSE(Shown(*y.PanelNumbering));
@@ -217,8 +210,7 @@ TEST_F(TChartPropDialog, AHiddenYAxisOf3DDataStillEditsTheLegendCaption) {
 
     // With 4D data no legend shows the Y caption: it hides with its axis.
     ASSERT_TRUE(Chart.SetSize4D(2, 2, 2));
-    Open();
-    ShowPage("TabSheetY");
+    OpenAt("TabSheetY");
     EXPECT_FALSE(Shown(*Dialog->AxisFrame(1).CtrlCaption));
 }
 
@@ -226,8 +218,7 @@ TEST_F(TChartPropDialog, AHiddenYAxisOf3DDataStillEditsTheLegendCaption) {
 
 TEST_F(TChartPropDialog, ColorCountShowsTheStopsInUseAndPresetsReloadThem) {
     Chart.SetColorCount(3);
-    Open();
-    ShowPage("TabSheetColors");
+    OpenAt("TabSheetColors");
     for (const char* name : {"CtrlColor4", "CtrlColor5", "CtrlColor6", "LabelColor4"})
         EXPECT_FALSE(Shown(Get<QWidget>(name))) << name;
     Type(Edit("CtrlColorsCount"), "5");
@@ -269,8 +260,7 @@ TEST_F(TChartPropDialog, PictureFileIsBrowsedAndAMissingOneIsReported) {
     QImage picture(4, 4, QImage::Format_RGB32);
     picture.fill(Qt::green);
     ASSERT_TRUE(picture.save(QString::fromStdString(dir.File("green.png"))));
-    Open();
-    ShowPage("TabSheetColors");
+    OpenAt("TabSheetColors");
     Type(Edit("CtrlBitmapFile"), QString::fromStdString(dir.File("missing.bmp")));
     EXPECT_EQ(Chart.ColorBitmapName(), dir.File("missing.bmp"));
     EXPECT_TRUE(Shown(Get<QLabel>("LabelNotAvailable")));
