@@ -46,18 +46,25 @@ bool LegendBarAtTheRight(const QImage& Image) {
     return false;
 }
 
+// Runs the viewer with Arguments and settings of its own below Dir; true when it quit in time.
+bool RunViewer(QProcess& Viewer, const TempDir& Dir, const QStringList& Arguments) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(Dir.File("config")));
+    env.insert("XDG_DATA_HOME", QString::fromStdString(Dir.File("data")));
+    Viewer.setProcessEnvironment(env);
+    Viewer.start(PLOTYRA_VIEWER, Arguments);
+    return Viewer.waitForFinished(60000);
+}
+
 TEST(PlotyraViewerXvfb, GrabbedWindowShowsTheChartAndItsLegend) {
     if (QGuiApplication::platformName() != "xcb")
         GTEST_SKIP() << "needs a display";
     TempDir dir;
     const QString picture = QString::fromStdString(dir.File("viewer.png"));
     QProcess viewer;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.File("config")));
-    env.insert("XDG_DATA_HOME", QString::fromStdString(dir.File("data")));
-    viewer.setProcessEnvironment(env);
-    viewer.start(PLOTYRA_VIEWER, {"--grab", picture, QString(PLOTYRA_EXAMPLES) + "/surface.p3d"});
-    ASSERT_TRUE(viewer.waitForFinished(60000)) << "the viewer did not quit after the grab";
+    ASSERT_TRUE(
+        RunViewer(viewer, dir, {"--grab", picture, QString(PLOTYRA_EXAMPLES) + "/surface.p3d"}))
+        << "the viewer did not quit after the grab";
     EXPECT_EQ(viewer.exitCode(), 0) << viewer.readAllStandardError().toStdString();
 
     const QImage image(picture);
@@ -78,16 +85,9 @@ TEST(PlotyraViewerXvfb, MeasureFramesPrintsTheFramesPerSecond) {
     if (QGuiApplication::platformName() != "xcb")
         GTEST_SKIP() << "needs a display";
     TempDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.File("config")));
-    env.insert("XDG_DATA_HOME", QString::fromStdString(dir.File("data")));
-    const auto run = [&](const QString& file, QProcess& viewer) {
-        viewer.setProcessEnvironment(env);
-        viewer.start(PLOTYRA_VIEWER, {"--measure-frames", "5", file});
-        return viewer.waitForFinished(60000);
-    };
     QProcess viewer;
-    ASSERT_TRUE(run(QString(PLOTYRA_EXAMPLES) + "/surface.p3d", viewer));
+    ASSERT_TRUE(RunViewer(viewer, dir,
+                          {"--measure-frames", "5", QString(PLOTYRA_EXAMPLES) + "/surface.p3d"}));
     const QString out = QString::fromLocal8Bit(viewer.readAllStandardOutput());
     EXPECT_EQ(viewer.exitCode(), 0) << viewer.readAllStandardError().toStdString();
     const QRegularExpressionMatch figure =
@@ -97,7 +97,8 @@ TEST(PlotyraViewerXvfb, MeasureFramesPrintsTheFramesPerSecond) {
     EXPECT_GT(figure.captured(1).toDouble(), 0);
 
     QProcess missing;
-    ASSERT_TRUE(run(QString::fromStdString(dir.File("none.p3d")), missing));
+    ASSERT_TRUE(RunViewer(missing, dir,
+                          {"--measure-frames", "5", QString::fromStdString(dir.File("none.p3d"))}));
     EXPECT_EQ(missing.exitCode(), 1);
     EXPECT_TRUE(missing.readAllStandardError().contains("Cannot read"));
     EXPECT_TRUE(missing.readAllStandardOutput().isEmpty());
