@@ -8,7 +8,7 @@
 
 using TChartPropDialog = TDialogTest;
 
-TEST_F(TChartPropDialog, OpensOnTheViewPageAndGivesTheFastBufferBackOnClose) {
+TEST_F(TChartPropDialog, OpensOnTheViewPageGivesTheFastBufferBackAndKeepsItsPlace) {
     Chart.SetUseFastDoubleBuffer(true);
     TForm3DChartProp& d = Open();
     EXPECT_EQ(d.windowTitle(), "3D Chart Properties");
@@ -32,6 +32,12 @@ TEST_F(TChartPropDialog, OpensOnTheViewPageAndGivesTheFastBufferBackOnClose) {
     EXPECT_FALSE(d.isVisible());
     Dialog.reset();
     EXPECT_TRUE(Chart.UseFastDoubleBuffer());
+
+    // Enter presses Close; the next showing keeps the placement.
+    Open().setGeometry(40, 50, 760, 580);
+    QTest::keyClick(Dialog.get(), Qt::Key_Return);
+    EXPECT_FALSE(Dialog->isVisible());
+    EXPECT_EQ(Open().geometry(), QRect(40, 50, 760, 580));
 }
 
 // ---- Chart page ----
@@ -302,13 +308,4 @@ TEST_F(TChartPropDialog, DefaultPropertiesPutBackChartAndLegendWithTheUnchangedL
     const TQor3DChart fresh;
     EXPECT_EQ(PropertyText(Chart), PropertyText(fresh));
     EXPECT_EQ(Legend.Font().Height(), TQorColorScale().Font().Height());
-}
-
-TEST_F(TChartPropDialog, KeepsItsPlacementForTheNextShowing) {
-    TForm3DChartProp& d = Open();
-    d.setGeometry(40, 50, 760, 580);
-    QTest::keyClick(&d, Qt::Key_Return); // Enter presses Close
-    EXPECT_FALSE(d.isVisible());
-    TForm3DChartProp& again = Open();
-    EXPECT_EQ(again.geometry(), QRect(40, 50, 760, 580));
 }
