@@ -218,7 +218,7 @@ std::string LoadPicture(TLoadedChart& Loaded, const std::string& File,
     if (std::string error = LoadCliChartData(Loaded.Chart, &fileLegend, File, true); !error.empty())
         return error;
     if (PropertyText != nullptr) {
-        TQorPropTextReader reader = TQorPropTextReader::Owning(std::string(*PropertyText));
+        TQorPropTextReader reader = TQorPropTextReader::Borrowing(*PropertyText);
         Loaded.Chart.BeginUpdate();
         Loaded.Chart.ReadFromText(reader, "");
         Loaded.Chart.UpdateRanges();
