@@ -1,6 +1,7 @@
 // The viewer as a user meets it: started on a sample file on a real (Xvfb) display, the window
 // it grabs shows the chart in the middle and the legend's colour bar at the right.
 #include "TestSupport.h"
+#include "graphics3d/Qor3DPictureSupport.h"
 
 #include <QColor>
 #include <QGuiApplication>
@@ -8,23 +9,9 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Clearly coloured: a palette colour, not white, black or grey.
-bool Coloured(const QColor& c) {
-    return std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 80;
-}
-
-int ColouredIn(const QImage& Image, const QRect& R) {
-    int n = 0;
-    for (int y = R.top(); y <= R.bottom(); ++y)
-        for (int x = R.left(); x <= R.right(); ++x)
-            n += Coloured(Image.pixelColor(x, y)) ? 1 : 0;
-    return n;
-}
 
 // A column near the right edge that is coloured over much of the height, with other colours at
 // its top than at its bottom: the legend's bar.
@@ -34,12 +21,12 @@ bool LegendBarAtTheRight(const QImage& Image) {
         int first = -1;
         int last = -1;
         for (int y = 0; y < h; ++y)
-            if (Coloured(Image.pixelColor(x, y))) {
+            if (ColouredPixels(Image, QRect(x, y, 1, 1), 80) > 0) {
                 if (first < 0)
                     first = y;
                 last = y;
             }
-        if (first >= 0 && ColouredIn(Image, QRect(x, 0, 1, h)) > h / 3 &&
+        if (first >= 0 && ColouredPixels(Image, x) > h / 3 &&
             Image.pixelColor(x, first + 2) != Image.pixelColor(x, last - 2))
             return true;
     }
@@ -74,7 +61,7 @@ TEST(PlotyraViewerXvfb, GrabbedWindowShowsTheChartAndItsLegend) {
     // The surface fills part of the middle with palette colours.
     const QRect middle(image.width() * 3 / 10, image.height() / 5, image.width() * 2 / 5,
                        image.height() * 3 / 5);
-    EXPECT_GT(ColouredIn(image, middle), middle.width() * middle.height() / 20)
+    EXPECT_GT(ColouredPixels(image, middle, 80), middle.width() * middle.height() / 20)
         << "no chart in the middle of the window";
     EXPECT_TRUE(LegendBarAtTheRight(image)) << "no legend bar at the right edge";
 }
