@@ -222,7 +222,7 @@ TEST_F(TChartPropDialog, AHiddenYAxisOf3DDataStillEditsTheLegendCaption) {
 
 // ---- Color Scale page ----
 
-TEST_F(TChartPropDialog, ColorCountShowsTheStopsInUseAndPresetsReloadThem) {
+TEST_F(TChartPropDialog, ColorPageShowsTheStopsInUsePresetsAndThePictureFile) {
     Chart.SetColorCount(3);
     OpenAt("TabSheetColors");
     for (const char* name : {"CtrlColor4", "CtrlColor5", "CtrlColor6", "LabelColor4"})
@@ -257,16 +257,11 @@ TEST_F(TChartPropDialog, ColorCountShowsTheStopsInUseAndPresetsReloadThem) {
     EXPECT_EQ(Legend.Font().Name(), "Liberation Mono");
     EXPECT_EQ(Legend.Font().Height(), -20);
 
-    Open(false); // without a legend there is no font to set
-    EXPECT_FALSE(Get<QPushButton>("CtrlCSFont").isEnabled());
-}
-
-TEST_F(TChartPropDialog, PictureFileIsBrowsedAndAMissingOneIsReported) {
+    // A picture file is browsed for; a missing one is reported.
     TempDir dir;
     QImage picture(4, 4, QImage::Format_RGB32);
     picture.fill(Qt::green);
     ASSERT_TRUE(picture.save(QString::fromStdString(dir.File("green.png"))));
-    OpenAt("TabSheetColors");
     Type(Edit("CtrlBitmapFile"), QString::fromStdString(dir.File("missing.bmp")));
     EXPECT_EQ(Chart.ColorBitmapName(), dir.File("missing.bmp"));
     EXPECT_TRUE(Shown(Get<QLabel>("LabelNotAvailable")));
@@ -279,6 +274,9 @@ TEST_F(TChartPropDialog, PictureFileIsBrowsedAndAMissingOneIsReported) {
     EXPECT_FALSE(Shown(Get<QLabel>("LabelNotAvailable")));
     Toggle(Check("CtrlUseBitmap"));
     EXPECT_TRUE(Chart.ColorBitmapApply());
+
+    Open(false); // without a legend there is no font to set
+    EXPECT_FALSE(Get<QPushButton>("CtrlCSFont").isEnabled());
 }
 
 // ---- Default Properties ----
