@@ -191,9 +191,9 @@ std::string RenderAndSave(TQor3DChart& Chart, TQorColorScale& Legend, const TRen
     try {
         const TQorChartPicture rendered =
             RenderChartPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width, o.Height);
-        // Painting swallows its failures; the chart keeps the first one of the render.
-        if (!Chart.LastPaintError().empty())
-            return "cannot render: " + Chart.LastPaintError();
+        // Painting swallows its failures; the picture keeps the first one of the render.
+        if (!rendered.PaintError.empty())
+            return "cannot render: " + rendered.PaintError;
         const QImage picture = rendered.Complete() ? ChartPictureImage(rendered) : QImage();
         if (picture.isNull())
             return "cannot render " + Output;
@@ -218,7 +218,7 @@ std::string LoadPicture(TLoadedChart& Loaded, const std::string& File,
     if (std::string error = LoadCliChartData(Loaded.Chart, &fileLegend, File, true); !error.empty())
         return error;
     if (PropertyText != nullptr) {
-        TQorPropTextReader reader = TQorPropTextReader::Owning(std::string(*PropertyText));
+        TQorPropTextReader reader = TQorPropTextReader::Borrowing(*PropertyText);
         Loaded.Chart.BeginUpdate();
         Loaded.Chart.ReadFromText(reader, "");
         Loaded.Chart.UpdateRanges();
@@ -285,6 +285,10 @@ int RenderPictures(const TRenderOptions& o, const std::vector<TPicture>& Picture
 
 } // namespace
 
+const char* const RenderUsage = "plotyra-cli render FILE... -o OUT.png [--size WxH] "
+                                "[--properties P.cpr] [--no-legend] [--turn DEG] [--frames N]\n"
+                                "       plotyra-cli render --help\n";
+
 bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Options,
                         std::string& Error) {
     Options = {};
@@ -318,9 +322,7 @@ int RenderCommand(const std::vector<std::string>& Args) {
     TRenderOptions o;
     std::string error;
     if (!ParseRenderOptions(Args, o, error)) {
-        std::fprintf(stderr, "usage: plotyra-cli render FILE... -o OUT.png [--size WxH] "
-                             "[--properties P.cpr] [--no-legend] [--turn DEG] [--frames N]\n"
-                             "       plotyra-cli render --help\n");
+        std::fprintf(stderr, "usage: %s", RenderUsage);
         return Fail(error);
     }
     if (o.Help) {
