@@ -21,6 +21,7 @@
 #include <QMimeDatabase>
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
@@ -90,12 +91,22 @@ void TFormMain::CtrlFileTypesChange() {
         CtrlFile->SelectFile(keep);
 }
 
+void TFormMain::ShowCurrentFolder(QAbstractItemView::ScrollHint Hint) {
+    const QModelIndex index = CtrlDir->currentIndex();
+    CtrlDir->scrollTo(index, Hint);
+    // A long name elsewhere widens the tree's column, and scrolling to a row then moves the view
+    // sideways past the folder's own name: keep its branch and name in sight instead.
+    QScrollBar* across = CtrlDir->horizontalScrollBar();
+    const int left = CtrlDir->visualRect(index).left() + across->value();
+    across->setValue(std::max(0, left - CtrlDir->indentation()));
+}
+
 void TFormMain::SelectFolder(const QString& Folder) {
     FFolder = QDir::cleanPath(QDir(Folder).absolutePath());
     const QModelIndex index = FDirModel->index(FFolder);
     if (index.isValid()) {
         CtrlDir->setCurrentIndex(index);
-        CtrlDir->scrollTo(index);
+        ShowCurrentFolder(QAbstractItemView::EnsureVisible);
     }
     CtrlDirChange();
 }

@@ -100,6 +100,23 @@ TEST_F(FormMain, FirstStartShowsTheSamplesAndTheSampleSurface) {
     EXPECT_EQ(FileIconOf("setup.exe"), fiExeFile);
 }
 
+// A sibling with a very long name widens the tree's column; the current folder's branch and
+// name still stay in sight.
+TEST_F(FormMain, TheFolderTreeKeepsTheCurrentFolderNameInSight) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path() / std::string(240, 'n') / "inner");
+    std::filesystem::create_directories(dir.Path() / "data");
+    std::filesystem::copy_file((Examples + "/surface.p3d").toStdString(), dir.File("data/s.p3d"));
+    TFormMain& w = Start();
+    auto& tree = Control<QTreeView>("CtrlDir");
+    w.OpenFileByPath(QString::fromStdString(dir.File("data/s.p3d")));
+    EXPECT_TRUE(WaitFor([&] {
+        QTest::qWait(50);
+        const QRect item = tree.visualRect(tree.currentIndex());
+        return tree.viewport()->rect().contains(item.topLeft() + QPoint(1, 1));
+    })) << tree.horizontalScrollBar()->value();
+}
+
 TEST_F(FormMain, ReloadWithoutSelectionEmptiesTheChartAndClicksAndDropsLoad) {
     TFormMain& w = Start();
     FileList().clearSelection();
