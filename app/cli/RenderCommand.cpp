@@ -6,6 +6,7 @@
 #include "QorColSc.h"
 #include "QorFileOutput.h"
 #include "QorPropText.h"
+#include "QorUpdateBracket.h"
 #include "SharedContextPlatform.h"
 #include "chart/Qor3DChart.h"
 #include "chart/UQor3DChartColorScale.h"
@@ -219,10 +220,9 @@ std::string LoadPicture(TLoadedChart& Loaded, const std::string& File,
         return error;
     if (PropertyText != nullptr) {
         TQorPropTextReader reader = TQorPropTextReader::Borrowing(*PropertyText);
-        Loaded.Chart.BeginUpdate();
+        const TQorUpdateScope scope(Loaded.Chart);
         Loaded.Chart.ReadFromText(reader, "");
         Loaded.Chart.UpdateRanges();
-        Loaded.Chart.EndUpdate();
     }
     ChartToColorScale(Loaded.Chart, Loaded.Legend);
     Loaded.BaseTurn = Loaded.Chart.ViewRotY();
