@@ -314,24 +314,22 @@ void TQorColorScale::DrawScale(TCanvas& Canvas, const TRect& Rect) {
     const int h8 = Canvas.TextHeight("8,");
 
     // Minor ticks only on a logarithmic legend (the decades' 2 ... 9).
-    TQorScaleTicks ticks = CalcAutoScale({.Logarithmic = FLogarithmic,
-                                          .ShowMaxLabel = true,
-                                          .ShowMinLabel = true,
-                                          .Min = FMin,
-                                          .Max = FMax,
-                                          .Length = double(bottom - top - RoundHalfEven(1.5 * h)),
-                                          .LabelSize = double(h8),
-                                          .AutoSubSteps = FLogarithmic,
-                                          .NumSubSteps = 0,
-                                          .DecPlaces = DecPlaces(),
-                                          .DecPlacesEndPlus = FDecPlacesEndPlus,
-                                          .DecPlacesMax = FDecPlacesMax,
-                                          .DecPlacesEqual = FDecPlacesEqual,
-                                          .DecSep = DecSep(),
-                                          .MinMaxRounding = FMinMaxRounding});
-    std::vector<std::string>& labels = ticks.Labels;
-    std::vector<double>& values = ticks.Values;
-    std::vector<double>& subValues = ticks.SubValues;
+    const auto [labels, values, subValues] =
+        CalcAutoScale({.Logarithmic = FLogarithmic,
+                       .ShowMaxLabel = true,
+                       .ShowMinLabel = true,
+                       .Min = FMin,
+                       .Max = FMax,
+                       .Length = double(bottom - top - RoundHalfEven(1.5 * h)),
+                       .LabelSize = double(h8),
+                       .AutoSubSteps = FLogarithmic,
+                       .NumSubSteps = 0,
+                       .DecPlaces = DecPlaces(),
+                       .DecPlacesEndPlus = FDecPlacesEndPlus,
+                       .DecPlacesMax = FDecPlacesMax,
+                       .DecPlacesEqual = FDecPlacesEqual,
+                       .DecSep = DecSep(),
+                       .MinMaxRounding = FMinMaxRounding});
 
     int lw = 0;
     for (const std::string& s : labels)

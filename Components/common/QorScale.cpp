@@ -41,20 +41,14 @@ bool StepOn(double& r, double step) {
     return true;
 }
 
-struct TScaleSettings {
-    bool AutoSubSteps;
-    int NumSubSteps;
-    double MinSubStepLength;
-    int DecPlaces;
-    int DecPlacesEndPlus;
-    int DecPlacesMax;
-    bool DecPlacesEqual;
-    char DecSep;
-    bool MinMaxRounding;
-    double Min;
-    double Max;
-    double Length;
-    double LabelSize;
+// The caller's settings with the decimal counts and the length brought into their ranges.
+struct TScaleSettings : TQorScaleSettings {
+    explicit TScaleSettings(const TQorScaleSettings& In) : TQorScaleSettings(In) {
+        DecPlaces = std::clamp(DecPlaces, -PlacesLimit, PlacesLimit);
+        DecPlacesEndPlus = std::clamp(DecPlacesEndPlus, -PlacesLimit, PlacesLimit);
+        DecPlacesMax = std::clamp(DecPlacesMax, -PlacesLimit, PlacesLimit);
+        Length = std::max(Length, 0.0);
+    }
 
     std::string Text(double v, int minPlaces, int places) const {
         return FloatToTextDec(DecSep, minPlaces, places, v, 0);
@@ -447,37 +441,22 @@ bool ScaleLabelsFit(const std::vector<std::string>& Labels, const std::vector<do
 }
 
 TQorScaleTicks CalcAutoScale(const TQorScaleSettings& Settings) {
-    const TQorScaleSettings& in = Settings;
     TTicks ticks;
     TQorScaleTicks result;
-    std::vector<double>& SubValues = result.SubValues;
-    const bool usable =
-        std::fabs(in.Min) <= LargestMagnitude && std::fabs(in.Max) <= LargestMagnitude;
-    if (usable) {
-        TScaleSettings s{in.AutoSubSteps,
-                         in.NumSubSteps,
-                         in.MinSubStepLength,
-                         std::clamp(in.DecPlaces, -PlacesLimit, PlacesLimit),
-                         std::clamp(in.DecPlacesEndPlus, -PlacesLimit, PlacesLimit),
-                         std::clamp(in.DecPlacesMax, -PlacesLimit, PlacesLimit),
-                         in.DecPlacesEqual,
-                         in.DecSep,
-                         in.MinMaxRounding,
-                         in.Min,
-                         in.Max,
-                         std::max(in.Length, 0.0),
-                         in.LabelSize};
+    if (std::fabs(Settings.Min) <= LargestMagnitude &&
+        std::fabs(Settings.Max) <= LargestMagnitude) {
+        TScaleSettings s(Settings);
         const double slot = 1.2 * s.LabelSize;
         if (s.Min + Pow10(-s.DecPlacesMax) > s.Max)
             s.Max = s.Min + 1;
         const double range = std::fabs(s.Max - s.Min);
         const long maxIntervals = long(RoundHalfEven(s.Length / slot)) - 1;
-        if (in.Logarithmic)
-            LogScale(s, ticks, SubValues);
+        if (s.Logarithmic)
+            LogScale(s, ticks, result.SubValues);
         else
-            LinearScale(s, maxIntervals, range, ticks, SubValues);
+            LinearScale(s, maxIntervals, range, ticks, result.SubValues);
     }
-    Finish(in.ShowMinLabel, in.ShowMaxLabel, in.Min, in.Max, ticks);
+    Finish(Settings.ShowMinLabel, Settings.ShowMaxLabel, Settings.Min, Settings.Max, ticks);
     result.Labels = std::move(ticks.Labels);
     result.Values = std::move(ticks.Values);
     return result;

@@ -6,6 +6,7 @@
 #include "QorColSc.h"
 #include "QorFileOutput.h"
 #include "QorPropText.h"
+#include "QorUpdateBracket.h"
 #include "SharedContextPlatform.h"
 #include "chart/Qor3DChart.h"
 #include "chart/UQor3DChartColorScale.h"
@@ -191,9 +192,9 @@ std::string RenderAndSave(TQor3DChart& Chart, TQorColorScale& Legend, const TRen
     try {
         const TQorChartPicture rendered =
             RenderChartPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width, o.Height);
-        // Painting swallows its failures; the chart keeps the first one of the render.
-        if (!Chart.LastPaintError().empty())
-            return "cannot render: " + Chart.LastPaintError();
+        // Painting swallows its failures; the picture keeps the first one of the render.
+        if (!rendered.PaintError.empty())
+            return "cannot render: " + rendered.PaintError;
         const QImage picture = rendered.Complete() ? ChartPictureImage(rendered) : QImage();
         if (picture.isNull())
             return "cannot render " + Output;
@@ -218,11 +219,10 @@ std::string LoadPicture(TLoadedChart& Loaded, const std::string& File,
     if (std::string error = LoadCliChartData(Loaded.Chart, &fileLegend, File, true); !error.empty())
         return error;
     if (PropertyText != nullptr) {
-        TQorPropTextReader reader = TQorPropTextReader::Owning(std::string(*PropertyText));
-        Loaded.Chart.BeginUpdate();
+        TQorPropTextReader reader = TQorPropTextReader::Borrowing(*PropertyText);
+        const TQorUpdateScope scope(Loaded.Chart);
         Loaded.Chart.ReadFromText(reader, "");
         Loaded.Chart.UpdateRanges();
-        Loaded.Chart.EndUpdate();
     }
     ChartToColorScale(Loaded.Chart, Loaded.Legend);
     Loaded.BaseTurn = Loaded.Chart.ViewRotY();
@@ -285,6 +285,10 @@ int RenderPictures(const TRenderOptions& o, const std::vector<TPicture>& Picture
 
 } // namespace
 
+const char* const RenderUsage = "plotyra-cli render FILE... -o OUT.png [--size WxH] "
+                                "[--properties P.cpr] [--no-legend] [--turn DEG] [--frames N]\n"
+                                "       plotyra-cli render --help\n";
+
 bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Options,
                         std::string& Error) {
     Options = {};
@@ -318,9 +322,7 @@ int RenderCommand(const std::vector<std::string>& Args) {
     TRenderOptions o;
     std::string error;
     if (!ParseRenderOptions(Args, o, error)) {
-        std::fprintf(stderr, "usage: plotyra-cli render FILE... -o OUT.png [--size WxH] "
-                             "[--properties P.cpr] [--no-legend] [--turn DEG] [--frames N]\n"
-                             "       plotyra-cli render --help\n");
+        std::fprintf(stderr, "usage: %s", RenderUsage);
         return Fail(error);
     }
     if (o.Help) {

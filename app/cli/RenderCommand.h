@@ -25,6 +25,9 @@ struct TRenderOptions {
 bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Options,
                         std::string& Error);
 
+// The usage lines of the command, as the tool's own usage and a bad command line show them.
+extern const char* const RenderUsage;
+
 class TQor3DChart;
 class TQorColorScale;
 

@@ -17,13 +17,13 @@
 namespace {
 
 int Usage(std::FILE* To = stderr) {
-    std::fprintf(To, "usage: plotyra-cli about\n"
-                     "       plotyra-cli info FILE [--no-properties] [--low-memory]\n"
-                     "       plotyra-cli convert IN OUT [--with-properties] "
-                     "[--force-grid-form] [--low-memory]\n"
-                     "       plotyra-cli render FILE... -o OUT.png [--size WxH] "
-                     "[--properties P.cpr] [--no-legend] [--turn DEG] [--frames N]\n"
-                     "       plotyra-cli render --help\n");
+    std::fprintf(To,
+                 "usage: plotyra-cli about\n"
+                 "       plotyra-cli info FILE [--no-properties] [--low-memory]\n"
+                 "       plotyra-cli convert IN OUT [--with-properties] "
+                 "[--force-grid-form] [--low-memory]\n"
+                 "       %s",
+                 RenderUsage);
     return To == stderr ? 1 : 0;
 }
 

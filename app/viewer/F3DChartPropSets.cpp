@@ -5,6 +5,7 @@
 #include "F3DDrawPropSaveSet.h"
 #include "QorColSc.h"
 #include "QorStrg.h"
+#include "QorUpdateBracket.h"
 #include "UQorLists.h"
 #include "chart/Qor3DChart.h"
 
@@ -46,9 +47,8 @@ TChartPropSettingsPage::~TChartPropSettingsPage() {
 
 void TChartPropSettingsPage::ListNamedSets() {
     // One refill of the list box for the whole reading.
-    QorStringList->BeginUpdate();
+    const TQorUpdateScope scope(*QorStringList);
     FForm.Chart().ListNamedSets(FForm.Storage(), QorStringList.get());
-    QorStringList->EndUpdate();
 }
 
 void TChartPropSettingsPage::QorStringListChange() {

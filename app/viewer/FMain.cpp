@@ -184,13 +184,13 @@ QWidget* TFormMain::BuildFilePanel() {
     // again once the model has sorted what it read (which moves the folder's row).
     connect(FDirModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& Path) {
         if (Path == FFolder || Path == QFileInfo(FFolder).absolutePath()) {
-            CtrlDir->scrollTo(CtrlDir->currentIndex(), QAbstractItemView::PositionAtCenter);
+            ShowCurrentFolder(QAbstractItemView::PositionAtCenter);
             FFolderRowSortPending = true;
         }
     });
     connect(FDirModel, &QAbstractItemModel::layoutChanged, this, [this] {
         if (std::exchange(FFolderRowSortPending, false))
-            CtrlDir->scrollTo(CtrlDir->currentIndex(), QAbstractItemView::PositionAtCenter);
+            ShowCurrentFolder(QAbstractItemView::PositionAtCenter);
     });
     dirLayout->addWidget(CtrlDir);
     DragBar1->addWidget(dirPanel);
@@ -430,7 +430,7 @@ void TFormMain::showEvent(QShowEvent* Event) {
     DragBarFiles->setSizes(
         {FPanelFilesWidth, std::max(DragBarFiles->width() - FPanelFilesWidth, 1)});
     DragBar1->setSizes({FCtrlDirHeight, std::max(DragBar1->height() - FCtrlDirHeight, 1)});
-    CtrlDir->scrollTo(CtrlDir->currentIndex(), QAbstractItemView::PositionAtCenter);
+    ShowCurrentFolder(QAbstractItemView::PositionAtCenter);
 }
 
 void TFormMain::FormShow() {

@@ -13,6 +13,7 @@
 #include "QorStorageWindow.h"
 #include "chart/Qor3DChart.h"
 
+#include <QAbstractItemView>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QStringList>
@@ -122,6 +123,8 @@ private:
     void CtrlDirChange();
     void CtrlFileTypesChange();
     void SelectFolder(const QString& Folder);
+    // Scrolls the folder tree to the current folder, its name in sight.
+    void ShowCurrentFolder(QAbstractItemView::ScrollHint Hint);
     QString SelectedFile() const;
     void MenuItemReloadChartClick();
     bool LoadChart(const QString& Path);

@@ -2,6 +2,7 @@
 
 #include "QorColorScaleWidget.h"
 #include "QorPropText.h"
+#include "QorUpdateBracket.h"
 #include "UFileListBox.h"
 #include "UQorWaitCursor.h"
 #include "URecentlyUsed.h"
@@ -21,6 +22,7 @@
 #include <QMimeDatabase>
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
@@ -90,12 +92,22 @@ void TFormMain::CtrlFileTypesChange() {
         CtrlFile->SelectFile(keep);
 }
 
+void TFormMain::ShowCurrentFolder(QAbstractItemView::ScrollHint Hint) {
+    const QModelIndex index = CtrlDir->currentIndex();
+    CtrlDir->scrollTo(index, Hint);
+    // A long name elsewhere widens the tree's column, and scrolling to a row then moves the view
+    // sideways past the folder's own name: keep its branch and name in sight instead.
+    QScrollBar* across = CtrlDir->horizontalScrollBar();
+    const int left = CtrlDir->visualRect(index).left() + across->value();
+    across->setValue(std::max(0, left - CtrlDir->indentation()));
+}
+
 void TFormMain::SelectFolder(const QString& Folder) {
     FFolder = QDir::cleanPath(QDir(Folder).absolutePath());
     const QModelIndex index = FDirModel->index(FFolder);
     if (index.isValid()) {
         CtrlDir->setCurrentIndex(index);
-        CtrlDir->scrollTo(index);
+        ShowCurrentFolder(QAbstractItemView::EnsureVisible);
     }
     CtrlDirChange();
 }
@@ -110,24 +122,25 @@ QString TFormMain::SelectedFile() const {
 // loading fails with an error, the chart is emptied.
 void TFormMain::MenuItemReloadChartClick() {
     TQorWaitCursor wait;
-    Qor3DChart.BeginUpdate();
     const QString name = SelectedFile();
     const QString path = name.isEmpty() ? QString() : QDir(FFolder).filePath(name);
     bool opened = !path.isEmpty();
-    if (opened) {
-        try {
-            LoadChart(path);
-            if (MenuItemAutoScaleOnLoad->isChecked()) {
-                Qor3DChart.SetAllAutoRanges();
-                Qor3DChart.UpdateRanges();
+    {
+        const TQorUpdateScope scope(Qor3DChart);
+        if (opened) {
+            try {
+                LoadChart(path);
+                if (MenuItemAutoScaleOnLoad->isChecked()) {
+                    Qor3DChart.SetAllAutoRanges();
+                    Qor3DChart.UpdateRanges();
+                }
+            } catch (...) {
+                opened = false;
             }
-        } catch (...) {
-            opened = false;
         }
+        if (!opened)
+            EmptyChart();
     }
-    if (!opened)
-        EmptyChart();
-    Qor3DChart.EndUpdate();
     if (opened)
         AddToMRU(path);
     MenuItemUseLowMemory->setChecked(Qor3DChart.UseLowMemory());
@@ -268,17 +281,17 @@ void TFormMain::MenuItemLoadPropClick() {
                        .arg(QDir::toNativeSeparators(name), QString::fromStdString(error)));
         return;
     }
-    TQorColorScaleFileLegend legend(ColorScale());
-    legend.BeginUpdate();
-    Qor3DChart.BeginUpdate();
-    legend.ReadFromFileText(text);
-    TQorPropTextReader chartReader = TQorPropTextReader::Borrowing(text);
-    Qor3DChart.ReadFromText(chartReader, "");
-    if (MenuItemAutoScaleOnLoad->isChecked())
-        Qor3DChart.SetAllAutoRanges();
-    Qor3DChart.UpdateRanges();
-    Qor3DChart.EndUpdate();
-    legend.EndUpdate();
+    {
+        TQorColorScaleFileLegend legend(ColorScale());
+        const TQorUpdateScope legendScope(legend);
+        const TQorUpdateScope chartScope(Qor3DChart);
+        legend.ReadFromFileText(text);
+        TQorPropTextReader chartReader = TQorPropTextReader::Borrowing(text);
+        Qor3DChart.ReadFromText(chartReader, "");
+        if (MenuItemAutoScaleOnLoad->isChecked())
+            Qor3DChart.SetAllAutoRanges();
+        Qor3DChart.UpdateRanges();
+    }
     if (text.empty())
         ShowStatus(QString("%1 holds no chart properties.").arg(QDir::toNativeSeparators(name)));
 }

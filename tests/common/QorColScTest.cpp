@@ -5,9 +5,8 @@
 #include "QorPalette.h"
 #include "QorPropBinary.h"
 #include "QorPropText.h"
-#include "QorStrg.h"
+#include "QorStrgTestSupport.h"
 #include "TCanvas.h"
-#include "TestSupport.h"
 
 #include <QFontInfo>
 #include <QImage>
@@ -93,17 +92,67 @@ void Count(TQorColorScale& cs, TCounts& n) {
     };
 }
 
+void RestyleLegend(TQorColorScale& l) {
+    l.SetCaption("Pressure [hPa]");
+    l.SetCaptionAlignHoriz(scaLabels);
+    l.SetCaptionAlignVert(scaTop);
+    l.SetColor(clCream);
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        l.SetColor(i, TColor(0x030201 * i));
+    l.SetColorCount(5);
+    l.SetColorLayers(7);
+    l.SetDecPlaces(3);
+    l.SetDecPlacesEndPlus(2);
+    l.SetDecPlacesEqual(false);
+    l.SetDecPlacesMax(8);
+    l.SetDecSep(',');
+    l.SetDecSepLocal(false);
+    l.SetFont(RestyledFont(l.Font(), "Liberation Mono"));
+    l.SetLogarithmic(true);
+    l.SetMax(5000);
+    l.SetMin(2);
+    l.SetMinMaxRounding(true);
+    l.SetScaleColor(clPurple);
+    l.SetScaleWidth(150);
+    l.SetTextJustify(taRightJustify);
+}
+
+TPropertyValues LegendValues(const TQorColorScale& l) {
+    TPropertyValues v;
+    v.Add("Caption", l.Caption());
+    v.Add("CaptionAlignHoriz", l.CaptionAlignHoriz());
+    v.Add("CaptionAlignVert", l.CaptionAlignVert());
+    v.Add("Color", l.Color());
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        v.Add("Color" + std::to_string(i), l.Color(i));
+    v.Add("ColorCount", l.ColorCount());
+    v.Add("ColorLayers", l.ColorLayers());
+    v.Add("DecPlaces", l.DecPlaces());
+    v.Add("DecPlacesEndPlus", l.DecPlacesEndPlus());
+    v.Add("DecPlacesEqual", l.DecPlacesEqual());
+    v.Add("DecPlacesMax", l.DecPlacesMax());
+    v.Add("DecSep", l.DecSep());
+    v.Add("DecSepLocal", l.DecSepLocal());
+    v.Add("Font", l.Font());
+    v.Add("Logarithmic", l.Logarithmic());
+    v.Add("Max", l.Max());
+    v.Add("Min", l.Min());
+    v.Add("MinMaxRounding", l.MinMaxRounding());
+    v.Add("ScaleColor", l.ScaleColor());
+    v.Add("ScaleWidth", l.ScaleWidth());
+    v.Add("TextJustify", l.TextJustify());
+    return v;
+}
+
 } // namespace
 
 TEST(QorColScDefaults, ConstructorValues) {
     TQorColorScale cs;
     EXPECT_EQ(cs.CaptionAlignHoriz(), scaRight);
     EXPECT_EQ(cs.CaptionAlignVert(), scaBottom);
-    EXPECT_EQ(cs.Color1(), clBlue);
-    EXPECT_EQ(cs.Color2(), clRed);
-    EXPECT_EQ(cs.Color3(), clYellow);
-    EXPECT_EQ(cs.Color4(), clNone);
-    EXPECT_EQ(cs.Color6(), clNone);
+    const TQorColorArray stops = {clBlue, clRed, clYellow, clNone, clNone, clNone};
+    for (int i = 1; i <= QorColorStopCount; ++i)
+        EXPECT_EQ(cs.Color(i), stops[size_t(i - 1)]) << i;
     EXPECT_EQ(cs.ColorCount(), 3);
     EXPECT_EQ(cs.ColorLayers(), 0);
     EXPECT_EQ(cs.DecPlaces(), 0);
@@ -126,7 +175,7 @@ TEST(QorColScDefaults, ConstructorValues) {
     EXPECT_TRUE(cs.AutoSize());
 
     TQorPalette expected{};
-    BuildPalette(expected, {clBlue, clRed, clYellow, clNone, clNone, clNone}, 3);
+    BuildPalette(expected, stops, 3);
     EXPECT_EQ(cs.Palette(), expected);
     EXPECT_EQ(cs.Palette()[0], clBlue);
     EXPECT_EQ(cs.Palette()[255], clYellow);
@@ -251,27 +300,9 @@ TEST(QorColScBatch, SetPaletteReplacesAPendingRebuild) {
 
 TEST(QorColScAssign, CopiesPublishedPropertiesOnly) {
     TQorColorScale src;
-    src.SetCaption("Temperature");
-    src.SetCaptionAlignHoriz(scaLabels);
-    src.SetCaptionAlignVert(scaTop);
-    src.SetColorCount(5);
-    src.SetColor4(clGreen);
-    src.SetColor5(clAqua);
-    src.SetColorLayers(7);
-    src.SetDecPlacesMax(3);
+    RestyleLegend(src);
     src.SetDecPlaces(6);
-    src.SetDecPlacesEndPlus(2);
-    src.SetDecPlacesEqual(false);
-    src.SetDecSepLocal(false);
-    src.SetDecSep(',');
-    src.Font().SetName("Courier");
-    src.SetLogarithmic(true);
-    src.SetMax(1000);
-    src.SetMin(1);
-    src.SetMinMaxRounding(true);
-    src.SetScaleColor(clRed);
-    src.SetScaleWidth(150);
-    src.SetTextJustify(taRightJustify);
+    src.SetDecPlacesMax(3);
     src.SetTransparent(false);
     src.SetColor(clYellow);
     src.SetAutoSize(false);
@@ -283,25 +314,15 @@ TEST(QorColScAssign, CopiesPublishedPropertiesOnly) {
     dst.Assign(&src);
     EXPECT_EQ(n.Change, 1);
     EXPECT_EQ(n.ColorScale, 1);
-    EXPECT_EQ(dst.Caption(), "Temperature");
-    EXPECT_EQ(dst.CaptionAlignHoriz(), scaLabels);
-    EXPECT_EQ(dst.CaptionAlignVert(), scaTop);
-    EXPECT_EQ(dst.ColorCount(), 5);
-    EXPECT_EQ(dst.Color5(), clAqua);
-    EXPECT_EQ(dst.ColorLayers(), 7);
+    const auto copied = LegendValues(src).Values();
+    const auto got = LegendValues(dst).Values();
+    ASSERT_EQ(got.size(), copied.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        if (copied[i].first != "Color") {
+            EXPECT_EQ(got[i], copied[i]);
+        }
+    }
     EXPECT_EQ(dst.DecPlaces(), 3); // the source reader's value
-    EXPECT_EQ(dst.DecPlacesEndPlus(), 2);
-    EXPECT_FALSE(dst.DecPlacesEqual());
-    EXPECT_FALSE(dst.DecSepLocal());
-    EXPECT_EQ(dst.DecSep(), ',');
-    EXPECT_EQ(dst.Font().Name(), "Courier");
-    EXPECT_TRUE(dst.Logarithmic());
-    EXPECT_EQ(dst.Max(), 1000);
-    EXPECT_EQ(dst.Min(), 1);
-    EXPECT_TRUE(dst.MinMaxRounding());
-    EXPECT_EQ(dst.ScaleColor(), clRed);
-    EXPECT_EQ(dst.ScaleWidth(), 150);
-    EXPECT_EQ(dst.TextJustify(), taRightJustify);
     EXPECT_FALSE(dst.Transparent());
     EXPECT_EQ(dst.Palette(), src.Palette());
     EXPECT_EQ(dst.Color(), clWhite);
@@ -399,47 +420,35 @@ TEST(QorColScDraw, CaptionAlignments) {
     EXPECT_EQ(captionX(scaLabels, taRightJustify), 9 + 10);
 }
 
+// Drawing repairs a range it cannot lay out and writes the repair back, silently; the repair
+// never leaves a reversed range.
 TEST(QorColScDraw, RangeRepairIsWrittenBack) {
+    const double nan = std::nan("");
+    const struct {
+        double Min, Max, RepairedMin, RepairedMax;
+    } cases[] = {{5, 5, 5, 6},
+                 {10, 2, 2, 10},
+                 {-2e29, 1e30, 0, 1},
+                 {5, 1e30, 1, 5}, // the limit alone would give 5 ... 1
+                 {nan, 3, 0, 3}};
+    for (const auto& c : cases) {
+        TQorColorScale cs;
+        TCounts n;
+        Count(cs, n);
+        cs.SetMin(c.Min);
+        cs.SetMax(c.Max);
+        const int changes = n.Change;
+        TFakeCanvas canvas;
+        cs.DrawScale(canvas, TRect{0, 0, 46, 255});
+        EXPECT_LT(cs.Min(), cs.Max()) << c.Min << " ... " << c.Max;
+        EXPECT_EQ(cs.Min(), c.RepairedMin) << c.Min << " ... " << c.Max;
+        EXPECT_EQ(cs.Max(), c.RepairedMax) << c.Min << " ... " << c.Max;
+        EXPECT_EQ(n.Change, changes) << c.Min << " ... " << c.Max;
+    }
     TQorColorScale cs;
-    TCounts n;
-    Count(cs, n);
-    TFakeCanvas canvas;
-    cs.SetMin(5);
-    cs.SetMax(5);
-    const int changes = n.Change;
-    cs.DrawScale(canvas, TRect{0, 0, 46, 255});
-    EXPECT_EQ(cs.Min(), 5);
-    EXPECT_EQ(cs.Max(), 6);
-    EXPECT_EQ(n.Change, changes); // written back silently
-
-    cs.SetMin(10);
-    cs.SetMax(2);
-    cs.DrawScale(canvas, TRect{0, 0, 46, 255});
-    EXPECT_EQ(cs.Min(), 2);
-    EXPECT_EQ(cs.Max(), 10);
-
-    cs.SetMin(-2e29);
-    cs.SetMax(1e30);
-    cs.DrawScale(canvas, TRect{0, 0, 46, 255});
-    EXPECT_EQ(cs.Min(), 0);
-    EXPECT_EQ(cs.Max(), 1);
-}
-
-TEST(QorColScDraw, RangeRepairNeverLeavesAReversedRange) {
-    TQorColorScale cs;
-    TFakeCanvas canvas;
-    cs.SetMin(5);
-    cs.SetMax(1e30); // the limit alone would give 5 ... 1
-    cs.DrawScale(canvas, TRect{0, 0, 46, 255});
-    EXPECT_EQ(cs.Min(), 1);
-    EXPECT_EQ(cs.Max(), 5);
-    cs.SetMin(std::nan(""));
-    cs.SetMax(3);
-    cs.DrawScale(canvas, TRect{0, 0, 46, 255});
-    EXPECT_EQ(cs.Min(), 0);
-    EXPECT_EQ(cs.Max(), 3);
     cs.SetMin(1e17);
     cs.SetMax(1e17);
+    TFakeCanvas canvas;
     cs.DrawScale(canvas, TRect{0, 0, 46, 255});
     EXPECT_LT(cs.Min(), cs.Max());
 }
@@ -570,57 +579,9 @@ TEST(QorColScPaint, AutoSizeSetsTheWidthForTheNextPaint) {
 
 namespace {
 
-void SetNonDefaults(TQorColorScale& cs) {
-    cs.SetCaption("Depth [m]");
-    cs.SetCaptionAlignHoriz(scaCenter);
-    cs.SetCaptionAlignVert(scaTop);
-    cs.SetColor(clSilver);
-    for (int i = 1; i <= 6; ++i)
-        cs.SetColor(i, RGBColor(10 * i, 20 * i, 30 * i));
-    cs.SetColorCount(6);
-    cs.SetColorLayers(12);
-    cs.SetDecPlaces(2);
-    cs.SetDecPlacesEndPlus(4);
-    cs.SetDecPlacesEqual(false);
-    cs.SetDecPlacesMax(5);
-    cs.SetDecSepLocal(false);
-    cs.SetDecSep(',');
-    cs.Font().SetName("Liberation Serif");
-    cs.Font().SetHeight(-21);
-    cs.Font().SetColor(clMaroon);
-    cs.Font().SetStyle({fsBold, fsStrikeOut});
-    cs.SetLogarithmic(true);
-    cs.SetMax(1234.5);
-    cs.SetMin(0.001);
-    cs.SetMinMaxRounding(true);
-    cs.SetScaleColor(clNavy);
-    cs.SetScaleWidth(333);
-    cs.SetTextJustify(taRightJustify);
-}
-
+// Every stored property and the palette they build.
 void ExpectSameProperties(const TQorColorScale& a, const TQorColorScale& b) {
-    EXPECT_EQ(a.Caption(), b.Caption());
-    EXPECT_EQ(a.CaptionAlignHoriz(), b.CaptionAlignHoriz());
-    EXPECT_EQ(a.CaptionAlignVert(), b.CaptionAlignVert());
-    EXPECT_EQ(a.Color(), b.Color());
-    for (int i = 1; i <= 6; ++i)
-        EXPECT_EQ(a.Color(i), b.Color(i)) << i;
-    EXPECT_EQ(a.ColorCount(), b.ColorCount());
-    EXPECT_EQ(a.ColorLayers(), b.ColorLayers());
-    EXPECT_EQ(a.DecPlaces(), b.DecPlaces());
-    EXPECT_EQ(a.DecPlacesEndPlus(), b.DecPlacesEndPlus());
-    EXPECT_EQ(a.DecPlacesEqual(), b.DecPlacesEqual());
-    EXPECT_EQ(a.DecPlacesMax(), b.DecPlacesMax());
-    EXPECT_EQ(a.DecSep(), b.DecSep());
-    EXPECT_EQ(a.DecSepLocal(), b.DecSepLocal());
-    EXPECT_TRUE(a.Font().SameAs(b.Font()));
-    EXPECT_EQ(a.Logarithmic(), b.Logarithmic());
-    EXPECT_EQ(a.Max(), b.Max());
-    EXPECT_EQ(a.Min(), b.Min());
-    EXPECT_EQ(a.MinMaxRounding(), b.MinMaxRounding());
-    EXPECT_EQ(a.ScaleColor(), b.ScaleColor());
-    EXPECT_EQ(a.ScaleWidth(), b.ScaleWidth());
-    EXPECT_EQ(a.TextJustify(), b.TextJustify());
+    EXPECT_EQ(LegendValues(a).Values(), LegendValues(b).Values());
     EXPECT_EQ(a.Palette(), b.Palette());
 }
 
@@ -628,14 +589,14 @@ void ExpectSameProperties(const TQorColorScale& a, const TQorColorScale& b) {
 
 TEST(QorColScText, FullRoundTripWithPrefix) {
     TQorColorScale src;
-    SetNonDefaults(src);
+    RestyleLegend(src);
     TQorPropTextWriter w;
     src.WriteToText(w, "Legend_", csmFull);
     const std::string& text = w.Text();
     EXPECT_EQ(text.rfind("[Legend_FileVer]\r\nTQorColorScaleV7.2\r\n[Legend_Caption]\r\n", 0), 0u);
     EXPECT_NE(text.find("[Legend_DecSep]\r\n,\r\n"), std::string::npos);
     EXPECT_NE(text.find("[Legend_FontStylefsStrikeOut]\r\nTRUE\r\n"), std::string::npos);
-    EXPECT_NE(text.find("[Legend_Max]\r\n1234.5\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Legend_Max]\r\n5000\r\n"), std::string::npos);
     EXPECT_LT(text.find("[Legend_DecSepLocal]"), text.find("[Legend_FontCharset]"));
     EXPECT_LT(text.find("[Legend_FontStylefsStrikeOut]"), text.find("[Legend_Logarithmic]"));
 
@@ -726,15 +687,16 @@ TEST(QorColScText, MissingAndBadValuesKeepTheCurrentOnes) {
 
 TEST(QorColScBinary, RoundTripsAndLayout) {
     TQorColorScale src;
-    SetNonDefaults(src);
+    RestyleLegend(src);
     TQorBinaryWriter w;
     EXPECT_EQ(src.WriteToFile(w, csmFull), 0);
     const std::string& bytes = w.Bytes();
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x12\0\0\0", 4));
     EXPECT_EQ(bytes.substr(4, 18), "TQorColorScaleV7.2");
-    // marker, caption, 2 bytes, 11 ints, 1, 4, 1, 1, font, 1, 8, 8, 1, 4, 4, 1
+    // marker, caption ("Pressure [hPa]"), 2 bytes, 11 ints, 1, 4, 1, 1, font, 1, 8, 8, 1, 4, 4, 1
     const size_t font = 1 + 4 + 4 + 4 + src.Font().Name().size() + 1 + 4 + 1;
-    EXPECT_EQ(bytes.size(), 22 + 4 + 9 + 2 + 44 + 1 + 4 + 1 + 1 + font + 1 + 8 + 8 + 1 + 4 + 4 + 1);
+    EXPECT_EQ(bytes.size(),
+              22 + 4 + 14 + 2 + 44 + 1 + 4 + 1 + 1 + font + 1 + 8 + 8 + 1 + 4 + 4 + 1);
 
     TQorColorScale dst;
     TCounts n;
@@ -771,7 +733,7 @@ TEST(QorColScBinary, ResultCodes) {
     EXPECT_EQ(n.Change, 0);
 
     TQorColorScale src;
-    SetNonDefaults(src);
+    RestyleLegend(src);
     TQorBinaryWriter w;
     src.WriteToFile(w, csmFull);
     const std::string cut = w.Bytes().substr(0, w.Bytes().size() - 20);
@@ -787,7 +749,7 @@ TEST(QorColScBinary, ResultCodes) {
 TEST(QorColScBinary, Files) {
     TempDir dir;
     TQorColorScale src;
-    SetNonDefaults(src);
+    RestyleLegend(src);
     const std::string file = dir.File("legend.bin");
     EXPECT_EQ(src.WriteToFile(file, csmFull), 0);
     TQorColorScale dst;
@@ -940,28 +902,14 @@ TEST(QorColScPicture, LogarithmicOneToThousand) {
     EXPECT_LE(std::abs(d1 - d2), 1);
 }
 
-namespace {
-
-class QorColScStorage : public ::testing::TestWithParam<bool> {
-protected:
-    void SetUp() override {
-        store.SetUseRegistry(GetParam());
-        store.SetRegistryFile(dir.File("registry.json"));
-        store.SetIniFileName(GetParam() ? "Software\\plotyra" : dir.File("plotyra.ini"));
-        store.SetIniSection("TFormMain");
-    }
-    TempDir dir;
-    TQorStorage store;
-};
-
-} // namespace
+using QorColScStorage = TQorStorageModeTest;
 
 TEST_P(QorColScStorage, FullRoundTripUnderTheOwnName) {
     TQorColorScale src;
-    SetNonDefaults(src);
+    RestyleLegend(src);
     EXPECT_TRUE(src.SaveToStorageByName(store, csmFull));
     EXPECT_EQ(store.ReadString("QorColorScaleFileVer", ""), "TQorColorScaleV7.2");
-    EXPECT_EQ(store.ReadString("QorColorScaleFont_Name", ""), "Liberation Serif");
+    EXPECT_EQ(store.ReadString("QorColorScaleFont_Name", ""), "Liberation Mono");
     EXPECT_EQ(store.ReadInteger("QorColorScaleLogarithmic", -1), 1);
     EXPECT_EQ(store.ReadString("QorColorScaleDecSep", ""), ",");
 
@@ -975,7 +923,7 @@ TEST_P(QorColScStorage, FullRoundTripUnderTheOwnName) {
 
 TEST_P(QorColScStorage, FontOnlyAndMissingIdents) {
     TQorColorScale src;
-    SetNonDefaults(src);
+    RestyleLegend(src);
     EXPECT_TRUE(src.SaveToStorage(store, "Legend", csmFontOnly));
     EXPECT_FALSE(store.ValueExists("LegendMax"));
     TQorColorScale dst;
@@ -988,7 +936,7 @@ TEST_P(QorColScStorage, FontOnlyAndMissingIdents) {
 
 TEST_P(QorColScStorage, NamedSetsNeedTheRegistry) {
     TQorColorScale src;
-    SetNonDefaults(src);
+    RestyleLegend(src);
     const bool registry = GetParam();
     EXPECT_EQ(src.SaveSet(store, "Warm", csmFull), registry);
     EXPECT_EQ(src.SaveSet(store, "Cold", csmFontOnly), registry);
@@ -1000,7 +948,7 @@ TEST_P(QorColScStorage, NamedSetsNeedTheRegistry) {
     if (registry) {
         ExpectSameProperties(src, dst);
         store.SetIniFileName("Software\\plotyra\\QorColorScale\\CustomColorScale\\Warm");
-        EXPECT_EQ(store.ReadInteger("Prop_ScaleWidth", 0), 333);
+        EXPECT_EQ(store.ReadInteger("Prop_ScaleWidth", 0), 150);
         store.SetIniFileName("Software\\plotyra");
     } else {
         EXPECT_EQ(dst.Max(), 100);
@@ -1013,62 +961,6 @@ TEST_P(QorColScStorage, NamedSetsNeedTheRegistry) {
 INSTANTIATE_TEST_SUITE_P(RegistryAndIni, QorColScStorage, ::testing::Bool());
 
 // ---- Every property through every form --------------------------------------------------------
-
-namespace {
-
-void RestyleLegend(TQorColorScale& l) {
-    l.SetCaption("Pressure [hPa]");
-    l.SetCaptionAlignHoriz(scaLabels);
-    l.SetCaptionAlignVert(scaTop);
-    l.SetColor(clCream);
-    for (int i = 1; i <= QorColorStopCount; ++i)
-        l.SetColor(i, TColor(0x030201 * i));
-    l.SetColorCount(5);
-    l.SetColorLayers(7);
-    l.SetDecPlaces(3);
-    l.SetDecPlacesEndPlus(2);
-    l.SetDecPlacesEqual(false);
-    l.SetDecPlacesMax(8);
-    l.SetDecSep(',');
-    l.SetDecSepLocal(false);
-    l.SetFont(RestyledFont(l.Font(), "Liberation Mono"));
-    l.SetLogarithmic(true);
-    l.SetMax(5000);
-    l.SetMin(2);
-    l.SetMinMaxRounding(true);
-    l.SetScaleColor(clPurple);
-    l.SetScaleWidth(150);
-    l.SetTextJustify(taRightJustify);
-}
-
-TPropertyValues LegendValues(const TQorColorScale& l) {
-    TPropertyValues v;
-    v.Add("Caption", l.Caption());
-    v.Add("CaptionAlignHoriz", l.CaptionAlignHoriz());
-    v.Add("CaptionAlignVert", l.CaptionAlignVert());
-    v.Add("Color", l.Color());
-    for (int i = 1; i <= QorColorStopCount; ++i)
-        v.Add("Color" + std::to_string(i), l.Color(i));
-    v.Add("ColorCount", l.ColorCount());
-    v.Add("ColorLayers", l.ColorLayers());
-    v.Add("DecPlaces", l.DecPlaces());
-    v.Add("DecPlacesEndPlus", l.DecPlacesEndPlus());
-    v.Add("DecPlacesEqual", l.DecPlacesEqual());
-    v.Add("DecPlacesMax", l.DecPlacesMax());
-    v.Add("DecSep", l.DecSep());
-    v.Add("DecSepLocal", l.DecSepLocal());
-    v.Add("Font", l.Font());
-    v.Add("Logarithmic", l.Logarithmic());
-    v.Add("Max", l.Max());
-    v.Add("Min", l.Min());
-    v.Add("MinMaxRounding", l.MinMaxRounding());
-    v.Add("ScaleColor", l.ScaleColor());
-    v.Add("ScaleWidth", l.ScaleWidth());
-    v.Add("TextJustify", l.TextJustify());
-    return v;
-}
-
-} // namespace
 
 // Assign leaves the background colour to the legend's owner.
 TEST(EveryProperty, Legend) {

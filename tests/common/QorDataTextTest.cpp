@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -125,12 +124,12 @@ TEST(QorDataText, WriterUsesDotsUnderACommaLocale) {
 TEST(QorDataText, FileViewMapsOrReadsWholeFiles) {
     TempDir dir;
     const std::string path = dir.File("a.p3d");
-    std::ofstream(path, std::ios::binary) << "<3D>\r\n1 1\r\n";
+    WriteFileText(path, "<3D>\r\n1 1\r\n");
     TQorFileView view;
     ASSERT_TRUE(view.Open(path));
     EXPECT_EQ(view.Text(), "<3D>\r\n1 1\r\n");
     const std::string empty = dir.File("empty.txt");
-    std::ofstream(empty).close();
+    WriteFileText(empty, "");
     ASSERT_TRUE(view.Open(empty));
     EXPECT_TRUE(view.Text().empty());
     EXPECT_FALSE(view.Open(dir.File("missing.txt")));
@@ -178,7 +177,7 @@ TEST(QorDataText, FileReaderMatchesTheTextInMemory) {
     for (int i = 0; text.size() < (size_t(600) << 10); ++i)
         text += std::to_string(i * 0.37) + (i % 1000 == 999 ? "\r\n" : "\t");
     const std::string path = dir.File("big.txt");
-    std::ofstream(path, std::ios::binary) << text;
+    WriteFileText(path, text);
     TQorTextSource file;
     ASSERT_TRUE(file.Open(path));
     const TQorTextScan scan = ScanText(file, 0, file.Size());
@@ -228,7 +227,7 @@ TEST(QorDataText, ScanFindsTheFirstBracketLine) {
     text[299001] = '[';
     text += "\r\n[";
     const std::string path = dir.File("b.txt");
-    std::ofstream(path, std::ios::binary) << text;
+    WriteFileText(path, text);
     TQorTextSource file;
     ASSERT_TRUE(file.Open(path));
     EXPECT_EQ(ScanText(file, 0, file.Size()).FirstBracketLine, 299001u);

@@ -13,9 +13,9 @@ namespace {
 using Strings = std::vector<std::string>;
 using Doubles = std::vector<double>;
 
-// Inputs of one scale, defaulting to the usual axis settings; one label is 1 unit, a slot 1.2,
-// and the length is given in slots.
-struct ScaleCase : TQorScaleSettings {
+// Inputs of one scale, defaulting to the usual axis settings, and after Run its ticks; one label
+// is 1 unit, a slot 1.2, and the length is given in slots.
+struct ScaleCase : TQorScaleSettings, TQorScaleTicks {
     ScaleCase() {
         Max = 10;
         LabelSize = 1;
@@ -24,16 +24,9 @@ struct ScaleCase : TQorScaleSettings {
     }
     double Slots = 10;
 
-    Strings Labels;
-    Doubles Values;
-    Doubles SubValues;
-
     ScaleCase& Run() {
         Length = Slots * 1.2 * LabelSize;
-        TQorScaleTicks ticks = CalcAutoScale(*this);
-        Labels = std::move(ticks.Labels);
-        Values = std::move(ticks.Values);
-        SubValues = std::move(ticks.SubValues);
+        static_cast<TQorScaleTicks&>(*this) = CalcAutoScale(*this);
         return *this;
     }
 };
@@ -79,8 +72,7 @@ TEST(ScaleLabelsFit, EmptyLabelsTakeNoRoom) {
 }
 
 TEST(CalcAutoScaleLinear, ZeroToTenOnSixAndAHalfSlots) {
-    ScaleCase c = Linear(0, 10, 6.5);
-    c.Run();
+    ScaleCase c = Linear(0, 10, 6.5).Run();
     EXPECT_EQ(c.Labels, (Strings{"0", "2", "4", "6", "8", "10"}));
     EXPECT_TRUE(NearVector(c.Values, {0, 2, 4, 6, 8, 10}));
     EXPECT_TRUE(NearVector(c.SubValues, {1, 3, 5, 7, 9}));
@@ -88,15 +80,13 @@ TEST(CalcAutoScaleLinear, ZeroToTenOnSixAndAHalfSlots) {
 
 TEST(CalcAutoScaleLinear, CandidatesNearTheExactEnds) {
     // Step 1 for 4.5 ... 7.5 slots; both candidates need 5.86 slots, the plain ticks 3.
-    ScaleCase c = Linear(0.3, 3.7, 6);
-    c.Run();
+    ScaleCase c = Linear(0.3, 3.7, 6).Run();
     EXPECT_EQ(c.Labels, (Strings{"0.3", "1", "2", "3", "3.7"}));
     EXPECT_TRUE(NearVector(c.Values, {0.3, 1, 2, 3, 3.7}));
     EXPECT_TRUE(NearVector(c.SubValues,
                            {0.4, 0.6, 0.8, 1.2, 1.4, 1.6, 1.8, 2.2, 2.4, 2.6, 2.8, 3.2, 3.4, 3.6}));
 
-    c = Linear(0.3, 3.7, 5);
-    c.Run();
+    c = Linear(0.3, 3.7, 5).Run();
     EXPECT_EQ(c.Labels, (Strings{"0.3", "2", "3.7"}));
     EXPECT_TRUE(NearVector(c.Values, {0.3, 2, 3.7}));
     // The left-out candidates still get their minor ticks.
@@ -104,38 +94,32 @@ TEST(CalcAutoScaleLinear, CandidatesNearTheExactEnds) {
         c.SubValues, {0.4, 0.6, 0.8, 1, 1.2, 1.4, 1.6, 1.8, 2.2, 2.4, 2.6, 2.8, 3, 3.2, 3.4, 3.6}));
 
     // Too little room for step 1: step 2, whose one candidate fits.
-    c = Linear(0.3, 3.7, 4);
-    c.Run();
+    c = Linear(0.3, 3.7, 4).Run();
     EXPECT_EQ(c.Labels, (Strings{"0.3", "2", "3.7"}));
     EXPECT_TRUE(NearVector(c.SubValues, {1, 3}));
 }
 
 TEST(CalcAutoScaleLinear, CandidatesAreTriedBothLowThenHigh) {
     // High candidate 3 lies 0.9 below 3.9, low candidate 1 only 0.7 above 0.3: only the high fits.
-    ScaleCase c = Linear(0.3, 3.9, 5.5);
-    c.Run();
+    ScaleCase c = Linear(0.3, 3.9, 5.5).Run();
     EXPECT_EQ(c.Labels, (Strings{"0.3", "2", "3", "3.9"}));
     // Mirrored: only the low candidate fits.
-    c = Linear(0.1, 3.7, 5.5);
-    c.Run();
+    c = Linear(0.1, 3.7, 5.5).Run();
     EXPECT_EQ(c.Labels, (Strings{"0.1", "1", "2", "3.7"}));
     // With room for both, both go in.
-    c = Linear(0.1, 3.7, 7);
-    c.Run();
+    c = Linear(0.1, 3.7, 7).Run();
     EXPECT_EQ(c.Labels, (Strings{"0.1", "1", "2", "3", "3.7"}));
 }
 
 TEST(CalcAutoScaleLinear, BothCandidatesInOneGapKeepTheirOrder) {
     // Step 1: low candidate 1, no inner tick, high candidate 2, all between 0.1 and 2.9.
-    ScaleCase c = Linear(0.1, 2.9, 6);
-    c.Run();
+    ScaleCase c = Linear(0.1, 2.9, 6).Run();
     EXPECT_EQ(c.Labels, (Strings{"0.1", "1", "2", "2.9"}));
     EXPECT_TRUE(NearVector(c.Values, {0.1, 1, 2, 2.9}));
 }
 
 TEST(CalcAutoScaleLinear, NegativeWholeMinimumStartsOnItsOwnTick) {
-    ScaleCase c = Linear(-4, 4, 5.4);
-    c.Run();
+    ScaleCase c = Linear(-4, 4, 5.4).Run();
     EXPECT_EQ(c.Labels, (Strings{"-4", "-2", "0", "2", "4"}));
     EXPECT_TRUE(NearVector(c.SubValues, {-3, -1, 1, 3}));
     c.MinMaxRounding = true;
@@ -169,8 +153,7 @@ TEST(CalcAutoScaleLinear, MinMaxRoundingDropsTheMiddleOfThreeTicks) {
 }
 
 TEST(CalcAutoScaleLinear, DecimalPlaces) {
-    ScaleCase c = Linear(0, 2, 5.4);
-    c.Run();
+    ScaleCase c = Linear(0, 2, 5.4).Run();
     EXPECT_EQ(c.Labels, (Strings{"0", "0.5", "1", "1.5", "2"}));
     c.DecPlacesEqual = true;
     c.Run();
@@ -188,8 +171,7 @@ TEST(CalcAutoScaleLinear, DecimalPlaces) {
 }
 
 TEST(CalcAutoScaleLinear, EndLabelsKeepExtraDecimals) {
-    ScaleCase c = Linear(0.123456, 1, 14);
-    c.Run();
+    ScaleCase c = Linear(0.123456, 1, 14).Run();
     ASSERT_FALSE(c.Labels.empty());
     EXPECT_EQ(c.Labels.front(), "0.1235");
     EXPECT_EQ(c.Labels.back(), "1");
@@ -233,21 +215,18 @@ TEST(CalcAutoScaleLinear, HiddenEndLabels) {
 }
 
 TEST(CalcAutoScaleLinear, DegenerateRanges) {
-    ScaleCase c = Linear(5, 5, 10);
-    c.Run();
+    ScaleCase c = Linear(5, 5, 10).Run();
     EXPECT_DOUBLE_EQ(c.Values.front(), 5);
     EXPECT_DOUBLE_EQ(c.Values.back(), 6);
     EXPECT_EQ(c.Labels.front(), "5");
     EXPECT_EQ(c.Labels.back(), "6");
 
-    c = Linear(3, 1, 10);
-    c.Run();
+    c = Linear(3, 1, 10).Run();
     EXPECT_DOUBLE_EQ(c.Values.front(), 3);
     EXPECT_DOUBLE_EQ(c.Values.back(), 4);
 
     // No room at all: everything fits, one interval covering the range.
-    c = Linear(0, 10, 0);
-    c.Run();
+    c = Linear(0, 10, 0).Run();
     EXPECT_TRUE(NearVector(c.Values, {0, 10}));
     EXPECT_EQ(c.Labels, (Strings{"0", "10"}));
 }
@@ -256,24 +235,20 @@ TEST(CalcAutoScaleLinear, BadNumbersEndQuickly) {
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     for (auto [min, max] : {std::pair{0.0, inf}, {-inf, 0.0}, {nan, 1.0}, {0.0, 1e305}}) {
-        ScaleCase c = Linear(min, max, 10);
-        c.Run();
+        ScaleCase c = Linear(min, max, 10).Run();
         ASSERT_EQ(c.Values.size(), 2u);
         EXPECT_EQ(c.Labels, (Strings{"", ""}));
     }
     // Wider than 1e20 per interval and a large offset with a tiny spread still lay out.
-    ScaleCase c = Linear(0, 1e30, 10);
-    c.Run();
+    ScaleCase c = Linear(0, 1e30, 10).Run();
     EXPECT_LE(c.Values.size(), 12u);
     EXPECT_DOUBLE_EQ(c.Values.back(), 1e30);
-    c = Linear(1e17, 1e17, 10);
-    c.Run();
+    c = Linear(1e17, 1e17, 10).Run();
     EXPECT_LE(c.Values.size(), 12u);
 }
 
 TEST(CalcAutoScaleLog, OneToThousand) {
-    ScaleCase c = Log(1, 1000, 20);
-    c.Run();
+    ScaleCase c = Log(1, 1000, 20).Run();
     EXPECT_EQ(c.Labels, (Strings{"1", "10", "100", "1000"}));
     EXPECT_TRUE(NearVector(c.Values, {0, 1, 2, 3}));
     Doubles minor;
@@ -284,8 +259,7 @@ TEST(CalcAutoScaleLog, OneToThousand) {
 }
 
 TEST(CalcAutoScaleLog, DecimalsFollowTheDecades) {
-    ScaleCase c = Log(0.01, 100, 20);
-    c.Run();
+    ScaleCase c = Log(0.01, 100, 20).Run();
     EXPECT_EQ(c.Labels, (Strings{"0.01", "0.1", "1", "10", "100"}));
     EXPECT_TRUE(NearVector(c.Values, {-2, -1, 0, 1, 2}));
     // Equal decimals: the places stop falling after the first step past the minimum.
@@ -295,8 +269,7 @@ TEST(CalcAutoScaleLog, DecimalsFollowTheDecades) {
 }
 
 TEST(CalcAutoScaleLog, CandidatesAndRounding) {
-    ScaleCase c = Log(2, 5000, 20);
-    c.Run();
+    ScaleCase c = Log(2, 5000, 20).Run();
     EXPECT_EQ(c.Labels, (Strings{"2", "10", "100", "1000", "5000"}));
     EXPECT_TRUE(NearVector(c.Values, Log10s({2, 10, 100, 1000, 5000})));
 
@@ -317,13 +290,11 @@ TEST(CalcAutoScaleLog, WiderStepsWhenDecadesDoNotFit) {
 
 TEST(CalcAutoScaleLog, MaxBelowHundredMakesOneAttempt) {
     // Does not fit, and a factor of 100 would exceed the maximum: the first layout stands.
-    ScaleCase c = Log(0.01, 50, 2);
-    c.Run();
+    ScaleCase c = Log(0.01, 50, 2).Run();
     EXPECT_EQ(c.Labels, (Strings{"0.01", "0.1", "1", "50"}));
     EXPECT_FALSE(ScaleLabelsFit(c.Labels, c.Values, 2 * 1.2, 1));
     // With a maximum of 200 a second attempt (factor 100, decimals carried over) replaces it.
-    c = Log(0.01, 200, 2);
-    c.Run();
+    c = Log(0.01, 200, 2).Run();
     EXPECT_EQ(c.Labels, (Strings{"0.01", "1", "200"}));
     EXPECT_TRUE(NearVector(c.Values, Log10s({0.01, 1, 200})));
 }

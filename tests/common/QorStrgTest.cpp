@@ -1,7 +1,7 @@
 #include "QorStrg.h"
 
 #include "QorNumText.h"
-#include "TestSupport.h"
+#include "QorStrgTestSupport.h"
 
 #include <QStringList>
 #include <atomic>
@@ -56,26 +56,7 @@ public:
     std::string focused;
 };
 
-// Each test gets its own files inside the temporary config folder.
-class QorStorage : public ::testing::TestWithParam<bool> {
-protected:
-    void SetUp() override {
-        store.SetUseRegistry(GetParam());
-        store.SetRegistryFile(dir.File("registry.json"));
-        store.SetIniFileName(GetParam() ? "Software\\plotyra" : dir.File("plotyra.ini"));
-        store.SetIniSection("TFormMain");
-    }
-    void Configure(TQorStorage& other, const std::string& section) const {
-        other.SetUseRegistry(GetParam());
-        other.SetRegistryFile(store.RegistryFile());
-        other.SetIniFileName(store.IniFileName());
-        other.SetIniSection(section);
-    }
-    std::string File() const { return GetParam() ? store.RegistryFile() : store.IniFilePath(); }
-
-    TempDir dir;
-    TQorStorage store;
-};
+using QorStorage = TQorStorageModeTest;
 
 } // namespace
 
@@ -322,10 +303,7 @@ TEST_P(QorStorage, AtomicReplacementLeavesNoTemporaryFiles) {
     std::atomic<int> torn{0};
     std::thread reader([&] {
         TQorStorage r;
-        r.SetUseRegistry(GetParam());
-        r.SetRegistryFile(store.RegistryFile());
-        r.SetIniFileName(store.IniFileName());
-        r.SetIniSection("TFormMain");
+        Configure(r, "TFormMain");
         while (!stop) {
             const std::string v = r.ReadString("Big", "");
             if (v.size() != 200000 ||
@@ -435,23 +413,24 @@ TEST_F(QorPlacement, RestorePrefersTheScreenSizeIdent) {
     EXPECT_EQ(form.placement.NormalPosition, (TRect{5, 6, 105, 106}));
 }
 
-TEST_F(QorPlacement, FixedBorderKeepsItsSize) {
-    form.border = bsDialog;
-    store.WriteString("NormPos", "50,60,70,80");
-    store.RestorePlacement();
-    EXPECT_EQ(form.placement.NormalPosition, (TRect{50, 60, 450, 360}));
-
-    store.WriteString("NormPos", "9,9");
-    form.border = bsSizeable;
-    store.RestorePlacement();
-    EXPECT_EQ(form.placement.NormalPosition, (TRect{9, 9, 450, 360}))
-        << "missing numbers default to the current bounds";
-}
-
-TEST_F(QorPlacement, EmptyRectangleIsNotApplied) {
-    store.WriteString("NormPos", "300,0,100,50");
-    store.RestorePlacement();
-    EXPECT_EQ(form.placement.NormalPosition, (TRect{10, 20, 410, 320}));
+// Each restore starts from the bounds the one before left.
+TEST_F(QorPlacement, RestoredRectangles) {
+    const struct {
+        TFormBorderStyle Border;
+        const char* NormPos;
+        TRect Expected;
+        const char* Why;
+    } steps[] = {
+        {bsDialog, "50,60,70,80", {50, 60, 450, 360}, "a fixed border keeps its size"},
+        {bsSizeable, "9,9", {9, 9, 450, 360}, "missing numbers default to the current bounds"},
+        {bsSizeable, "300,0,100,50", {9, 9, 450, 360}, "an empty rectangle is not applied"},
+    };
+    for (const auto& step : steps) {
+        form.border = step.Border;
+        store.WriteString("NormPos", step.NormPos);
+        store.RestorePlacement();
+        EXPECT_EQ(form.placement.NormalPosition, step.Expected) << step.Why;
+    }
 }
 
 TEST_F(QorPlacement, ShowCmdGivesTheState) {

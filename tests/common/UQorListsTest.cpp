@@ -49,6 +49,14 @@ private:
     std::string data_;
 };
 
+// Counts the list's change reports in Changes, from 0.
+void CountChanges(TQorBasicList& List, int& Changes) {
+    Changes = 0;
+    List.OnChange = [&Changes](TObject*) {
+        ++Changes;
+    };
+}
+
 template <typename F> void ExpectRangeError(F f, const std::string& message) {
     try {
         f();
@@ -97,9 +105,7 @@ TEST(QorLists, WritingAnEqualValueDoesNotNotify) {
     TQorXYZDoubleList l;
     l.Add({1, 2, 3});
     int changes = 0;
-    l.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    CountChanges(l, changes);
     l.SetX(0, 1.00000000000001);
     l.SetItems(0, {1.00000000000001, 2, 3});
     EXPECT_EQ(changes, 0);
@@ -113,10 +119,7 @@ TEST(QorLists, WritingAnEqualValueDoesNotNotify) {
 
     TQorStringList s;
     Fill(s, {"x"});
-    changes = 0;
-    s.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    CountChanges(s, changes);
     s.SetItems(0, "x");
     EXPECT_EQ(changes, 0);
     s.SetItemsUnchecked(0, "X");
@@ -144,9 +147,7 @@ TEST(QorLists, InsertAndDeleteClampAndNotifyOnce) {
     TQorStringList l;
     Fill(l, {"a", "b"});
     int changes = 0;
-    l.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    CountChanges(l, changes);
     l.Insert("x", -4, 3);
     EXPECT_EQ(Strings(l), (std::vector<std::string>{"x", "x", "x", "a", "b"}));
     EXPECT_EQ(changes, 1);
@@ -172,9 +173,7 @@ TEST(QorLists, InsertAndDeleteClampAndNotifyOnce) {
 TEST(QorLists, UpdateBracketBatchesChanges) {
     TQorXYZDoubleList l;
     int changes = 0;
-    l.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    CountChanges(l, changes);
     l.BeginUpdate();
     l.BeginUpdate();
     l.Add({1, 1, 1});
@@ -316,9 +315,7 @@ TEST(QorLists, SortReportsProgressPerGapPass) {
         progress.push_back(p);
     };
     int changes = 0;
-    l.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    CountChanges(l, changes);
     l.SetSorted(psoAscending); // gaps 40, 13, 4, 1; the first report 0 equals the initial value
     EXPECT_TRUE(NearVector(progress, {30.468, 62.419, 100.0}, 1e-3));
     EXPECT_EQ(changes, 1);
@@ -357,9 +354,8 @@ TEST(QorLists, PointStreamLayoutAndRoundTrip) {
     EXPECT_EQ(Points(back), Points(l));
 
     int changes = 0;
-    back.OnChange = [&](TObject*) {
-        ++changes;
-    };
+
+    CountChanges(back, changes);
     std::istringstream again(data);
     back.LoadFromStream(again);
     EXPECT_EQ(changes, 0) << "the same items notify nothing";

@@ -6,8 +6,36 @@
 #include "chart/Qor3DChart.h"
 
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <string>
 #include <vector>
+
+// The state calls of the painters' passes, as StateCalls shows them: a translucent pass's start
+// with its first alpha, and a whole highlight pass.
+inline std::vector<std::string> TranslucentStart(int Alpha) {
+    return {"glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(0)",
+            "glColor4ub(255, 255, 255, " + std::to_string(Alpha) + ")"};
+}
+inline std::vector<std::string> HighlightPass() {
+    return {"glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)",
+            "glMaterialf(1032, 5633, 50)",
+            "glEnable(3042)",
+            "glBlendFunc(770, 1)",
+            "glDepthMask(0)",
+            "glDepthFunc(515)",
+            "glColor4ub(0, 0, 0, 255)",
+            "strips",
+            "glDepthFunc(513)",
+            "glDepthMask(1)",
+            "glDisable(3042)"};
+}
+// The lists one after the other.
+inline std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> Parts) {
+    std::vector<std::string> out;
+    for (const std::vector<std::string>& p : Parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
 
 class TRecordedPaint : public ::testing::Test {
 protected:

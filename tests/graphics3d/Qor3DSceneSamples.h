@@ -69,6 +69,27 @@ inline void MakeLayerList(TQor3DChart& Chart) {
     Chart.UpdateRanges();
 }
 
+// An axis with its ends fixed at Min and Max.
+inline void SetFixedRange(TQorChartAxis3D& Axis, double Min, double Max) {
+    Axis.SetAutoMin(false);
+    Axis.SetAutoMax(false);
+    Axis.SetMinimum(Min);
+    Axis.SetMaximum(Max);
+}
+
+// The chart's major grid with the six planes that are on by default turned off: no plane is
+// drawn.
+inline void HideGridPlanes(TQor3DChart& Chart) {
+    TQorGrid3DProp none;
+    none.SetGridXZmax(false);
+    none.SetGridYXmax(false);
+    none.SetGridYZmax(false);
+    none.SetGridZXmax(false);
+    none.SetGridXYmin(false);
+    none.SetGridZYmin(false);
+    Chart.SetgridMajor(none);
+}
+
 // One off-screen render of the chart on the recording back-end; returns the recorded calls.
 inline std::vector<TGLCall> RecordChartPaint(TQor3DChart& Chart, TGLRecordingPlatform& Rec) {
     Chart.SetBitmapPlatform(Rec);

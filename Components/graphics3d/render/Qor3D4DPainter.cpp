@@ -201,15 +201,15 @@ public:
         return FB.Block;
     }
 
-    // Fills the arrays from Point(j, i), which gives x, y, z and the colour's value; Coord
-    // writes the texture coordinate of a point (none when null). Positions (with their stride)
+    // Fills the arrays from Point(j, i), which gives x, y, z and the colour's value; when
+    // Textured, Coord writes the texture coordinate of a point. Positions (with their stride)
     // are drawn as they are where Map is the identity.
     template <typename P, typename C>
-    void Fill(P&& Point, C* Coord, int TexSize, const TVertexMap& Map, const float* Positions,
-              GLsizei Stride) {
+    void Fill(P&& Point, bool Textured, C&& Coord, int TexSize, const TVertexMap& Map,
+              const float* Positions, GLsizei Stride) {
         const size_t points = size_t(FCols) * size_t(FRows);
         const bool raw = Map.Identity();
-        FB.Resize(points, raw, TexSize, Coord != nullptr);
+        FB.Resize(points, raw, TexSize, Textured);
         bool anyHole = false;
         for (int i = 0; i < FRows; ++i)
             for (int j = 0; j < FCols; ++j) {
@@ -230,8 +230,8 @@ public:
                     Map.Normal(normal[0], normal[1], normal[2], &FB.Normals[3 * n]);
                     Map.Position(p[0], p[1], p[2], &FB.Positions[3 * n]);
                 }
-                if (Coord != nullptr)
-                    (*Coord)(p, &FB.TexCoords[size_t(TexSize) * n]);
+                if (Textured)
+                    Coord(p, &FB.TexCoords[size_t(TexSize) * n]);
             }
         FB.Bind(raw, TexSize, anyHole);
         if (raw) {
@@ -261,10 +261,7 @@ void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers&
     const auto coord = [Colour](const std::array<float, 4>& p, float* Out) {
         Out[0] = float(Colour->Coord(p[3]));
     };
-    if (Colour != nullptr)
-        arrays.Fill(point, &coord, 1, Map, positions, 0);
-    else
-        arrays.Fill(point, static_cast<decltype(coord)*>(nullptr), 1, Map, positions, 0);
+    arrays.Fill(point, Colour != nullptr, coord, 1, Map, positions, 0);
     DrawGrid(gl, StripPattern(Wired, false), arrays, Step, Colour != nullptr);
 }
 
@@ -331,11 +328,7 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
             map.Coord(p[0], p[3], p[2], Out);
         };
         const auto stride = GLsizei(4 * sizeof(float));
-        if (Textured)
-            arrays.Fill(point, &coord, map.TexSize(), vertices, Layer.Points, stride);
-        else
-            arrays.Fill(point, static_cast<decltype(coord)*>(nullptr), map.TexSize(), vertices,
-                        Layer.Points, stride);
+        arrays.Fill(point, Textured, coord, map.TexSize(), vertices, Layer.Points, stride);
         DrawGrid(gl, StripPattern(wired, Reverse), arrays,
                  TurningStep(Layer.Cols, Layer.Rows, Frame.TurningView), Textured);
     };

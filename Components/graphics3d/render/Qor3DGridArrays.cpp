@@ -160,67 +160,61 @@ private:
     const uint8_t* FHoles = nullptr;
 };
 
-using TBlockLines = std::pair<std::span<const int>, std::span<const int>>;
-
-// Draws the blocks of Per lines out of Count, the last block first when Reverse; each block
-// shares its last line with the next one when Overlap is set. Lines(first, count) gives a
-// block's columns and rows, Draw(block, count) draws it; the source learns each next block.
-template <typename L, typename F>
-void ForEachBlock(TGridSource& Source, bool Textured, size_t Count, size_t Per, bool Overlap,
-                  bool Reverse, L&& Lines, F&& Draw) {
-    std::vector<size_t> starts;
-    const size_t advance = Overlap ? Per - 1 : Per;
-    for (size_t s = 0; s + (Overlap ? 1 : 0) < Count; s += advance)
-        starts.push_back(s);
-    if (Reverse)
-        std::reverse(starts.begin(), starts.end());
-    const auto count = [&](size_t i) {
-        return std::min(Per, Count - starts[i]);
-    };
-    for (size_t i = 0; i < starts.size(); ++i) {
-        const TBlockLines lines = Lines(starts[i], count(i));
-        const TGridBlock& block = Source.Block(lines.first, lines.second, Textured);
-        if (i + 1 < starts.size()) {
-            const TBlockLines next = Lines(starts[i + 1], count(i + 1));
-            Source.Expect(next.first, next.second, Textured);
-        }
-        Draw(block, count(i));
-    }
-}
-
 size_t LinesPerBlock(const TGridSource& Source, size_t Across, size_t Lines, size_t Least) {
     const size_t limit = Source.BlockPoints();
     const size_t per = limit == std::numeric_limits<size_t>::max() ? Lines : limit / Across;
     return std::clamp(per, Least, std::max(Lines, Least));
 }
 
+// Cuts the lines C x R into blocks of whole rows (ByRows) or whole columns, as many as a block
+// of the source holds and at least Least, the last block first when Reverse; each block shares
+// its last line with the next one when Overlap is set. Draw(block) draws each; the source
+// learns each next block before the current one is drawn.
+template <typename F>
+void ForEachBlock(TGridSource& Source, bool Textured, std::span<const int> C,
+                  std::span<const int> R, bool ByRows, size_t Least, bool Overlap, bool Reverse,
+                  F&& Draw) {
+    const std::span<const int> split = ByRows ? R : C;
+    const size_t per = LinesPerBlock(Source, ByRows ? C.size() : R.size(), split.size(), Least);
+    std::vector<std::pair<std::span<const int>, std::span<const int>>> blocks;
+    const size_t advance = Overlap ? per - 1 : per;
+    for (size_t s = 0; s + (Overlap ? 1 : 0) < split.size(); s += advance) {
+        const std::span<const int> part = split.subspan(s, std::min(per, split.size() - s));
+        blocks.emplace_back(ByRows ? C : part, ByRows ? part : R);
+    }
+    if (Reverse)
+        std::reverse(blocks.begin(), blocks.end());
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const TGridBlock& block = Source.Block(blocks[i].first, blocks[i].second, Textured);
+        if (i + 1 < blocks.size())
+            Source.Expect(blocks[i + 1].first, blocks[i + 1].second, Textured);
+        Draw(block);
+    }
+}
+
 void DrawSolid(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
                std::span<const int> C, std::span<const int> R, bool Reverse, bool Textured) {
     if (R.size() < 2 || C.empty())
         return;
-    const size_t per = LinesPerBlock(Source, C.size(), R.size(), 2);
-    const auto lines = [&](size_t s, size_t rows) {
-        return TBlockLines{C, R.subspan(s, rows)};
-    };
-    ForEachBlock(Source, Textured, R.size(), per, true, Reverse, lines,
-                 [&](const TGridBlock& b, size_t rows) {
-                     Arrays.Use(b);
-                     const size_t cols = C.size();
-                     for (size_t n = 0; n + 1 < rows; ++n) {
-                         const size_t i = Reverse ? rows - 2 - n : n;
-                         Strip.Start(b.Holes);
-                         for (size_t m = 0; m < cols; ++m) {
-                             const size_t j = Reverse ? cols - 1 - m : m;
-                             const GLuint low = b.Col[j] + b.Row[i];
-                             const GLuint high = b.Col[j] + b.Row[i + 1];
-                             if (Reverse)
-                                 Strip.Add(high, low);
-                             else
-                                 Strip.Add(low, high);
-                         }
-                         Strip.Flush();
-                     }
-                 });
+    ForEachBlock(Source, Textured, C, R, true, 2, true, Reverse, [&](const TGridBlock& b) {
+        Arrays.Use(b);
+        const size_t rows = b.Row.size();
+        const size_t cols = b.Col.size();
+        for (size_t n = 0; n + 1 < rows; ++n) {
+            const size_t i = Reverse ? rows - 2 - n : n;
+            Strip.Start(b.Holes);
+            for (size_t m = 0; m < cols; ++m) {
+                const size_t j = Reverse ? cols - 1 - m : m;
+                const GLuint low = b.Col[j] + b.Row[i];
+                const GLuint high = b.Col[j] + b.Row[i + 1];
+                if (Reverse)
+                    Strip.Add(high, low);
+                else
+                    Strip.Add(low, high);
+            }
+            Strip.Flush();
+        }
+    });
 }
 
 void DrawWire(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
@@ -230,38 +224,23 @@ void DrawWire(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
     const auto order = [Reverse](size_t n, size_t count) {
         return Reverse ? count - 1 - n : n;
     };
-    // Along the rows, blocks of whole rows.
-    const size_t perRow = LinesPerBlock(Source, C.size(), R.size(), 1);
-    const auto rowLines = [&](size_t s, size_t rows) {
-        return TBlockLines{C, R.subspan(s, rows)};
-    };
-    ForEachBlock(Source, Textured, R.size(), perRow, false, Reverse, rowLines,
-                 [&](const TGridBlock& b, size_t rows) {
-                     Arrays.Use(b);
-                     for (size_t n = 0; n < rows; ++n) {
-                         const size_t i = order(n, rows);
-                         Strip.Start(b.Holes);
-                         for (size_t m = 0; m < C.size(); ++m)
-                             Strip.Add(b.Col[order(m, C.size())] + b.Row[i]);
-                         Strip.Flush();
-                     }
-                 });
-    // Along the columns, blocks of whole columns.
-    const size_t perCol = LinesPerBlock(Source, R.size(), C.size(), 1);
-    const auto colLines = [&](size_t s, size_t cols) {
-        return TBlockLines{C.subspan(s, cols), R};
-    };
-    ForEachBlock(Source, Textured, C.size(), perCol, false, Reverse, colLines,
-                 [&](const TGridBlock& b, size_t cols) {
-                     Arrays.Use(b);
-                     for (size_t m = 0; m < cols; ++m) {
-                         const size_t j = order(m, cols);
-                         Strip.Start(b.Holes);
-                         for (size_t n = 0; n < R.size(); ++n)
-                             Strip.Add(b.Col[j] + b.Row[order(n, R.size())]);
-                         Strip.Flush();
-                     }
-                 });
+    // Line strips along the rows of a block of whole rows, then along the columns of a block of
+    // whole columns.
+    for (const bool byRows : {true, false})
+        ForEachBlock(Source, Textured, C, R, byRows, 1, false, Reverse, [&](const TGridBlock& b) {
+            Arrays.Use(b);
+            const size_t lines = byRows ? b.Row.size() : b.Col.size();
+            const size_t points = byRows ? b.Col.size() : b.Row.size();
+            for (size_t n = 0; n < lines; ++n) {
+                const size_t l = order(n, lines);
+                Strip.Start(b.Holes);
+                for (size_t m = 0; m < points; ++m) {
+                    const size_t p = order(m, points);
+                    Strip.Add(byRows ? b.Col[p] + b.Row[l] : b.Col[l] + b.Row[p]);
+                }
+                Strip.Flush();
+            }
+        });
 }
 
 } // namespace

@@ -1,14 +1,12 @@
 #include "QorCheckBox.h"
 
+#include "ControlTestSupport.h"
+
 #include <QStyle>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
-
-QImage Grab(QWidget& w) {
-    return w.grab().toImage();
-}
 
 // The part of columns X0 ... X1 - 1 that differs from the background, cut to its bounds.
 QImage Ink(const QImage& Image, int X0, int X1, QRgb Background) {
@@ -24,9 +22,7 @@ QImage Ink(const QImage& Image, int X0, int X1, QRgb Background) {
 
 TEST(QorCheckBox, ClicksAndChangeCheckedAreUserChangesProgramSetIsSilent) {
     TQorCheckBox box("Use safe OpenGL (slow):");
-    box.setAttribute(Qt::WA_DontShowOnScreen);
-    box.resize(200, 24);
-    box.show();
+    ShowOffScreen(box, {200, 24});
     int changes = 0;
     box.OnChange = [&](TQorCheckBox* sender) {
         EXPECT_EQ(sender, &box);
@@ -62,18 +58,14 @@ TEST(QorCheckBox, ACaptionOnTheLeftKeepsItsTextAndMirrorsOnlyThePlaces) {
     left.SetAlignment(taLeftJustify);
     EXPECT_EQ(left.layoutDirection(), Qt::LeftToRight);
     for (TQorCheckBox* box : {&right, &left}) {
-        box->setAttribute(Qt::WA_DontShowOnScreen);
-        box->resize(box->sizeHint());
         box->SetChecked(true);
-        box->show();
+        ShowOffScreen(*box, box->sizeHint());
     }
     const QImage a = Grab(right);
     const QImage b = Grab(left);
     QCheckBox plain(caption); // the box on the left looks as Qt's own
-    plain.setAttribute(Qt::WA_DontShowOnScreen);
-    plain.resize(right.size());
     plain.setChecked(true);
-    plain.show();
+    ShowOffScreen(plain, right.size());
     EXPECT_EQ(Grab(plain), a);
     ASSERT_EQ(a.size(), b.size());
     const int w = a.width();

@@ -1,24 +1,16 @@
 #include "QorColorBox.h"
 
+#include "ControlTestSupport.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace {
-
-QImage Grab(QWidget& w) {
-    return w.grab().toImage();
-}
-
-} // namespace
-
 TEST(QorColorBox, PicksInTheColourDialogAndShowsTheChangedLook) {
     TQorColorBox box;
-    box.setAttribute(Qt::WA_DontShowOnScreen);
-    box.resize(48, 22);
-    box.show();
+    ShowOffScreen(box, {48, 22});
     int changes = 0;
     box.OnChange = [&](TQorColorBox*) {
         ++changes;

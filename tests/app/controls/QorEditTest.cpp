@@ -1,5 +1,7 @@
 #include "QorEdit.h"
 
+#include "ControlTestSupport.h"
+
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -13,8 +15,7 @@ struct TEditFixture {
             EXPECT_EQ(sender, &edit);
             ++changes;
         };
-        edit.setAttribute(Qt::WA_DontShowOnScreen);
-        edit.show();
+        ShowOffScreen(edit);
     }
     void Type(const QString& text) {
         edit.Editor()->selectAll();

@@ -4,17 +4,11 @@
 #include "TestSupport.h"
 #include "chart/Qor3DChart.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
 
 namespace {
-
-std::string ReadAll(const std::string& Path) {
-    std::ifstream in(Path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The fenced blocks of the document that are file examples (not grammars, not excerpts).
 std::vector<std::string> Examples(const std::string& Markdown) {
@@ -51,7 +45,7 @@ TEST(ChartFileStructures, EveryFormHasAnExampleThatTheProgramReadsAndWritesAsSho
                                                        {"<4D Hi>", dk4D},
                                                        {"<4D surface>", dk4DSurface},
                                                        {"<4D surface Hi>", dk4DSurface}};
-    const std::string markdown = ReadAll(PLOTYRA_DOCS "/ChartFileStructures.md");
+    const std::string markdown = ReadFileText(PLOTYRA_DOCS "/ChartFileStructures.md");
     TempDir dir;
     std::map<std::string, int> seen;
     for (const std::string& example : Examples(markdown)) {
@@ -68,7 +62,7 @@ TEST(ChartFileStructures, EveryFormHasAnExampleThatTheProgramReadsAndWritesAsSho
         if (tag == "headerless" || tag.find("COLOR") != std::string::npos)
             continue; // read, never written
         ASSERT_EQ(chart.SaveToFile(dir.File("out.txt"), false, false), 0);
-        EXPECT_EQ(ReadAll(dir.File("out.txt")), example);
+        EXPECT_EQ(ReadFileText(dir.File("out.txt")), example);
     }
     for (const auto& [tag, kind] : kinds)
         EXPECT_EQ(seen.count(tag), 1u) << tag << " has no example";

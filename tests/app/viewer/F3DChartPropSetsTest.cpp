@@ -11,7 +11,7 @@
 
 namespace {
 
-// Each test keeps its sets in a settings folder of its own.
+// Each test keeps its sets in a settings folder of its own and starts on the page of sets.
 class TNamedSets : public TDialogTest {
 protected:
     void SetUp() override {
@@ -19,6 +19,7 @@ protected:
         const char* old = std::getenv("XDG_CONFIG_HOME");
         FOldConfig = old != nullptr ? old : "";
         setenv("XDG_CONFIG_HOME", FConfig.Path().c_str(), 1);
+        OpenAt("TabSheetSettings");
     }
     void TearDown() override {
         TDialogTest::TearDown();
@@ -65,8 +66,6 @@ private:
 } // namespace
 
 TEST_F(TNamedSets, ASavedSetIsListedReloadedLegendFirstAndDeleted) {
-    Open();
-    ShowPage("TabSheetSettings");
     EXPECT_TRUE(Listed().isEmpty());
     Chart.SetWired(true);
     Chart.AxisX().SetCaption("Time");
@@ -116,14 +115,11 @@ TEST_F(TNamedSets, ASavedSetIsListedReloadedLegendFirstAndDeleted) {
     EXPECT_FALSE(Get<QPushButton>("BtnPropDel").isEnabled());
 
     // A new dialog lists what the last one left.
-    Open();
-    ShowPage("TabSheetSettings");
+    OpenAt("TabSheetSettings");
     EXPECT_EQ(Listed(), QStringList{"another one"});
 }
 
 TEST_F(TNamedSets, OverwritingAsksByNameWhateverTheCaseAndNoWritesNothing) {
-    Open();
-    ShowPage("TabSheetSettings");
     Chart.SetTransparency(2);
     SaveAs("Style");
     Chart.SetTransparency(7);
@@ -149,8 +145,6 @@ TEST_F(TNamedSets, TheNameDialogRefusesNamesThatCannotBeKeys) {
     EXPECT_EQ(TFormSettingName::RefusedCharacters("x..y"), "..");
     EXPECT_EQ(TFormSettingName::RefusedCharacters("one\\two"), "\\");
 
-    Open();
-    ShowPage("TabSheetSettings");
     // Save with a refused name: the error lists the characters and the dialog stays open.
     QString error;
     QString empty;
@@ -184,8 +178,6 @@ TEST_F(TNamedSets, TheNameDialogRefusesNamesThatCannotBeKeys) {
 TEST_F(TNamedSets, ASetThatCannotBeWrittenIsReportedNotListed) {
     TempDir dir;
     std::ofstream(dir.File("plain")) << "a file, not a folder";
-    Open();
-    ShowPage("TabSheetSettings");
     Dialog->Storage().SetRegistryFile(dir.File("plain") + "/registry.json");
     QString warning;
     SaveAs("Kept", [&](QWidget* w) { warning = AnswerMessage(w, QMessageBox::Ok); });

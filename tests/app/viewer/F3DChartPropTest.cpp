@@ -8,7 +8,7 @@
 
 using TChartPropDialog = TDialogTest;
 
-TEST_F(TChartPropDialog, OpensOnTheViewPageAndGivesTheFastBufferBackOnClose) {
+TEST_F(TChartPropDialog, OpensOnTheViewPageGivesTheFastBufferBackAndKeepsItsPlace) {
     Chart.SetUseFastDoubleBuffer(true);
     TForm3DChartProp& d = Open();
     EXPECT_EQ(d.windowTitle(), "3D Chart Properties");
@@ -32,6 +32,12 @@ TEST_F(TChartPropDialog, OpensOnTheViewPageAndGivesTheFastBufferBackOnClose) {
     EXPECT_FALSE(d.isVisible());
     Dialog.reset();
     EXPECT_TRUE(Chart.UseFastDoubleBuffer());
+
+    // Enter presses Close; the next showing keeps the placement.
+    Open().setGeometry(40, 50, 760, 580);
+    QTest::keyClick(Dialog.get(), Qt::Key_Return);
+    EXPECT_FALSE(Dialog->isVisible());
+    EXPECT_EQ(Open().geometry(), QRect(40, 50, 760, 580));
 }
 
 // ---- Chart page ----
@@ -41,8 +47,7 @@ TEST_F(TChartPropDialog, ChartPageWritesEachChangeAtOnce) {
     Chart.OnChange = [&](TObject*) {
         ++repaints;
     };
-    Open();
-    ShowPage("TabSheetChart");
+    OpenAt("TabSheetChart");
     TQorEdit& height = Edit("CtrlHeightY");
     EXPECT_EQ(height.Text(), "70");
     EXPECT_TRUE(Shown(height));
@@ -73,8 +78,7 @@ TEST_F(TChartPropDialog, TypedRangesAreClampedAndAutoScaleWritesNone) {
     Chart.ZValues() = {0, 1};
     Chart.AxisY().SetAutoMax(false); // a file may leave the two flags apart
     Chart.AxisY().SetMaximum(50);
-    Open();
-    ShowPage("TabSheetRanges");
+    OpenAt("TabSheetRanges");
     TQorEdit& xmin = Edit("CtrlXmin");
     EXPECT_FALSE(Shown(xmin));
     Toggle(Check("CtrlXAutoScale"));
@@ -103,8 +107,7 @@ TEST_F(TChartPropDialog, TypedRangesAreClampedAndAutoScaleWritesNone) {
 // ---- Grid page ----
 
 TEST_F(TChartPropDialog, ClearingAMajorGridKeepsTheMinorOneAsItWas) {
-    Open();
-    ShowPage("TabSheetGrid");
+    OpenAt("TabSheetGrid");
     TQorCheckBox& major = Check("MAXYmin");
     TQorCheckBox& minor = Check("MIXYmin");
     ASSERT_TRUE(major.Checked());
@@ -138,13 +141,11 @@ TEST_F(TChartPropDialog, ClearingAMajorGridKeepsTheMinorOneAsItWas) {
 // ---- 4th Dim. page ----
 
 TEST_F(TChartPropDialog, FourthDimensionPageFollowsTheDataKind) {
-    Open();
-    ShowPage("TabSheet4D");
+    OpenAt("TabSheet4D");
     EXPECT_FALSE(Shown(Get<QWidget>("Panel4Dim"))); // 3D data
 
     ASSERT_TRUE(Chart.SetSizeNx4D({{2, 2}, {3, 2}}));
-    Open();
-    ShowPage("TabSheet4D");
+    OpenAt("TabSheet4D");
     EXPECT_TRUE(Shown(Get<QWidget>("Panel4Dim")));
     for (const char* name : {"Ctrl4DNormal", "Ctrl4D1Layer", "Ctrl4DNLayer", "Label4DNormal"})
         EXPECT_FALSE(Shown(Get<QWidget>(name))) << name;
@@ -152,8 +153,7 @@ TEST_F(TChartPropDialog, FourthDimensionPageFollowsTheDataKind) {
 
     ASSERT_TRUE(Chart.SetSize4D(2, 2, 2));
     Chart.SetDim4CrossSectionOffset(0.25);
-    Open();
-    ShowPage("TabSheet4D");
+    OpenAt("TabSheet4D");
     for (const char* name : {"Ctrl4DNormal", "Ctrl4D1Layer", "Ctrl4DNLayer", "Ctrl4DHeight"})
         EXPECT_TRUE(Shown(Get<QWidget>(name))) << name;
     EXPECT_EQ(Edit("Ctrl4DCutOffset").Text(), "25");
@@ -174,8 +174,7 @@ TEST_F(TChartPropDialog, FourthDimensionPageFollowsTheDataKind) {
 TEST_F(TChartPropDialog, AHiddenYAxisOf3DDataStillEditsTheLegendCaption) {
     Chart.AxisX().SetVisible(false);
     Chart.AxisY().SetVisible(false);
-    TForm3DChartProp& d = Open();
-    ShowPage("TabSheetY");
+    TForm3DChartProp& d = OpenAt("TabSheetY");
     TFrame3DAxisProp& y = d.AxisFrame(1);
     EXPECT_FALSE(Shown(*y.CtrlLog));
     EXPECT_FALSE(Shown(*y.PanelNumbering));
@@ -217,17 +216,15 @@ TEST_F(TChartPropDialog, AHiddenYAxisOf3DDataStillEditsTheLegendCaption) {
 
     // With 4D data no legend shows the Y caption: it hides with its axis.
     ASSERT_TRUE(Chart.SetSize4D(2, 2, 2));
-    Open();
-    ShowPage("TabSheetY");
+    OpenAt("TabSheetY");
     EXPECT_FALSE(Shown(*Dialog->AxisFrame(1).CtrlCaption));
 }
 
 // ---- Color Scale page ----
 
-TEST_F(TChartPropDialog, ColorCountShowsTheStopsInUseAndPresetsReloadThem) {
+TEST_F(TChartPropDialog, ColorPageShowsTheStopsInUsePresetsAndThePictureFile) {
     Chart.SetColorCount(3);
-    Open();
-    ShowPage("TabSheetColors");
+    OpenAt("TabSheetColors");
     for (const char* name : {"CtrlColor4", "CtrlColor5", "CtrlColor6", "LabelColor4"})
         EXPECT_FALSE(Shown(Get<QWidget>(name))) << name;
     Type(Edit("CtrlColorsCount"), "5");
@@ -260,17 +257,11 @@ TEST_F(TChartPropDialog, ColorCountShowsTheStopsInUseAndPresetsReloadThem) {
     EXPECT_EQ(Legend.Font().Name(), "Liberation Mono");
     EXPECT_EQ(Legend.Font().Height(), -20);
 
-    Open(false); // without a legend there is no font to set
-    EXPECT_FALSE(Get<QPushButton>("CtrlCSFont").isEnabled());
-}
-
-TEST_F(TChartPropDialog, PictureFileIsBrowsedAndAMissingOneIsReported) {
+    // A picture file is browsed for; a missing one is reported.
     TempDir dir;
     QImage picture(4, 4, QImage::Format_RGB32);
     picture.fill(Qt::green);
     ASSERT_TRUE(picture.save(QString::fromStdString(dir.File("green.png"))));
-    Open();
-    ShowPage("TabSheetColors");
     Type(Edit("CtrlBitmapFile"), QString::fromStdString(dir.File("missing.bmp")));
     EXPECT_EQ(Chart.ColorBitmapName(), dir.File("missing.bmp"));
     EXPECT_TRUE(Shown(Get<QLabel>("LabelNotAvailable")));
@@ -283,6 +274,9 @@ TEST_F(TChartPropDialog, PictureFileIsBrowsedAndAMissingOneIsReported) {
     EXPECT_FALSE(Shown(Get<QLabel>("LabelNotAvailable")));
     Toggle(Check("CtrlUseBitmap"));
     EXPECT_TRUE(Chart.ColorBitmapApply());
+
+    Open(false); // without a legend there is no font to set
+    EXPECT_FALSE(Get<QPushButton>("CtrlCSFont").isEnabled());
 }
 
 // ---- Default Properties ----
@@ -312,13 +306,4 @@ TEST_F(TChartPropDialog, DefaultPropertiesPutBackChartAndLegendWithTheUnchangedL
     const TQor3DChart fresh;
     EXPECT_EQ(PropertyText(Chart), PropertyText(fresh));
     EXPECT_EQ(Legend.Font().Height(), TQorColorScale().Font().Height());
-}
-
-TEST_F(TChartPropDialog, KeepsItsPlacementForTheNextShowing) {
-    TForm3DChartProp& d = Open();
-    d.setGeometry(40, 50, 760, 580);
-    QTest::keyClick(&d, Qt::Key_Return); // Enter presses Close
-    EXPECT_FALSE(d.isVisible());
-    TForm3DChartProp& again = Open();
-    EXPECT_EQ(again.geometry(), QRect(40, 50, 760, 580));
 }

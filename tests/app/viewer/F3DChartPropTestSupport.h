@@ -84,6 +84,11 @@ protected:
         auto* tabs = Dialog->findChild<QTabWidget*>("PageControl1");
         tabs->setCurrentWidget(Dialog->findChild<QWidget*>(Page));
     }
+    TForm3DChartProp& OpenAt(const char* Page) {
+        Open();
+        ShowPage(Page);
+        return *Dialog;
+    }
 
     template <typename T> T& Get(const char* Name) {
         T* w = Dialog->findChild<T*>(Name);

@@ -22,7 +22,7 @@ protected:
 
 } // namespace
 
-TEST_F(TViewPage, OpeningRoundsTheAnglesAndTakesTheZoomStep) {
+TEST_F(TViewPage, OpeningRoundsTheAnglesAndDragsTurnTwoDegreesAPixel) {
     Chart.SetViewRotX(0);
     Chart.SetViewRotY(130.4);
     Open();
@@ -54,6 +54,30 @@ TEST_F(TViewPage, OpeningRoundsTheAnglesAndTakesTheZoomStep) {
             cube += c.red() > 60 && std::abs(c.red() - c.blue()) < 8 && c.red() == c.green();
         }
     EXPECT_GT(cube, 2000);
+
+    // Drags turn the chart two degrees a pixel and move it on the pad.
+    const double rotX = Chart.ViewRotX();
+    Drag(PreviewWidget(), {50, 50}, {60, 50});
+    EXPECT_EQ(Chart.ViewRotY(), 150);
+    EXPECT_EQ(Preview().ViewRotY(), 150);
+    EXPECT_EQ(Scroll("ScrollRotY").value(), 150);
+    EXPECT_EQ(Chart.ViewRotX(), rotX);
+    Drag(PreviewWidget(), {50, 50}, {50, 40});
+    EXPECT_EQ(Chart.ViewRotX(), rotX - 20);
+    EXPECT_EQ(Preview().ViewRotX(), rotX - 20);
+
+    const double xmin = Chart.XMin();
+    Drag(Get<QWidget>("CtrlMove"), {10, 10}, {30, 0});
+    EXPECT_DOUBLE_EQ(Chart.ViewMoveX(), xmin);
+    EXPECT_DOUBLE_EQ(Chart.ViewMoveY(), 0.1 + xmin / 2);
+    EXPECT_EQ(Preview().ViewMoveX(), 0); // the preview never shifts
+
+    Scroll("ScrollZoom").setValue(100);
+    EXPECT_DOUBLE_EQ(Chart.XMin(), 10);
+    EXPECT_DOUBLE_EQ(Chart.YMin(), 10);
+    Scroll("ScrollRotX").setValue(-15);
+    EXPECT_EQ(Chart.ViewRotX(), -15);
+    EXPECT_EQ(Preview().ViewRotX(), -15);
 }
 
 TEST_F(TViewPage, FrontTurnsTheChartAndItsLabelsAndASecondFrontChangesNothing) {
@@ -134,30 +158,4 @@ TEST_F(TViewPage, ADefaultViewUpTo90DegreesUsesTheSecondTable) {
     };
     Click("BtnLeft");
     EXPECT_EQ(Chart.ViewRotY(), -90); // the first table again
-}
-
-TEST_F(TViewPage, DragsTurnTheChartTwoDegreesAPixelAndMoveItOnThePad) {
-    Open();
-    const double rotX = Chart.ViewRotX();
-    Drag(PreviewWidget(), {50, 50}, {60, 50});
-    EXPECT_EQ(Chart.ViewRotY(), 150);
-    EXPECT_EQ(Preview().ViewRotY(), 150);
-    EXPECT_EQ(Scroll("ScrollRotY").value(), 150);
-    EXPECT_EQ(Chart.ViewRotX(), rotX);
-    Drag(PreviewWidget(), {50, 50}, {50, 40});
-    EXPECT_EQ(Chart.ViewRotX(), rotX - 20);
-    EXPECT_EQ(Preview().ViewRotX(), rotX - 20);
-
-    const double xmin = Chart.XMin();
-    Drag(Get<QWidget>("CtrlMove"), {10, 10}, {30, 0});
-    EXPECT_DOUBLE_EQ(Chart.ViewMoveX(), xmin);
-    EXPECT_DOUBLE_EQ(Chart.ViewMoveY(), 0.1 + xmin / 2);
-    EXPECT_EQ(Preview().ViewMoveX(), 0); // the preview never shifts
-
-    Scroll("ScrollZoom").setValue(100);
-    EXPECT_DOUBLE_EQ(Chart.XMin(), 10);
-    EXPECT_DOUBLE_EQ(Chart.YMin(), 10);
-    Scroll("ScrollRotX").setValue(-15);
-    EXPECT_EQ(Chart.ViewRotX(), -15);
-    EXPECT_EQ(Preview().ViewRotX(), -15);
 }

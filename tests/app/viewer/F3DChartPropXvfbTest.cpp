@@ -39,12 +39,8 @@ using ChartPropXvfb = TFormMainFixture;
 TEST_F(ChartPropXvfb, CtrlPOpensTheDialogOnTheLiveChartAndEveryPageShows) {
     if (!OnDisplay())
         GTEST_SKIP() << "needs a display";
-    TFormMain& w = Start({}, true);
-    w.resize(1000, 700);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    ASSERT_TRUE(WaitFor([&] { return w.Chart().RenderCount() > 0; }));
+    ASSERT_TRUE(StartOnScreen());
+    TFormMain& w = *Window;
     EXPECT_FALSE(w.Chart().Wired());
 
     const QString pictures = PictureFolder();

@@ -59,6 +59,23 @@ protected:
         QTest::keyClicks(e->Editor(), Text);
     }
     void Click(const char* Name) { QTest::mouseClick(Widget(Name), Qt::LeftButton); }
+    // Types the picture's size and presses OK.
+    void CopyAt(const QString& Width, const QString& Height) {
+        Type("CtrlWidth", Width);
+        Type("CtrlHeight", Height);
+        Click("BtnOk");
+    }
+    static QImage ClipboardImage() {
+        return qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
+    }
+    // The SVG drawing of Svg at Size, on white.
+    static QImage SvgPicture(const QByteArray& Svg, QSize Size) {
+        QImage drawn(Size, QImage::Format_RGB32);
+        drawn.fill(Qt::white);
+        QPainter painter(&drawn);
+        QSvgRenderer(Svg).render(&painter);
+        return drawn;
+    }
 
     static QString Path(const TempDir& Dir, const std::string& Name) {
         return QString::fromStdString(Dir.File(Name));
@@ -76,33 +93,30 @@ protected:
     std::unique_ptr<TFormCopyImage> dialog;
 };
 
-TEST_F(CopyImage, LegendHiddenCopiesThePlainChartBitmap) {
+TEST_F(CopyImage, CopiesThePlainChartBitmapOrSvgAndPngWithTheLegendAtTheRight) {
     Open(nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Copy Image");
     EXPECT_EQ(dialog->focusWidget(), Widget("BtnOk"));
-    Type("CtrlWidth", "320");
-    Type("CtrlHeight", "210");
-    Click("BtnOk");
+    CopyAt("320", "210");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
 
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_TRUE(data->hasImage());
     EXPECT_FALSE(data->hasFormat("image/svg+xml"));
-    const QImage image = qvariant_cast<QImage>(data->imageData());
+    const QImage image = ClipboardImage();
     EXPECT_EQ(image.size(), QSize(320, 210));
     EXPECT_EQ(image, chart.ExportBitmap());
     EXPECT_NE(image.pixel(160, 105), image.pixel(0, 0)) << "the chart fills the middle";
-}
 
-TEST_F(CopyImage, LegendShownCopiesSvgAndPngOfOnePictureWithTheLegendAtTheRight) {
+    // With the legend shown and fresh settings: SVG and PNG of one picture, the legend at the
+    // right.
+    std::filesystem::remove(TQorStorage().RegistryFile());
     Open(&legend);
     QTest::keyClick(dialog.get(), Qt::Key_Return); // OK has the focus: 500 x 400
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
-
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    data = QGuiApplication::clipboard()->mimeData();
     ASSERT_TRUE(data->hasFormat("image/svg+xml"));
-    const QImage png =
-        qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
+    const QImage png = ClipboardImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(png.size(), QSize(500, 400));
     const QByteArray svg = data->data("image/svg+xml");
     QSvgRenderer renderer(svg);
@@ -122,12 +136,8 @@ TEST_F(CopyImage, LegendShownCopiesSvgAndPngOfOnePictureWithTheLegendAtTheRight)
     EXPECT_EQ(ColouredPixels(png, bitmap.width() + 2), 0) << "labels, not the bar, left of it";
 
     // The SVG shows the same picture.
-    QImage drawn(500, 400, QImage::Format_RGB32);
-    drawn.fill(Qt::white);
-    QPainter painter(&drawn);
-    renderer.render(&painter);
-    painter.end();
-    EXPECT_TRUE(PicturesAlike("copy-svg", png, drawn, QorLayoutTolerance));
+    EXPECT_TRUE(
+        PicturesAlike("copy-svg", png, SvgPicture(svg, QSize(500, 400)), QorLayoutTolerance));
 }
 
 TEST_F(CopyImage, PreviewRendersOnceAfterQuickChangesAndNotAtAllWhenOff) {
@@ -169,19 +179,15 @@ TEST_F(CopyImage, PreviewRendersOnceAfterQuickChangesAndNotAtAllWhenOff) {
     EXPECT_EQ(chart.RenderCount(), shown + 1);
     Click("BtnOk");
     EXPECT_EQ(chart.RenderCount(), shown + 2);
-    EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
-              QSize(800, 300));
+    EXPECT_EQ(ClipboardImage().size(), QSize(800, 300));
 }
 
 TEST_F(CopyImage, OkStoresTheTypedSizesAndCancelStoresNothing) {
     Open(nullptr);
     Click("CtrlPreview");
-    Type("CtrlWidth", "20000"); // kept as typed, rendered at the largest width
-    Type("CtrlHeight", "30");
-    Click("BtnOk");
+    CopyAt("20000", "30"); // the width kept as typed, rendered at the largest width
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
-              QSize(10000, 30));
+    EXPECT_EQ(ClipboardImage().size(), QSize(10000, 30));
     EXPECT_EQ(Stored().ReadFloat("CtrlWidth.ValueEx", 0), 20000);
     EXPECT_EQ(Stored().ReadFloat("CtrlHeight.ValueEx", 0), 30);
     EXPECT_FALSE(Stored().ReadBool("CtrlPreview.Checked", true));
@@ -202,22 +208,16 @@ TEST_F(CopyImage, OkStoresTheTypedSizesAndCancelStoresNothing) {
 TEST_F(CopyImage, ALegendWiderThanThePictureGetsHalfOfIt) {
     legend.SetCaption("a caption far wider than the picture");
     Open(&legend);
-    Type("CtrlWidth", "90");
-    Type("CtrlHeight", "200");
-    Click("BtnOk");
+    CopyAt("90", "200");
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(chart.ExportBitmap().size(), QSize(45, 200));
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    const QImage png =
-        qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
+    const QImage png = ClipboardImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(png.size(), QSize(90, 200));
     EXPECT_EQ(png.copy(0, 0, 45, 200), chart.ExportBitmap().convertToFormat(QImage::Format_RGB32));
     EXPECT_GT(ColouredPixels(png, 87), 100) << "the bar keeps its place";
     // The SVG cannot clip: the chart bitmap covers what the cut legend would draw over it.
-    QImage drawn(90, 200, QImage::Format_RGB32);
-    QPainter painter(&drawn);
-    QSvgRenderer(data->data("image/svg+xml")).render(&painter);
-    painter.end();
+    const QImage drawn = SvgPicture(data->data("image/svg+xml"), QSize(90, 200));
     EXPECT_EQ(ComparePictures(drawn.copy(0, 0, 45, 200), png.copy(0, 0, 45, 200), 8).Differing, 0);
 }
 
@@ -227,12 +227,10 @@ TEST_F(CopyImage, SaveWritesPngSvgAndPdfByExtension) {
     Type("CtrlWidth", "300");
     Type("CtrlHeight", "240");
     ASSERT_TRUE(dialog->SavePicture(Path(dir, "chart.png")));
-    EXPECT_EQ(QImage(QString::fromStdString(dir.File("chart.png"))).size(), QSize(300, 240));
+    EXPECT_EQ(QImage(Path(dir, "chart.png")).size(), QSize(300, 240));
     ASSERT_TRUE(dialog->SavePicture(Path(dir, "chart.PDF")));
-    QFile pdf(QString::fromStdString(dir.File("chart.PDF")));
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    const QByteArray pdfBytes = pdf.readAll();
-    EXPECT_TRUE(pdfBytes.startsWith("%PDF"));
+    const QByteArray pdfBytes = QByteArray::fromStdString(ReadFileText(dir.File("chart.PDF")));
+    ASSERT_TRUE(pdfBytes.startsWith("%PDF"));
     EXPECT_TRUE(pdfBytes.contains("/MediaBox [0 0 225")) << "300 px at 96 per inch";
 
     EXPECT_FALSE(dialog->SavePicture(Path(dir, "chart.bmp")));
@@ -244,7 +242,7 @@ TEST_F(CopyImage, SaveWritesPngSvgAndPdfByExtension) {
 
     // Save... asks for the name; a name without extension takes the chosen type's.
     QTimer::singleShot(0, [&] {
-        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* files = ModalAs<QFileDialog>(QApplication::activeModalWidget(), "file dialog");
         ASSERT_NE(files, nullptr);
         files->selectNameFilter("SVG drawing (*.svg)");
         files->selectFile(QString::fromStdString(dir.File("picked")));
@@ -285,9 +283,7 @@ TEST_F(CopyImage, AFailedRenderIsReportedAndNothingIsCopied) {
         c.Break();
         QGuiApplication::clipboard()->setText("before");
         Open(&legend);
-        Type("CtrlWidth", c.Width);
-        Type("CtrlHeight", c.Height);
-        Click("BtnOk");
+        CopyAt(c.Width, c.Height);
         EXPECT_TRUE(dialog->isVisible()) << "the dialog stays open";
         EXPECT_TRUE(Widget("LabelMessage")->isVisible());
         EXPECT_TRUE(dialog->Message().contains(c.Reason)) << dialog->Message().toStdString();
@@ -295,9 +291,7 @@ TEST_F(CopyImage, AFailedRenderIsReportedAndNothingIsCopied) {
         EXPECT_FALSE(Stored().ValueExists("CtrlWidth.ValueEx"));
 
         c.Mend();
-        Type("CtrlWidth", c.MendedWidth);
-        Type("CtrlHeight", c.MendedHeight);
-        Click("BtnOk");
+        CopyAt(c.MendedWidth, c.MendedHeight);
         EXPECT_EQ(dialog->result(), QDialog::Accepted);
         EXPECT_TRUE(dialog->Message().isEmpty());
         EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasImage());
@@ -337,11 +331,9 @@ using CopyImageXvfb = TFormMainFixture;
 TEST_F(CopyImageXvfb, CtrlCAndEnterOfferSvgAndPngToOtherPrograms) {
     if (!XvfbWithXclip())
         GTEST_SKIP() << "needs a display and xclip";
-    TFormMain& w = Start({}, true);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(StartOnScreen());
+    TFormMain& w = *Window;
     ClickFile("surface.p3d");
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
 
     QString title;
     QImage preview;

@@ -42,6 +42,22 @@ QString PathIn(const TempDir& dir, const char* name) {
     return QString::fromStdString(dir.File(name));
 }
 
+// Answers the next file dialog with Path once its title, and the file type it proposes unless
+// Suffix is empty, are checked.
+void OnNextFileDialog(const QString& Title, const QString& Path, const QString& Suffix = {}) {
+    OnNextModal([=](QWidget* widget) {
+        auto* dialog = ModalAs<QFileDialog>(widget, "file dialog");
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), Title);
+        if (!Suffix.isEmpty()) {
+            EXPECT_EQ(dialog->defaultSuffix(), Suffix);
+            EXPECT_TRUE(dialog->selectedNameFilter().contains("*." + Suffix));
+        }
+        dialog->selectFile(Path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+}
+
 } // namespace
 
 using FormMain = TFormMainFixture;
@@ -84,7 +100,24 @@ TEST_F(FormMain, FirstStartShowsTheSamplesAndTheSampleSurface) {
     EXPECT_EQ(FileIconOf("setup.exe"), fiExeFile);
 }
 
-TEST_F(FormMain, ReloadWithoutSelectionEmptiesTheChartAndLaterLoadsWork) {
+// A sibling with a very long name widens the tree's column; the current folder's branch and
+// name still stay in sight.
+TEST_F(FormMain, TheFolderTreeKeepsTheCurrentFolderNameInSight) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path() / std::string(240, 'n') / "inner");
+    std::filesystem::create_directories(dir.Path() / "data");
+    std::filesystem::copy_file((Examples + "/surface.p3d").toStdString(), dir.File("data/s.p3d"));
+    TFormMain& w = Start();
+    auto& tree = Control<QTreeView>("CtrlDir");
+    w.OpenFileByPath(QString::fromStdString(dir.File("data/s.p3d")));
+    EXPECT_TRUE(WaitFor([&] {
+        QTest::qWait(50);
+        const QRect item = tree.visualRect(tree.currentIndex());
+        return tree.viewport()->rect().contains(item.topLeft() + QPoint(1, 1));
+    })) << tree.horizontalScrollBar()->value();
+}
+
+TEST_F(FormMain, ReloadWithoutSelectionEmptiesTheChartAndClicksAndDropsLoad) {
     TFormMain& w = Start();
     FileList().clearSelection();
     Action("MenuItemReloadChart").trigger();
@@ -105,6 +138,18 @@ TEST_F(FormMain, ReloadWithoutSelectionEmptiesTheChartAndLaterLoadsWork) {
     ClickFile("volume-hi.p4d");
     EXPECT_EQ(w.Chart().DataKind(), dk4D);
     EXPECT_FALSE(Action("MenuItemUseLowMemory").isChecked());
+
+    // Of several dropped files the first opens.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Examples + "/layers.p4d"),
+                  QUrl::fromLocalFile(Examples + "/surface.p3d")});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&w, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&w, &drop);
+    EXPECT_EQ(w.LoadedFile(), Examples + "/layers.p4d");
+    EXPECT_EQ(w.Chart().DataKind(), dkNx4D);
 }
 
 TEST_F(FormMain, AFailedLoadIsSilentButTheStatusBarSaysWhy) {
@@ -141,47 +186,20 @@ TEST_F(FormMain, SafeModeSwitchIsStoredAndOpensNothingOtherParametersAreOpenedLa
     EXPECT_TRUE(again.RecentFiles().isEmpty()); // opening by path keeps the list
 }
 
-TEST_F(FormMain, DroppingSeveralFilesOpensTheFirst) {
-    TFormMain& w = Start();
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(Examples + "/layers.p4d"),
-                  QUrl::fromLocalFile(Examples + "/surface.p3d")});
-    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(&w, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(&w, &drop);
-    EXPECT_EQ(w.LoadedFile(), Examples + "/layers.p4d");
-    EXPECT_EQ(w.Chart().DataKind(), dkNx4D);
-}
-
 TEST_F(FormMain, SaveProposesP3DFor3DAndP4DOtherwise) {
     TempDir dir;
     TFormMain& w = Start();
-    const auto saveAs = [&](const char* action, const QString& name, QString expectSuffix) {
-        OnNextModal([=](QWidget* widget) {
-            auto* dialog = qobject_cast<QFileDialog*>(widget);
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog->windowTitle(), "Save Chart As");
-            EXPECT_EQ(dialog->defaultSuffix(), expectSuffix);
-            EXPECT_TRUE(dialog->selectedNameFilter().contains("*." + expectSuffix));
-            dialog->selectFile(name);
-            static_cast<QDialog*>(dialog)->accept();
-        });
-        Action(action).trigger();
-    };
-    saveAs("MenuItemSaveChart", PathIn(dir, "sample"), "p3d");
-    std::ifstream saved(dir.File("sample.p3d"));
-    std::string text((std::istreambuf_iterator<char>(saved)), {});
+    OnNextFileDialog("Save Chart As", PathIn(dir, "sample"), "p3d");
+    Action("MenuItemSaveChart").trigger();
+    const std::string text = ReadFileText(dir.File("sample.p3d"));
     EXPECT_EQ(text.rfind("<3D>", 0), 0u);
     EXPECT_NE(text.find("[FileVer]"), std::string::npos); // with its properties
     EXPECT_NE(text.find("QorColorScale_"), std::string::npos);
 
     w.OpenFileByPath(Examples + "/box.p4d");
-    saveAs("MenuItemSaveChartNoProp", PathIn(dir, "box"), "p4d");
-    std::ifstream box(dir.File("box.p4d"));
-    std::string boxText((std::istreambuf_iterator<char>(box)), {});
-    EXPECT_EQ(boxText.find("[FileVer]"), std::string::npos); // data only
+    OnNextFileDialog("Save Chart As", PathIn(dir, "box"), "p4d");
+    Action("MenuItemSaveChartNoProp").trigger();
+    EXPECT_EQ(ReadFileText(dir.File("box.p4d")).find("[FileVer]"), std::string::npos); // data only
     // The list shows the folder the file was opened from, refilled after saving, and the
     // file stays selected, so Reload still has it.
     EXPECT_EQ(QDir(w.CurrentFolder()), QDir(Examples));
@@ -195,24 +213,13 @@ TEST_F(FormMain, PropertyFilesRoundTripChartAndLegendFont) {
     TFont font = w.ColorScale().Font();
     font.SetName("Liberation Mono");
     w.ColorScale().SetFont(font);
-    OnNextModal([&](QWidget* widget) {
-        auto* dialog = qobject_cast<QFileDialog*>(widget);
-        EXPECT_EQ(dialog->windowTitle(), "Save Chart Properties");
-        EXPECT_EQ(dialog->defaultSuffix(), "cpr");
-        dialog->selectFile(PathIn(dir, "look"));
-        static_cast<QDialog*>(dialog)->accept();
-    });
+    OnNextFileDialog("Save Chart Properties", PathIn(dir, "look"), "cpr");
     Action("MenuItemSaveProp").trigger();
     ASSERT_TRUE(QFile::exists(PathIn(dir, "look.cpr")));
 
     w.Chart().SetBackgroundColor(clWhite);
     w.ColorScale().SetFont(TFont("Arial", 10));
-    OnNextModal([&](QWidget* widget) {
-        auto* dialog = qobject_cast<QFileDialog*>(widget);
-        EXPECT_EQ(dialog->windowTitle(), "Load Chart Properties");
-        dialog->selectFile(PathIn(dir, "look.cpr"));
-        static_cast<QDialog*>(dialog)->accept();
-    });
+    OnNextFileDialog("Load Chart Properties", PathIn(dir, "look.cpr"));
     Action("MenuItemLoadProp").trigger();
     EXPECT_EQ(w.Chart().BackgroundColor(), clYellow);
     EXPECT_EQ(w.ColorScale().Font().Name(), "Liberation Mono");
@@ -267,13 +274,29 @@ TEST_F(FormMain, DensityCommandsUseTheStoredFilterWeights) {
     EXPECT_EQ(w.Chart().NX(), 21);
 }
 
-TEST_F(FormMain, PlaybackRotatesOnAnEmptyListAndWaitsOneFrameLessTheStep) {
-    TempDir empty;
+// Playback from the last entry stops at once without repeat and goes on with the first with it;
+// on an empty list it turns the chart.
+TEST_F(FormMain, PlaybackEndsOrRepeatsTheListAndRotatesOnAnEmptyOne) {
     TFormMain& w = Start();
-    w.OpenFileByPath(PathIn(empty, "none.p3d")); // shows the empty folder
-    ASSERT_EQ(FileList().count(), 0);
+    FileList().setCurrentRow(FileList().count() - 1);
+    const QString loaded = w.LoadedFile();
     auto& play = Control<QPushButton>("BtnPlay");
     auto& timer = Control<QTimer>("TimerPlay");
+    QTest::mouseClick(&play, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return play.text() == "Play"; }));
+    EXPECT_EQ(w.LoadedFile(), loaded); // nothing loaded
+    EXPECT_TRUE(FileList().isEnabled());
+    EXPECT_FALSE(timer.isActive());
+    QTest::keyClick(&Control<TQorCheckBox>("ChRep"), Qt::Key_Space);
+    ASSERT_TRUE(Control<TQorCheckBox>("ChRep").Checked());
+    QTest::mouseClick(&play, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !w.LoadedFile().isEmpty(); }));
+    EXPECT_EQ(FileList().currentRow(), 0);
+    QTest::mouseClick(&play, Qt::LeftButton);
+
+    TempDir empty;
+    w.OpenFileByPath(PathIn(empty, "none.p3d")); // shows the empty folder
+    ASSERT_EQ(FileList().count(), 0);
     // Each step reads the tick count at its start and at its end; at its start the timer
     // still holds the pause that came before it.
     const QList<qint64> ticks = {1000, 1030, 5000, 5150};
@@ -308,27 +331,7 @@ TEST_F(FormMain, PlaybackRotatesOnAnEmptyListAndWaitsOneFrameLessTheStep) {
     EXPECT_TRUE(Control<TQorCheckBox>("ChRep").isHidden());
 }
 
-TEST_F(FormMain, PlaybackFromTheLastEntryWithoutRepeatStopsAtOnce) {
-    TFormMain& w = Start();
-    FileList().setCurrentRow(FileList().count() - 1);
-    const QString loaded = w.LoadedFile();
-    auto& play = Control<QPushButton>("BtnPlay");
-    QTest::mouseClick(&play, Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return play.text() == "Play"; }));
-    EXPECT_EQ(w.LoadedFile(), loaded); // nothing loaded
-    EXPECT_TRUE(FileList().isEnabled());
-    EXPECT_FALSE(Control<QTimer>("TimerPlay").isActive());
-
-    // With repeat on the last entry is followed by the first.
-    QTest::keyClick(&Control<TQorCheckBox>("ChRep"), Qt::Key_Space);
-    ASSERT_TRUE(Control<TQorCheckBox>("ChRep").Checked());
-    QTest::mouseClick(&play, Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return !w.LoadedFile().isEmpty(); }));
-    EXPECT_EQ(FileList().currentRow(), 0);
-    QTest::mouseClick(&play, Qt::LeftButton);
-}
-
-TEST_F(FormMain, SettingsAndRecentFilesSurviveARestart) {
+TEST_F(FormMain, SettingsAndTheNineRecentFilesSurviveARestart) {
     TempDir dir;
     CopySamples(dir, {"surface.p3d", "box.p4d", "layers.p4d"});
     {
@@ -384,25 +387,20 @@ TEST_F(FormMain, SettingsAndRecentFilesSurviveARestart) {
     QFile xbel(RecentlyUsedFile());
     ASSERT_TRUE(xbel.open(QIODevice::ReadOnly));
     EXPECT_TRUE(xbel.readAll().contains(QUrl::fromLocalFile(PathIn(dir, "box.p4d")).toEncoded()));
-}
 
-TEST_F(FormMain, RecentFilesKeepNineNewestFirst) {
-    TempDir dir;
-    TFormMain& w = Start();
+    // The list keeps the nine newest; a recent file opens by path from the Reopen menu.
+    TempDir many;
     for (int i = 0; i < 11; ++i)
-        std::ofstream(dir.File("f" + std::to_string(i) + ".p3d"))
-            << "<3D>\n2\t2\n0\t1\n0\t1\n1\n2\n3\n4\n";
-    w.OpenFileByPath(PathIn(dir, "f0.p3d"));
+        WriteFileText(many.File("f" + std::to_string(i) + ".p3d"),
+                      "<3D>\n2\t2\n0\t1\n0\t1\n1\n2\n3\n4\n");
+    w.OpenFileByPath(PathIn(many, "f0.p3d"));
     for (int i = 0; i < 11; ++i)
         ClickFile(QString("f%1.p3d").arg(i));
     ASSERT_EQ(w.RecentFiles().size(), 9);
-    EXPECT_EQ(w.RecentFiles().first(), PathIn(dir, "f10.p3d"));
-    EXPECT_EQ(w.RecentFiles().last(), PathIn(dir, "f2.p3d"));
-
-    // A recent file opens by path from the Reopen menu.
-    auto* reopen = w.findChild<QMenu*>("MRUList");
+    EXPECT_EQ(w.RecentFiles().first(), PathIn(many, "f10.p3d"));
+    EXPECT_EQ(w.RecentFiles().last(), PathIn(many, "f2.p3d"));
     reopen->actions().last()->trigger();
-    EXPECT_EQ(w.LoadedFile(), PathIn(dir, "f2.p3d"));
+    EXPECT_EQ(w.LoadedFile(), PathIn(many, "f2.p3d"));
 }
 
 TEST_F(FormMain, TerminationSignalClosesTheWindowTheNormalWay) {

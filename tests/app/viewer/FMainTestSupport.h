@@ -69,6 +69,21 @@ protected:
         QCoreApplication::processEvents();
         return *Window;
     }
+    // Starts the window on the display at Size, drawn through the real renderers; true once
+    // it is exposed, active and has drawn its first picture.
+    ::testing::AssertionResult StartOnScreen(const QStringList& Params = {},
+                                             QSize Size = {1000, 700}) {
+        TFormMain& w = Start(Params, true);
+        w.resize(Size);
+        if (!QTest::qWaitForWindowExposed(&w))
+            return ::testing::AssertionFailure() << "the window is not exposed";
+        w.activateWindow();
+        if (!QTest::qWaitForWindowActive(&w))
+            return ::testing::AssertionFailure() << "the window is not active";
+        if (!WaitFor([&] { return w.Chart().RenderCount() > 0; }))
+            return ::testing::AssertionFailure() << "the chart is not drawn";
+        return ::testing::AssertionSuccess();
+    }
     // Closes and destroys the window, as the user quitting the program.
     void Quit() {
         Window->close();

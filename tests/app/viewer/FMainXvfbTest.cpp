@@ -39,10 +39,8 @@ using FormMainXvfb = TFormMainFixture;
 TEST_F(FormMainXvfb, ClickingASampleDrawsItsChartAndLegend) {
     if (!OnDisplay())
         GTEST_SKIP() << "needs a display";
-    TFormMain& w = Start({}, true);
-    w.resize(1000, 700);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    ASSERT_TRUE(WaitFor([&] { return w.Chart().RenderCount() > 0; }));
+    ASSERT_TRUE(StartOnScreen());
+    TFormMain& w = *Window;
     const QImage before = ScreenShot(w);
 
     const int renders = w.Chart().RenderCount();
@@ -82,10 +80,8 @@ void ToggleSafeMode(QAction& Command, const char* Button) {
 TEST_F(FormMainXvfb, SafeModeOnAndOffKeepsTheChartOnTheScreen) {
     if (!OnDisplay())
         GTEST_SKIP() << "needs a display";
-    TFormMain& w = Start({"/S"}, true);
-    w.resize(900, 600);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    ASSERT_TRUE(WaitFor([&] { return w.Chart().RenderCount() > 0; }));
+    ASSERT_TRUE(StartOnScreen({"/S"}, {900, 600}));
+    TFormMain& w = *Window;
     EXPECT_TRUE(w.Chart().IsBitmapMode());
     EXPECT_EQ(ChartCorner(w, clAqua), QColor(0, 255, 255)); // drawn through OSMesa
 

@@ -7,75 +7,74 @@
 
 using ProgramProperties = TFormMainFixture;
 
-// Opens "Program Properties" from the menu; Act runs while it is shown.
-static void OpenProgramProperties(TFormMainFixture&, QAction& Command,
-                                  const std::function<void(QWidget*)>& Act) {
-    OnNextModal(Act);
-    Command.trigger();
-}
-
-TEST_F(ProgramProperties, TheBoxActsAtOnceCancelPutsTheFormerModeBack) {
+// Safe mode acts at once and fast drawing as the dialog closes; Cancel and Esc put the former
+// settings back, Enter and Close store them, and the next start reads them.
+TEST_F(ProgramProperties, CancelPutsTheSettingsBackCloseStoresThem) {
     TFormMain& w = Start();
     w.SetLanguage("CZ");
-    OpenProgramProperties(*this, Action("PropertiesMenuItem"), [&](QWidget* dialog) {
+    EXPECT_TRUE(w.Chart().FastTurning());
+    // Ticks the safe mode and unticks fast drawing.
+    const auto toggleBoth = [&](QWidget* dialog) {
+        auto* safe = dialog->findChild<TQorCheckBox*>("ChSafeGL");
+        EXPECT_FALSE(safe->Checked());
+        QTest::keyClick(safe, Qt::Key_Space);
+        EXPECT_TRUE(w.Chart().UseSafeBitmapMode());
+        EXPECT_TRUE(w.Chart().IsBitmapMode());
+        EXPECT_TRUE(w.DefaultChart().UseSafeBitmapMode());
+        auto* fast = dialog->findChild<TQorCheckBox*>("ChFastTurning");
+        EXPECT_EQ(fast->text(), "Fast drawing while turning");
+        EXPECT_TRUE(fast->Checked());
+        QTest::keyClick(fast, Qt::Key_Space);
+    };
+    OnNextModal([&](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Program Properties");
         auto* label = dialog->findChild<QLabel*>("LabelGLVer");
         auto* box = dialog->findChild<TQorCheckBox*>("ChSafeGL");
         EXPECT_TRUE(label->text().startsWith("OpenGL version: ")); // at showing, always
-        EXPECT_FALSE(box->Checked());
         EXPECT_EQ(box->Glyphs(), cgPlain);
         EXPECT_EQ(box->text(), "Use safe OpenGL (slow):");
         EXPECT_EQ(dialog->focusWidget(), dialog->findChild<QPushButton*>("BtnClose"));
-        QTest::keyClick(box, Qt::Key_Space);
-        EXPECT_TRUE(w.Chart().UseSafeBitmapMode());
-        EXPECT_TRUE(w.Chart().IsBitmapMode());
-        EXPECT_TRUE(w.DefaultChart().UseSafeBitmapMode());
+        toggleBoth(dialog);
         EXPECT_TRUE(label->text().startsWith("Verze OpenGL: "));
         QTest::mouseClick(dialog->findChild<QPushButton*>("BtnCancel"), Qt::LeftButton);
     });
-    EXPECT_FALSE(w.Chart().UseSafeBitmapMode());
-    EXPECT_FALSE(w.DefaultChart().UseSafeBitmapMode());
-    EXPECT_FALSE(w.Storage().ValueExists("ChSafeGL.Checked"));
-    EXPECT_EQ(w.Language(), "CZ");
-}
-
-TEST_F(ProgramProperties, CloseStoresTheModeAndSetsEnglish) {
-    TFormMain& w = Start();
-    w.SetLanguage("CZ");
-    OpenProgramProperties(*this, Action("PropertiesMenuItem"), [&](QWidget* dialog) {
-        QTest::keyClick(dialog->findChild<TQorCheckBox*>("ChSafeGL"), Qt::Key_Space);
-        QTest::keyClick(dialog, Qt::Key_Return); // the default button
-    });
-    EXPECT_TRUE(w.Chart().UseSafeBitmapMode());
-    EXPECT_TRUE(w.Storage().ReadBool("ChSafeGL.Checked", false));
-    EXPECT_EQ(w.Language(), "EN");
-    Quit();
-    EXPECT_TRUE(Start().Chart().UseSafeBitmapMode()); // read at the next start
-}
-
-TEST_F(ProgramProperties, FastDrawingWhileTurningIsOnUntilCloseStoresItOff) {
-    TFormMain& w = Start();
-    EXPECT_TRUE(w.Chart().FastTurning());
-    const auto untick = [](QWidget* dialog) {
-        auto* box = dialog->findChild<TQorCheckBox*>("ChFastTurning");
-        EXPECT_EQ(box->text(), "Fast drawing while turning");
-        EXPECT_TRUE(box->Checked());
-        QTest::keyClick(box, Qt::Key_Space);
-    };
-    OpenProgramProperties(*this, Action("PropertiesMenuItem"), [&](QWidget* dialog) {
-        untick(dialog);
+    Action("PropertiesMenuItem").trigger();
+    OnNextModal([&](QWidget* dialog) {
+        toggleBoth(dialog);
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
+    Action("PropertiesMenuItem").trigger();
+    EXPECT_FALSE(w.Chart().UseSafeBitmapMode());
+    EXPECT_FALSE(w.DefaultChart().UseSafeBitmapMode());
     EXPECT_TRUE(w.Chart().FastTurning());
+    EXPECT_FALSE(w.Storage().ValueExists("ChSafeGL.Checked"));
     EXPECT_FALSE(w.Storage().ValueExists("ChFastTurning.Checked"));
-    OpenProgramProperties(*this, Action("PropertiesMenuItem"), [&](QWidget* dialog) {
-        untick(dialog);
+    EXPECT_EQ(w.Language(), "CZ");
+
+    OnNextModal([&](QWidget* dialog) {
+        toggleBoth(dialog);
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    Action("PropertiesMenuItem").trigger(); // Enter presses the default button, Close
+    const auto stored = [&] {
+        EXPECT_TRUE(w.Chart().UseSafeBitmapMode());
+        EXPECT_FALSE(w.Chart().FastTurning());
+        EXPECT_TRUE(w.Storage().ReadBool("ChSafeGL.Checked", false));
+        EXPECT_FALSE(w.Storage().ReadBool("ChFastTurning.Checked", true));
+    };
+    stored();
+    EXPECT_EQ(w.Language(), "EN");
+    OnNextModal([&](QWidget* dialog) {
+        EXPECT_TRUE(dialog->findChild<TQorCheckBox*>("ChSafeGL")->Checked());
+        EXPECT_FALSE(dialog->findChild<TQorCheckBox*>("ChFastTurning")->Checked());
         QTest::mouseClick(dialog->findChild<QPushButton*>("BtnClose"), Qt::LeftButton);
     });
-    EXPECT_FALSE(w.Chart().FastTurning());
-    EXPECT_FALSE(w.Storage().ReadBool("ChFastTurning.Checked", true));
+    Action("PropertiesMenuItem").trigger();
+    stored();
     Quit();
-    EXPECT_FALSE(Start().Chart().FastTurning()); // read at the next start
+    TFormMain& again = Start(); // read at the next start
+    EXPECT_TRUE(again.Chart().UseSafeBitmapMode());
+    EXPECT_FALSE(again.Chart().FastTurning());
 }
 
 using FilterSetting = TFormMainFixture;

@@ -33,15 +33,21 @@ inline void OnNextModal(std::function<void(QWidget* Modal)> Action) {
     timer->start(10);
 }
 
+// Modal as a T, or nullptr with a failure naming What it should have been.
+template <typename T> T* ModalAs(QWidget* Modal, const char* What) {
+    auto* typed = qobject_cast<T*>(Modal);
+    if (typed == nullptr)
+        ADD_FAILURE() << "not a " << What;
+    return typed;
+}
+
 // Chooses Path in a file dialog and accepts it, as a user would. While its name field has the
 // focus, selectFile only selects in the list, which lacks a file the name filter hides: the
 // path is then typed into the field.
 inline void ChooseFile(QWidget* Dialog, const QString& Path) {
-    auto* files = qobject_cast<QFileDialog*>(Dialog);
-    if (files == nullptr) {
-        ADD_FAILURE() << "not a file dialog";
+    auto* files = ModalAs<QFileDialog>(Dialog, "file dialog");
+    if (files == nullptr)
         return;
-    }
     files->selectFile(Path);
     if (files->selectedFiles() != QStringList{Path})
         if (auto* name = files->findChild<QLineEdit*>("fileNameEdit"))
@@ -55,11 +61,8 @@ inline void ChooseFile(QWidget* Dialog, const QString& Path) {
 
 // Chooses Font in a font dialog and accepts it.
 inline void ChooseFont(QWidget* Dialog, const QFont& Font) {
-    auto* fonts = qobject_cast<QFontDialog*>(Dialog);
-    if (fonts == nullptr) {
-        ADD_FAILURE() << "not a font dialog";
-        return;
+    if (auto* fonts = ModalAs<QFontDialog>(Dialog, "font dialog")) {
+        fonts->setCurrentFont(Font);
+        fonts->accept();
     }
-    fonts->setCurrentFont(Font);
-    fonts->accept();
 }

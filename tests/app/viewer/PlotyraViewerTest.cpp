@@ -1,6 +1,7 @@
 // The viewer as a user meets it: started on a sample file on a real (Xvfb) display, the window
 // it grabs shows the chart in the middle and the legend's colour bar at the right.
 #include "TestSupport.h"
+#include "graphics3d/Qor3DPictureSupport.h"
 
 #include <QColor>
 #include <QGuiApplication>
@@ -8,23 +9,9 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Clearly coloured: a palette colour, not white, black or grey.
-bool Coloured(const QColor& c) {
-    return std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 80;
-}
-
-int ColouredIn(const QImage& Image, const QRect& R) {
-    int n = 0;
-    for (int y = R.top(); y <= R.bottom(); ++y)
-        for (int x = R.left(); x <= R.right(); ++x)
-            n += Coloured(Image.pixelColor(x, y)) ? 1 : 0;
-    return n;
-}
 
 // A column near the right edge that is coloured over much of the height, with other colours at
 // its top than at its bottom: the legend's bar.
@@ -34,16 +21,26 @@ bool LegendBarAtTheRight(const QImage& Image) {
         int first = -1;
         int last = -1;
         for (int y = 0; y < h; ++y)
-            if (Coloured(Image.pixelColor(x, y))) {
+            if (ColouredPixels(Image, QRect(x, y, 1, 1), 80) > 0) {
                 if (first < 0)
                     first = y;
                 last = y;
             }
-        if (first >= 0 && ColouredIn(Image, QRect(x, 0, 1, h)) > h / 3 &&
+        if (first >= 0 && ColouredPixels(Image, x) > h / 3 &&
             Image.pixelColor(x, first + 2) != Image.pixelColor(x, last - 2))
             return true;
     }
     return false;
+}
+
+// Runs the viewer with Arguments and settings of its own below Dir; true when it quit in time.
+bool RunViewer(QProcess& Viewer, const TempDir& Dir, const QStringList& Arguments) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(Dir.File("config")));
+    env.insert("XDG_DATA_HOME", QString::fromStdString(Dir.File("data")));
+    Viewer.setProcessEnvironment(env);
+    Viewer.start(PLOTYRA_VIEWER, Arguments);
+    return Viewer.waitForFinished(60000);
 }
 
 TEST(PlotyraViewerXvfb, GrabbedWindowShowsTheChartAndItsLegend) {
@@ -52,12 +49,9 @@ TEST(PlotyraViewerXvfb, GrabbedWindowShowsTheChartAndItsLegend) {
     TempDir dir;
     const QString picture = QString::fromStdString(dir.File("viewer.png"));
     QProcess viewer;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.File("config")));
-    env.insert("XDG_DATA_HOME", QString::fromStdString(dir.File("data")));
-    viewer.setProcessEnvironment(env);
-    viewer.start(PLOTYRA_VIEWER, {"--grab", picture, QString(PLOTYRA_EXAMPLES) + "/surface.p3d"});
-    ASSERT_TRUE(viewer.waitForFinished(60000)) << "the viewer did not quit after the grab";
+    ASSERT_TRUE(
+        RunViewer(viewer, dir, {"--grab", picture, QString(PLOTYRA_EXAMPLES) + "/surface.p3d"}))
+        << "the viewer did not quit after the grab";
     EXPECT_EQ(viewer.exitCode(), 0) << viewer.readAllStandardError().toStdString();
 
     const QImage image(picture);
@@ -67,7 +61,7 @@ TEST(PlotyraViewerXvfb, GrabbedWindowShowsTheChartAndItsLegend) {
     // The surface fills part of the middle with palette colours.
     const QRect middle(image.width() * 3 / 10, image.height() / 5, image.width() * 2 / 5,
                        image.height() * 3 / 5);
-    EXPECT_GT(ColouredIn(image, middle), middle.width() * middle.height() / 20)
+    EXPECT_GT(ColouredPixels(image, middle, 80), middle.width() * middle.height() / 20)
         << "no chart in the middle of the window";
     EXPECT_TRUE(LegendBarAtTheRight(image)) << "no legend bar at the right edge";
 }
@@ -78,16 +72,9 @@ TEST(PlotyraViewerXvfb, MeasureFramesPrintsTheFramesPerSecond) {
     if (QGuiApplication::platformName() != "xcb")
         GTEST_SKIP() << "needs a display";
     TempDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.File("config")));
-    env.insert("XDG_DATA_HOME", QString::fromStdString(dir.File("data")));
-    const auto run = [&](const QString& file, QProcess& viewer) {
-        viewer.setProcessEnvironment(env);
-        viewer.start(PLOTYRA_VIEWER, {"--measure-frames", "5", file});
-        return viewer.waitForFinished(60000);
-    };
     QProcess viewer;
-    ASSERT_TRUE(run(QString(PLOTYRA_EXAMPLES) + "/surface.p3d", viewer));
+    ASSERT_TRUE(RunViewer(viewer, dir,
+                          {"--measure-frames", "5", QString(PLOTYRA_EXAMPLES) + "/surface.p3d"}));
     const QString out = QString::fromLocal8Bit(viewer.readAllStandardOutput());
     EXPECT_EQ(viewer.exitCode(), 0) << viewer.readAllStandardError().toStdString();
     const QRegularExpressionMatch figure =
@@ -97,7 +84,8 @@ TEST(PlotyraViewerXvfb, MeasureFramesPrintsTheFramesPerSecond) {
     EXPECT_GT(figure.captured(1).toDouble(), 0);
 
     QProcess missing;
-    ASSERT_TRUE(run(QString::fromStdString(dir.File("none.p3d")), missing));
+    ASSERT_TRUE(RunViewer(missing, dir,
+                          {"--measure-frames", "5", QString::fromStdString(dir.File("none.p3d"))}));
     EXPECT_EQ(missing.exitCode(), 1);
     EXPECT_TRUE(missing.readAllStandardError().contains("Cannot read"));
     EXPECT_TRUE(missing.readAllStandardOutput().isEmpty());

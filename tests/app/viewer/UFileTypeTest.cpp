@@ -42,15 +42,12 @@ TEST(UFileTypeChild, StartUpRegistration) {
 }
 
 QString Text(const QString& Path) {
-    QFile file(Path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromStdString(ReadFileText(Path.toStdString()));
 }
 
 void Write(const QString& Path, const QByteArray& Text) {
-    QDir().mkpath(QFileInfo(Path).path());
-    QFile file(Path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(Text);
+    WriteFileText(Path.toStdString(), Text.toStdString());
+    ASSERT_EQ(Text.toStdString(), ReadFileText(Path.toStdString())) << Path.toStdString();
 }
 
 // Every file below Folder with its modification time and content.

@@ -11,7 +11,6 @@ namespace {
 
 using namespace QorPaint;
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 
 // ---- Layer rules ----
 
@@ -77,38 +76,33 @@ float Ramp(int i, int j, int k) {
 
 // ---- Draw4DLayers ----
 
-TEST_F(Paint4D, DirectionSelectionPicksTheStacks) {
-    MakeVolume(2, 3, 4, true, Ramp);
-    chart.SetShiny(false);
-    chart.SetDim4Direction(3);
-    Draw4DLayers(chart, frame);
-    EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1", "Y10", "Y11", "Y12"));
-
-    rec.ClearLog();
-    chart.SetDim4Direction(2);
-    Draw4DLayers(chart, frame);
-    EXPECT_THAT(LayerSequence(), ElementsAre("Z100", "Z101", "Z102", "Z103"));
-
-    rec.ClearLog();
-    chart.SetDim4Direction(6);
-    Draw4DLayers(chart, frame);
-    EXPECT_EQ(LayerSequence().size(), 9u);
-    EXPECT_EQ(rec.Log().back().Text(), "glDisable(3552)");
-}
-
-TEST_F(Paint4D, FirstAndNthLayer) {
-    MakeVolume(2, 10, 2, false, Ramp);
-    chart.SetShiny(false);
-    chart.SetDim4Direction(1);
-    chart.SetDim4FirstLayer(2);
-    chart.SetDim4NthLayer(3);
-    Draw4DLayers(chart, frame);
-    EXPECT_THAT(LayerSequence(), ElementsAre("Y11", "Y14", "Y17"));
-
-    rec.ClearLog();
-    chart.SetDim4FirstLayer(11);
-    Draw4DLayers(chart, frame);
-    EXPECT_TRUE(LayerSequence().empty());
+// The stacks Dim4Direction names, X before Y before Z, and in each the layers from FirstLayer on
+// at every NthLayer-th.
+TEST_F(Paint4D, DirectionFirstAndNthLayerPickTheLayers) {
+    struct TCase {
+        int NY;
+        bool LowMemory;
+        int Direction, First, Nth;
+        std::vector<std::string> Layers;
+    };
+    const std::vector<TCase> cases = {
+        {3, true, 3, 1, 1, {"X0", "X1", "Y10", "Y11", "Y12"}},
+        {3, true, 2, 1, 1, {"Z100", "Z101", "Z102", "Z103"}},
+        {3, true, 6, 1, 1, {"X0", "X1", "Y10", "Y11", "Y12", "Z100", "Z101", "Z102", "Z103"}},
+        {10, false, 1, 2, 3, {"Y11", "Y14", "Y17"}},
+        {10, false, 1, 11, 3, {}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "direction " << c.Direction << " from " << c.First);
+        MakeVolume(2, c.NY, c.NY == 3 ? 4 : 2, c.LowMemory, Ramp);
+        chart.SetShiny(false);
+        chart.SetDim4Direction(c.Direction);
+        chart.SetDim4FirstLayer(c.First);
+        chart.SetDim4NthLayer(c.Nth);
+        Draw4DLayers(chart, frame);
+        EXPECT_EQ(LayerSequence(), c.Layers);
+        EXPECT_EQ(rec.Log().back().Text(), "glDisable(3552)");
+    }
 }
 
 TEST_F(Paint4D, ColourPassesThenHighlightPasses) {
@@ -118,30 +112,13 @@ TEST_F(Paint4D, ColourPassesThenHighlightPasses) {
     chart.SetShiny(true);
     chart.SetLightsON(true);
     Draw4DLayers(chart, frame);
-    const std::vector<std::string> translucent = {"glEnable(3042)", "glBlendFunc(770, 771)",
-                                                  "glDepthMask(0)",
-                                                  "glColor4ub(255, 255, 255, 43)"};
-    const std::vector<std::string> highlight = {"glDisable(3552)",
-                                                "glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)",
-                                                "glMaterialf(1032, 5633, 50)",
-                                                "glEnable(3042)",
-                                                "glBlendFunc(770, 1)",
-                                                "glDepthMask(0)",
-                                                "glDepthFunc(515)",
-                                                "glColor4ub(0, 0, 0, 255)",
-                                                "strips",
-                                                "glDepthFunc(513)",
-                                                "glDepthMask(1)",
-                                                "glDisable(3042)"};
-    std::vector<std::string> expected = translucent;
-    for (int layer = 0; layer < 2; ++layer) {
-        expected.insert(expected.end(), translucent.begin(), translucent.end());
-        expected.insert(expected.end(), {"strips", "glDepthMask(1)", "glDisable(3042)"});
-    }
-    for (int layer = 0; layer < 2; ++layer)
-        expected.insert(expected.end(), highlight.begin(), highlight.end());
-    expected.push_back("glDisable(3552)");
-    EXPECT_THAT(StateCalls(), ElementsAreArray(expected));
+    // The chart's translucency once, then per layer its colour pass and its highlight pass.
+    const std::vector<std::string> colour =
+        Joined({TranslucentStart(43), {"strips", "glDepthMask(1)", "glDisable(3042)"}});
+    const std::vector<std::string> highlight = Joined({{"glDisable(3552)"}, HighlightPass()});
+    EXPECT_EQ(
+        StateCalls(),
+        Joined({TranslucentStart(43), colour, colour, highlight, highlight, {"glDisable(3552)"}}));
     EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1", "X0", "X1"));
     EXPECT_EQ(Count("glTexCoord1fv"), 2 * 4u);
 
@@ -274,17 +251,12 @@ TEST_F(PaintList, TranslucentListWithDepthAndHighlightPasses) {
     chart.SetTransparency(5);
     chart.SetShiny(true);
     DrawLayerList(chart, frame);
-    EXPECT_THAT(StateCalls(),
-                ElementsAre("glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(0)",
-                            "glColor4ub(255, 255, 255, 28)", "strips",
-                            "glColor4ub(255, 255, 255, 26)", "strips", "glDepthMask(1)",
-                            "glDisable(3042)", "glDisable(3552)", "glEnable(3042)",
-                            "glBlendFunc(770, 771)", "glDepthMask(1)", "glDepthFunc(513)",
-                            "glColor4ub(255, 255, 255, 0)", "strips",
-                            "glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)",
-                            "glMaterialf(1032, 5633, 50)", "glEnable(3042)", "glBlendFunc(770, 1)",
-                            "glDepthMask(0)", "glDepthFunc(515)", "glColor4ub(0, 0, 0, 255)",
-                            "strips", "glDepthFunc(513)", "glDepthMask(1)", "glDisable(3042)"));
+    EXPECT_EQ(StateCalls(), Joined({TranslucentStart(28),
+                                    {"strips", "glColor4ub(255, 255, 255, 26)", "strips",
+                                     "glDepthMask(1)", "glDisable(3042)", "glDisable(3552)",
+                                     "glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(1)",
+                                     "glDepthFunc(513)", "glColor4ub(255, 255, 255, 0)", "strips"},
+                                    HighlightPass()}));
     EXPECT_THAT(LayerSequence(), ElementsAre("Y0", "Y1", "Y0", "Y1", "Y0", "Y1"));
     // The reverse pass: layer 1 first, from its last column, the upper row first.
     const auto v = rec.Calls("glVertex3fv");
@@ -334,6 +306,29 @@ TEST_F(PaintList, PictureSpansTheStoredPoints) {
     EXPECT_EQ(rec.Calls("glDisable").back().Args.at(0), GL_TEXTURE_2D);
 }
 
+// A box-relative frame gives the layer painters' positions too in box units around the centre.
+TEST_F(PaintList, BoxRelativeLayersGoOutInBoxUnits) {
+    TQor3DChart list;
+    ASSERT_TRUE(list.SetSizeNx4D({{2, 2}}));
+    for (int p = 0; p < 4; ++p) {
+        float* q = list.Data().data() + 4 * p;
+        q[0] = float(1e7 + 2 * (p % 2)), q[1] = 3, q[2] = float(p / 2), q[3] = 1;
+    }
+    list.UpdateRanges();
+    list.SetShiny(false);
+    TQorSceneFrame far;
+    far.BoxRelative = true;
+    far.RX = 2;
+    far.Centre = {1e7 + 1, 3, 0.5};
+    rec.ClearLog();
+    DrawLayerList(list, far);
+    const auto v = rec.Calls("glVertex3fv");
+    ASSERT_EQ(v.size(), 4u);
+    EXPECT_EQ(v[0].Args, (std::vector<double>{-0.5, 0, -0.5}));
+    EXPECT_EQ(v[3].Args, (std::vector<double>{0.5, 0, 0.5}));
+    EXPECT_EQ(Count("glNormal3fv"), 4u);
+}
+
 // ---- Cross-section plane ----
 
 class CrossSection : public Paint4D {
@@ -367,54 +362,47 @@ protected:
     }
     struct TCase {
         int Cut;
+        double Offset;
         std::vector<std::array<double, 3>> On;
         std::array<double, 3> Kept;
         std::array<double, 3> Cut_;
+        // The diagonal cuts turn by an angle taken in float.
+        double Tolerance = 1e-6;
     };
 };
 
+// Each cut's plane through the points On, keeping Kept and cutting Cut_; the offset moves it.
 TEST_F(CrossSection, PlaneCallsAndCuts) {
     const std::vector<TCase> cases = {
-        {0, {{2, 6.0001, 11}, {1, 6.0001, 12}}, {2, 6, 11}, {2, 6.0002, 11}},
-        {1, {{1, 5, 10}, {3, 6, 10}, {3, 6, 12}, {1, 5, 12}}, {3, 5, 11}, {1, 6, 11}},
-        {2, {{1, 5, 10}, {1, 6, 12}, {3, 6, 12}}, {2, 5, 12}, {2, 6, 10}},
-        {3, {{3, 5, 10}, {1, 6, 10}, {1, 6, 12}}, {1, 5, 11}, {3, 6, 11}},
-        {4, {{1, 5, 12}, {1, 6, 10}, {3, 6, 10}}, {2, 5, 10}, {2, 6, 12}},
-        {5, {{1, 5, 10}, {3, 6, 12}, {2, 5, 9}}, {3, 5, 12}, {1, 6, 10}},
-        {6, {{3, 5, 10}, {1, 6, 12}}, {1, 5, 12}, {3, 6, 10}},
-        {7, {{1, 5, 12}, {3, 6, 10}}, {3, 5, 10}, {1, 6, 12}},
-        {8, {{3, 5, 12}, {1, 6, 10}}, {1, 5, 10}, {3, 6, 12}},
+        {0, 0, {{2, 6.0001, 11}, {1, 6.0001, 12}}, {2, 6, 11}, {2, 6.0002, 11}},
+        {1, 0, {{1, 5, 10}, {3, 6, 10}, {3, 6, 12}, {1, 5, 12}}, {3, 5, 11}, {1, 6, 11}},
+        {2, 0, {{1, 5, 10}, {1, 6, 12}, {3, 6, 12}}, {2, 5, 12}, {2, 6, 10}},
+        {3, 0, {{3, 5, 10}, {1, 6, 10}, {1, 6, 12}}, {1, 5, 11}, {3, 6, 11}},
+        {4, 0, {{1, 5, 12}, {1, 6, 10}, {3, 6, 10}}, {2, 5, 10}, {2, 6, 12}},
+        {5, 0, {{1, 5, 10}, {3, 6, 12}, {2, 5, 9}}, {3, 5, 12}, {1, 6, 10}},
+        {6, 0, {{3, 5, 10}, {1, 6, 12}}, {1, 5, 12}, {3, 6, 10}},
+        {7, 0, {{1, 5, 12}, {3, 6, 10}}, {3, 5, 10}, {1, 6, 12}},
+        {8, 0, {{3, 5, 12}, {1, 6, 10}}, {1, 5, 10}, {3, 6, 12}},
+        {0, -0.5, {{2, 5.5001, 11}}, {2, 5.49, 11}, {2, 5.51, 11}, 1e-9},
+        {1, 0.5, {{1, 5.5, 10}, {3, 6.5, 12}}, {3, 5.5, 11}, {1, 6.5, 11}, 1e-9},
     };
     for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "cut " << c.Cut << " offset " << c.Offset);
         rec.ClearLog();
         chart.SetDim4CrossSection(c.Cut);
+        chart.SetDim4CrossSectionOffset(c.Offset);
         SetCrossSectionPlane(chart, frame);
         const auto names = rec.Names();
         ASSERT_GE(names.size(), 4u);
-        EXPECT_EQ(names.front(), "glPushMatrix") << c.Cut;
-        EXPECT_EQ(names.back(), "glPopMatrix") << c.Cut;
+        EXPECT_EQ(names.front(), "glPushMatrix");
+        EXPECT_EQ(names.back(), "glPopMatrix");
         EXPECT_EQ(rec.Calls("glClipPlane").at(0).Text(), "glClipPlane(12291, 0, 0, -1, 0)");
         EXPECT_EQ(rec.Calls("glEnable").at(0).Text(), "glEnable(12291)");
         for (const auto& p : c.On)
-            EXPECT_NEAR(PlaneZ(p), 0, 1e-6) << c.Cut << " " << p[0] << " " << p[1];
-        EXPECT_LT(PlaneZ(c.Kept), 0) << c.Cut;
-        EXPECT_GT(PlaneZ(c.Cut_), 0) << c.Cut;
+            EXPECT_NEAR(PlaneZ(p), 0, c.Tolerance) << p[0] << " " << p[1];
+        EXPECT_LT(PlaneZ(c.Kept), 0);
+        EXPECT_GT(PlaneZ(c.Cut_), 0);
     }
-}
-
-TEST_F(CrossSection, OffsetMovesThePlane) {
-    chart.SetDim4CrossSectionOffset(-0.5);
-    SetCrossSectionPlane(chart, frame);
-    EXPECT_NEAR(PlaneZ({2, 5.5001, 11}), 0, 1e-9);
-    EXPECT_LT(PlaneZ({2, 5.49, 11}), 0);
-    EXPECT_GT(PlaneZ({2, 5.51, 11}), 0);
-
-    rec.ClearLog();
-    chart.SetDim4CrossSection(1);
-    chart.SetDim4CrossSectionOffset(0.5);
-    SetCrossSectionPlane(chart, frame);
-    EXPECT_NEAR(PlaneZ({1, 5.5, 10}), 0, 1e-9);
-    EXPECT_NEAR(PlaneZ({3, 6.5, 12}), 0, 1e-9);
 }
 
 } // namespace

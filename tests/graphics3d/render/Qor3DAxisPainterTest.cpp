@@ -22,11 +22,6 @@ void ExpectPoint(const std::array<double, 3>& p, double x, double y, double z) {
     EXPECT_NEAR(p[2], z, 1e-12);
 }
 
-void SetRange(TQorChartAxis3D& a, double min, double max) {
-    a.SetMinimum(min);
-    a.SetMaximum(max);
-}
-
 TEST(LayoutAxis, TextMetricsComeFromTheFonts) {
     TQorChartAxis3D a;
     TFont label("Arial", 10);
@@ -41,7 +36,7 @@ TEST(LayoutAxis, TextMetricsComeFromTheFonts) {
 
 TEST(LayoutAxis, RangeTicksAndCaptionPosition) {
     TQorChartAxis3D a;
-    SetRange(a, 100, 0);
+    SetFixedRange(a, 100, 0);
     const double scale = 1.0 / 100;
     LayoutAxis(a, QorAxisPixelSize, scale);
     ASSERT_GE(a.Layout.TickValues.size(), 2u);
@@ -58,7 +53,7 @@ TEST(LayoutAxis, RangeTicksAndCaptionPosition) {
 
 TEST(LayoutAxis, EqualEndsGiveAUnitRange) {
     TQorChartAxis3D a;
-    SetRange(a, 5, 5);
+    SetFixedRange(a, 5, 5);
     LayoutAxis(a, QorAxisPixelSize, 1);
     EXPECT_DOUBLE_EQ(a.Layout.DisplayMin, 5);
     EXPECT_DOUBLE_EQ(a.Layout.DisplayMax, 6);
@@ -66,7 +61,7 @@ TEST(LayoutAxis, EqualEndsGiveAUnitRange) {
 
 TEST(LayoutAxis, LogarithmicTicksAndMinorTicksSitAtLogarithms) {
     TQorChartAxis3D a;
-    SetRange(a, 1, 1000);
+    SetFixedRange(a, 1, 1000);
     a.SetLogarithmic(true);
     a.SetAutoSubSteps(true);
     LayoutAxis(a, QorAxisPixelSize, 1.0 / 3);
@@ -95,14 +90,17 @@ TEST(TextQuad, PowersOfTwo) {
     EXPECT_EQ(NextPowerOfTwo(16385), 32768);
 }
 
-TEST(TextQuad, CornersLeftAndRightOfTheAxis) {
-    const auto left = TextQuadCorners({30, 17, 30, 17, 32, 32}, 4, taLeftJustify, false);
+// A 30 x 17 text in a 32 x 32 texture, placed either side of the axis; a flipped one turns the
+// picture in the same rectangle.
+TEST(TextQuad, CornersLeftAndRightOfTheAxisAndFlipped) {
+    const TQorTextTexture texture{30, 17, 30, 17, 32, 32};
+    const auto left = TextQuadCorners(texture, 4, taLeftJustify, false);
     EXPECT_DOUBLE_EQ(left[0].X, 8.5);
     EXPECT_DOUBLE_EQ(left[0].Y, -8 - 30);
     EXPECT_DOUBLE_EQ(left[1].Y, -8);
     EXPECT_DOUBLE_EQ(left[2].X, -8.5);
     EXPECT_DOUBLE_EQ(left[3].Y, -38);
-    const auto right = TextQuadCorners({30, 17, 30, 17, 32, 32}, 4, taRightJustify, false);
+    const auto right = TextQuadCorners(texture, 4, taRightJustify, false);
     EXPECT_DOUBLE_EQ(right[0].Y, 8);
     EXPECT_DOUBLE_EQ(right[1].Y, 38);
     // Texture: s across the text from its left, t down from its top.
@@ -114,16 +112,12 @@ TEST(TextQuad, CornersLeftAndRightOfTheAxis) {
     EXPECT_DOUBLE_EQ(right[2].T, 16.0 / 32);
     EXPECT_DOUBLE_EQ(right[3].S, 1.0 / 30);
     EXPECT_DOUBLE_EQ(right[3].T, 16.0 / 32);
-}
-
-TEST(TextQuad, FlipTurnsThePictureInTheSameRectangle) {
-    const auto normal = TextQuadCorners({30, 17, 30, 17, 32, 32}, 4, taRightJustify, false);
-    const auto flipped = TextQuadCorners({30, 17, 30, 17, 32, 32}, 4, taRightJustify, true);
+    const auto flipped = TextQuadCorners(texture, 4, taRightJustify, true);
     for (size_t i = 0; i < 4; ++i) {
-        EXPECT_DOUBLE_EQ(flipped[i].X, normal[i].X);
-        EXPECT_DOUBLE_EQ(flipped[i].Y, normal[i].Y);
-        EXPECT_DOUBLE_EQ(flipped[i].S, normal[(i + 2) % 4].S);
-        EXPECT_DOUBLE_EQ(flipped[i].T, normal[(i + 2) % 4].T);
+        EXPECT_DOUBLE_EQ(flipped[i].X, right[i].X);
+        EXPECT_DOUBLE_EQ(flipped[i].Y, right[i].Y);
+        EXPECT_DOUBLE_EQ(flipped[i].S, right[(i + 2) % 4].S);
+        EXPECT_DOUBLE_EQ(flipped[i].T, right[(i + 2) % 4].T);
     }
 }
 
@@ -206,17 +200,6 @@ protected:
     TQorChartAxis3D x, y, z;
 };
 
-TEST_F(GridPlanes, DocumentedExamples) {
-    const TQorGridPlaneFrame xz = GridPlaneFrame(TQorGridPlane::XZmax, x, y, z);
-    EXPECT_EQ(xz.TickAxis, TQorAxisId::X);
-    ExpectPoint(Apply(xz.Matrix, 7, 0, 0), 7, -1, 4);
-    ExpectPoint(Apply(xz.Matrix, 7, xz.Length, 0), 7, 1, 4);
-    const TQorGridPlaneFrame zy = GridPlaneFrame(TQorGridPlane::ZYmin, x, y, z);
-    EXPECT_EQ(zy.TickAxis, TQorAxisId::Z);
-    ExpectPoint(Apply(zy.Matrix, 3, 0, 0), 0, -1, 3);
-    ExpectPoint(Apply(zy.Matrix, 3, zy.Length, 0), 10, -1, 3);
-}
-
 TEST_F(GridPlanes, EveryPlaneSpansTheThirdAxisAtTheEndOfTheSecond) {
     const std::array<TQorChartAxis3D*, 3> axes{&x, &y, &z};
     const char* names[] = {"XYmax", "XZmax", "YXmax", "YZmax", "ZXmax", "ZYmax",
@@ -229,16 +212,18 @@ TEST_F(GridPlanes, EveryPlaneSpansTheThirdAxisAtTheEndOfTheSecond) {
         const bool max = names[i][3] == 'a';
         const TQorGridPlaneFrame f = GridPlaneFrame(static_cast<TQorGridPlane>(i), x, y, z);
         EXPECT_EQ(static_cast<int>(f.TickAxis), a);
-        const auto p0 = Apply(f.Matrix, 0.5, 0, 0);
-        const auto p1 = Apply(f.Matrix, 0.5, f.Length, 0);
-        EXPECT_DOUBLE_EQ(p0[size_t(a)], 0.5);
-        EXPECT_DOUBLE_EQ(p1[size_t(a)], 0.5);
         const double bEnd =
             max ? axes[size_t(b)]->Layout.DisplayMax : axes[size_t(b)]->Layout.DisplayMin;
-        EXPECT_DOUBLE_EQ(p0[size_t(b)], bEnd);
-        EXPECT_DOUBLE_EQ(p1[size_t(b)], bEnd);
-        EXPECT_DOUBLE_EQ(p0[size_t(c)], axes[size_t(c)]->Layout.DisplayMin);
-        EXPECT_DOUBLE_EQ(p1[size_t(c)], axes[size_t(c)]->Layout.DisplayMax);
+        for (const double v : {0.5, 3.0, 7.0}) {
+            const auto p0 = Apply(f.Matrix, v, 0, 0);
+            const auto p1 = Apply(f.Matrix, v, f.Length, 0);
+            EXPECT_DOUBLE_EQ(p0[size_t(a)], v);
+            EXPECT_DOUBLE_EQ(p1[size_t(a)], v);
+            EXPECT_DOUBLE_EQ(p0[size_t(b)], bEnd);
+            EXPECT_DOUBLE_EQ(p1[size_t(b)], bEnd);
+            EXPECT_DOUBLE_EQ(p0[size_t(c)], axes[size_t(c)]->Layout.DisplayMin);
+            EXPECT_DOUBLE_EQ(p1[size_t(c)], axes[size_t(c)]->Layout.DisplayMax);
+        }
     }
 }
 
@@ -266,16 +251,7 @@ protected:
         MakeWaveSurface(chart, 5, false);
         chart.AxisY().SetVisible(false);
         chart.AxisZ().SetVisible(false);
-        TQorGrid3DProp none;
-        for (int i = 0; i < 2; ++i) {
-            none.SetGridXZmax(false);
-            none.SetGridYXmax(false);
-            none.SetGridYZmax(false);
-            none.SetGridZXmax(false);
-            none.SetGridXYmin(false);
-            none.SetGridZYmin(false);
-        }
-        chart.SetgridMajor(none);
+        HideGridPlanes(chart);
     }
     long NonEmptyLabels() const {
         return std::count_if(chart.AxisX().Layout.TickLabels.begin(),

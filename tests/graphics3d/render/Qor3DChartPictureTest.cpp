@@ -101,10 +101,7 @@ TEST_F(ChartPicture, LogarithmicYAxis) {
     TQor3DChart chart;
     MakeWaveSurface(chart, 41, false);
     chart.BeginUpdate();
-    chart.AxisY().SetAutoMin(false);
-    chart.AxisY().SetAutoMax(false);
-    chart.AxisY().SetMinimum(0.1);
-    chart.AxisY().SetMaximum(1000);
+    SetFixedRange(chart.AxisY(), 0.1, 1000);
     chart.AxisY().SetLogarithmic(true);
     chart.gridMinor().SetGridYZmax(true);
     chart.EndUpdate();
@@ -175,10 +172,7 @@ TEST_F(ChartPicture, CrossSectionsCutTheVolume) {
 TEST_F(ChartPicture, DegenerateAxisLeavesOnlyTheBackground) {
     TQor3DChart chart;
     MakeWaveSurface(chart, 11, false);
-    chart.AxisX().SetAutoMin(false);
-    chart.AxisX().SetAutoMax(false);
-    chart.AxisX().SetMinimum(3);
-    chart.AxisX().SetMaximum(3);
+    SetFixedRange(chart.AxisX(), 3, 3);
     EXPECT_EQ(NonBackgroundPixels(Render(chart)), 0);
 }
 
@@ -187,14 +181,8 @@ TEST_F(ChartPicture, SwappedRangeGivesTheSamePicture) {
     TQor3DChart b;
     MakeWaveSurface(a, 21, false);
     MakeWaveSurface(b, 21, false);
-    for (TQor3DChart* c : {&a, &b}) {
-        c->AxisX().SetAutoMin(false);
-        c->AxisX().SetAutoMax(false);
-    }
-    a.AxisX().SetMinimum(0);
-    a.AxisX().SetMaximum(10);
-    b.AxisX().SetMinimum(10);
-    b.AxisX().SetMaximum(0);
+    SetFixedRange(a.AxisX(), 0, 10);
+    SetFixedRange(b.AxisX(), 10, 0);
     EXPECT_TRUE(PicturesAlike("swapped-range", Render(a), Render(b), QorExactPicture));
 }
 
@@ -202,14 +190,7 @@ TEST_F(ChartPicture, GridPlanesShowAndHide) {
     TQor3DChart chart;
     MakeWaveSurface(chart, 11, false);
     const QImage with = Render(chart);
-    TQorGrid3DProp none;
-    none.SetGridXYmin(false);
-    none.SetGridXZmax(false);
-    none.SetGridYXmax(false);
-    none.SetGridYZmax(false);
-    none.SetGridZXmax(false);
-    none.SetGridZYmin(false);
-    chart.SetgridMajor(none);
+    HideGridPlanes(chart);
     const QImage without = Render(chart);
     EXPECT_GT(NonBackgroundPixels(with), NonBackgroundPixels(without) + 300);
 }

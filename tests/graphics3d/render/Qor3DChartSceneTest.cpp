@@ -5,23 +5,17 @@
 #include "chart/Qor3DChart.h"
 
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
-void SetFixed(TQorChartAxis3D& a, double min, double max) {
-    a.SetAutoMin(false);
-    a.SetAutoMax(false);
-    a.SetMinimum(min);
-    a.SetMaximum(max);
-}
-
 class SceneFrame : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetFixed(chart.AxisX(), 0, 10);
-        SetFixed(chart.AxisY(), 0, 1);
-        SetFixed(chart.AxisZ(), 0, 2);
+        SetFixedRange(chart.AxisX(), 0, 10);
+        SetFixedRange(chart.AxisY(), 0, 1);
+        SetFixedRange(chart.AxisZ(), 0, 2);
         chart.SetHeightY(0.7);
     }
     TQorSceneFrame Frame() {
@@ -31,46 +25,31 @@ protected:
     TQor3DChart chart;
 };
 
-TEST_F(SceneFrame, WithoutAspectTheBoxIsOneByOneByHeightY) {
-    chart.SetKeepAspectXZ(false);
-    chart.SetKeepAspectXY(false);
-    const TQorSceneFrame f = Frame();
-    EXPECT_DOUBLE_EQ(10 / f.RX, 1);
-    EXPECT_DOUBLE_EQ(2 / f.RZ, 1);
-    EXPECT_DOUBLE_EQ(1 / f.RY, 0.7);
-}
-
-TEST_F(SceneFrame, KeepAspectXZ) {
-    chart.SetKeepAspectXZ(true);
-    const TQorSceneFrame f = Frame();
-    EXPECT_DOUBLE_EQ(f.RX, 10);
-    EXPECT_DOUBLE_EQ(f.RZ, 10);
-    EXPECT_DOUBLE_EQ(2 / f.RZ, 0.2);
-}
-
-TEST_F(SceneFrame, KeepAspectXYWithAndWithoutXZ) {
-    SetFixed(chart.AxisY(), 0, 20);
-    chart.SetKeepAspectXY(true);
-    chart.SetKeepAspectXZ(true);
-    TQorSceneFrame f = Frame();
-    EXPECT_DOUBLE_EQ(f.RX, 20);
-    EXPECT_DOUBLE_EQ(f.RY, 20);
-    EXPECT_DOUBLE_EQ(f.RZ, 20);
-    chart.SetKeepAspectXZ(false);
-    f = Frame();
-    EXPECT_DOUBLE_EQ(f.RX, 20);
-    EXPECT_DOUBLE_EQ(f.RY, 20);
-    EXPECT_DOUBLE_EQ(f.RZ, 2);
-}
-
-TEST_F(SceneFrame, AspectIsIgnoredBetweenLinearAndLogarithmicAxes) {
-    SetFixed(chart.AxisY(), 1, 100);
-    chart.AxisY().SetLogarithmic(true);
-    chart.SetKeepAspectXY(true);
-    chart.SetKeepAspectXZ(false);
-    const TQorSceneFrame f = Frame();
-    EXPECT_DOUBLE_EQ(f.RX, 10);
-    EXPECT_DOUBLE_EQ(f.RY, 2 / 0.7);
+// Without aspect the box is 1 x 1 by HeightY; the aspects tie the ranges together, except
+// between a linear and a logarithmic axis.
+TEST_F(SceneFrame, AspectSettingsTieTheRanges) {
+    struct TCase {
+        bool XZ, XY;
+        double YMin, YMax;
+        bool LogY;
+        double RX, RY, RZ;
+    };
+    const std::vector<TCase> cases = {
+        {false, false, 0, 1, false, 10, 1 / 0.7, 2}, {true, false, 0, 1, false, 10, 1 / 0.7, 10},
+        {true, true, 0, 20, false, 20, 20, 20},      {false, true, 0, 20, false, 20, 20, 2},
+        {false, true, 1, 100, true, 10, 2 / 0.7, 2},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.XZ << c.XY << " " << c.YMax << c.LogY);
+        chart.SetKeepAspectXZ(c.XZ);
+        chart.SetKeepAspectXY(c.XY);
+        SetFixedRange(chart.AxisY(), c.YMin, c.YMax);
+        chart.AxisY().SetLogarithmic(c.LogY);
+        const TQorSceneFrame f = Frame();
+        EXPECT_DOUBLE_EQ(f.RX, c.RX);
+        EXPECT_DOUBLE_EQ(f.RY, c.RY);
+        EXPECT_DOUBLE_EQ(f.RZ, c.RZ);
+    }
 }
 
 TEST_F(SceneFrame, RawVerticesOnlyOffForSolidLowMemorySurfaces) {
@@ -90,8 +69,8 @@ TEST_F(SceneFrame, RawVerticesOnlyOffForSolidLowMemorySurfaces) {
 
 TEST(DisplayedRanges, SwappedAndLogarithmic) {
     TQor3DChart chart;
-    SetFixed(chart.AxisX(), 10, 0);
-    SetFixed(chart.AxisY(), 1000, 1);
+    SetFixedRange(chart.AxisX(), 10, 0);
+    SetFixedRange(chart.AxisY(), 1000, 1);
     chart.AxisY().SetLogarithmic(true);
     SetDisplayedRanges(chart);
     EXPECT_DOUBLE_EQ(chart.AxisX().Layout.DisplayMin, 0);
@@ -111,7 +90,7 @@ TEST(Drawable, NeedsDataNormalsAndRanges) {
     TQor3DChart noNormals;
     ASSERT_TRUE(noNormals.SetSize3D(3, 3));
     noNormals.UpdateRanges();
-    SetFixed(noNormals.AxisY(), 0, 1);
+    SetFixedRange(noNormals.AxisY(), 0, 1);
     SetDisplayedRanges(noNormals);
     EXPECT_FALSE(ChartDrawable(noNormals)) << "full 3D layout without normals";
 
@@ -121,38 +100,35 @@ TEST(Drawable, NeedsDataNormalsAndRanges) {
     EXPECT_TRUE(ChartDrawable(volume)) << "4D kinds need no normals";
 }
 
-TEST(Drawable, DegenerateRangesSuppressTheChart) {
-    TQor3DChart chart;
-    MakeWaveSurface(chart, 5, false);
-    SetFixed(chart.AxisZ(), 4, 4);
-    SetDisplayedRanges(chart);
-    EXPECT_FALSE(ChartDrawable(chart));
-    SetFixed(chart.AxisZ(), 0, 1e-21);
-    SetDisplayedRanges(chart);
-    EXPECT_FALSE(ChartDrawable(chart));
-    SetFixed(chart.AxisZ(), 0, 1e-19);
-    SetDisplayedRanges(chart);
-    EXPECT_TRUE(ChartDrawable(chart));
-}
-
-TEST(Drawable, LogarithmicAxisNeedsPositiveEnds) {
-    TQor3DChart chart;
-    MakeWaveSurface(chart, 5, false);
-    SetFixed(chart.AxisX(), 0, 10);
-    chart.AxisX().SetLogarithmic(true);
-    SetDisplayedRanges(chart);
-    EXPECT_FALSE(ChartDrawable(chart));
-    SetFixed(chart.AxisX(), 1, 10);
-    SetDisplayedRanges(chart);
-    EXPECT_TRUE(ChartDrawable(chart));
-}
-
-TEST(Drawable, NonPositiveHeightYDrawsNothing) {
-    TQor3DChart chart;
-    MakeWaveSurface(chart, 5, false);
-    chart.SetHeightY(0);
-    SetDisplayedRanges(chart);
-    EXPECT_FALSE(ChartDrawable(chart));
+// A surface is drawn unless a displayed range is degenerate, a logarithmic axis has an end at
+// or below zero, or HeightY is not positive.
+TEST(Drawable, RangesLogarithmicEndsAndHeightY) {
+    struct TCase {
+        const char* What;
+        std::function<void(TQor3DChart&)> Change;
+        bool Drawable;
+    };
+    const auto logX = [](double Min) {
+        return [Min](TQor3DChart& c) {
+            SetFixedRange(c.AxisX(), Min, 10);
+            c.AxisX().SetLogarithmic(true);
+        };
+    };
+    const std::vector<TCase> cases = {
+        {"equal Z ends", [](TQor3DChart& c) { SetFixedRange(c.AxisZ(), 4, 4); }, false},
+        {"Z over 1e-21", [](TQor3DChart& c) { SetFixedRange(c.AxisZ(), 0, 1e-21); }, false},
+        {"Z over 1e-19", [](TQor3DChart& c) { SetFixedRange(c.AxisZ(), 0, 1e-19); }, true},
+        {"logarithmic X from 0", logX(0), false},
+        {"logarithmic X from 1", logX(1), true},
+        {"HeightY 0", [](TQor3DChart& c) { c.SetHeightY(0); }, false},
+    };
+    for (const TCase& c : cases) {
+        TQor3DChart chart;
+        MakeWaveSurface(chart, 5, false);
+        c.Change(chart);
+        SetDisplayedRanges(chart);
+        EXPECT_EQ(ChartDrawable(chart), c.Drawable) << c.What;
+    }
 }
 
 } // namespace
@@ -164,9 +140,9 @@ class SceneRecording : public ::testing::Test {
 protected:
     void SetUp() override {
         MakeWaveSurface(chart, 5, false);
-        SetFixed(chart.AxisX(), 0, 10);
-        SetFixed(chart.AxisY(), 0, 1);
-        SetFixed(chart.AxisZ(), 0, 2);
+        SetFixedRange(chart.AxisX(), 0, 10);
+        SetFixedRange(chart.AxisY(), 0, 1);
+        SetFixedRange(chart.AxisZ(), 0, 2);
         chart.OnBeforePaintGL = [](TObject*, const TRect&) {
             GL().PointSize(101);
         };
@@ -281,7 +257,7 @@ TEST_F(SceneRecording, DataLighting) {
 }
 
 TEST_F(SceneRecording, UndrawableChartStillRunsBothOuterHooks) {
-    SetFixed(chart.AxisY(), 1, 1);
+    SetFixedRange(chart.AxisY(), 1, 1);
     const std::vector<TGLCall> log = Paint();
     EXPECT_GE(Marker(log, 101), 0);
     EXPECT_GE(Marker(log, 103), 0);

@@ -1,7 +1,6 @@
 #include "render/Qor3DGridArrays.h"
 
 #include "Qor3DPaintTestSupport.h"
-#include "render/Qor3DClipPlanes.h"
 #include "render/Qor3DSurfacePainter.h"
 
 #include <gmock/gmock.h>
@@ -148,73 +147,6 @@ TEST_F(GridArrays, TurningViewDrawsEveryKthLineAndTheLast) {
     rec.ClearLog();
     DrawChartSurface(chart, frame);
     EXPECT_EQ(Count("glVertex3fv"), 2 * 37u * 21u);
-}
-
-// Far from the origin the clip planes are placed in double precision, in box units around the
-// frame's centre: a plane a hair beyond a data value still keeps it and drops the next hair.
-TEST_F(GridArrays, BoxRelativeClipPlanesKeepTheirPlaceFarFromTheOrigin) {
-    TQorSceneFrame far;
-    far.BoxRelative = true;
-    far.RX = 2, far.RY = 4, far.RZ = 0.5;
-    far.Centre = {1e7, -3e6, 5};
-    const auto value = [&](const std::array<double, 4>& e, std::array<double, 3> x) {
-        double v = e[3];
-        const std::array<double, 3> r{far.RX, far.RY, far.RZ};
-        for (size_t i = 0; i < 3; ++i)
-            v += e[i] * (x[i] - far.Centre[i]) / r[i];
-        return v;
-    };
-    // x <= 1e7 + 0.25 (the clip box's upper X plane), y >= -3e6 - 1 (its lower Y plane).
-    TQorClipPlanes upperX(GL(), far);
-    upperX.Translated(1e7 + 0.25, 0, 0);
-    upperX.Rotated(90, 0, 1, 0);
-    const std::array<double, 4> ex = upperX.BoxEquation();
-    EXPECT_NEAR(value(ex, {1e7 + 0.25, 0, 0}), 0, 1e-9);
-    EXPECT_GT(value(ex, {1e7 + 0.2499, 7, 3}), 0);
-    EXPECT_LT(value(ex, {1e7 + 0.2501, 7, 3}), 0);
-    TQorClipPlanes lowerY(GL(), far);
-    lowerY.Translated(0, -3e6 - 1, 0);
-    lowerY.Rotated(90, 1, 0, 0);
-    const std::array<double, 4> ey = lowerY.BoxEquation();
-    EXPECT_GT(value(ey, {1, -3e6 - 0.9999, 2}), 0);
-    EXPECT_LT(value(ey, {1, -3e6 - 1.0001, 2}), 0);
-    // A chain: lifted, laid flat, then tilted by 45 degrees about its own x axis.
-    TQorClipPlanes tilted(GL(), far);
-    tilted.Translated(1e7, -3e6, 5);
-    tilted.Rotated(90, -1, 0, 0);
-    tilted.Rotated(45, 1, 0, 0);
-    const std::array<double, 4> et = tilted.BoxEquation();
-    // Its local z axis is (0, 1, 1) / sqrt 2 in data coordinates: kept below y + z = const.
-    EXPECT_GT(value(et, {1e7 + 9, -3e6 + 0.0999, 5 - 0.1}), 0);
-    EXPECT_LT(value(et, {1e7 + 9, -3e6 + 0.1001, 5 - 0.1}), 0);
-    // Nothing was pushed or drawn for box-relative planes until Set.
-    EXPECT_TRUE(rec.Log().empty());
-    tilted.Set(2);
-    EXPECT_EQ(rec.Log().at(0).Name, "glClipPlane");
-    EXPECT_EQ(rec.Log().at(1).Text(), "glEnable(12290)");
-}
-
-// A box-relative frame gives the layer painters' positions too in box units around the centre.
-TEST_F(GridArrays, BoxRelativeLayersGoOutInBoxUnits) {
-    TQor3DChart list;
-    ASSERT_TRUE(list.SetSizeNx4D({{2, 2}}));
-    for (int p = 0; p < 4; ++p) {
-        float* q = list.Data().data() + 4 * p;
-        q[0] = float(1e7 + 2 * (p % 2)), q[1] = 3, q[2] = float(p / 2), q[3] = 1;
-    }
-    list.UpdateRanges();
-    list.SetShiny(false);
-    TQorSceneFrame far;
-    far.BoxRelative = true;
-    far.RX = 2;
-    far.Centre = {1e7 + 1, 3, 0.5};
-    rec.ClearLog();
-    DrawLayerList(list, far);
-    const auto v = rec.Calls("glVertex3fv");
-    ASSERT_EQ(v.size(), 4u);
-    EXPECT_EQ(v[0].Args, (std::vector<double>{-0.5, 0, -0.5}));
-    EXPECT_EQ(v[3].Args, (std::vector<double>{0.5, 0, 0.5}));
-    EXPECT_EQ(Count("glNormal3fv"), 4u);
 }
 
 } // namespace

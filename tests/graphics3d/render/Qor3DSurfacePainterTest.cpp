@@ -49,64 +49,60 @@ protected:
 
 // ---- Strip patterns ----
 
-TEST_F(SurfacePaint, SolidStripsForwardAndReverse) {
-    MakeGrid(2, 3, true);
-    chart.SetShiny(false);
-    DrawChartSurface(chart, raw);
-    EXPECT_EQ(Strips(), (std::vector<TStrip>{{{0, 0}, {0, 1}, {1, 0}, {1, 1}},
-                                             {{0, 1}, {0, 2}, {1, 1}, {1, 2}}}));
-    EXPECT_THAT(Modes(), ElementsAre(GL_QUAD_STRIP, GL_QUAD_STRIP));
-
-    rec.ClearLog();
-    chart.SetTransparency(3);
-    DrawChartSurface(chart, raw);
-    const std::vector<TStrip> all = Strips();
-    ASSERT_EQ(all.size(), 4u);
-    EXPECT_EQ(all[2], (TStrip{{1, 2}, {1, 1}, {0, 2}, {0, 1}}));
-    EXPECT_EQ(all[3], (TStrip{{1, 1}, {1, 0}, {0, 1}, {0, 0}}));
-    // The first triangle of either strip turns the same way in the grid plane.
+// Solid: a quadrilateral strip per pair of rows; wire: line strips along the rows, then along
+// the columns; the reverse patterns of a translucent surface's second pass run the other way.
+// One row draws no quadrilaterals, and a column of single points as wire.
+TEST_F(SurfacePaint, StripPatternsForwardAndReverse) {
+    struct TCase {
+        int Cols, Rows;
+        bool Wired;
+        int Transparency;
+        std::vector<TStrip> Strips;
+    };
+    const std::vector<TStrip> solid = {{{0, 0}, {0, 1}, {1, 0}, {1, 1}},
+                                       {{0, 1}, {0, 2}, {1, 1}, {1, 2}}};
+    const std::vector<TStrip> solidReverse = {{{1, 2}, {1, 1}, {0, 2}, {0, 1}},
+                                              {{1, 1}, {1, 0}, {0, 1}, {0, 0}}};
+    const std::vector<TStrip> wire = {{{0, 0}, {1, 0}},
+                                      {{0, 1}, {1, 1}},
+                                      {{0, 2}, {1, 2}},
+                                      {{0, 0}, {0, 1}, {0, 2}},
+                                      {{1, 0}, {1, 1}, {1, 2}}};
+    const std::vector<TStrip> wireReverse = {{{1, 2}, {0, 2}},
+                                             {{1, 1}, {0, 1}},
+                                             {{1, 0}, {0, 0}},
+                                             {{1, 2}, {1, 1}, {1, 0}},
+                                             {{0, 2}, {0, 1}, {0, 0}}};
+    const auto joined = [](std::vector<TStrip> a, const std::vector<TStrip>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::vector<TCase> cases = {
+        {2, 3, false, 0, solid},
+        {2, 3, false, 3, joined(solid, solidReverse)},
+        {2, 3, true, 1, joined(wire, wireReverse)},
+        {3, 1, false, 0, {}},
+        {3, 1, true, 0, {{{0, 0}, {1, 0}, {2, 0}}, {{0, 0}}, {{1, 0}}, {{2, 0}}}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Cols << "x" << c.Rows << " wired " << c.Wired
+                                        << " transparency " << c.Transparency);
+        MakeGrid(c.Cols, c.Rows, true);
+        chart.SetWired(c.Wired);
+        chart.SetTransparency(c.Transparency);
+        chart.SetShiny(false);
+        rec.ClearLog();
+        DrawChartSurface(chart, raw);
+        EXPECT_EQ(Strips(), c.Strips);
+        EXPECT_EQ(Modes(),
+                  std::vector<double>(c.Strips.size(), c.Wired ? GL_LINE_STRIP : GL_QUAD_STRIP));
+    }
+    // The first triangle of either solid strip turns the same way in the grid plane.
     const auto turn = [](const TStrip& s) {
         return (s[1].first - s[0].first) * (s[2].second - s[0].second) -
                (s[1].second - s[0].second) * (s[2].first - s[0].first);
     };
-    EXPECT_EQ(turn(all[0]), turn(all[3]));
-}
-
-TEST_F(SurfacePaint, WireStripsForwardAndReverse) {
-    MakeGrid(2, 3, true);
-    chart.SetWired(true);
-    chart.SetShiny(false);
-    chart.SetTransparency(1);
-    DrawChartSurface(chart, raw);
-    const std::vector<TStrip> all = Strips();
-    ASSERT_EQ(all.size(), 10u);
-    EXPECT_EQ(std::vector<TStrip>(all.begin(), all.begin() + 5),
-              (std::vector<TStrip>{{{0, 0}, {1, 0}},
-                                   {{0, 1}, {1, 1}},
-                                   {{0, 2}, {1, 2}},
-                                   {{0, 0}, {0, 1}, {0, 2}},
-                                   {{1, 0}, {1, 1}, {1, 2}}}));
-    EXPECT_EQ(std::vector<TStrip>(all.begin() + 5, all.end()),
-              (std::vector<TStrip>{{{1, 2}, {0, 2}},
-                                   {{1, 1}, {0, 1}},
-                                   {{1, 0}, {0, 0}},
-                                   {{1, 2}, {1, 1}, {1, 0}},
-                                   {{0, 2}, {0, 1}, {0, 0}}}));
-    for (double m : Modes())
-        EXPECT_EQ(m, GL_LINE_STRIP);
-}
-
-TEST_F(SurfacePaint, OneRowGrid) {
-    MakeGrid(3, 1, true);
-    chart.SetShiny(false);
-    DrawChartSurface(chart, raw);
-    EXPECT_EQ(Count("glBegin"), 0u);
-
-    chart.SetWired(true);
-    rec.ClearLog();
-    DrawChartSurface(chart, raw);
-    EXPECT_EQ(Strips(),
-              (std::vector<TStrip>{{{0, 0}, {1, 0}, {2, 0}}, {{0, 0}}, {{1, 0}}, {{2, 0}}}));
+    EXPECT_EQ(turn(solid[0]), turn(solidReverse[1]));
 }
 
 // ---- Passes ----
@@ -116,21 +112,17 @@ TEST_F(SurfacePaint, TranslucentPassesThenHighlight) {
     chart.SetTransparency(5);
     chart.SetShiny(true);
     DrawChartSurface(chart, raw);
-    EXPECT_THAT(StateCalls(),
-                ElementsAre("glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(0)",
-                            "glColor4ub(255, 255, 255, 28)", "strips",
-                            "glColor4ub(255, 255, 255, 26)", "strips", "glDepthMask(1)",
-                            "glDisable(3042)", "glDisable(3552)",
-                            "glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)",
-                            "glMaterialf(1032, 5633, 50)", "glEnable(3042)", "glBlendFunc(770, 1)",
-                            "glDepthMask(0)", "glDepthFunc(515)", "glColor4ub(0, 0, 0, 255)",
-                            "strips", "glDepthFunc(513)", "glDepthMask(1)", "glDisable(3042)"));
+    EXPECT_EQ(StateCalls(), Joined({TranslucentStart(28),
+                                    {"strips", "glColor4ub(255, 255, 255, 26)", "strips",
+                                     "glDepthMask(1)", "glDisable(3042)", "glDisable(3552)"},
+                                    HighlightPass()}));
     // Texture coordinates in the two coloured passes only.
     EXPECT_EQ(Count("glTexCoord1fv"), 2 * 2 * 6u);
     EXPECT_EQ(Count("glVertex3fv"), 3 * 2 * 6u);
 }
 
-TEST_F(SurfacePaint, AlphaTables) {
+// The alpha of both passes by transparency; opaque draws one pass, 10 none.
+TEST_F(SurfacePaint, AlphaTablesOpaqueAndFullyTransparent) {
     MakeGrid(2, 2, true);
     chart.SetShiny(false);
     const std::vector<std::pair<int, int>> expected = {
@@ -144,18 +136,15 @@ TEST_F(SurfacePaint, AlphaTables) {
         EXPECT_EQ(colours[0].Args[3], expected[size_t(t - 1)].first) << t;
         EXPECT_EQ(colours[1].Args[3], expected[size_t(t - 1)].second) << t;
     }
-}
-
-TEST_F(SurfacePaint, OpaqueAndFullyTransparent) {
-    MakeGrid(2, 2, true);
-    chart.SetShiny(false);
-    DrawChartSurface(chart, raw);
-    EXPECT_THAT(StateCalls(), ElementsAre("strips", "glDisable(3552)"));
-
-    rec.ClearLog();
-    chart.SetTransparency(10);
-    DrawChartSurface(chart, raw);
-    EXPECT_THAT(StateCalls(), ElementsAre("glDisable(3552)"));
+    for (const int t : {0, 10}) {
+        rec.ClearLog();
+        chart.SetTransparency(t);
+        DrawChartSurface(chart, raw);
+        const std::vector<std::string> passes =
+            t == 0 ? std::vector<std::string>{"strips", "glDisable(3552)"}
+                   : std::vector<std::string>{"glDisable(3552)"};
+        EXPECT_EQ(StateCalls(), passes);
+    }
 
     rec.ClearLog();
     chart.SetShiny(true);
@@ -267,8 +256,6 @@ TEST_F(SurfacePaint, ShortArraysAreNotRead) {
 TEST_F(SurfacePaint, TextureCoordinatesAtTheEndsOfTheColourRange) {
     MakeGrid(2, 2, true, 1.0);
     chart.SetShiny(false);
-    chart.AxisY().Layout.DisplayMin = 0;
-    chart.AxisY().Layout.DisplayMax = 1;
     DrawChartSurface(chart, raw);
     const auto tex = rec.Calls("glTexCoord1fv");
     ASSERT_EQ(tex.size(), 4u);
