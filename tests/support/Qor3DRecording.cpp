@@ -93,23 +93,10 @@ const GLubyte* RecGetString(GLenum name) {
     return reinterpret_cast<const GLubyte*>(it->second.c_str());
 }
 
-void RecGetIntegerv(GLenum name, GLint* out) {
+// glGetIntegerv, glGetDoublev and glGetFloatv answer the configured integers.
+template <typename T, TFixedName N> void RecGet(GLenum name, T* out) {
     TGLRecordingPlatform& rec = Recorder();
-    rec.Record({"glGetIntegerv", {double(name)}});
-    const std::vector<GLint> v = rec.IntegerAnswer(name);
-    std::copy(v.begin(), v.end(), out);
-}
-
-void RecGetDoublev(GLenum name, GLdouble* out) {
-    TGLRecordingPlatform& rec = Recorder();
-    rec.Record({"glGetDoublev", {double(name)}});
-    const std::vector<GLint> v = rec.IntegerAnswer(name);
-    std::copy(v.begin(), v.end(), out);
-}
-
-void RecGetFloatv(GLenum name, GLfloat* out) {
-    TGLRecordingPlatform& rec = Recorder();
-    rec.Record({"glGetFloatv", {double(name)}});
+    rec.Record({N.Text, {double(name)}});
     const std::vector<GLint> v = rec.IntegerAnswer(name);
     std::copy(v.begin(), v.end(), out);
 }
@@ -134,18 +121,11 @@ void RecClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
     rec.SetClearColor(r, g, b, a);
 }
 
-void RecEnableClientState(GLenum array) {
+template <bool Enable, TFixedName N> void RecClientState(GLenum array) {
     TGLRecordingPlatform& rec = Recorder();
-    rec.Record({"glEnableClientState", {double(array)}});
+    rec.Record({N.Text, {double(array)}});
     if (auto* a = rec.ClientArray(array))
-        a->Enabled = true;
-}
-
-void RecDisableClientState(GLenum array) {
-    TGLRecordingPlatform& rec = Recorder();
-    rec.Record({"glDisableClientState", {double(array)}});
-    if (auto* a = rec.ClientArray(array))
-        a->Enabled = false;
+        a->Enabled = Enable;
 }
 
 void SetArray(GLenum Array, const char* Name, GLint Size, GLenum Type, GLsizei Stride,
@@ -196,15 +176,15 @@ const std::map<std::string, void*, std::less<>>& EntryPoints() {
         QOR_GLU_FUNCTIONS(QOR_REC_GLU)
 #undef QOR_REC_GLU
         t["glGetString"] = Address(&RecGetString);
-        t["glGetIntegerv"] = Address(&RecGetIntegerv);
-        t["glGetDoublev"] = Address(&RecGetDoublev);
-        t["glGetFloatv"] = Address(&RecGetFloatv);
+        t["glGetIntegerv"] = Address(&RecGet<GLint, "glGetIntegerv">);
+        t["glGetDoublev"] = Address(&RecGet<GLdouble, "glGetDoublev">);
+        t["glGetFloatv"] = Address(&RecGet<GLfloat, "glGetFloatv">);
         t["glGenTextures"] = Address(&RecGenTextures);
         t["glClear"] = Address(&RecClear);
         t["glClearColor"] = Address(&RecClearColor);
         t["gluNewQuadric"] = Address(&RecNewQuadric);
-        t["glEnableClientState"] = Address(&RecEnableClientState);
-        t["glDisableClientState"] = Address(&RecDisableClientState);
+        t["glEnableClientState"] = Address(&RecClientState<true, "glEnableClientState">);
+        t["glDisableClientState"] = Address(&RecClientState<false, "glDisableClientState">);
         t["glVertexPointer"] = Address(&RecVertexPointer);
         t["glNormalPointer"] = Address(&RecNormalPointer);
         t["glTexCoordPointer"] = Address(&RecTexCoordPointer);
@@ -350,6 +330,15 @@ std::vector<TGLCall> TGLRecordingPlatform::Calls(const std::string& Name) const 
     std::copy_if(FLog.begin(), FLog.end(), std::back_inserter(calls),
                  [&](const TGLCall& c) { return c.Name == Name; });
     return calls;
+}
+
+std::vector<std::string> TGLRecordingPlatform::Texts(const std::string& Name) const {
+    std::lock_guard guard(FLock);
+    std::vector<std::string> texts;
+    for (const TGLCall& c : FLog)
+        if (Name.empty() || c.Name == Name)
+            texts.push_back(c.Text());
+    return texts;
 }
 
 void TGLRecordingPlatform::ClearLog() {

@@ -64,6 +64,8 @@ public:
     std::vector<std::string> Names() const;
     // The recorded calls named Name, in order.
     std::vector<TGLCall> Calls(const std::string& Name) const;
+    // The texts of the recorded calls named Name (of all calls when Name is empty), in order.
+    std::vector<std::string> Texts(const std::string& Name = {}) const;
     void ClearLog();
     // The last request handed to ChoosePixelFormat.
     TPixelFormatDescriptor LastRequest() const;

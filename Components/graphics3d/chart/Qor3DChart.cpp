@@ -1,5 +1,6 @@
 #include "chart/Qor3DChart.h"
 #include "QorPropList.h"
+#include "QorUpdateBracket.h"
 #include "chart/Qor3DChartSizing.h"
 
 namespace {
@@ -115,7 +116,7 @@ void TQor3DChart::RebuildPalette() {
 }
 
 void TQor3DChart::Assign(const TObject& Source) {
-    BeginUpdate();
+    const TQorUpdateScope scope(*this);
     if (const auto* s = dynamic_cast<const TQor3DChart*>(&Source); s != nullptr && s != this) {
         SetAxisX(s->AxisX());
         SetAxisY(s->AxisY());
@@ -126,7 +127,6 @@ void TQor3DChart::Assign(const TObject& Source) {
     }
     TQor3DDraw::Assign(Source);
     UpdateRanges();
-    EndUpdate();
 }
 
 uint64_t TQor3DChart::MemoryLimit() const {

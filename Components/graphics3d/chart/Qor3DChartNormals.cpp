@@ -77,10 +77,6 @@ TQorVec3<float> Edge(const TEdges& E, size_t i) {
     return {E.X[i], E.Y[i], E.Z[i]};
 }
 
-TQorVec3<float> Negated(const TQorVec3<float>& v) {
-    return {-v.X, -v.Y, -v.Z};
-}
-
 } // namespace
 
 TQorNormalRows::TQorNormalRows(const float* Data, size_t nx, size_t nz, int16_t* Out)

@@ -14,6 +14,10 @@ template <class T> struct TQorVec3 {
     T Z = 0;
 };
 
+template <class T> TQorVec3<T> Negated(const TQorVec3<T>& V) {
+    return {-V.X, -V.Y, -V.Z};
+}
+
 // The unit vector from P towards Q, in the points' own precision; a length below 1e-20 counts
 // as 1, so Q = P gives the zero vector. A neighbour that is not finite (or too far to subtract)
 // counts as missing: zero as well.
@@ -97,7 +101,6 @@ public:
 
 private:
     using TVec = TQorVec3<T>;
-    static TVec Negated(const TVec& v) { return {-v.X, -v.Y, -v.Z}; }
     std::vector<TVec> FRow, FNext, FRight, FUp, FDown;
 };
 

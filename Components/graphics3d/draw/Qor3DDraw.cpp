@@ -363,14 +363,19 @@ void TQor3DDraw::DestroyWindowContext() {
 
 // ---- Paint message and Render ----------------------------------------------------------------
 
+// A switch of the buffering asked for a window context of the new kind before the next paint.
+void TQor3DDraw::RecreateContextIfAsked() {
+    if (!FRecreateContext)
+        return;
+    FRecreateContext = false;
+    DestroyWindowContext();
+    CreateWindowContext();
+}
+
 void TQor3DDraw::PaintMessage() {
     if (!HasWindow())
         return;
-    if (FRecreateContext) {
-        FRecreateContext = false;
-        DestroyWindowContext();
-        CreateWindowContext();
-    }
+    RecreateContextIfAsked();
     if (FRenderingToExport)
         return;
     const TPoint size = ClientSize();
@@ -444,7 +449,7 @@ bool TQor3DDraw::DeferredWhilePainting() {
     return FPainting;
 }
 
-void TQor3DDraw::StartPaint() {
+TPoint TQor3DDraw::StartPaint() {
     FLastPaintError.clear();
     const TPoint size = ClientSize();
     FLastRenderWidth = size.X;
@@ -452,6 +457,7 @@ void TQor3DDraw::StartPaint() {
     FRepaintPending = false;
     FPainting = true;
     ++FRenderCount;
+    return size;
 }
 
 void TQor3DDraw::FinishPaint() {
@@ -491,13 +497,8 @@ void TQor3DDraw::RenderExport() {
 void TQor3DDraw::RenderWindow() {
     if (!HasWindow() || DeferredWhilePainting())
         return;
-    if (FRecreateContext) {
-        FRecreateContext = false;
-        DestroyWindowContext();
-        CreateWindowContext();
-    }
-    StartPaint();
-    const TPoint size = ClientSize();
+    RecreateContextIfAsked();
+    const TPoint size = StartPaint();
     bool active = false;
     if (!PrepareWindowContext(active))
         return;

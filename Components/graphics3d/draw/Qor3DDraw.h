@@ -320,12 +320,14 @@ protected:
     bool FChangedWhileUpdating = false;
 
 private:
+    void RecreateContextIfAsked();
     // Render's two paths over the shared steps: start, the scene, the 2D drawing on a bitmap,
     // finish.
     void RenderExport();
     void RenderWindow();
     bool DeferredWhilePainting();
-    void StartPaint();
+    // Opens a paint; the client size it records.
+    TPoint StartPaint();
     // The window path: SafeBitmap's fresh context in bitmap mode (made current, Active), the
     // window's otherwise; false when there is none and the paint ends.
     bool PrepareWindowContext(bool& Active);

@@ -1,6 +1,8 @@
 #include "Qor3DChartTestSupport.h"
+#include "QorChangeCount.h"
 #include "chart/Qor3DChartSizing.h"
 
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -9,14 +11,20 @@ namespace {
 struct ChartData : ::testing::Test {
     TLimitedChart chart;
     int changes = 0;
-    void SetUp() override {
-        chart.OnChange = [this](TObject*) {
-            ++changes;
-        };
-    }
+    void SetUp() override { chart.OnChange = CountInto(changes); }
     void ExpectRange(const TQorChartAxis3D& axis, double lo, double hi) {
         EXPECT_DOUBLE_EQ(axis.Minimum(), lo);
         EXPECT_DOUBLE_EQ(axis.Maximum(), hi);
+    }
+    // The ranges of X, Y and Z, least and greatest of each.
+    void ExpectRanges(std::array<double, 6> r) {
+        ExpectRange(chart.AxisX(), r[0], r[1]);
+        ExpectRange(chart.AxisY(), r[2], r[3]);
+        ExpectRange(chart.AxisZ(), r[4], r[5]);
+    }
+    // The stored normal of point p.
+    std::vector<int16_t> NormalAt(size_t p) const {
+        return {chart.Normals().begin() + long(3 * p), chart.Normals().begin() + long(3 * p + 3)};
     }
     // A dk4D grid with x in 0..nx-1, y = 2j, z = 3k and v = i + j + k.
     void Fill4D(int nx, int ny, int nz) {
@@ -60,6 +68,9 @@ TEST_F(ChartData, SizingLengthsPerKindAndLayout) {
     ASSERT_TRUE(chart.SetSize4DSurface(2, 3, 4));
     EXPECT_EQ(chart.DataKind(), dk4DSurface);
     EXPECT_EQ(TQor3DChart::FacePointCount(2, 3, 4), 52);
+    int face = 1;
+    for (const int start : {0, 6, 12, 24, 36, 44})
+        EXPECT_EQ(TQor3DChart::FaceStart(face++, 2, 3, 4), start) << face - 1;
     EXPECT_EQ(chart.Data().size(), 4u * 52);
     EXPECT_TRUE(chart.XValues().empty());
 
@@ -71,16 +82,6 @@ TEST_F(ChartData, SizingLengthsPerKindAndLayout) {
     EXPECT_EQ(chart.GetLayerSize(1), (TXZInteger{4, 1}));
     EXPECT_EQ(chart.GetLayerSize(2), (TXZInteger{0, 0}));
     EXPECT_EQ(chart.GetLayerSize(-1), (TXZInteger{0, 0}));
-}
-
-TEST_F(ChartData, FaceOrder) {
-    const int nx = 2, ny = 3, nz = 4;
-    EXPECT_EQ(TQor3DChart::FaceStart(1, nx, ny, nz), 0);
-    EXPECT_EQ(TQor3DChart::FaceStart(2, nx, ny, nz), 6);
-    EXPECT_EQ(TQor3DChart::FaceStart(3, nx, ny, nz), 12);
-    EXPECT_EQ(TQor3DChart::FaceStart(4, nx, ny, nz), 24);
-    EXPECT_EQ(TQor3DChart::FaceStart(5, nx, ny, nz), 36);
-    EXPECT_EQ(TQor3DChart::FaceStart(6, nx, ny, nz), 44);
 }
 
 TEST_F(ChartData, EmptyNx4DClearsEverything) {
@@ -141,9 +142,7 @@ TEST_F(ChartData, Ranges3DInBothLayouts) {
             chart, 4, 3, [](int i) { return 10 - i; }, [](int k) { return 2 * k; },
             [](double x, double z) { return x + z; });
         chart.UpdateRanges();
-        ExpectRange(chart.AxisX(), 7, 10);
-        ExpectRange(chart.AxisY(), 7, 14);
-        ExpectRange(chart.AxisZ(), 0, 4);
+        ExpectRanges({7, 10, 7, 14, 0, 4});
         EXPECT_EQ(chart.ValueMax(), 100); // the value range is for 4D data only
     }
 }
@@ -151,9 +150,7 @@ TEST_F(ChartData, Ranges3DInBothLayouts) {
 TEST_F(ChartData, DegenerateRangesGrowByOne) {
     Fill3D(chart, 1, 1, Identity, Identity, [](double, double) { return 5; });
     chart.UpdateRanges();
-    ExpectRange(chart.AxisX(), 0, 1);
-    ExpectRange(chart.AxisY(), 5, 6);
-    ExpectRange(chart.AxisZ(), 0, 1);
+    ExpectRanges({0, 1, 5, 6, 0, 1});
     chart.UpdateNormals();
     EXPECT_EQ(chart.Normals(), (TArrGLshort{1, 1, 1}));
 }
@@ -187,15 +184,11 @@ TEST_F(ChartData, Ranges4DStretchByDirection) {
         Fill4D(3, 6, 2); // x 0..2, y 0..10, z 0..3, v 0..8
         chart.SetDim4Height(0.5);
         chart.UpdateRanges();
-        ExpectRange(chart.AxisX(), 0, 2);
-        ExpectRange(chart.AxisY(), 0, 15);
-        ExpectRange(chart.AxisZ(), 0, 3);
+        ExpectRanges({0, 2, 0, 15, 0, 3});
         EXPECT_EQ(chart.ValueMin(), 0);
         EXPECT_EQ(chart.ValueMax(), 8);
         chart.SetDim4Direction(6); // recomputes the ranges itself
-        ExpectRange(chart.AxisX(), 0, 3);
-        ExpectRange(chart.AxisY(), 0, 15);
-        ExpectRange(chart.AxisZ(), 0, 4.5);
+        ExpectRanges({0, 3, 0, 15, 0, 4.5});
         chart.SetDim4Direction(4);
         ExpectRange(chart.AxisY(), 0, 10);
         chart.SetDim4Direction(9);
@@ -211,9 +204,7 @@ TEST_F(ChartData, RangesNx4DAndSurface) {
     std::copy(std::begin(pts), std::end(pts), chart.Data().begin());
     chart.SetDim4Height(1); // not applied to layered data
     chart.UpdateRanges();
-    ExpectRange(chart.AxisX(), -1, 4);
-    ExpectRange(chart.AxisY(), 2, 5);
-    ExpectRange(chart.AxisZ(), 3, 4); // degenerate
+    ExpectRanges({-1, 4, 2, 5, 3, 4}); // degenerate
     EXPECT_EQ(chart.ValueMin(), 7);
     EXPECT_EQ(chart.ValueMax(), 8);
 
@@ -238,9 +229,7 @@ TEST_F(ChartData, RangesNx4DAndSurface) {
         chart.Data()[4 * p + 3] = float(p % 3);
     }
     chart.UpdateRanges();
-    ExpectRange(chart.AxisX(), 1, 2);
-    ExpectRange(chart.AxisY(), 0, 18);
-    ExpectRange(chart.AxisZ(), -9, 0);
+    ExpectRanges({1, 2, 0, 18, -9, 0});
     EXPECT_EQ(chart.ValueMin(), 0);
     EXPECT_EQ(chart.ValueMax(), 2);
 }
@@ -251,10 +240,7 @@ TEST_F(ChartData, NormalsOfFlatAndSlopedGrids) {
     chart.UpdateNormals();
     ASSERT_EQ(chart.Normals().size(), 27u);
     for (size_t p = 0; p < 9; ++p)
-        EXPECT_EQ((std::vector<int16_t>(chart.Normals().begin() + 3 * p,
-                                        chart.Normals().begin() + 3 * p + 3)),
-                  (std::vector<int16_t>{0, 32000, 0}))
-            << p;
+        EXPECT_EQ(NormalAt(p), (std::vector<int16_t>{0, 32000, 0})) << p;
     // x falling along the columns turns the winding, and the normals point down.
     Fill3D(
         chart, 3, 3, [](int i) { return -i; }, Identity, [](double, double) { return 2; });
@@ -264,10 +250,7 @@ TEST_F(ChartData, NormalsOfFlatAndSlopedGrids) {
     Fill3D(chart, 4, 4, Identity, Identity, [](double x, double) { return x; });
     chart.UpdateNormals();
     for (size_t p : {0u, 5u, 15u})
-        EXPECT_EQ((std::vector<int16_t>(chart.Normals().begin() + 3 * p,
-                                        chart.Normals().begin() + 3 * p + 3)),
-                  (std::vector<int16_t>{-22627, 22627, 0}))
-            << p;
+        EXPECT_EQ(NormalAt(p), (std::vector<int16_t>{-22627, 22627, 0})) << p;
     // The mirror image of that slope: the winding turns, the normal is mirrored and flipped.
     Fill3D(
         chart, 4, 4, [](int i) { return -i; }, Identity, [](double x, double) { return -x; });

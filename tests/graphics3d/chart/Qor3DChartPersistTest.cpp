@@ -2,6 +2,7 @@
 #include "draw/Qor3DDraw.h"
 
 #include "Qor3DPropertySamples.h"
+#include "QorChangeCount.h"
 #include "QorNumText.h"
 #include "QorPropBinary.h"
 #include "QorPropText.h"
@@ -22,6 +23,14 @@ std::string ChartText(const TQor3DChart& chart, const std::string& prefix = "") 
 void ReadText(TQor3DChart& chart, const std::string& text, const std::string& prefix = "") {
     TQorPropTextReader r(text);
     chart.ReadFromText(r, prefix);
+}
+
+// Storage in the registry file of Dir, under Key and Section.
+void UseRegistry(TQorStorage& Storage, const TempDir& Dir, const std::string& Key,
+                 const std::string& Section) {
+    Storage.SetRegistryFile(Dir.File("registry.json"));
+    Storage.SetIniFileName(Key);
+    Storage.SetIniSection(Section);
 }
 
 // A chart whose every stored group differs from the defaults.
@@ -67,24 +76,13 @@ TEST(ChartPropertyText, RoundTripKeepsEveryProperty) {
     const std::string text = ChartText(source, "P");
     TQor3DChart target;
     int changes = 0;
-    target.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    target.OnChange = CountInto(changes);
     ReadText(target, text, "P");
     EXPECT_EQ(ChartText(target, "P"), text);
     EXPECT_EQ(changes, 1);
     EXPECT_TRUE(target.AxisY().CaptionFont().Style().Contains(fsStrikeOut));
-}
-
-TEST(ChartPropertyText, TheDrawingControlPartComesFirst) {
-    TQor3DChart source;
-    source.SetViewRotX(-45.5);
-    source.SetTranslZ(0.125);
-    source.SetPerspectiveON(false);
-    const std::string text = ChartText(source);
-    EXPECT_LT(text.find("[ViewMoveZ]"), text.find("[AxisX_FileVerAxis3D]"));
-    TQor3DChart target;
-    ReadText(target, text);
+    // The drawing-control part comes first.
+    EXPECT_LT(text.find("[PViewMoveZ]"), text.find("[PAxisX_FileVerAxis3D]"));
     EXPECT_DOUBLE_EQ(target.ViewRotX(), -45.5);
     EXPECT_DOUBLE_EQ(target.TranslZ(), 0.125);
     EXPECT_FALSE(target.PerspectiveON());
@@ -180,26 +178,31 @@ TEST(ChartPropertyText, StoredDecimalSeparatorIsWrittenWhateverTheLocale) {
 
 // ---- Binary records ---------------------------------------------------------------------------
 
-std::string ChartBytes(const TQor3DChart& chart) {
+template <class T> std::string Bytes(const T& Object) {
     TQorBinaryWriter w;
-    EXPECT_EQ(chart.WriteToFile(w), 0);
+    EXPECT_EQ(Object.WriteToFile(w), 0);
+    return w.Bytes();
+}
+
+// A record's marker alone.
+std::string Marker(const std::string& Text) {
+    TQorBinaryWriter w;
+    w.WriteString(Text);
     return w.Bytes();
 }
 
 TEST(ChartBinary, RoundTripStoresTheFieldsAsTheyStand) {
     TQor3DChart source;
     Restyle(source);
-    const std::string bytes = ChartBytes(source);
+    const std::string bytes = Bytes(source);
     EXPECT_EQ(bytes.substr(4, 13), "TQor3DChartV7");
     TQor3DChart target;
     int changes = 0;
-    target.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    target.OnChange = CountInto(changes);
     TQorBinaryReader r(bytes);
     EXPECT_EQ(target.ReadFromFile(r), 0);
     EXPECT_EQ(r.Remaining(), 0u);
-    EXPECT_EQ(ChartBytes(target), bytes);
+    EXPECT_EQ(Bytes(target), bytes);
     EXPECT_EQ(ChartText(target), ChartText(source));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(target.Palette(), source.Palette()) << "the palette follows the stored stops";
@@ -207,9 +210,7 @@ TEST(ChartBinary, RoundTripStoresTheFieldsAsTheyStand) {
 
 TEST(ChartBinary, UncheckedValuesAndNoSetterEffects) {
     TQor3DChart chart;
-    TQorBinaryWriter w;
-    chart.WriteToFile(w);
-    std::string bytes = w.Bytes();
+    std::string bytes = Bytes(chart);
     // ColorCount sits right after the colours, the picture name and its flag.
     TQorBinaryWriter tail;
     for (int i = 1; i <= 6; ++i)
@@ -227,7 +228,7 @@ TEST(ChartBinary, UncheckedValuesAndNoSetterEffects) {
 
 TEST(ChartBinary, ResultCodes) {
     TQor3DChart chart;
-    const std::string good = ChartBytes(chart);
+    const std::string good = Bytes(chart);
     const auto read = [](const std::string& bytes) {
         TQor3DChart c;
         TQorBinaryReader r(bytes);
@@ -235,12 +236,8 @@ TEST(ChartBinary, ResultCodes) {
         EXPECT_EQ(c.UpdateCount(), 0) << "the batch is closed in every case";
         return result;
     };
-    TQorBinaryWriter longMarker;
-    longMarker.WriteString(std::string(500, 'T'));
-    EXPECT_EQ(read(longMarker.Bytes()), -2);
-    TQorBinaryWriter other;
-    other.WriteString("TQor3DChartV6");
-    EXPECT_EQ(read(other.Bytes()), -3);
+    EXPECT_EQ(read(Marker(std::string(500, 'T'))), -2);
+    EXPECT_EQ(read(Marker("TQor3DChartV6")), -3);
     EXPECT_EQ(read(""), -3);
     EXPECT_EQ(read(good.substr(0, good.size() - 1)), -1) << "chart tail cut";
     EXPECT_EQ(read(good.substr(0, 17 + 4 + 14 + 10)), -1) << "drawing-control record cut";
@@ -262,27 +259,19 @@ TEST(DrawBinary, AcceptedOldMarkersAndTheTwoExtraBytes) {
     TQor3DDraw source;
     source.SetRotX(33);
     source.SetViewMoveZ(-6);
-    TQorBinaryWriter w;
-    source.WriteToFile(w);
-    const std::string record = w.Bytes().substr(4 + 14);
+    const std::string record = Bytes(source).substr(4 + 14);
     for (const char* marker : {"TQor3DDrawV7.2", "TQor3DDrawV7", "DuvIzerorIzadi"}) {
-        TQorBinaryWriter m;
-        m.WriteString(marker);
         TQor3DDraw d;
-        const std::string bytes = m.Bytes() + record + "next";
+        const std::string bytes = Marker(marker) + record + "next";
         TQorBinaryReader r(bytes);
         EXPECT_EQ(d.ReadFromFile(r), 0) << marker;
         EXPECT_DOUBLE_EQ(d.ViewMoveZ(), -6);
         EXPECT_EQ(r.Remaining(), 4u);
     }
-    TQorBinaryWriter v71;
-    v71.WriteString("TQor3DDrawV7.1");
     TQor3DDraw d;
     int changes = 0;
-    d.OnChange = [&](TObject*) {
-        ++changes;
-    };
-    const std::string bytes = v71.Bytes() + record + "xynext";
+    d.OnChange = CountInto(changes);
+    const std::string bytes = Marker("TQor3DDrawV7.1") + record + "xynext";
     TQorBinaryReader r(bytes);
     EXPECT_EQ(d.ReadFromFile(r), 0);
     EXPECT_EQ(r.Remaining(), 4u) << "two bytes after the doubles are skipped";
@@ -290,48 +279,31 @@ TEST(DrawBinary, AcceptedOldMarkersAndTheTwoExtraBytes) {
     EXPECT_EQ(changes, 1);
 }
 
-TEST(AxisBinary, OldMarkerAndNoSetterLimits) {
+// Records are stored as they stand: no setter limits, an invalid ordinal keeps the value held,
+// a logarithmic switch is tracked; the old marker reads as the current one, but not for grids.
+TEST(AxisBinary, RecordsAreStoredAsTheyStand) {
     TQorChartAxis3D source;
-    source.SetRotText(720); // stored as given
+    source.SetRotText(720);
     source.SetNumSubSteps(-3);
-    TQorBinaryWriter w;
-    source.WriteToFile(w);
-    TQorBinaryWriter old;
-    old.WriteString("DuvIzerorIzadi");
-    TQorChartAxis3D axis;
-    const std::string bytes = old.Bytes() + w.Bytes().substr(4 + 17);
-    TQorBinaryReader r(bytes);
-    EXPECT_EQ(axis.ReadFromFile(r), 0);
-    EXPECT_EQ(axis.NumSubSteps(), -3);
-    TQorGrid3DProp grid;
-    TQorBinaryReader r2(old.Bytes());
-    EXPECT_EQ(grid.ReadFromFile(r2), -3) << "grids accept only their own marker";
-}
-
-TEST(AxisBinary, LogarithmicStateReadFromARecordIsTracked) {
-    TQorChartAxis3D source;
     source.SetLogarithmic(true);
-    TQorBinaryWriter w;
-    source.WriteToFile(w);
-    TQorChartAxis3D axis;
-    TQorBinaryReader r(w.Bytes());
-    ASSERT_EQ(axis.ReadFromFile(r), 0);
-    EXPECT_TRUE(axis.Logarithmic());
-    EXPECT_TRUE(axis.LogChangePending());
-    EXPECT_FALSE(axis.LogPrevious());
-}
-
-TEST(AxisBinary, InvalidOrdinalsKeepTheirValues) {
-    TQorChartAxis3D source;
-    TQorBinaryWriter w;
-    source.WriteToFile(w);
-    std::string bytes = w.Bytes();
+    std::string bytes = Bytes(source);
     bytes[4 + 17 + 3 + 4] = 7; // Axis1Position
-    TQorChartAxis3D axis;
-    axis.SetAxis1Position(apMaximum);
-    TQorBinaryReader r(bytes);
-    ASSERT_EQ(axis.ReadFromFile(r), 0);
-    EXPECT_EQ(axis.Axis1Position(), apMaximum);
+    const std::string old = Marker("DuvIzerorIzadi");
+    for (const std::string& record : {bytes, old + bytes.substr(4 + 17)}) {
+        TQorChartAxis3D axis;
+        axis.SetAxis1Position(apMaximum);
+        TQorBinaryReader r(record);
+        ASSERT_EQ(axis.ReadFromFile(r), 0);
+        EXPECT_EQ(axis.NumSubSteps(), -3);
+        EXPECT_EQ(axis.RotText(), source.RotText());
+        EXPECT_EQ(axis.Axis1Position(), apMaximum);
+        EXPECT_TRUE(axis.Logarithmic());
+        EXPECT_TRUE(axis.LogChangePending());
+        EXPECT_FALSE(axis.LogPrevious());
+    }
+    TQorGrid3DProp grid;
+    TQorBinaryReader r(old);
+    EXPECT_EQ(grid.ReadFromFile(r), -3) << "grids accept only their own marker";
 }
 
 // ---- Storage ----------------------------------------------------------------------------------
@@ -361,9 +333,7 @@ TEST_P(ChartStorage, RoundTripUnderTheComponentName) {
 
     TQor3DChart target;
     int changes = 0;
-    target.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    target.OnChange = CountInto(changes);
     target.LoadFromStorage(storage, "Qor3DChart");
     EXPECT_EQ(ChartText(target), ChartText(source));
     EXPECT_EQ(changes, 1);
@@ -386,16 +356,12 @@ INSTANTIATE_TEST_SUITE_P(Modes, ChartStorage, ::testing::Values(true, false),
 TEST(ChartStorageRegistry, KeysAreFoundWithoutCase) {
     TempDir dir;
     TQorStorage writer;
-    writer.SetRegistryFile(dir.File("registry.json"));
-    writer.SetIniFileName("Software\\Plotyra");
-    writer.SetIniSection("TFormMain");
+    UseRegistry(writer, dir, "Software\\Plotyra", "TFormMain");
     TQor3DChart source;
     source.SetTransparency(6);
     ASSERT_TRUE(source.SaveToStorage(writer, "Qor3DChart"));
     TQorStorage reader;
-    reader.SetRegistryFile(dir.File("registry.json"));
-    reader.SetIniFileName("SOFTWARE\\plotyra");
-    reader.SetIniSection("tformmain");
+    UseRegistry(reader, dir, "SOFTWARE\\plotyra", "tformmain");
     TQor3DChart target;
     target.LoadFromStorage(reader, "QOR3DCHART");
     EXPECT_EQ(target.Transparency(), 6);
@@ -404,9 +370,7 @@ TEST(ChartStorageRegistry, KeysAreFoundWithoutCase) {
 TEST(DrawNamedSets, SaveListLoadDeleteInTheRegistryOnly) {
     TempDir dir;
     TQorStorage storage;
-    storage.SetRegistryFile(dir.File("registry.json"));
-    storage.SetIniFileName("Software\\plotyra");
-    storage.SetIniSection("TForm3DChartProp");
+    UseRegistry(storage, dir, "Software\\plotyra", "TForm3DChartProp");
     TQor3DDraw draw;
     draw.SetName("Qor3DChart");
     draw.SetViewScale(1.75);
@@ -423,9 +387,7 @@ TEST(DrawNamedSets, SaveListLoadDeleteInTheRegistryOnly) {
     draw.ListNamedSets(storage, nullptr);
 
     TQorStorage direct;
-    direct.SetRegistryFile(dir.File("registry.json"));
-    direct.SetIniFileName("Software\\plotyra\\Qor3DChart\\Custom3D\\Wide");
-    direct.SetIniSection("TForm3DChartProp");
+    UseRegistry(direct, dir, "Software\\plotyra\\Qor3DChart\\Custom3D\\Wide", "TForm3DChartProp");
     EXPECT_EQ(direct.ReadString("Prop_ViewScale", ""), FloatToTextG(1.75));
 
     draw.LoadNamedSet(storage, "Wide");
@@ -447,9 +409,7 @@ TEST(DrawNamedSets, SaveListLoadDeleteInTheRegistryOnly) {
 TEST(DrawStorage, SaveUnderTheComponentName) {
     TempDir dir;
     TQorStorage storage;
-    storage.SetRegistryFile(dir.File("registry.json"));
-    storage.SetIniFileName("Software\\plotyra");
-    storage.SetIniSection("TFormMain");
+    UseRegistry(storage, dir, "Software\\plotyra", "TFormMain");
     TQor3DDraw draw;
     draw.SetName("Qor3DChart");
     draw.SetLightsON(false);
@@ -461,16 +421,10 @@ TEST(DrawStorage, SaveUnderTheComponentName) {
     EXPECT_FALSE(other.LightsON());
 }
 
-} // namespace
-
-namespace {
-
 TEST(ChartNamedSets, TheChartsSetsHoldEveryPropertyUnderProp) {
     TempDir dir;
     TQorStorage storage;
-    storage.SetRegistryFile(dir.File("registry.json"));
-    storage.SetIniFileName("Software\\plotyra");
-    storage.SetIniSection("TForm3DChartProp");
+    UseRegistry(storage, dir, "Software\\plotyra", "TForm3DChartProp");
     TQor3DChart chart;
     chart.SetName("Qor3DChart");
     chart.AxisX().SetCaption("Depth");
@@ -479,9 +433,7 @@ TEST(ChartNamedSets, TheChartsSetsHoldEveryPropertyUnderProp) {
     EXPECT_EQ(storage.ReadString("Qor3DChartAxisXCaption", ""), "Depth");
 
     TQorStorage set;
-    set.SetRegistryFile(dir.File("registry.json"));
-    set.SetIniFileName("Software\\plotyra\\Qor3DChart\\Custom3D\\Mine");
-    set.SetIniSection("TForm3DChartProp");
+    UseRegistry(set, dir, "Software\\plotyra\\Qor3DChart\\Custom3D\\Mine", "TForm3DChartProp");
     EXPECT_EQ(set.ReadString("Prop_AxisXCaptionFont_Height", ""),
               std::to_string(chart.AxisX().CaptionFont().Height()));
     EXPECT_EQ(set.ReadString("Prop_FileVer", ""), "TQor3DDrawV7.2");
@@ -492,11 +444,7 @@ TEST(ChartNamedSets, TheChartsSetsHoldEveryPropertyUnderProp) {
     EXPECT_EQ(other.AxisX().Caption(), "Depth");
 }
 
-} // namespace
-
 // ---- Every property through every form --------------------------------------------------------
-
-namespace {
 
 // Text, storage (an INI file in a temporary folder) and binary record, each written from the
 // source and read into the target, then Assign.

@@ -1,4 +1,5 @@
 #include "chart/UQor3DChartColorScale.h"
+#include "QorChangeCount.h"
 #include "QorColSc.h"
 #include "chart/Qor3DChart.h"
 
@@ -12,12 +13,8 @@ struct TBinding : ::testing::Test {
     int changes = 0;
     int scaleChanges = 0;
     void SetUp() override {
-        legend.OnChange = [this](TObject*) {
-            ++changes;
-        };
-        legend.OnColorScaleChanged = [this](TObject*) {
-            ++scaleChanges;
-        };
+        legend.OnChange = CountInto(changes);
+        legend.OnColorScaleChanged = CountInto(scaleChanges);
     }
     void Fill4D() {
         ASSERT_TRUE(chart.SetSize4D(2, 2, 2));

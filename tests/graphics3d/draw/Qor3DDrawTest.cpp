@@ -1,6 +1,7 @@
 #include "draw/Qor3DDraw.h"
 #include "Qor3DDrawTestHost.h"
 #include "Qor3DRecording.h"
+#include "QorChangeCount.h"
 #include "TestSupport.h"
 
 #include <algorithm>
@@ -71,9 +72,7 @@ TEST(Qor3DDrawSetters, PlainFieldsDoNotNotifyAndBufferSwitchesRecreateTheContext
     TFakeDrawHost host{rec, 20, 10};
     TQor3DDraw d;
     int changes = 0;
-    d.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    d.OnChange = CountInto(changes);
     d.SetHost(&host);
     d.WindowCreated();
     d.SetDisableBufferClearing(true);
@@ -98,9 +97,7 @@ TEST(Qor3DDrawUpdate, BracketGivesOneChangeAndEndUpdateNeverGoesBelowZero) {
     TQor3DDraw d;
     d.SetHost(&host);
     int changes = 0;
-    d.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    d.OnChange = CountInto(changes);
     d.BeginUpdate();
     d.BeginUpdate();
     d.SetXMin(1);
@@ -120,9 +117,7 @@ TEST(Qor3DDrawUpdate, BracketGivesOneChangeAndEndUpdateNeverGoesBelowZero) {
 TEST(Qor3DDrawUpdate, DefaultPropertiesAndViewAngleRunTheirEventInOneBracket) {
     TQor3DDraw d;
     int changes = 0;
-    d.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    d.OnChange = CountInto(changes);
     d.DefaultProperties();
     d.Set3DViewAngle();
     EXPECT_EQ(changes, 0);
@@ -141,19 +136,11 @@ TEST(Qor3DDrawUpdate, DefaultPropertiesAndViewAngleRunTheirEventInOneBracket) {
     EXPECT_DOUBLE_EQ(d.ViewRotY(), 45);
 }
 
+// The view properties' copy is checked with the stored forms (EveryProperty); here the mouse and
+// buffer settings only Assign copies, the one notification and what is not copied.
 TEST(Qor3DDrawAssign, CopiesViewPropertiesButNotPlainFieldsOrEvents) {
     TQor3DDraw src;
     src.SetBackgroundColor(clRed);
-    src.SetLightsON(false);
-    src.SetPerspectiveON(false);
-    src.SetXMin(0.7);
-    src.SetZFar(50);
-    src.SetRotX(10);
-    src.SetTranslZ(3);
-    src.SetScaleY(2);
-    src.SetViewScale(0.9);
-    src.SetViewRotY(-60);
-    src.SetViewMoveZ(-7);
     src.SetDragType(pdZoom);
     src.SetWheelAction(pdNone);
     src.SetUseDoubleBuffer(false);
@@ -167,17 +154,10 @@ TEST(Qor3DDrawAssign, CopiesViewPropertiesButNotPlainFieldsOrEvents) {
 
     TQor3DDraw d;
     int changes = 0;
-    d.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    d.OnChange = CountInto(changes);
     d.Assign(src);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(d.BackgroundColor(), clRed);
-    EXPECT_FALSE(d.LightsON());
-    EXPECT_FALSE(d.PerspectiveON());
-    EXPECT_TRUE(NearVector({d.XMin(), d.ZFar(), d.RotX(), d.TranslZ(), d.ScaleY(), d.ViewScale(),
-                            d.ViewRotY(), d.ViewMoveZ()},
-                           {0.7, 50, 10, 3, 2, 0.9, -60, -7}));
     EXPECT_EQ(d.DragType(), pdZoom);
     EXPECT_EQ(d.WheelAction(), pdNone);
     EXPECT_FALSE(d.UseDoubleBuffer());
@@ -203,12 +183,6 @@ protected:
         d.SetHost(&host);
         d.WindowCreated();
         rec.ClearLog();
-    }
-    std::vector<std::string> Texts(const TGLRecordingPlatform& p, const std::string& name) const {
-        std::vector<std::string> t;
-        for (const TGLCall& c : p.Calls(name))
-            t.push_back(c.Text());
-        return t;
     }
     // The recorded calls from the first call named From up to (not including) the one named To.
     std::vector<std::string> Between(const std::string& from, const std::string& to) const {
@@ -244,55 +218,49 @@ TEST_F(Qor3DDrawRender, WindowContextIsDoubleBufferedAndInitialised) {
     TFakeDrawHost host2{other, 10, 10};
     TQor3DDraw d2;
     int inits = 0;
-    d2.OnInitRenderingContext = [&](TObject*) {
-        ++inits;
-    };
+    d2.OnInitRenderingContext = CountInto(inits);
     d2.SetUseDoubleBuffer(false);
     d2.SetHost(&host2);
     d2.WindowCreated();
     EXPECT_EQ(inits, 1);
-    EXPECT_EQ(Texts(other, "glPixelStorei"), (std::vector<std::string>{"glPixelStorei(3317, 1)"}));
+    EXPECT_EQ(other.Texts("glPixelStorei"), (std::vector<std::string>{"glPixelStorei(3317, 1)"}));
     d2.Render();
     EXPECT_TRUE(other.Calls("SwapBuffers").empty()) << "single-buffered: nothing to swap";
     d2.WindowDestroying();
 }
 
-TEST_F(Qor3DDrawRender, ProjectionWidensAlongTheLongerSide) {
+// The frustum (or box) widens along the longer side and keeps the ratio of XMin to YMin.
+TEST_F(Qor3DDrawRender, ProjectionFollowsTheWindowShape) {
     d.Render();
-    EXPECT_EQ(Texts(rec, "glViewport"), (std::vector<std::string>{"glViewport(0, 0, 200, 100)"}));
-    EXPECT_EQ(Texts(rec, "glFrustum"),
-              (std::vector<std::string>{"glFrustum(-0.6, 0.6, -0.3, 0.3, 1, 100)"}));
-    rec.ClearLog();
-    host.Size = {100, 200};
-    d.Render();
-    EXPECT_EQ(Texts(rec, "glFrustum"),
-              (std::vector<std::string>{"glFrustum(-0.3, 0.3, -0.6, 0.6, 1, 100)"}));
-    rec.ClearLog();
-    host.Size = {200, 0};
-    d.SetPerspectiveON(false);
-    d.Render();
-    EXPECT_EQ(Texts(rec, "glOrtho"),
-              (std::vector<std::string>{"glOrtho(-0.3, 0.3, -0.3, 0.3, 1, 100)"}));
-    EXPECT_TRUE(rec.Calls("glFrustum").empty());
-}
-
-TEST_F(Qor3DDrawRender, ProjectionKeepsTheRatioOfXMinToYMin) {
-    d.SetXMin(0.4);
-    d.SetYMin(0.2);
-    d.SetZNear(2);
-    d.SetZFar(20);
-    host.Size = {300, 100};
-    d.Render();
+    EXPECT_EQ(rec.Texts("glViewport"), (std::vector<std::string>{"glViewport(0, 0, 200, 100)"}));
+    struct TCase {
+        TPoint Size;
+        double XMin, YMin, ZNear, ZFar;
+        bool Perspective;
+        std::vector<double> Args;
+    };
     // r0 = 2, aspect 3: x widens to 0.4 * 3 / 2.
-    EXPECT_TRUE(NearVector(rec.Calls("glFrustum").at(0).Args, {-0.6, 0.6, -0.2, 0.2, 2, 20}));
-    rec.ClearLog();
-    host.Size = {100, 100};
-    d.Render();
-    EXPECT_TRUE(NearVector(rec.Calls("glFrustum").at(0).Args, {-0.4, 0.4, -0.4, 0.4, 2, 20}));
-    rec.ClearLog();
-    d.SetYMin(0);
-    d.Render();
-    EXPECT_TRUE(NearVector(rec.Calls("glFrustum").at(0).Args, {-0.4, 0.4, 0, 0, 2, 20}));
+    for (const TCase& c :
+         {TCase{{200, 100}, 0.3, 0.3, 1, 100, true, {-0.6, 0.6, -0.3, 0.3, 1, 100}},
+          TCase{{100, 200}, 0.3, 0.3, 1, 100, true, {-0.3, 0.3, -0.6, 0.6, 1, 100}},
+          TCase{{200, 0}, 0.3, 0.3, 1, 100, false, {-0.3, 0.3, -0.3, 0.3, 1, 100}},
+          TCase{{300, 100}, 0.4, 0.2, 2, 20, true, {-0.6, 0.6, -0.2, 0.2, 2, 20}},
+          TCase{{100, 100}, 0.4, 0.2, 2, 20, true, {-0.4, 0.4, -0.4, 0.4, 2, 20}},
+          TCase{{100, 100}, 0.4, 0, 2, 20, true, {-0.4, 0.4, 0, 0, 2, 20}}}) {
+        SCOPED_TRACE(::testing::PrintToString(c.Args));
+        rec.ClearLog();
+        host.Size = c.Size;
+        d.SetXMin(c.XMin);
+        d.SetYMin(c.YMin);
+        d.SetZNear(c.ZNear);
+        d.SetZFar(c.ZFar);
+        d.SetPerspectiveON(c.Perspective);
+        d.Render();
+        const auto calls = rec.Calls(c.Perspective ? "glFrustum" : "glOrtho");
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_TRUE(NearVector(calls[0].Args, c.Args));
+        EXPECT_TRUE(rec.Calls(c.Perspective ? "glOrtho" : "glFrustum").empty());
+    }
 }
 
 TEST_F(Qor3DDrawRender, MatricesLightsAndClearingInOrder) {
@@ -319,18 +287,13 @@ TEST_F(Qor3DDrawRender, MatricesLightsAndClearingInOrder) {
         "glClear(16640)",
         "glDepthFunc(513)",
         "glEnable(2929)",
-        "glPushMatrix()",
     };
-    EXPECT_EQ(Between("glMatrixMode", "glPushMatrix"),
-              std::vector<std::string>(expected.begin(), expected.end() - 1));
+    EXPECT_EQ(Between("glMatrixMode", "glPushMatrix"), expected);
     const std::vector<std::string> tail = {"glPopMatrix()", "glFlush()", "glFinish()",
                                            "SwapBuffers()", "MakeCurrent(0)()"};
-    auto names = rec.Log();
-    ASSERT_GE(names.size(), tail.size());
-    std::vector<std::string> last;
-    for (size_t i = names.size() - tail.size(); i < names.size(); ++i)
-        last.push_back(names[i].Text());
-    EXPECT_EQ(last, tail);
+    const std::vector<std::string> all = rec.Texts();
+    ASSERT_GE(all.size(), tail.size());
+    EXPECT_EQ(std::vector<std::string>(all.end() - long(tail.size()), all.end()), tail);
 }
 
 TEST_F(Qor3DDrawRender, ModelViewIsLayeredInItsExactOrder) {
@@ -380,8 +343,8 @@ TEST_F(Qor3DDrawRender, SwitchesSkipTheirPartsAndLightsOffDisablesLighting) {
     EXPECT_TRUE(painted);
     for (const char* absent : {"glFrustum", "glPushMatrix", "glPopMatrix", "glClear", "glLightfv"})
         EXPECT_TRUE(rec.Calls(absent).empty()) << absent;
-    EXPECT_EQ(Texts(rec, "glDisable"), (std::vector<std::string>{"glDisable(2896)"}));
-    EXPECT_EQ(Texts(rec, "glEnable"),
+    EXPECT_EQ(rec.Texts("glDisable"), (std::vector<std::string>{"glDisable(2896)"}));
+    EXPECT_EQ(rec.Texts("glEnable"),
               (std::vector<std::string>{"glEnable(2903)", "glEnable(2977)"}));
 }
 
@@ -532,9 +495,9 @@ TEST_F(Qor3DDrawRender, ExportRendersAtTheBitmapSizeAndThenRepaintsTheWindow) {
     EXPECT_EQ(rects[0], (TRect{0, 0, 64, 32}));
     EXPECT_EQ(rects[1], (TRect{0, 0, 200, 100}));
     EXPECT_EQ(overlays, 1);
-    EXPECT_EQ(Texts(bitmaps, "glFrustum"),
+    EXPECT_EQ(bitmaps.Texts("glFrustum"),
               (std::vector<std::string>{"glFrustum(-0.6, 0.6, -0.3, 0.3, 1, 100)"}));
-    EXPECT_EQ(Texts(bitmaps, "glViewport"), (std::vector<std::string>{"glViewport(0, 0, 64, 32)"}));
+    EXPECT_EQ(bitmaps.Texts("glViewport"), (std::vector<std::string>{"glViewport(0, 0, 64, 32)"}));
     EXPECT_EQ(d.ExportBitmap().size(), QSize(64, 32));
     EXPECT_EQ(d.ExportBitmap().pixel(5, 5), qRgb(255, 255, 255));
     EXPECT_EQ(host.Shown, 0);
@@ -594,9 +557,7 @@ TEST_F(Qor3DDrawMouse, LeftDragRotatesAndTakesTheFocus) {
     d.MouseDown(mbLeft, {ssLeft}, 50, 50);
     EXPECT_EQ(host.Focused, 1);
     int changes = 0;
-    d.OnChange = [&](TObject*) {
-        ++changes;
-    };
+    d.OnChange = CountInto(changes);
     d.MouseMove({ssLeft}, 60, 47);
     EXPECT_DOUBLE_EQ(d.ViewRotY(), 40);
     EXPECT_DOUBLE_EQ(d.ViewRotX(), 17);
@@ -699,10 +660,6 @@ TEST_F(Qor3DDrawMouse, UnhandledWheelFiresTheInheritedEventsOnceEvenWhenTheOwner
     EXPECT_EQ(wheel, 1);
 }
 
-} // namespace
-
-namespace {
-
 // ---- Turning at reduced density ----
 
 // The scene is told the view's size while the user drags or wheels, and painted at full density
@@ -727,12 +684,7 @@ TEST_F(Qor3DDrawMouse, DragAndWheelPaintWithTheViewSizeUntilTheTimerEndsTurning)
     d.PaintMessage();
     // Exports and copies are full density even while turning; the window's repaint is not.
     d.RenderToBitmap(30, 20);
-    ASSERT_EQ(views.size(), 5u);
-    EXPECT_EQ(views[0], (TPoint{0, 0}));
-    EXPECT_EQ(views[1], (TPoint{200, 100}));
-    EXPECT_EQ(views[2], (TPoint{200, 100}));
-    EXPECT_EQ(views[3], (TPoint{0, 0}));
-    EXPECT_EQ(views[4], (TPoint{200, 100}));
+    EXPECT_EQ(views, (std::vector<TPoint>{{0, 0}, {200, 100}, {200, 100}, {0, 0}, {200, 100}}));
     EXPECT_TRUE(d.LastPaintTurning());
 
     const int invalidations = host.Invalidations;

@@ -299,12 +299,6 @@ protected:
         ActivateRenderingContext(dc.get(), rc);
         rec.ClearLog();
     }
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> t;
-        for (const TGLCall& c : rec.Log())
-            t.push_back(c.Text());
-        return t;
-    }
     static std::vector<std::string> Expected(const std::vector<TBoxFace>& faces) {
         std::vector<std::string> e{"glBegin(7)"};
         for (TBoxFace f : faces) {
@@ -318,18 +312,18 @@ protected:
 
 TEST_F(Qor3DLibDrawing, DrawBoxEmitsFacesInBitOrder) {
     DrawBox(AllBoxFaces, false, 1, 2, 3, 4, 5, 6);
-    EXPECT_EQ(Texts(), Expected({FaceZMin, FaceZMax, FaceXMin, FaceXMax, FaceYMin, FaceYMax}));
+    EXPECT_EQ(rec.Texts(), Expected({FaceZMin, FaceZMax, FaceXMin, FaceXMax, FaceYMin, FaceYMax}));
 }
 
 TEST_F(Qor3DLibDrawing, DrawBoxReversedAndWithSwappedCorners) {
     DrawBox(AllBoxFaces, true, 4, 5, 6, 1, 2, 3);
-    EXPECT_EQ(Texts(), Expected({FaceYMax, FaceYMin, FaceXMax, FaceXMin, FaceZMax, FaceZMin}));
+    EXPECT_EQ(rec.Texts(), Expected({FaceYMax, FaceYMin, FaceXMax, FaceXMin, FaceZMax, FaceZMin}));
     rec.ClearLog();
     DrawBox({FaceXMax, FaceZMin}, false, 4, 2, 6, 1, 5, 3);
-    EXPECT_EQ(Texts(), Expected({FaceZMin, FaceXMax}));
+    EXPECT_EQ(rec.Texts(), Expected({FaceZMin, FaceXMax}));
     rec.ClearLog();
     DrawBox({}, false, 0, 0, 0, 1, 1, 1);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"glBegin(7)", "glEnd()"}));
+    EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"glBegin(7)", "glEnd()"}));
 }
 
 TEST_F(Qor3DLibDrawing, ColoursBecomeGLFloats) {
@@ -340,7 +334,7 @@ TEST_F(Qor3DLibDrawing, ColoursBecomeGLFloats) {
               (TGLRGB{GetRValue(window) / 255.0f, GetGValue(window) / 255.0f,
                       GetBValue(window) / 255.0f}));
     SetGLColor(clBlue);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"glColor3fv(0, 0, 1)"}));
+    EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"glColor3fv(0, 0, 1)"}));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "io/Qor3DChartFileLegend.h"
+#include "QorChangeCount.h"
 #include "QorColSc.h"
 #include "QorPropText.h"
 #include "TestSupport.h"
@@ -46,9 +47,7 @@ TEST(ChartFileLegend, LegendBlockFollowsTheChartAndHoldsItsFont) {
         TQor3DChart loadedChart;
         TQorColorScale loaded;
         int changes = 0;
-        loaded.OnChange = [&](TObject*) {
-            ++changes;
-        };
+        loaded.OnChange = CountInto(changes);
         TQorColorScaleFileLegend loadedFile(loaded);
         ASSERT_EQ(LoadChartFile(loadedChart, &loadedFile, name, true), 0);
         EXPECT_TRUE(loaded.Font().SameAs(font));
