@@ -1,14 +1,16 @@
+// The settings storage of a window: names, files, batches and atomic writes, typed values,
+// sections, placement and the form's handlers. The two stores are in QorStrgJson.cpp and
+// QorStrgIni.cpp.
 #include "QorStrg.h"
 
 #include "QorNumText.h"
+#include "QorStrgStore.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -23,8 +25,6 @@ namespace {
 
 // A settings file beyond this is not settings; it is treated as damaged.
 constexpr qint64 MaxStoreBytes = 64LL * 1024 * 1024;
-constexpr int MaxKeyDepth = 100;
-constexpr const char* RegistryFormat = "Plotyra registry 1";
 
 bool IsAscii(const std::string& s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return uint8_t(c) < 0x80; });
@@ -34,8 +34,11 @@ char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
 }
 
-// Names of keys, sections and idents compare without regard to case.
-bool SameName(const std::string& a, const std::string& b) {
+} // namespace
+
+// ---- Names and text shared with the stores
+
+bool QorStrgDetail::SameName(const std::string& a, const std::string& b) {
     if (IsAscii(a) && IsAscii(b))
         return a.size() == b.size() &&
                std::equal(a.begin(), a.end(), b.begin(),
@@ -43,7 +46,7 @@ bool SameName(const std::string& a, const std::string& b) {
     return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
 }
 
-std::string Trim(const std::string& s) {
+std::string QorStrgDetail::Trim(const std::string& s) {
     const auto blank = [](char c) {
         return c == ' ' || c == '\t' || c == '\r' || c == '\n';
     };
@@ -56,29 +59,9 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-std::vector<std::string> SplitKeyPath(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (char c : path) {
-        if (c == '\\') {
-            if (!part.empty())
-                parts.push_back(part);
-            part.clear();
-        } else {
-            part.push_back(c);
-        }
-    }
-    if (!part.empty())
-        parts.push_back(part);
-    return parts;
-}
+using QorStrgDetail::Trim;
 
-// One line of an INI file cannot hold a line break.
-std::string OneLine(std::string s) {
-    std::replace(s.begin(), s.end(), '\r', ' ');
-    std::replace(s.begin(), s.end(), '\n', ' ');
-    return s;
-}
+namespace {
 
 // Decimal with an optional sign, or hexadecimal after "$" or "0x"; int range only.
 std::optional<int> ParseInteger(const std::string& text) {
@@ -150,288 +133,6 @@ void ParseFour(const std::string& text, std::array<int, 4>& values) {
         start = comma + 1;
     }
 }
-
-} // namespace
-
-// ---- the stores
-
-class TQorStorage::TStore {
-public:
-    virtual ~TStore() = default;
-    virtual std::optional<std::string> Find(const std::string& Section,
-                                            const std::string& Ident) const = 0;
-    virtual void Set(const std::string& Section, const std::string& Ident,
-                     const std::string& Value) = 0;
-    virtual void Remove(const std::string& Section, const std::string& Ident) = 0;
-    // Registry: subkeys of the key Section; INI: all sections.
-    virtual std::vector<std::string> Children(const std::string& Section) const = 0;
-    virtual void Erase(const std::string& Section) = 0;
-    virtual QByteArray Serialize() const = 0;
-};
-
-namespace {
-
-struct TRegKey {
-    std::string Name;
-    std::vector<std::pair<std::string, std::string>> Values;
-    std::vector<std::unique_ptr<TRegKey>> Keys;
-
-    TRegKey* Child(const std::string& name) const {
-        const auto it = std::find_if(Keys.begin(), Keys.end(),
-                                     [&](const auto& k) { return SameName(k->Name, name); });
-        return it == Keys.end() ? nullptr : it->get();
-    }
-    TRegKey& ChildOrNew(const std::string& name) {
-        if (TRegKey* k = Child(name))
-            return *k;
-        Keys.push_back(std::make_unique<TRegKey>());
-        Keys.back()->Name = name;
-        return *Keys.back();
-    }
-    auto FindValue(const std::string& name) {
-        return std::find_if(Values.begin(), Values.end(),
-                            [&](const auto& v) { return SameName(v.first, name); });
-    }
-    auto FindValue(const std::string& name) const {
-        return std::find_if(Values.begin(), Values.end(),
-                            [&](const auto& v) { return SameName(v.first, name); });
-    }
-};
-
-void ReadKey(const QJsonObject& json, TRegKey& key, int depth) {
-    if (depth > MaxKeyDepth)
-        return;
-    const QJsonObject values = json.value("values").toObject();
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        if (!it.value().isString())
-            continue;
-        const std::string name = it.key().toStdString();
-        if (key.FindValue(name) == key.Values.end())
-            key.Values.emplace_back(name, it.value().toString().toStdString());
-    }
-    const QJsonObject keys = json.value("keys").toObject();
-    for (auto it = keys.begin(); it != keys.end(); ++it)
-        if (it.value().isObject())
-            ReadKey(it.value().toObject(), key.ChildOrNew(it.key().toStdString()), depth + 1);
-}
-
-QJsonObject WriteKey(const TRegKey& key) {
-    QJsonObject json;
-    if (!key.Values.empty()) {
-        QJsonObject values;
-        for (const auto& v : key.Values)
-            values.insert(QString::fromStdString(v.first), QString::fromStdString(v.second));
-        json.insert("values", values);
-    }
-    if (!key.Keys.empty()) {
-        QJsonObject keys;
-        for (const auto& k : key.Keys)
-            keys.insert(QString::fromStdString(k->Name), WriteKey(*k));
-        json.insert("keys", keys);
-    }
-    return json;
-}
-
-class TRegistryStore final : public TQorStorage::TStore {
-public:
-    explicit TRegistryStore(const QByteArray& data) {
-        QJsonParseError error{};
-        const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
-        if (error.error != QJsonParseError::NoError || !doc.isObject())
-            return; // damaged or empty: start from nothing
-        ReadKey(doc.object().value("root").toObject(), root_, 0);
-    }
-
-    std::optional<std::string> Find(const std::string& Section,
-                                    const std::string& Ident) const override {
-        const TRegKey* key = Key(Section);
-        if (key == nullptr)
-            return std::nullopt;
-        const auto v = key->FindValue(Ident);
-        return v == key->Values.end() ? std::nullopt : std::optional<std::string>(v->second);
-    }
-    void Set(const std::string& Section, const std::string& Ident,
-             const std::string& Value) override {
-        TRegKey* key = &root_;
-        for (const auto& part : SplitKeyPath(Section))
-            key = &key->ChildOrNew(part);
-        if (const auto v = key->FindValue(Ident); v != key->Values.end())
-            v->second = Value; // the stored name keeps its case
-        else
-            key->Values.emplace_back(Ident, Value);
-    }
-    void Remove(const std::string& Section, const std::string& Ident) override {
-        TRegKey* key = Key(Section);
-        if (key == nullptr)
-            return;
-        std::erase_if(key->Values, [&](const auto& v) { return SameName(v.first, Ident); });
-    }
-    std::vector<std::string> Children(const std::string& Section) const override {
-        std::vector<std::string> names;
-        if (const TRegKey* key = Key(Section))
-            for (const auto& k : key->Keys)
-                names.push_back(k->Name);
-        return names;
-    }
-    void Erase(const std::string& Section) override {
-        std::vector<std::string> parts = SplitKeyPath(Section);
-        if (parts.empty())
-            return; // never the whole tree
-        const std::string last = parts.back();
-        parts.pop_back();
-        TRegKey* parent = &root_;
-        for (const auto& part : parts)
-            if ((parent = parent->Child(part)) == nullptr)
-                return;
-        std::erase_if(parent->Keys, [&](const auto& k) { return SameName(k->Name, last); });
-    }
-    QByteArray Serialize() const override {
-        QJsonObject top;
-        top.insert("format", RegistryFormat);
-        top.insert("root", WriteKey(root_));
-        return QJsonDocument(top).toJson(QJsonDocument::Indented);
-    }
-
-private:
-    const TRegKey* Key(const std::string& path) const {
-        const TRegKey* key = &root_;
-        for (const auto& part : SplitKeyPath(path))
-            if ((key = key->Child(part)) == nullptr)
-                return nullptr;
-        return key;
-    }
-    TRegKey* Key(const std::string& path) {
-        TRegKey* key = &root_;
-        for (const auto& part : SplitKeyPath(path))
-            if ((key = key->Child(part)) == nullptr)
-                return nullptr;
-        return key;
-    }
-
-    TRegKey root_;
-};
-
-// An INI file kept line by line, so comments and foreign lines survive a rewrite.
-class TIniStore final : public TQorStorage::TStore {
-public:
-    explicit TIniStore(const QByteArray& data) {
-        std::vector<std::string>* target = &preamble_;
-        size_t start = 0;
-        const std::string text = data.toStdString();
-        while (start < text.size()) {
-            size_t end = text.find('\n', start);
-            if (end == std::string::npos)
-                end = text.size();
-            std::string line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            start = end + 1;
-            const std::string trimmed = Trim(line);
-            const size_t close = trimmed.find(']');
-            if (!trimmed.empty() && trimmed[0] == '[' && close != std::string::npos) {
-                sections_.push_back({Trim(trimmed.substr(1, close - 1)), {}});
-                target = &sections_.back().Lines;
-            } else {
-                target->push_back(line);
-            }
-        }
-    }
-
-    std::optional<std::string> Find(const std::string& Section,
-                                    const std::string& Ident) const override {
-        const int s = SectionIndex(Section);
-        if (s < 0)
-            return std::nullopt;
-        for (const auto& line : sections_[size_t(s)].Lines) {
-            std::string ident;
-            std::string value;
-            if (SplitLine(line, ident, value) && SameName(ident, Ident))
-                return value;
-        }
-        return std::nullopt;
-    }
-    void Set(const std::string& Section, const std::string& Ident,
-             const std::string& Value) override {
-        TSection& s = SectionOrNew(Section);
-        const std::string value = OneLine(Value);
-        for (auto& line : s.Lines) {
-            std::string ident;
-            std::string old;
-            if (SplitLine(line, ident, old) && SameName(ident, Ident)) {
-                line = ident + "=" + value;
-                return;
-            }
-        }
-        // New idents go after the section's last value, before trailing blank lines.
-        auto at = s.Lines.end();
-        while (at != s.Lines.begin() && Trim(*(at - 1)).empty())
-            --at;
-        s.Lines.insert(at, OneLine(Ident) + "=" + value);
-    }
-    void Remove(const std::string& Section, const std::string& Ident) override {
-        const int s = SectionIndex(Section);
-        if (s < 0)
-            return;
-        std::erase_if(sections_[size_t(s)].Lines, [&](const std::string& line) {
-            std::string ident;
-            std::string value;
-            return SplitLine(line, ident, value) && SameName(ident, Ident);
-        });
-    }
-    std::vector<std::string> Children(const std::string&) const override {
-        std::vector<std::string> names;
-        for (const auto& s : sections_)
-            names.push_back(s.Name);
-        return names;
-    }
-    void Erase(const std::string& Section) override {
-        std::erase_if(sections_, [&](const TSection& s) { return SameName(s.Name, Section); });
-    }
-    QByteArray Serialize() const override {
-        std::string out;
-        for (const auto& line : preamble_)
-            out += line + "\n";
-        for (const auto& s : sections_) {
-            out += "[" + s.Name + "]\n";
-            for (const auto& line : s.Lines)
-                out += line + "\n";
-        }
-        return QByteArray::fromStdString(out);
-    }
-
-private:
-    struct TSection {
-        std::string Name;
-        std::vector<std::string> Lines;
-    };
-
-    static bool SplitLine(const std::string& line, std::string& ident, std::string& value) {
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos || Trim(line).starts_with(';'))
-            return false;
-        ident = Trim(line.substr(0, eq));
-        value = Trim(line.substr(eq + 1));
-        return !ident.empty();
-    }
-    int SectionIndex(const std::string& name) const {
-        for (size_t i = 0; i < sections_.size(); ++i)
-            if (SameName(sections_[i].Name, name))
-                return int(i);
-        return -1;
-    }
-    TSection& SectionOrNew(const std::string& name) {
-        if (const int s = SectionIndex(name); s >= 0)
-            return sections_[size_t(s)];
-        std::vector<std::string>& before = sections_.empty() ? preamble_ : sections_.back().Lines;
-        if (!before.empty() && !Trim(before.back()).empty())
-            before.emplace_back();
-        sections_.push_back({OneLine(name), {}});
-        return sections_.back();
-    }
-
-    std::vector<std::string> preamble_;
-    std::vector<TSection> sections_;
-};
 
 } // namespace
 
@@ -531,8 +232,8 @@ std::unique_ptr<TQorStorage::TStore> TQorStorage::LoadStore() const {
     if (data.size() > MaxStoreBytes) // grew while being read
         data.clear();
     if (FUseRegistry)
-        return std::make_unique<TRegistryStore>(data);
-    return std::make_unique<TIniStore>(data);
+        return QorStrgDetail::MakeRegistryStore(data);
+    return QorStrgDetail::MakeIniStore(data);
 }
 
 bool TQorStorage::Commit(const std::vector<std::function<void(TStore&)>>& Changes) const {

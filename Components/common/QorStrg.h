@@ -157,7 +157,7 @@ public:
     // Errors of the automatic restore and save (the application's handler).
     std::function<void(const std::exception& Error)> OnError;
 
-    // The open file's contents (registry tree or INI lines); only the .cpp knows it.
+    // The open file's contents (registry tree or INI lines); only QorStrgStore.h knows it.
     class TStore;
 
 private:

@@ -2,11 +2,16 @@
 // palette and 4D display settings, and the change notification that brings every change to
 // the screen.
 //
-// Sections of the implementation:
-//   Qor3DChart.cpp         construction, update bracket, Changed, Assign
-//   Qor3DChartData.cpp     kinds, layouts, sizing, ranges, normals, logarithmic change, sample
-//   Qor3DChartProps.cpp    published properties, palette inputs, colour picture
-//   Qor3DChartDensity.cpp  increasing and decreasing the grid density
+// The files that define the chart's members (paths below Components/graphics3d):
+//   chart/Qor3DChart.cpp          construction, update bracket, Changed, Assign
+//   chart/Qor3DChartData.cpp      kinds, layouts, sizing, ranges, normals, logarithmic change,
+//                                 sample
+//   chart/Qor3DChartProps.cpp     published properties, palette inputs, colour picture
+//   chart/Qor3DChartDensity.cpp   increasing and decreasing the grid density
+//   chart/Qor3DChartPersist.cpp   the property list and the three stored forms
+//   render/Qor3DChartScene.cpp    PaintChart, the scene painting hooked to OnPaintGL
+//   io/Qor3DChartFileRead.cpp     LoadFromText, LoadFromFile
+//   io/Qor3DChartFileWrite.cpp    SaveToFile
 #pragma once
 
 #include "QorPalette.h"

@@ -4,6 +4,12 @@
 //
 // Sections: mouse and cursor types; host interface; the control (properties, update bracket,
 // painting, bitmap modes and export, mouse and wheel).
+//
+// The files that define the control's members:
+//   Qor3DDraw.cpp         construction, properties, update bracket, turning, window context
+//   Qor3DDrawPaint.cpp    paint message, Render, the scene's set-up, export, design scene
+//   Qor3DDrawInput.cpp    mouse and wheel
+//   Qor3DDrawPersist.cpp  the property list, the three stored forms and the named sets
 #pragma once
 
 #include "UQorTypes.h"
