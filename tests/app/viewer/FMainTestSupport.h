@@ -2,11 +2,11 @@
 // modal dialogs it opens.
 #pragma once
 
-#include "FMain.h"
 #include "ModalTestSupport.h"
 #include "Qor3DRecording.h"
 #include "QorStrg.h"
-#include "UFileListBox.h"
+#include "mainwindow/FMain.h"
+#include "mainwindow/UFileListBox.h"
 
 #include <QAction>
 #include <QApplication>

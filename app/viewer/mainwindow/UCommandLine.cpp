@@ -1,0 +1,70 @@
+#include "mainwindow/UCommandLine.h"
+
+#include "dialogs/FAbout.h"
+#include "mainwindow/FMain.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+// Enough frames for a steady figure on any renderer, few enough to end in reasonable time.
+constexpr int MaxMeasureFrames = 100000;
+
+TCommandLine BadCommandLine(const QString& Program, const QString& Error) {
+    TCommandLine result;
+    result.Exit = true;
+    result.ExitCode = 1;
+    result.Message = Error + QString("\nTry '%1 --help' for more information.\n").arg(Program);
+    return result;
+}
+
+} // namespace
+
+TCommandLine ParseCommandLine(const QStringList& Arguments) {
+    TCommandLine result;
+    // The switch looks like an option to the parser; it is only ever the first parameter.
+    if (Arguments.size() > 1 && TFormMain::IsSafeModeSwitch(Arguments[1])) {
+        result.Params = Arguments.mid(1);
+        return result;
+    }
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Plotyra, a viewer for numeric data on regular grids.");
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    QCommandLineOption grab("grab", "Save the window's picture to FILE once drawn, then quit.",
+                            "FILE");
+    grab.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(grab);
+    const QCommandLineOption measure(
+        "measure-frames",
+        "Turn FILE's chart by one degree per frame N times as a drag would, at a chart size of "
+        "800 x 600, print the frames per second and quit.",
+        "N");
+    parser.addOption(measure);
+    parser.addPositionalArgument("FILE",
+                                 "A chart file to open (.p3d, .p4d, .txt), or /S to "
+                                 "start in safe OpenGL mode.",
+                                 "[FILE | /S]");
+    const QString program = Arguments.value(0, "plotyra");
+    if (!parser.parse(Arguments))
+        return BadCommandLine(program, parser.errorText());
+    if (parser.isSet(help) || parser.isSet(version)) {
+        result.Exit = true;
+        result.Message =
+            parser.isSet(help) ? parser.helpText() : "Plotyra " + TFormAbout::Version() + "\n";
+        return result;
+    }
+    result.Params = parser.positionalArguments();
+    result.GrabFile = parser.value(grab);
+    if (parser.isSet(measure)) {
+        bool ok = false;
+        result.MeasureFrames = parser.value(measure).toInt(&ok);
+        if (!ok || result.MeasureFrames < 1 || result.MeasureFrames > MaxMeasureFrames)
+            return BadCommandLine(program, QString("--measure-frames needs a number of frames "
+                                                   "from 1 to %1.")
+                                               .arg(MaxMeasureFrames));
+        if (result.Params.isEmpty())
+            return BadCommandLine(program, "--measure-frames needs a chart FILE.");
+    }
+    return result;
+}

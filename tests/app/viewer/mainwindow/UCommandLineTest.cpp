@@ -1,0 +1,56 @@
+#include "mainwindow/UCommandLine.h"
+#include "dialogs/FAbout.h"
+
+#include <gtest/gtest.h>
+
+TEST(UCommandLine, FirstParameterIsTheFileOrTheSafeModeSwitch) {
+    for (const char* s : {"/S", "/s", "-S", "-s", "\\S", "\\s"}) {
+        const TCommandLine c = ParseCommandLine({"plotyra", s, "more.p3d"});
+        EXPECT_FALSE(c.Exit) << s;
+        EXPECT_EQ(c.Params.value(0), s);
+        EXPECT_EQ(c.Params.size(), 2);
+    }
+    const TCommandLine file = ParseCommandLine({"plotyra", "--grab", "shot.png", "a.p3d"});
+    EXPECT_FALSE(file.Exit);
+    EXPECT_EQ(file.Params, QStringList{"a.p3d"});
+    EXPECT_EQ(file.GrabFile, "shot.png");
+    EXPECT_TRUE(ParseCommandLine({"plotyra"}).Params.isEmpty());
+    EXPECT_EQ(ParseCommandLine({"plotyra", "--", "-odd.p3d"}).Params, QStringList{"-odd.p3d"});
+}
+
+TEST(UCommandLine, HelpVersionAndBadOptionsEndTheProgram) {
+    const TCommandLine help = ParseCommandLine({"plotyra", "--help"});
+    EXPECT_TRUE(help.Exit);
+    EXPECT_EQ(help.ExitCode, 0);
+    EXPECT_TRUE(help.Message.contains("[FILE | /S]"));
+    EXPECT_FALSE(help.Message.contains("--grab"));
+    const TCommandLine version = ParseCommandLine({"plotyra", "--version"});
+    EXPECT_TRUE(version.Exit);
+    EXPECT_EQ(version.Message, "Plotyra " + TFormAbout::Version() + "\n");
+    const TCommandLine bad = ParseCommandLine({"plotyra", "--bogus"});
+    EXPECT_TRUE(bad.Exit);
+    EXPECT_EQ(bad.ExitCode, 1);
+    EXPECT_TRUE(bad.Message.contains("--help"));
+}
+
+TEST(UCommandLine, MeasureFramesTakesAPositiveCountAndAFile) {
+    const TCommandLine measure = ParseCommandLine({"plotyra", "--measure-frames", "50", "a.p3d"});
+    EXPECT_FALSE(measure.Exit);
+    EXPECT_EQ(measure.MeasureFrames, 50);
+    EXPECT_EQ(measure.Params, QStringList{"a.p3d"});
+    EXPECT_EQ(ParseCommandLine({"plotyra", "a.p3d"}).MeasureFrames, 0);
+    for (const char* n : {"0", "-3", "ten", "100001"}) {
+        const TCommandLine bad = ParseCommandLine({"plotyra", "--measure-frames", n, "a.p3d"});
+        EXPECT_TRUE(bad.Exit) << n;
+        EXPECT_EQ(bad.ExitCode, 1) << n;
+        EXPECT_TRUE(bad.Message.contains("--measure-frames")) << n;
+    }
+    const TCommandLine noFile = ParseCommandLine({"plotyra", "--measure-frames", "5"});
+    EXPECT_EQ(noFile.ExitCode, 1);
+    EXPECT_TRUE(noFile.Message.contains("FILE"));
+    // The safe-mode switch still takes the whole command line as it is.
+    const TCommandLine safe = ParseCommandLine({"plotyra", "/S", "--measure-frames", "5"});
+    EXPECT_FALSE(safe.Exit);
+    EXPECT_EQ(safe.MeasureFrames, 0);
+    EXPECT_EQ(safe.Params.size(), 3);
+}
