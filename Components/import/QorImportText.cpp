@@ -375,15 +375,23 @@ void ReadColumns(const std::vector<TLine>& Lines, char Sep, bool DecimalComma,
             if (named[size_t(c)] != rUnknown)
                 ++used[size_t(named[size_t(c)])];
         }
-        const bool complete =
-            columns == 3 ? used[rX] == 1 && used[rY] == 1 && used[rZ] == 1
-                         : used[rX] == 1 && used[rY] == 1 && used[rZ] == 1 && used[rV] == 1;
-        if (complete)
-            role = named;
-        else
+        // Named roles stand; the unnamed columns take the roles left, in the usual order.
+        const bool unique = std::all_of(used.begin(), used.end(), [](int n) { return n <= 1; }) &&
+                            (columns == 4 || used[rV] == 0);
+        if (unique) {
+            std::vector<int> left;
+            for (const int r :
+                 columns == 3 ? std::vector<int>{rX, rZ, rY} : std::vector<int>{rX, rY, rZ, rV})
+                if (used[size_t(r)] == 0)
+                    left.push_back(r);
+            size_t next = 0;
+            for (int c = 0; c < int(columns); ++c)
+                role[size_t(c)] = named[size_t(c)] != rUnknown ? named[size_t(c)] : left[next++];
+        } else {
             R.Warnings.push_back(std::string("the column names do not say which column is which: "
                                              "read as ") +
                                  (columns == 3 ? "x, z, height" : "x, y, z, v"));
+        }
         for (int c = 0; c < int(columns); ++c) {
             const std::string name(first[size_t(c)]);
             // A bare axis letter says nothing the axis does not already say.
