@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,11 @@ namespace QorImport {
 std::string BaseName(const std::string& FileName) {
     const size_t slash = FileName.find_last_of('/');
     return slash == std::string::npos ? FileName : FileName.substr(slash + 1);
+}
+
+TFileBytes::~TFileBytes() {
+    if (FData != nullptr)
+        ::munmap(FData, FMapped);
 }
 
 bool TFileBytes::Read(const std::string& FileName, std::string& Error) {
@@ -33,25 +39,45 @@ bool TFileBytes::Read(const std::string& FileName, std::string& Error) {
         return false;
     }
     const size_t size = size_t(st.st_size);
-    try {
-        FData.reset(new char[size + 1]);
-    } catch (const std::bad_alloc&) {
+    FMapped = size + 1;
+    void* memory =
+        ::mmap(nullptr, FMapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) {
         ::close(fd);
         Error = "the file does not fit into memory";
         return false;
     }
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, FData.get() + done, size - done, off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += size_t(n);
-    }
+    FData = static_cast<char*>(memory);
+    if (size >= (size_t(4) << 20))
+        ::madvise(FData, FMapped, MADV_HUGEPAGE);
+    // Pieces of at least 4 MiB, read side by side; a piece read short ends the text there.
+    const size_t pieces = std::clamp<size_t>(size >> 22, 1, 4 * QorParallel::Threads());
+    std::vector<size_t> got(pieces, 0);
+    const auto read = [&](size_t p) {
+        const size_t b = size * p / pieces, e = size * (p + 1) / pieces;
+        size_t done = 0;
+        while (b + done < e) {
+            const ssize_t n = ::pread(fd, FData + b + done, e - b - done, off_t(b + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += size_t(n);
+        }
+        got[p] = done;
+    };
+    if (pieces == 1)
+        read(0);
+    else
+        QorParallel::For(pieces, read);
     ::close(fd);
-    FSize = done;
-    FData[done] = 0;
+    FSize = 0;
+    for (size_t p = 0; p < pieces; ++p) {
+        FSize += got[p];
+        if (got[p] != size * (p + 1) / pieces - size * p / pieces)
+            break;
+    }
+    FData[FSize] = 0;
     return true;
 }
 
