@@ -150,3 +150,28 @@ TEST(ImportRegistry, WrittenChartsReadBackEqual) {
     EXPECT_FALSE(WriteChartNpy(empty, dir.filePath("e.npy").toStdString(), error));
     EXPECT_EQ(error, "the chart holds no data");
 }
+
+TEST(ImportRegistry, ShippedSamplesReadThroughTheRegistry) {
+    const std::string dir = std::string(PLOTYRA_EXAMPLES) + "/import/";
+    const auto read = [&](const std::string& Name, const TQorImportOptions& Options = {}) {
+        const TQorImportResult r = ImportFile(dir + Name, Options);
+        EXPECT_TRUE(r.Ok()) << r.Error.Text();
+        return r;
+    };
+    const TQorImportResult csv = read("volcano.csv");
+    EXPECT_EQ(csv.NX(), 41);
+    EXPECT_EQ(csv.NZ(), 31);
+    const TQorImportResult tsv = read("volcano.tsv");
+    EXPECT_EQ(tsv.X, csv.X);
+    EXPECT_TRUE(SameFloats(tsv.Values, csv.Values));
+    const TQorImportResult points = read("volcano-points.csv");
+    EXPECT_EQ(points.X, csv.X);
+    EXPECT_EQ(points.CaptionY, "height [m]");
+    EXPECT_TRUE(std::isnan(points.Values[20 + 41 * 15]));
+    EXPECT_EQ(read("volume-points.tsv").Kind, TQorImportKind::Volume);
+    const TQorImportResult npy = read("volcano.npy");
+    EXPECT_TRUE(SameFloats(npy.Values, csv.Values));
+    TQorImportOptions heights;
+    ASSERT_EQ(heights.Set("array", "heights"), "");
+    EXPECT_TRUE(SameFloats(read("volcano.npz", heights).Values, csv.Values));
+}
