@@ -1,0 +1,251 @@
+#include "QorImportRegistry.h"
+
+#include "QorImportNpy.h"
+#include "QorImportSupport.h"
+#include "QorImportText.h"
+#include "QorUpdateBracket.h"
+#include "chart/Qor3DChart.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+using namespace QorImport;
+
+namespace {
+
+std::string Extension(std::string_view FileName) {
+    const size_t slash = FileName.find_last_of('/');
+    const std::string_view base =
+        slash == std::string_view::npos ? FileName : FileName.substr(slash + 1);
+    const size_t dot = base.find_last_of('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return {};
+    std::string e(base.substr(dot + 1));
+    for (char& c : e)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return e;
+}
+
+// A native chart file: a tag line ("<3D>", "<4D Hi>", ...) or the headerless form, whose first
+// line holds exactly the two counts nx nz and whose second line holds nx numbers.
+bool LooksNative(std::string_view Head) {
+    size_t p = 0;
+    while (p < Head.size() && (Head[p] == '\r' || Head[p] == '\n'))
+        ++p;
+    if (p < Head.size() && Head[p] == '<')
+        return p == 0;
+    const auto line = [&](size_t& at) {
+        const size_t lf = Head.find('\n', at);
+        std::string_view l =
+            Head.substr(at, lf == std::string_view::npos ? std::string_view::npos : lf - at);
+        at = lf == std::string_view::npos ? Head.size() : lf + 1;
+        return l;
+    };
+    const auto tokens = [](std::string_view l) {
+        std::vector<std::string_view> t;
+        size_t i = 0;
+        while (i < l.size()) {
+            while (i < l.size() && (l[i] == ' ' || l[i] == '\t' || l[i] == '\r'))
+                ++i;
+            const size_t b = i;
+            while (i < l.size() && l[i] != ' ' && l[i] != '\t' && l[i] != '\r')
+                ++i;
+            if (i > b)
+                t.push_back(l.substr(b, i - b));
+        }
+        return t;
+    };
+    size_t at = 0;
+    const auto first = tokens(line(at));
+    if (first.size() != 2)
+        return false;
+    int64_t nx = 0;
+    for (const char c : first[0]) {
+        if (c < '0' || c > '9' || nx > 1000000000)
+            return false;
+        nx = nx * 10 + (c - '0');
+    }
+    for (const char c : first[1])
+        if (c < '0' || c > '9')
+            return false;
+    return nx > 0 && int64_t(tokens(line(at)).size()) == nx;
+}
+
+TQorImportRegistry MakeDefault() {
+    TQorImportRegistry r;
+    r.Add({"Chart files",
+           "Chart files (*.p3d *.p4d *.txt)",
+           {"p3d", "p4d", "txt"},
+           LooksNative,
+           nullptr,
+           true});
+    r.Add({"NumPy arrays",
+           "NumPy arrays (*.npy *.npz)",
+           {"npy", "npz"},
+           [](std::string_view h) { return LooksLikeNpy(h) || LooksLikeZip(h); },
+           [](const std::string& f, const TQorImportOptions& o) {
+               const std::string head = FileHead(f, 8);
+               return LooksLikeZip(head) ? ReadNpzFile(f, o) : ReadNpyFile(f, o);
+           },
+           false});
+    r.Add({"Text matrices",
+           "Text matrices (*.csv *.tsv *.txt)",
+           {"csv", "tsv", "txt"},
+           LooksLikeTextTable,
+           ReadTextTable,
+           false});
+    return r;
+}
+
+void MarkDataReal(TQor3DChart& Chart) {
+    for (TQorChartAxis3D* axis : {&Chart.AxisX(), &Chart.AxisY(), &Chart.AxisZ()})
+        axis->SetLogState(false, axis->Logarithmic());
+}
+
+void SetCaptions(const TQorImportResult& R, TQor3DChart& Chart) {
+    if (!R.CaptionX.empty())
+        Chart.AxisX().SetCaption(R.CaptionX);
+    if (!R.CaptionY.empty())
+        Chart.AxisY().SetCaption(R.CaptionY);
+    if (!R.CaptionZ.empty())
+        Chart.AxisZ().SetCaption(R.CaptionZ);
+    if (!R.CaptionValue.empty())
+        Chart.SetDim4Caption(R.CaptionValue);
+}
+
+template <typename TResult> bool Apply(TResult&& R, TQor3DChart& Chart, bool Take) {
+    TQorUpdateScope<TQor3DChart> scope(Chart);
+    Chart.ClearData();
+    const bool surface = R.Kind == TQorImportKind::Surface;
+    const bool ok = R.Ok() &&
+                    (surface ? Chart.SetSize3D(int(R.NX()), int(R.NZ()), false)
+                             : Chart.SetSize4D(int(R.NX()), int(R.NY()), int(R.NZ()), false)) &&
+                    Chart.Data().size() > 0;
+    if (!ok) {
+        Chart.ClearData();
+        MarkDataReal(Chart);
+        Chart.Changed();
+        return false;
+    }
+    const size_t nx = size_t(R.NX()), ny = size_t(std::max<int64_t>(R.NY(), 1)),
+                 nz = size_t(R.NZ());
+    if (Chart.LowMemoryLayout()) {
+        std::copy(R.X.begin(), R.X.end(), Chart.XValues().begin());
+        std::copy(R.Z.begin(), R.Z.end(), Chart.ZValues().begin());
+        if (!surface)
+            std::copy(R.Y.begin(), R.Y.end(), Chart.YValues().begin());
+        if constexpr (!std::is_const_v<std::remove_reference_t<TResult>>) {
+            if (Take) {
+                // The chart's own array was only reserved, never touched: swapping costs nothing.
+                Chart.Data().swap(R.Values);
+                TArrGLfloat().swap(R.Values);
+            } else {
+                std::copy(R.Values.begin(), R.Values.end(), Chart.Data().begin());
+            }
+        } else {
+            std::copy(R.Values.begin(), R.Values.end(), Chart.Data().begin());
+        }
+    } else if (surface) {
+        float* d = Chart.Data().data();
+        for (size_t k = 0; k < nz; ++k)
+            for (size_t i = 0; i < nx; ++i) {
+                float* p = d + 3 * (i + nx * k);
+                p[0] = R.X[i];
+                p[1] = R.Values[i + nx * k];
+                p[2] = R.Z[k];
+            }
+    } else {
+        float* d = Chart.Data().data();
+        for (size_t k = 0; k < nz; ++k)
+            for (size_t j = 0; j < ny; ++j)
+                for (size_t i = 0; i < nx; ++i) {
+                    const size_t t = i + nx * (j + ny * k);
+                    float* p = d + 4 * t;
+                    p[0] = R.X[i];
+                    p[1] = R.Y[j];
+                    p[2] = R.Z[k];
+                    p[3] = R.Values[t];
+                }
+    }
+    Chart.UpdateRanges();
+    if (surface)
+        Chart.UpdateNormals();
+    SetCaptions(R, Chart);
+    MarkDataReal(Chart);
+    Chart.Changed();
+    return true;
+}
+
+} // namespace
+
+const TQorImportRegistry& TQorImportRegistry::Default() {
+    static const TQorImportRegistry registry = MakeDefault();
+    return registry;
+}
+
+void TQorImportRegistry::Add(TQorImportReader Reader) {
+    FReaders.push_back(std::move(Reader));
+}
+
+const TQorImportReader* TQorImportRegistry::Choose(std::string_view FileName,
+                                                   std::string_view Head) const {
+    const std::string ext = Extension(FileName);
+    std::vector<const TQorImportReader*> claiming;
+    for (const TQorImportReader& r : FReaders)
+        if (!ext.empty() &&
+            std::find(r.Extensions.begin(), r.Extensions.end(), ext) != r.Extensions.end())
+            claiming.push_back(&r);
+    if (claiming.size() == 1)
+        return claiming.front();
+    for (const TQorImportReader* r : claiming)
+        if (r->Sniff && r->Sniff(Head))
+            return r;
+    for (const TQorImportReader& r : FReaders)
+        if (r.Sniff && r.Sniff(Head))
+            return &r;
+    return nullptr;
+}
+
+const TQorImportReader* TQorImportRegistry::Choose(const std::string& FileName) const {
+    return Choose(std::string_view(FileName), FileHead(FileName, SniffBytes));
+}
+
+QStringList TQorImportRegistry::FileDialogFilters() const {
+    QStringList filters;
+    QString all;
+    QStringList seen;
+    for (const TQorImportReader& r : FReaders)
+        for (const std::string& e : r.Extensions) {
+            const QString glob = "*." + QString::fromStdString(e);
+            if (seen.contains(glob))
+                continue;
+            seen << glob;
+            all += (all.isEmpty() ? "" : " ") + glob;
+        }
+    filters << "All data files (" + all + ")";
+    for (const TQorImportReader& r : FReaders)
+        filters << QString::fromStdString(r.Filter);
+    filters << "All files (*)";
+    return filters;
+}
+
+TQorImportResult ImportFile(const std::string& FileName, const TQorImportOptions& Options,
+                            const TQorImportRegistry& Registry) {
+    const TQorImportReader* reader = Registry.Choose(FileName);
+    if (reader != nullptr && reader->Read)
+        return reader->Read(FileName, Options);
+    TQorImportResult r;
+    r.Error.File = BaseName(FileName);
+    r.Fail(reader != nullptr ? "a chart file: it is read by the chart's own reader"
+                             : "no importer knows this file's format");
+    return r;
+}
+
+bool ApplyToChart(const TQorImportResult& Result, TQor3DChart& Chart) {
+    return Apply(Result, Chart, false);
+}
+
+bool ApplyToChart(TQorImportResult&& Result, TQor3DChart& Chart) {
+    return Apply(Result, Chart, true);
+}

@@ -1,0 +1,177 @@
+// Choosing a reader, the open dialog's filters, a result put into a chart in both layouts, and
+// a chart written as .npy and .csv read back unchanged.
+#include "QorImportNpy.h"
+#include "QorImportRegistry.h"
+#include "QorImportText.h"
+#include "QorImportWrite.h"
+#include "chart/Qor3DChart.h"
+
+#include "TestSupport.h"
+
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+const float NaN = std::numeric_limits<float>::quiet_NaN();
+
+TQorImportResult Surface() {
+    TQorImportResult r;
+    r.Kind = TQorImportKind::Surface;
+    r.X = {0, 0.5f, 1.25f};
+    r.Z = {-1, 2};
+    r.Values.assign({1, NaN, 3, 4.5f, 1e-7f, -6});
+    r.CaptionX = "East [km]";
+    r.CaptionY = "Height [m]";
+    return r;
+}
+
+TQorImportResult Volume() {
+    TQorImportResult r;
+    r.Kind = TQorImportKind::Volume;
+    r.X = {0, 1};
+    r.Y = {5, 6, 7};
+    r.Z = {-1, 1};
+    for (int n = 0; n < 12; ++n)
+        r.Values.push_back(n == 4 ? NaN : float(n) * 0.25f);
+    r.CaptionValue = "Temperature [K]";
+    return r;
+}
+
+// Bit for bit, so that NaN holes count as equal.
+bool SameFloats(const TArrGLfloat& a, const TArrGLfloat& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+} // namespace
+
+TEST(ImportRegistry, ChoosesByExtensionThenContent) {
+    const TQorImportRegistry& reg = TQorImportRegistry::Default();
+    const auto name = [&](std::string_view File, std::string_view Head) {
+        const TQorImportReader* r = reg.Choose(File, Head);
+        return r == nullptr ? std::string("none") : r->Name;
+    };
+    EXPECT_EQ(name("a.CSV", "anything"), "Text matrices");
+    EXPECT_EQ(name("a.npz", ""), "NumPy arrays");
+    EXPECT_EQ(name("a.p3d", ""), "Chart files");
+    EXPECT_EQ(name("a.txt", "<3D>\r\n2\t1\n"), "Chart files");
+    EXPECT_EQ(name("a.txt", "3\t2\n0\t1\t2\n0\n"), "Chart files"); // the headerless form
+    EXPECT_EQ(name("a.txt", "1\t2\t3\n4\t5\t6\n"), "Text matrices");
+    EXPECT_EQ(name("data.dat", std::string("\x93NUMPY\x01\x00", 8)), "NumPy arrays");
+    EXPECT_EQ(name("data", "x;y\n1,5;2\n"), "Text matrices");
+    EXPECT_EQ(name("data.bin", std::string("\x01\x02\x00", 3)), "none");
+    EXPECT_TRUE(reg.Choose("a.p4d", "")->Native);
+
+    const QStringList filters = reg.FileDialogFilters();
+    ASSERT_EQ(filters.size(), 5);
+    EXPECT_EQ(filters[0], "All data files (*.p3d *.p4d *.txt *.npy *.npz *.csv *.tsv)");
+    EXPECT_EQ(filters[1], "Chart files (*.p3d *.p4d *.txt)");
+    EXPECT_EQ(filters[2], "NumPy arrays (*.npy *.npz)");
+    EXPECT_EQ(filters[3], "Text matrices (*.csv *.tsv *.txt)");
+    EXPECT_EQ(filters[4], "All files (*)");
+}
+
+TEST(ImportRegistry, ApplyToChartInBothLayouts) {
+    for (const bool low : {true, false}) {
+        SCOPED_TRACE(low ? "low memory" : "full");
+        TQor3DChart chart;
+        chart.SetUseLowMemory(low);
+        int changes = 0;
+        chart.OnChange = [&](TObject*) {
+            ++changes;
+        };
+        ASSERT_TRUE(ApplyToChart(Surface(), chart));
+        EXPECT_EQ(changes, 1);
+        EXPECT_EQ(chart.DataKind(), dk3D);
+        EXPECT_EQ(chart.NX(), 3);
+        EXPECT_EQ(chart.NZ(), 2);
+        EXPECT_EQ(chart.AxisX().Caption(), "East [km]");
+        EXPECT_EQ(chart.AxisY().Caption(), "Height [m]");
+        // The hole does not count for the range.
+        EXPECT_DOUBLE_EQ(chart.AxisY().Minimum(), -6);
+        EXPECT_DOUBLE_EQ(chart.AxisY().Maximum(), 4.5);
+        const size_t at = low ? 4 : 3 * 4 + 1; // point (1, 1)
+        EXPECT_EQ(chart.Data()[at], 1e-7f);
+        EXPECT_TRUE(std::isnan(chart.Data()[low ? 1 : 3 * 1 + 1]));
+        if (!low) {
+            EXPECT_EQ(chart.Data()[3 * 5 + 2], 2.0f); // z of point (2, 1)
+        }
+
+        TQorImportResult v = Volume();
+        ASSERT_TRUE(ApplyToChart(std::move(v), chart));
+        EXPECT_EQ(chart.DataKind(), dk4D);
+        EXPECT_EQ(chart.NY(), 3);
+        EXPECT_EQ(chart.Dim4Caption(), "Temperature [K]");
+        EXPECT_EQ(chart.Data()[low ? 11 : 4 * 11 + 3], 2.75f);
+        if (low) {
+            EXPECT_TRUE(v.Values.empty()); // taken over, not copied
+        }
+
+        TQorImportResult failed;
+        failed.Fail("no");
+        EXPECT_FALSE(ApplyToChart(failed, chart));
+        EXPECT_EQ(chart.NX(), 0);
+    }
+}
+
+TEST(ImportRegistry, WrittenChartsReadBackEqual) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const bool low : {true, false})
+        for (const bool volume : {false, true}) {
+            SCOPED_TRACE(std::string(low ? "low memory " : "full ") +
+                         (volume ? "volume" : "surface"));
+            TQor3DChart chart;
+            chart.SetUseLowMemory(low);
+            const TQorImportResult original = volume ? Volume() : Surface();
+            ASSERT_TRUE(ApplyToChart(original, chart));
+            const std::string npy = dir.filePath("w.npy").toStdString();
+            const std::string csv = dir.filePath("w.csv").toStdString();
+            std::string error;
+            ASSERT_TRUE(WriteChartNpy(chart, npy, error)) << error;
+            ASSERT_TRUE(WriteChartCsv(chart, csv, error)) << error;
+
+            const TQorImportResult fromNpy = ImportFile(npy, {});
+            ASSERT_TRUE(fromNpy.Ok()) << fromNpy.Error.Text();
+            EXPECT_TRUE(SameFloats(fromNpy.Values, original.Values));
+            const TQorImportResult fromCsv = ImportFile(csv, {});
+            ASSERT_TRUE(fromCsv.Ok()) << fromCsv.Error.Text();
+            EXPECT_EQ(fromCsv.Kind, original.Kind);
+            EXPECT_EQ(fromCsv.X, original.X);
+            EXPECT_EQ(fromCsv.Y, original.Y);
+            EXPECT_EQ(fromCsv.Z, original.Z);
+            EXPECT_TRUE(SameFloats(fromCsv.Values, original.Values));
+        }
+    TQor3DChart empty;
+    std::string error;
+    EXPECT_FALSE(WriteChartNpy(empty, dir.filePath("e.npy").toStdString(), error));
+    EXPECT_EQ(error, "the chart holds no data");
+}
+
+TEST(ImportRegistry, ShippedSamplesReadThroughTheRegistry) {
+    const std::string dir = std::string(PLOTYRA_EXAMPLES) + "/import/";
+    const auto read = [&](const std::string& Name, const TQorImportOptions& Options = {}) {
+        const TQorImportResult r = ImportFile(dir + Name, Options);
+        EXPECT_TRUE(r.Ok()) << r.Error.Text();
+        return r;
+    };
+    const TQorImportResult csv = read("volcano.csv");
+    EXPECT_EQ(csv.NX(), 41);
+    EXPECT_EQ(csv.NZ(), 31);
+    const TQorImportResult tsv = read("volcano.tsv");
+    EXPECT_EQ(tsv.X, csv.X);
+    EXPECT_TRUE(SameFloats(tsv.Values, csv.Values));
+    const TQorImportResult points = read("volcano-points.csv");
+    EXPECT_EQ(points.X, csv.X);
+    EXPECT_EQ(points.CaptionY, "height [m]");
+    EXPECT_TRUE(std::isnan(points.Values[20 + 41 * 15]));
+    EXPECT_EQ(read("volume-points.tsv").Kind, TQorImportKind::Volume);
+    const TQorImportResult npy = read("volcano.npy");
+    EXPECT_TRUE(SameFloats(npy.Values, csv.Values));
+    TQorImportOptions heights;
+    ASSERT_EQ(heights.Set("array", "heights"), "");
+    EXPECT_TRUE(SameFloats(read("volcano.npz", heights).Values, csv.Values));
+}
