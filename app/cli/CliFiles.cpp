@@ -1,12 +1,14 @@
 #include "CliFiles.h"
 
 #include "QorDataText.h"
+#include "QorImportRegistry.h"
 #include "chart/Qor3DChart.h"
 #include "chart/Qor3DChartSizing.h"
 #include "io/Qor3DChartFile.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,12 +37,28 @@ bool ReadStandardInput(std::string& Text, std::string& Error) {
     }
 }
 
+// A file of a foreign format: its warnings go to standard error, the chart takes its data.
+int ImportCliChart(TQor3DChart& Chart, const std::string& File, const TQorImportOptions& Import,
+                   std::string& Error) {
+    TQorImportResult result = ImportFile(File, Import);
+    for (const std::string& w : result.Warnings)
+        std::fprintf(stderr, "plotyra-cli: %s: %s\n", File.c_str(), w.c_str());
+    if (!result.Ok()) {
+        Error = result.Error.Text();
+        return -1;
+    }
+    return ApplyToChart(std::move(result), Chart) ? 0 : -1;
+}
+
 } // namespace
 
 int LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& File,
-                 bool WithProperties, std::string& Error) {
+                 bool WithProperties, std::string& Error, const TQorImportOptions& Import) {
     Error.clear();
     if (File != "-") {
+        const TQorImportReader* reader = TQorImportRegistry::Default().Choose(File);
+        if (reader && !reader->Native)
+            return ImportCliChart(Chart, File, Import, Error);
         const int result = LoadChartFile(Chart, Legend, File, WithProperties);
         if (result != 0)
             Error = ChartFileProblem(File);
@@ -78,10 +96,34 @@ bool TFileIdentities::Contains(const std::string& File) const {
            std::find(FIds.begin(), FIds.end(), std::pair(st.st_dev, st.st_ino)) != FIds.end();
 }
 
+bool TakeImportOption(const std::vector<std::string>& Args, size_t& i, TQorImportOptions& Import,
+                      std::string& Error) {
+    const std::string& name = Args[i];
+    if (!name.starts_with("--") || !TQorImportOptions::Known(name))
+        return false;
+    if (!TQorImportOptions::TakesValue(name)) {
+        Error = Import.Set(name, {});
+        return true;
+    }
+    if (i + 1 >= Args.size()) {
+        Error = name + " needs a value";
+        return true;
+    }
+    Error = Import.Set(name, Args[++i]);
+    return true;
+}
+
+bool ImportOptionOk(const std::string& Error) {
+    if (!Error.empty())
+        std::fprintf(stderr, "plotyra-cli: %s\n", Error.c_str());
+    return Error.empty();
+}
+
 std::string LoadCliChartData(TQor3DChart& Chart, IQorChartFileLegend* Legend,
-                             const std::string& File, bool WithProperties) {
+                             const std::string& File, bool WithProperties,
+                             const TQorImportOptions& Import) {
     std::string error;
-    if (LoadCliChart(Chart, Legend, File, WithProperties, error) != 0)
+    if (LoadCliChart(Chart, Legend, File, WithProperties, error, Import) != 0)
         return "cannot load " + File + (error.empty() ? "" : ": " + error);
     if (Chart.Data().empty())
         return File + " holds no chart data";

@@ -2,6 +2,8 @@
 // and the checks that keep an output from destroying an input.
 #pragma once
 
+#include "QorImportOptions.h"
+
 #include <string>
 #include <sys/types.h>
 #include <utility>
@@ -10,10 +12,20 @@
 class TQor3DChart;
 class IQorChartFileLegend;
 
-// Loads File, or standard input for "-", as LoadChartFile does; on failure Error says why when
-// the reason is known (empty otherwise: the text itself is no valid chart file).
+// Loads File, or standard input for "-", as LoadChartFile does; a file of another data format
+// (a text matrix or column list, a NumPy array) goes through its importer with Import. On
+// failure Error says why when the reason is known (empty otherwise: the text itself is no valid
+// chart file).
 int LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& File,
-                 bool WithProperties, std::string& Error);
+                 bool WithProperties, std::string& Error, const TQorImportOptions& Import = {});
+
+// The import option at Args[i] ("--spacing 0.5,2", "--transpose"), taken into Import with i
+// moved onto its value. False when Args[i] is no import option; Error says why when it is one
+// whose value is missing or refused.
+bool TakeImportOption(const std::vector<std::string>& Args, size_t& i, TQorImportOptions& Import,
+                      std::string& Error);
+// True for an empty Error; otherwise prints it ("plotyra-cli: ...") and gives false.
+bool ImportOptionOk(const std::string& Error);
 
 // The whole text of a regular file, or of standard input for "-" (at most a quarter of the
 // memory). False with the reason in Error.
@@ -34,4 +46,5 @@ private:
 // Loads File as LoadCliChart does, for a command that needs at least one point; the message
 // of a failure ("cannot load ...", "... holds no chart data"), empty when the chart is loaded.
 std::string LoadCliChartData(TQor3DChart& Chart, IQorChartFileLegend* Legend,
-                             const std::string& File, bool WithProperties);
+                             const std::string& File, bool WithProperties,
+                             const TQorImportOptions& Import = {});

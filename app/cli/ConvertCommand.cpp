@@ -2,13 +2,17 @@
 
 #include "CliFiles.h"
 #include "HelpCommand.h"
+#include "QorImportWrite.h"
 #include "chart/Qor3DChart.h"
 #include "io/Qor3DChartFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 const char* const ConvertUsage =
-    "plotyra-cli convert IN OUT [--with-properties] [--force-grid-form] [--low-memory]\n";
+    "plotyra-cli convert IN OUT [--with-properties] [--force-grid-form] [--low-memory]\n"
+    "                   [IMPORT OPTIONS]   (OUT.npy and OUT.csv write those forms)\n";
 
 namespace {
 
@@ -17,13 +21,17 @@ struct TConvertOptions {
     bool WithProperties = false;
     bool ForceGridForm = false;
     bool LowMemory = false;
+    TQorImportOptions Import;
     bool Valid = true;
 };
 
 TConvertOptions ParseConvertOptions(const std::vector<std::string>& Args) {
     TConvertOptions o;
-    for (const std::string& a : Args) {
-        if (a == "--low-memory")
+    for (size_t i = 0; i < Args.size(); ++i) {
+        const std::string& a = Args[i];
+        if (std::string error; TakeImportOption(Args, i, o.Import, error))
+            o.Valid = o.Valid && ImportOptionOk(error);
+        else if (a == "--low-memory")
             o.LowMemory = true;
         else if (a == "--with-properties")
             o.WithProperties = true;
@@ -42,6 +50,28 @@ int Fail(const std::string& Message) {
     return 1;
 }
 
+bool EndsWith(const std::string& Name, const char* Suffix) {
+    const std::string s(Suffix);
+    return Name.size() >= s.size() &&
+           std::equal(s.rbegin(), s.rend(), Name.rbegin(), [](char a, char b) {
+               return a == std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+// .npy and .csv outputs take the data in those forms; every other name the chart-file form.
+int Save(const TQor3DChart& Chart, const TConvertOptions& o) {
+    const std::string& out = o.Files[1];
+    std::string error;
+    if (EndsWith(out, ".npy") || EndsWith(out, ".csv")) {
+        const bool ok = EndsWith(out, ".npy") ? WriteChartNpy(Chart, out, error)
+                                              : WriteChartCsv(Chart, out, error);
+        return ok ? 0 : Fail("cannot save " + out + (error.empty() ? "" : ": " + error));
+    }
+    if (SaveChartFile(Chart, nullptr, out, o.WithProperties, o.ForceGridForm) != 0)
+        return Fail("cannot save " + out);
+    return 0;
+}
+
 } // namespace
 
 int ConvertCommand(const std::vector<std::string>& Args) {
@@ -50,10 +80,9 @@ int ConvertCommand(const std::vector<std::string>& Args) {
         return UsageError();
     TQor3DChart chart;
     chart.SetUseLowMemory(o.LowMemory);
-    if (const std::string error = LoadCliChartData(chart, nullptr, o.Files[0], o.WithProperties);
+    if (const std::string error =
+            LoadCliChartData(chart, nullptr, o.Files[0], o.WithProperties, o.Import);
         !error.empty())
         return Fail(error);
-    if (SaveChartFile(chart, nullptr, o.Files[1], o.WithProperties, o.ForceGridForm) != 0)
-        return Fail("cannot save " + o.Files[1]);
-    return 0;
+    return Save(chart, o);
 }

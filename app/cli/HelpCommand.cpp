@@ -8,9 +8,15 @@
 
 namespace {
 
+// How info and convert read files of other data forms (docs/ImportFormats.md).
+const char* const ImportUsage =
+    "IMPORT OPTIONS (text matrices and column lists, .npy, .npz):\n"
+    "  --spacing DX[,DZ[,DY]]  --origin X0[,Z0[,Y0]]  --header auto|none|row|row+column\n"
+    "  --layout auto|matrix|columns  --transpose  --nodata V  --array NAME\n";
+
 int Usage(std::FILE* To) {
-    std::fprintf(To, "usage: plotyra-cli about\n       %s       %s       %s", InfoUsage,
-                 ConvertUsage, RenderUsage);
+    std::fprintf(To, "usage: plotyra-cli about\n       %s       %s       %s%s", InfoUsage,
+                 ConvertUsage, RenderUsage, ImportUsage);
     return To == stderr ? 1 : 0;
 }
 

@@ -8,7 +8,8 @@
 #include <cmath>
 #include <cstdio>
 
-const char* const InfoUsage = "plotyra-cli info FILE [--no-properties] [--low-memory]\n";
+const char* const InfoUsage =
+    "plotyra-cli info FILE [--no-properties] [--low-memory] [IMPORT OPTIONS]\n";
 
 namespace {
 
@@ -44,13 +45,17 @@ struct TInfoOptions {
     std::vector<std::string> Files;
     bool NoProperties = false;
     bool LowMemory = false;
+    TQorImportOptions Import;
     bool Valid = true;
 };
 
 TInfoOptions ParseInfoOptions(const std::vector<std::string>& Args) {
     TInfoOptions o;
-    for (const std::string& a : Args) {
-        if (a == "--low-memory")
+    for (size_t i = 0; i < Args.size(); ++i) {
+        const std::string& a = Args[i];
+        if (std::string error; TakeImportOption(Args, i, o.Import, error))
+            o.Valid = o.Valid && ImportOptionOk(error);
+        else if (a == "--low-memory")
             o.LowMemory = true;
         else if (a == "--no-properties")
             o.NoProperties = true;
@@ -90,7 +95,7 @@ int InfoCommand(const std::vector<std::string>& Args) {
     TQor3DChart chart;
     chart.SetUseLowMemory(o.LowMemory);
     std::string error;
-    const int result = LoadCliChart(chart, nullptr, o.Files[0], !o.NoProperties, error);
+    const int result = LoadCliChart(chart, nullptr, o.Files[0], !o.NoProperties, error, o.Import);
     if (!error.empty())
         std::fprintf(stderr, "plotyra-cli: %s: %s\n", o.Files[0].c_str(), error.c_str());
     std::printf("%s\n", InfoJson(chart, result).c_str());
