@@ -189,7 +189,10 @@ void TFont::SetStyle(TFontStyles v) {
 }
 
 QFont TFont::ToQFont() const {
-    QFont f(QString::fromStdString(FName));
+    // A blank name gives a font of no family, which a QPicture cannot even record (the legend
+    // picture crashed in drawText): it takes the default family.
+    const QString family = QString::fromStdString(FName).trimmed();
+    QFont f = family.isEmpty() ? QFont() : QFont(QString::fromStdString(FName));
     // A negative height is the character height without internal leading, which is
     // what Qt calls the pixel size.
     f.setPixelSize(std::max(1, std::abs(FHeight)));
