@@ -55,4 +55,43 @@ TEST(HostileInput, BlankFontNamesDrawTheLegendInTheDefaultFamily) {
     }
 }
 
+// From about 1e24 the zero tick read 201326592 and others 7999999999999999980000000; past 1e29
+// the legend fell back to 0 ... 1. Every label of the float range reads back as its tick, in a
+// short exponent form, and zero is 0.
+TEST(HostileInput, LabelsOfHugeValuesAreRightUpToTheFloatRange) {
+    const double floatMax = std::numeric_limits<float>::max();
+    for (const double top : {1e24, 1e25, 3e30, 3e38}) {
+        for (const double bottom : {-top, 0.0}) {
+            SCOPED_TRACE(std::to_string(bottom) + " ... " + std::to_string(top));
+            TQorScaleSettings s;
+            s.Min = bottom;
+            s.Max = top;
+            s.Length = 600;
+            s.LabelSize = 12;
+            const TQorScaleTicks ticks = CalcAutoScale(s);
+            ASSERT_GE(ticks.Values.size(), 3u);
+            for (size_t i = 0; i < ticks.Values.size(); ++i) {
+                const std::string& label = ticks.Labels[i];
+                EXPECT_LE(label.size(), 21u) << label;
+                EXPECT_NEAR(TextToFloatDef(label, std::nan("")), ticks.Values[i], top * 1e-14)
+                    << label;
+            }
+            const auto zero = std::find(ticks.Values.begin(), ticks.Values.end(), 0.0);
+            ASSERT_NE(zero, ticks.Values.end());
+            EXPECT_EQ(ticks.Labels[size_t(zero - ticks.Values.begin())], "0");
+        }
+    }
+    TQorColorScale legend;
+    legend.SetMin(-1e35);
+    legend.SetMax(floatMax);
+    QImage image(80, 300, QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        TQPainterCanvas canvas(painter);
+        legend.DrawScale(canvas, TRect{0, 0, 80, 300});
+    }
+    EXPECT_EQ(legend.Min(), -1e35);
+    EXPECT_EQ(legend.Max(), floatMax);
+}
+
 } // namespace
