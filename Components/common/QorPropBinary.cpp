@@ -1,5 +1,7 @@
 #include "QorPropBinary.h"
 
+#include "QorPropText.h"
+
 #include <bit>
 #include <cstring>
 
@@ -102,7 +104,11 @@ bool TQorBinaryReader::Skip(size_t count) {
 
 bool TQorBinaryReader::ReadString(std::string& v) {
     int32_t length = 0;
-    return ReadInt(length) && ReadBytes(v, length);
+    if (!(ReadInt(length) && ReadBytes(v, length)))
+        return false;
+    // Strings of records are captions and font names; the rest of a huge one is dropped.
+    BoundPropertyText(v, {});
+    return true;
 }
 
 bool TQorBinaryReader::ReadBytes(std::string& v, int32_t length) {

@@ -2,6 +2,7 @@
 
 #include "QorNumText.h"
 
+#include <QtGlobal>
 #include <algorithm>
 #include <charconv>
 #include <limits>
@@ -54,6 +55,27 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
         start = end + 1;
     }
     return lines;
+}
+
+bool BoundPropertyText(std::string& Text, std::string_view Key) {
+    if (Text.size() <= MaxPropertyTextChars)
+        return false;
+    size_t chars = 0;
+    size_t cut = 0;
+    for (; cut < Text.size(); ++cut) {
+        // A byte 10xxxxxx continues a character; every other byte starts one.
+        if ((static_cast<unsigned char>(Text[cut]) & 0xC0) != 0x80 &&
+            chars++ == MaxPropertyTextChars)
+            break;
+    }
+    if (cut == Text.size())
+        return false;
+    const size_t dropped = Text.size() - cut;
+    Text.resize(cut);
+    qWarning("%s%.*s: text longer than %zu characters, %zu bytes dropped",
+             Key.empty() ? "a property" : "", int(Key.size()), Key.data(), MaxPropertyTextChars,
+             dropped);
+    return true;
 }
 
 bool ParseDecimalInt(std::string_view text, int& value) {
@@ -252,6 +274,7 @@ std::string TQorPropTextReader::ReadString(const std::string& key, const std::st
     std::string v;
     if (!FindKey(key, v))
         return current;
+    BoundPropertyText(v, key);
     return v;
 }
 

@@ -72,6 +72,14 @@ private:
     size_t FPos = 0; // byte offset of the next line to search
 };
 
+// The most characters a string property (a caption, a font name) keeps when it is read from a
+// property block, a binary record or a store.
+constexpr size_t MaxPropertyTextChars = 4096;
+
+// Cuts Text to MaxPropertyTextChars UTF-8 characters (never inside one) and warns on stderr,
+// naming Key, when something was dropped. True when Text was cut.
+bool BoundPropertyText(std::string& Text, std::string_view Key);
+
 // Splits a text at LF, dropping a CR before it.
 std::vector<std::string> SplitTextLines(std::string_view text);
 

@@ -94,4 +94,46 @@ TEST(HostileInput, LabelsOfHugeValuesAreRightUpToTheFloatRange) {
     EXPECT_EQ(legend.Max(), floatMax);
 }
 
+// A 50 MB caption cost a render 1.9 GB; one copied into the settings slowed every exit. The
+// text, binary and storage forms keep 4,096 characters (never half of one) of a caption and of
+// a font name.
+TEST(HostileInput, CaptionsAndFontNamesAreCutWhereTheyAreRead) {
+    const std::string huge = "\xC3\xA9" + std::string(3 * MaxPropertyTextChars, 'x');
+    const std::string kept = "\xC3\xA9" + std::string(MaxPropertyTextChars - 1, 'x');
+    TQorColorScale source;
+    source.SetCaption(huge);
+    source.Font().SetName(huge);
+    auto check = [&](const TQorColorScale& Legend, const char* Form) {
+        EXPECT_EQ(Legend.Caption(), kept) << Form;
+        EXPECT_EQ(Legend.Font().Name(), kept) << Form;
+    };
+
+    TQorPropTextWriter writer;
+    source.WriteToText(writer, "", csmFull);
+    TQorPropTextReader reader(writer.Text());
+    TQorColorScale text;
+    text.ReadFromText(reader, "", csmFull);
+    check(text, "text");
+
+    TQorBinaryWriter record;
+    source.WriteToFile(record, csmFull);
+    TQorBinaryReader recordReader(record.Bytes());
+    TQorColorScale binary;
+    EXPECT_EQ(binary.ReadFromFile(recordReader, csmFull), 0);
+    check(binary, "binary");
+
+    for (const bool registry : {true, false}) {
+        TempDir dir;
+        TQorStorage store;
+        store.SetUseRegistry(registry);
+        store.SetRegistryFile(dir.File("registry.json"));
+        store.SetIniFileName(registry ? "Software\\plotyra" : dir.File("plotyra.ini"));
+        store.SetIniSection("TFormMain");
+        ASSERT_TRUE(source.SaveToStorage(store, "Legend", csmFull));
+        TQorColorScale stored;
+        stored.LoadFromStorage(store, "Legend", csmFull);
+        check(stored, registry ? "registry" : "INI");
+    }
+}
+
 } // namespace
