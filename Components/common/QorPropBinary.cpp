@@ -2,6 +2,7 @@
 
 #include "QorPropText.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -131,11 +132,12 @@ bool TQorBinaryReader::ReadFont(TFont& font) {
     TFont f(font);
     f.SetCharset(charset);
     f.SetColor(color);
-    f.SetHeight(height);
+    // Sizes and heights are brought into a sane range, their sign kept.
+    f.SetHeight(std::clamp(height, -TFont::MaxHeight, TFont::MaxHeight));
     f.SetName(name);
     if (pitch <= fpFixed)
         f.SetPitch(TFontPitch(pitch));
-    f.SetSize(size);
+    f.SetSize(std::clamp(size, -TFont::MaxSize, TFont::MaxSize));
     f.SetStyle(StylesFromBits(style));
     font.Assign(f);
     return true;

@@ -281,12 +281,15 @@ std::string TQorPropTextReader::ReadString(const std::string& key, const std::st
 void TQorPropTextReader::ReadFont(const std::string& key, TFont& font) {
     font.SetCharset(uint8_t(ReadInt(key + FontMembers[0], font.Charset())));
     font.SetColor(ReadInt(key + FontMembers[1], font.Color()));
-    font.SetHeight(ReadInt(key + FontMembers[2], font.Height()));
+    // Sizes and heights are brought into a sane range, their sign kept.
+    font.SetHeight(std::clamp(ReadInt(key + FontMembers[2], font.Height()), -TFont::MaxHeight,
+                              TFont::MaxHeight));
     font.SetName(ReadString(key + FontMembers[3], font.Name()));
     const int pitch = ReadInt(key + FontMembers[4], font.Pitch());
     if (pitch >= fpDefault && pitch <= fpFixed)
         font.SetPitch(TFontPitch(pitch));
-    font.SetSize(ReadInt(key + FontMembers[5], font.Size()));
+    font.SetSize(
+        std::clamp(ReadInt(key + FontMembers[5], font.Size()), -TFont::MaxSize, TFont::MaxSize));
     TFontStyles style;
     for (size_t i = 0; i < 4; ++i)
         if (ReadBool(key + FontStyleKeys[i], font.Style().Contains(FontStyleOrder[i])))

@@ -136,4 +136,39 @@ TEST(HostileInput, CaptionsAndFontNamesAreCutWhereTheyAreRead) {
     }
 }
 
+// "FontSize -2147483648" negated INT_MIN, and a height of INT_MIN changed at every save and
+// load. Sizes and heights are clamped with their sign kept, and then stay as they are.
+TEST(HostileInput, FontSizesAndHeightsAreClampedAndStable) {
+    const struct {
+        const char* Member;
+        int Value;
+        int Height;
+    } cases[] = {{"Size", INT_MIN, TFont::MaxHeight},     {"Size", INT_MAX, -TFont::MaxHeight},
+                 {"Height", INT_MIN, -TFont::MaxHeight},  {"Height", INT_MAX, TFont::MaxHeight},
+                 {"Size", -2147483647, TFont::MaxHeight}, {"Height", -20, -20}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Member) + " " + std::to_string(c.Value));
+        TQorPropTextReader reader("[Font" + std::string(c.Member) + "]\r\n" +
+                                  std::to_string(c.Value) + "\r\n");
+        TFont font;
+        reader.ReadFont("Font", font);
+        EXPECT_EQ(font.Height(), c.Height);
+        EXPECT_LE(std::abs(font.Size()), TFont::MaxSize);
+
+        TQorPropTextWriter writer;
+        writer.WriteFont("Font", font);
+        TQorPropTextReader again(writer.Text());
+        TFont text;
+        again.ReadFont("Font", text);
+        EXPECT_TRUE(text.SameAs(font)) << text.Height();
+
+        TQorBinaryWriter record;
+        record.WriteFont(font);
+        TQorBinaryReader recordReader(record.Bytes());
+        TFont binary;
+        ASSERT_TRUE(recordReader.ReadFont(binary));
+        EXPECT_TRUE(binary.SameAs(font)) << binary.Height();
+    }
+}
+
 } // namespace
