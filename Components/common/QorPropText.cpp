@@ -203,10 +203,19 @@ void TQorPropTextReader::BuildIndex() {
     for (size_t start = 0; start < text.size() && start <= OffsetMask;) {
         size_t next = 0;
         const std::string_view line = LineAt(text, start, next);
+        // Blank lines between the pairs are passed over; every other line is a key line (a
+        // junk one too) and the line after it its value, whatever that reads: a caption
+        // "[QorColorScale_FontName]" is no key.
+        if (TrimBlanks(line).empty()) {
+            start = next;
+            continue;
+        }
         // A key line needs a value line after it.
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']' && next < text.size())
+        if (next >= text.size())
+            break;
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']')
             FKeys.push_back(KeyHash(line.substr(1, line.size() - 2)) << OffsetBits | start);
-        start = next;
+        LineAt(text, next, start);
     }
     std::sort(FKeys.begin(), FKeys.end());
     FKeys.shrink_to_fit();

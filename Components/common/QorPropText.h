@@ -27,9 +27,13 @@ private:
 
 // Reads properties from a block of lines. Keys are searched from the current position on;
 // a key not found before the end counts as missing and rewinds to the start, so keys are
-// found reliably in the order they were written. The text is kept once with an index of its
-// key lines (8 bytes each), so a huge or hostile block costs memory in proportion to its size
-// and a search costs a lookup, not a pass over the block.
+// found reliably in the order they were written. The block is read in pairs from its first
+// line: a key line "[...]" and its value line, blank lines between pairs passed over. A value
+// line is never a key, so a caption reading "[key]" stays a caption; a junk line where a key
+// belongs takes the line after it as its value. The text is kept once with an index of its key
+// lines (8 bytes each), so a huge or hostile block costs memory in proportion to its size and
+// a search costs a lookup, not a pass over the block. Strings (and font names) are cut to
+// MaxPropertyTextChars characters.
 class TQorPropTextReader {
 public:
     explicit TQorPropTextReader(std::string_view text);

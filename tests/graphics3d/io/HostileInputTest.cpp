@@ -8,9 +8,12 @@
 #include "Qor3DChartTestSupport.h"
 #include "Qor3DPaintTestSupport.h"
 #include "Qor3DPictureSupport.h"
+#include "QorColSc.h"
 #include "QorDataText.h"
+#include "QorPropText.h"
 #include "TestSupport.h"
 #include "chart/Qor3DChart.h"
+#include "io/Qor3DChartFileLegend.h"
 #include "render/Qor3DChartPaint.h"
 #include "render/Qor3DChartScene.h"
 
@@ -406,6 +409,30 @@ TEST_F(HostileInput, LargestDoublesSurviveSaveAndLoad) {
     EXPECT_EQ(back.YMin(), -1.79769313486231e308);
     ASSERT_EQ(back.SaveToFile(dir.File("again.p3d"), false, true), 0);
     EXPECT_EQ(ReadFileText(dir.File("again.p3d")), ReadFileText(file));
+}
+
+// Values were indexed as keys: an axis caption "[QorColorScale_FontName]" took over the
+// legend's font name once its reader rewound. Keys stand only where a key belongs.
+TEST_F(HostileInput, AValueThatReadsLikeAKeyStaysAValue) {
+    TQor3DChart chart;
+    ASSERT_TRUE(chart.SetSize3D(1, 1));
+    chart.AxisX().SetCaption("[QorColorScale_FontName]");
+    const std::string file = dir.File("captions.p3d");
+    ASSERT_EQ(chart.SaveToFile(file, false, true), 0); // no legend block
+    TQor3DChart back;
+    TQorColorScale legend;
+    legend.Font().SetName("Kept");
+    TQorColorScaleFileLegend fileLegend(legend);
+    ASSERT_EQ(LoadChartFile(back, &fileLegend, file, true), 0);
+    EXPECT_EQ(back.AxisX().Caption(), "[QorColorScale_FontName]");
+    EXPECT_EQ(legend.Font().Name(), "Kept");
+
+    // A rewound search, a key missing and blank lines between the pairs.
+    TQorPropTextReader reader("[A]\r\n[B]\r\n\r\n[B]\r\n2\r\n[C]\r\n[A]\r\n");
+    EXPECT_EQ(reader.ReadString("A", ""), "[B]");
+    EXPECT_EQ(reader.ReadString("Missing", ""), "");
+    EXPECT_EQ(reader.ReadString("B", ""), "2");
+    EXPECT_EQ(reader.ReadString("C", ""), "[A]");
 }
 
 } // namespace
