@@ -14,12 +14,14 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <utility>
 #include <vector>
 
 namespace {
 
-constexpr double RangeLimit = 1e29;
+// Data are floats: every range they can have is labelled; beyond it the legend gets 0 ... 1.
+constexpr double RangeLimit = std::numeric_limits<float>::max();
 
 // Clears the drawing flag however the drawing ends.
 class TDrawingGuard {
@@ -45,9 +47,9 @@ void RepairRangeOnce(double& Min, double& Max) {
         Max = 1;
 }
 
-// Equal ends, reversed ends and ends beyond +-1e29 repaired. A second pass catches a range that
-// the limits themselves turned around (Min 5, Max 1e30 gives 5 ... 1 after one pass), so the
-// result is always an ascending range and stays the same at the next drawing.
+// Equal ends, reversed ends and ends beyond the float range repaired. A second pass catches a
+// range that the limits themselves turned around (Min 5, Max 1e40 gives 5 ... 1 after one pass), so
+// the result is always an ascending range and stays the same at the next drawing.
 void RepairRange(double& Min, double& Max) {
     RepairRangeOnce(Min, Max);
     if (Min < Max)

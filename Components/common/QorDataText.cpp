@@ -557,10 +557,15 @@ char* FormatDataNumber(char* Out, double Value) {
         std::memcpy(Out, word, n);
         return Out + n;
     }
-    // 15 significant digits as d.dddddddddddddde±XX, trailing zeros dropped.
+    // 15 significant digits as d.dddddddddddddde±XX, trailing zeros dropped. From the midpoint
+    // below it, the largest doubles would round up past the double range and not read back:
+    // they are written cut, as 1.79769313486231E308.
+    double absolute = std::fabs(Value);
+    if (absolute >= 1.797693134862315e308)
+        absolute = 1.79769313486231e308;
     char buf[40];
     const std::to_chars_result r =
-        std::to_chars(buf, buf + sizeof buf, std::fabs(Value), std::chars_format::scientific, 14);
+        std::to_chars(buf, buf + sizeof buf, absolute, std::chars_format::scientific, 14);
     char digits[15];
     digits[0] = buf[0];
     std::memcpy(digits + 1, buf + 2, 14);

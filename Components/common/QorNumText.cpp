@@ -61,6 +61,13 @@ TDecimal Rounded15(double magnitude) {
     const auto r =
         std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
     TDecimal d = SplitScientific(buf, r.ptr);
+    // The largest doubles round up past the double range (1.79769313486232E308 would not read
+    // back); they are cut to 15 digits instead.
+    double back = 0;
+    if (std::from_chars(buf, r.ptr, back).ec == std::errc::result_out_of_range) {
+        d = ShortestDecimal(magnitude);
+        d.Digits.resize(std::min<size_t>(d.Digits.size(), 15));
+    }
     while (d.Digits.size() > 1 && d.Digits.back() == '0')
         d.Digits.pop_back();
     return d;

@@ -1,5 +1,8 @@
 #include "QorPropBinary.h"
 
+#include "QorPropText.h"
+
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -102,7 +105,11 @@ bool TQorBinaryReader::Skip(size_t count) {
 
 bool TQorBinaryReader::ReadString(std::string& v) {
     int32_t length = 0;
-    return ReadInt(length) && ReadBytes(v, length);
+    if (!(ReadInt(length) && ReadBytes(v, length)))
+        return false;
+    // Strings of records are captions and font names; the rest of a huge one is dropped.
+    BoundPropertyText(v, {});
+    return true;
 }
 
 bool TQorBinaryReader::ReadBytes(std::string& v, int32_t length) {
@@ -125,11 +132,12 @@ bool TQorBinaryReader::ReadFont(TFont& font) {
     TFont f(font);
     f.SetCharset(charset);
     f.SetColor(color);
-    f.SetHeight(height);
+    // Sizes and heights are brought into a sane range, their sign kept.
+    f.SetHeight(std::clamp(height, -TFont::MaxHeight, TFont::MaxHeight));
     f.SetName(name);
     if (pitch <= fpFixed)
         f.SetPitch(TFontPitch(pitch));
-    f.SetSize(size);
+    f.SetSize(std::clamp(size, -TFont::MaxSize, TFont::MaxSize));
     f.SetStyle(StylesFromBits(style));
     font.Assign(f);
     return true;

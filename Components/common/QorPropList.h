@@ -259,7 +259,9 @@ public:
     double Read(const std::string& K, double Current) { return FReader->ReadFloat(K, Current); }
     char Read(const std::string& K, char Current) { return FReader->ReadChar(K, Current); }
     std::string Read(const std::string& K, const std::string& Current) {
-        return FReader->ReadString(K, Current);
+        std::string v = FReader->ReadString(K, Current);
+        BoundPropertyText(v, K);
+        return v;
     }
     void ReadFont(const std::string& K, TFont& Font) { FReader->ReadFont(K, Font); }
     bool Write(const std::string& K, bool v) { return FWriter->WriteBool(K, v); }

@@ -2,6 +2,7 @@
 
 #include "QorNumText.h"
 
+#include <QtGlobal>
 #include <algorithm>
 #include <charconv>
 #include <limits>
@@ -54,6 +55,27 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
         start = end + 1;
     }
     return lines;
+}
+
+bool BoundPropertyText(std::string& Text, std::string_view Key) {
+    if (Text.size() <= MaxPropertyTextChars)
+        return false;
+    size_t chars = 0;
+    size_t cut = 0;
+    for (; cut < Text.size(); ++cut) {
+        // A byte 10xxxxxx continues a character; every other byte starts one.
+        if ((static_cast<unsigned char>(Text[cut]) & 0xC0) != 0x80 &&
+            chars++ == MaxPropertyTextChars)
+            break;
+    }
+    if (cut == Text.size())
+        return false;
+    const size_t dropped = Text.size() - cut;
+    Text.resize(cut);
+    qWarning("%s%.*s: text longer than %zu characters, %zu bytes dropped",
+             Key.empty() ? "a property" : "", int(Key.size()), Key.data(), MaxPropertyTextChars,
+             dropped);
+    return true;
 }
 
 bool ParseDecimalInt(std::string_view text, int& value) {
@@ -181,10 +203,19 @@ void TQorPropTextReader::BuildIndex() {
     for (size_t start = 0; start < text.size() && start <= OffsetMask;) {
         size_t next = 0;
         const std::string_view line = LineAt(text, start, next);
+        // Blank lines between the pairs are passed over; every other line is a key line (a
+        // junk one too) and the line after it its value, whatever that reads: a caption
+        // "[QorColorScale_FontName]" is no key.
+        if (TrimBlanks(line).empty()) {
+            start = next;
+            continue;
+        }
         // A key line needs a value line after it.
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']' && next < text.size())
+        if (next >= text.size())
+            break;
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']')
             FKeys.push_back(KeyHash(line.substr(1, line.size() - 2)) << OffsetBits | start);
-        start = next;
+        LineAt(text, next, start);
     }
     std::sort(FKeys.begin(), FKeys.end());
     FKeys.shrink_to_fit();
@@ -252,18 +283,22 @@ std::string TQorPropTextReader::ReadString(const std::string& key, const std::st
     std::string v;
     if (!FindKey(key, v))
         return current;
+    BoundPropertyText(v, key);
     return v;
 }
 
 void TQorPropTextReader::ReadFont(const std::string& key, TFont& font) {
     font.SetCharset(uint8_t(ReadInt(key + FontMembers[0], font.Charset())));
     font.SetColor(ReadInt(key + FontMembers[1], font.Color()));
-    font.SetHeight(ReadInt(key + FontMembers[2], font.Height()));
+    // Sizes and heights are brought into a sane range, their sign kept.
+    font.SetHeight(std::clamp(ReadInt(key + FontMembers[2], font.Height()), -TFont::MaxHeight,
+                              TFont::MaxHeight));
     font.SetName(ReadString(key + FontMembers[3], font.Name()));
     const int pitch = ReadInt(key + FontMembers[4], font.Pitch());
     if (pitch >= fpDefault && pitch <= fpFixed)
         font.SetPitch(TFontPitch(pitch));
-    font.SetSize(ReadInt(key + FontMembers[5], font.Size()));
+    font.SetSize(
+        std::clamp(ReadInt(key + FontMembers[5], font.Size()), -TFont::MaxSize, TFont::MaxSize));
     TFontStyles style;
     for (size_t i = 0; i < 4; ++i)
         if (ReadBool(key + FontStyleKeys[i], font.Style().Contains(FontStyleOrder[i])))

@@ -27,9 +27,13 @@ private:
 
 // Reads properties from a block of lines. Keys are searched from the current position on;
 // a key not found before the end counts as missing and rewinds to the start, so keys are
-// found reliably in the order they were written. The text is kept once with an index of its
-// key lines (8 bytes each), so a huge or hostile block costs memory in proportion to its size
-// and a search costs a lookup, not a pass over the block.
+// found reliably in the order they were written. The block is read in pairs from its first
+// line: a key line "[...]" and its value line, blank lines between pairs passed over. A value
+// line is never a key, so a caption reading "[key]" stays a caption; a junk line where a key
+// belongs takes the line after it as its value. The text is kept once with an index of its key
+// lines (8 bytes each), so a huge or hostile block costs memory in proportion to its size and
+// a search costs a lookup, not a pass over the block. Strings (and font names) are cut to
+// MaxPropertyTextChars characters.
 class TQorPropTextReader {
 public:
     explicit TQorPropTextReader(std::string_view text);
@@ -71,6 +75,14 @@ private:
     std::vector<uint64_t> FKeys;
     size_t FPos = 0; // byte offset of the next line to search
 };
+
+// The most characters a string property (a caption, a font name) keeps when it is read from a
+// property block, a binary record or a store.
+constexpr size_t MaxPropertyTextChars = 4096;
+
+// Cuts Text to MaxPropertyTextChars UTF-8 characters (never inside one) and warns on stderr,
+// naming Key, when something was dropped. True when Text was cut.
+bool BoundPropertyText(std::string& Text, std::string_view Key);
 
 // Splits a text at LF, dropping a CR before it.
 std::vector<std::string> SplitTextLines(std::string_view text);

@@ -5,8 +5,10 @@
 #include "UQorTypes.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -15,6 +17,35 @@ constexpr int PlacesLimit = 300;
 // Ranges this wide (or non-finite) cannot be stepped through; they get two bare ticks.
 constexpr double LargestMagnitude = 1e300;
 constexpr double MaxMinorTicks = 1e7;
+
+// From here on a double has no more than 15 true digits before the separator: fixed notation
+// would print rounding noise (7999999999999999980000000 for 8E24).
+constexpr double ExponentFrom = 1e15;
+
+// Digits down to the place 10^-Unit, 15 significant at most, trailing zeros dropped: "8E24",
+// "-2.5E24".
+std::string ExponentText(double v, char Sep, int Unit) {
+    const double magnitude = std::fabs(v);
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);
+    auto exponentOf = [&] {
+        const char* e = std::find(buf, r.ptr, 'e');
+        int exponent = 0;
+        std::from_chars(e + (e[1] == '+' ? 2 : 1), r.ptr, exponent);
+        return exponent;
+    };
+    const int precision = std::clamp(exponentOf() + Unit, 0, 14);
+    r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, precision);
+    std::string mantissa(buf, std::find(buf, r.ptr, 'e'));
+    if (mantissa.find('.') != std::string::npos) {
+        while (mantissa.back() == '0')
+            mantissa.pop_back();
+        if (mantissa.back() == '.')
+            mantissa.pop_back();
+    }
+    std::replace(mantissa.begin(), mantissa.end(), '.', Sep);
+    return (v < 0 ? "-" : "") + mantissa + "E" + std::to_string(exponentOf());
+}
 
 bool Approx(double a, double b) {
     return SameValueDigits(11, a, b);
@@ -32,11 +63,14 @@ double FloorMultiple(double x, double step) {
     return std::floor(q) * step;
 }
 
-// Adds step to r; false when r is so large that the step no longer moves it.
+// Adds step to r; false when r is so large that the step no longer moves it. A sum that only
+// misses zero by rounding is zero (stepping from -1E25 by 5E24 gives 201326592, not 0).
 bool StepOn(double& r, double step) {
-    const double next = r + step;
+    double next = r + step;
     if (next == r)
         return false;
+    if (std::fabs(next) < std::fabs(step) * 1e-9)
+        next = 0;
     r = next;
     return true;
 }
@@ -50,7 +84,11 @@ struct TScaleSettings : TQorScaleSettings {
         Length = std::max(Length, 0.0);
     }
 
-    std::string Text(double v, int minPlaces, int places) const {
+    // Unit: the finest place (10^-Unit) an exponent-form label keeps, as Places is for fixed
+    // labels; the ends of a linear scale give their step's, so a float's noise is not shown.
+    std::string Text(double v, int minPlaces, int places, int unit = PlacesLimit) const {
+        if (std::fabs(v) >= ExponentFrom && std::isfinite(v))
+            return ExponentText(v, DecSep, unit);
         return FloatToTextDec(DecSep, minPlaces, places, v, 0);
     }
     int EndPlaces(int places) const { return std::min(DecPlacesMax, places + DecPlacesEndPlus); }
@@ -181,7 +219,8 @@ void LinearTicks(const TScaleSettings& s, const TLinearStep& ls, TTicks& ticks, 
                 break;
         inner(r);
     } else {
-        ticks.Add(min, s.Text(min, minPlaces, s.EndPlaces(ls.AutoPlaces())));
+        ticks.Add(min,
+                  s.Text(min, minPlaces, s.EndPlaces(ls.AutoPlaces()), s.EndPlaces(ls.Places)));
     }
     StepOn(r, step);
 
@@ -214,7 +253,8 @@ void LinearTicks(const TScaleSettings& s, const TLinearStep& ls, TTicks& ticks, 
     } else {
         if (r < max && !Approx(r, max))
             high = TCandidate{r, s.Text(r, minPlaces, s.DecPlacesMax)};
-        ticks.Add(max, s.Text(max, minPlaces, s.EndPlaces(ls.AutoPlaces())));
+        ticks.Add(max,
+                  s.Text(max, minPlaces, s.EndPlaces(ls.AutoPlaces()), s.EndPlaces(ls.Places)));
     }
 }
 

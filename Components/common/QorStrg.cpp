@@ -4,6 +4,7 @@
 #include "QorStrg.h"
 
 #include "QorNumText.h"
+#include "QorPropText.h"
 #include "QorStrgStore.h"
 
 #include <QByteArray>
@@ -363,11 +364,15 @@ void TQorStorage::ReadFont(const std::string& Prefix, TFont& Font) const {
     };
     Font.SetCharset(uint8_t(std::clamp(integer("_Charset", Font.Charset()), 0, 255)));
     Font.SetColor(integer("_Color", Font.Color()));
-    Font.SetHeight(integer("_Height", Font.Height()));
-    if (const auto name = store.Find(section, Prefix + "_Name"))
+    // Sizes and heights are brought into a sane range, their sign kept.
+    Font.SetHeight(
+        std::clamp(integer("_Height", Font.Height()), -TFont::MaxHeight, TFont::MaxHeight));
+    if (auto name = store.Find(section, Prefix + "_Name")) {
+        BoundPropertyText(*name, Prefix + "_Name");
         Font.SetName(*name);
+    }
     Font.SetPitch(TFontPitch(std::clamp(integer("_Pitch", Font.Pitch()), 0, int(fpFixed))));
-    Font.SetSize(integer("_Size", Font.Size()));
+    Font.SetSize(std::clamp(integer("_Size", Font.Size()), -TFont::MaxSize, TFont::MaxSize));
 
     const TFontStyles current = Font.Style();
     TFontStyles style;

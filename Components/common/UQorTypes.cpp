@@ -3,8 +3,10 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
+#include <algorithm>
 #include <array>
 #include <cfenv>
+#include <climits>
 
 namespace {
 
@@ -67,8 +69,9 @@ bool PaletteColor(int index, TColor& out) {
     return false;
 }
 
-int MulDiv(int number, int numerator, int denominator) {
-    return RoundHalfEven(double(number) * numerator / denominator);
+// Negated in double by the callers: -INT_MIN does not fit an int.
+int MulDiv(double number, int numerator, int denominator) {
+    return RoundHalfEven(number * numerator / denominator);
 }
 
 } // namespace
@@ -104,7 +107,7 @@ int RoundHalfEven(double v) {
 }
 
 TFont::TFont(const std::string& name, int size, TFontStyles style) : FName(name), FStyle(style) {
-    FHeight = -MulDiv(size, PixelsPerInch, 72);
+    FHeight = MulDiv(-double(size), PixelsPerInch, 72);
 }
 
 TFont::TFont(const TFont& other)
@@ -134,7 +137,7 @@ void TFont::Assign(const TFont& source) {
 }
 
 int TFont::Size() const {
-    return -MulDiv(FHeight, 72, PixelsPerInch);
+    return MulDiv(-double(FHeight), 72, PixelsPerInch);
 }
 
 void TFont::Changed() {
@@ -178,7 +181,7 @@ void TFont::SetPitch(TFontPitch v) {
 }
 
 void TFont::SetSize(int v) {
-    SetHeight(-MulDiv(v, PixelsPerInch, 72));
+    SetHeight(MulDiv(-double(v), PixelsPerInch, 72));
 }
 
 void TFont::SetStyle(TFontStyles v) {
@@ -189,10 +192,13 @@ void TFont::SetStyle(TFontStyles v) {
 }
 
 QFont TFont::ToQFont() const {
-    QFont f(QString::fromStdString(FName));
+    // A blank name gives a font of no family, which a QPicture cannot even record (the legend
+    // picture crashed in drawText): it takes the default family.
+    const QString family = QString::fromStdString(FName).trimmed();
+    QFont f = family.isEmpty() ? QFont() : QFont(QString::fromStdString(FName));
     // A negative height is the character height without internal leading, which is
     // what Qt calls the pixel size.
-    f.setPixelSize(std::max(1, std::abs(FHeight)));
+    f.setPixelSize(int(std::clamp(std::abs(int64_t(FHeight)), int64_t(1), int64_t(INT_MAX))));
     f.setBold(FStyle.Contains(fsBold));
     f.setItalic(FStyle.Contains(fsItalic));
     f.setUnderline(FStyle.Contains(fsUnderline));

@@ -189,10 +189,14 @@ constexpr uint8_t DEFAULT_CHARSET = 1;
 
 // A font description. Height is the character height in pixels (negative, as the
 // platform stores it) and Size the point size at 96 pixels per inch; each follows the other.
-// Copies take the description only; OnChange stays with its object.
+// The readers of files, records and stores clamp both to MaxSize points (MaxHeight pixels),
+// the sign kept; the conversions saturate instead of overflowing. Copies take the description
+// only; OnChange stays with its object.
 class TFont {
 public:
     static constexpr int PixelsPerInch = 96;
+    static constexpr int MaxSize = 1000;
+    static constexpr int MaxHeight = MaxSize * PixelsPerInch / 72;
 
     TFont() = default;
     TFont(const std::string& name, int size, TFontStyles style = {});

@@ -219,6 +219,11 @@ std::string LoadPicture(TLoadedChart& Loaded, const std::string& File,
     if (std::string error = LoadCliChartData(Loaded.Chart, &fileLegend, File, true); !error.empty())
         return error;
     if (PropertyText != nullptr) {
+        // The legend's block first, as the viewer's Load Properties reads it.
+        {
+            const TQorUpdateScope legendScope(fileLegend);
+            fileLegend.ReadFromFileText(*PropertyText);
+        }
         TQorPropTextReader reader = TQorPropTextReader::Borrowing(*PropertyText);
         const TQorUpdateScope scope(Loaded.Chart);
         Loaded.Chart.ReadFromText(reader, "");

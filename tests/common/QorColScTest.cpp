@@ -428,8 +428,8 @@ TEST(QorColScDraw, RangeRepairIsWrittenBack) {
         double Min, Max, RepairedMin, RepairedMax;
     } cases[] = {{5, 5, 5, 6},
                  {10, 2, 2, 10},
-                 {-2e29, 1e30, 0, 1},
-                 {5, 1e30, 1, 5}, // the limit alone would give 5 ... 1
+                 {-2e39, 1e40, 0, 1},
+                 {5, 1e40, 1, 5}, // the limit alone would give 5 ... 1
                  {nan, 3, 0, 3}};
     for (const auto& c : cases) {
         TQorColorScale cs;

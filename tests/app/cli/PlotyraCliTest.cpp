@@ -2,6 +2,8 @@
 #include "CliSupport.h"
 #include "graphics3d/HostileInputSupport.h"
 
+#include <QImage>
+#include <QString>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -87,6 +89,28 @@ TEST_F(PlotyraCli, HostileInputsEndInAMessageAndExitCode) {
         }
         EXPECT_EQ(RunCli("info " + file).ExitCode, 0);
     }
+}
+
+// render --properties ignored the legend's font of a property file, which the same text
+// appended to the data file applies; it is applied as the viewer's Load Properties does.
+TEST_F(PlotyraCli, RenderPropertiesApplyTheLegendFont) {
+    const std::string data = "<3D>\r\n2 2\r\n0 1\r\n0\r\n1\r\n1 2\r\n3 4\r\n";
+    const std::string legend = "[QorColorScale_FontHeight]\r\n-40\r\n";
+    const std::string plain = Write("plain.p3d", data);
+    const std::string joined = Write("joined.p3d", data + legend);
+    const std::string properties = Write("legend.cpr", legend);
+    auto render = [&](const std::string& Args, const std::string& Name) {
+        const RunResult r =
+            RunCli("render " + Args + " --size 320x200 -o " + dir.File(Name), "2>&1");
+        EXPECT_EQ(r.ExitCode, 0) << r.Out;
+        return QImage(QString::fromStdString(dir.File(Name)));
+    };
+    const QImage before = render(plain, "plain.png");
+    const QImage appended = render(joined, "joined.png");
+    const QImage given = render(plain + " --properties " + properties, "given.png");
+    ASSERT_FALSE(before.isNull());
+    EXPECT_NE(before, appended) << "the font changes the legend";
+    EXPECT_EQ(given, appended);
 }
 
 // convert onto a FIFO (or, as root, onto /dev/null) replaced it by a regular file.

@@ -8,9 +8,12 @@
 #include "Qor3DChartTestSupport.h"
 #include "Qor3DPaintTestSupport.h"
 #include "Qor3DPictureSupport.h"
+#include "QorColSc.h"
 #include "QorDataText.h"
+#include "QorPropText.h"
 #include "TestSupport.h"
 #include "chart/Qor3DChart.h"
+#include "io/Qor3DChartFileLegend.h"
 #include "render/Qor3DChartPaint.h"
 #include "render/Qor3DChartScene.h"
 
@@ -22,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -383,6 +387,52 @@ TEST_F(HostilePaint, LayerListOfManyLayersFindsEveryStartDirectly) {
     ASSERT_EQ(v.size(), 4u);
     EXPECT_EQ(v[0].Args, (std::vector<double>{0, double(start - 4), 0}));
     EXPECT_EQ(v[3].Args, (std::vector<double>{1, double(start - 1), 1}));
+}
+
+// The largest doubles were written rounded up past the double range (1.79769313486232E308),
+// and the reload fell back to the default: every value the writer puts reads back.
+TEST_F(HostileInput, LargestDoublesSurviveSaveAndLoad) {
+    const double max = std::numeric_limits<double>::max();
+    TQor3DChart chart;
+    ASSERT_EQ(chart.LoadFromText("<3D>\r\n1 1\r\n0\r\n0\r\n5\r\n[XMin]\r\n"
+                                 "1.7976931348623157e308\r\n[YMin]\r\n-1.7976931348623157e308\r\n",
+                                 true),
+              0);
+    ASSERT_EQ(chart.XMin(), max);
+    ASSERT_EQ(chart.YMin(), -max);
+    const std::string file = dir.File("largest.p3d");
+    ASSERT_EQ(chart.SaveToFile(file, false, true), 0);
+    TQor3DChart back;
+    ASSERT_EQ(back.LoadFromFile(file, true), 0);
+    // Written cut to 15 digits, as every number is rounded to them.
+    EXPECT_EQ(back.XMin(), 1.79769313486231e308);
+    EXPECT_EQ(back.YMin(), -1.79769313486231e308);
+    ASSERT_EQ(back.SaveToFile(dir.File("again.p3d"), false, true), 0);
+    EXPECT_EQ(ReadFileText(dir.File("again.p3d")), ReadFileText(file));
+}
+
+// Values were indexed as keys: an axis caption "[QorColorScale_FontName]" took over the
+// legend's font name once its reader rewound. Keys stand only where a key belongs.
+TEST_F(HostileInput, AValueThatReadsLikeAKeyStaysAValue) {
+    TQor3DChart chart;
+    ASSERT_TRUE(chart.SetSize3D(1, 1));
+    chart.AxisX().SetCaption("[QorColorScale_FontName]");
+    const std::string file = dir.File("captions.p3d");
+    ASSERT_EQ(chart.SaveToFile(file, false, true), 0); // no legend block
+    TQor3DChart back;
+    TQorColorScale legend;
+    legend.Font().SetName("Kept");
+    TQorColorScaleFileLegend fileLegend(legend);
+    ASSERT_EQ(LoadChartFile(back, &fileLegend, file, true), 0);
+    EXPECT_EQ(back.AxisX().Caption(), "[QorColorScale_FontName]");
+    EXPECT_EQ(legend.Font().Name(), "Kept");
+
+    // A rewound search, a key missing and blank lines between the pairs.
+    TQorPropTextReader reader("[A]\r\n[B]\r\n\r\n[B]\r\n2\r\n[C]\r\n[A]\r\n");
+    EXPECT_EQ(reader.ReadString("A", ""), "[B]");
+    EXPECT_EQ(reader.ReadString("Missing", ""), "");
+    EXPECT_EQ(reader.ReadString("B", ""), "2");
+    EXPECT_EQ(reader.ReadString("C", ""), "[A]");
 }
 
 } // namespace
