@@ -135,8 +135,10 @@ int Convert(const TOptions& o) {
     if (const std::string error = LoadCliChartData(chart, nullptr, o.Files[0], o.WithProperties);
         !error.empty())
         return Fail(error);
-    if (SaveChartFile(chart, nullptr, o.Files[1], o.WithProperties, o.ForceGridForm) != 0)
-        return Fail("cannot save " + o.Files[1]);
+    if (SaveChartFile(chart, nullptr, o.Files[1], o.WithProperties, o.ForceGridForm) != 0) {
+        const std::string why = ChartSaveProblem(chart);
+        return Fail("cannot save " + o.Files[1] + (why.empty() ? "" : ": " + why));
+    }
     return 0;
 }
 

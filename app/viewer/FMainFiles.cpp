@@ -256,8 +256,12 @@ void TFormMain::SaveChart(bool WithProperties) {
         result = Qor3DChart.SaveToFile(name.toStdString(), false, false);
     }
     CtrlFileTypesChange();
+    const std::string why = result == 0 ? std::string() : ChartSaveProblem(Qor3DChart);
     ShowStatus(result == 0 ? QString("Saved %1.").arg(QDir::toNativeSeparators(name))
-                           : QString("Cannot write %1.").arg(QDir::toNativeSeparators(name)));
+               : why.empty()
+                   ? QString("Cannot write %1.").arg(QDir::toNativeSeparators(name))
+                   : QString("Cannot write %1: %2.")
+                         .arg(QDir::toNativeSeparators(name), QString::fromStdString(why)));
 }
 
 // ---- Property files ---------------------------------------------------------------------------

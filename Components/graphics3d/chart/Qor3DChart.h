@@ -20,6 +20,7 @@
 #include "draw/Qor3DDraw.h"
 
 #include <QImage>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -118,6 +119,12 @@ public:
     // A neighbour that is not finite counts as missing.
     void UpdateNormals();
     void ApplyLogarithmicChange();
+    // The value the coordinate at Stored (an element of Data() or of a coordinate vector, along
+    // Axis 0 X, 1 Y, 2 Z) held before a logarithmic axis turned it into its logarithm, as long
+    // as the stored logarithm is still the one taken of it; else null. 10 raised to a float
+    // logarithm is not the value it was taken of, and a value that is not positive has none:
+    // writers write this one back.
+    const float* RealCoordinate(int Axis, const float* Stored) const;
     // At design time only, and only while no grid is held.
     void MakeSampleSurface();
 
@@ -290,6 +297,10 @@ private:
     bool Resample(bool Increase, bool AlongZ, int NearWeight, int FarWeight);
     void IncreaseGrid(bool AlongZ, int NearWeight, int FarWeight);
     void DecreaseGrid(bool AlongZ);
+    // The coordinate array of Component in the low-memory layout (dk3D heights in FData).
+    const TArrGLfloat& OwnedCoords(size_t Component) const;
+    // Keeps the values of Component before they become logarithms, when they fit the memory.
+    void KeepRealCoords(size_t Component);
 
     bool FColorScaleChangedPending = false;
     bool FPaletteRebuildPending = false;
@@ -340,6 +351,10 @@ private:
     // LayerStart costs the same for every layer.
     std::vector<int64_t> FLayerStarts;
     TArrGLshort FNormals;
+    // Per axis, the values read for the coordinates now stored as logarithms (point order in
+    // the full layout, the order of the owned vector in the low-memory one); empty when not
+    // kept. Dropped whenever the grid is sized or resampled.
+    std::array<TArrGLfloat, 3> FRealCoords;
     float FValueMin = 0;
     float FValueMax = 100;
 };

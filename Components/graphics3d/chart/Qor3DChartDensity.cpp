@@ -109,6 +109,9 @@ bool TQor3DChart::Resample(bool Increase, bool AlongZ, int NearWeight, int FarWe
     if (FDataKind != dk3D)
         return true;
     const TQorUpdateScope scope(*this);
+    // New points were never read: no value of them is known beyond their logarithm.
+    for (TArrGLfloat& real : FRealCoords)
+        TArrGLfloat().swap(real);
     bool ok = true;
     try {
         const size_t nx = size_t(std::max(FNX, 0));

@@ -126,17 +126,19 @@ TEST_F(HostileInput, ZeroByHugeGridsAreEmptyChartsThatWriteOnlyTheirHeader) {
     EXPECT_EQ(layers.Layers(), (TArrXZInteger{{0, 0}, {1, 1}})) << "layer numbers stay";
 }
 
-// Values beyond the float range and logarithmic axes over non-positive data make the writer
-// put INF, -INF and NAN; the reader takes exactly those words, so the file loads again.
+// Values beyond the float range and NaN make the writer put INF, -INF and NAN (a logarithmic
+// axis over non-positive data writes the values read); the reader takes exactly those words,
+// so the file loads again.
 TEST_F(HostileInput, EveryFileTheProgramWritesLoadsAgain) {
     TQor3DChart chart;
-    ASSERT_EQ(chart.LoadFromText("<3D>\r\n3 1\r\n1 2 3\r\n-1\r\n1e39 -1e39 -5\r\n", false), 0);
+    ASSERT_EQ(chart.LoadFromText("<3D>\r\n4 1\r\n1 2 3 4\r\n-1\r\n1e39 -1e39 -5 NAN\r\n", false),
+              0);
     chart.AxisZ().SetLogarithmic(true); // log10(-1) is NaN
     chart.Changed();
     const std::string file = dir.File("nonfinite.p3d");
     ASSERT_EQ(chart.SaveToFile(file, true, true), 0);
     const std::string text = ReadFileText(file);
-    EXPECT_EQ(text.rfind("<3D>\r\n3\t1\r\n1\t2\t3\r\nNAN\r\nINF\t-INF\t-5\r\n", 0), 0u)
+    EXPECT_EQ(text.rfind("<3D>\r\n4\t1\r\n1\t2\t3\t4\r\n-1\r\nINF\t-INF\t-5\tNAN\r\n", 0), 0u)
         << text.substr(0, 60);
     TQor3DChart back;
     ASSERT_EQ(back.LoadFromFile(file, true), 0);
@@ -145,6 +147,56 @@ TEST_F(HostileInput, EveryFileTheProgramWritesLoadsAgain) {
     for (const char* other : {"inf", "+INF", "nan", "-NAN", "INFINITY", "Inf"})
         EXPECT_EQ(back.LoadFromText(std::string("<3D>\r\n1 1\r\n0\r\n0\r\n") + other, false), -1)
             << other;
+}
+
+// A logarithmic axis stores float logarithms, which lose the sign of non-positive values
+// (written back as NAN) and drift the others (7 came back as 6.99999965558827). A save writes
+// back the values read, in every form and layout, as does switching the axes back to linear;
+// a value that is no longer known is refused, never written as NAN.
+TEST_F(HostileInput, LogarithmicAxesSaveTheValuesRead) {
+    const auto save = [&](const TQor3DChart& Chart) {
+        EXPECT_EQ(Chart.SaveToFile(dir.File("out.txt"), false, false), 0);
+        return ReadFileText(dir.File("out.txt"));
+    };
+    for (const char* text :
+         {"<3D>\r\n3 2\r\n7 0 -3\r\n0.1\r\n-2\r\n7 0.3 -1\r\n1e-30 NAN 1e39\r\n",
+          "<3D Hi>\r\n2 2\r\n7 -3\r\n0 0.1\r\n-1 7\r\n0.5 -1e39\r\n5 0\r\n-2 3\r\n",
+          "<4D>\r\n2 2 1\r\n7 -3\r\n0 0.1\r\n-5\r\n\r\n1 2\r\n3 4\r\n",
+          "<4D Hi>\r\n2 1 1\r\n7 -3\r\n\r\n0 0.1\r\n\r\n-5 7\r\n\r\n1 2\r\n",
+          "<Nx4D>\r\n1\r\n2 1\r\n7 0 -3 1 0.1 -2 NAN 2\r\n"}) {
+        for (const bool low : {false, true}) {
+            SCOPED_TRACE(std::string(text) + (low ? " low memory" : ""));
+            TQor3DChart linear;
+            linear.SetUseLowMemory(low);
+            ASSERT_EQ(linear.LoadFromText(text, false), 0);
+            const std::string expected = save(linear);
+            TQor3DChart chart;
+            chart.SetUseLowMemory(low);
+            for (TQorChartAxis3D* a : {&chart.AxisX(), &chart.AxisY(), &chart.AxisZ()})
+                a->SetLogarithmic(true);
+            ASSERT_EQ(chart.LoadFromText(text, false), 0);
+            EXPECT_EQ(save(chart), expected);
+            EXPECT_EQ(ChartSaveProblem(chart), "");
+            EXPECT_EQ(chart.SaveToFile(dir.File("props.txt"), false, true), 0);
+            EXPECT_EQ(ReadFileText(dir.File("props.txt")).rfind(expected, 0), 0u)
+                << "with properties too";
+            for (TQorChartAxis3D* a : {&chart.AxisX(), &chart.AxisY(), &chart.AxisZ()})
+                a->SetLogarithmic(false);
+            EXPECT_EQ(save(chart), expected) << "back to linear";
+        }
+    }
+    // Logarithms stored without the values they came from: NAN would be a value the data
+    // never held, so the save fails and leaves the target alone.
+    TQor3DChart chart;
+    chart.AxisY().SetLogarithmic(true);
+    ASSERT_TRUE(chart.SetSize3D(2, 1));
+    const float lost[] = {1, std::log10(7.0f), 1, 2, NAN, 1};
+    std::copy(std::begin(lost), std::end(lost), chart.Data().begin());
+    EXPECT_EQ(chart.SaveToFile(dir.File("lost.p3d"), false, true), -1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("lost.p3d")));
+    EXPECT_NE(ChartSaveProblem(chart).find("logarithmic Y axis"), std::string::npos);
+    chart.Data()[4] = 0;
+    EXPECT_EQ(chart.SaveToFile(dir.File("lost.p3d"), false, true), 0);
 }
 
 // One non-finite value no longer makes the ranges infinite (nor the legend 0 ... 1): ranges
