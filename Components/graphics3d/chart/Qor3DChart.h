@@ -129,7 +129,9 @@ public:
     void MakeSampleSurface();
 
     // Density of a dk3D grid; other kinds are left alone. False when the new grid does not fit
-    // (the data are then cleared, counts 0).
+    // (the data are then cleared, counts 0), or when the weights are not usable (nothing is
+    // touched).
+    static bool DensityWeightsUsable(int NearWeight, int FarWeight);
     bool IncreaseDensity(int NearWeight, int FarWeight);
     bool IncreaseDensityX(int NearWeight, int FarWeight);
     bool DecreaseDensity();

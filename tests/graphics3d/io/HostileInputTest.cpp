@@ -199,6 +199,30 @@ TEST_F(HostileInput, LogarithmicAxesSaveTheValuesRead) {
     EXPECT_EQ(chart.SaveToFile(dir.File("lost.p3d"), false, true), 0);
 }
 
+// Filter weights that add up to zero made every new point 0/0, the whole grid NaN. Stored
+// settings can hold any pair: the density operations refuse it and leave the grid as it is.
+TEST_F(HostileInput, DensityWeightsThatAddUpToZeroLeaveTheGridAlone) {
+    for (const bool low : {false, true}) {
+        TQor3DChart chart;
+        chart.SetUseLowMemory(low);
+        Fill3D(chart, 6, 5, Identity, Identity, [](double x, double z) { return x * x - z; });
+        const TArrGLfloat before = chart.Data();
+        for (const auto& [nearWeight, farWeight] :
+             {std::pair{1, -1}, std::pair{-1000000, 1000000}, std::pair{0, 0}}) {
+            EXPECT_FALSE(TQor3DChart::DensityWeightsUsable(nearWeight, farWeight));
+            EXPECT_FALSE(chart.IncreaseDensity(nearWeight, farWeight));
+            EXPECT_FALSE(chart.IncreaseDensityX(nearWeight, farWeight));
+            EXPECT_EQ(chart.NX(), 6);
+            EXPECT_EQ(chart.NZ(), 5);
+            EXPECT_EQ(chart.Data(), before);
+        }
+        ASSERT_TRUE(chart.IncreaseDensity(1, -2)) << "a sum of -1 is usable";
+        EXPECT_EQ(chart.NX(), 11);
+        for (const float v : chart.Data())
+            EXPECT_TRUE(std::isfinite(v));
+    }
+}
+
 // One non-finite value no longer makes the ranges infinite (nor the legend 0 ... 1): ranges
 // and normals take the finite values only.
 TEST_F(HostileInput, NonFiniteValuesLeaveRangesAndNormalsFinite) {
