@@ -72,6 +72,17 @@ struct TQorDataExtremes {
     }
 };
 
+// A texture made of a chart's picture: Width x Height blue-green-red triples, top row first,
+// for the picture with QImage::cacheKey PictureKey under a GL texture limit of MaxSize. One is
+// shared by every chart that shows the same picture.
+struct TQorPictureTexture {
+    qint64 PictureKey = 0;
+    int MaxSize = 0;
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Pixels;
+};
+
 // Data layout (i along X, j along Y, k along Z; rows of a 3D grid run along Z):
 //   dk3D full:        point p = i + NX*k, Data[3p..3p+2] = x, height, z
 //   dk3D low-memory:  x = XValues[i], z = ZValues[k], height = Data[i + NX*k]
@@ -212,12 +223,14 @@ public:
     virtual void SetColorBitmap(const QImage& v);
     const std::string& ColorBitmapName() const { return FColorBitmapName; }
     // Loads the picture; a missing or unreadable file gives an empty ColorBitmap, no error.
+    // The picture last read is kept by name, time stamp and size: charts that name the same
+    // unchanged file (each file of a batch, copies made by Assign) share its pixels.
     virtual void SetColorBitmapName(const std::string& v);
     bool ColorBitmapApply() const { return FColorBitmapApply; }
     virtual void SetColorBitmapApply(bool v);
-    // Texture pixels of ColorBitmap (BGR triples) prepared by the surface painter.
-    std::vector<uint8_t>& TexturePixels() { return FTexturePixels; }
-    int& TextureSize() { return FTextureSize; }
+    // The texture the surface painter made of ColorBitmap; null until it is painted, and again
+    // whenever the picture changes.
+    std::shared_ptr<const TQorPictureTexture>& PictureTexture() { return FPictureTexture; }
 
     // The separator in effect: the locale's while DecSepLocal is on.
     virtual char DecSep() const;
@@ -314,8 +327,7 @@ private:
     TQorColorArray FColors = TQorColorArray(QorColorStopCount);
     bool FKeepAspectXY;
     bool FKeepAspectXZ;
-    std::vector<uint8_t> FTexturePixels;
-    int FTextureSize = 0;
+    std::shared_ptr<const TQorPictureTexture> FPictureTexture;
 
     std::unique_ptr<TQorChartAxis3D> FAxisX;
     std::unique_ptr<TQorChartAxis3D> FAxisY;

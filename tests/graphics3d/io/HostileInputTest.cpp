@@ -13,6 +13,7 @@
 #include "chart/Qor3DChart.h"
 #include "render/Qor3DChartPaint.h"
 #include "render/Qor3DChartScene.h"
+#include "render/Qor3DSurfacePainter.h"
 
 #include <array>
 #include <atomic>
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -352,6 +354,46 @@ TEST_F(HostilePaint, NonFinitePointsAreHolesInSurfacesAndLayers) {
     rec.ClearLog();
     DrawLayerList(list, frame);
     check("layer list", solid, 0);
+}
+
+// A 9000 x 1 picture (106 bytes of PNG) became a 16384 x 16384 texture, 1.9 GB, made again for
+// every file of a batch. Each side is now rounded up to a power of two on its own, and charts
+// naming the same unchanged picture file share its pixels and its texture.
+TEST_F(HostilePaint, PictureTexturesHoldNoMoreThanThePicturesPixels) {
+    TempDir dir;
+    const std::string file = dir.File("strip.png");
+    QImage strip(9000, 1, QImage::Format_RGB32);
+    strip.fill(Qt::red);
+    ASSERT_TRUE(strip.save(QString::fromStdString(file)));
+    rec.Integers[GL_MAX_TEXTURE_SIZE] = {16384};
+    std::shared_ptr<const TQorPictureTexture> first;
+    for (int batch = 0; batch < 2; ++batch) {
+        TQor3DChart chart;
+        Fill3D(chart, 3, 3, Identity, Identity, [](double, double) { return 1; });
+        chart.SetColorBitmapName(file);
+        chart.SetColorBitmapApply(true);
+        rec.ClearLog();
+        SetupChartColorSource(chart, frame);
+        ASSERT_TRUE(chart.PictureTexture());
+        EXPECT_EQ(rec.Calls("glTexImage2D").at(0).Text(),
+                  "glTexImage2D(3553, 0, 6407, 16384, 1, 0, 32992, 5121)");
+        EXPECT_EQ(chart.PictureTexture()->Pixels.size(), 16384u * 3);
+        if (batch == 0)
+            first = chart.PictureTexture();
+        else
+            EXPECT_EQ(chart.PictureTexture(), first) << "one texture for the batch";
+    }
+    // Another picture under the same name is read again.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    strip.fill(Qt::blue);
+    ASSERT_TRUE(strip.save(QString::fromStdString(file)));
+    TQor3DChart chart;
+    chart.SetColorBitmapName(file);
+    EXPECT_EQ(QColor(chart.ColorBitmap().pixel(0, 0)), QColor(Qt::blue));
+    EXPECT_EQ(QorPaint::PictureTextureSize(16384, 6000, 4000),
+              (QorPaint::TTextureSize{8192, 4096}));
+    EXPECT_EQ(QorPaint::PictureTextureSize(16384, 4096, 1), (QorPaint::TTextureSize{4096, 1}));
+    EXPECT_EQ(QorPaint::PictureTextureSize(2048, 9000, 3), (QorPaint::TTextureSize{2048, 4}));
 }
 
 // A 30 x 30 wave whose x and z start at X0 with spacing DX, its heights Y0 + YS * wave.
