@@ -29,6 +29,7 @@
 #include <memory>
 #include <new>
 #include <string_view>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -54,6 +55,59 @@ const char* const QorRenderHelp =
     "is a terminal. A FILE that cannot be loaded or drawn gets a message and no picture (its\n"
     "number is skipped); the others are still rendered, and the exit status is then 1.\n"
     "An output that is one of the inputs is refused before anything is drawn.";
+
+// Bytes per pixel while a picture is drawn and saved: the off-screen colour and depth buffers,
+// the chart read back and the composed picture (16384 x 16384 peaks at about 4.3 GB).
+constexpr uint64_t QorPictureBytesPerPixel = 16;
+
+// Memory this process can still take: what the system has available (MemAvailable, else the
+// free pages), and no more than its address-space limit leaves.
+uint64_t AvailableMemory() {
+    const uint64_t page = uint64_t(std::max(sysconf(_SC_PAGESIZE), 1L));
+    uint64_t available = 0;
+    if (std::FILE* f = std::fopen("/proc/meminfo", "r")) {
+        char line[256];
+        unsigned long long kb = 0;
+        while (std::fgets(line, sizeof line, f) != nullptr)
+            if (std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1) {
+                available = uint64_t(kb) * 1024;
+                break;
+            }
+        std::fclose(f);
+    }
+    if (available == 0)
+        available = uint64_t(std::max(sysconf(_SC_AVPHYS_PAGES), 0L)) * page;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        unsigned long long pages = 0;
+        if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%llu", &pages) != 1)
+                pages = 0;
+            std::fclose(f);
+        }
+        const uint64_t used = uint64_t(pages) * page;
+        const uint64_t left = uint64_t(limit.rlim_cur) > used ? uint64_t(limit.rlim_cur) - used : 0;
+        available = std::min(available, left);
+    }
+    return available;
+}
+
+std::string Gigabytes(uint64_t Bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f GB", double(Bytes) / 1e9);
+    return text;
+}
+
+// Why a Width x Height picture cannot be drawn here, or "" when the memory it needs is there.
+std::string PictureMemoryProblem(int Width, int Height) {
+    const uint64_t needed = uint64_t(Width) * uint64_t(Height) * QorPictureBytesPerPixel;
+    const uint64_t available = AvailableMemory();
+    if (needed <= available)
+        return {};
+    return "a " + std::to_string(Width) + " \u00d7 " + std::to_string(Height) +
+           " picture needs about " + Gigabytes(needed) + "; " + Gigabytes(available) +
+           " are available";
+}
 
 int Fail(const std::string& Message) {
     std::fprintf(stderr, "plotyra-cli: %s\n", Message.c_str());
@@ -189,6 +243,8 @@ std::string SavePicture(const QImage& Picture, const std::string& Output) {
 // Draws and saves one picture; the message of its failure, empty when it was written.
 std::string RenderAndSave(TQor3DChart& Chart, TQorColorScale& Legend, const TRenderOptions& o,
                           const std::string& Output) {
+    if (std::string problem = PictureMemoryProblem(o.Width, o.Height); !problem.empty())
+        return "cannot render " + Output + ": " + problem;
     try {
         const TQorChartPicture rendered =
             RenderChartPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width, o.Height);

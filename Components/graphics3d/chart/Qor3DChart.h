@@ -20,6 +20,7 @@
 #include "draw/Qor3DDraw.h"
 
 #include <QImage>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -71,6 +72,17 @@ struct TQorDataExtremes {
     }
 };
 
+// A texture made of a chart's picture: Width x Height blue-green-red triples, top row first,
+// for the picture with QImage::cacheKey PictureKey under a GL texture limit of MaxSize. One is
+// shared by every chart that shows the same picture.
+struct TQorPictureTexture {
+    qint64 PictureKey = 0;
+    int MaxSize = 0;
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Pixels;
+};
+
 // Data layout (i along X, j along Y, k along Z; rows of a 3D grid run along Z):
 //   dk3D full:        point p = i + NX*k, Data[3p..3p+2] = x, height, z
 //   dk3D low-memory:  x = XValues[i], z = ZValues[k], height = Data[i + NX*k]
@@ -118,11 +130,19 @@ public:
     // A neighbour that is not finite counts as missing.
     void UpdateNormals();
     void ApplyLogarithmicChange();
+    // The value the coordinate at Stored (an element of Data() or of a coordinate vector, along
+    // Axis 0 X, 1 Y, 2 Z) held before a logarithmic axis turned it into its logarithm, as long
+    // as the stored logarithm is still the one taken of it; else null. 10 raised to a float
+    // logarithm is not the value it was taken of, and a value that is not positive has none:
+    // writers write this one back.
+    const float* RealCoordinate(int Axis, const float* Stored) const;
     // At design time only, and only while no grid is held.
     void MakeSampleSurface();
 
     // Density of a dk3D grid; other kinds are left alone. False when the new grid does not fit
-    // (the data are then cleared, counts 0).
+    // (the data are then cleared, counts 0), or when the weights are not usable (nothing is
+    // touched).
+    static bool DensityWeightsUsable(int NearWeight, int FarWeight);
     bool IncreaseDensity(int NearWeight, int FarWeight);
     bool IncreaseDensityX(int NearWeight, int FarWeight);
     bool DecreaseDensity();
@@ -203,12 +223,14 @@ public:
     virtual void SetColorBitmap(const QImage& v);
     const std::string& ColorBitmapName() const { return FColorBitmapName; }
     // Loads the picture; a missing or unreadable file gives an empty ColorBitmap, no error.
+    // The picture last read is kept by name, time stamp and size: charts that name the same
+    // unchanged file (each file of a batch, copies made by Assign) share its pixels.
     virtual void SetColorBitmapName(const std::string& v);
     bool ColorBitmapApply() const { return FColorBitmapApply; }
     virtual void SetColorBitmapApply(bool v);
-    // Texture pixels of ColorBitmap (BGR triples) prepared by the surface painter.
-    std::vector<uint8_t>& TexturePixels() { return FTexturePixels; }
-    int& TextureSize() { return FTextureSize; }
+    // The texture the surface painter made of ColorBitmap; null until it is painted, and again
+    // whenever the picture changes.
+    std::shared_ptr<const TQorPictureTexture>& PictureTexture() { return FPictureTexture; }
 
     // The separator in effect: the locale's while DecSepLocal is on.
     virtual char DecSep() const;
@@ -290,6 +312,10 @@ private:
     bool Resample(bool Increase, bool AlongZ, int NearWeight, int FarWeight);
     void IncreaseGrid(bool AlongZ, int NearWeight, int FarWeight);
     void DecreaseGrid(bool AlongZ);
+    // The coordinate array of Component in the low-memory layout (dk3D heights in FData).
+    const TArrGLfloat& OwnedCoords(size_t Component) const;
+    // Keeps the values of Component before they become logarithms, when they fit the memory.
+    void KeepRealCoords(size_t Component);
 
     bool FColorScaleChangedPending = false;
     bool FPaletteRebuildPending = false;
@@ -301,8 +327,7 @@ private:
     TQorColorArray FColors = TQorColorArray(QorColorStopCount);
     bool FKeepAspectXY;
     bool FKeepAspectXZ;
-    std::vector<uint8_t> FTexturePixels;
-    int FTextureSize = 0;
+    std::shared_ptr<const TQorPictureTexture> FPictureTexture;
 
     std::unique_ptr<TQorChartAxis3D> FAxisX;
     std::unique_ptr<TQorChartAxis3D> FAxisY;
@@ -340,6 +365,10 @@ private:
     // LayerStart costs the same for every layer.
     std::vector<int64_t> FLayerStarts;
     TArrGLshort FNormals;
+    // Per axis, the values read for the coordinates now stored as logarithms (point order in
+    // the full layout, the order of the owned vector in the low-memory one); empty when not
+    // kept. Dropped whenever the grid is sized or resampled.
+    std::array<TArrGLfloat, 3> FRealCoords;
     float FValueMin = 0;
     float FValueMax = 100;
 };

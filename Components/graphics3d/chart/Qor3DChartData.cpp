@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <new>
 
 namespace {
@@ -31,8 +34,19 @@ TRange RealRange(const TRange& r) {
     return {double(powl(10.0L, r.Min)), double(powl(10.0L, r.Max))};
 }
 
+float LogOf(float v) {
+    return float(std::log10(double(v)));
+}
+
 void ConvertLog(float& v, bool ToLog) {
-    v = ToLog ? float(std::log10(double(v))) : float(std::pow(10.0, double(v)));
+    v = ToLog ? LogOf(v) : float(std::pow(10.0, double(v)));
+}
+
+// Stored is the logarithm taken of Real (NaN for NaN and for negative values).
+bool IsLogOf(float Stored, float Real) {
+    const float l = LogOf(Real);
+    return std::bit_cast<uint32_t>(l) == std::bit_cast<uint32_t>(Stored) ||
+           (std::isnan(l) && std::isnan(Stored));
 }
 
 } // namespace
@@ -61,6 +75,8 @@ void TQor3DChart::ClearData() {
     TArrGLfloat().swap(FZValues);
     TArrGLfloat().swap(FData);
     TArrGLshort().swap(FNormals);
+    for (TArrGLfloat& real : FRealCoords)
+        TArrGLfloat().swap(real);
 }
 
 void TQor3DChart::SetDataKind(int Kind) {
@@ -68,6 +84,8 @@ void TQor3DChart::SetDataKind(int Kind) {
     if (k == FDataKind)
         return;
     FDataKind = k;
+    for (TArrGLfloat& real : FRealCoords)
+        TArrGLfloat().swap(real);
     Changed();
 }
 
@@ -334,25 +352,95 @@ void TQor3DChart::ApplyLogarithmicChange() {
         pending[c] = axes[c]->LogChangePending();
         toLog[c] = axes[c]->Logarithmic();
     }
-    if (FLowMemoryLayout && FDataKind != dkNx4D) {
-        // dk3D keeps its heights in FData, the 4D kinds their Y coordinates in FYValues.
-        std::array<TArrGLfloat*, 3> owned = {&FXValues, FDataKind == dk3D ? &FData : &FYValues,
-                                             &FZValues};
-        for (size_t c = 0; c < 3; ++c)
-            if (pending[c])
-                for (float& v : *owned[c])
-                    ConvertLog(v, toLog[c]);
-    } else {
-        const size_t stride = FDataKind == dk3D ? 3 : 4;
-        for (size_t p = 0; p + stride <= FData.size(); p += stride)
-            for (size_t c = 0; c < 3; ++c)
-                if (pending[c])
-                    ConvertLog(FData[p + c], toLog[c]);
+    const bool low = FLowMemoryLayout && FDataKind != dkNx4D;
+    const size_t stride = FDataKind == dk3D ? 3 : 4;
+    for (size_t c = 0; c < 3; ++c) {
+        if (!pending[c])
+            continue;
+        // Element n of the component: the n-th entry of its vector, or of its points.
+        TArrGLfloat& array = !low || (c == 1 && FDataKind == dk3D) ? FData
+                             : c == 0                              ? FXValues
+                             : c == 1                              ? FYValues
+                                                                   : FZValues;
+        const size_t step = low ? 1 : stride;
+        const size_t first = low ? 0 : c;
+        const size_t count = array.size() / step;
+        if (toLog[c]) {
+            KeepRealCoords(c);
+            TArrGLfloat& real = FRealCoords[c];
+            if (real.size() != count)
+                TArrGLfloat().swap(real);
+            for (size_t n = 0; n < count; ++n) {
+                float& v = array[first + n * step];
+                if (!real.empty())
+                    real[n] = v;
+                ConvertLog(v, true);
+            }
+        } else {
+            // Back to the values read where they are known, so nothing drifts or stays NaN.
+            const TArrGLfloat& real = FRealCoords[c];
+            for (size_t n = 0; n < count; ++n) {
+                float& v = array[first + n * step];
+                if (n < real.size() && IsLogOf(v, real[n]))
+                    v = real[n];
+                else
+                    ConvertLog(v, false);
+            }
+            TArrGLfloat().swap(FRealCoords[c]);
+        }
     }
     for (TQorChartAxis3D* axis : axes)
         axis->SetLogState(axis->Logarithmic(), false);
     UpdateRanges();
     UpdateNormals();
+}
+
+const TArrGLfloat& TQor3DChart::OwnedCoords(size_t Component) const {
+    // dk3D keeps its heights in FData, the 4D kinds their Y coordinates in FYValues.
+    return Component == 0      ? FXValues
+           : Component == 2    ? FZValues
+           : FDataKind == dk3D ? FData
+                               : FYValues;
+}
+
+void TQor3DChart::KeepRealCoords(size_t Component) {
+    TArrGLfloat& real = FRealCoords[Component];
+    TArrGLfloat().swap(real);
+    const bool low = FLowMemoryLayout && FDataKind != dkNx4D;
+    const size_t count =
+        low ? OwnedCoords(Component).size() : FData.size() / (FDataKind == dk3D ? 3 : 4);
+    // The copy joins the arrays already held; without room the values are simply not kept.
+    int64_t held = int64_t(FData.size() + FXValues.size() + FYValues.size() + FZValues.size() +
+                           FNormals.size() / 2 + count);
+    for (const TArrGLfloat& r : FRealCoords)
+        held += int64_t(r.size());
+    if (count == 0 || !QorSizing::FitsInMemory(held, sizeof(float), MemoryLimit()))
+        return;
+    try {
+        real.resize(count);
+    } catch (const std::bad_alloc&) {
+        TArrGLfloat().swap(real);
+    }
+}
+
+const float* TQor3DChart::RealCoordinate(int Axis, const float* Stored) const {
+    if (Axis < 0 || Axis > 2 || Stored == nullptr)
+        return nullptr;
+    const TArrGLfloat& real = FRealCoords[size_t(Axis)];
+    if (real.empty())
+        return nullptr;
+    const bool low = FLowMemoryLayout && FDataKind != dkNx4D;
+    const TArrGLfloat& array = low ? OwnedCoords(size_t(Axis)) : FData;
+    const std::less<const float*> before;
+    if (array.empty() || before(Stored, array.data()) ||
+        !before(Stored, array.data() + array.size()))
+        return nullptr;
+    const size_t at = size_t(Stored - array.data());
+    const size_t stride = low ? 1 : FDataKind == dk3D ? 3 : 4;
+    if (at % stride != (low ? 0 : size_t(Axis)))
+        return nullptr;
+    const size_t n = at / stride;
+    return n < real.size() && IsLogOf(*Stored, real[n]) ? &real[n] : nullptr;
 }
 
 void TQor3DChart::MakeSampleSurface() {

@@ -89,12 +89,19 @@ int DoubledCount(int n) {
 
 } // namespace
 
+bool TQor3DChart::DensityWeightsUsable(int NearWeight, int FarWeight) {
+    // The kernel divides by 2 (N + F): a zero sum turns every new point into 0/0.
+    return int64_t(NearWeight) + FarWeight != 0;
+}
+
 bool TQor3DChart::IncreaseDensity(int NearWeight, int FarWeight) {
-    return Resample(true, true, NearWeight, FarWeight);
+    return DensityWeightsUsable(NearWeight, FarWeight) &&
+           Resample(true, true, NearWeight, FarWeight);
 }
 
 bool TQor3DChart::IncreaseDensityX(int NearWeight, int FarWeight) {
-    return Resample(true, false, NearWeight, FarWeight);
+    return DensityWeightsUsable(NearWeight, FarWeight) &&
+           Resample(true, false, NearWeight, FarWeight);
 }
 
 bool TQor3DChart::DecreaseDensity() {
@@ -109,6 +116,9 @@ bool TQor3DChart::Resample(bool Increase, bool AlongZ, int NearWeight, int FarWe
     if (FDataKind != dk3D)
         return true;
     const TQorUpdateScope scope(*this);
+    // New points were never read: no value of them is known beyond their logarithm.
+    for (TArrGLfloat& real : FRealCoords)
+        TArrGLfloat().swap(real);
     bool ok = true;
     try {
         const size_t nx = size_t(std::max(FNX, 0));

@@ -8,6 +8,8 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <sys/stat.h>
 
 void TQor3DChart::SetPaletteTable(const TQorPalette& Table) {
     if (Table == FPalette)
@@ -64,8 +66,7 @@ void TQor3DChart::SetColorBitmap(const QImage& v) {
     if (v == FColorBitmap)
         return;
     FColorBitmap = v;
-    FTexturePixels.clear();
-    FTextureSize = 0;
+    FPictureTexture.reset();
     Changed();
 }
 
@@ -73,26 +74,55 @@ void TQor3DChart::ResetColorBitmap() {
     FColorBitmap = QImage();
 }
 
+namespace {
+
+// The picture file read last, as drawn onto an opaque bitmap.
+struct TPictureFile {
+    std::string Name;
+    int64_t Time = 0;
+    int64_t Size = 0;
+    QImage Bitmap;
+};
+
+TPictureFile& LastPictureFile() {
+    static TPictureFile file;
+    return file;
+}
+
+QImage ReadPictureFile(const std::string& Name) {
+    QImageReader reader(QString::fromStdString(Name));
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        return {};
+    // Drawn onto a fresh opaque bitmap, as a picture is drawn onto a canvas.
+    QImage bitmap(picture.size(), QImage::Format_RGB32);
+    bitmap.fill(Qt::black);
+    QPainter painter(&bitmap);
+    painter.drawImage(0, 0, picture);
+    painter.end();
+    return bitmap;
+}
+
+} // namespace
+
 void TQor3DChart::SetColorBitmapName(const std::string& v) {
     if (v == FColorBitmapName)
         return;
     const TQorUpdateScope scope(*this);
-    FTexturePixels.clear();
-    FTextureSize = 0;
+    FPictureTexture.reset();
     FColorBitmapName = v;
-    QImageReader reader(QString::fromStdString(v));
+    struct stat st {};
     // A FIFO or a device would block or never end: pictures come from regular files only.
-    const QImage picture = v.empty() || !TQorTextSource().Open(v) ? QImage() : reader.read();
-    if (picture.isNull()) {
+    if (v.empty() || !TQorTextSource().Open(v) || stat(v.c_str(), &st) != 0) {
         ResetColorBitmap();
     } else {
-        // Drawn onto a fresh opaque bitmap, as a picture is drawn onto a canvas.
-        QImage bitmap(picture.size(), QImage::Format_RGB32);
-        bitmap.fill(Qt::black);
-        QPainter painter(&bitmap);
-        painter.drawImage(0, 0, picture);
-        painter.end();
-        FColorBitmap = bitmap;
+        TPictureFile& last = LastPictureFile();
+        const int64_t time = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        if (last.Name != v || last.Time != time || last.Size != int64_t(st.st_size)) {
+            last = {};
+            last = {v, time, int64_t(st.st_size), ReadPictureFile(v)};
+        }
+        FColorBitmap = last.Bitmap;
     }
     Changed();
 }

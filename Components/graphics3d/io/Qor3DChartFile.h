@@ -36,6 +36,11 @@ int LoadChartSource(TQor3DChart& Chart, IQorChartFileLegend* Legend, const TQorT
 int SaveChartFile(const TQor3DChart& Chart, IQorChartFileLegend* Legend,
                   const std::string& FileName, bool WithProperties, bool ForceGridForm);
 
+// Why Chart cannot be saved as it stands, or "" when it can: along a logarithmic axis the data
+// hold the logarithm of a value that was not positive while that value is no longer known
+// (saving refuses to write NAN for it).
+std::string ChartSaveProblem(const TQor3DChart& Chart);
+
 // How a load spreads its work: the numbers of a text of at least twice MinPieceBytes are split
 // at line ends into pieces read on all cores and joined in order; smaller texts are read on the
 // calling thread alone. Every worker has ended when the load returns.

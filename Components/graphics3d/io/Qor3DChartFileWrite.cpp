@@ -29,6 +29,24 @@ bool StoredAsLogarithm(const TQorChartAxis3D& Axis) {
     return Axis.LogChangePending() ? Axis.LogPrevious() : Axis.Logarithmic();
 }
 
+// A coordinate along a logarithmic axis whose value is lost: the logarithm of a value that was
+// not positive, the value itself no longer known. Writing NAN for it would change the data.
+struct ELostValue : std::runtime_error {
+    ELostValue() : std::runtime_error("lost value") {}
+};
+
+// The number a file holds for the stored number at At along Axis (-1: a value v).
+double FileValue(const TQor3DChart& Chart, const std::array<bool, 3>& Log, const float* At,
+                 int Axis) {
+    if (Axis < 0 || !Log[size_t(Axis)])
+        return double(*At);
+    if (const float* real = Chart.RealCoordinate(Axis, At))
+        return double(*real);
+    if (std::isnan(*At))
+        throw ELostValue();
+    return std::pow(10.0, double(*At));
+}
+
 // ---- Writing the forms ------------------------------------------------------------------------
 
 // Numbers per piece when a long stretch is formatted on all cores.
@@ -38,7 +56,7 @@ constexpr int64_t ParallelNumbers = int64_t(1) << 18;
 
 // A stretch of a form laid out in lines: Lines lines of PerLine numbers, an empty line after
 // every Group lines (0: never). Number t is Data[t * Stride] along Axis (0 X, 1 Y, 2 Z, -1 a
-// value v, or Cycled: x, y, z, v in turn).
+// value v, or Cycled: x, y, z, v in turn), or Ready[t] when numbers are given as written.
 struct TRun {
     const float* Data = nullptr;
     size_t Stride = 1;
@@ -46,6 +64,7 @@ struct TRun {
     int64_t PerLine = 0;
     int64_t Group = 0;
     int Axis = -1;
+    const double* Ready = nullptr;
     static constexpr int Cycled = -2;
 };
 
@@ -106,10 +125,11 @@ public:
     void Line(const float* Values, size_t Count, int Axis) {
         Run({Values, 1, 1, int64_t(Count), 0, Axis});
     }
-    void Line(const std::vector<float>& Values, int Axis) {
-        Line(Values.data(), Values.size(), Axis);
+    void Line(const std::vector<double>& Values) {
+        Run({nullptr, 1, 1, int64_t(Values.size()), 0, -1, Values.data()});
     }
     void Line(const TArrGLfloat& Values, int Axis) { Line(Values.data(), Values.size(), Axis); }
+    double Value(const float* At, int Axis) const { return FileValue(FChart, FLog, At, Axis); }
 
     // Writes a run; a long one is formatted piece by piece on all cores and written in order.
     void Run(const TRun& R) {
@@ -191,9 +211,8 @@ private:
             if (col > 0)
                 *p++ = '\t';
             const int axis = R.Axis == TRun::Cycled ? (t % 4 < 3 ? int(t % 4) : -1) : R.Axis;
-            const float stored = R.Data[size_t(t) * R.Stride];
-            p = FormatDataNumber(p, axis >= 0 && FLog[size_t(axis)] ? std::pow(10.0, double(stored))
-                                                                    : double(stored));
+            p = FormatDataNumber(
+                p, R.Ready != nullptr ? R.Ready[t] : Value(R.Data + size_t(t) * R.Stride, axis));
             if (++col == R.PerLine) {
                 col = 0;
                 *p++ = '\r';
@@ -213,20 +232,24 @@ private:
     std::vector<TPieceText> FPieces;
 };
 
-// A coordinate vector taken from the points of a full layout: Count points Step apart from
-// First, component Component of Stride floats.
-std::vector<float> CoordsFromPoints(const TArrGLfloat& d, int64_t Count, int64_t First,
-                                    int64_t Step, size_t Stride, size_t Component) {
-    std::vector<float> v(Index(Count));
+// A coordinate vector taken from the points of a full layout, as written: Count points Step
+// apart from First, component Component of Stride floats.
+std::vector<double> CoordsFromPoints(const TDataWriter& W, const TArrGLfloat& d, int64_t Count,
+                                     int64_t First, int64_t Step, size_t Stride, size_t Component) {
+    std::vector<double> v(Index(Count));
     for (int64_t i = 0; i < Count; ++i) {
         const size_t at = Index(First + i * Step) * Stride + Component;
-        v[Index(i)] = at < d.size() ? d[at] : 0.0f;
+        v[Index(i)] = at < d.size() ? W.Value(d.data() + at, int(Component)) : 0.0;
     }
     return v;
 }
 
-std::vector<float> Vector(const TArrGLfloat& v) {
-    return std::vector<float>(v.begin(), v.end());
+// A coordinate vector of the low-memory layout, as written.
+std::vector<double> Vector(const TDataWriter& W, const TArrGLfloat& v, int Axis) {
+    std::vector<double> out(v.size());
+    for (size_t i = 0; i < v.size(); ++i)
+        out[i] = W.Value(v.data() + i, Axis);
+    return out;
 }
 
 void Write3D(TDataWriter& W, bool Grid) {
@@ -244,9 +267,10 @@ void Write3D(TDataWriter& W, bool Grid) {
     W.Tag("<3D>");
     W.Counts({nx, nz});
     const bool low = c.LowMemoryLayout();
-    W.Line(low ? Vector(c.XValues()) : CoordsFromPoints(d, nx, 0, 1, 3, 0), 0);
-    const std::vector<float> zs = low ? Vector(c.ZValues()) : CoordsFromPoints(d, nz, 0, nx, 3, 2);
-    W.Run({zs.data(), 1, int64_t(zs.size()), 1, 0, 2});
+    W.Line(low ? Vector(W, c.XValues(), 0) : CoordsFromPoints(W, d, nx, 0, 1, 3, 0));
+    const std::vector<double> zs =
+        low ? Vector(W, c.ZValues(), 2) : CoordsFromPoints(W, d, nz, 0, nx, 3, 2);
+    W.Run({nullptr, 1, int64_t(zs.size()), 1, 0, 2, zs.data()});
     W.Run({d.data() + (low ? 0 : 1), size_t(low ? 1 : 3), nz, nx, 0, 1});
 }
 
@@ -288,9 +312,9 @@ void Write4D(TDataWriter& W, bool Grid) {
     }
     W.Tag("<4D>");
     W.Counts({nx, ny, nz});
-    W.Line(low ? Vector(c.XValues()) : CoordsFromPoints(d, nx, 0, 1, 4, 0), 0);
-    W.Line(low ? Vector(c.YValues()) : CoordsFromPoints(d, ny, 0, nx, 4, 1), 1);
-    W.Line(low ? Vector(c.ZValues()) : CoordsFromPoints(d, nz, 0, int64_t(nx) * ny, 4, 2), 2);
+    W.Line(low ? Vector(W, c.XValues(), 0) : CoordsFromPoints(W, d, nx, 0, 1, 4, 0));
+    W.Line(low ? Vector(W, c.YValues(), 1) : CoordsFromPoints(W, d, ny, 0, nx, 4, 1));
+    W.Line(low ? Vector(W, c.ZValues(), 2) : CoordsFromPoints(W, d, nz, 0, int64_t(nx) * ny, 4, 2));
     W.EndLine();
     slices(d.data() + (low ? 0 : 3), low ? 1 : 4, -1);
 }
@@ -303,11 +327,10 @@ void Write4DSurface(TDataWriter& W, bool Grid) {
     W.Tag(Grid ? "<4D surface>" : "<4D surface Hi>");
     W.Counts({nx, ny, nz});
     if (Grid) {
-        W.Line(low ? Vector(c.XValues()) : CoordsFromPoints(d, nx, 0, 1, 4, 0), 0);
-        W.Line(low ? Vector(c.YValues()) : CoordsFromPoints(d, ny, 0, nx, 4, 1), 1);
-        W.Line(low ? Vector(c.ZValues())
-                   : CoordsFromPoints(d, nz, TQor3DChart::FaceStart(3, nx, ny, nz), 1, 4, 2),
-               2);
+        W.Line(low ? Vector(W, c.XValues(), 0) : CoordsFromPoints(W, d, nx, 0, 1, 4, 0));
+        W.Line(low ? Vector(W, c.YValues(), 1) : CoordsFromPoints(W, d, ny, 0, nx, 4, 1));
+        W.Line(low ? Vector(W, c.ZValues(), 2)
+                   : CoordsFromPoints(W, d, nz, TQor3DChart::FaceStart(3, nx, ny, nz), 1, 4, 2));
         W.EndLine();
     }
     for (int face = 1; face <= 6; ++face) {
@@ -365,6 +388,27 @@ int TQor3DChart::SaveToFile(const std::string& FileName, bool ForceGridForm, boo
     } catch (const std::exception&) {
         return -1;
     }
+}
+
+std::string ChartSaveProblem(const TQor3DChart& Chart) {
+    const std::array<bool, 3> log = {StoredAsLogarithm(Chart.AxisX()),
+                                     StoredAsLogarithm(Chart.AxisY()),
+                                     StoredAsLogarithm(Chart.AxisZ())};
+    const bool low = Chart.LowMemoryLayout() && Chart.DataKind() != dkNx4D;
+    const size_t stride = low ? 1 : Chart.DataKind() == dk3D ? 3 : 4;
+    for (size_t c = 0; c < 3; ++c) {
+        if (!log[c])
+            continue;
+        const TArrGLfloat& a = !low || (c == 1 && Chart.DataKind() == dk3D) ? Chart.Data()
+                               : c == 0                                     ? Chart.XValues()
+                               : c == 1                                     ? Chart.YValues()
+                                                                            : Chart.ZValues();
+        for (size_t at = low ? 0 : c; at < a.size(); at += stride)
+            if (std::isnan(a[at]) && Chart.RealCoordinate(int(c), a.data() + at) == nullptr)
+                return std::string("a coordinate along the logarithmic ") + "XYZ"[c] +
+                       " axis was not positive and its value is no longer known";
+    }
+    return {};
 }
 
 // ---- Chart files with the legend --------------------------------------------------------------

@@ -90,25 +90,30 @@ TColorMapping QorPaint::ChartColorMapping(const TQor3DChart& Chart) {
 
 // ---- Textures --------------------------------------------------------------------------------
 
-int QorPaint::PictureTextureSize(int MaxTextureSize, int Width, int Height) {
+TTextureSize QorPaint::PictureTextureSize(int MaxTextureSize, int Width, int Height) {
     // Every OpenGL implementation offers 64 texels; a failed query must not give an empty cache.
-    int n = std::max(MaxTextureSize, 64);
-    while (n > 32) {
-        if (Width >= n / 2 || Height >= n / 2)
-            break;
-        n /= 2;
-    }
-    return n;
+    const int most = std::max(MaxTextureSize, 64);
+    const auto side = [most](int Pixels) {
+        int n = 1;
+        while (n < Pixels && n < most)
+            n *= 2;
+        return std::min(n, most);
+    };
+    return {side(Width), side(Height)};
 }
 
-std::vector<uint8_t> QorPaint::PictureTexturePixels(const QImage& Picture, int N) {
-    const QImage square = Picture.scaled(N, N, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                              .convertToFormat(QImage::Format_RGB888);
-    std::vector<uint8_t> pixels(size_t(N) * size_t(N) * 3);
+std::vector<uint8_t> QorPaint::PictureTexturePixels(const QImage& Picture, TTextureSize Size) {
+    const int w = Size.Width, h = Size.Height;
+    const QImage scaled =
+        Picture.size() == QSize(w, h)
+            ? Picture.convertToFormat(QImage::Format_RGB888)
+            : Picture.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                  .convertToFormat(QImage::Format_RGB888);
+    std::vector<uint8_t> pixels(size_t(w) * size_t(h) * 3);
     uint8_t* out = pixels.data();
-    for (int y = 0; y < N; ++y) {
-        const uchar* line = square.constScanLine(y);
-        for (int x = 0; x < N; ++x, out += 3) {
+    for (int y = 0; y < h; ++y) {
+        const uchar* line = scaled.constScanLine(y);
+        for (int x = 0; x < w; ++x, out += 3) {
             out[0] = line[3 * x + 2];
             out[1] = line[3 * x + 1];
             out[2] = line[3 * x];
@@ -133,6 +138,24 @@ GLint MaxTextureSize(const TGLFunctions& gl) {
     return size;
 }
 
+// The texture of Picture; the last one made is kept for the next chart that shows the same
+// picture (each file of a batch names the same picture file).
+std::shared_ptr<const TQorPictureTexture> SharedPictureTexture(const QImage& Picture, int MaxSize) {
+    static std::shared_ptr<const TQorPictureTexture> last;
+    if (last && last->PictureKey == Picture.cacheKey() && last->MaxSize == MaxSize)
+        return last;
+    last.reset();
+    auto texture = std::make_shared<TQorPictureTexture>();
+    texture->PictureKey = Picture.cacheKey();
+    texture->MaxSize = MaxSize;
+    const TTextureSize size = PictureTextureSize(MaxSize, Picture.width(), Picture.height());
+    texture->Width = size.Width;
+    texture->Height = size.Height;
+    texture->Pixels = PictureTexturePixels(Picture, size);
+    last = texture;
+    return texture;
+}
+
 void LoadPictureTexture(const TGLFunctions& gl, TQor3DChart& Chart) {
     // Exactly one texture unit is on afterwards; the default texture object takes the image,
     // whatever the axis labels left bound.
@@ -140,14 +163,12 @@ void LoadPictureTexture(const TGLFunctions& gl, TQor3DChart& Chart) {
     gl.BindTexture(GL_TEXTURE_2D, 0);
     gl.Enable(GL_TEXTURE_2D);
     LinearClamped(gl, GL_TEXTURE_2D);
-    std::vector<uint8_t>& cache = Chart.TexturePixels();
-    int& n = Chart.TextureSize();
-    if (n <= 0 || cache.size() != size_t(n) * size_t(n) * 3) {
-        const QImage& picture = Chart.ColorBitmap();
-        n = PictureTextureSize(MaxTextureSize(gl), picture.width(), picture.height());
-        cache = PictureTexturePixels(picture, n);
-    }
-    gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGB, n, n, 0, GL_BGR_EXT, GL_UNSIGNED_BYTE, cache.data());
+    std::shared_ptr<const TQorPictureTexture>& texture = Chart.PictureTexture();
+    const QImage& picture = Chart.ColorBitmap();
+    if (!texture || texture->PictureKey != picture.cacheKey())
+        texture = SharedPictureTexture(picture, MaxTextureSize(gl));
+    gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGB, texture->Width, texture->Height, 0, GL_BGR_EXT,
+                  GL_UNSIGNED_BYTE, texture->Pixels.data());
 }
 
 void LoadPaletteTexture(const TGLFunctions& gl, const TQorPalette& Palette) {

@@ -49,11 +49,17 @@ struct TColorMapping {
 // x and z extents of the data.
 TColorMapping ChartColorMapping(const TQor3DChart& Chart);
 
-// Side N of the square picture texture: from GL_MAX_TEXTURE_SIZE halved while the picture
-// fits into half of it, never below 32.
-int PictureTextureSize(int MaxTextureSize, int Width, int Height);
-// The picture stretched onto N x N pixels, blue-green-red triples, top row first.
-std::vector<uint8_t> PictureTexturePixels(const QImage& Picture, int N);
+// Sides of the picture texture: each side of the picture rounded up to a power of two on its
+// own, at most GL_MAX_TEXTURE_SIZE (taken as 64 when the query failed), so a texture never
+// holds more than the picture's pixels justify.
+struct TTextureSize {
+    int Width = 0;
+    int Height = 0;
+    bool operator==(const TTextureSize&) const = default;
+};
+TTextureSize PictureTextureSize(int MaxTextureSize, int Width, int Height);
+// The picture stretched onto Size, blue-green-red triples, top row first.
+std::vector<uint8_t> PictureTexturePixels(const QImage& Picture, TTextureSize Size);
 
 // ---- Passes ----------------------------------------------------------------------------------
 

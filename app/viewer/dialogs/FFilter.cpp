@@ -5,6 +5,7 @@
 #include "mainwindow/FMain.h"
 
 #include <QFormLayout>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -46,6 +47,11 @@ void TFormFilterSetting::LoadWeights() {
 }
 
 void TFormFilterSetting::done(int Result) {
+    if (Result == Accepted && EditNear->ValueInt() + EditFar->ValueInt() == 0) {
+        QMessageBox::warning(this, windowTitle(),
+                             "The near and far weights must not add up to zero.");
+        return;
+    }
     if (Result == Accepted) {
         TQorStorageBatch batch(FStorage);
         FStorage.WriteInteger("EditNear.VInt", EditNear->ValueInt());

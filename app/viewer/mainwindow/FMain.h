@@ -142,7 +142,8 @@ private:
     void MenuItemDecDensClick();
     void MenuItemIncXDensClick();
     void MenuItemDecXDensClick();
-    void RunDensity(const std::function<bool(int Near, int Far)>& Operation);
+    void RunDensity(const std::function<bool(int Near, int Far)>& Operation,
+                    bool UsesWeights = false);
     void ShowStatus(const QString& Text);
     void ShowProgress(const QString& Text);
     void HideProgress();

@@ -256,8 +256,12 @@ void TFormMain::SaveChart(bool WithProperties) {
         result = Qor3DChart.SaveToFile(name.toStdString(), false, false);
     }
     CtrlFileTypesChange();
+    const std::string why = result == 0 ? std::string() : ChartSaveProblem(Qor3DChart);
     ShowStatus(result == 0 ? QString("Saved %1.").arg(QDir::toNativeSeparators(name))
-                           : QString("Cannot write %1.").arg(QDir::toNativeSeparators(name)));
+               : why.empty()
+                   ? QString("Cannot write %1.").arg(QDir::toNativeSeparators(name))
+                   : QString("Cannot write %1: %2.")
+                         .arg(QDir::toNativeSeparators(name), QString::fromStdString(why)));
 }
 
 // ---- Property files ---------------------------------------------------------------------------
@@ -318,7 +322,7 @@ void TFormMain::MenuItemSavePropClick() {
 // ---- Density ----------------------------------------------------------------------------------
 
 void TFormMain::MenuItemIncDensClick() {
-    RunDensity([this](int Near, int Far) { return Qor3DChart.IncreaseDensity(Near, Far); });
+    RunDensity([this](int Near, int Far) { return Qor3DChart.IncreaseDensity(Near, Far); }, true);
 }
 
 void TFormMain::MenuItemDecDensClick() {
@@ -326,7 +330,7 @@ void TFormMain::MenuItemDecDensClick() {
 }
 
 void TFormMain::MenuItemIncXDensClick() {
-    RunDensity([this](int Near, int Far) { return Qor3DChart.IncreaseDensityX(Near, Far); });
+    RunDensity([this](int Near, int Far) { return Qor3DChart.IncreaseDensityX(Near, Far); }, true);
 }
 
 void TFormMain::MenuItemDecXDensClick() {
@@ -334,9 +338,15 @@ void TFormMain::MenuItemDecXDensClick() {
 }
 
 // The filter weights are read each time: the filter settings may have changed them.
-void TFormMain::RunDensity(const std::function<bool(int Near, int Far)>& Operation) {
+void TFormMain::RunDensity(const std::function<bool(int Near, int Far)>& Operation,
+                           bool UsesWeights) {
     const int nearWeight = QorStorage1.ReadInteger("EditNear.VInt", 10);
     const int farWeight = QorStorage1.ReadInteger("EditFar.VInt", -1);
+    // Stored settings may hold any pair; the chart would refuse this one and keep its grid.
+    if (UsesWeights && !TQor3DChart::DensityWeightsUsable(nearWeight, farWeight)) {
+        ShowStatus("The near and far weights of the filter add up to zero; the grid is unchanged.");
+        return;
+    }
     TQorWaitCursor wait;
     const bool done = Operation(nearWeight, farWeight);
     Qor3DChart.Render();

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -111,6 +112,30 @@ TEST_F(PlotyraCli, RenderPropertiesApplyTheLegendFont) {
     ASSERT_FALSE(before.isNull());
     EXPECT_NE(before, appended) << "the font changes the legend";
     EXPECT_EQ(given, appended);
+}
+
+// The largest picture took about 4.3 GB whatever the machine could give: the memory a picture
+// needs is checked against what the tool can have (here an address-space limit of 3 GB) and
+// the picture refused with both figures.
+TEST_F(PlotyraCli, RenderRefusesAPictureLargerThanTheMemoryLeft) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's shadow needs more address space than the limit";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the address sanitizer's shadow needs more address space than the limit";
+#endif
+#endif
+    const std::string data = Write("d.txt", "2 1\r\n0 1\r\n0\r\n5 6\r\n");
+    const std::string out = dir.File("big.png");
+    const RunResult r = RunShell("ulimit -v 3000000; " + CliPath() + " render " + data + " -o " +
+                                 out + " --size 16384x16384 2>&1");
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_NE(r.Out.find("a 16384 \u00d7 16384 picture needs about 4.3 GB; "), std::string::npos)
+        << r.Out;
+    EXPECT_NE(r.Out.find(" GB are available"), std::string::npos) << r.Out;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(RunCli("render " + data + " -o " + out + " --size 64x48").ExitCode, 0)
+        << "a picture that fits is drawn";
 }
 
 // convert onto a FIFO (or, as root, onto /dev/null) replaced it by a regular file.

@@ -16,6 +16,7 @@
 #include "io/Qor3DChartFileLegend.h"
 #include "render/Qor3DChartPaint.h"
 #include "render/Qor3DChartScene.h"
+#include "render/Qor3DSurfacePainter.h"
 
 #include <array>
 #include <atomic>
@@ -26,6 +27,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -130,17 +132,19 @@ TEST_F(HostileInput, ZeroByHugeGridsAreEmptyChartsThatWriteOnlyTheirHeader) {
     EXPECT_EQ(layers.Layers(), (TArrXZInteger{{0, 0}, {1, 1}})) << "layer numbers stay";
 }
 
-// Values beyond the float range and logarithmic axes over non-positive data make the writer
-// put INF, -INF and NAN; the reader takes exactly those words, so the file loads again.
+// Values beyond the float range and NaN make the writer put INF, -INF and NAN (a logarithmic
+// axis over non-positive data writes the values read); the reader takes exactly those words,
+// so the file loads again.
 TEST_F(HostileInput, EveryFileTheProgramWritesLoadsAgain) {
     TQor3DChart chart;
-    ASSERT_EQ(chart.LoadFromText("<3D>\r\n3 1\r\n1 2 3\r\n-1\r\n1e39 -1e39 -5\r\n", false), 0);
+    ASSERT_EQ(chart.LoadFromText("<3D>\r\n4 1\r\n1 2 3 4\r\n-1\r\n1e39 -1e39 -5 NAN\r\n", false),
+              0);
     chart.AxisZ().SetLogarithmic(true); // log10(-1) is NaN
     chart.Changed();
     const std::string file = dir.File("nonfinite.p3d");
     ASSERT_EQ(chart.SaveToFile(file, true, true), 0);
     const std::string text = ReadFileText(file);
-    EXPECT_EQ(text.rfind("<3D>\r\n3\t1\r\n1\t2\t3\r\nNAN\r\nINF\t-INF\t-5\r\n", 0), 0u)
+    EXPECT_EQ(text.rfind("<3D>\r\n4\t1\r\n1\t2\t3\t4\r\n-1\r\nINF\t-INF\t-5\tNAN\r\n", 0), 0u)
         << text.substr(0, 60);
     TQor3DChart back;
     ASSERT_EQ(back.LoadFromFile(file, true), 0);
@@ -149,6 +153,80 @@ TEST_F(HostileInput, EveryFileTheProgramWritesLoadsAgain) {
     for (const char* other : {"inf", "+INF", "nan", "-NAN", "INFINITY", "Inf"})
         EXPECT_EQ(back.LoadFromText(std::string("<3D>\r\n1 1\r\n0\r\n0\r\n") + other, false), -1)
             << other;
+}
+
+// A logarithmic axis stores float logarithms, which lose the sign of non-positive values
+// (written back as NAN) and drift the others (7 came back as 6.99999965558827). A save writes
+// back the values read, in every form and layout, as does switching the axes back to linear;
+// a value that is no longer known is refused, never written as NAN.
+TEST_F(HostileInput, LogarithmicAxesSaveTheValuesRead) {
+    const auto save = [&](const TQor3DChart& Chart) {
+        EXPECT_EQ(Chart.SaveToFile(dir.File("out.txt"), false, false), 0);
+        return ReadFileText(dir.File("out.txt"));
+    };
+    for (const char* text :
+         {"<3D>\r\n3 2\r\n7 0 -3\r\n0.1\r\n-2\r\n7 0.3 -1\r\n1e-30 NAN 1e39\r\n",
+          "<3D Hi>\r\n2 2\r\n7 -3\r\n0 0.1\r\n-1 7\r\n0.5 -1e39\r\n5 0\r\n-2 3\r\n",
+          "<4D>\r\n2 2 1\r\n7 -3\r\n0 0.1\r\n-5\r\n\r\n1 2\r\n3 4\r\n",
+          "<4D Hi>\r\n2 1 1\r\n7 -3\r\n\r\n0 0.1\r\n\r\n-5 7\r\n\r\n1 2\r\n",
+          "<Nx4D>\r\n1\r\n2 1\r\n7 0 -3 1 0.1 -2 NAN 2\r\n"}) {
+        for (const bool low : {false, true}) {
+            SCOPED_TRACE(std::string(text) + (low ? " low memory" : ""));
+            TQor3DChart linear;
+            linear.SetUseLowMemory(low);
+            ASSERT_EQ(linear.LoadFromText(text, false), 0);
+            const std::string expected = save(linear);
+            TQor3DChart chart;
+            chart.SetUseLowMemory(low);
+            for (TQorChartAxis3D* a : {&chart.AxisX(), &chart.AxisY(), &chart.AxisZ()})
+                a->SetLogarithmic(true);
+            ASSERT_EQ(chart.LoadFromText(text, false), 0);
+            EXPECT_EQ(save(chart), expected);
+            EXPECT_EQ(ChartSaveProblem(chart), "");
+            EXPECT_EQ(chart.SaveToFile(dir.File("props.txt"), false, true), 0);
+            EXPECT_EQ(ReadFileText(dir.File("props.txt")).rfind(expected, 0), 0u)
+                << "with properties too";
+            for (TQorChartAxis3D* a : {&chart.AxisX(), &chart.AxisY(), &chart.AxisZ()})
+                a->SetLogarithmic(false);
+            EXPECT_EQ(save(chart), expected) << "back to linear";
+        }
+    }
+    // Logarithms stored without the values they came from: NAN would be a value the data
+    // never held, so the save fails and leaves the target alone.
+    TQor3DChart chart;
+    chart.AxisY().SetLogarithmic(true);
+    ASSERT_TRUE(chart.SetSize3D(2, 1));
+    const float lost[] = {1, std::log10(7.0f), 1, 2, NAN, 1};
+    std::copy(std::begin(lost), std::end(lost), chart.Data().begin());
+    EXPECT_EQ(chart.SaveToFile(dir.File("lost.p3d"), false, true), -1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("lost.p3d")));
+    EXPECT_NE(ChartSaveProblem(chart).find("logarithmic Y axis"), std::string::npos);
+    chart.Data()[4] = 0;
+    EXPECT_EQ(chart.SaveToFile(dir.File("lost.p3d"), false, true), 0);
+}
+
+// Filter weights that add up to zero made every new point 0/0, the whole grid NaN. Stored
+// settings can hold any pair: the density operations refuse it and leave the grid as it is.
+TEST_F(HostileInput, DensityWeightsThatAddUpToZeroLeaveTheGridAlone) {
+    for (const bool low : {false, true}) {
+        TQor3DChart chart;
+        chart.SetUseLowMemory(low);
+        Fill3D(chart, 6, 5, Identity, Identity, [](double x, double z) { return x * x - z; });
+        const TArrGLfloat before = chart.Data();
+        for (const auto& [nearWeight, farWeight] :
+             {std::pair{1, -1}, std::pair{-1000000, 1000000}, std::pair{0, 0}}) {
+            EXPECT_FALSE(TQor3DChart::DensityWeightsUsable(nearWeight, farWeight));
+            EXPECT_FALSE(chart.IncreaseDensity(nearWeight, farWeight));
+            EXPECT_FALSE(chart.IncreaseDensityX(nearWeight, farWeight));
+            EXPECT_EQ(chart.NX(), 6);
+            EXPECT_EQ(chart.NZ(), 5);
+            EXPECT_EQ(chart.Data(), before);
+        }
+        ASSERT_TRUE(chart.IncreaseDensity(1, -2)) << "a sum of -1 is usable";
+        EXPECT_EQ(chart.NX(), 11);
+        for (const float v : chart.Data())
+            EXPECT_TRUE(std::isfinite(v));
+    }
 }
 
 // One non-finite value no longer makes the ranges infinite (nor the legend 0 ... 1): ranges
@@ -280,6 +358,46 @@ TEST_F(HostilePaint, NonFinitePointsAreHolesInSurfacesAndLayers) {
     rec.ClearLog();
     DrawLayerList(list, frame);
     check("layer list", solid, 0);
+}
+
+// A 9000 x 1 picture (106 bytes of PNG) became a 16384 x 16384 texture, 1.9 GB, made again for
+// every file of a batch. Each side is now rounded up to a power of two on its own, and charts
+// naming the same unchanged picture file share its pixels and its texture.
+TEST_F(HostilePaint, PictureTexturesHoldNoMoreThanThePicturesPixels) {
+    TempDir dir;
+    const std::string file = dir.File("strip.png");
+    QImage strip(9000, 1, QImage::Format_RGB32);
+    strip.fill(Qt::red);
+    ASSERT_TRUE(strip.save(QString::fromStdString(file)));
+    rec.Integers[GL_MAX_TEXTURE_SIZE] = {16384};
+    std::shared_ptr<const TQorPictureTexture> first;
+    for (int batch = 0; batch < 2; ++batch) {
+        TQor3DChart chart;
+        Fill3D(chart, 3, 3, Identity, Identity, [](double, double) { return 1; });
+        chart.SetColorBitmapName(file);
+        chart.SetColorBitmapApply(true);
+        rec.ClearLog();
+        SetupChartColorSource(chart, frame);
+        ASSERT_TRUE(chart.PictureTexture());
+        EXPECT_EQ(rec.Calls("glTexImage2D").at(0).Text(),
+                  "glTexImage2D(3553, 0, 6407, 16384, 1, 0, 32992, 5121)");
+        EXPECT_EQ(chart.PictureTexture()->Pixels.size(), 16384u * 3);
+        if (batch == 0)
+            first = chart.PictureTexture();
+        else
+            EXPECT_EQ(chart.PictureTexture(), first) << "one texture for the batch";
+    }
+    // Another picture under the same name is read again.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    strip.fill(Qt::blue);
+    ASSERT_TRUE(strip.save(QString::fromStdString(file)));
+    TQor3DChart chart;
+    chart.SetColorBitmapName(file);
+    EXPECT_EQ(QColor(chart.ColorBitmap().pixel(0, 0)), QColor(Qt::blue));
+    EXPECT_EQ(QorPaint::PictureTextureSize(16384, 6000, 4000),
+              (QorPaint::TTextureSize{8192, 4096}));
+    EXPECT_EQ(QorPaint::PictureTextureSize(16384, 4096, 1), (QorPaint::TTextureSize{4096, 1}));
+    EXPECT_EQ(QorPaint::PictureTextureSize(2048, 9000, 3), (QorPaint::TTextureSize{2048, 4}));
 }
 
 // A 30 x 30 wave whose x and z start at X0 with spacing DX, its heights Y0 + YS * wave.

@@ -90,8 +90,10 @@ TEST_F(ChartPicture, PictureTexture) {
     chart.SetColorBitmap(picture);
     chart.SetColorBitmapApply(true);
     const QImage image = Render(chart);
-    // The smallest square that holds the picture at least at half its size.
-    EXPECT_EQ(chart.TextureSize(), 128);
+    // Each side rounded up to a power of two.
+    ASSERT_TRUE(chart.PictureTexture());
+    EXPECT_EQ(chart.PictureTexture()->Width, 64);
+    EXPECT_EQ(chart.PictureTexture()->Height, 64);
     EXPECT_TRUE(MatchesGolden("surface3d-picture", image));
     // The cached texture gives the same picture again.
     EXPECT_TRUE(PicturesAlike("picture-cached", image, Render(chart), QorExactPicture));

@@ -280,13 +280,13 @@ TEST_F(SurfacePaint, PaletteTexture) {
 }
 
 TEST(SurfacePicture, TextureSizes) {
-    EXPECT_EQ(PictureTextureSize(2048, 300, 200), 512);
-    EXPECT_EQ(PictureTextureSize(2048, 10, 10), 32);
-    EXPECT_EQ(PictureTextureSize(2048, 5000, 10), 2048);
-    EXPECT_EQ(PictureTextureSize(0, 10, 10), 32);
+    EXPECT_EQ(PictureTextureSize(2048, 300, 200), (TTextureSize{512, 256}));
+    EXPECT_EQ(PictureTextureSize(2048, 10, 10), (TTextureSize{16, 16}));
+    EXPECT_EQ(PictureTextureSize(2048, 5000, 10), (TTextureSize{2048, 16}));
+    EXPECT_EQ(PictureTextureSize(0, 100, 10), (TTextureSize{64, 16}));
     QImage picture(3, 2, QImage::Format_RGB32);
     picture.fill(QColor(10, 20, 30));
-    const std::vector<uint8_t> pixels = PictureTexturePixels(picture, 4);
+    const std::vector<uint8_t> pixels = PictureTexturePixels(picture, {4, 4});
     ASSERT_EQ(pixels.size(), 48u);
     EXPECT_THAT(std::vector<uint8_t>(pixels.begin(), pixels.begin() + 3), ElementsAre(30, 20, 10));
 }
@@ -303,12 +303,11 @@ TEST_F(SurfacePaint, PictureTextureIsCachedAndSpansTheData) {
     SetupChartColorSource(chart, raw);
     EXPECT_EQ(Count("glGetIntegerv"), 1u);
     EXPECT_EQ(rec.Calls("glTexImage2D").at(0).Text(),
-              "glTexImage2D(3553, 0, 6407, 512, 512, 0, 32992, 5121)");
-    EXPECT_EQ(chart.TextureSize(), 512);
-    EXPECT_EQ(chart.TexturePixels().size(), 512u * 512 * 3);
-    EXPECT_THAT(
-        std::vector<uint8_t>(chart.TexturePixels().begin(), chart.TexturePixels().begin() + 3),
-        ElementsAre(0, 0, 255));
+              "glTexImage2D(3553, 0, 6407, 512, 256, 0, 32992, 5121)");
+    ASSERT_TRUE(chart.PictureTexture());
+    const std::vector<uint8_t>& texels = chart.PictureTexture()->Pixels;
+    EXPECT_EQ(texels.size(), 512u * 256 * 3);
+    EXPECT_THAT(std::vector<uint8_t>(texels.begin(), texels.begin() + 3), ElementsAre(0, 0, 255));
 
     rec.ClearLog();
     SetupChartColorSource(chart, raw);

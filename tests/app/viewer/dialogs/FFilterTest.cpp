@@ -2,7 +2,9 @@
 #include "QorEdit.h"
 #include "app/viewer/FMainTestSupport.h"
 
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 using FilterSetting = TFormMainFixture;
 
@@ -32,4 +34,32 @@ TEST_F(FilterSetting, ShowsTheDefaultsAndStoresClampedWeights) {
     });
     Action("MenuItemFilterSetting").trigger();
     EXPECT_EQ(w.Storage().ReadInteger("EditNear.VInt", 0), 1000000);
+}
+
+// Weights that add up to zero would turn the grid into NaN: Set refuses them with a message
+// and keeps the dialog open; nothing is stored.
+TEST_F(FilterSetting, RefusesWeightsThatAddUpToZero) {
+    TFormMain& w = Start();
+    QString message;
+    bool stillOpen = false;
+    OnNextModal([&](QWidget* dialog) {
+        auto* near = dialog->findChild<TQorEdit*>("EditNear");
+        near->Editor()->selectAll();
+        QTest::keyClicks(near->Editor(), "1");
+        OnNextModal([&](QWidget* box) {
+            auto* warning = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(warning, nullptr);
+            message = warning->text();
+            warning->button(QMessageBox::Ok)->click();
+            QTimer::singleShot(0, dialog, [&, dialog] {
+                stillOpen = dialog->isVisible();
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            });
+        });
+        QTest::mouseClick(dialog->findChild<QPushButton*>("BtnClose"), Qt::LeftButton);
+    });
+    Action("MenuItemFilterSetting").trigger();
+    EXPECT_EQ(message, "The near and far weights must not add up to zero.");
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(w.Storage().ReadInteger("EditNear.VInt", 0), 0);
 }

@@ -267,11 +267,14 @@ TEST_F(FormMain, DensityCommandsUseTheStoredFilterWeights) {
     EXPECT_EQ(w.Chart().NX(), 11);
     EXPECT_EQ(w.Chart().NZ(), 21);
 
-    // Weights whose sum is 0 are the density operation's to handle; nothing breaks here.
+    // Weights whose sum is 0 would make the grid NaN: refused with a message, grid unchanged.
     w.Storage().WriteInteger("EditNear.VInt", 1);
     w.Storage().WriteInteger("EditFar.VInt", -1);
     Action("MenuItemIncXDens").trigger();
-    EXPECT_EQ(w.Chart().NX(), 21);
+    EXPECT_EQ(w.Chart().NX(), 11);
+    EXPECT_TRUE(w.statusBar()->currentMessage().contains("add up to zero"));
+    for (const float v : w.Chart().Data())
+        ASSERT_TRUE(std::isfinite(v));
 }
 
 // Playback from the last entry stops at once without repeat and goes on with the first with it;
