@@ -27,6 +27,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace QorPaint;
+
 namespace {
 
 std::string Grid3D(int n) {
