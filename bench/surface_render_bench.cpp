@@ -18,6 +18,8 @@
 #include <memory>
 #include <vector>
 
+using namespace QorPaint;
+
 namespace {
 
 constexpr int ViewWidth = 800;
@@ -67,8 +69,8 @@ class TContext {
 public:
     TContext() : FImage(ViewWidth, ViewHeight, QImage::Format_RGB32) {
         FSurface = OSMesaPlatform().CreateBitmapSurface(FImage);
-        FRC = CreateRenderingContext(FSurface.get(), {TContextOption::GdiSupport}, 32, 24, 0, 0, 0,
-                                     0);
+        FRC = CreateRenderingContext(FSurface.get(), {TContextOption::GdiSupport},
+                                     {.ColorBits = 32, .DepthBits = 24});
     }
     void Activate() { ActivateRenderingContext(FSurface.get(), FRC); }
 
@@ -162,9 +164,9 @@ struct TPlainGeometry {
         Indices.resize(2 * size_t(N));
     }
 
+    // Within a scope of its own matrix.
     void Begin(bool Textured) const {
         const TGLFunctions& gl = GL();
-        gl.PushMatrix();
         gl.Scaled(1 / Frame.RX, 1 / Frame.RY, 1 / Frame.RZ);
         gl.Translated(-Centre[0], -Centre[1], -Centre[2]);
         gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -176,10 +178,7 @@ struct TPlainGeometry {
         gl.TexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         gl.TexImage1D(GL_TEXTURE_1D, 0, GL_RGB, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, Palette.data());
     }
-    static void End() {
-        GL().Disable(GL_TEXTURE_1D);
-        GL().PopMatrix();
-    }
+    static void End() { GL().Disable(GL_TEXTURE_1D); }
     void Arrays(bool Wired, bool Textured) {
         const TGLFunctions& gl = GL();
         gl.EnableClientState(GL_VERTEX_ARRAY);
@@ -228,25 +227,22 @@ struct TPlainGeometry {
         };
         if (Wired) {
             for (size_t r = 0; r < n; ++r) {
-                gl.Begin(GL_LINE_STRIP);
+                const TGLPrimitive strip(gl, GL_LINE_STRIP);
                 for (size_t c = 0; c < n; ++c)
                     vertex(c + n * r);
-                gl.End();
             }
             for (size_t c = 0; c < n; ++c) {
-                gl.Begin(GL_LINE_STRIP);
+                const TGLPrimitive strip(gl, GL_LINE_STRIP);
                 for (size_t r = 0; r < n; ++r)
                     vertex(c + n * r);
-                gl.End();
             }
         } else {
             for (size_t r = 0; r + 1 < n; ++r) {
-                gl.Begin(GL_QUAD_STRIP);
+                const TGLPrimitive strip(gl, GL_QUAD_STRIP);
                 for (size_t c = 0; c < n; ++c) {
                     vertex(c + n * r);
                     vertex(c + n * (r + 1));
                 }
-                gl.End();
             }
         }
     }
@@ -261,15 +257,17 @@ void PlainFrame(TPlainGeometry& Geometry, TStyle Style, bool UseArrays, double A
             Geometry.Immediate(Style == Wired, Textured);
     };
     BeginFrame(Angle);
-    Geometry.Begin(true);
-    pass(true);
-    if (Style == Shiny) {
-        GL().Disable(GL_TEXTURE_1D);
-        QorPaint::BeginHighlight(GL());
-        pass(false);
-        QorPaint::EndHighlight(GL());
+    {
+        const TGLMatrixScope scene(GL());
+        Geometry.Begin(true);
+        pass(true);
+        if (Style == Shiny) {
+            GL().Disable(GL_TEXTURE_1D);
+            const TGLHighlight highlight(GL());
+            pass(false);
+        }
+        TPlainGeometry::End();
     }
-    TPlainGeometry::End();
     EndFrame();
 }
 
@@ -381,13 +379,15 @@ template <bool Turning> void BM_ChartData(benchmark::State& state) {
     const auto draw = [&] {
         BeginFrame(angle += 1);
         const TGLFunctions& gl = GL();
-        gl.PushMatrix();
-        gl.Scaled(1 / frame.RX, 1 / frame.RY, 1 / frame.RZ);
-        gl.Translated(-centre(chart->AxisX()), -centre(chart->AxisY()), -centre(chart->AxisZ()));
-        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        SetupChartColorSource(*chart, frame);
-        DrawChartSurface(*chart, frame);
-        gl.PopMatrix();
+        {
+            const TGLMatrixScope scene(gl);
+            gl.Scaled(1 / frame.RX, 1 / frame.RY, 1 / frame.RZ);
+            gl.Translated(-centre(chart->AxisX()), -centre(chart->AxisY()),
+                          -centre(chart->AxisZ()));
+            gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+            SetupChartColorSource(*chart, frame);
+            DrawChartSurface(*chart, frame);
+        }
         EndFrame();
     };
     // The renderer compiles its code for a state on first use: one frame ahead.

@@ -12,9 +12,10 @@ viewer=(cmake ninja-build g++ qt6-base-dev libqt6opengl6-dev libosmesa6-dev libg
         libzip-dev)
 # The tests also validate the installed desktop files with their own tools and build the .deb
 # (desktop-file-utils, appstream, shared-mime-info, dpkg-dev, file); xclip reads the clipboard as
-# another X client. clang-format checks the sources' layout.
+# another X client. clang-format checks the sources' layout; python3 runs the parameter-count
+# check (scripts/check-params.py).
 testing=(clang clang-format libclang-rt-14-dev xvfb xauth xclip libgtest-dev libgmock-dev
-         libbenchmark-dev desktop-file-utils appstream shared-mime-info dpkg-dev file)
+         libbenchmark-dev desktop-file-utils appstream shared-mime-info dpkg-dev file python3)
 
 case "${1:-test}" in
     viewer) packages=("${viewer[@]}") ;;

@@ -304,24 +304,41 @@ void TQorColorScale::DrawScale(TCanvas& Canvas, const TRect& Rect) {
     const TDrawingGuard guard(FDrawing);
 
     RepairRange(FMin, FMax);
+    Canvas.SetFont(FFont);
+    const TQorColorScaleLayout layout = LayoutScale(Rect, Canvas);
+    if (FAutoSize)
+        SetWidth(layout.ContentWidth);
+
+    Canvas.SetBrushStyle(bsClear);
+    Canvas.TextOut(layout.Caption.X, layout.Caption.Y, FCaption);
+    if (!layout.BarShown)
+        return;
+    DrawBar(Canvas, layout);
+    DrawTicks(Canvas, layout);
+    DrawLabels(Canvas, layout);
+}
+
+TQorColorScaleLayout TQorColorScale::LayoutScale(const TRect& Rect, TTextMeasure& Text) const {
+    double min = FMin;
+    double max = FMax;
+    RepairRange(min, max);
 
     int left = Rect.Left;
     int top = Rect.Top;
     int right = Rect.Right;
     int bottom = Rect.Bottom;
 
-    Canvas.SetFont(FFont);
     const int w = right - left;
-    const int h = Canvas.TextHeight(FCaption);
-    const int h8 = Canvas.TextHeight("8,");
+    const int h = Text.TextHeight(FCaption);
+    const int h8 = Text.TextHeight("8,");
 
     // Minor ticks only on a logarithmic legend (the decades' 2 ... 9).
     const auto [labels, values, subValues] =
         CalcAutoScale({.Logarithmic = FLogarithmic,
                        .ShowMaxLabel = true,
                        .ShowMinLabel = true,
-                       .Min = FMin,
-                       .Max = FMax,
+                       .Min = min,
+                       .Max = max,
                        .Length = double(bottom - top - RoundHalfEven(1.5 * h)),
                        .LabelSize = double(h8),
                        .AutoSubSteps = FLogarithmic,
@@ -333,98 +350,116 @@ void TQorColorScale::DrawScale(TCanvas& Canvas, const TRect& Rect) {
                        .DecSep = DecSep(),
                        .MinMaxRounding = FMinMaxRounding});
 
+    TQorColorScaleLayout L;
     int lw = 0;
     for (const std::string& s : labels)
-        lw = std::max(lw, Canvas.TextWidth(s));
-    const int cw = Canvas.TextWidth(FCaption);
-    const int sw = Canvas.TextWidth(" -");
-    const int dashW = Canvas.TextWidth("-");
+        lw = std::max(lw, Text.TextWidth(s));
+    const int cw = Text.TextWidth(FCaption);
+    const int sw = Text.TextWidth(" -");
+    const int dashW = Text.TextWidth("-");
     const int bw = RoundHalfEven(dashW * double(FScaleWidth) / 100.0);
-    const int contentWidth =
+    L.ContentWidth =
         FCaptionAlignHoriz == scaLabels ? sw + std::max(lw, cw) + bw : std::max(sw + lw + bw, cw);
-    if (FAutoSize)
-        SetWidth(contentWidth);
 
-    Canvas.SetBrushStyle(bsClear);
-
-    int x = left;
     switch (FCaptionAlignHoriz) {
     case scaLeft:
-        x = left;
+        L.Caption.X = left;
         break;
     case scaRight:
-        x = right - cw;
+        L.Caption.X = right - cw;
         break;
     case scaCenter:
-        x = left + (w - cw) / 2;
+        L.Caption.X = left + (w - cw) / 2;
         break;
     case scaLabels:
-        x = FTextJustify == taLeftJustify ? right - Canvas.TextWidth(FCaption + " -") - bw
-                                          : left + sw + bw;
+        L.Caption.X = FTextJustify == taLeftJustify ? right - Text.TextWidth(FCaption + " -") - bw
+                                                    : left + sw + bw;
         break;
     }
     const int captionBand = RoundHalfEven(1.5 * h);
     if (FCaptionAlignVert == scaTop) {
-        Canvas.TextOut(x, top + RoundHalfEven(0.25 * h), FCaption);
+        L.Caption.Y = top + RoundHalfEven(0.25 * h);
         top = std::min(captionBand, bottom);
     } else {
-        Canvas.TextOut(x, bottom - RoundHalfEven(1.25 * h), FCaption);
+        L.Caption.Y = bottom - RoundHalfEven(1.25 * h);
         bottom = std::max(bottom - captionBand, top);
     }
 
     const int barTop = top + RoundHalfEven(0.6 * h8);
     const int barBottom = bottom - RoundHalfEven(0.6 * h8);
-    if (barBottom - barTop <= 1 || w <= 0 || values.size() < 2)
-        return;
+    L.BarShown = !(barBottom - barTop <= 1 || w <= 0 || values.size() < 2);
+    if (!L.BarShown)
+        return L;
 
     const int barLeft = FTextJustify == taLeftJustify ? right - bw : left;
     const int barRight = FTextJustify == taLeftJustify ? right : left + bw;
+    L.Bar = TRect{barLeft, barTop, barRight, barBottom};
     const double first = values.front();
     const double last = values.back();
     const auto y = [&](double v) {
         return RoundHalfEven(MapLinear(v, first, barBottom, last, barTop));
     };
-
-    for (int i = 0; i < 256; ++i)
-        FGradient.setPixel(0, 255 - i, PaletteRgb(FPalette[size_t(i)]));
-    if (!FMinMaxRounding) {
-        Canvas.StretchDraw(TRect{barLeft, barTop, barRight, barBottom}, FGradient);
-    } else {
+    L.RangeTop = barTop;
+    L.RangeBottom = barBottom;
+    if (FMinMaxRounding) {
         // On a logarithmic scale the values are decimal logarithms; the ends are mapped alike.
         const double tiny = std::pow(10.0, -FDecPlacesMax);
-        const double lo = FLogarithmic ? std::log10(std::max(FMin, tiny)) : FMin;
-        const double hi = FLogarithmic ? std::log10(std::max(FMax, tiny)) : FMax;
-        const int yMin = y(lo);
-        const int yMax = y(hi);
-        Canvas.SetBrushStyle(bsSolid);
-        Canvas.SetBrushColor(FPalette[0]);
-        Canvas.FillRect(TRect{barLeft, yMin, barRight, barBottom});
-        Canvas.SetBrushColor(FPalette[255]);
-        Canvas.FillRect(TRect{barLeft, barTop, barRight, yMax});
-        Canvas.SetBrushStyle(bsClear);
-        Canvas.StretchDraw(TRect{barLeft, yMax, barRight, yMin}, FGradient);
+        L.RangeBottom = y(FLogarithmic ? std::log10(std::max(min, tiny)) : min);
+        L.RangeTop = y(FLogarithmic ? std::log10(std::max(max, tiny)) : max);
     }
 
-    Canvas.SetPenColor(FScaleColor);
-    Canvas.SetPenWidth(std::max(1, Canvas.TextHeight("8") / 10));
-    const int x1 = FTextJustify == taLeftJustify ? barLeft - dashW : barLeft;
-    const int x2 = FTextJustify == taLeftJustify ? barRight + 1 : barRight + dashW + 1;
+    L.PenWidth = std::max(1, Text.TextHeight("8") / 10);
+    L.TickLeft = FTextJustify == taLeftJustify ? barLeft - dashW : barLeft;
+    L.TickRight = FTextJustify == taLeftJustify ? barRight + 1 : barRight + dashW + 1;
     for (double v : values)
-        Canvas.Line(x1, y(v), x2, y(v));
+        L.Ticks.push_back(y(v));
     if (FLogarithmic)
         for (double s : subValues)
-            Canvas.Line(barLeft, y(s), barRight + 1, y(s));
+            L.MinorTicks.push_back(y(s));
 
     const int dy = h8 / 2;
-    const int labelX = Canvas.TextWidth("- ");
+    const int labelX = Text.TextWidth("- ");
     for (size_t i = 0; i < labels.size() && i < values.size(); ++i) {
         const std::string& label = labels[i];
         if (label.empty())
             continue;
-        const int lx = FTextJustify == taLeftJustify ? barLeft - sw - Canvas.TextWidth(label)
+        const int lx = FTextJustify == taLeftJustify ? barLeft - sw - Text.TextWidth(label)
                                                      : barRight + labelX;
-        Canvas.TextOut(lx, y(values[i]) - dy, label);
+        L.Labels.push_back({{lx, y(values[i]) - dy}, label});
     }
+    return L;
+}
+
+void TQorColorScale::DrawBar(TCanvas& Canvas, const TQorColorScaleLayout& Layout) {
+    for (int i = 0; i < 256; ++i)
+        FGradient.setPixel(0, 255 - i, PaletteRgb(FPalette[size_t(i)]));
+    const TRect& bar = Layout.Bar;
+    if (!FMinMaxRounding) {
+        Canvas.StretchDraw(bar, FGradient);
+        return;
+    }
+    // The palette over the range, its end colours beyond it.
+    Canvas.SetBrushStyle(bsSolid);
+    Canvas.SetBrushColor(FPalette[0]);
+    Canvas.FillRect(TRect{bar.Left, Layout.RangeBottom, bar.Right, bar.Bottom});
+    Canvas.SetBrushColor(FPalette[255]);
+    Canvas.FillRect(TRect{bar.Left, bar.Top, bar.Right, Layout.RangeTop});
+    Canvas.SetBrushStyle(bsClear);
+    Canvas.StretchDraw(TRect{bar.Left, Layout.RangeTop, bar.Right, Layout.RangeBottom}, FGradient);
+}
+
+void TQorColorScale::DrawTicks(TCanvas& Canvas, const TQorColorScaleLayout& Layout) const {
+    Canvas.SetPenColor(FScaleColor);
+    Canvas.SetPenWidth(Layout.PenWidth);
+    for (int y : Layout.Ticks)
+        Canvas.Line(Layout.TickLeft, y, Layout.TickRight, y);
+    for (int y : Layout.MinorTicks)
+        Canvas.Line(Layout.Bar.Left, y, Layout.Bar.Right + 1, y);
+}
+
+void TQorColorScale::DrawLabels(TCanvas& Canvas, const TQorColorScaleLayout& Layout) {
+    for (const TQorColorScaleLayout::TLabel& label : Layout.Labels)
+        Canvas.TextOut(label.At.X, label.At.Y, label.Text);
 }
 
 // ---- Persistence ------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <vector>
 
 class TCanvas;
+class TTextMeasure;
 class TQorPropTextWriter;
 class TQorPropTextReader;
 class TQorBinaryWriter;
@@ -28,6 +29,34 @@ public:
     virtual void Invalidate() = 0;
     // The legend changed its own bounds (AutoSize); the widget follows.
     virtual void BoundsChanged() = 0;
+};
+
+// Where DrawScale puts the parts of the legend in its area (TCanvas's pixels).
+struct TQorColorScaleLayout {
+    // What the labels, the bar and the caption need: the legend's width under AutoSize.
+    int ContentWidth = 0;
+    // The caption's top-left corner.
+    TPoint Caption;
+    // Off where the area is too small for the bar; only the caption is drawn then.
+    bool BarShown = false;
+    // The colour bar. The palette spans RangeTop ... RangeBottom of it: all of it, or with
+    // MinMaxRounding the part of Min ... Max, its first and last colours filling the rest.
+    TRect Bar;
+    int RangeTop = 0;
+    int RangeBottom = 0;
+    // Tick lines from TickLeft to TickRight (its end left out) at the heights of the label
+    // values, minor ticks across the bar (logarithmic only), both PenWidth wide.
+    int TickLeft = 0;
+    int TickRight = 0;
+    std::vector<int> Ticks;
+    std::vector<int> MinorTicks;
+    int PenWidth = 1;
+    // The label texts, each at its top-left corner.
+    struct TLabel {
+        TPoint At;
+        std::string Text;
+    };
+    std::vector<TLabel> Labels;
 };
 
 // Full: every property. Font-only: the marker and Font (the main window keeps only the
@@ -148,6 +177,9 @@ public:
 
     // Draws the legend into Rect, whose top-left corner is (0, 0).
     virtual void DrawScale(TCanvas& Canvas, const TRect& Rect);
+    // DrawScale's layout for Rect, with the texts measured in the legend's font by Text (the
+    // canvas, its font set); the range as DrawScale repairs it, the properties unchanged.
+    TQorColorScaleLayout LayoutScale(const TRect& Rect, TTextMeasure& Text) const;
     // Background (unless Transparent), the legend over the whole client area, then OnPaint.
     virtual void Paint(TCanvas& Canvas);
     // Runs OnDefaultProperties inside a batch.
@@ -203,6 +235,10 @@ private:
     }
     void RebuildPalette();
     void Invalidate();
+    // DrawScale's steps after the caption.
+    void DrawBar(TCanvas& Canvas, const TQorColorScaleLayout& Layout);
+    void DrawTicks(TCanvas& Canvas, const TQorColorScaleLayout& Layout) const;
+    static void DrawLabels(TCanvas& Canvas, const TQorColorScaleLayout& Layout);
     std::string TextPrefix(const std::string& Prefix) const;
     std::string SetsKey(const TQorStorage& Storage) const;
 

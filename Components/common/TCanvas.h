@@ -13,12 +13,21 @@ class QPainter;
 
 enum TBrushStyle : uint8_t { bsSolid, bsClear };
 
-class TCanvas {
+// Text measured in a font: what a layout needs of a canvas.
+class TTextMeasure {
+public:
+    virtual ~TTextMeasure() = default;
+    virtual int TextWidth(const std::string& Text) = 0;
+    // The height of a line of text in the current font, whatever the text.
+    virtual int TextHeight(const std::string& Text) = 0;
+};
+
+class TCanvas : public TTextMeasure {
 public:
     TCanvas() = default;
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
-    virtual ~TCanvas() = default;
+    ~TCanvas() override = default;
 
     // Text is measured and written in this font, in its colour.
     virtual void SetFont(const TFont& Font) = 0;
@@ -32,11 +41,8 @@ public:
     virtual void FillRect(const TRect& Rect) = 0;
     // From (X1, Y1) to (X2, Y2) with the pen, end point not drawn.
     virtual void Line(int X1, int Y1, int X2, int Y2) = 0;
-    // The text's top-left corner at (X, Y).
+    // The text's top-left corner at (X, Y); TextWidth and TextHeight measure it.
     virtual void TextOut(int X, int Y, const std::string& Text) = 0;
-    virtual int TextWidth(const std::string& Text) = 0;
-    // The height of a line of text in the current font, whatever the text.
-    virtual int TextHeight(const std::string& Text) = 0;
     // Every source pixel becomes a block of target pixels: no smoothing.
     virtual void StretchDraw(const TRect& Rect, const QImage& Image) = 0;
 };

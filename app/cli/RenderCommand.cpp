@@ -247,11 +247,12 @@ std::string RenderAndSave(TQor3DChart& Chart, TQorColorScale& Legend, const TRen
         return "cannot render " + Output + ": " + problem;
     try {
         const TQorChartPicture rendered =
-            RenderChartPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width, o.Height);
+            QorPaint::RenderChartPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width, o.Height);
         // Painting swallows its failures; the picture keeps the first one of the render.
         if (!rendered.PaintError.empty())
             return "cannot render: " + rendered.PaintError;
-        const QImage picture = rendered.Complete() ? ChartPictureImage(rendered) : QImage();
+        const QImage picture =
+            rendered.Complete() ? QorPaint::ChartPictureImage(rendered) : QImage();
         if (picture.isNull())
             return "cannot render " + Output;
         return SavePicture(picture, Output);

@@ -376,6 +376,34 @@ TEST(QorColScDraw, LayoutExample) {
     EXPECT_EQ(canvas.Texts.back().Text, "100");
 }
 
+// The same example laid out without a canvas: the layout measures through a TTextMeasure and
+// leaves the legend as it is.
+TEST(QorColScDraw, LayoutWithoutACanvas) {
+    struct TFixedMeasure : TTextMeasure {
+        int TextWidth(const std::string& Text) override {
+            return Text == "Value" ? 30 : Text == "-" ? 5 : Text == " -" || Text == "- " ? 9 : 20;
+        }
+        int TextHeight(const std::string&) override { return 18; }
+    } measure;
+    TQorColorScale cs;
+    cs.SetCaption("Value");
+    const TQorColorScaleLayout l = cs.LayoutScale(TRect{0, 0, 46, 255}, measure);
+    EXPECT_EQ(l.ContentWidth, 39);
+    EXPECT_EQ(cs.Width(), 46);
+    EXPECT_EQ(l.Caption, (TPoint{46 - 30, 233}));
+    ASSERT_TRUE(l.BarShown);
+    EXPECT_EQ(l.Bar, (TRect{36, 11, 46, 217}));
+    EXPECT_EQ(l.TickLeft, 31);
+    EXPECT_EQ(l.TickRight, 47);
+    ASSERT_GE(l.Ticks.size(), 2u);
+    EXPECT_EQ(l.Ticks.front(), 217);
+    EXPECT_EQ(l.Ticks.back(), 11);
+    ASSERT_EQ(l.Labels.size(), l.Ticks.size());
+    EXPECT_EQ(l.Labels.front().Text, "0");
+    EXPECT_EQ(l.Labels.front().At, (TPoint{27 - 20, 217 - 9}));
+    EXPECT_EQ(l.Labels.back().Text, "100");
+}
+
 TEST(QorColScDraw, RightJustifiedAndCaptionPlaces) {
     TQorColorScale cs;
     cs.SetCaption("C");

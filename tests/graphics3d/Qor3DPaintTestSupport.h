@@ -13,21 +13,21 @@
 // The state calls of the painters' passes, as StateCalls shows them: a translucent pass's start
 // with its first alpha, and a whole highlight pass.
 inline std::vector<std::string> TranslucentStart(int Alpha) {
-    return {"glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(0)",
-            "glColor4ub(255, 255, 255, " + std::to_string(Alpha) + ")"};
+    return {"glEnable(GL_BLEND)", "glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA)",
+            "glDepthMask(0)", "glColor4ub(255, 255, 255, " + std::to_string(Alpha) + ")"};
 }
 inline std::vector<std::string> HighlightPass() {
-    return {"glMaterialfv(1032, 4610, 0.9, 0.9, 0.9, 1)",
-            "glMaterialf(1032, 5633, 50)",
-            "glEnable(3042)",
-            "glBlendFunc(770, 1)",
+    return {"glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, 0.9, 0.9, 0.9, 1)",
+            "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 50)",
+            "glEnable(GL_BLEND)",
+            "glBlendFunc(GL_SRC_ALPHA, GL_ONE)",
             "glDepthMask(0)",
-            "glDepthFunc(515)",
+            "glDepthFunc(GL_LEQUAL)",
             "glColor4ub(0, 0, 0, 255)",
             "strips",
-            "glDepthFunc(513)",
+            "glDepthFunc(GL_LESS)",
             "glDepthMask(1)",
-            "glDisable(3042)"};
+            "glDisable(GL_BLEND)"};
 }
 // The lists one after the other.
 inline std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> Parts) {
@@ -41,7 +41,8 @@ class TRecordedPaint : public ::testing::Test {
 protected:
     void SetUp() override {
         dc = rec.CreateSurface(OBJ_DC);
-        rc = CreateRenderingContext(dc.get(), {TContextOption::DoubleBuffered}, 32, 24, 0, 0, 0, 0);
+        rc = CreateRenderingContext(dc.get(), {TContextOption::DoubleBuffered},
+                                    {.ColorBits = 32, .DepthBits = 24});
         ActivateRenderingContext(dc.get(), rc);
         rec.ClearLog();
     }

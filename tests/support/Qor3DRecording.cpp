@@ -2,8 +2,10 @@
 #include "Qor3DRecording.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <type_traits>
 
 namespace {
@@ -270,15 +272,285 @@ TPixelFormatDescriptor Format(uint32_t flags) {
     return f;
 }
 
+// ---- Call texts ----
+
+struct TEnumName {
+    constexpr TEnumName(GLenum V, const char* N) : Value(V), Name(N) {}
+    GLenum Value;
+    const char* Name;
+};
+#define QOR_ENUM(e) TEnumName(e, #e)
+
+// The names of one kind of argument; within a kind every value has one name.
+constexpr TEnumName PrimitiveNames[] = {QOR_ENUM(GL_POINTS),       QOR_ENUM(GL_LINES),
+                                        QOR_ENUM(GL_LINE_LOOP),    QOR_ENUM(GL_LINE_STRIP),
+                                        QOR_ENUM(GL_TRIANGLES),    QOR_ENUM(GL_TRIANGLE_STRIP),
+                                        QOR_ENUM(GL_TRIANGLE_FAN), QOR_ENUM(GL_QUADS),
+                                        QOR_ENUM(GL_QUAD_STRIP),   QOR_ENUM(GL_POLYGON)};
+
+constexpr TEnumName BlendFactorNames[] = {QOR_ENUM(GL_ZERO),
+                                          QOR_ENUM(GL_ONE),
+                                          QOR_ENUM(GL_SRC_COLOR),
+                                          QOR_ENUM(GL_ONE_MINUS_SRC_COLOR),
+                                          QOR_ENUM(GL_SRC_ALPHA),
+                                          QOR_ENUM(GL_ONE_MINUS_SRC_ALPHA),
+                                          QOR_ENUM(GL_DST_ALPHA),
+                                          QOR_ENUM(GL_ONE_MINUS_DST_ALPHA),
+                                          QOR_ENUM(GL_DST_COLOR),
+                                          QOR_ENUM(GL_ONE_MINUS_DST_COLOR),
+                                          QOR_ENUM(GL_SRC_ALPHA_SATURATE)};
+
+constexpr TEnumName BufferBitNames[] = {
+    QOR_ENUM(GL_COLOR_BUFFER_BIT), QOR_ENUM(GL_DEPTH_BUFFER_BIT), QOR_ENUM(GL_STENCIL_BUFFER_BIT),
+    QOR_ENUM(GL_ACCUM_BUFFER_BIT)};
+
+constexpr TEnumName AttribBitNames[] = {QOR_ENUM(GL_CURRENT_BIT),
+                                        QOR_ENUM(GL_POINT_BIT),
+                                        QOR_ENUM(GL_LINE_BIT),
+                                        QOR_ENUM(GL_POLYGON_BIT),
+                                        QOR_ENUM(GL_POLYGON_STIPPLE_BIT),
+                                        QOR_ENUM(GL_PIXEL_MODE_BIT),
+                                        QOR_ENUM(GL_LIGHTING_BIT),
+                                        QOR_ENUM(GL_FOG_BIT),
+                                        QOR_ENUM(GL_DEPTH_BUFFER_BIT),
+                                        QOR_ENUM(GL_ACCUM_BUFFER_BIT),
+                                        QOR_ENUM(GL_STENCIL_BUFFER_BIT),
+                                        QOR_ENUM(GL_VIEWPORT_BIT),
+                                        QOR_ENUM(GL_TRANSFORM_BIT),
+                                        QOR_ENUM(GL_ENABLE_BIT),
+                                        QOR_ENUM(GL_COLOR_BUFFER_BIT),
+                                        QOR_ENUM(GL_HINT_BIT),
+                                        QOR_ENUM(GL_EVAL_BIT),
+                                        QOR_ENUM(GL_LIST_BIT),
+                                        QOR_ENUM(GL_TEXTURE_BIT),
+                                        QOR_ENUM(GL_SCISSOR_BIT)};
+
+// Every other GLenum argument: OpenGL 1.1's capabilities, targets, parameter names and values
+// (BGR from 1.2), and GLU's quadric and string names.
+constexpr TEnumName EnumNames[] = {
+    QOR_ENUM(GL_NONE),
+    // Comparisons.
+    QOR_ENUM(GL_NEVER), QOR_ENUM(GL_LESS), QOR_ENUM(GL_EQUAL), QOR_ENUM(GL_LEQUAL),
+    QOR_ENUM(GL_GREATER), QOR_ENUM(GL_NOTEQUAL), QOR_ENUM(GL_GEQUAL), QOR_ENUM(GL_ALWAYS),
+    // Buffers and faces.
+    QOR_ENUM(GL_FRONT_LEFT), QOR_ENUM(GL_FRONT_RIGHT), QOR_ENUM(GL_BACK_LEFT),
+    QOR_ENUM(GL_BACK_RIGHT), QOR_ENUM(GL_FRONT), QOR_ENUM(GL_BACK), QOR_ENUM(GL_LEFT),
+    QOR_ENUM(GL_RIGHT), QOR_ENUM(GL_FRONT_AND_BACK), QOR_ENUM(GL_AUX0), QOR_ENUM(GL_CW),
+    QOR_ENUM(GL_CCW),
+    // Capabilities.
+    QOR_ENUM(GL_POINT_SMOOTH), QOR_ENUM(GL_LINE_SMOOTH), QOR_ENUM(GL_LINE_STIPPLE),
+    QOR_ENUM(GL_POLYGON_SMOOTH), QOR_ENUM(GL_POLYGON_STIPPLE), QOR_ENUM(GL_CULL_FACE),
+    QOR_ENUM(GL_LIGHTING), QOR_ENUM(GL_COLOR_MATERIAL), QOR_ENUM(GL_FOG), QOR_ENUM(GL_DEPTH_TEST),
+    QOR_ENUM(GL_STENCIL_TEST), QOR_ENUM(GL_NORMALIZE), QOR_ENUM(GL_ALPHA_TEST), QOR_ENUM(GL_DITHER),
+    QOR_ENUM(GL_BLEND), QOR_ENUM(GL_INDEX_LOGIC_OP), QOR_ENUM(GL_COLOR_LOGIC_OP),
+    QOR_ENUM(GL_SCISSOR_TEST), QOR_ENUM(GL_TEXTURE_GEN_S), QOR_ENUM(GL_TEXTURE_GEN_T),
+    QOR_ENUM(GL_TEXTURE_GEN_R), QOR_ENUM(GL_TEXTURE_GEN_Q), QOR_ENUM(GL_AUTO_NORMAL),
+    QOR_ENUM(GL_TEXTURE_1D), QOR_ENUM(GL_TEXTURE_2D), QOR_ENUM(GL_POLYGON_OFFSET_POINT),
+    QOR_ENUM(GL_POLYGON_OFFSET_LINE), QOR_ENUM(GL_POLYGON_OFFSET_FILL), QOR_ENUM(GL_CLIP_PLANE0),
+    QOR_ENUM(GL_CLIP_PLANE1), QOR_ENUM(GL_CLIP_PLANE2), QOR_ENUM(GL_CLIP_PLANE3),
+    QOR_ENUM(GL_CLIP_PLANE4), QOR_ENUM(GL_CLIP_PLANE5), QOR_ENUM(GL_LIGHT0), QOR_ENUM(GL_LIGHT1),
+    QOR_ENUM(GL_LIGHT2), QOR_ENUM(GL_LIGHT3), QOR_ENUM(GL_LIGHT4), QOR_ENUM(GL_LIGHT5),
+    QOR_ENUM(GL_LIGHT6), QOR_ENUM(GL_LIGHT7),
+    // Client-side arrays.
+    QOR_ENUM(GL_VERTEX_ARRAY), QOR_ENUM(GL_NORMAL_ARRAY), QOR_ENUM(GL_COLOR_ARRAY),
+    QOR_ENUM(GL_INDEX_ARRAY), QOR_ENUM(GL_TEXTURE_COORD_ARRAY), QOR_ENUM(GL_EDGE_FLAG_ARRAY),
+    // Data types and pixel formats.
+    QOR_ENUM(GL_BYTE), QOR_ENUM(GL_UNSIGNED_BYTE), QOR_ENUM(GL_SHORT), QOR_ENUM(GL_UNSIGNED_SHORT),
+    QOR_ENUM(GL_INT), QOR_ENUM(GL_UNSIGNED_INT), QOR_ENUM(GL_FLOAT), QOR_ENUM(GL_DOUBLE),
+    QOR_ENUM(GL_BITMAP), QOR_ENUM(GL_COLOR_INDEX), QOR_ENUM(GL_STENCIL_INDEX),
+    QOR_ENUM(GL_DEPTH_COMPONENT), QOR_ENUM(GL_RED), QOR_ENUM(GL_GREEN), QOR_ENUM(GL_BLUE),
+    QOR_ENUM(GL_ALPHA), QOR_ENUM(GL_RGB), QOR_ENUM(GL_RGBA), QOR_ENUM(GL_LUMINANCE),
+    QOR_ENUM(GL_LUMINANCE_ALPHA), QOR_ENUM(GL_BGR), QOR_ENUM(GL_BGRA),
+    // Matrices, shading, polygons and hints.
+    QOR_ENUM(GL_MODELVIEW), QOR_ENUM(GL_PROJECTION), QOR_ENUM(GL_TEXTURE), QOR_ENUM(GL_FLAT),
+    QOR_ENUM(GL_SMOOTH), QOR_ENUM(GL_POINT), QOR_ENUM(GL_LINE), QOR_ENUM(GL_FILL),
+    QOR_ENUM(GL_PERSPECTIVE_CORRECTION_HINT), QOR_ENUM(GL_POINT_SMOOTH_HINT),
+    QOR_ENUM(GL_LINE_SMOOTH_HINT), QOR_ENUM(GL_POLYGON_SMOOTH_HINT), QOR_ENUM(GL_FOG_HINT),
+    QOR_ENUM(GL_DONT_CARE), QOR_ENUM(GL_FASTEST), QOR_ENUM(GL_NICEST),
+    // Lights and materials.
+    QOR_ENUM(GL_AMBIENT), QOR_ENUM(GL_DIFFUSE), QOR_ENUM(GL_SPECULAR), QOR_ENUM(GL_POSITION),
+    QOR_ENUM(GL_SPOT_DIRECTION), QOR_ENUM(GL_SPOT_EXPONENT), QOR_ENUM(GL_SPOT_CUTOFF),
+    QOR_ENUM(GL_CONSTANT_ATTENUATION), QOR_ENUM(GL_LINEAR_ATTENUATION),
+    QOR_ENUM(GL_QUADRATIC_ATTENUATION), QOR_ENUM(GL_EMISSION), QOR_ENUM(GL_SHININESS),
+    QOR_ENUM(GL_AMBIENT_AND_DIFFUSE), QOR_ENUM(GL_COLOR_INDEXES),
+    QOR_ENUM(GL_LIGHT_MODEL_LOCAL_VIEWER), QOR_ENUM(GL_LIGHT_MODEL_TWO_SIDE),
+    QOR_ENUM(GL_LIGHT_MODEL_AMBIENT),
+    // Textures.
+    QOR_ENUM(GL_TEXTURE_ENV), QOR_ENUM(GL_TEXTURE_ENV_MODE), QOR_ENUM(GL_TEXTURE_ENV_COLOR),
+    QOR_ENUM(GL_MODULATE), QOR_ENUM(GL_DECAL), QOR_ENUM(GL_REPLACE),
+    QOR_ENUM(GL_TEXTURE_MAG_FILTER), QOR_ENUM(GL_TEXTURE_MIN_FILTER), QOR_ENUM(GL_TEXTURE_WRAP_S),
+    QOR_ENUM(GL_TEXTURE_WRAP_T), QOR_ENUM(GL_TEXTURE_BORDER_COLOR), QOR_ENUM(GL_NEAREST),
+    QOR_ENUM(GL_LINEAR), QOR_ENUM(GL_NEAREST_MIPMAP_NEAREST), QOR_ENUM(GL_LINEAR_MIPMAP_NEAREST),
+    QOR_ENUM(GL_NEAREST_MIPMAP_LINEAR), QOR_ENUM(GL_LINEAR_MIPMAP_LINEAR), QOR_ENUM(GL_CLAMP),
+    QOR_ENUM(GL_REPEAT),
+    // Pixel storage.
+    QOR_ENUM(GL_UNPACK_SWAP_BYTES), QOR_ENUM(GL_UNPACK_LSB_FIRST), QOR_ENUM(GL_UNPACK_ROW_LENGTH),
+    QOR_ENUM(GL_UNPACK_SKIP_ROWS), QOR_ENUM(GL_UNPACK_SKIP_PIXELS), QOR_ENUM(GL_UNPACK_ALIGNMENT),
+    QOR_ENUM(GL_PACK_SWAP_BYTES), QOR_ENUM(GL_PACK_LSB_FIRST), QOR_ENUM(GL_PACK_ROW_LENGTH),
+    QOR_ENUM(GL_PACK_SKIP_ROWS), QOR_ENUM(GL_PACK_SKIP_PIXELS), QOR_ENUM(GL_PACK_ALIGNMENT),
+    // State queries.
+    QOR_ENUM(GL_VENDOR), QOR_ENUM(GL_RENDERER), QOR_ENUM(GL_VERSION), QOR_ENUM(GL_EXTENSIONS),
+    QOR_ENUM(GL_MAX_TEXTURE_SIZE), QOR_ENUM(GL_MAX_LIGHTS), QOR_ENUM(GL_MAX_CLIP_PLANES),
+    QOR_ENUM(GL_MAX_MODELVIEW_STACK_DEPTH), QOR_ENUM(GL_MAX_PROJECTION_STACK_DEPTH),
+    QOR_ENUM(GL_MAX_VIEWPORT_DIMS), QOR_ENUM(GL_VIEWPORT), QOR_ENUM(GL_MATRIX_MODE),
+    QOR_ENUM(GL_MODELVIEW_STACK_DEPTH), QOR_ENUM(GL_PROJECTION_STACK_DEPTH),
+    QOR_ENUM(GL_MODELVIEW_MATRIX), QOR_ENUM(GL_PROJECTION_MATRIX), QOR_ENUM(GL_DEPTH_RANGE),
+    QOR_ENUM(GL_DEPTH_WRITEMASK), QOR_ENUM(GL_DEPTH_FUNC), QOR_ENUM(GL_COLOR_CLEAR_VALUE),
+    QOR_ENUM(GL_CURRENT_COLOR), QOR_ENUM(GL_DOUBLEBUFFER), QOR_ENUM(GL_STEREO),
+    QOR_ENUM(GL_RED_BITS), QOR_ENUM(GL_GREEN_BITS), QOR_ENUM(GL_BLUE_BITS), QOR_ENUM(GL_ALPHA_BITS),
+    QOR_ENUM(GL_DEPTH_BITS), QOR_ENUM(GL_STENCIL_BITS), QOR_ENUM(GL_TEXTURE_BINDING_1D),
+    QOR_ENUM(GL_TEXTURE_BINDING_2D),
+    // GLU.
+    QOR_ENUM(GLU_SMOOTH), QOR_ENUM(GLU_FLAT), QOR_ENUM(GLU_NONE), QOR_ENUM(GLU_POINT),
+    QOR_ENUM(GLU_LINE), QOR_ENUM(GLU_FILL), QOR_ENUM(GLU_SILHOUETTE), QOR_ENUM(GLU_OUTSIDE),
+    QOR_ENUM(GLU_INSIDE), QOR_ENUM(GLU_VERSION), QOR_ENUM(GLU_EXTENSIONS)};
+
+#undef QOR_ENUM
+
+// What a recorded argument is: a number, or a value of one kind of GLenum or GLbitfield.
+enum class TArgKind : uint8_t { Number, Enum, Primitive, BlendFactor, BufferBits, AttribBits };
+
+// One letter per recorded argument, for every call with a GLenum or GLbitfield argument: E an
+// enum, P a primitive, B a blend factor, C glClear's buffer bits, A glPushAttrib's attribute
+// bits, . a number. Arguments beyond the letters are numbers. The array pointers record their
+// arguments as (size, type, stride).
+const std::map<std::string, std::string, std::less<>>& ArgLetters() {
+    static const std::map<std::string, std::string, std::less<>> letters{
+        {"glAlphaFunc", "E"},
+        {"glBegin", "P"},
+        {"glBindTexture", "E"},
+        {"glBlendFunc", "BB"},
+        {"glClear", "C"},
+        {"glClipPlane", "E"},
+        {"glColorMaterial", "EE"},
+        {"glCullFace", "E"},
+        {"glDepthFunc", "E"},
+        {"glDisable", "E"},
+        {"glDisableClientState", "E"},
+        {"glDrawArrays", "P"},
+        {"glDrawBuffer", "E"},
+        {"glEnable", "E"},
+        {"glEnableClientState", "E"},
+        {"glFrontFace", "E"},
+        {"glGetBooleanv", "E"},
+        {"glGetDoublev", "E"},
+        {"glGetFloatv", "E"},
+        {"glGetIntegerv", "E"},
+        {"glGetString", "E"},
+        {"glHint", "EE"},
+        {"glIsEnabled", "E"},
+        {"glLightModelf", "E"},
+        {"glLightModelfv", "E"},
+        {"glLightModeli", "E"},
+        {"glLightf", "EE"},
+        {"glLightfv", "EE"},
+        {"glLighti", "EE"},
+        {"glMaterialf", "EE"},
+        {"glMaterialfv", "EE"},
+        {"glMateriali", "EE"},
+        {"glMatrixMode", "E"},
+        {"glNormalPointer", ".E"},
+        {"glPixelStorei", "E"},
+        {"glPolygonMode", "EE"},
+        {"glPushAttrib", "A"},
+        {"glReadBuffer", "E"},
+        {"glReadPixels", "....EE"},
+        {"glShadeModel", "E"},
+        {"glTexCoordPointer", ".E"},
+        {"glTexEnvf", "EE"},
+        {"glTexEnvi", "EE"},
+        {"glTexImage1D", "E....EE"},
+        {"glTexImage2D", "E.....EE"},
+        {"glTexParameterf", "EE"},
+        {"glTexParameteri", "EE"},
+        {"glTexSubImage2D", "E.....EE"},
+        {"glVertexPointer", ".E"},
+        {"gluQuadricDrawStyle", "E"},
+        {"gluQuadricNormals", "E"},
+        {"gluQuadricOrientation", "E"},
+        {"gluErrorString", "E"},
+        {"gluGetString", "E"}};
+    return letters;
+}
+
+TArgKind ArgKind(const std::string& Call, size_t Index) {
+    const auto& letters = ArgLetters();
+    const auto it = letters.find(Call);
+    if (it == letters.end() || Index >= it->second.size())
+        return TArgKind::Number;
+    switch (it->second[Index]) {
+    case 'E':
+        return TArgKind::Enum;
+    case 'P':
+        return TArgKind::Primitive;
+    case 'B':
+        return TArgKind::BlendFactor;
+    case 'C':
+        return TArgKind::BufferBits;
+    case 'A':
+        return TArgKind::AttribBits;
+    default:
+        return TArgKind::Number;
+    }
+}
+
+std::string NumberText(double V) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", V);
+    return buf;
+}
+
+template <size_t N> const char* NameOf(const TEnumName (&Names)[N], GLenum V) {
+    for (const TEnumName& e : Names)
+        if (e.Value == V)
+            return e.Name;
+    return nullptr;
+}
+
+// The set bits by name, joined by |; bits without a name stay a number.
+template <size_t N> std::string BitsText(const TEnumName (&Names)[N], GLbitfield V) {
+    std::string s;
+    for (const TEnumName& e : Names)
+        if ((V & e.Value) != 0) {
+            s += (s.empty() ? "" : "|") + std::string(e.Name);
+            V &= ~e.Value;
+        }
+    if (V != 0 || s.empty())
+        s += (s.empty() ? "" : "|") + std::to_string(V);
+    return s;
+}
+
+std::string ArgText(TArgKind Kind, double V) {
+    const bool whole =
+        V >= 0 && V <= double(std::numeric_limits<GLenum>::max()) && V == std::floor(V);
+    if (Kind == TArgKind::Number || !whole)
+        return NumberText(V);
+    const auto e = static_cast<GLenum>(V);
+    const char* name = nullptr;
+    switch (Kind) {
+    case TArgKind::BufferBits:
+        return BitsText(BufferBitNames, e);
+    case TArgKind::AttribBits:
+        return e == GL_ALL_ATTRIB_BITS ? "GL_ALL_ATTRIB_BITS" : BitsText(AttribBitNames, e);
+    case TArgKind::Primitive:
+        name = NameOf(PrimitiveNames, e);
+        break;
+    case TArgKind::BlendFactor:
+        name = NameOf(BlendFactorNames, e);
+        break;
+    default:
+        name = NameOf(EnumNames, e);
+        break;
+    }
+    return name != nullptr ? name : NumberText(V);
+}
+
 } // namespace
 
 std::string TGLCall::Text() const {
     std::string s = Name + "(";
-    for (size_t i = 0; i < Args.size(); ++i) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%s%g", i > 0 ? ", " : "", Args[i]);
-        s += buf;
-    }
+    for (size_t i = 0; i < Args.size(); ++i)
+        s += (i > 0 ? ", " : "") + ArgText(ArgKind(Name, i), Args[i]);
     return s + ")";
 }
 

@@ -16,14 +16,24 @@ struct TGridView {
     const float* Src;
     size_t Stride;
     size_t NX;
+    size_t NZ;
     float V(size_t a, size_t b) const { return Src[(a + NX * b) * Stride]; }
 };
 
-// New heights of a grid doubled along X (and along Z when AlongZ): old points are copied,
-// the two border rings are interpolated linearly, the interior with the four-point kernel
-// weighted N (near) and F (far).
-void DensifyHeights(const TGridView& g, size_t nz, bool AlongZ, double N, double F, float* dst,
+// The weights of the four-point kernel: the two near points and the two far ones.
+struct TKernelWeights {
+    double Near;
+    double Far;
+};
+
+// New heights of a grid doubled along X (and along Z when AlongZ), every DstStride-th float
+// from dst: old points are copied, the two border rings are interpolated linearly, the interior
+// with the four-point kernel.
+void DensifyHeights(const TGridView& g, bool AlongZ, TKernelWeights W, float* dst,
                     size_t DstStride) {
+    const double N = W.Near;
+    const double F = W.Far;
+    const size_t nz = g.NZ;
     const size_t nx2 = 2 * g.NX - 1;
     const size_t nz2 = AlongZ ? 2 * nz - 1 : nz;
     const double w2 = 2 * (N + F);
@@ -172,7 +182,8 @@ void TQor3DChart::IncreaseGrid(bool AlongZ, int NearWeight, int FarWeight) {
         if (AlongZ)
             FZValues = DoubleVector(FZValues);
         FData.assign(length, 0.0f);
-        DensifyHeights({old.data(), 1, nx}, nz, AlongZ, N, F, FData.data(), 1);
+        DensifyHeights({.Src = old.data(), .Stride = 1, .NX = nx, .NZ = nz}, AlongZ,
+                       {.Near = N, .Far = F}, FData.data(), 1);
     } else {
         TArrGLfloat xs(nx), zs(nz);
         for (size_t a = 0; a < nx; ++a)
@@ -182,7 +193,8 @@ void TQor3DChart::IncreaseGrid(bool AlongZ, int NearWeight, int FarWeight) {
         const TArrGLfloat x2 = DoubleVector(xs);
         const TArrGLfloat z2 = AlongZ ? DoubleVector(zs) : zs;
         FData.assign(length, 0.0f);
-        DensifyHeights({old.data() + 1, 3, nx}, nz, AlongZ, N, F, FData.data() + 1, 3);
+        DensifyHeights({.Src = old.data() + 1, .Stride = 3, .NX = nx, .NZ = nz}, AlongZ,
+                       {.Near = N, .Far = F}, FData.data() + 1, 3);
         for (size_t k = 0; k < size_t(nz2); ++k) {
             float* p = FData.data() + 3 * size_t(nx2) * k;
             for (size_t i = 0; i < size_t(nx2); ++i, p += 3) {

@@ -54,14 +54,24 @@ TQorVec3<double> GridPointNormal(F&& Point, int Col, int Row, int Cols, int Rows
                       UnitTowards(p, Col + 1 < Cols ? Point(Col + 1, Row) : p));
 }
 
-// The same normals for the points Col0..Col1 x Row0..Row1 of a Cols x Rows grid, row by row,
-// with each point and each edge's unit vector computed once: the vector from Q towards P is the
-// negated one from P towards Q, up to the sign of a zero, which changes no direction.
-// Emit(c, r, normal) is called in row order, columns inner.
+// The points Col0 ... Col1 x Row0 ... Row1 of a grid of Cols x Rows points.
+struct TQorGridRect {
+    int Col0 = 0;
+    int Col1 = 0;
+    int Row0 = 0;
+    int Row1 = 0;
+    int Cols = 0;
+    int Rows = 0;
+};
+
+// The same normals for the points of a rectangle of a grid, row by row, with each point and
+// each edge's unit vector computed once: the vector from Q towards P is the negated one from P
+// towards Q, up to the sign of a zero, which changes no direction. Emit(c, r, normal) is called
+// in row order, columns inner.
 template <class T> class TQorGridRectNormals {
 public:
-    template <class F, class E>
-    void Compute(F&& Point, int Col0, int Col1, int Row0, int Row1, int Cols, int Rows, E&& Emit) {
+    template <class F, class E> void Compute(F&& Point, const TQorGridRect& Rect, E&& Emit) {
+        const auto [Col0, Col1, Row0, Row1, Cols, Rows] = Rect;
         const int first = Col0 > 0 ? Col0 - 1 : Col0;
         const int last = Col1 + 1 < Cols ? Col1 + 1 : Col1;
         const size_t width = size_t(last - first + 1);

@@ -288,7 +288,8 @@ void TQor3DDraw::CreateWindowContext() {
             TContextOptions options;
             if (FUseDoubleBuffer)
                 options.Include(TContextOption::DoubleBuffered);
-            FWindowRC = CreateRenderingContext(FWindowDC, options, 32, 8, 0, 0, 0, 0);
+            FWindowRC =
+                CreateRenderingContext(FWindowDC, options, {.ColorBits = 32, .DepthBits = 8});
             if (FWindowRC != nullptr) {
                 TPixelFormatDescriptor pfd;
                 DescribePixelFormat(FWindowDC, FWindowDC->PixelFormat(), pfd);

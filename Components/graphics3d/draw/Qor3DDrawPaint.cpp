@@ -80,8 +80,8 @@ bool TQor3DDraw::CreateBitmapContext() {
         if (!FSafeSurface)
             throw std::runtime_error("Error creating rendering context.");
         FWindowDC = FSafeSurface.get();
-        FWindowRC =
-            CreateRenderingContext(FWindowDC, {TContextOption::GdiSupport}, 32, 8, 0, 0, 0, 0);
+        FWindowRC = CreateRenderingContext(FWindowDC, {TContextOption::GdiSupport},
+                                           {.ColorBits = 32, .DepthBits = 8});
         if (FWindowRC == nullptr)
             throw std::runtime_error("Error creating rendering context.");
         ActivateRenderingContext(FWindowDC, FWindowRC);
@@ -238,13 +238,11 @@ void TQor3DDraw::RenderScene(int Width, int Height) {
     SetupLights();
     if (!FDisableBufferClearing)
         ClearBuffers();
-    if (!FDisableMatrixInit) {
-        gl.PushMatrix();
-        ApplyViewTransform();
-    }
-    PaintGL({0, 0, Width, Height});
+    TGLMatrixScope view(gl, !FDisableMatrixInit);
     if (!FDisableMatrixInit)
-        gl.PopMatrix();
+        ApplyViewTransform();
+    PaintGL({0, 0, Width, Height});
+    view.Close();
     gl.Flush();
     gl.Finish();
 }
@@ -391,8 +389,8 @@ void TQor3DDraw::RenderToBitmap(int Width, int Height) {
     FExportDC = FExportSurface.get();
     bool active = false;
     try {
-        FExportRC =
-            CreateRenderingContext(FExportDC, {TContextOption::GdiSupport}, 32, 8, 0, 0, 0, 0);
+        FExportRC = CreateRenderingContext(FExportDC, {TContextOption::GdiSupport},
+                                           {.ColorBits = 32, .DepthBits = 8});
         ActivateRenderingContext(FExportDC, FExportRC);
         active = true;
         if (!GLImplementation().Version11OrLater())
@@ -419,7 +417,7 @@ void TQor3DDraw::RenderToBitmap(int Width, int Height) {
 
 void TQor3DDraw::DrawDesignScene() {
     const TGLFunctions& gl = GL();
-    gl.PushMatrix();
+    TGLMatrixScope sphere(gl);
     gl.Translated(0.5, 0.5, 0.5);
     gl.Color3f(1.0f, 0.0f, 0.0f);
     try {
@@ -430,7 +428,7 @@ void TQor3DDraw::DrawDesignScene() {
     } catch (const EOpenGLException&) {
         // Without GLU the sample scene simply has no sphere.
     }
-    gl.PopMatrix();
+    sphere.Close();
 
     DrawOrientationCube();
 }

@@ -265,8 +265,7 @@ void TGLPlatform::SetLastError(std::string Text) {
 // ---- Context operations ----------------------------------------------------------------------
 
 TPixelFormatDescriptor BuildPixelFormatRequest(int ObjectType, TContextOptions Options,
-                                               int ColorBits, int DepthBits, int StencilBits,
-                                               int AccumBits, int AuxBuffers, int Layer) {
+                                               const TContextFormat& Format) {
     TPixelFormatDescriptor pfd;
     pfd.nSize = sizeof(TPixelFormatDescriptor);
     pfd.nVersion = 1;
@@ -281,20 +280,19 @@ TPixelFormatDescriptor BuildPixelFormatRequest(int ObjectType, TContextOptions O
     if (Options.Contains(TContextOption::Stereo))
         pfd.dwFlags |= PFD_STEREO;
     pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = static_cast<uint8_t>(ColorBits);
-    pfd.cAlphaBits = ColorBits == 32 ? 8 : 0;
-    pfd.cAccumBits = static_cast<uint8_t>(AccumBits);
-    pfd.cDepthBits = static_cast<uint8_t>(DepthBits);
-    pfd.cStencilBits = static_cast<uint8_t>(StencilBits);
-    pfd.cAuxBuffers = static_cast<uint8_t>(AuxBuffers);
-    pfd.iLayerType = Layer == 0  ? PFD_MAIN_PLANE
-                     : Layer > 0 ? PFD_OVERLAY_PLANE
-                                 : PFD_UNDERLAY_PLANE;
+    pfd.cColorBits = static_cast<uint8_t>(Format.ColorBits);
+    pfd.cAlphaBits = Format.ColorBits == 32 ? 8 : 0;
+    pfd.cAccumBits = static_cast<uint8_t>(Format.AccumBits);
+    pfd.cDepthBits = static_cast<uint8_t>(Format.DepthBits);
+    pfd.cStencilBits = static_cast<uint8_t>(Format.StencilBits);
+    pfd.cAuxBuffers = static_cast<uint8_t>(Format.AuxBuffers);
+    pfd.iLayerType = Format.Layer == 0  ? PFD_MAIN_PLANE
+                     : Format.Layer > 0 ? PFD_OVERLAY_PLANE
+                                        : PFD_UNDERLAY_PLANE;
     return pfd;
 }
 
-HGLRC CreateRenderingContext(HDC DC, TContextOptions Options, int ColorBits, int DepthBits,
-                             int StencilBits, int AccumBits, int AuxBuffers, int Layer) {
+HGLRC CreateRenderingContext(HDC DC, TContextOptions Options, const TContextFormat& Format) {
     if (DC == nullptr)
         throw EOSError("The handle is invalid.");
     TGLPlatform& platform = DC->Platform();
@@ -302,8 +300,7 @@ HGLRC CreateRenderingContext(HDC DC, TContextOptions Options, int ColorBits, int
     const int objectType = DC->ObjectType();
     if (objectType == 0)
         throw EOSError(ErrorText(platform, "The handle is invalid."));
-    TPixelFormatDescriptor pfd = BuildPixelFormatRequest(objectType, Options, ColorBits, DepthBits,
-                                                         StencilBits, AccumBits, AuxBuffers, Layer);
+    TPixelFormatDescriptor pfd = BuildPixelFormatRequest(objectType, Options, Format);
     const int format = platform.ChoosePixelFormat(*DC, pfd);
     if (format == 0)
         throw EOSError(ErrorText(platform, "The pixel format is invalid."));
@@ -432,7 +429,7 @@ void DrawBox(TBoxFaces Faces, bool ReverseOrder, double X1, double Y1, double Z1
     const double ys[3] = {0, Y1, Y2};
     const double zs[3] = {0, Z1, Z2};
     const TGLFunctions& gl = GL();
-    gl.Begin(GL_QUADS);
+    const TGLPrimitive quads(gl, GL_QUADS);
     for (int i = 0; i < 6; ++i) {
         const int face = ReverseOrder ? 5 - i : i;
         if (!Faces.Contains(static_cast<TBoxFace>(face)))
@@ -444,7 +441,6 @@ void DrawBox(TBoxFaces Faces, bool ReverseOrder, double X1, double Y1, double Z1
             gl.Vertex3d(xs[c.X], ys[c.Y], zs[c.Z]);
         }
     }
-    gl.End();
 }
 
 void DrawOrientationCube() {
@@ -461,7 +457,7 @@ void DrawOrientationCube() {
     gl.Disable(GL_LIGHTING);
 
     gl.LineWidth(3.0f);
-    gl.Begin(GL_LINES);
+    const TGLPrimitive lines(gl, GL_LINES);
     gl.Color3f(1.0f, 0.0f, 0.0f);
     gl.Vertex3d(0, 0, 0);
     gl.Vertex3d(1, 0, 0);
@@ -471,7 +467,6 @@ void DrawOrientationCube() {
     gl.Color3f(0.0f, 0.0f, 1.0f);
     gl.Vertex3d(0, 0, 0);
     gl.Vertex3d(0, 0, 1);
-    gl.End();
 }
 
 TGLRGB ColorToGLRGB(TColor Color) {

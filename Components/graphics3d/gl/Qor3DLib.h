@@ -3,7 +3,7 @@
 // back-end interface they run on, and small drawing helpers shared by the painters.
 //
 // Sections: exceptions; pixel-format request; surfaces, contexts and back-ends; function table;
-// context operations; drawing helpers.
+// context operations; scope guards; drawing helpers.
 #pragma once
 
 #include "UQorTypes.h"
@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -91,10 +92,21 @@ struct TPixelFormatDescriptor {
 };
 static_assert(sizeof(TPixelFormatDescriptor) == 40);
 
+// What a rendering context asks of its pixel format: the bits of colour, depth, stencil and
+// accumulation buffer, the auxiliary buffers, and the plane (Layer 0 the main one, above 0 an
+// overlay, below 0 an underlay).
+struct TContextFormat {
+    int ColorBits = 0;
+    int DepthBits = 0;
+    int StencilBits = 0;
+    int AccumBits = 0;
+    int AuxBuffers = 0;
+    int Layer = 0;
+};
+
 // The request CreateRenderingContext hands to ChoosePixelFormat for a surface of ObjectType.
 TPixelFormatDescriptor BuildPixelFormatRequest(int ObjectType, TContextOptions Options,
-                                               int ColorBits, int DepthBits, int StencilBits,
-                                               int AccumBits, int AuxBuffers, int Layer);
+                                               const TContextFormat& Format);
 
 // ---- Surfaces, contexts and back-ends --------------------------------------------------------
 
@@ -230,8 +242,7 @@ const TGLImplementation& GLImplementation();
 
 // ---- Context operations ----------------------------------------------------------------------
 
-HGLRC CreateRenderingContext(HDC DC, TContextOptions Options, int ColorBits, int DepthBits,
-                             int StencilBits, int AccumBits, int AuxBuffers, int Layer);
+HGLRC CreateRenderingContext(HDC DC, TContextOptions Options, const TContextFormat& Format);
 void ActivateRenderingContext(HDC DC, HGLRC RC);
 void DeactivateRenderingContext();
 void DestroyRenderingContext(HGLRC RC);
@@ -247,12 +258,85 @@ HGLRC CurrentRC();
 bool IsContextRegistered(HGLRC RC);
 int LastPixelFormat();
 
+// ---- Scope guards ----------------------------------------------------------------------------
+
+// A pair of GL calls held open for a scope, as TQorUpdateScope holds an update bracket: the
+// opening call now, the closing one however the scope is left, so that it cannot be forgotten
+// and an exception passing through closes what it leaves open. Close() closes early; the end of
+// the scope then does nothing. A closing call that fails while an exception unwinds the scope
+// is dropped, so the first failure is the one that arrives; after a normal exit its exception
+// passes on.
+class TGLScope {
+public:
+    using TClose = void (*)(const TGLFunctions& gl);
+
+    TGLScope(const TGLScope&) = delete;
+    TGLScope& operator=(const TGLScope&) = delete;
+    ~TGLScope() noexcept(false) { Close(); }
+
+    void Close() {
+        if (!FOpen)
+            return;
+        FOpen = false;
+        if (std::uncaught_exceptions() == FUncaught)
+            return FClose(Fgl);
+        try {
+            FClose(Fgl);
+        } catch (...) {
+            // The exception unwinding the scope is the one to report.
+        }
+    }
+
+protected:
+    // The guard makes its opening call, then marks itself Opened: one whose opening call fails,
+    // or that makes none, closes nothing.
+    TGLScope(const TGLFunctions& gl, TClose Closer) : Fgl(gl), FClose(Closer) {}
+    void Opened() { FOpen = true; }
+
+    const TGLFunctions& Fgl;
+
+private:
+    const TClose FClose;
+    const int FUncaught = std::uncaught_exceptions();
+    bool FOpen = false;
+};
+
+// glBegin(Mode) ... glEnd.
+class TGLPrimitive : public TGLScope {
+public:
+    TGLPrimitive(const TGLFunctions& gl, GLenum Mode)
+        : TGLScope(gl, [](const TGLFunctions& g) { g.End(); }) {
+        gl.Begin(Mode);
+        Opened();
+    }
+};
+
+// glPushMatrix ... glPopMatrix on the current matrix stack; with Push false nothing at all.
+class TGLMatrixScope : public TGLScope {
+public:
+    explicit TGLMatrixScope(const TGLFunctions& gl, bool Push = true)
+        : TGLScope(gl, [](const TGLFunctions& g) { g.PopMatrix(); }) {
+        if (!Push)
+            return;
+        gl.PushMatrix();
+        Opened();
+    }
+    // Back to the matrix as it was pushed: glPopMatrix, glPushMatrix (on a scope that pushed).
+    void Restore() {
+        Close();
+        Fgl.PushMatrix();
+        Opened();
+    }
+};
+
 // ---- Drawing helpers -------------------------------------------------------------------------
 
 enum TBoxFace : uint8_t { FaceZMin, FaceZMax, FaceXMin, FaceXMax, FaceYMin, FaceYMax };
 using TBoxFaces = TSet<TBoxFace>;
 inline const TBoxFaces AllBoxFaces{FaceZMin, FaceZMax, FaceXMin, FaceXMax, FaceYMin, FaceYMax};
 
+// Eight parameters: the faces, their order, and two opposite corners coordinate by coordinate,
+// as glRectd takes the corners of a rectangle.
 void DrawBox(TBoxFaces Faces, bool ReverseOrder, double X1, double Y1, double Z1, double X2,
              double Y2, double Z2);
 // The orientation cube: the box -1 ... 1 in translucent white, its near faces over its far

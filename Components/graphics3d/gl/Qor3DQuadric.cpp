@@ -40,17 +40,25 @@ void QuadricTexture(GLUquadric* q, GLboolean v) {
     Of(q)->Texture = v;
 }
 
-// A point of the sphere at polar angle rho (from +z) and azimuth theta, as GLU lays it out.
-void SpherePoint(const TGLFunctions& gl, const TQorQuadric& q, double radius, double rho,
-                 double theta, double s, double t) {
-    const double x = -std::sin(theta) * std::sin(rho);
-    const double y = std::cos(theta) * std::sin(rho);
-    const double z = std::cos(rho);
+// A point of the sphere at polar angle Rho (from +z) and azimuth Theta, with its texture
+// coordinate (S, T), as GLU lays it out.
+struct TSpherePoint {
+    double Rho = 0;
+    double Theta = 0;
+    double S = 0;
+    double T = 0;
+};
+
+void SpherePoint(const TGLFunctions& gl, const TQorQuadric& q, double radius,
+                 const TSpherePoint& P) {
+    const double x = -std::sin(P.Theta) * std::sin(P.Rho);
+    const double y = std::cos(P.Theta) * std::sin(P.Rho);
+    const double z = std::cos(P.Rho);
     const double sign = q.Orientation == GLU_INSIDE ? -1.0 : 1.0;
     if (q.Normals != GLU_NONE)
         gl.Normal3d(sign * x, sign * y, sign * z);
     if (q.Texture)
-        gl.TexCoord2d(s, t);
+        gl.TexCoord2d(P.S, P.T);
     gl.Vertex3d(x * radius, y * radius, z * radius);
 }
 
@@ -63,14 +71,15 @@ void Sphere(GLUquadric* quad, GLdouble radius, GLint slices, GLint stacks) {
     for (int j = 0; j < stacks; ++j) {
         const double rho0 = pi * j / stacks;
         const double rho1 = pi * (j + 1) / stacks;
-        gl.Begin(q.DrawStyle == GLU_FILL ? GL_QUAD_STRIP : GL_LINE_STRIP);
+        const TGLPrimitive strip(gl, q.DrawStyle == GLU_FILL ? GL_QUAD_STRIP : GL_LINE_STRIP);
         for (int i = 0; i <= slices; ++i) {
             const double theta = i == slices ? 0.0 : 2 * pi * i / slices;
             const double s = 1.0 - double(i) / slices;
-            SpherePoint(gl, q, radius, rho0, theta, s, 1.0 - double(j) / stacks);
-            SpherePoint(gl, q, radius, rho1, theta, s, 1.0 - double(j + 1) / stacks);
+            SpherePoint(gl, q, radius,
+                        {.Rho = rho0, .Theta = theta, .S = s, .T = 1.0 - double(j) / stacks});
+            SpherePoint(gl, q, radius,
+                        {.Rho = rho1, .Theta = theta, .S = s, .T = 1.0 - double(j + 1) / stacks});
         }
-        gl.End();
     }
 }
 
@@ -84,7 +93,7 @@ void Cylinder(GLUquadric* quad, GLdouble base, GLdouble top, GLdouble height, GL
     const double sign = q.Orientation == GLU_INSIDE ? -1.0 : 1.0;
     const double slope = height != 0 ? (base - top) / height : 0;
     for (int j = 0; j < stacks; ++j) {
-        gl.Begin(GL_QUAD_STRIP);
+        const TGLPrimitive strip(gl, GL_QUAD_STRIP);
         for (int i = 0; i <= slices; ++i) {
             const double theta = i == slices ? 0.0 : 2 * pi * i / slices;
             const double sx = std::sin(theta);
@@ -99,7 +108,6 @@ void Cylinder(GLUquadric* quad, GLdouble base, GLdouble top, GLdouble height, GL
                 gl.Vertex3d(r * sx, r * cy, z);
             }
         }
-        gl.End();
     }
 }
 
@@ -114,13 +122,12 @@ void Disk(GLUquadric* quad, GLdouble inner, GLdouble outer, GLint slices, GLint 
     for (int j = 0; j < loops; ++j) {
         const double r0 = inner + (outer - inner) * j / loops;
         const double r1 = inner + (outer - inner) * (j + 1) / loops;
-        gl.Begin(GL_QUAD_STRIP);
+        const TGLPrimitive strip(gl, GL_QUAD_STRIP);
         for (int i = 0; i <= slices; ++i) {
             const double theta = i == slices ? 0.0 : 2 * pi * i / slices;
             gl.Vertex3d(r1 * std::sin(theta), r1 * std::cos(theta), 0);
             gl.Vertex3d(r0 * std::sin(theta), r0 * std::cos(theta), 0);
         }
-        gl.End();
     }
 }
 

@@ -20,7 +20,7 @@ std::vector<int> QorPaint::LayersDrawn(int FirstLayer, int NthLayer, int Count) 
     return layers;
 }
 
-QorPaint::TNormal16 LayerNormal(const float* Positions, int Cols, int Rows, int j, int i) {
+TNormal16 QorPaint::LayerNormal(const float* Positions, int Cols, int Rows, int j, int i) {
     return GridNormal16(
         [=](int c, int r) {
             const float* p = Positions + 3 * (size_t(c) + size_t(Cols) * size_t(r));
@@ -70,7 +70,7 @@ std::vector<TListLayer> ListLayers(const TQor3DChart& Chart) {
 
 } // namespace
 
-QorPaint::TNormal16 ListNormal(const TQor3DChart& Chart, int Layer, int j, int i) {
+TNormal16 QorPaint::ListNormal(const TQor3DChart& Chart, int Layer, int j, int i) {
     if (Layer < 0 || Layer >= int(Chart.Layers().size()))
         return {1, 1, 1};
     const TListLayer layer = ListLayer(Chart, Chart.GetLayerSize(Layer), Chart.LayerStart(Layer));
@@ -186,6 +186,18 @@ void TLayerBuilder::Build(int k) {
 
 namespace {
 
+// The positions a layer's data hold: three floats per point, Stride bytes apart (0: packed).
+struct TStoredPositions {
+    const float* Data = nullptr;
+    GLsizei Stride = 0;
+};
+
+// Whether a layer is drawn textured, with how many texture coordinates per point.
+struct TLayerTexture {
+    bool On = false;
+    int Size = 1;
+};
+
 // The arrays of one layer, filled for all its points at once: positions (given, with their
 // stride), normals from the layer's own points, texture coordinates and holes.
 class TLayerArrays : public TGridSource {
@@ -201,15 +213,15 @@ public:
         return FB.Block;
     }
 
-    // Fills the arrays from Point(j, i), which gives x, y, z and the colour's value; when
-    // Textured, Coord writes the texture coordinate of a point. Positions (with their stride)
-    // are drawn as they are where Map is the identity.
+    // Fills the arrays from Point(j, i), which gives x, y, z and the colour's value; with
+    // Texture on, Coord writes the texture coordinate of a point. Stored (the positions as the
+    // data hold them) is drawn as it is where Map is the identity.
     template <typename P, typename C>
-    void Fill(P&& Point, bool Textured, C&& Coord, int TexSize, const TVertexMap& Map,
-              const float* Positions, GLsizei Stride) {
+    void Fill(P&& Point, const TVertexMap& Map, TStoredPositions Stored, TLayerTexture Texture,
+              C&& Coord) {
         const size_t points = size_t(FCols) * size_t(FRows);
         const bool raw = Map.Identity();
-        FB.Resize(points, raw, TexSize, Textured);
+        FB.Resize(points, raw, Texture.Size, Texture.On);
         bool anyHole = false;
         for (int i = 0; i < FRows; ++i)
             for (int j = 0; j < FCols; ++j) {
@@ -230,13 +242,13 @@ public:
                     Map.Normal(normal[0], normal[1], normal[2], &FB.Normals[3 * n]);
                     Map.Position(p[0], p[1], p[2], &FB.Positions[3 * n]);
                 }
-                if (Textured)
-                    Coord(p, &FB.TexCoords[size_t(TexSize) * n]);
+                if (Texture.On)
+                    Coord(p, &FB.TexCoords[size_t(Texture.Size) * n]);
             }
-        FB.Bind(raw, TexSize, anyHole);
+        FB.Bind(raw, Texture.Size, anyHole);
         if (raw) {
-            FB.Block.Positions = Positions;
-            FB.Block.PositionStride = Stride;
+            FB.Block.Positions = Stored.Data;
+            FB.Block.PositionStride = Stored.Stride;
         }
     }
 
@@ -248,8 +260,17 @@ private:
 
 // ---- Draw4DLayers ----------------------------------------------------------------------------
 
+// How one layer is drawn: wire or solid, coloured through the palette texture (or, without
+// Colour, plain for the highlight pass), at every Step-th row and column.
+struct TLayerStyle {
+    bool Wired = false;
+    const TPaletteMap* Colour = nullptr;
+    int Step = 1;
+};
+
 void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers& Buffers,
-               const TVertexMap& Map, bool Wired, const TPaletteMap* Colour, int Step) {
+               const TVertexMap& Map, const TLayerStyle& Style) {
+    const TPaletteMap* colour = Style.Colour;
     TLayerArrays arrays(Buffers, Layer.Cols(), Layer.Rows());
     const float* positions = Layer.Positions().data();
     const float* values = Layer.Values().data();
@@ -258,16 +279,17 @@ void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers&
         const float* p = positions + 3 * n;
         return std::array<float, 4>{p[0], p[1], p[2], values[n]};
     };
-    const auto coord = [Colour](const std::array<float, 4>& p, float* Out) {
-        Out[0] = float(Colour->Coord(p[3]));
+    const auto coord = [colour](const std::array<float, 4>& p, float* Out) {
+        Out[0] = float(colour->Coord(p[3]));
     };
-    arrays.Fill(point, Colour != nullptr, coord, 1, Map, positions, 0);
-    DrawGrid(gl, StripPattern(Wired, false), arrays, Step, Colour != nullptr);
+    arrays.Fill(point, Map, {.Data = positions, .Stride = 0}, {.On = colour != nullptr, .Size = 1},
+                coord);
+    DrawGrid(gl, StripPattern(Style.Wired, false), arrays, Style.Step, colour != nullptr);
 }
 
 } // namespace
 
-void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
+void QorPaint::Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const TGLFunctions& gl = GL();
     const TPaletteMap map = ChartColorMapping(Chart).Palette;
     const int transparency = Chart.Transparency();
@@ -290,15 +312,14 @@ void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
         for (const int k : layer.Layers()) {
             layer.Build(k);
             if (colour) {
-                BeginTransparency(gl, transparency);
-                DrawLayer(gl, layer, buffers, vertices, wired, &map, step);
-                if (IsTranslucent(transparency))
-                    EndTransparency(gl);
+                const TGLTransparency translucent(gl, transparency);
+                DrawLayer(gl, layer, buffers, vertices,
+                          {.Wired = wired, .Colour = &map, .Step = step});
             } else {
                 gl.Disable(GL_TEXTURE_1D);
-                BeginHighlight(gl);
-                DrawLayer(gl, layer, buffers, vertices, wired, nullptr, step);
-                EndHighlight(gl);
+                const TGLHighlight highlight(gl);
+                DrawLayer(gl, layer, buffers, vertices,
+                          {.Wired = wired, .Colour = nullptr, .Step = step});
             }
         }
     }
@@ -307,7 +328,7 @@ void Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
 
 // ---- DrawLayerList ---------------------------------------------------------------------------
 
-void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
+void QorPaint::DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const TGLFunctions& gl = GL();
     const TColorMapping map = ChartColorMapping(Chart);
     const int transparency = Chart.Transparency();
@@ -328,12 +349,13 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
             map.Coord(p[0], p[3], p[2], Out);
         };
         const auto stride = GLsizei(4 * sizeof(float));
-        arrays.Fill(point, Textured, coord, map.TexSize(), vertices, Layer.Points, stride);
+        arrays.Fill(point, vertices, {.Data = Layer.Points, .Stride = stride},
+                    {.On = Textured, .Size = map.TexSize()}, coord);
         DrawGrid(gl, StripPattern(wired, Reverse), arrays,
                  TurningStep(Layer.Cols, Layer.Rows, Frame.TurningView), Textured);
     };
 
-    BeginTransparency(gl, transparency);
+    TGLTransparency translucent(gl, transparency);
     if (transparency < 10)
         for (const TListLayer& layer : layers)
             draw(layer, false, true);
@@ -341,7 +363,7 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
         gl.Color4ub(255, 255, 255, TransparencyAlpha(transparency).Second);
         for (auto it = layers.rbegin(); it != layers.rend(); ++it)
             draw(*it, true, true);
-        EndTransparency(gl);
+        translucent.Close();
     }
     gl.Disable(map.UseBitmap ? GL_TEXTURE_2D : GL_TEXTURE_1D);
     if (!Chart.Shiny())
@@ -356,15 +378,14 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
         for (const TListLayer& layer : layers)
             draw(layer, false, false);
     }
-    BeginHighlight(gl);
+    const TGLHighlight highlight(gl);
     for (const TListLayer& layer : layers)
         draw(layer, false, false);
-    EndHighlight(gl);
 }
 
 // ---- The cross-section plane -----------------------------------------------------------------
 
-void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
+void QorPaint::SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     constexpr double degrees = 57.295779513082320877;
     const TGLFunctions& gl = GL();
     const double xMin = Chart.AxisX().Layout.DisplayMin,
@@ -423,5 +444,4 @@ void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
         break;
     }
     plane.Set(3);
-    plane.Finish();
 }

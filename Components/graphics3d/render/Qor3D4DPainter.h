@@ -56,9 +56,9 @@ private:
     std::vector<float> FValues;
 };
 
-} // namespace QorPaint
-
 // Normal of point (j, i) of a layer from its positions (three floats per point, row by row).
-QorPaint::TNormal16 LayerNormal(const float* Positions, int Cols, int Rows, int j, int i);
+TNormal16 LayerNormal(const float* Positions, int Cols, int Rows, int j, int i);
 // Normal of point (j, i) of dkNx4D layer Layer from the stored points.
-QorPaint::TNormal16 ListNormal(const TQor3DChart& Chart, int Layer, int j, int i);
+TNormal16 ListNormal(const TQor3DChart& Chart, int Layer, int j, int i);
+
+} // namespace QorPaint

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstring>
 
+using namespace QorPaint;
+
 namespace {
 
 QColor ToQColor(TColor Color) {
@@ -85,7 +87,7 @@ std::array<double, 3> UnitVector(TQorAxisId Id) {
 
 // ---- Layout ----------------------------------------------------------------------------------
 
-void LayoutAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
+void QorPaint::LayoutAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
     TQorAxisLayout& L = Axis.Layout;
     // The data-unit ends, ascending.
     double dataMin = Axis.Minimum();
@@ -130,14 +132,14 @@ void LayoutAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale) {
 
 // ---- Text quads ------------------------------------------------------------------------------
 
-int NextPowerOfTwo(int v) {
+int QorPaint::NextPowerOfTwo(int v) {
     int p = 1;
     while (p < v && p < (1 << 30))
         p <<= 1;
     return p;
 }
 
-TQorTextTexture TextTextureFor(int QuadW, int QuadH, int64_t MaxTexels) {
+TQorTextTexture QorPaint::TextTextureFor(int QuadW, int QuadH, int64_t MaxTexels) {
     TQorTextTexture t{QuadW, QuadH, QuadW, QuadH, 1, 1};
     const double texels = double(QuadW) * double(QuadH);
     if (MaxTexels > 0 && texels > double(MaxTexels)) {
@@ -150,8 +152,9 @@ TQorTextTexture TextTextureFor(int QuadW, int QuadH, int64_t MaxTexels) {
     return t;
 }
 
-std::array<TQorTextQuadCorner, 4> TextQuadCorners(const TQorTextTexture& Texture, int DashWidth,
-                                                  TLeftRight Justify, bool Flip) {
+std::array<TQorTextQuadCorner, 4> QorPaint::TextQuadCorners(const TQorTextTexture& Texture,
+                                                            int DashWidth, TLeftRight Justify,
+                                                            bool Flip) {
     const TQorTextTexture& t = Texture;
     const double yOff = Justify == taLeftJustify ? -2.0 * DashWidth - t.QuadW : 2.0 * DashWidth;
     const double top = t.QuadH / 2.0;
@@ -171,12 +174,13 @@ std::array<TQorTextQuadCorner, 4> TextQuadCorners(const TQorTextTexture& Texture
     return c;
 }
 
-int TextTextureWidth(const TFont& Font, const std::string& Text, int MaxTex) {
+int QorPaint::TextTextureWidth(const TFont& Font, const std::string& Text, int MaxTex) {
     return std::min(TextWidth(Font, Text) + 2, MaxTex);
 }
 
-std::vector<uint8_t> RenderTextTexture(QImage& Bitmap, const TFont& Font, TColor Back,
-                                       const std::string& Text, const TQorTextTexture& Texture) {
+std::vector<uint8_t> QorPaint::RenderTextTexture(QImage& Bitmap, const TFont& Font, TColor Back,
+                                                 const std::string& Text,
+                                                 const TQorTextTexture& Texture) {
     const TQorTextTexture& t = Texture;
     std::vector<uint8_t> buffer(size_t(t.PotW) * size_t(t.PotH) * 3, 0);
     if (t.W <= 0 || t.H <= 0 || t.QuadW <= 0 || t.QuadH <= 0)
@@ -202,8 +206,8 @@ std::vector<uint8_t> RenderTextTexture(QImage& Bitmap, const TFont& Font, TColor
     return buffer;
 }
 
-void DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& Text, double Angle,
-                  int TexH, int MaxTex) {
+void QorPaint::DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& Text,
+                            double Angle, int TexH, int MaxTex) {
     if (Text.empty())
         return;
     const int texW = TextTextureWidth(Font, Text, MaxTex);
@@ -222,21 +226,19 @@ void DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& T
     gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGB, texture.PotW, texture.PotH, 0, GL_BGR, GL_UNSIGNED_BYTE,
                   pixels.data());
 
-    gl.PushMatrix();
+    const TGLMatrixScope turned(gl);
     gl.Rotated(Angle, 0, 0, 1);
-    gl.Begin(GL_QUADS);
+    const TGLPrimitive quad(gl, GL_QUADS);
     for (const TQorTextQuadCorner& c :
          TextQuadCorners(texture, Axis.Layout.DashWidth, Axis.TextJustify(), Axis.FlipText())) {
         gl.TexCoord2d(c.S, c.T);
         gl.Vertex2d(c.X, c.Y);
     }
-    gl.End();
-    gl.PopMatrix();
 }
 
 // ---- Axis drawing ----------------------------------------------------------------------------
 
-void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale, double Offset) {
+void QorPaint::DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale, double Offset) {
     LayoutAxis(Axis, PixelSize, Scale);
     if (!Axis.Visible() || !(Axis.Layout.DisplayMax - Axis.Layout.DisplayMin >= 1e-20))
         return;
@@ -249,16 +251,17 @@ void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale, double Offs
 
     gl.LineWidth(GLfloat(Axis.AxisWidth()));
     SetGLColor(Axis.AxisColor());
-    gl.Begin(GL_LINES);
-    gl.Normal3d(0, 0, 1);
-    gl.Vertex3d(Axis.Layout.DisplayMin - Offset, 0, 0);
-    gl.Vertex3d(Axis.Layout.CaptionPos - Offset, 0, 0);
-    gl.End();
+    {
+        const TGLPrimitive line(gl, GL_LINES);
+        gl.Normal3d(0, 0, 1);
+        gl.Vertex3d(Axis.Layout.DisplayMin - Offset, 0, 0);
+        gl.Vertex3d(Axis.Layout.CaptionPos - Offset, 0, 0);
+    }
 
     gl.LineWidth(GLfloat(Axis.StepWidth()));
     SetGLColor(Axis.StepColor());
     if (Axis.VisibleStep()) {
-        gl.Begin(GL_LINES);
+        const TGLPrimitive ticks(gl, GL_LINES);
         for (double v : Axis.Layout.TickValues) {
             gl.Vertex2d(v - Offset, -Axis.Layout.DashWidth);
             gl.Vertex2d(v - Offset, Axis.Layout.DashWidth);
@@ -267,7 +270,6 @@ void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale, double Offs
             gl.Vertex2d(v - Offset, -Axis.Layout.DashWidthHalf);
             gl.Vertex2d(v - Offset, Axis.Layout.DashWidthHalf);
         }
-        gl.End();
     }
 
     // Both texts need the texture unit; the caption is textured even without tick labels.
@@ -282,12 +284,11 @@ void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale, double Offs
         const int texH = std::min(Axis.Layout.LabelHeight, maxTex);
         const size_t n = std::min(Axis.Layout.TickValues.size(), Axis.Layout.TickLabels.size());
         for (size_t i = 0; i < n; ++i) {
-            gl.PushMatrix();
+            const TGLMatrixScope atTick(gl);
             gl.Translated(Axis.Layout.TickValues[i] - Offset, 0, 0);
             gl.Scaled(alongPixels, 1, 1);
             DrawTextQuad(Axis, Axis.Font(), Axis.Layout.TickLabels[i], Axis.RotTextT(), texH,
                          maxTex);
-            gl.PopMatrix();
         }
     }
 
@@ -295,27 +296,25 @@ void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale, double Offs
     gl.Scaled(alongPixels, 1, 1);
     if (Axis.VisibleCaption()) {
         const int texH = std::min(Axis.Layout.CaptionHeight, maxTex);
-        gl.PushMatrix();
+        const TGLMatrixScope atCaption(gl);
         gl.Translated(-Axis.Layout.CaptionHeight / 4.0, 0, 0);
         DrawTextQuad(Axis, Axis.CaptionFont(), Axis.Caption(), Axis.RotTextT(), texH, maxTex);
-        gl.PopMatrix();
     }
     gl.Disable(GL_TEXTURE_2D);
 
     const double back = -Axis.Layout.CaptionHeight / 2.0;
     const double side = Axis.Layout.CaptionHeight / 6.0;
-    gl.Begin(GL_LINES);
+    const TGLPrimitive arrow(gl, GL_LINES);
     gl.Vertex2d(0, 0);
     gl.Vertex2d(back, side);
     gl.Vertex2d(0, 0);
     gl.Vertex2d(back, -side);
-    gl.End();
 }
 
 // ---- Placement -------------------------------------------------------------------------------
 
-std::array<double, 3> AxisOrigin(TQorAxisId Id, const TQorChartAxis3D& X, const TQorChartAxis3D& Y,
-                                 const TQorChartAxis3D& Z) {
+std::array<double, 3> QorPaint::AxisOrigin(TQorAxisId Id, const TQorChartAxis3D& X,
+                                           const TQorChartAxis3D& Y, const TQorChartAxis3D& Z) {
     const TQorChartAxis3D& a = AxisOf(Id, X, Y, Z);
     switch (Id) {
     case TQorAxisId::X:
@@ -328,7 +327,7 @@ std::array<double, 3> AxisOrigin(TQorAxisId Id, const TQorChartAxis3D& X, const 
     return {PositionOn(X, a.Axis1Position()), PositionOn(Y, a.Axis2Position()), 0};
 }
 
-TQorMatrix AxisFrameTurn(TQorAxisId Id) {
+TQorMatrix QorPaint::AxisFrameTurn(TQorAxisId Id) {
     switch (Id) {
     case TQorAxisId::X:
         return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -340,10 +339,11 @@ TQorMatrix AxisFrameTurn(TQorAxisId Id) {
     return {0, 0, 1, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
 }
 
-void DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAxis3D& Z, double RX, double RY,
-                   double RZ, const std::array<double, 3>& Origin) {
+void QorPaint::DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAxis3D& Z,
+                             const std::array<double, 3>& Range,
+                             const std::array<double, 3>& Origin) {
     const TGLFunctions& gl = GL();
-    const std::array<std::pair<TQorChartAxis3D*, double>, 3> axes{{{&X, RX}, {&Y, RY}, {&Z, RZ}}};
+    const std::array<TQorChartAxis3D*, 3> axes{&X, &Y, &Z};
     for (size_t i = 0; i < 3; ++i) {
         const auto id = static_cast<TQorAxisId>(i);
         // The axis frame starts at axis value Origin[i], so that only differences from Origin,
@@ -352,14 +352,13 @@ void DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAxis3D& Z, d
         for (size_t k = 0; k < 3; ++k)
             at[k] = k == i ? 0 : at[k] - Origin[k];
         const TQorMatrix turn = AxisFrameTurn(id);
-        gl.PushMatrix();
+        const TGLMatrixScope axisFrame(gl);
         gl.Translated(at[0], at[1], at[2]);
         // Back to world units, so that along-axis values and across-axis pixels scale alike on
         // all three axes.
-        gl.Scaled(RX, RY, RZ);
+        gl.Scaled(Range[0], Range[1], Range[2]);
         gl.MultMatrixd(turn.data());
-        DrawAxis(*axes[i].first, QorAxisPixelSize, 1.0 / axes[i].second, Origin[i]);
-        gl.PopMatrix();
+        DrawAxis(*axes[i], QorAxisPixelSize, 1.0 / Range[i], Origin[i]);
     }
 }
 
@@ -385,7 +384,7 @@ TPlaneAxes PlaneAxes(TQorGridPlane Plane) {
 
 } // namespace
 
-bool GridPlaneFlag(const TQorGrid3DProp& Grid, TQorGridPlane Plane) {
+bool QorPaint::GridPlaneFlag(const TQorGrid3DProp& Grid, TQorGridPlane Plane) {
     switch (Plane) {
     case TQorGridPlane::XYmax:
         return Grid.GridXYmax();
@@ -415,9 +414,9 @@ bool GridPlaneFlag(const TQorGrid3DProp& Grid, TQorGridPlane Plane) {
     return Grid.GridZYmin();
 }
 
-TQorGridPlaneFrame GridPlaneFrame(TQorGridPlane Plane, const TQorChartAxis3D& X,
-                                  const TQorChartAxis3D& Y, const TQorChartAxis3D& Z,
-                                  const std::array<double, 3>& Origin) {
+TQorGridPlaneFrame QorPaint::GridPlaneFrame(TQorGridPlane Plane, const TQorChartAxis3D& X,
+                                            const TQorChartAxis3D& Y, const TQorChartAxis3D& Z,
+                                            const std::array<double, 3>& Origin) {
     const TPlaneAxes p = PlaneAxes(Plane);
     const TQorChartAxis3D& b = AxisOf(p.B, X, Y, Z);
     const TQorChartAxis3D& c = AxisOf(p.C, X, Y, Z);
@@ -441,29 +440,29 @@ TQorGridPlaneFrame GridPlaneFrame(TQorGridPlane Plane, const TQorChartAxis3D& X,
     return f;
 }
 
-void DrawGridPlane(const TQorChartAxis3D& Axis, bool MinorOn, const TQorGrid3DProp& Major,
-                   const TQorGrid3DProp& Minor, double Length, double Offset) {
+void QorPaint::DrawGridPlane(const TQorChartAxis3D& Axis, bool MinorOn, const TQorGrid3DProp& Major,
+                             const TQorGrid3DProp& Minor, double Length, double Offset) {
     const TGLFunctions& gl = GL();
     PlainLineState(gl);
     auto lines = [&](const TQorGrid3DProp& Grid, const std::vector<double>& Values) {
         gl.LineWidth(GLfloat(Grid.GridWidth()));
         SetGLColor(Grid.GridColor());
         gl.LineStipple(1, Grid.GridStyle());
-        gl.Begin(GL_LINES);
+        const TGLPrimitive gridLines(gl, GL_LINES);
         for (double v : Values) {
             gl.Vertex3d(v - Offset, 0, 0);
             gl.Vertex3d(v - Offset, Length, 0);
         }
-        gl.End();
     };
     lines(Major, Axis.Layout.TickValues);
     if (MinorOn)
         lines(Minor, Axis.Layout.SubTickValues);
 }
 
-void DrawSceneGridPlanes(const TQorChartAxis3D& X, const TQorChartAxis3D& Y,
-                         const TQorChartAxis3D& Z, const TQorGrid3DProp& Major,
-                         const TQorGrid3DProp& Minor, const std::array<double, 3>& Origin) {
+void QorPaint::DrawSceneGridPlanes(const TQorChartAxis3D& X, const TQorChartAxis3D& Y,
+                                   const TQorChartAxis3D& Z, const TQorGrid3DProp& Major,
+                                   const TQorGrid3DProp& Minor,
+                                   const std::array<double, 3>& Origin) {
     const TGLFunctions& gl = GL();
     gl.Enable(GL_LINE_STIPPLE);
     for (int i = 0; i < QorGridPlaneCount; ++i) {
@@ -471,11 +470,10 @@ void DrawSceneGridPlanes(const TQorChartAxis3D& X, const TQorChartAxis3D& Y,
         if (!GridPlaneFlag(Major, plane))
             continue;
         const TQorGridPlaneFrame f = GridPlaneFrame(plane, X, Y, Z, Origin);
-        gl.PushMatrix();
+        const TGLMatrixScope planeFrame(gl);
         gl.MultMatrixd(f.Matrix.data());
         DrawGridPlane(AxisOf(f.TickAxis, X, Y, Z), GridPlaneFlag(Minor, plane), Major, Minor,
                       f.Length, f.Offset);
-        gl.PopMatrix();
     }
     gl.Disable(GL_LINE_STIPPLE);
 }

@@ -14,6 +14,8 @@
 
 class QImage;
 
+namespace QorPaint {
+
 // World units per pixel of axis text, tick marks and caption offsets.
 constexpr double QorAxisPixelSize = 0.002;
 
@@ -94,11 +96,12 @@ std::array<double, 3> AxisOrigin(TQorAxisId Id, const TQorChartAxis3D& X, const 
 // y along -X; Z has x along +Z, y along -Y, z along +X.
 TQorMatrix AxisFrameTurn(TQorAxisId Id);
 
-// Places and draws the three axes in the scene frame whose per-axis scale is 1 / R and whose
-// origin lies at Origin (axis space): far from zero the scene takes the centre of the displayed
-// ranges, so that coordinates reach GL's floats as small differences, not as raw values.
-void DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAxis3D& Z, double RX, double RY,
-                   double RZ, const std::array<double, 3>& Origin);
+// Places and draws the three axes in the scene frame whose per-axis scale is 1 / Range (the data
+// lengths that make one world unit along X, Y, Z) and whose origin lies at Origin (axis space):
+// far from zero the scene takes the centre of the displayed ranges, so that coordinates reach
+// GL's floats as small differences, not as raw values.
+void DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAxis3D& Z,
+                   const std::array<double, 3>& Range, const std::array<double, 3>& Origin);
 
 // ---- Grid planes -----------------------------------------------------------------------------
 
@@ -144,3 +147,5 @@ void DrawGridPlane(const TQorChartAxis3D& Axis, bool MinorOn, const TQorGrid3DPr
 void DrawSceneGridPlanes(const TQorChartAxis3D& X, const TQorChartAxis3D& Y,
                          const TQorChartAxis3D& Z, const TQorGrid3DProp& Major,
                          const TQorGrid3DProp& Minor, const std::array<double, 3>& Origin);
+
+} // namespace QorPaint

@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <cmath>
 
-TChartLegendLayout LayoutChartAndLegend(const QRect& R, const QSize& LegendSize, bool LegendLeft) {
+using namespace QorPaint;
+
+TChartLegendLayout QorPaint::LayoutChartAndLegend(const QRect& R, const QSize& LegendSize,
+                                                  bool LegendLeft) {
     int width = 0;
     if (LegendSize.height() > 0)
         width = int(std::nearbyint(double(R.height()) / LegendSize.height() * LegendSize.width()));
@@ -27,7 +30,7 @@ TChartLegendLayout LayoutChartAndLegend(const QRect& R, const QSize& LegendSize,
     return l;
 }
 
-TQorLegendPicture DrawLegendPicture(const TQorColorScale& Legend, int Width, int Height) {
+TQorLegendPicture QorPaint::DrawLegendPicture(const TQorColorScale& Legend, int Width, int Height) {
     TQorColorScale t;
     t.Assign(&Legend);
     t.SetAutoSize(true);
@@ -59,8 +62,8 @@ bool TQorChartPicture::Complete() const {
            Chart.size() == QSize(Size.width() - legend, Size.height());
 }
 
-TQorChartPicture RenderChartPicture(TQor3DChart& Chart, const TQorColorScale* Legend, int Width,
-                                    int Height) {
+TQorChartPicture QorPaint::RenderChartPicture(TQor3DChart& Chart, const TQorColorScale* Legend,
+                                              int Width, int Height) {
     TQorChartPicture p;
     p.Size = QSize(Width, Height);
     int chartWidth = Width;
@@ -73,7 +76,8 @@ TQorChartPicture RenderChartPicture(TQor3DChart& Chart, const TQorColorScale* Le
     return p;
 }
 
-void DrawChartPicture(QPainter& Painter, const QRect& R, const TQorChartPicture& Picture) {
+void QorPaint::DrawChartPicture(QPainter& Painter, const QRect& R,
+                                const TQorChartPicture& Picture) {
     QRect chart = R;
     if (const auto& legend = Picture.ScaleImage; legend && !legend->Size.isEmpty()) {
         const TChartLegendLayout l = LayoutChartAndLegend(R, legend->Size, legend->Left);
@@ -92,7 +96,7 @@ void DrawChartPicture(QPainter& Painter, const QRect& R, const TQorChartPicture&
         Painter.drawImage(chart, Picture.Chart);
 }
 
-QImage ChartPictureImage(const TQorChartPicture& Picture) {
+QImage QorPaint::ChartPictureImage(const TQorChartPicture& Picture) {
     QImage image(Picture.Size, QImage::Format_RGB32);
     if (image.isNull())
         return image;

@@ -20,7 +20,12 @@ struct TChartLegendLayout {
     QRect Chart;
     QRect Legend;
 };
+
+namespace QorPaint {
+
 TChartLegendLayout LayoutChartAndLegend(const QRect& R, const QSize& LegendSize, bool LegendLeft);
+
+} // namespace QorPaint
 
 // The legend as a vector drawing of Size, and the side it stands on.
 struct TQorLegendPicture {
@@ -29,10 +34,14 @@ struct TQorLegendPicture {
     bool Left = false;
 };
 
+namespace QorPaint {
+
 // Draws Legend for a picture of Width x Height. A copy of it with AutoSize on paints once so
 // that it finds the width its labels need, then paints again at that width. A legend as wide
 // as Width or wider would leave the chart no room: it then gets Width / 2 and is cut there.
 TQorLegendPicture DrawLegendPicture(const TQorColorScale& Legend, int Width, int Height);
+
+} // namespace QorPaint
 
 // A rendered chart bitmap with its legend (absent when the legend is hidden).
 struct TQorChartPicture {
@@ -47,6 +56,8 @@ struct TQorChartPicture {
     bool Complete() const;
 };
 
+namespace QorPaint {
+
 // Renders Chart at Width x Height, less the legend's width when Legend is given. Raises what
 // RenderToBitmap raises.
 TQorChartPicture RenderChartPicture(TQor3DChart& Chart, const TQorColorScale* Legend, int Width,
@@ -58,3 +69,5 @@ void DrawChartPicture(QPainter& Painter, const QRect& R, const TQorChartPicture&
 
 // The picture as one bitmap of its size on white; a null image when no memory could be had.
 QImage ChartPictureImage(const TQorChartPicture& Picture);
+
+} // namespace QorPaint

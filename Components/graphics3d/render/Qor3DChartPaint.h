@@ -29,6 +29,8 @@ struct TQorSceneFrame {
     TPoint TurningView{0, 0};
 };
 
+namespace QorPaint {
+
 // The colour source of the data: the picture as a 2D texture or the palette as a 1D texture,
 // with the value-to-texture-coordinate mapping for the kind's colour range.
 void SetupChartColorSource(TQor3DChart& Chart, const TQorSceneFrame& Frame);
@@ -46,3 +48,5 @@ void DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame);
 // Clip plane 3 as the cross-section plane of the 4D kinds (set instead of the box plane
 // y <= Y max when AxisY.AutoMax is on).
 void SetCrossSectionPlane(TQor3DChart& Chart, const TQorSceneFrame& Frame);
+
+} // namespace QorPaint

@@ -9,6 +9,8 @@
 #include <array>
 #include <cmath>
 
+using namespace QorPaint;
+
 namespace {
 
 constexpr int QorClipPlaneCount = 6;
@@ -47,14 +49,21 @@ bool Is4DKind(TQorDataKind Kind) {
     return Kind == dkNx4D || Kind == dk4D || Kind == dk4DSurface;
 }
 
-void SetClipPlane(const TGLFunctions& gl, const TQorSceneFrame& Frame, int Index, double TX,
-                  double TY, double TZ, double Angle, double AX, double AY, double AZ) {
+// One plane of the clip box: through Point, turned by Angle degrees about Axis (not turned at
+// 0); it keeps what lies below its local z = 0 plane.
+struct TClipPlane {
+    std::array<double, 3> Point{0, 0, 0};
+    double Angle = 0;
+    std::array<double, 3> Axis{0, 0, 1};
+};
+
+void SetClipPlane(const TGLFunctions& gl, const TQorSceneFrame& Frame, int Index,
+                  const TClipPlane& Plane) {
     TQorClipPlanes plane(gl, Frame);
-    plane.Translated(TX, TY, TZ);
-    if (Angle != 0)
-        plane.Rotated(Angle, AX, AY, AZ);
+    plane.Translated(Plane.Point[0], Plane.Point[1], Plane.Point[2]);
+    if (Plane.Angle != 0)
+        plane.Rotated(Plane.Angle, Plane.Axis[0], Plane.Axis[1], Plane.Axis[2]);
     plane.Set(Index);
-    plane.Finish();
 }
 
 void SetClipBox(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
@@ -66,15 +75,20 @@ void SetClipBox(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const double ey = ClipMargin(y);
     const double ez = ClipMargin(z);
     const TQorSceneFrame& f = Frame;
-    SetClipPlane(gl, f, 0, x.Layout.DisplayMin - ex, 0, 0, 90, 0, -1, 0);
-    SetClipPlane(gl, f, 1, x.Layout.DisplayMax + ex, 0, 0, 90, 0, 1, 0);
-    SetClipPlane(gl, f, 2, 0, y.Layout.DisplayMin - ey, 0, 90, 1, 0, 0);
+    SetClipPlane(gl, f, 0,
+                 {.Point = {x.Layout.DisplayMin - ex, 0, 0}, .Angle = 90, .Axis = {0, -1, 0}});
+    SetClipPlane(gl, f, 1,
+                 {.Point = {x.Layout.DisplayMax + ex, 0, 0}, .Angle = 90, .Axis = {0, 1, 0}});
+    SetClipPlane(gl, f, 2,
+                 {.Point = {0, y.Layout.DisplayMin - ey, 0}, .Angle = 90, .Axis = {1, 0, 0}});
     if (Is4DKind(Chart.DataKind()) && y.AutoMax())
         SetCrossSectionPlane(Chart, Frame);
     else
-        SetClipPlane(gl, f, 3, 0, y.Layout.DisplayMax + ey, 0, 90, -1, 0, 0);
-    SetClipPlane(gl, f, 4, 0, 0, z.Layout.DisplayMin - ez, 180, 1, 0, 0);
-    SetClipPlane(gl, f, 5, 0, 0, z.Layout.DisplayMax + ez, 0, 0, 0, 0);
+        SetClipPlane(gl, f, 3,
+                     {.Point = {0, y.Layout.DisplayMax + ey, 0}, .Angle = 90, .Axis = {-1, 0, 0}});
+    SetClipPlane(gl, f, 4,
+                 {.Point = {0, 0, z.Layout.DisplayMin - ez}, .Angle = 180, .Axis = {1, 0, 0}});
+    SetClipPlane(gl, f, 5, {.Point = {0, 0, z.Layout.DisplayMax + ez}});
 }
 
 void DisableClipBox(const TGLFunctions& gl) {
@@ -105,15 +119,15 @@ int ModelViewDepth(const TGLFunctions& gl) {
     return depth;
 }
 
-// After an error somewhere inside the chart drawing: close an open primitive, unwind the
-// matrices pushed since the scene frame, switch the clip box off and give back depth writes,
+// After an error somewhere inside the chart drawing, whose scope guards have closed their
+// primitives and popped their matrices (the scene frame's too): close a primitive and unwind
+// matrices a paint hook may have left open, switch the clip box off and give back depth writes,
 // so that OnAfterPaintGL and the next paint (which clears the depth buffer) work as usual.
 void RestoreAfterError(int DepthBefore) {
     try {
         const TGLFunctions& gl = GL();
         gl.End();
         gl.GetError();
-        gl.PopMatrix();
         for (int i = 0; i < QorMaxUnwind && ModelViewDepth(gl) > DepthBefore; ++i)
             gl.PopMatrix();
         DisableClipBox(gl);
@@ -125,10 +139,10 @@ void RestoreAfterError(int DepthBefore) {
     }
 }
 
-// Steps from the scale ranges to OnInChartPaintGL; FramePushed tells the caller whether the
-// scene frame is on the matrix stack.
+// Steps from the scale ranges to OnInChartPaintGL; FrameEntered tells the caller whether the
+// scene frame was entered (an error inside it leaves state to restore).
 void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptions& Options,
-                     bool& FramePushed, int& DepthBefore) {
+                     bool& FrameEntered, int& DepthBefore) {
     TQorSceneFrame frame = ComputeSceneFrame(Chart);
     frame.TurningView = Options.TurningView;
     TQorChartAxis3D& x = Chart.AxisX();
@@ -140,8 +154,8 @@ void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorScene
 
     const TGLFunctions& gl = GL();
     DepthBefore = ModelViewDepth(gl);
-    gl.PushMatrix();
-    FramePushed = true;
+    TGLMatrixScope sceneFrame(gl);
+    FrameEntered = true;
     gl.Scaled(1 / frame.RX, 1 / frame.RY, 1 / frame.RZ);
     // Box-relative axes and grids take their coordinates from the centre themselves: a float
     // translation by it would cancel their digits.
@@ -150,22 +164,19 @@ void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorScene
     if (!frame.BoxRelative)
         gl.Translated(-Centre(x), -Centre(y), -Centre(z));
 
-    DrawSceneAxes(x, y, z, frame.RX, frame.RY, frame.RZ, origin);
+    DrawSceneAxes(x, y, z, {frame.RX, frame.RY, frame.RZ}, origin);
     DrawSceneGridPlanes(x, y, z, Chart.gridMajor(), Chart.gridMinor(), origin);
 
     // Box-relative data and clip planes go under the view transform alone.
-    if (frame.BoxRelative) {
-        gl.PopMatrix();
-        gl.PushMatrix();
-    }
+    if (frame.BoxRelative)
+        sceneFrame.Restore();
     SetClipBox(Chart, frame);
     gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
     SetupChartColorSource(Chart, frame);
     SetDataLighting(Options.LightsON);
     DrawData(Chart, frame);
     if (frame.BoxRelative) {
-        gl.PopMatrix();
-        gl.PushMatrix();
+        sceneFrame.Restore();
         gl.Scaled(1 / frame.RX, 1 / frame.RY, 1 / frame.RZ);
         gl.Translated(-Centre(x), -Centre(y), -Centre(z));
     }
@@ -173,13 +184,13 @@ void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorScene
     if (Chart.OnInChartPaintGL)
         Chart.OnInChartPaintGL(&Chart, PaintRect);
     DisableClipBox(gl);
-    gl.PopMatrix();
-    FramePushed = false;
+    sceneFrame.Close();
+    FrameEntered = false;
 }
 
 } // namespace
 
-void SetDataLighting(bool LightsON) {
+void QorPaint::SetDataLighting(bool LightsON) {
     const TGLFunctions& gl = GL();
     if (!LightsON) {
         gl.Disable(GL_LIGHTING);
@@ -200,7 +211,7 @@ void SetDataLighting(bool LightsON) {
     gl.Color4ub(255, 255, 255, 255);
 }
 
-void SetDisplayedRanges(TQor3DChart& Chart) {
+void QorPaint::SetDisplayedRanges(TQor3DChart& Chart) {
     for (TQorChartAxis3D* a : Axes(Chart)) {
         a->Layout.DisplayMin = a->Minimum();
         a->Layout.DisplayMax = a->Maximum();
@@ -213,7 +224,7 @@ void SetDisplayedRanges(TQor3DChart& Chart) {
     }
 }
 
-bool ChartDrawable(const TQor3DChart& Chart) {
+bool QorPaint::ChartDrawable(const TQor3DChart& Chart) {
     if (Chart.Data().size() < 2)
         return false;
     if (!Chart.LowMemoryLayout() && Chart.Normals().size() < 2 && Chart.DataKind() == dk3D)
@@ -225,7 +236,7 @@ bool ChartDrawable(const TQor3DChart& Chart) {
            AxisDrawable(Chart.AxisZ());
 }
 
-TQorSceneFrame ComputeSceneFrame(const TQor3DChart& Chart) {
+TQorSceneFrame QorPaint::ComputeSceneFrame(const TQor3DChart& Chart) {
     const double dX = Chart.AxisX().Layout.DisplayMax - Chart.AxisX().Layout.DisplayMin;
     const double dY = Chart.AxisY().Layout.DisplayMax - Chart.AxisY().Layout.DisplayMin;
     const double dZ = Chart.AxisZ().Layout.DisplayMax - Chart.AxisZ().Layout.DisplayMin;
@@ -252,21 +263,22 @@ TQorSceneFrame ComputeSceneFrame(const TQor3DChart& Chart) {
     return f;
 }
 
-void PaintScene(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptions& Options) {
+void QorPaint::PaintScene(TQor3DChart& Chart, const TRect& PaintRect,
+                          const TQorSceneOptions& Options) {
     if (Options.Designing && Chart.Data().empty())
         Chart.MakeSampleSurface();
     SetDisplayedRanges(Chart);
     if (Chart.OnBeforePaintGL)
         Chart.OnBeforePaintGL(&Chart, PaintRect);
     if (ChartDrawable(Chart)) {
-        bool framePushed = false;
+        bool frameEntered = false;
         int depthBefore = 0;
         try {
-            PaintChartFrame(Chart, PaintRect, Options, framePushed, depthBefore);
+            PaintChartFrame(Chart, PaintRect, Options, frameEntered, depthBefore);
         } catch (...) {
             // The chart shows what was drawn so far.
             Chart.RecordPaintError(std::current_exception());
-            if (framePushed)
+            if (frameEntered)
                 RestoreAfterError(depthBefore);
         }
     }
@@ -278,7 +290,7 @@ void TQor3DChart::PaintChart(TObject*, const TRect& PaintRect) {
     PaintScene(*this, PaintRect, {LightsON(), Designing(), TurningView()});
 }
 
-QImage RenderChartImage(TQor3DChart& Chart, int Width, int Height) {
+QImage QorPaint::RenderChartImage(TQor3DChart& Chart, int Width, int Height) {
     Chart.RenderToBitmap(Width, Height);
     return Chart.ExportBitmap();
 }

@@ -20,6 +20,8 @@ struct TQorSceneOptions {
     TPoint TurningView{0, 0};
 };
 
+namespace QorPaint {
+
 // DisplayMin ... DisplayMax of the three axes from Minimum and Maximum (ascending, decimal
 // logarithms on a logarithmic axis).
 void SetDisplayedRanges(TQor3DChart& Chart);
@@ -41,3 +43,5 @@ void PaintScene(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptio
 // Renders the chart off-screen (the drawing control's bitmap back-end, OSMesa unless changed)
 // at Width x Height and returns the picture. Raises what RenderToBitmap raises.
 QImage RenderChartImage(TQor3DChart& Chart, int Width, int Height);
+
+} // namespace QorPaint

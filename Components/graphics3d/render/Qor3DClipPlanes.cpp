@@ -3,10 +3,7 @@
 #include <cmath>
 
 TQorClipPlanes::TQorClipPlanes(const TGLFunctions& gl, const TQorSceneFrame& Frame)
-    : Fgl(gl), FFrame(Frame) {
-    if (!Frame.BoxRelative)
-        gl.PushMatrix();
-}
+    : Fgl(gl), FFrame(Frame), FMatrix(gl, !Frame.BoxRelative) {}
 
 void TQorClipPlanes::Translated(double X, double Y, double Z) {
     if (!FFrame.BoxRelative)
@@ -66,9 +63,4 @@ void TQorClipPlanes::Set(int Index) const {
         Fgl.ClipPlane(plane, keepBelow);
     }
     Fgl.Enable(plane);
-}
-
-void TQorClipPlanes::Finish() const {
-    if (!FFrame.BoxRelative)
-        Fgl.PopMatrix();
 }

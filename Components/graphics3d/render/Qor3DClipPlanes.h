@@ -11,13 +11,12 @@
 
 class TQorClipPlanes {
 public:
-    // Pushes the matrix in the scene frame; Finish pops it.
+    // In the scene frame: pushes the matrix, popped again at the end of the placement's scope.
     TQorClipPlanes(const TGLFunctions& gl, const TQorSceneFrame& Frame);
     void Translated(double X, double Y, double Z);
     void Rotated(double Angle, double X, double Y, double Z);
     // Sets and enables GL_CLIP_PLANE0 + Index at the place reached.
     void Set(int Index) const;
-    void Finish() const;
 
     // The plane equation of Set in box units: the local z axis and origin in data coordinates.
     std::array<double, 4> BoxEquation() const;
@@ -25,6 +24,7 @@ public:
 private:
     const TGLFunctions& Fgl;
     const TQorSceneFrame& FFrame;
+    TGLMatrixScope FMatrix;
     // Data coordinates of the local frame: origin and the columns of the rotation.
     std::array<double, 3> FOrigin{0, 0, 0};
     std::array<std::array<double, 3>, 3> FAxes{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};

@@ -166,48 +166,64 @@ size_t LinesPerBlock(const TGridSource& Source, size_t Across, size_t Lines, siz
     return std::clamp(per, Least, std::max(Lines, Least));
 }
 
-// Cuts the lines C x R into blocks of whole rows (ByRows) or whole columns, as many as a block
-// of the source holds and at least Least, the last block first when Reverse; each block shares
-// its last line with the next one when Overlap is set. Draw(block) draws each; the source
-// learns each next block before the current one is drawn.
-template <typename F>
-void ForEachBlock(TGridSource& Source, bool Textured, std::span<const int> C,
-                  std::span<const int> R, bool ByRows, size_t Least, bool Overlap, bool Reverse,
-                  F&& Draw) {
-    const std::span<const int> split = ByRows ? R : C;
-    const size_t per = LinesPerBlock(Source, ByRows ? C.size() : R.size(), split.size(), Least);
+// One drawing of a grid: its columns C and rows R, backwards when Reverse, with texture
+// coordinates when Textured.
+struct TGridPass {
+    TGridSource& Source;
+    std::span<const int> C;
+    std::span<const int> R;
+    bool Reverse = false;
+    bool Textured = false;
+};
+
+// How ForEachBlock cuts a pass into blocks: of whole rows (ByRows) or of whole columns, each of
+// at least Least lines, each sharing its last line with the next one when Overlap is set.
+struct TBlockCut {
+    bool ByRows = true;
+    size_t Least = 1;
+    bool Overlap = false;
+};
+
+// Cuts the lines C x R of the pass into blocks as Cut says, as many lines as a block of the
+// source holds, the last block first when the pass is Reverse. Draw(block) draws each; the
+// source learns each next block before the current one is drawn.
+template <typename F> void ForEachBlock(const TGridPass& Pass, const TBlockCut& Cut, F&& Draw) {
+    TGridSource& source = Pass.Source;
+    const std::span<const int> split = Cut.ByRows ? Pass.R : Pass.C;
+    const size_t per =
+        LinesPerBlock(source, Cut.ByRows ? Pass.C.size() : Pass.R.size(), split.size(), Cut.Least);
     std::vector<std::pair<std::span<const int>, std::span<const int>>> blocks;
-    const size_t advance = Overlap ? per - 1 : per;
-    for (size_t s = 0; s + (Overlap ? 1 : 0) < split.size(); s += advance) {
+    const size_t advance = Cut.Overlap ? per - 1 : per;
+    for (size_t s = 0; s + (Cut.Overlap ? 1 : 0) < split.size(); s += advance) {
         const std::span<const int> part = split.subspan(s, std::min(per, split.size() - s));
-        blocks.emplace_back(ByRows ? C : part, ByRows ? part : R);
+        blocks.emplace_back(Cut.ByRows ? Pass.C : part, Cut.ByRows ? part : Pass.R);
     }
-    if (Reverse)
+    if (Pass.Reverse)
         std::reverse(blocks.begin(), blocks.end());
     for (size_t i = 0; i < blocks.size(); ++i) {
-        const TGridBlock& block = Source.Block(blocks[i].first, blocks[i].second, Textured);
+        const TGridBlock& block = source.Block(blocks[i].first, blocks[i].second, Pass.Textured);
         if (i + 1 < blocks.size())
-            Source.Expect(blocks[i + 1].first, blocks[i + 1].second, Textured);
+            source.Expect(blocks[i + 1].first, blocks[i + 1].second, Pass.Textured);
         Draw(block);
     }
 }
 
-void DrawSolid(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
-               std::span<const int> C, std::span<const int> R, bool Reverse, bool Textured) {
-    if (R.size() < 2 || C.empty())
+void DrawSolid(const TClientArrays& Arrays, TStrip& Strip, const TGridPass& Pass) {
+    if (Pass.R.size() < 2 || Pass.C.empty())
         return;
-    ForEachBlock(Source, Textured, C, R, true, 2, true, Reverse, [&](const TGridBlock& b) {
+    const bool reverse = Pass.Reverse;
+    ForEachBlock(Pass, {.ByRows = true, .Least = 2, .Overlap = true}, [&](const TGridBlock& b) {
         Arrays.Use(b);
         const size_t rows = b.Row.size();
         const size_t cols = b.Col.size();
         for (size_t n = 0; n + 1 < rows; ++n) {
-            const size_t i = Reverse ? rows - 2 - n : n;
+            const size_t i = reverse ? rows - 2 - n : n;
             Strip.Start(b.Holes);
             for (size_t m = 0; m < cols; ++m) {
-                const size_t j = Reverse ? cols - 1 - m : m;
+                const size_t j = reverse ? cols - 1 - m : m;
                 const GLuint low = b.Col[j] + b.Row[i];
                 const GLuint high = b.Col[j] + b.Row[i + 1];
-                if (Reverse)
+                if (reverse)
                     Strip.Add(high, low);
                 else
                     Strip.Add(low, high);
@@ -217,30 +233,30 @@ void DrawSolid(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
     });
 }
 
-void DrawWire(const TClientArrays& Arrays, TStrip& Strip, TGridSource& Source,
-              std::span<const int> C, std::span<const int> R, bool Reverse, bool Textured) {
-    if (R.empty() || C.empty())
+void DrawWire(const TClientArrays& Arrays, TStrip& Strip, const TGridPass& Pass) {
+    if (Pass.R.empty() || Pass.C.empty())
         return;
-    const auto order = [Reverse](size_t n, size_t count) {
-        return Reverse ? count - 1 - n : n;
+    const auto order = [reverse = Pass.Reverse](size_t n, size_t count) {
+        return reverse ? count - 1 - n : n;
     };
     // Line strips along the rows of a block of whole rows, then along the columns of a block of
     // whole columns.
     for (const bool byRows : {true, false})
-        ForEachBlock(Source, Textured, C, R, byRows, 1, false, Reverse, [&](const TGridBlock& b) {
-            Arrays.Use(b);
-            const size_t lines = byRows ? b.Row.size() : b.Col.size();
-            const size_t points = byRows ? b.Col.size() : b.Row.size();
-            for (size_t n = 0; n < lines; ++n) {
-                const size_t l = order(n, lines);
-                Strip.Start(b.Holes);
-                for (size_t m = 0; m < points; ++m) {
-                    const size_t p = order(m, points);
-                    Strip.Add(byRows ? b.Col[p] + b.Row[l] : b.Col[l] + b.Row[p]);
-                }
-                Strip.Flush();
-            }
-        });
+        ForEachBlock(Pass, {.ByRows = byRows, .Least = 1, .Overlap = false},
+                     [&](const TGridBlock& b) {
+                         Arrays.Use(b);
+                         const size_t lines = byRows ? b.Row.size() : b.Col.size();
+                         const size_t points = byRows ? b.Col.size() : b.Row.size();
+                         for (size_t n = 0; n < lines; ++n) {
+                             const size_t l = order(n, lines);
+                             Strip.Start(b.Holes);
+                             for (size_t m = 0; m < points; ++m) {
+                                 const size_t p = order(m, points);
+                                 Strip.Add(byRows ? b.Col[p] + b.Row[l] : b.Col[l] + b.Row[p]);
+                             }
+                             Strip.Flush();
+                         }
+                     });
 }
 
 } // namespace
@@ -261,8 +277,10 @@ void QorPaint::DrawGrid(const TGLFunctions& gl, TStripPattern Pattern, TGridSour
     indices.reserve(2 * std::max(cols.size(), rows.size()));
     TStrip strip(gl, solid ? GL_QUAD_STRIP : GL_LINE_STRIP, indices);
     const TClientArrays arrays(gl, Textured);
+    const TGridPass pass{
+        .Source = Source, .C = cols, .R = rows, .Reverse = reverse, .Textured = Textured};
     if (solid)
-        DrawSolid(arrays, strip, Source, cols, rows, reverse, Textured);
+        DrawSolid(arrays, strip, pass);
     else
-        DrawWire(arrays, strip, Source, cols, rows, reverse, Textured);
+        DrawWire(arrays, strip, pass);
 }

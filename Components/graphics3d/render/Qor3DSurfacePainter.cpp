@@ -186,7 +186,7 @@ void LoadPaletteTexture(const TGLFunctions& gl, const TQorPalette& Palette) {
 
 } // namespace
 
-void SetupChartColorSource(TQor3DChart& Chart, const TQorSceneFrame&) {
+void QorPaint::SetupChartColorSource(TQor3DChart& Chart, const TQorSceneFrame&) {
     const TGLFunctions& gl = GL();
     if (ChartUsesBitmap(Chart))
         LoadPictureTexture(gl, Chart);
@@ -214,12 +214,23 @@ void QorPaint::BeginTransparency(const TGLFunctions& gl, int Transparency) {
     gl.Color4ub(255, 255, 255, TransparencyAlpha(Transparency).First);
 }
 
-void QorPaint::EndTransparency(const TGLFunctions& gl) {
-    gl.DepthMask(GL_TRUE);
-    gl.Disable(GL_BLEND);
+TGLTransparency::TGLTransparency(const TGLFunctions& gl, int Transparency)
+    : TGLScope(gl, [](const TGLFunctions& g) {
+          g.DepthMask(GL_TRUE);
+          g.Disable(GL_BLEND);
+      }) {
+    if (!IsTranslucent(Transparency))
+        return;
+    BeginTransparency(gl, Transparency);
+    Opened();
 }
 
-void QorPaint::BeginHighlight(const TGLFunctions& gl) {
+TGLHighlight::TGLHighlight(const TGLFunctions& gl)
+    : TGLScope(gl, [](const TGLFunctions& g) {
+          g.DepthFunc(GL_LESS);
+          g.DepthMask(GL_TRUE);
+          g.Disable(GL_BLEND);
+      }) {
     static constexpr GLfloat specular[4] = {0.9f, 0.9f, 0.9f, 1.0f};
     gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
     gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 50);
@@ -228,12 +239,7 @@ void QorPaint::BeginHighlight(const TGLFunctions& gl) {
     gl.DepthMask(GL_FALSE);
     gl.DepthFunc(GL_LEQUAL);
     gl.Color4ub(0, 0, 0, 255);
-}
-
-void QorPaint::EndHighlight(const TGLFunctions& gl) {
-    gl.DepthFunc(GL_LESS);
-    gl.DepthMask(GL_TRUE);
-    gl.Disable(GL_BLEND);
+    Opened();
 }
 
 bool QorPaint::ChartLightsOn(const TQor3DChart& Chart) {
@@ -465,22 +471,26 @@ private:
         const auto slot = [&](int c, int r) {
             return size_t(c - c0) + Cols.size() * size_t(r - r0);
         };
+        const TQorGridRect rect{.Col0 = c0,
+                                .Col1 = Cols.back(),
+                                .Row0 = r0,
+                                .Row1 = Rows.back(),
+                                .Cols = FGrid.Cols,
+                                .Rows = FGrid.Rows};
         if (FBoxNormals) {
             const auto box = [this](int c, int r) {
                 return BoxPoint(FGrid.Point(c, r), FFrame);
             };
-            A.Box.Compute(box, c0, Cols.back(), r0, Rows.back(), FGrid.Cols, FGrid.Rows,
-                          [&](int c, int r, const TQorVec3<double>& N) {
-                              StoreUnit(A.Buffers, NormalToUnit(N), slot(c, r));
-                          });
+            A.Box.Compute(box, rect, [&](int c, int r, const TQorVec3<double>& N) {
+                StoreUnit(A.Buffers, NormalToUnit(N), slot(c, r));
+            });
         } else {
             const auto point = [this](int c, int r) {
                 return FGrid.Point(c, r);
             };
-            A.Plain.Compute(point, c0, Cols.back(), r0, Rows.back(), FGrid.Cols, FGrid.Rows,
-                            [&](int c, int r, const TQorVec3<double>& N) {
-                                StoreShort(A.Buffers, NormalToInt16(N), slot(c, r));
-                            });
+            A.Plain.Compute(point, rect, [&](int c, int r, const TQorVec3<double>& N) {
+                StoreShort(A.Buffers, NormalToInt16(N), slot(c, r));
+            });
         }
     }
 
@@ -512,26 +522,26 @@ private:
 
 } // namespace
 
-QorPaint::TNormal16 VertexNormal(const TQor3DChart& Chart, int Col, int Row) {
+TNormal16 QorPaint::VertexNormal(const TQor3DChart& Chart, int Col, int Row) {
     const TSurfaceGrid grid(Chart);
     return GridNormal16([&](int c, int r) { return grid.Point(c, r); }, Col, Row, grid.Cols,
                         grid.Rows);
 }
 
-QorPaint::TNormalD VertexNormal(const TQor3DChart& Chart, const TQorSceneFrame& Frame, int Col,
+TNormalD QorPaint::VertexNormal(const TQor3DChart& Chart, const TQorSceneFrame& Frame, int Col,
                                 int Row) {
     const TSurfaceGrid grid(Chart);
     return GridNormalBox([&](int c, int r) { return grid.Point(c, r); }, Col, Row, grid.Cols,
                          grid.Rows, Frame);
 }
 
-void DrawChartSurface(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
+void QorPaint::DrawChartSurface(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const TGLFunctions& gl = GL();
     const TSurfaceGrid grid(Chart);
     const TColorMapping map = ChartColorMapping(Chart);
     const int transparency = Chart.Transparency();
     const bool wired = Chart.Wired();
-    BeginTransparency(gl, transparency);
+    TGLTransparency translucent(gl, transparency);
     // The scene puts this scale back after the surface whenever RawVertices is off.
     if (!Frame.RawVertices && !Frame.BoxRelative)
         gl.Scaled(Frame.RX, Frame.RY, Frame.RZ);
@@ -552,12 +562,11 @@ void DrawChartSurface(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     if (IsTranslucent(transparency)) {
         gl.Color4ub(255, 255, 255, TransparencyAlpha(transparency).Second);
         pass(true, true);
-        EndTransparency(gl);
+        translucent.Close();
     }
     gl.Disable(map.UseBitmap ? GL_TEXTURE_2D : GL_TEXTURE_1D);
     if (Chart.Shiny()) {
-        BeginHighlight(gl);
+        const TGLHighlight highlight(gl);
         pass(false, false);
-        EndHighlight(gl);
     }
 }

@@ -73,13 +73,24 @@ inline bool IsTranslucent(int Transparency) {
     return Transparency > 0 && Transparency < 10;
 }
 
-// Blending and depth state before the data when translucent.
+// Blending and depth state before the data when translucent (nothing otherwise), without its
+// close: Draw4DLayers sets it once before its layers, each of which then holds its own
+// TGLTransparency.
 void BeginTransparency(const TGLFunctions& gl, int Transparency);
-// Depth writes on and blending off after a translucent pass.
-void EndTransparency(const TGLFunctions& gl);
-// Additive specular-only drawing on top of the surface already there.
-void BeginHighlight(const TGLFunctions& gl);
-void EndHighlight(const TGLFunctions& gl);
+
+// The translucent passes' state for a scope: BeginTransparency now and, when Transparency is
+// translucent, depth writes on and blending off at the end.
+class TGLTransparency : public TGLScope {
+public:
+    TGLTransparency(const TGLFunctions& gl, int Transparency);
+};
+
+// Additive specular-only drawing on top of the surface already there, for a scope: at its end
+// the depth test is GL_LESS again, depth writes are on and blending is off.
+class TGLHighlight : public TGLScope {
+public:
+    explicit TGLHighlight(const TGLFunctions& gl);
+};
 
 // ---- Grid normals ----------------------------------------------------------------------------
 
@@ -108,10 +119,9 @@ TNormalD GridNormalBox(F&& Point, int Col, int Row, int Cols, int Rows, const TQ
 // Whether the data lighting is on for this paint.
 bool ChartLightsOn(const TQor3DChart& Chart);
 
-} // namespace QorPaint
-
 // The normal of a low-memory 3D grid point: in the data's own coordinates as 16-bit integers,
 // or (without RawVertices) in box units as a unit vector.
-QorPaint::TNormal16 VertexNormal(const TQor3DChart& Chart, int Col, int Row);
-QorPaint::TNormalD VertexNormal(const TQor3DChart& Chart, const TQorSceneFrame& Frame, int Col,
-                                int Row);
+TNormal16 VertexNormal(const TQor3DChart& Chart, int Col, int Row);
+TNormalD VertexNormal(const TQor3DChart& Chart, const TQorSceneFrame& Frame, int Col, int Row);
+
+} // namespace QorPaint

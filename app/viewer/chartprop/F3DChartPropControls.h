@@ -22,7 +22,8 @@ QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption);
 // says otherwise.
 TQorCheckBox* NewCheck(QWidget* Parent, const char* Name, const QString& Caption,
                        TControlHandler OnChange, TLeftRight Side = taLeftJustify);
-// A number edit; Increment is its plain spin step.
+// A number edit; Increment is its plain spin step. Seven parameters: TQorEdit's own (style,
+// range, parent) with the name, handler and step every page's table gives each edit.
 TQorEdit* NewEdit(QWidget* Parent, const char* Name, TQorEditStyle Style, double Min, double Max,
                   TControlHandler OnChange, double Increment = 1);
 TQorEdit* NewTextEdit(QWidget* Parent, const char* Name, TControlHandler OnChange);

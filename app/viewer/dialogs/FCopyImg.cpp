@@ -98,7 +98,7 @@ bool PaintPicture(QPaintDevice& Device, const TQorChartPicture& Picture) {
     QPainter painter;
     if (!painter.begin(&Device))
         return false;
-    DrawChartPicture(painter, QRect(QPoint(0, 0), Picture.Size), Picture);
+    QorPaint::DrawChartPicture(painter, QRect(QPoint(0, 0), Picture.Size), Picture);
     return painter.end();
 }
 
@@ -274,7 +274,7 @@ void TFormCopyImage::PaintBoxPreviewPaint(QPainter& Painter) {
     const int h = int(std::nearbyint(f * size.height()));
     const QRect r(area.width() / 2 - w / 2, area.height() / 2 - h / 2, w, h);
     Painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    DrawChartPicture(Painter, r, *FPicture);
+    QorPaint::DrawChartPicture(Painter, r, *FPicture);
     Painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
     Painter.setBrush(Qt::NoBrush);
     Painter.drawRect(r.adjusted(0, 0, -1, -1));
@@ -299,7 +299,7 @@ bool TFormCopyImage::RenderImage() {
     FPicture.reset();
     const QString what = QString("No picture of %1 × %2 pixels could be rendered").arg(w).arg(h);
     try {
-        TQorChartPicture picture = RenderChartPicture(FChart, FColorScale, w, h);
+        TQorChartPicture picture = QorPaint::RenderChartPicture(FChart, FColorScale, w, h);
         if (!picture.PaintError.empty())
             return Fail(what + ": " + QString::fromStdString(picture.PaintError) + ".");
         if (!picture.Complete())
@@ -335,7 +335,7 @@ bool TFormCopyImage::CopyToClipboard() {
     auto data = std::make_unique<QMimeData>();
     if (p.ScaleImage) {
         // Applications that take vector pictures paste the SVG, all others the PNG.
-        const QImage image = ChartPictureImage(p);
+        const QImage image = QorPaint::ChartPictureImage(p);
         const QByteArray svg = PictureSvg(p);
         if (image.isNull() || svg.isEmpty())
             return Fail(QString("There is not enough memory to copy a picture of %1 × %2 pixels.")
@@ -368,7 +368,7 @@ bool TFormCopyImage::SavePicture(const QString& FileName) {
     QSaveFile file(FileName);
     bool written = file.open(QIODevice::WriteOnly);
     if (written && format == "png") {
-        const QImage image = p.ScaleImage ? ChartPictureImage(p) : p.Chart;
+        const QImage image = p.ScaleImage ? QorPaint::ChartPictureImage(p) : p.Chart;
         QImageWriter writer(&file, "png");
         written = !image.isNull() && writer.write(image);
     } else if (written && format == "svg") {

@@ -48,7 +48,8 @@ QString LoadFailureReason(const QString& Path) {
     return "it is not a chart data file, or its data are damaged";
 }
 
-// The main window's file dialogs, modal, in the folder the list shows.
+// The main window's file dialogs, modal, in the folder the list shows. Seven parameters: the
+// dialog's own settings, each of which all three callers give.
 QString RunFileDialog(QWidget* Parent, const QString& Title, QFileDialog::AcceptMode Mode,
                       const QStringList& Filters, const QString& Suffix, int Filter,
                       const QString& Folder) {

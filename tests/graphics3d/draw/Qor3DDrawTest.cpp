@@ -223,7 +223,8 @@ TEST_F(Qor3DDrawRender, WindowContextIsDoubleBufferedAndInitialised) {
     d2.SetHost(&host2);
     d2.WindowCreated();
     EXPECT_EQ(inits, 1);
-    EXPECT_EQ(other.Texts("glPixelStorei"), (std::vector<std::string>{"glPixelStorei(3317, 1)"}));
+    EXPECT_EQ(other.Texts("glPixelStorei"),
+              (std::vector<std::string>{"glPixelStorei(GL_UNPACK_ALIGNMENT, 1)"}));
     d2.Render();
     EXPECT_TRUE(other.Calls("SwapBuffers").empty()) << "single-buffered: nothing to swap";
     d2.WindowDestroying();
@@ -267,26 +268,26 @@ TEST_F(Qor3DDrawRender, MatricesLightsAndClearingInOrder) {
     d.SetBackgroundColor(RGBColor(255, 0, 51));
     d.Render();
     const std::vector<std::string> expected = {
-        "glMatrixMode(5889)",
+        "glMatrixMode(GL_PROJECTION)",
         "glLoadIdentity()",
         "glViewport(0, 0, 200, 100)",
         "glFrustum(-0.6, 0.6, -0.3, 0.3, 1, 100)",
-        "glMatrixMode(5888)",
+        "glMatrixMode(GL_MODELVIEW)",
         "glLoadIdentity()",
-        "glLightModeli(2898, 1)",
-        "glMaterialfv(1032, 4610, 2, 2, 2, 1)",
-        "glMaterialf(1032, 5633, 120)",
-        "glLightfv(16384, 4611, 0.5, 0.5, 0.5, 1)",
-        "glEnable(2896)",
-        "glEnable(16384)",
-        "glColorMaterial(1032, 5634)",
-        "glEnable(2903)",
-        "glEnable(2977)",
+        "glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1)",
+        "glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, 2, 2, 2, 1)",
+        "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 120)",
+        "glLightfv(GL_LIGHT0, GL_POSITION, 0.5, 0.5, 0.5, 1)",
+        "glEnable(GL_LIGHTING)",
+        "glEnable(GL_LIGHT0)",
+        "glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE)",
+        "glEnable(GL_COLOR_MATERIAL)",
+        "glEnable(GL_NORMALIZE)",
         "glClearColor(1, 0, 0.2, 0)",
         "glClearDepth(1)",
-        "glClear(16640)",
-        "glDepthFunc(513)",
-        "glEnable(2929)",
+        "glClear(GL_COLOR_BUFFER_BIT|GL_DEPTH_BUFFER_BIT)",
+        "glDepthFunc(GL_LESS)",
+        "glEnable(GL_DEPTH_TEST)",
     };
     EXPECT_EQ(Between("glMatrixMode", "glPushMatrix"), expected);
     const std::vector<std::string> tail = {"glPopMatrix()", "glFlush()", "glFinish()",
@@ -343,9 +344,9 @@ TEST_F(Qor3DDrawRender, SwitchesSkipTheirPartsAndLightsOffDisablesLighting) {
     EXPECT_TRUE(painted);
     for (const char* absent : {"glFrustum", "glPushMatrix", "glPopMatrix", "glClear", "glLightfv"})
         EXPECT_TRUE(rec.Calls(absent).empty()) << absent;
-    EXPECT_EQ(rec.Texts("glDisable"), (std::vector<std::string>{"glDisable(2896)"}));
+    EXPECT_EQ(rec.Texts("glDisable"), (std::vector<std::string>{"glDisable(GL_LIGHTING)"}));
     EXPECT_EQ(rec.Texts("glEnable"),
-              (std::vector<std::string>{"glEnable(2903)", "glEnable(2977)"}));
+              (std::vector<std::string>{"glEnable(GL_COLOR_MATERIAL)", "glEnable(GL_NORMALIZE)"}));
 }
 
 // Painting swallows the failure but keeps its text until the next paint.
@@ -746,20 +747,20 @@ TEST(Qor3DDrawDesignScene, SphereCubeTwiceAndAxesWithTheirState) {
         "gluNewQuadric()",
         "gluSphere(0.5, 32, 32)",
         "gluDeleteQuadric()",
-        "glEnable(3042)",
-        "glBlendFunc(770, 771)",
+        "glEnable(GL_BLEND)",
+        "glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA)",
         "glDepthMask(0)",
         "glColor4ub(255, 255, 255, 128)",
-        "glBegin(7)",
+        "glBegin(GL_QUADS)",
         "glEnd()",
         "glColor4ub(255, 255, 255, 85)",
-        "glBegin(7)",
+        "glBegin(GL_QUADS)",
         "glEnd()",
         "glDepthMask(1)",
-        "glDisable(3042)",
-        "glDisable(2896)",
+        "glDisable(GL_BLEND)",
+        "glDisable(GL_LIGHTING)",
         "glLineWidth(3)",
-        "glBegin(1)",
+        "glBegin(GL_LINES)",
         "glColor3f(1, 0, 0)",
         "glColor3f(0, 1, 0)",
         "glColor3f(0, 0, 1)",

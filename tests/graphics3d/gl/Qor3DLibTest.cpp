@@ -21,8 +21,8 @@ template <typename F> std::string MessageOf(F&& f) {
 // ---- Pixel-format request ----
 
 TEST(Qor3DLibPixelFormat, RequestFollowsOptionsAndBitCounts) {
-    const auto win =
-        BuildPixelFormatRequest(OBJ_DC, {TContextOption::DoubleBuffered}, 32, 8, 0, 0, 0, 0);
+    const auto win = BuildPixelFormatRequest(OBJ_DC, {TContextOption::DoubleBuffered},
+                                             {.ColorBits = 32, .DepthBits = 8});
     EXPECT_EQ(win.nSize, 40);
     EXPECT_EQ(win.nVersion, 1);
     EXPECT_EQ(win.dwFlags, PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER);
@@ -33,16 +33,19 @@ TEST(Qor3DLibPixelFormat, RequestFollowsOptionsAndBitCounts) {
     EXPECT_EQ(win.iLayerType, PFD_MAIN_PLANE);
 
     const auto mem = BuildPixelFormatRequest(
-        OBJ_MEMDC, {TContextOption::GdiSupport, TContextOption::Stereo}, 24, 16, 8, 0, 2, -1);
+        OBJ_MEMDC, {TContextOption::GdiSupport, TContextOption::Stereo},
+        {.ColorBits = 24, .DepthBits = 16, .StencilBits = 8, .AuxBuffers = 2, .Layer = -1});
     EXPECT_EQ(mem.dwFlags, PFD_SUPPORT_OPENGL | PFD_DRAW_TO_BITMAP | PFD_SUPPORT_GDI | PFD_STEREO);
     EXPECT_EQ(mem.cAlphaBits, 0);
     EXPECT_EQ(mem.cStencilBits, 8);
     EXPECT_EQ(mem.cAuxBuffers, 2);
     EXPECT_EQ(mem.cAccumBits + mem.cAccumRedBits + mem.cAccumAlphaBits, 0);
     EXPECT_EQ(mem.iLayerType, PFD_UNDERLAY_PLANE);
-    EXPECT_EQ(BuildPixelFormatRequest(OBJ_ENHMETADC, {}, 32, 8, 0, 0, 0, 1).iLayerType,
-              PFD_OVERLAY_PLANE);
-    EXPECT_TRUE(BuildPixelFormatRequest(OBJ_METADC, {}, 32, 8, 0, 0, 0, 0).dwFlags &
+    EXPECT_EQ(
+        BuildPixelFormatRequest(OBJ_ENHMETADC, {}, {.ColorBits = 32, .DepthBits = 8, .Layer = 1})
+            .iLayerType,
+        PFD_OVERLAY_PLANE);
+    EXPECT_TRUE(BuildPixelFormatRequest(OBJ_METADC, {}, {.ColorBits = 32, .DepthBits = 8}).dwFlags &
                 PFD_DRAW_TO_BITMAP);
 }
 
@@ -52,7 +55,8 @@ class Qor3DLibContext : public ::testing::Test {
 protected:
     void SetUp() override {
         dc = rec.CreateSurface(OBJ_DC);
-        rc = CreateRenderingContext(dc.get(), {TContextOption::DoubleBuffered}, 32, 8, 0, 0, 0, 0);
+        rc = CreateRenderingContext(dc.get(), {TContextOption::DoubleBuffered},
+                                    {.ColorBits = 32, .DepthBits = 8});
     }
     void TearDown() override {
         while (ActivationCount() > 0)
@@ -76,7 +80,7 @@ TEST_F(Qor3DLibContext, CreationSetsTheChosenFormatAndResetsLastPixelFormat) {
     EXPECT_EQ(LastPixelFormat(), 1);
     DeactivateRenderingContext();
     auto single = rec.CreateSurface(OBJ_DC);
-    rc2 = CreateRenderingContext(single.get(), {}, 32, 8, 0, 0, 0, 0);
+    rc2 = CreateRenderingContext(single.get(), {}, {.ColorBits = 32, .DepthBits = 8});
     EXPECT_EQ(single->PixelFormat(), 2);
     EXPECT_EQ(LastPixelFormat(), 0);
     DestroyRenderingContext(rc2);
@@ -85,15 +89,20 @@ TEST_F(Qor3DLibContext, CreationSetsTheChosenFormatAndResetsLastPixelFormat) {
 
 TEST_F(Qor3DLibContext, CreationFailuresRaiseTheBackEndsText) {
     auto invalid = rec.CreateSurface(0);
-    EXPECT_THROW(CreateRenderingContext(invalid.get(), {}, 32, 8, 0, 0, 0, 0), EOSError);
-    EXPECT_THROW(CreateRenderingContext(nullptr, {}, 32, 8, 0, 0, 0, 0), EOSError);
+    EXPECT_THROW(CreateRenderingContext(invalid.get(), {}, {.ColorBits = 32, .DepthBits = 8}),
+                 EOSError);
+    EXPECT_THROW(CreateRenderingContext(nullptr, {}, {.ColorBits = 32, .DepthBits = 8}), EOSError);
     auto other = rec.CreateSurface(OBJ_DC);
     rec.FailCreateContext = true;
-    EXPECT_EQ(MessageOf([&] { CreateRenderingContext(other.get(), {}, 32, 8, 0, 0, 0, 0); }),
+    EXPECT_EQ(MessageOf([&] {
+                  CreateRenderingContext(other.get(), {}, {.ColorBits = 32, .DepthBits = 8});
+              }),
               "The requested resource is in use.");
     rec.FailCreateContext = false;
     rec.LibraryMissing = true;
-    EXPECT_THAT(MessageOf([&] { CreateRenderingContext(other.get(), {}, 32, 8, 0, 0, 0, 0); }),
+    EXPECT_THAT(MessageOf([&] {
+                    CreateRenderingContext(other.get(), {}, {.ColorBits = 32, .DepthBits = 8});
+                }),
                 ::testing::HasSubstr("cannot open shared object"));
 }
 
@@ -113,7 +122,8 @@ TEST_F(Qor3DLibContext, NestedActivationNeedsAsManyDeactivations) {
 TEST_F(Qor3DLibContext, CreatingAContextWhileOneIsActiveKeepsTheActiveOne) {
     ActivateRenderingContext(dc.get(), rc);
     auto dc2 = rec.CreateSurface(OBJ_MEMDC);
-    rc2 = CreateRenderingContext(dc2.get(), {TContextOption::GdiSupport}, 32, 8, 0, 0, 0, 0);
+    rc2 = CreateRenderingContext(dc2.get(), {TContextOption::GdiSupport},
+                                 {.ColorBits = 32, .DepthBits = 8});
     EXPECT_EQ(ActivationCount(), 1);
     EXPECT_EQ(CurrentRC(), rc);
     DeactivateRenderingContext();
@@ -127,7 +137,7 @@ TEST_F(Qor3DLibContext, CallingRulesAreAsserted) {
     EXPECT_THROW(DeactivateRenderingContext(), EAssertionFailed);
 
     auto dc2 = rec.CreateSurface(OBJ_DC);
-    rc2 = CreateRenderingContext(dc2.get(), {}, 32, 8, 0, 0, 0, 0);
+    rc2 = CreateRenderingContext(dc2.get(), {}, {.ColorBits = 32, .DepthBits = 8});
     ActivateRenderingContext(dc.get(), rc);
     EXPECT_EQ(MessageOf([&] { ActivateRenderingContext(dc2.get(), rc2); }),
               "Incoherent DC/RC pair.");
@@ -185,7 +195,7 @@ TEST_F(Qor3DLibContext, AContextIsCurrentInOneThreadOnly) {
 
 TEST_F(Qor3DLibContext, TwoThreadsUseTwoContextsAtOnce) {
     auto dc2 = rec.CreateSurface(OBJ_DC);
-    rc2 = CreateRenderingContext(dc2.get(), {}, 32, 8, 0, 0, 0, 0);
+    rc2 = CreateRenderingContext(dc2.get(), {}, {.ColorBits = 32, .DepthBits = 8});
     std::promise<void> held;
     std::promise<void> release;
     std::thread other([&] {
@@ -227,7 +237,8 @@ TEST_F(Qor3DLibContext, TableAndVersionFlagsAreLoadedOnActivation) {
 
     // A new context resets LastPixelFormat, so the next activation reads the properties again.
     auto dc2 = rec.CreateSurface(OBJ_DC);
-    rc2 = CreateRenderingContext(dc2.get(), {TContextOption::DoubleBuffered}, 32, 8, 0, 0, 0, 0);
+    rc2 = CreateRenderingContext(dc2.get(), {TContextOption::DoubleBuffered},
+                                 {.ColorBits = 32, .DepthBits = 8});
     ActivateRenderingContext(dc.get(), rc);
     EXPECT_FALSE(rec.Calls("glGetString").empty());
     EXPECT_FALSE(GLImplementation().Version11OrLater());
@@ -300,7 +311,7 @@ protected:
         rec.ClearLog();
     }
     static std::vector<std::string> Expected(const std::vector<TBoxFace>& faces) {
-        std::vector<std::string> e{"glBegin(7)"};
+        std::vector<std::string> e{"glBegin(GL_QUADS)"};
         for (TBoxFace f : faces) {
             auto calls = BoxFaceCalls(f, 1, 2, 3, 4, 5, 6);
             e.insert(e.end(), calls.begin(), calls.end());
@@ -323,7 +334,53 @@ TEST_F(Qor3DLibDrawing, DrawBoxReversedAndWithSwappedCorners) {
     EXPECT_EQ(rec.Texts(), Expected({FaceZMin, FaceXMax}));
     rec.ClearLog();
     DrawBox({}, false, 0, 0, 0, 1, 1, 1);
-    EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"glBegin(7)", "glEnd()"}));
+    EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"glBegin(GL_QUADS)", "glEnd()"}));
+}
+
+// The scope guards close their pairs however the scope is left; a close that fails while an
+// exception unwinds is dropped for the first failure, after a normal exit it passes on.
+TEST_F(Qor3DLibDrawing, ScopeGuardsCloseTheirPairs) {
+    const TGLFunctions& gl = GL();
+    EXPECT_THROW(
+        {
+            TGLMatrixScope matrix(gl);
+            matrix.Restore();
+            const TGLPrimitive lines(gl, GL_LINES);
+            throw std::runtime_error("drawing failed");
+        },
+        std::runtime_error);
+    EXPECT_EQ(rec.Texts(),
+              (std::vector<std::string>{"glPushMatrix()", "glPopMatrix()", "glPushMatrix()",
+                                        "glBegin(GL_LINES)", "glEnd()", "glPopMatrix()"}));
+    rec.ClearLog();
+    const TGLMatrixScope none(gl, false);
+    EXPECT_TRUE(rec.Texts().empty());
+
+    rec.FailOnCall = "glEnd";
+    try {
+        const TGLPrimitive lines(gl, GL_LINES);
+        throw std::runtime_error("first");
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "first");
+    }
+    EXPECT_THROW({ const TGLPrimitive lines(gl, GL_LINES); }, EOpenGLException);
+    rec.FailOnCall.clear();
+}
+
+// The recorded call texts name GLenum and GLbitfield arguments by the kind of value each takes;
+// numbers, and values without a name, stay numbers.
+TEST(Qor3DRecordingTexts, EnumsByNameNumbersAsNumbers) {
+    const auto text = [](const char* Name, std::vector<double> Args) {
+        return TGLCall{Name, std::move(Args)}.Text();
+    };
+    EXPECT_EQ(text("glBlendFunc", {GL_SRC_ALPHA, GL_ONE}), "glBlendFunc(GL_SRC_ALPHA, GL_ONE)");
+    EXPECT_EQ(text("glBegin", {GL_LINES}), "glBegin(GL_LINES)");
+    EXPECT_EQ(text("glClear", {GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT}),
+              "glClear(GL_COLOR_BUFFER_BIT|GL_DEPTH_BUFFER_BIT)");
+    EXPECT_EQ(text("glBindTexture", {GL_TEXTURE_2D, 1}), "glBindTexture(GL_TEXTURE_2D, 1)");
+    EXPECT_EQ(text("glVertexPointer", {3, GL_FLOAT, 0}), "glVertexPointer(3, GL_FLOAT, 0)");
+    EXPECT_EQ(text("glDepthMask", {1}), "glDepthMask(1)");
+    EXPECT_EQ(text("glEnable", {123456}), "glEnable(123456)");
 }
 
 TEST_F(Qor3DLibDrawing, ColoursBecomeGLFloats) {

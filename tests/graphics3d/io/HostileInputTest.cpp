@@ -33,6 +33,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace QorPaint;
+
 namespace {
 
 std::string Grid3D(int n) {
@@ -380,7 +382,7 @@ TEST_F(HostilePaint, PictureTexturesHoldNoMoreThanThePicturesPixels) {
         SetupChartColorSource(chart, frame);
         ASSERT_TRUE(chart.PictureTexture());
         EXPECT_EQ(rec.Calls("glTexImage2D").at(0).Text(),
-                  "glTexImage2D(3553, 0, 6407, 16384, 1, 0, 32992, 5121)");
+                  "glTexImage2D(GL_TEXTURE_2D, 0, 6407, 16384, 1, 0, GL_BGR, GL_UNSIGNED_BYTE)");
         EXPECT_EQ(chart.PictureTexture()->Pixels.size(), 16384u * 3);
         if (batch == 0)
             first = chart.PictureTexture();

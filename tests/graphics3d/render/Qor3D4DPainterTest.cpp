@@ -101,7 +101,7 @@ TEST_F(Paint4D, DirectionFirstAndNthLayerPickTheLayers) {
         chart.SetDim4NthLayer(c.Nth);
         Draw4DLayers(chart, frame);
         EXPECT_EQ(LayerSequence(), c.Layers);
-        EXPECT_EQ(rec.Log().back().Text(), "glDisable(3552)");
+        EXPECT_EQ(rec.Log().back().Text(), "glDisable(GL_TEXTURE_1D)");
     }
 }
 
@@ -114,11 +114,15 @@ TEST_F(Paint4D, ColourPassesThenHighlightPasses) {
     Draw4DLayers(chart, frame);
     // The chart's translucency once, then per layer its colour pass and its highlight pass.
     const std::vector<std::string> colour =
-        Joined({TranslucentStart(43), {"strips", "glDepthMask(1)", "glDisable(3042)"}});
-    const std::vector<std::string> highlight = Joined({{"glDisable(3552)"}, HighlightPass()});
-    EXPECT_EQ(
-        StateCalls(),
-        Joined({TranslucentStart(43), colour, colour, highlight, highlight, {"glDisable(3552)"}}));
+        Joined({TranslucentStart(43), {"strips", "glDepthMask(1)", "glDisable(GL_BLEND)"}});
+    const std::vector<std::string> highlight =
+        Joined({{"glDisable(GL_TEXTURE_1D)"}, HighlightPass()});
+    EXPECT_EQ(StateCalls(), Joined({TranslucentStart(43),
+                                    colour,
+                                    colour,
+                                    highlight,
+                                    highlight,
+                                    {"glDisable(GL_TEXTURE_1D)"}}));
     EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X1", "X0", "X1"));
     EXPECT_EQ(Count("glTexCoord1fv"), 2 * 4u);
 
@@ -251,12 +255,13 @@ TEST_F(PaintList, TranslucentListWithDepthAndHighlightPasses) {
     chart.SetTransparency(5);
     chart.SetShiny(true);
     DrawLayerList(chart, frame);
-    EXPECT_EQ(StateCalls(), Joined({TranslucentStart(28),
-                                    {"strips", "glColor4ub(255, 255, 255, 26)", "strips",
-                                     "glDepthMask(1)", "glDisable(3042)", "glDisable(3552)",
-                                     "glEnable(3042)", "glBlendFunc(770, 771)", "glDepthMask(1)",
-                                     "glDepthFunc(513)", "glColor4ub(255, 255, 255, 0)", "strips"},
-                                    HighlightPass()}));
+    EXPECT_EQ(StateCalls(),
+              Joined({TranslucentStart(28),
+                      {"strips", "glColor4ub(255, 255, 255, 26)", "strips", "glDepthMask(1)",
+                       "glDisable(GL_BLEND)", "glDisable(GL_TEXTURE_1D)", "glEnable(GL_BLEND)",
+                       "glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA)", "glDepthMask(1)",
+                       "glDepthFunc(GL_LESS)", "glColor4ub(255, 255, 255, 0)", "strips"},
+                      HighlightPass()}));
     EXPECT_THAT(LayerSequence(), ElementsAre("Y0", "Y1", "Y0", "Y1", "Y0", "Y1"));
     // The reverse pass: layer 1 first, from its last column, the upper row first.
     const auto v = rec.Calls("glVertex3fv");
@@ -396,8 +401,9 @@ TEST_F(CrossSection, PlaneCallsAndCuts) {
         ASSERT_GE(names.size(), 4u);
         EXPECT_EQ(names.front(), "glPushMatrix");
         EXPECT_EQ(names.back(), "glPopMatrix");
-        EXPECT_EQ(rec.Calls("glClipPlane").at(0).Text(), "glClipPlane(12291, 0, 0, -1, 0)");
-        EXPECT_EQ(rec.Calls("glEnable").at(0).Text(), "glEnable(12291)");
+        EXPECT_EQ(rec.Calls("glClipPlane").at(0).Text(),
+                  "glClipPlane(GL_CLIP_PLANE3, 0, 0, -1, 0)");
+        EXPECT_EQ(rec.Calls("glEnable").at(0).Text(), "glEnable(GL_CLIP_PLANE3)");
         for (const auto& p : c.On)
             EXPECT_NEAR(PlaneZ(p), 0, c.Tolerance) << p[0] << " " << p[1];
         EXPECT_LT(PlaneZ(c.Kept), 0);

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+using namespace QorPaint;
+
 namespace {
 
 // NumSubSteps of a million drew a million minor ticks per step (and as many grid lines); an

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+using namespace QorPaint;
+
 namespace {
 
 std::array<double, 3> Apply(const TQorMatrix& m, double x, double y, double z) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace QorPaint;
+
 TEST(ChartLegendLayout, LegendScaledToTheHeightAtItsSide) {
     const QRect r(10, 20, 200, 100);
     // A legend picture 40 x 200 shown 100 high is 20 wide.

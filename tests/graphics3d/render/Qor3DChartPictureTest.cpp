@@ -10,6 +10,8 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+using namespace QorPaint;
+
 namespace {
 
 constexpr int W = 400;

@@ -8,6 +8,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+using namespace QorPaint;
+
 namespace {
 
 class SceneFrame : public ::testing::Test {

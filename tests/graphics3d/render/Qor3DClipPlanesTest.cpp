@@ -49,7 +49,7 @@ TEST_F(ClipPlanes, BoxRelativeClipPlanesKeepTheirPlaceFarFromTheOrigin) {
     EXPECT_TRUE(rec.Log().empty());
     tilted.Set(2);
     EXPECT_EQ(rec.Log().at(0).Name, "glClipPlane");
-    EXPECT_EQ(rec.Log().at(1).Text(), "glEnable(12290)");
+    EXPECT_EQ(rec.Log().at(1).Text(), "glEnable(GL_CLIP_PLANE2)");
 }
 
 } // namespace

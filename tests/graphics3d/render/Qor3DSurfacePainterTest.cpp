@@ -112,10 +112,11 @@ TEST_F(SurfacePaint, TranslucentPassesThenHighlight) {
     chart.SetTransparency(5);
     chart.SetShiny(true);
     DrawChartSurface(chart, raw);
-    EXPECT_EQ(StateCalls(), Joined({TranslucentStart(28),
-                                    {"strips", "glColor4ub(255, 255, 255, 26)", "strips",
-                                     "glDepthMask(1)", "glDisable(3042)", "glDisable(3552)"},
-                                    HighlightPass()}));
+    EXPECT_EQ(StateCalls(),
+              Joined({TranslucentStart(28),
+                      {"strips", "glColor4ub(255, 255, 255, 26)", "strips", "glDepthMask(1)",
+                       "glDisable(GL_BLEND)", "glDisable(GL_TEXTURE_1D)"},
+                      HighlightPass()}));
     // Texture coordinates in the two coloured passes only.
     EXPECT_EQ(Count("glTexCoord1fv"), 2 * 2 * 6u);
     EXPECT_EQ(Count("glVertex3fv"), 3 * 2 * 6u);
@@ -141,8 +142,8 @@ TEST_F(SurfacePaint, AlphaTablesOpaqueAndFullyTransparent) {
         chart.SetTransparency(t);
         DrawChartSurface(chart, raw);
         const std::vector<std::string> passes =
-            t == 0 ? std::vector<std::string>{"strips", "glDisable(3552)"}
-                   : std::vector<std::string>{"glDisable(3552)"};
+            t == 0 ? std::vector<std::string>{"strips", "glDisable(GL_TEXTURE_1D)"}
+                   : std::vector<std::string>{"glDisable(GL_TEXTURE_1D)"};
         EXPECT_EQ(StateCalls(), passes);
     }
 
@@ -267,12 +268,15 @@ TEST_F(SurfacePaint, TextureCoordinatesAtTheEndsOfTheColourRange) {
 TEST_F(SurfacePaint, PaletteTexture) {
     MakeGrid(2, 2, true);
     SetupChartColorSource(chart, raw);
-    EXPECT_THAT(StateCalls(),
-                ElementsAre("glDisable(3553)", "glBindTexture(3552, 0)", "glEnable(3552)",
-                            "glTexParameteri(3552, 10242, 10496)",
-                            "glTexParameteri(3552, 10241, 9729)",
-                            "glTexParameteri(3552, 10240, 9729)", "glGetIntegerv(3379)",
-                            "glTexImage1D(3552, 0, 6407, 256, 0, 6408, 5121)"));
+    EXPECT_THAT(
+        StateCalls(),
+        ElementsAre("glDisable(GL_TEXTURE_2D)", "glBindTexture(GL_TEXTURE_1D, 0)",
+                    "glEnable(GL_TEXTURE_1D)",
+                    "glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, 10496)",
+                    "glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, 9729)",
+                    "glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, 9729)",
+                    "glGetIntegerv(GL_MAX_TEXTURE_SIZE)",
+                    "glTexImage1D(GL_TEXTURE_1D, 0, 6407, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE)"));
     rec.Integers[GL_MAX_TEXTURE_SIZE] = {255};
     rec.ClearLog();
     SetupChartColorSource(chart, raw);
@@ -303,7 +307,7 @@ TEST_F(SurfacePaint, PictureTextureIsCachedAndSpansTheData) {
     SetupChartColorSource(chart, raw);
     EXPECT_EQ(Count("glGetIntegerv"), 1u);
     EXPECT_EQ(rec.Calls("glTexImage2D").at(0).Text(),
-              "glTexImage2D(3553, 0, 6407, 512, 256, 0, 32992, 5121)");
+              "glTexImage2D(GL_TEXTURE_2D, 0, 6407, 512, 256, 0, GL_BGR, GL_UNSIGNED_BYTE)");
     ASSERT_TRUE(chart.PictureTexture());
     const std::vector<uint8_t>& texels = chart.PictureTexture()->Pixels;
     EXPECT_EQ(texels.size(), 512u * 256 * 3);
