@@ -232,14 +232,20 @@ private:
     std::vector<TPieceText> FPieces;
 };
 
-// A coordinate vector taken from the points of a full layout, as written: Count points Step
-// apart from First, component Component of Stride floats.
-std::vector<double> CoordsFromPoints(const TDataWriter& W, const TArrGLfloat& d, int64_t Count,
-                                     int64_t First, int64_t Step, size_t Stride, size_t Component) {
-    std::vector<double> v(Index(Count));
-    for (int64_t i = 0; i < Count; ++i) {
-        const size_t at = Index(First + i * Step) * Stride + Component;
-        v[Index(i)] = at < d.size() ? W.Value(d.data() + at, int(Component)) : 0.0;
+// Where one coordinate runs through the points of a full layout: Count points Step apart from
+// point First, component Component of Stride floats.
+struct TPointWalk {
+    int64_t Count = 0, First = 0, Step = 1;
+    size_t Stride = 3, Component = 0;
+};
+
+// A coordinate vector taken from the points of a full layout, as written.
+std::vector<double> CoordsFromPoints(const TDataWriter& W, const TArrGLfloat& d,
+                                     const TPointWalk& P) {
+    std::vector<double> v(Index(P.Count));
+    for (int64_t i = 0; i < P.Count; ++i) {
+        const size_t at = Index(P.First + i * P.Step) * P.Stride + P.Component;
+        v[Index(i)] = at < d.size() ? W.Value(d.data() + at, int(P.Component)) : 0.0;
     }
     return v;
 }
@@ -267,9 +273,10 @@ void Write3D(TDataWriter& W, bool Grid) {
     W.Tag("<3D>");
     W.Counts({nx, nz});
     const bool low = c.LowMemoryLayout();
-    W.Line(low ? Vector(W, c.XValues(), 0) : CoordsFromPoints(W, d, nx, 0, 1, 3, 0));
+    W.Line(low ? Vector(W, c.XValues(), 0) : CoordsFromPoints(W, d, {.Count = nx, .Stride = 3}));
     const std::vector<double> zs =
-        low ? Vector(W, c.ZValues(), 2) : CoordsFromPoints(W, d, nz, 0, nx, 3, 2);
+        low ? Vector(W, c.ZValues(), 2)
+            : CoordsFromPoints(W, d, {.Count = nz, .Step = nx, .Stride = 3, .Component = 2});
     W.Run({nullptr, 1, int64_t(zs.size()), 1, 0, 2, zs.data()});
     W.Run({d.data() + (low ? 0 : 1), size_t(low ? 1 : 3), nz, nx, 0, 1});
 }
@@ -312,9 +319,12 @@ void Write4D(TDataWriter& W, bool Grid) {
     }
     W.Tag("<4D>");
     W.Counts({nx, ny, nz});
-    W.Line(low ? Vector(W, c.XValues(), 0) : CoordsFromPoints(W, d, nx, 0, 1, 4, 0));
-    W.Line(low ? Vector(W, c.YValues(), 1) : CoordsFromPoints(W, d, ny, 0, nx, 4, 1));
-    W.Line(low ? Vector(W, c.ZValues(), 2) : CoordsFromPoints(W, d, nz, 0, int64_t(nx) * ny, 4, 2));
+    W.Line(low ? Vector(W, c.XValues(), 0) : CoordsFromPoints(W, d, {.Count = nx, .Stride = 4}));
+    W.Line(low ? Vector(W, c.YValues(), 1)
+               : CoordsFromPoints(W, d, {.Count = ny, .Step = nx, .Stride = 4, .Component = 1}));
+    W.Line(low ? Vector(W, c.ZValues(), 2)
+               : CoordsFromPoints(
+                     W, d, {.Count = nz, .Step = int64_t(nx) * ny, .Stride = 4, .Component = 2}));
     W.EndLine();
     slices(d.data() + (low ? 0 : 3), low ? 1 : 4, -1);
 }
@@ -327,10 +337,17 @@ void Write4DSurface(TDataWriter& W, bool Grid) {
     W.Tag(Grid ? "<4D surface>" : "<4D surface Hi>");
     W.Counts({nx, ny, nz});
     if (Grid) {
-        W.Line(low ? Vector(W, c.XValues(), 0) : CoordsFromPoints(W, d, nx, 0, 1, 4, 0));
-        W.Line(low ? Vector(W, c.YValues(), 1) : CoordsFromPoints(W, d, ny, 0, nx, 4, 1));
+        W.Line(low ? Vector(W, c.XValues(), 0)
+                   : CoordsFromPoints(W, d, {.Count = nx, .Stride = 4}));
+        W.Line(
+            low ? Vector(W, c.YValues(), 1)
+                : CoordsFromPoints(W, d, {.Count = ny, .Step = nx, .Stride = 4, .Component = 1}));
         W.Line(low ? Vector(W, c.ZValues(), 2)
-                   : CoordsFromPoints(W, d, nz, TQor3DChart::FaceStart(3, nx, ny, nz), 1, 4, 2));
+                   : CoordsFromPoints(W, d,
+                                      {.Count = nz,
+                                       .First = TQor3DChart::FaceStart(3, nx, ny, nz),
+                                       .Stride = 4,
+                                       .Component = 2}));
         W.EndLine();
     }
     for (int face = 1; face <= 6; ++face) {
