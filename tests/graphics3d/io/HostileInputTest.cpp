@@ -139,14 +139,18 @@ TEST_F(HostileInput, ZeroByHugeGridsAreEmptyChartsThatWriteOnlyTheirHeader) {
 // so the file loads again.
 TEST_F(HostileInput, EveryFileTheProgramWritesLoadsAgain) {
     TQor3DChart chart;
-    ASSERT_EQ(chart.LoadFromText("<3D>\r\n4 1\r\n1 2 3 4\r\n-1\r\n1e39 -1e39 -5 NAN\r\n", false),
+    ASSERT_EQ(chart.LoadFromText(
+                  "<3D>\r\n4 2\r\n1 2 3 4\r\n-1\r\n10\r\n1e39 -1e39 -5 NAN\r\n0 0 0 0\r\n", false),
               0);
     chart.AxisZ().SetLogarithmic(true); // log10(-1) is NaN
     chart.Changed();
     const std::string file = dir.File("nonfinite.p3d");
     ASSERT_EQ(chart.SaveToFile(file, true, true), 0);
     const std::string text = ReadFileText(file);
-    EXPECT_EQ(text.rfind("<3D>\r\n4\t1\r\n1\t2\t3\t4\r\n-1\r\nINF\t-INF\t-5\tNAN\r\n", 0), 0u)
+    EXPECT_EQ(
+        text.rfind("<3D>\r\n4\t2\r\n1\t2\t3\t4\r\n-1\r\n10\r\nINF\t-INF\t-5\tNAN\r\n0\t0\t0\t0\r\n",
+                   0),
+        0u)
         << text.substr(0, 60);
     TQor3DChart back;
     ASSERT_EQ(back.LoadFromFile(file, true), 0);
