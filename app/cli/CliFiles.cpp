@@ -50,6 +50,31 @@ int ImportCliChart(TQor3DChart& Chart, const std::string& File, const TQorImport
     return ApplyToChart(std::move(result), Chart) ? 0 : -1;
 }
 
+// The import option at Args[i], taken into Import with i moved onto its value. False when
+// Args[i] is no import option; Error says why when its value is missing or refused.
+bool TakeImportOption(const std::vector<std::string>& Args, size_t& i, TQorImportOptions& Import,
+                      std::string& Error) {
+    const std::string& name = Args[i];
+    if (!name.starts_with("--") || !TQorImportOptions::Known(name))
+        return false;
+    if (!TQorImportOptions::TakesValue(name)) {
+        Error = Import.Set(name, {});
+        return true;
+    }
+    if (i + 1 >= Args.size()) {
+        Error = name + " needs a value";
+        return true;
+    }
+    Error = Import.Set(name, Args[++i]);
+    return true;
+}
+
+bool ImportOptionOk(const std::string& Error) {
+    if (!Error.empty())
+        std::fprintf(stderr, "plotyra-cli: %s\n", Error.c_str());
+    return Error.empty();
+}
+
 } // namespace
 
 int LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& File,
@@ -96,27 +121,23 @@ bool TFileIdentities::Contains(const std::string& File) const {
            std::find(FIds.begin(), FIds.end(), std::pair(st.st_dev, st.st_ino)) != FIds.end();
 }
 
-bool TakeImportOption(const std::vector<std::string>& Args, size_t& i, TQorImportOptions& Import,
-                      std::string& Error) {
-    const std::string& name = Args[i];
-    if (!name.starts_with("--") || !TQorImportOptions::Known(name))
-        return false;
-    if (!TQorImportOptions::TakesValue(name)) {
-        Error = Import.Set(name, {});
-        return true;
+TCliArgs ParseCliArgs(const std::vector<std::string>& Args,
+                      std::initializer_list<std::pair<std::string_view, bool*>> Flags) {
+    TCliArgs o;
+    for (size_t i = 0; i < Args.size(); ++i) {
+        const std::string& a = Args[i];
+        const auto flag =
+            std::find_if(Flags.begin(), Flags.end(), [&](const auto& f) { return f.first == a; });
+        if (flag != Flags.end())
+            *flag->second = true;
+        else if (std::string error; TakeImportOption(Args, i, o.Import, error))
+            o.Valid = o.Valid && ImportOptionOk(error);
+        else if (a.starts_with("--"))
+            o.Valid = false;
+        else
+            o.Files.push_back(a);
     }
-    if (i + 1 >= Args.size()) {
-        Error = name + " needs a value";
-        return true;
-    }
-    Error = Import.Set(name, Args[++i]);
-    return true;
-}
-
-bool ImportOptionOk(const std::string& Error) {
-    if (!Error.empty())
-        std::fprintf(stderr, "plotyra-cli: %s\n", Error.c_str());
-    return Error.empty();
+    return o;
 }
 
 std::string LoadCliChartData(TQor3DChart& Chart, IQorChartFileLegend* Legend,

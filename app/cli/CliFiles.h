@@ -4,7 +4,9 @@
 
 #include "QorImportOptions.h"
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <utility>
 #include <vector>
@@ -19,13 +21,16 @@ class IQorChartFileLegend;
 int LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& File,
                  bool WithProperties, std::string& Error, const TQorImportOptions& Import = {});
 
-// The import option at Args[i] ("--spacing 0.5,2", "--transpose"), taken into Import with i
-// moved onto its value. False when Args[i] is no import option; Error says why when it is one
-// whose value is missing or refused.
-bool TakeImportOption(const std::vector<std::string>& Args, size_t& i, TQorImportOptions& Import,
-                      std::string& Error);
-// True for an empty Error; otherwise prints it ("plotyra-cli: ...") and gives false.
-bool ImportOptionOk(const std::string& Error);
+// A command line of files, flags and import options ("--spacing 0.5,2", "--transpose").
+struct TCliArgs {
+    std::vector<std::string> Files;
+    TQorImportOptions Import;
+    // False after an unknown option or a refused import value (said on standard error).
+    bool Valid = true;
+};
+// Reads Args; each flag of Flags found in them sets its bool.
+TCliArgs ParseCliArgs(const std::vector<std::string>& Args,
+                      std::initializer_list<std::pair<std::string_view, bool*>> Flags);
 
 // The whole text of a regular file, or of standard input for "-" (at most a quarter of the
 // memory). False with the reason in Error.

@@ -17,31 +17,17 @@ const char* const ConvertUsage =
 namespace {
 
 struct TConvertOptions {
-    std::vector<std::string> Files;
     bool WithProperties = false;
     bool ForceGridForm = false;
     bool LowMemory = false;
-    TQorImportOptions Import;
-    bool Valid = true;
+    TCliArgs Args;
 };
 
 TConvertOptions ParseConvertOptions(const std::vector<std::string>& Args) {
     TConvertOptions o;
-    for (size_t i = 0; i < Args.size(); ++i) {
-        const std::string& a = Args[i];
-        if (std::string error; TakeImportOption(Args, i, o.Import, error))
-            o.Valid = o.Valid && ImportOptionOk(error);
-        else if (a == "--low-memory")
-            o.LowMemory = true;
-        else if (a == "--with-properties")
-            o.WithProperties = true;
-        else if (a == "--force-grid-form")
-            o.ForceGridForm = true;
-        else if (a.starts_with("--"))
-            o.Valid = false;
-        else
-            o.Files.push_back(a);
-    }
+    o.Args = ParseCliArgs(Args, {{"--low-memory", &o.LowMemory},
+                                 {"--with-properties", &o.WithProperties},
+                                 {"--force-grid-form", &o.ForceGridForm}});
     return o;
 }
 
@@ -60,7 +46,7 @@ bool EndsWith(const std::string& Name, const char* Suffix) {
 
 // .npy and .csv outputs take the data in those forms; every other name the chart-file form.
 int Save(const TQor3DChart& Chart, const TConvertOptions& o) {
-    const std::string& out = o.Files[1];
+    const std::string& out = o.Args.Files[1];
     std::string error;
     if (EndsWith(out, ".npy") || EndsWith(out, ".csv")) {
         const bool ok = EndsWith(out, ".npy") ? WriteChartNpy(Chart, out, error)
@@ -78,12 +64,12 @@ int Save(const TQor3DChart& Chart, const TConvertOptions& o) {
 
 int ConvertCommand(const std::vector<std::string>& Args) {
     const TConvertOptions o = ParseConvertOptions(Args);
-    if (!o.Valid || o.Files.size() != 2)
+    if (!o.Args.Valid || o.Args.Files.size() != 2)
         return UsageError();
     TQor3DChart chart;
     chart.SetUseLowMemory(o.LowMemory);
     if (const std::string error =
-            LoadCliChartData(chart, nullptr, o.Files[0], o.WithProperties, o.Import);
+            LoadCliChartData(chart, nullptr, o.Args.Files[0], o.WithProperties, o.Args.Import);
         !error.empty())
         return Fail(error);
     return Save(chart, o);

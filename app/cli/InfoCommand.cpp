@@ -42,28 +42,15 @@ const char* KindName(TQorDataKind Kind) {
 }
 
 struct TInfoOptions {
-    std::vector<std::string> Files;
     bool NoProperties = false;
     bool LowMemory = false;
-    TQorImportOptions Import;
-    bool Valid = true;
+    TCliArgs Args;
 };
 
 TInfoOptions ParseInfoOptions(const std::vector<std::string>& Args) {
     TInfoOptions o;
-    for (size_t i = 0; i < Args.size(); ++i) {
-        const std::string& a = Args[i];
-        if (std::string error; TakeImportOption(Args, i, o.Import, error))
-            o.Valid = o.Valid && ImportOptionOk(error);
-        else if (a == "--low-memory")
-            o.LowMemory = true;
-        else if (a == "--no-properties")
-            o.NoProperties = true;
-        else if (a.starts_with("--"))
-            o.Valid = false;
-        else
-            o.Files.push_back(a);
-    }
+    o.Args =
+        ParseCliArgs(Args, {{"--low-memory", &o.LowMemory}, {"--no-properties", &o.NoProperties}});
     return o;
 }
 
@@ -90,14 +77,15 @@ std::string InfoJson(const TQor3DChart& Chart, int Result) {
 
 int InfoCommand(const std::vector<std::string>& Args) {
     const TInfoOptions o = ParseInfoOptions(Args);
-    if (!o.Valid || o.Files.size() != 1)
+    if (!o.Args.Valid || o.Args.Files.size() != 1)
         return UsageError();
     TQor3DChart chart;
     chart.SetUseLowMemory(o.LowMemory);
     std::string error;
-    const int result = LoadCliChart(chart, nullptr, o.Files[0], !o.NoProperties, error, o.Import);
+    const int result =
+        LoadCliChart(chart, nullptr, o.Args.Files[0], !o.NoProperties, error, o.Args.Import);
     if (!error.empty())
-        std::fprintf(stderr, "plotyra-cli: %s: %s\n", o.Files[0].c_str(), error.c_str());
+        std::fprintf(stderr, "plotyra-cli: %s: %s\n", o.Args.Files[0].c_str(), error.c_str());
     std::printf("%s\n", InfoJson(chart, result).c_str());
     return 0;
 }
