@@ -1,7 +1,7 @@
 #include "CliFiles.h"
 
 #include "QorDataText.h"
-#include "QorImportRegistry.h"
+#include "QorImportOpen.h"
 #include "chart/Qor3DChart.h"
 #include "chart/Qor3DChartSizing.h"
 #include "io/Qor3DChartFile.h"
@@ -37,19 +37,6 @@ bool ReadStandardInput(std::string& Text, std::string& Error) {
     }
 }
 
-// A file of a foreign format: its warnings go to standard error, the chart takes its data.
-int ImportCliChart(TQor3DChart& Chart, const std::string& File, const TQorImportOptions& Import,
-                   std::string& Error) {
-    TQorImportResult result = ImportFile(File, Import);
-    for (const std::string& w : result.Warnings)
-        std::fprintf(stderr, "plotyra-cli: %s: %s\n", File.c_str(), w.c_str());
-    if (!result.Ok()) {
-        Error = result.Error.Text();
-        return -1;
-    }
-    return ApplyToChart(std::move(result), Chart) ? 0 : -1;
-}
-
 // The import option at Args[i], taken into Import with i moved onto its value. False when
 // Args[i] is no import option; Error says why when its value is missing or refused.
 bool TakeImportOption(const std::vector<std::string>& Args, size_t& i, TQorImportOptions& Import,
@@ -81,13 +68,11 @@ int LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::str
                  bool WithProperties, std::string& Error, const TQorImportOptions& Import) {
     Error.clear();
     if (File != "-") {
-        const TQorImportReader* reader = TQorImportRegistry::Default().Choose(File);
-        if (reader && !reader->Native)
-            return ImportCliChart(Chart, File, Import, Error);
-        const int result = LoadChartFile(Chart, Legend, File, WithProperties);
-        if (result != 0)
-            Error = ChartFileProblem(File);
-        return result;
+        const TQorOpenOutcome o = OpenChartData(Chart, Legend, File, WithProperties, Import);
+        for (const std::string& w : o.Warnings)
+            std::fprintf(stderr, "plotyra-cli: %s: %s\n", File.c_str(), w.c_str());
+        Error = o.Error;
+        return o.Ok ? 0 : -1;
     }
     std::string text;
     if (!ReadStandardInput(text, Error)) {
