@@ -3,6 +3,7 @@
 #include "QorImportNpy.h"
 #include "QorImportSupport.h"
 #include "QorImportText.h"
+#include "QorParallel.h"
 #include "QorUpdateBracket.h"
 #include "chart/Qor3DChart.h"
 
@@ -114,6 +115,53 @@ void SetCaptions(const TQorImportResult& R, TQor3DChart& Chart) {
         Chart.SetDim4Caption(R.CaptionValue);
 }
 
+// Grids of at least this many points are filled on all cores.
+constexpr size_t FillPiecePoints = size_t(1) << 18;
+
+// The interleaved rows First ... Last - 1 (along Z) of a surface: x, height, z per point.
+TQorDataExtremes FillSurfaceRows(const TQorImportResult& R, float* Data, size_t First,
+                                 size_t Last) {
+    const size_t nx = size_t(R.NX());
+    TQorDataExtremes e;
+    for (size_t k = First; k < Last; ++k) {
+        e.Add(2, R.Z[k]);
+        for (size_t i = 0; i < nx; ++i) {
+            float* p = Data + 3 * (i + nx * k);
+            p[0] = R.X[i];
+            p[1] = R.Values[i + nx * k];
+            p[2] = R.Z[k];
+            e.Add(1, p[1]);
+        }
+    }
+    for (const float x : R.X)
+        e.Add(0, x);
+    return e;
+}
+
+// The same for the Z slices First ... Last - 1 of a volume: x, y, z, value per point.
+TQorDataExtremes FillVolumeRows(const TQorImportResult& R, float* Data, size_t First, size_t Last) {
+    const size_t nx = size_t(R.NX()), ny = size_t(R.NY());
+    TQorDataExtremes e;
+    for (size_t k = First; k < Last; ++k) {
+        e.Add(2, R.Z[k]);
+        for (size_t j = 0; j < ny; ++j)
+            for (size_t i = 0; i < nx; ++i) {
+                const size_t t = i + nx * (j + ny * k);
+                float* p = Data + 4 * t;
+                p[0] = R.X[i];
+                p[1] = R.Y[j];
+                p[2] = R.Z[k];
+                p[3] = R.Values[t];
+                e.Add(3, p[3]);
+            }
+    }
+    for (const float x : R.X)
+        e.Add(0, x);
+    for (const float y : R.Y)
+        e.Add(1, y);
+    return e;
+}
+
 template <typename TResult> bool Apply(TResult&& R, TQor3DChart& Chart, bool Take) {
     TQorUpdateScope<TQor3DChart> scope(Chart);
     Chart.ClearData();
@@ -146,29 +194,23 @@ template <typename TResult> bool Apply(TResult&& R, TQor3DChart& Chart, bool Tak
         } else {
             std::copy(R.Values.begin(), R.Values.end(), Chart.Data().begin());
         }
-    } else if (surface) {
-        float* d = Chart.Data().data();
-        for (size_t k = 0; k < nz; ++k)
-            for (size_t i = 0; i < nx; ++i) {
-                float* p = d + 3 * (i + nx * k);
-                p[0] = R.X[i];
-                p[1] = R.Values[i + nx * k];
-                p[2] = R.Z[k];
-            }
+        Chart.UpdateRanges();
     } else {
+        // Filling the interleaved layout touches fresh pages of a large array: pieces of rows on
+        // all cores, each keeping the extremes of what it wrote.
         float* d = Chart.Data().data();
-        for (size_t k = 0; k < nz; ++k)
-            for (size_t j = 0; j < ny; ++j)
-                for (size_t i = 0; i < nx; ++i) {
-                    const size_t t = i + nx * (j + ny * k);
-                    float* p = d + 4 * t;
-                    p[0] = R.X[i];
-                    p[1] = R.Y[j];
-                    p[2] = R.Z[k];
-                    p[3] = R.Values[t];
-                }
+        const size_t pieces = nx * ny * nz >= FillPiecePoints ? QorParallel::Threads() * 4 : 1;
+        std::vector<TQorDataExtremes> found(std::min(pieces, nz));
+        QorParallel::For(found.size(), [&](size_t p) {
+            const size_t first = nz * p / found.size(), last = nz * (p + 1) / found.size();
+            found[p] =
+                surface ? FillSurfaceRows(R, d, first, last) : FillVolumeRows(R, d, first, last);
+        });
+        TQorDataExtremes e;
+        for (const TQorDataExtremes& f : found)
+            e.Merge(f);
+        Chart.UpdateRangesFrom(e);
     }
-    Chart.UpdateRanges();
     if (surface)
         Chart.UpdateNormals();
     SetCaptions(R, Chart);

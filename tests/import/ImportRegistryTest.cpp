@@ -117,6 +117,45 @@ TEST(ImportRegistry, ApplyToChartInBothLayouts) {
     }
 }
 
+// Large grids are filled in pieces on all cores; the ranges found on the way must be those of a
+// scan of the whole array, holes and all.
+TEST(ImportRegistry, LargeGridsFillTheFullLayoutInPieces) {
+    for (const bool volume : {false, true}) {
+        SCOPED_TRACE(volume ? "volume" : "surface");
+        TQorImportResult r;
+        r.Kind = volume ? TQorImportKind::Volume : TQorImportKind::Surface;
+        const int n = volume ? 70 : 600;
+        for (int i = 0; i < n; ++i) {
+            r.X.push_back(float(i) * 0.5f);
+            r.Z.push_back(float(n - i));
+            if (volume)
+                r.Y.push_back(float(i * i));
+        }
+        r.Values.resize(size_t(n) * n * (volume ? n : 1));
+        for (size_t t = 0; t < r.Values.size(); ++t)
+            r.Values[t] = t % 977 == 5 ? NAN : std::sin(float(t) * 1e-3f) * float(t % 1000);
+        TQor3DChart chart;
+        chart.SetUseLowMemory(false);
+        ASSERT_TRUE(ApplyToChart(r, chart));
+        const int stride = volume ? 4 : 3;
+        const size_t last = r.Values.size() - 1;
+        EXPECT_EQ(chart.Data()[stride * last + (volume ? 3 : 1)], r.Values[last]);
+        EXPECT_EQ(chart.Data()[stride * last + 2], r.Z.back());
+        std::vector<double> ranges;
+        for (TQorChartAxis3D* a : {&chart.AxisX(), &chart.AxisY(), &chart.AxisZ()})
+            ranges.insert(ranges.end(), {a->Minimum(), a->Maximum()});
+        const double v0 = chart.ValueMin(), v1 = chart.ValueMax();
+        chart.UpdateRanges();
+        size_t c = 0;
+        for (TQorChartAxis3D* a : {&chart.AxisX(), &chart.AxisY(), &chart.AxisZ()}) {
+            EXPECT_EQ(ranges[c++], a->Minimum());
+            EXPECT_EQ(ranges[c++], a->Maximum());
+        }
+        EXPECT_EQ(v0, chart.ValueMin());
+        EXPECT_EQ(v1, chart.ValueMax());
+    }
+}
+
 TEST(ImportRegistry, WrittenChartsReadBackEqual) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
