@@ -40,6 +40,10 @@ struct TQorImportResult {
     TArrGLfloat Values;
     // Captions of the chart's axes (a surface's height runs along Y) and of a volume's value.
     std::string CaptionX, CaptionY, CaptionZ, CaptionValue;
+    // The file gives the X (Z) coordinates itself (a header row, a Z column, a list of points):
+    // the options' spacing and origin are not used for that axis. Set as soon as the layout is
+    // known, so a read that fails later still tells.
+    bool GivenX = false, GivenZ = false;
     std::vector<std::string> Warnings;
     // Set when the read failed; the data are then empty.
     bool Failed = false;

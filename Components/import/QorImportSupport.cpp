@@ -195,6 +195,7 @@ void TransposeSurface(TQorImportResult& Result) {
             t[k + nz * i] = Result.Values[i + nx * k];
     Result.Values.swap(t);
     std::swap(Result.X, Result.Z);
+    std::swap(Result.GivenX, Result.GivenZ);
     std::swap(Result.CaptionX, Result.CaptionZ);
 }
 

@@ -210,6 +210,8 @@ void ReadMatrix(const std::vector<TLine>& Lines, char Sep, bool DecimalComma,
     const bool headerRow = header == TQorImportHeader::Row || header == TQorImportHeader::RowColumn;
     const bool zColumn = header == TQorImportHeader::RowColumn;
     const size_t firstData = headerRow ? 1 : 0;
+    R.GivenX = headerRow;
+    R.GivenZ = zColumn;
     if (Lines.size() <= firstData)
         return R.Fail("the file holds no rows of values");
     const int64_t fields = CountFields(Lines[firstData], Sep);
@@ -351,6 +353,7 @@ TRole RoleOfName(std::string_view Name, int Columns) {
 
 void ReadColumns(const std::vector<TLine>& Lines, char Sep, bool DecimalComma,
                  const TQorImportOptions& Options, size_t Bytes, TQorImportResult& R) {
+    R.GivenX = R.GivenZ = true;
     const std::vector<std::string_view> first = SplitLine(Lines[0], Sep);
     bool names = Options.Header != TQorImportHeader::None &&
                  std::all_of(first.begin(), first.end(),

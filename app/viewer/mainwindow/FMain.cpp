@@ -201,11 +201,14 @@ QWidget* TFormMain::BuildFilePanel() {
     listLayout->setSpacing(2);
     CtrlFile = new TFileListBox(listPanel);
     CtrlFile->setObjectName("CtrlFile");
-    connect(CtrlFile, &TFileListBox::FileChosen, this, &TFormMain::MenuItemReloadChartClick);
+    connect(CtrlFile, &TFileListBox::FileChosen, this, [this] { LoadSelected(true); });
     listLayout->addWidget(CtrlFile, 1);
     CtrlFileTypes = new QComboBox(listPanel);
     CtrlFileTypes->setObjectName("CtrlFileTypes");
-    CtrlFileTypes->addItems({"Chart Files (.p3d, .p4d, .txt)", "All Files"});
+    FillFileTypes();
+    // The longest entries would widen the file panel; the list shows them whole when open.
+    CtrlFileTypes->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    CtrlFileTypes->setMinimumContentsLength(16);
     connect(CtrlFileTypes, &QComboBox::activated, this, &TFormMain::CtrlFileTypesChange);
     listLayout->addWidget(CtrlFileTypes);
     listLayout->addWidget(BuildPlayPanel());
@@ -369,7 +372,8 @@ void TFormMain::ReadSettings() {
     EditFPS->SetValue(s.ReadFloat("EditFPS.Value", 10));
     ChRep->SetChecked(s.ReadBool("ChRep.Checked", false));
     FLanguage = QString::fromStdString(s.ReadString("progLang", ""));
-    CtrlFileTypes->setCurrentIndex(std::clamp(s.ReadInteger("CtrlFileTypes.ItemIndex", 0), 0, 1));
+    CtrlFileTypes->setCurrentIndex(
+        std::clamp(s.ReadInteger("CtrlFileTypes.ItemIndex", 0), 0, CtrlFileTypes->count() - 1));
     // A stored folder that is gone leaves the default.
     const QString stored =
         QString::fromStdString(s.ReadString("CtrlDir.Path", DefaultFolder().toStdString()));

@@ -37,6 +37,7 @@ class TQorColorScale;
 class TQorColorScaleWidget;
 class TQorEdit;
 class TFileListBox;
+struct TQorImportOptions;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -73,8 +74,10 @@ public:
     // The millisecond tick count playback measures its steps with (replaceable in tests).
     void SetTickSource(std::function<qint64()> Source) { FTickCount = std::move(Source); }
 
-    // Opens a file by path as recent files, dropped files and the command line do.
-    void OpenFileByPath(const QString& Path);
+    // Opens a file by path as File > Open..., recent files, dropped files and the command line
+    // do: the file's folder and the file are selected in the list. With MayAsk a file that
+    // needs the user's choices opens the Import dialog first (cancelled, nothing changes).
+    void OpenFileByPath(const QString& Path, bool MayAsk = true);
 
 protected:
     void setVisible(bool Visible) override;
@@ -120,17 +123,24 @@ private:
     void ShowColorScale(bool Visible);
 
     // FMainFiles.cpp
+    void FillFileTypes();
     void CtrlDirChange();
     void CtrlFileTypesChange();
     void SelectFolder(const QString& Folder);
+    // Selects Name in the list, showing a wider file type when the current one hides it.
+    void ShowFileInList(const QString& Name);
     // Scrolls the folder tree to the current folder, its name in sight.
     void ShowCurrentFolder(QAbstractItemView::ScrollHint Hint);
     QString SelectedFile() const;
+    void MenuItemOpenClick();
     void MenuItemReloadChartClick();
-    bool LoadChart(const QString& Path);
+    void LoadSelected(bool MayAsk);
+    bool ChooseImportOptions(const QString& Path, bool MayAsk, TQorImportOptions& Options);
+    bool LoadChart(const QString& Path, const TQorImportOptions& Options);
     void EmptyChart();
     void ForgetLoadedFile();
-    void LoadFinished(const QString& Path, bool Loaded);
+    // Problem is empty after a successful load.
+    void LoadFinished(const QString& Path, const QString& Problem, const QStringList& Warnings);
     void TimerOpenFileTimer();
     void FileDropDrop(const QStringList& Files);
     void MenuItemSaveChartClick();
@@ -184,6 +194,8 @@ private:
     QString FListFolder;
     QString FLoadedFile;
     QStringList FRecentFiles;
+    // The name masks of each entry of CtrlFileTypes.
+    QList<QStringList> FFileTypeMasks;
     bool FShown = false;
     bool FPanelsSized = false;
     // The folder tree has read the current folder's parent and not yet sorted it.

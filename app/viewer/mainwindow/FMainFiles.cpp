@@ -1,13 +1,18 @@
 #include "mainwindow/FMain.h"
 
 #include "QorColorScaleWidget.h"
+#include "QorImportOpen.h"
+#include "QorImportPreview.h"
+#include "QorImportRegistry.h"
 #include "QorPropText.h"
 #include "QorUpdateBracket.h"
 #include "desktop/UQorWaitCursor.h"
 #include "desktop/URecentlyUsed.h"
+#include "dialogs/FImport.h"
 #include "io/Qor3DChartFile.h"
 #include "io/Qor3DChartFileLegend.h"
 #include "mainwindow/UFileListBox.h"
+#include "mainwindow/UImportChoices.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,6 +26,7 @@
 #include <QMimeData>
 #include <QMimeDatabase>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -36,20 +42,60 @@ constexpr qint64 ProgressBytes = qint64(64) << 20;
 
 const QStringList ChartFileMasks = {"*.p3d", "*.p4d", "*.txt"};
 
-QString LoadFailureReason(const QString& Path) {
-    const QFileInfo info(Path);
-    if (!info.exists())
-        return "the file does not exist";
-    if (info.isDir())
-        return "it is a folder";
-    QFile file(Path);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
-    return "it is not a chart data file, or its data are damaged";
+// Entries of the file-type list. The first two are the list's original entries, whose indices
+// stored settings hold; the importers' entries follow.
+constexpr int AllFilesType = 1;
+constexpr int AllDataFilesType = 2;
+
+// Where File > Open... last found a file.
+constexpr const char* OpenFolderKey = "OpenDialog.Folder";
+
+// "name (.a, .b)" as the file-type list shows its entries.
+QString FileTypeCaption(const QString& Name, const QStringList& Masks) {
+    QStringList extensions;
+    for (const QString& mask : Masks)
+        extensions << mask.mid(1);
+    return QString("%1 (%2)").arg(Name, extensions.join(", "));
 }
 
-// The main window's file dialogs, modal, in the folder the list shows. Seven parameters: the
-// dialog's own settings, each of which all three callers give.
+// The importers' dialog filters, each pattern also in upper case, since Linux file names are
+// case-sensitive.
+QStringList OpenDialogFilters() {
+    QStringList filters = TQorImportRegistry::Default().FileDialogFilters();
+    static const QRegularExpression pattern(R"(\*\.\w+)");
+    for (QString& filter : filters) {
+        QString twinned;
+        qsizetype from = 0;
+        for (const QRegularExpressionMatch& m : pattern.globalMatch(filter)) {
+            twinned += filter.mid(from, m.capturedEnd() - from) + " " + m.captured().toUpper();
+            from = m.capturedEnd();
+        }
+        filter = twinned + filter.mid(from);
+    }
+    return filters;
+}
+
+// Why a path is not opened at all: only regular files are read (a FIFO would block the window).
+QString RefusalReason(const QFileInfo& Info) {
+    if (!Info.exists())
+        return "the file does not exist";
+    if (Info.isDir())
+        return "it is a folder";
+    if (!Info.isFile())
+        return "it is not a regular file";
+    return {};
+}
+
+// A reason or warning as part of a status-bar sentence.
+QString WithoutFinalStop(const std::string& Text) {
+    QString s = QString::fromStdString(Text);
+    while (s.endsWith('.'))
+        s.chop(1);
+    return s;
+}
+
+// The main window's file dialogs, modal, in Folder. Seven parameters: the dialog's own
+// settings, each of which every caller gives.
 QString RunFileDialog(QWidget* Parent, const QString& Title, QFileDialog::AcceptMode Mode,
                       const QStringList& Filters, const QString& Suffix, int Filter,
                       const QString& Folder) {
@@ -70,6 +116,31 @@ QString RunFileDialog(QWidget* Parent, const QString& Title, QFileDialog::Accept
 
 // ---- Folder tree and file list ----------------------------------------------------------------
 
+void TFormMain::FillFileTypes() {
+    const auto add = [this](const QString& Caption, const QStringList& Masks) {
+        CtrlFileTypes->addItem(Caption);
+        FFileTypeMasks << Masks;
+    };
+    add("Chart Files (.p3d, .p4d, .txt)", ChartFileMasks);
+    add("All Files", {"*"});
+    const std::vector<TQorImportReader>& readers = TQorImportRegistry::Default().Readers();
+    QStringList all;
+    for (const TQorImportReader& r : readers)
+        for (const std::string& e : r.Extensions)
+            if (!all.contains("*." + QString::fromStdString(e)))
+                all << "*." + QString::fromStdString(e);
+    add(FileTypeCaption("All data files", all), all);
+    // The chart files have their entry already.
+    for (const TQorImportReader& r : readers) {
+        if (r.Native)
+            continue;
+        QStringList masks;
+        for (const std::string& e : r.Extensions)
+            masks << "*." + QString::fromStdString(e);
+        add(FileTypeCaption(QString::fromStdString(r.Name), masks), masks);
+    }
+}
+
 void TFormMain::CtrlDirChange() {
     CtrlFileTypesChange();
 }
@@ -79,8 +150,7 @@ void TFormMain::CtrlDirChange() {
 void TFormMain::CtrlFileTypesChange() {
     const QString keep = FListFolder == FFolder ? SelectedFile() : QString();
     FListFolder = FFolder;
-    const QStringList masks =
-        CtrlFileTypes->currentIndex() == 0 ? ChartFileMasks : QStringList{"*"};
+    const QStringList masks = FFileTypeMasks.value(CtrlFileTypes->currentIndex(), {"*"});
     QStringList names;
     const QDir folder(FFolder);
     for (const QString& mask : masks)
@@ -113,24 +183,64 @@ void TFormMain::SelectFolder(const QString& Folder) {
     CtrlDirChange();
 }
 
+// A file opened by path stays selected, so Reload and playback go on from it.
+void TFormMain::ShowFileInList(const QString& Name) {
+    if (CtrlFile->SelectFile(Name) || !QFileInfo(QDir(FFolder).filePath(Name)).isFile())
+        return;
+    for (const int type : {AllDataFilesType, AllFilesType})
+        if (QDir::match(FFileTypeMasks.value(type), Name)) {
+            CtrlFileTypes->setCurrentIndex(type);
+            CtrlFileTypesChange();
+            CtrlFile->SelectFile(Name);
+            return;
+        }
+}
+
 QString TFormMain::SelectedFile() const {
     return CtrlFile->SelectedFile();
 }
 
 // ---- Loading ----------------------------------------------------------------------------------
 
-// The selected entry: the list click, Reload and playback. Without a selection, or when
-// loading fails with an error, the chart is emptied.
+// Any data file the importers know, from the folder File > Open... last opened a file in.
+void TFormMain::MenuItemOpenClick() {
+    const QString stored = QString::fromStdString(QorStorage1.ReadString(OpenFolderKey, ""));
+    const QString folder = !stored.isEmpty() && QDir(stored).exists() ? stored : FFolder;
+    const QString name =
+        RunFileDialog(this, "Open", QFileDialog::AcceptOpen, OpenDialogFilters(), {}, 0, folder);
+    if (name.isEmpty())
+        return;
+    const QFileInfo info(name);
+    QorStorage1.WriteString(OpenFolderKey, info.absolutePath().toStdString());
+    OpenFileByPath(name);
+    if (FLoadedFile == info.absoluteFilePath())
+        AddToMRU(FLoadedFile);
+}
+
 void TFormMain::MenuItemReloadChartClick() {
-    TQorWaitCursor wait;
+    LoadSelected(false);
+}
+
+// The selected entry: a click or a key in the list (which may ask for import choices), Reload
+// and playback (which use the remembered ones). Without a selection, or when loading fails with
+// an error, the chart is emptied; a cancelled Import dialog leaves it and selects its file again.
+void TFormMain::LoadSelected(bool MayAsk) {
     const QString name = SelectedFile();
     const QString path = name.isEmpty() ? QString() : QDir(FFolder).filePath(name);
+    TQorImportOptions options;
+    if (!path.isEmpty() && !ChooseImportOptions(path, MayAsk, options)) {
+        const QFileInfo loaded(FLoadedFile);
+        if (!FLoadedFile.isEmpty() && QDir(loaded.absolutePath()) == QDir(FFolder))
+            CtrlFile->SelectFile(loaded.fileName());
+        return;
+    }
+    TQorWaitCursor wait;
     bool opened = !path.isEmpty();
     {
         const TQorUpdateScope scope(Qor3DChart);
         if (opened) {
             try {
-                LoadChart(path);
+                LoadChart(path, options);
                 if (MenuItemAutoScaleOnLoad->isChecked()) {
                     Qor3DChart.SetAllAutoRanges();
                     Qor3DChart.UpdateRanges();
@@ -147,20 +257,68 @@ void TFormMain::MenuItemReloadChartClick() {
     MenuItemUseLowMemory->setChecked(Qor3DChart.UseLowMemory());
 }
 
-void TFormMain::OpenFileByPath(const QString& Path) {
-    TQorWaitCursor wait;
+void TFormMain::OpenFileByPath(const QString& Path, bool MayAsk) {
     const QFileInfo info(Path);
+    TQorImportOptions options;
+    if (!ChooseImportOptions(info.absoluteFilePath(), MayAsk, options))
+        return;
+    TQorWaitCursor wait;
     SelectFolder(info.absolutePath());
-    CtrlFile->SelectFile(info.fileName());
+    ShowFileInList(info.fileName());
     try {
-        LoadChart(info.absoluteFilePath());
+        LoadChart(info.absoluteFilePath(), options);
     } catch (...) {
         EmptyChart();
     }
 }
 
+// The options Path is read with: a native chart file takes none; an imported one takes the
+// choices remembered for its format. With MayAsk the Import dialog asks first when the file
+// offers several arrays, or gives no coordinates and its format has no remembered choices (see
+// docs/notes/viewer.md); its choices are then remembered. False when the user cancelled.
+bool TFormMain::ChooseImportOptions(const QString& Path, bool MayAsk, TQorImportOptions& Options) {
+    Options = {};
+    if (!RefusalReason(QFileInfo(Path)).isEmpty())
+        return true; // LoadChart says why
+    const std::string file = Path.toStdString();
+    const TQorImportReader* reader = TQorImportRegistry::Default().Choose(file);
+    if (reader == nullptr || reader->Native)
+        return true;
+    const bool remembered = ReadImportChoices(QorStorage1, reader->Name, Options);
+    const std::vector<TQorImportArrayInfo> arrays = ImportArchiveArrays(file);
+    const bool several = arrays.size() > 1;
+    // One array is read whatever its name.
+    if (!several)
+        Options.ArrayName.clear();
+    if (!MayAsk || (remembered && !several))
+        return true;
+    TQorImportOptions shown = Options;
+    if (several && std::none_of(arrays.begin(), arrays.end(), [&](const TQorImportArrayInfo& a) {
+            return a.Name == shown.ArrayName;
+        }))
+        shown.ArrayName = arrays.front().Name;
+    TQorImportPreview preview;
+    {
+        TQorWaitCursor wait;
+        preview = TFormImport::ReadPreview(Path, shown);
+    }
+    // Nothing to choose: a failure is the load's to report.
+    if (!several && (!preview.Ok() || (preview.GivenX && preview.GivenZ)))
+        return true;
+    TFormImport dialog(this, Path, std::move(preview), shown);
+    if (dialog.exec() != QDialog::Accepted) {
+        ShowStatus(QString("%1 was not opened.").arg(QDir::toNativeSeparators(Path)));
+        return false;
+    }
+    Options = dialog.Options();
+    WriteImportChoices(QorStorage1, reader->Name, Options);
+    return true;
+}
+
+// Clearing the data alone is no change the chart reports: the window would keep the last picture.
 void TFormMain::EmptyChart() {
     Qor3DChart.ClearData();
+    Qor3DChart.Changed();
     ForgetLoadedFile();
 }
 
@@ -169,36 +327,55 @@ void TFormMain::ForgetLoadedFile() {
     FStatusFile->clear();
 }
 
-// LoadChartFile with the window's options and feedback: a progress bar for a long load, the
-// file in the status bar, or why it could not be read.
-bool TFormMain::LoadChart(const QString& Path) {
-    const bool large = QFileInfo(Path).size() >= ProgressBytes;
+// OpenChartData with the window's options and feedback: a progress bar for a long load, the
+// file in the status bar, or why it could not be read. A path that is no regular file is not
+// opened at all, and the chart is emptied as by any failed load.
+bool TFormMain::LoadChart(const QString& Path, const TQorImportOptions& Options) {
+    const QFileInfo info(Path);
+    if (const QString refused = RefusalReason(info); !refused.isEmpty()) {
+        EmptyChart();
+        LoadFinished(Path, refused, {});
+        return false;
+    }
+    const bool large = info.size() >= ProgressBytes;
     if (large)
-        ShowProgress(QString("Loading %1...").arg(QFileInfo(Path).fileName()));
-    int result = -1;
+        ShowProgress(QString("Loading %1...").arg(info.fileName()));
+    TQorOpenOutcome outcome;
     {
         const auto hide = qScopeGuard([&] {
             if (large)
                 HideProgress();
         });
         TQorColorScaleFileLegend legend(ColorScale());
-        result = LoadChartFile(Qor3DChart, &legend, Path.toStdString(),
-                               MenuItemLoadInclChartProp->isChecked());
+        outcome = OpenChartData(Qor3DChart, &legend, Path.toStdString(),
+                                MenuItemLoadInclChartProp->isChecked(), Options);
     }
-    LoadFinished(Path, result == 0);
-    return result == 0;
+    // A failed read leaves the chart empty without always reporting the change.
+    if (!outcome.Ok)
+        EmptyChart();
+    QStringList warnings;
+    for (const std::string& w : outcome.Warnings)
+        warnings << WithoutFinalStop(w);
+    const QString problem = outcome.Ok              ? QString()
+                            : outcome.Error.empty() ? QString("it cannot be read")
+                                                    : WithoutFinalStop(outcome.Error);
+    LoadFinished(Path, problem, warnings);
+    return outcome.Ok;
 }
 
-void TFormMain::LoadFinished(const QString& Path, bool Loaded) {
-    if (!Loaded) {
+void TFormMain::LoadFinished(const QString& Path, const QString& Problem,
+                             const QStringList& Warnings) {
+    if (!Problem.isEmpty()) {
         ForgetLoadedFile();
-        ShowStatus(QString("Cannot read %1: %2.")
-                       .arg(QDir::toNativeSeparators(Path), LoadFailureReason(Path)));
+        ShowStatus(QString("Cannot read %1: %2.").arg(QDir::toNativeSeparators(Path), Problem));
         return;
     }
     FLoadedFile = Path;
     FStatusFile->setText(QDir::toNativeSeparators(Path));
-    statusBar()->clearMessage();
+    if (Warnings.isEmpty())
+        statusBar()->clearMessage();
+    else
+        ShowStatus(QString("%1: %2.").arg(QFileInfo(Path).fileName(), Warnings.join("; ")));
     AddRecentlyUsed(Path, QMimeDatabase().mimeTypeForFile(Path).name());
 }
 

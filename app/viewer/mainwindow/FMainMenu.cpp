@@ -36,6 +36,8 @@ void TFormMain::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("TBMainMenu");
 
+    QAction* open =
+        NewAction("MenuItemOpen", "&Open...", QKeySequence::Open, &TFormMain::MenuItemOpenClick);
     QAction* reload = NewAction("MenuItemReloadChart", "Re&Load Chart", QKeySequence("Ctrl+R"),
                                 &TFormMain::MenuItemReloadChartClick);
     QAction* save = NewAction("MenuItemSaveChart", "&Save Chart...", QKeySequence("Ctrl+S"),
@@ -45,6 +47,8 @@ void TFormMain::BuildMenus() {
     QAction* exit =
         NewAction("ExitMenuItem", "&Exit", QKeySequence("Ctrl+Q"), &TFormMain::ExitMenuItemClick);
     QMenu* file = bar->addMenu("&File");
+    file->setObjectName("MenuFile");
+    file->addAction(open);
     file->addAction(reload);
     MRUList = file->addMenu("&Reopen");
     MRUList->setObjectName("MRUList");

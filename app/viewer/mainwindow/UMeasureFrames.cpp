@@ -59,7 +59,7 @@ double MeasureTurningFrames(TQor3DChart& Chart, int Frames) {
 
 void MeasureFramesWhenShown(TFormMain& Window, int Frames, const QString& File) {
     QTimer::singleShot(0, &Window, [&Window, Frames, File] {
-        Window.OpenFileByPath(File);
+        Window.OpenFileByPath(File, false);
         if (Window.LoadedFile().isEmpty()) {
             std::fprintf(stderr, "Cannot read %s.\n",
                          QDir::toNativeSeparators(File).toLocal8Bit().constData());

@@ -33,6 +33,24 @@ inline void OnNextModal(std::function<void(QWidget* Modal)> Action) {
     timer->start(10);
 }
 
+// While it lives, a modal window that opens is a failure and is closed at once, so a call that
+// must not ask returns instead of waiting for an answer.
+class TNoModals {
+public:
+    TNoModals() {
+        QObject::connect(&FTimer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "a modal window opened: " << modal->windowTitle().toStdString();
+                modal->close();
+            }
+        });
+        FTimer.start(20);
+    }
+
+private:
+    QTimer FTimer;
+};
+
 // Modal as a T, or nullptr with a failure naming What it should have been.
 template <typename T> T* ModalAs(QWidget* Modal, const char* What) {
     auto* typed = qobject_cast<T*>(Modal);

@@ -4,6 +4,7 @@
 #include "QorEdit.h"
 #include "TestSupport.h"
 #include "app/viewer/FMainTestSupport.h"
+#include "app/viewer/ImportSampleFiles.h"
 #include "desktop/URecentlyUsed.h"
 #include "desktop/USignalClose.h"
 
@@ -163,6 +164,79 @@ TEST_F(FormMain, AFailedLoadIsSilentButTheStatusBarSaysWhy) {
 
     w.OpenFileByPath(PathIn(dir, "missing.p3d"));
     EXPECT_TRUE(w.statusBar()->currentMessage().contains("does not exist"));
+}
+
+// Every data format has its entry in the file types after the list's own two; a file opened by
+// path that the current type hides is shown under a wider one, so Reload finds it. The
+// status bar tells the importer's warnings and reasons, and a FIFO is never opened (it used
+// to block the window in the reason's open; a helper opens the other end, so a regression
+// fails instead of hanging).
+TEST_F(FormMain, EveryDataFormatHasAFileTypeAndForeignFilesOpenFromEveryPlace) {
+    TempDir dir;
+    WriteFileText(dir.File("chart.p3d"), "<3D>\n2\t2\n0\t1\n0\t1\n1\n2\n3\n4\n");
+    WriteFileText(dir.File("table.csv"), "z\\x,0,1,2\n0,1,2,3\n1,4,5,6\n");
+    WriteFileText(dir.File("holes.csv"), "x,z,h\n0,0,1\n1,0,2\n0,1,3\n");
+    WriteFileText(dir.File("bad.csv"), "z\\x,0,1\n0,1,2\n1,3,abc\n");
+    WriteSurfaceNpy(dir.File("grid.npy"), 3, 2, [](int i, int k) { return float(i * k); });
+    WriteFileText(dir.File("notes.py"), "print()\n");
+    TFormMain& w = Start();
+    auto& types = Control<QComboBox>("CtrlFileTypes");
+    QStringList captions;
+    for (int i = 0; i < types.count(); ++i)
+        captions << types.itemText(i);
+    EXPECT_EQ(captions,
+              (QStringList{"Chart Files (.p3d, .p4d, .txt)", "All Files",
+                           "All data files (.p3d, .p4d, .txt, .npy, .npz, .csv, .tsv)",
+                           "NumPy arrays (.npy, .npz)", "Text matrices (.csv, .tsv, .txt)"}));
+    ASSERT_EQ(types.currentIndex(), 0);
+
+    w.OpenFileByPath(PathIn(dir, "table.csv"));
+    EXPECT_EQ(w.LoadedFile(), PathIn(dir, "table.csv"));
+    EXPECT_EQ(w.Chart().NX(), 3);
+    EXPECT_EQ(types.currentIndex(), 2);
+    EXPECT_EQ(FileList().Files(),
+              (QStringList{"bad.csv", "chart.p3d", "grid.npy", "holes.csv", "table.csv"}));
+    EXPECT_EQ(FileList().SelectedFile(), "table.csv");
+    types.setCurrentIndex(3);
+    emit types.activated(3);
+    EXPECT_EQ(FileList().Files(), QStringList{"grid.npy"});
+
+    // A dropped foreign file opens as a clicked one; what its importer remarks is shown.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(PathIn(dir, "holes.csv"))});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&w, &enter);
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&w, &drop);
+    EXPECT_EQ(w.LoadedFile(), PathIn(dir, "holes.csv"));
+    EXPECT_EQ(FileList().SelectedFile(), "holes.csv");
+    EXPECT_TRUE(w.statusBar()->currentMessage().startsWith("holes.csv: 1 places of the grid"))
+        << w.statusBar()->currentMessage().toStdString();
+
+    ClickFile("bad.csv");
+    EXPECT_EQ(w.statusBar()->currentMessage(),
+              QString("Cannot read %1: bad.csv, line 3, field 3: 'abc' is not a number.")
+                  .arg(PathIn(dir, "bad.csv")));
+    EXPECT_TRUE(w.LoadedFile().isEmpty());
+    EXPECT_EQ(w.Chart().NX(), 0);
+
+    const std::string fifo = dir.File("pipe.csv");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> done{false};
+    std::thread unblocker([&] {
+        while (!done) {
+            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    w.OpenFileByPath(QString::fromStdString(fifo));
+    done = true;
+    unblocker.join();
+    EXPECT_EQ(
+        w.statusBar()->currentMessage(),
+        QString("Cannot read %1: it is not a regular file.").arg(QString::fromStdString(fifo)));
 }
 
 TEST_F(FormMain, SafeModeSwitchIsStoredAndOpensNothingOtherParametersAreOpenedLater) {
@@ -427,6 +501,7 @@ TEST_F(FormMain, MenusCarryTheCaptionsAndShortcutsAndTheContextMenuTheirTwins) {
         const char* Caption;
         const char* Keys;
     } items[] = {
+        {"MenuItemOpen", "&Open...", "Ctrl+O"},
         {"MenuItemReloadChart", "Re&Load Chart", "Ctrl+R"},
         {"MenuItemSaveChart", "&Save Chart...", "Ctrl+S"},
         {"MenuItemSaveChartNoProp", "Save Chart &Data Only...", "Ctrl+D"},

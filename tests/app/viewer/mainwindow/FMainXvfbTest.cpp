@@ -3,10 +3,20 @@
 #include "Qor3DDrawWidget.h"
 #include "QorCheckBox.h"
 #include "QorColorScaleWidget.h"
+#include "TestSupport.h"
 #include "app/viewer/FMainTestSupport.h"
+#include "app/viewer/ImportSampleFiles.h"
+#include "dialogs/FImport.h"
 
+#include <QFileDialog>
 #include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTableWidget>
+#include <cmath>
 
 namespace {
 
@@ -57,6 +67,101 @@ TEST_F(FormMainXvfb, ClickingASampleDrawsItsChartAndLegend) {
     EXPECT_GE(legend.left(), chart.right());
     EXPECT_GE(HuesDownTheColumns(shot, legend), 15);
     EXPECT_TRUE(Control<QLabel>("StatusFile").text().endsWith("surface.p3d"));
+}
+
+// Draws and grabs the window once the chart has been drawn after Renders pictures.
+QImage ShotAfter(TFormMain& Window, int Renders) {
+    EXPECT_TRUE(WaitFor([&] { return Window.Chart().RenderCount() > Renders; }));
+    return ScreenShot(Window);
+}
+
+// The user opens a CSV through File > Open... with the mouse and sees its surface; then drops
+// an archive of two arrays, picks the second in the Import dialog and sees that one; Reload
+// (by its key) reads the same array again without asking.
+TEST_F(FormMainXvfb, FileOpenDrawsATableAndADroppedArchiveAsksForItsArray) {
+    if (!OnDisplay())
+        GTEST_SKIP() << "needs a display";
+    TempDir dir;
+    const QString csv = QString::fromStdString(dir.File("volcano.csv"));
+    ASSERT_TRUE(QFile::copy(QString(PLOTYRA_EXAMPLES) + "/import/volcano.csv", csv));
+    WriteSurfaceNpy(dir.File("flat.npy"), 3, 4, [](int, int) { return 1.0f; });
+    WriteSurfaceNpy(dir.File("wave.npy"), 30, 20,
+                    [](int i, int k) { return float(std::sin(i / 4.0) * std::cos(k / 3.0)); });
+    WriteNpz(dir.File("two.npz"), {{"flat", dir.File("flat.npy")}, {"wave", dir.File("wave.npy")}});
+    ASSERT_TRUE(StartOnScreen());
+    TFormMain& w = *Window;
+    FileList().clearSelection();
+    int renders = w.Chart().RenderCount();
+    Action("MenuItemReloadChart").trigger(); // nothing selected: an empty chart
+    const QImage empty = ShotAfter(w, renders);
+    const QRect chart = AreaOf(w, w.ChartWidget());
+    ASSERT_LT(ColouredPixels(empty, chart), chart.width() * chart.height() / 100);
+
+    OnNextModal([&](QWidget* modal) {
+        auto* files = ModalAs<QFileDialog>(modal, "file dialog");
+        ASSERT_NE(files, nullptr);
+        EXPECT_EQ(files->windowTitle(), "Open");
+        EXPECT_TRUE(files->selectedNameFilter().startsWith("All data files (*.p3d *.P3D"));
+        EXPECT_TRUE(files->nameFilters().contains("NumPy arrays (*.npy *.NPY *.npz *.NPZ)"));
+        EXPECT_EQ(files->nameFilters().last(), "All files (*)");
+        ChooseFile(modal, csv);
+    });
+    auto* fileMenu = w.findChild<QMenu*>("MenuFile");
+    ASSERT_NE(fileMenu, nullptr);
+    QMenuBar* bar = w.menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {},
+                      bar->actionGeometry(fileMenu->menuAction()).center());
+    ASSERT_TRUE(WaitFor([&] { return fileMenu->isVisible(); }));
+    renders = w.Chart().RenderCount();
+    QTest::mouseClick(fileMenu, Qt::LeftButton, {},
+                      fileMenu->actionGeometry(&Action("MenuItemOpen")).center());
+    ASSERT_EQ(w.LoadedFile(), csv);
+    const QImage volcano = ShotAfter(w, renders);
+    EXPECT_GT(ColouredPixels(volcano, chart), chart.width() * chart.height() / 20);
+    EXPECT_NE(volcano.copy(chart), empty.copy(chart));
+    EXPECT_TRUE(Control<QLabel>("StatusFile").text().endsWith("volcano.csv"));
+    // As a file from the command line: its folder and the file are selected, the folder kept.
+    EXPECT_EQ(QDir(w.CurrentFolder()), QDir(dir.Path().c_str()));
+    EXPECT_EQ(FileList().SelectedFile(), "volcano.csv");
+    EXPECT_EQ(w.Storage().ReadString("OpenDialog.Folder", ""), dir.Path().string());
+    EXPECT_EQ(w.RecentFiles().value(0), csv);
+
+    OnNextModal([&](QWidget* modal) {
+        auto* import = ModalAs<TFormImport>(modal, "Import dialog");
+        ASSERT_NE(import, nullptr);
+        auto& arrays = *import->findChild<QListWidget*>("ListArrays");
+        ASSERT_TRUE(arrays.isVisible());
+        ASSERT_EQ(arrays.count(), 2);
+        EXPECT_EQ(arrays.item(0)->text(), "flat: 4 × 3 float32");
+        EXPECT_EQ(arrays.item(1)->text(), "wave: 20 × 30 float32");
+        auto& grid = *import->findChild<QTableWidget*>("GridPreview");
+        EXPECT_EQ(grid.columnCount(), 3);
+        QTest::mouseClick(arrays.viewport(), Qt::LeftButton, {},
+                          arrays.visualItemRect(arrays.item(1)).center());
+        EXPECT_TRUE(WaitFor([&] { return grid.columnCount() == 6 && grid.rowCount() == 8; }));
+        EXPECT_EQ(grid.item(0, 4)->text(), QString::number(std::sin(1.0), 'g', 7));
+        QTest::mouseClick(import->findChild<QPushButton*>("BtnClose"), Qt::LeftButton);
+    });
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.File("two.npz")))});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&w, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    renders = w.Chart().RenderCount();
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&w, &drop);
+    ASSERT_EQ(w.Chart().NX(), 30);
+    EXPECT_EQ(w.Chart().NZ(), 20);
+    const QImage wave = ShotAfter(w, renders);
+    EXPECT_GT(ColouredPixels(wave, chart), chart.width() * chart.height() / 20);
+    EXPECT_NE(wave.copy(chart), volcano.copy(chart));
+
+    TNoModals none;
+    w.Chart().ClearData();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w)); // back from the dialog, the keys go here
+    QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(w.Chart().NX(), 30);
+    EXPECT_TRUE(Control<QLabel>("StatusFile").text().endsWith("two.npz"));
 }
 
 // The colour the chart shows near its top-left corner, once it has been drawn anew.
