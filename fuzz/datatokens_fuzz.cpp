@@ -16,6 +16,15 @@ bool IsSpace(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
+// The token in capitals.
+std::string Upper(std::string_view Token) {
+    std::string s(Token);
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return s;
+}
+
 void Check(bool Ok) {
     if (!Ok)
         std::abort();
@@ -37,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
 
     // Every whitespace-separated token: accepted exactly when it is a plain number or a word
-    // the writer puts for a value that is not finite.
+    // the writer puts for a value that is not finite, in any letter case.
     uint64_t tokens = 0;
     for (size_t i = 0; i < size;) {
         while (i < size && IsSpace(text[i]))
@@ -51,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string_view token = text.substr(start, i - start);
         double v = 0;
         const bool accepted = TQorTokenReader(token).ReadValue(v);
-        const bool word = token == "INF" || token == "-INF" || token == "NAN";
+        const std::string upper = Upper(token);
+        const bool word = upper == "INF" || upper == "-INF" || upper == "NAN";
         Check(accepted == (token.size() <= 64 && (IsDataValueToken(token) || word)));
     }
     Check(ScanText(source, 0, size).Tokens == tokens);

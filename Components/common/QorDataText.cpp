@@ -49,9 +49,20 @@ double OutOfRangeValue(std::string_view token) {
     return negative ? -magnitude : magnitude;
 }
 
-// A plain number, or a word the writer puts for a value that is not finite. The first
-// character after the sign decides: from_chars alone would also take "inf" and "nan(…)", and
-// with that check it takes exactly the plain grammar (see IsDataValueToken).
+// Whether t is Word (in capitals) in any letter case.
+bool IsWord(std::string_view t, std::string_view Word) {
+    if (t.size() != Word.size())
+        return false;
+    for (size_t i = 0; i < t.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(t[i])) != Word[i])
+            return false;
+    return true;
+}
+
+// A plain number, or a word the writer puts for a value that is not finite (in any letter case:
+// other programs write "inf" and "NaN"). The first character after the sign decides: from_chars
+// alone would also take "infinity" and "nan(…)", and with that check it takes exactly the plain
+// grammar (see IsDataValueToken).
 bool ParseValue(std::string_view t, double& value) {
     if (t.size() > MaxValueChars || t.empty())
         return false;
@@ -61,9 +72,9 @@ bool ParseValue(std::string_view t, double& value) {
     if (body == end)
         return false;
     if (!IsDigit(*body) && *body != '.') {
-        if (t == "INF" || t == "-INF")
+        if (IsWord(t, "INF") || IsWord(t, "-INF"))
             value = t.front() == '-' ? -HUGE_VAL : HUGE_VAL;
-        else if (t == "NAN")
+        else if (IsWord(t, "NAN"))
             value = std::nan("");
         else
             return false;
@@ -266,7 +277,9 @@ std::string_view TQorTokenReader::NextToken() {
             break;
     }
     ++FTokens;
-    return {start, size_t(FCur - start)};
+    FLastToken = {start, size_t(FCur - start)};
+    FLastOffset = FBaseOffset + uint64_t(start - FBase);
+    return FLastToken;
 }
 
 bool TQorTokenReader::ReadCount(int32_t& value) {

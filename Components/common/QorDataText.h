@@ -80,7 +80,7 @@ public:
     bool ReadCount(int32_t& value);
     // Optional sign, digits, optional "." and digits, optional exponent, at most 64 characters;
     // or one of the words the writer puts for values that are not finite ("INF", "-INF",
-    // "NAN").
+    // "NAN"), in any letter case.
     bool ReadValue(double& value);
     bool ReadValue(float& value);
 
@@ -98,6 +98,10 @@ public:
     uint64_t MissingNumbers() const { return FMissing; }
     // Tokens taken so far (read or passed over).
     uint64_t Tokens() const { return FTokens; }
+    // The token the last ReadCount or ReadValue took, for the message of a refused one: its
+    // first bytes (valid until the next read) and its offset in the source.
+    std::string_view LastToken() const { return FLastToken; }
+    uint64_t LastTokenOffset() const { return FLastOffset; }
 
 private:
     std::string_view NextToken();
@@ -114,6 +118,8 @@ private:
     uint64_t FStop = 0;
     uint64_t FMissing = 0;
     uint64_t FTokens = 0;
+    std::string_view FLastToken;
+    uint64_t FLastOffset = 0;
 };
 
 // Checks the plain number grammar without converting.

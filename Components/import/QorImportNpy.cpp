@@ -620,13 +620,11 @@ TQorImportResult ReadNpyBytes(std::string_view Bytes, const TQorImportOptions& O
 TQorImportResult ReadNpyFile(const std::string& FileName, const TQorImportOptions& Options) {
     TQorImportResult r;
     r.Error.File = BaseName(FileName);
-    const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        r.Fail(fd < 0 ? std::string("cannot be read: ") + std::strerror(errno)
-                      : "cannot be read: not a regular file");
-        if (fd >= 0)
-            ::close(fd);
+    std::string error;
+    const int fd = OpenRegularFile(FileName, st, error);
+    if (fd < 0) {
+        r.Fail(error);
         return r;
     }
     TFileSource source(fd, 0);

@@ -1,22 +1,36 @@
 #include "QorImportOpen.h"
 
 #include "QorImportRegistry.h"
+#include "QorImportSupport.h"
 #include "chart/Qor3DChart.h"
 #include "io/Qor3DChartFile.h"
 
 namespace {
 
-TQorOpenOutcome OpenNative(TQor3DChart& Chart, IQorChartFileLegend* Legend,
-                           const std::string& FileName, bool WithProperties) {
+// The chart's own reader's result as an outcome; Name stands for the file in the error.
+TQorOpenOutcome NativeOutcome(int Result, TQorLoadReport& Report, const std::string& Name) {
     TQorOpenOutcome o;
     o.Native = true;
-    o.Ok = LoadChartFile(Chart, Legend, FileName, WithProperties) == 0;
+    o.Ok = Result == 0;
+    o.Warnings = std::move(Report.Warnings);
     if (!o.Ok) {
-        o.Error = ChartFileProblem(FileName);
-        if (o.Error.empty())
-            o.Error = "not a chart data file, or its data are damaged";
+        o.Failure.File = Name;
+        o.Failure.Line = Report.Line;
+        o.Failure.Field = Report.Field;
+        o.Failure.Message = Report.Error.empty() ? "not a chart data file, or its data are damaged"
+                                                 : std::move(Report.Error);
+        o.Error = o.Failure.Text();
     }
     return o;
+}
+
+void Fail(TQorOpenOutcome& o, const std::string& FileName, TQorImportError Error) {
+    o.Ok = false;
+    o.Failure = std::move(Error);
+    // Every message names the file once, at its start.
+    if (o.Failure.File.empty())
+        o.Failure.File = QorImport::BaseName(FileName);
+    o.Error = o.Failure.Text();
 }
 
 } // namespace
@@ -34,7 +48,9 @@ TQorOpenOutcome OpenChartData(TQor3DChart& Chart, IQorChartFileLegend* Legend,
                               const TQorImportRegistry& Registry) {
     const TQorImportReader* reader = Registry.Choose(FileName);
     if (reader == nullptr || reader->Native) {
-        TQorOpenOutcome o = OpenNative(Chart, Legend, FileName, WithProperties);
+        TQorLoadReport report;
+        const int result = LoadChartFile(Chart, Legend, FileName, WithProperties, &report);
+        TQorOpenOutcome o = NativeOutcome(result, report, QorImport::BaseName(FileName));
         o.Format = reader != nullptr ? reader->Name : std::string();
         return o;
     }
@@ -44,12 +60,25 @@ TQorOpenOutcome OpenChartData(TQor3DChart& Chart, IQorChartFileLegend* Legend,
     o.Warnings = result.Warnings;
     o.Choices = result.Choices;
     if (!result.Ok()) {
-        o.Error = result.Error.Text();
+        Fail(o, FileName, result.Error);
         Chart.ClearData();
         return o;
     }
     o.Ok = ApplyToChart(std::move(result), Chart);
-    if (!o.Ok)
-        o.Error = "the grid is too large for this chart";
+    if (!o.Ok) {
+        TQorImportError e;
+        e.Message = "the grid is too large for this chart";
+        Fail(o, FileName, e);
+    }
+    return o;
+}
+
+TQorOpenOutcome OpenChartSource(TQor3DChart& Chart, IQorChartFileLegend* Legend,
+                                const TQorTextSource& Source, const std::string& Name,
+                                bool WithProperties) {
+    TQorLoadReport report;
+    const int result = LoadChartSource(Chart, Legend, Source, WithProperties, &report);
+    TQorOpenOutcome o = NativeOutcome(result, report, Name);
+    o.Format = "Chart files";
     return o;
 }

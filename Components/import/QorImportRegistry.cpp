@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 using namespace QorImport;
@@ -28,49 +29,54 @@ std::string Extension(std::string_view FileName) {
     return e;
 }
 
-// A native chart file: a tag line ("<3D>", "<4D Hi>", ...) or the headerless form, whose first
-// line holds exactly the two counts nx nz and whose second line holds nx numbers.
+// A count as the chart's reader takes it where it makes sense: digits with an optional "+",
+// at most 2147483647.
+bool IsCount(std::string_view Token) {
+    if (!Token.empty() && Token.front() == '+')
+        Token.remove_prefix(1);
+    if (Token.empty() || Token.size() > 10)
+        return false;
+    int64_t n = 0;
+    for (const char c : Token) {
+        if (c < '0' || c > '9')
+            return false;
+        n = n * 10 + (c - '0');
+    }
+    return n <= INT32_MAX;
+}
+
+// A native chart file: a tag line ("<3D>", "<4D Hi>", ...) on the very first line, or the
+// headerless form, whose first line with anything on it holds exactly the two counts nx nz. A
+// first line of anything else is a text table's. Separators are the chart reader's: every byte
+// up to the blank.
 bool LooksNative(std::string_view Head) {
     size_t p = 0;
     while (p < Head.size() && (Head[p] == '\r' || Head[p] == '\n'))
         ++p;
     if (p < Head.size() && Head[p] == '<')
         return p == 0;
-    const auto line = [&](size_t& at) {
+    const auto separator = [](char c) {
+        return static_cast<unsigned char>(c) <= 32;
+    };
+    for (size_t at = 0; at < Head.size();) {
         const size_t lf = Head.find('\n', at);
-        std::string_view l =
+        const std::string_view line =
             Head.substr(at, lf == std::string_view::npos ? std::string_view::npos : lf - at);
         at = lf == std::string_view::npos ? Head.size() : lf + 1;
-        return l;
-    };
-    const auto tokens = [](std::string_view l) {
-        std::vector<std::string_view> t;
-        size_t i = 0;
-        while (i < l.size()) {
-            while (i < l.size() && (l[i] == ' ' || l[i] == '\t' || l[i] == '\r'))
+        std::vector<std::string_view> tokens;
+        for (size_t i = 0; i < line.size() && tokens.size() <= 2;) {
+            while (i < line.size() && separator(line[i]))
                 ++i;
             const size_t b = i;
-            while (i < l.size() && l[i] != ' ' && l[i] != '\t' && l[i] != '\r')
+            while (i < line.size() && !separator(line[i]))
                 ++i;
             if (i > b)
-                t.push_back(l.substr(b, i - b));
+                tokens.push_back(line.substr(b, i - b));
         }
-        return t;
-    };
-    size_t at = 0;
-    const auto first = tokens(line(at));
-    if (first.size() != 2)
-        return false;
-    int64_t nx = 0;
-    for (const char c : first[0]) {
-        if (c < '0' || c > '9' || nx > 1000000000)
-            return false;
-        nx = nx * 10 + (c - '0');
+        if (!tokens.empty())
+            return tokens.size() == 2 && IsCount(tokens[0]) && IsCount(tokens[1]);
     }
-    for (const char c : first[1])
-        if (c < '0' || c > '9')
-            return false;
-    return nx > 0 && int64_t(tokens(line(at)).size()) == nx;
+    return false;
 }
 
 TQorImportRegistry MakeDefault() {

@@ -26,18 +26,31 @@ TFileBytes::~TFileBytes() {
         ::munmap(FData, FMapped);
 }
 
-bool TFileBytes::Read(const std::string& FileName, std::string& Error) {
-    const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+int OpenRegularFile(const std::string& FileName, struct stat& St, std::string& Error) {
+    // Non-blocking, so that a FIFO without a writer does not wait for one.
+    const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         Error = std::strerror(errno);
-        return false;
+        return -1;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &St) != 0) {
+        Error = std::strerror(errno);
         ::close(fd);
-        Error = "not a regular file";
-        return false;
+        return -1;
     }
+    if (!S_ISREG(St.st_mode)) {
+        Error = S_ISDIR(St.st_mode) ? "is a folder" : "is not a regular file";
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool TFileBytes::Read(const std::string& FileName, std::string& Error) {
+    struct stat st {};
+    const int fd = OpenRegularFile(FileName, st, Error);
+    if (fd < 0)
+        return false;
     const size_t size = size_t(st.st_size);
     FMapped = size + 1;
     void* memory =

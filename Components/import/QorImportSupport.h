@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 namespace QorImport {
@@ -34,6 +35,11 @@ private:
     size_t FSize = 0;
     size_t FMapped = 0;
 };
+
+// Opens a regular file for reading (never waiting, as a FIFO would make it), with its status
+// in St: the descriptor, or -1 with the reason in Error (the system's, "is a folder", "is not a
+// regular file").
+int OpenRegularFile(const std::string& FileName, struct stat& St, std::string& Error);
 
 // The first bytes of a file (for the content sniff); empty when it cannot be read.
 std::string FileHead(const std::string& FileName, size_t Count);

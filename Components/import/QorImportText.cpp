@@ -594,7 +594,7 @@ TQorImportResult ReadTextTable(const std::string& FileName, const TQorImportOpti
     if (!bytes.Read(FileName, error)) {
         TQorImportResult r;
         r.Error.File = BaseName(FileName);
-        r.Fail("cannot be read: " + error);
+        r.Fail(error);
         return r;
     }
     return ReadTextTableText(bytes.Text(), Options, BaseName(FileName));

@@ -1,7 +1,6 @@
 #include "CliFiles.h"
 
 #include "QorDataText.h"
-#include "QorImportOpen.h"
 #include "chart/Qor3DChart.h"
 #include "chart/Qor3DChartSizing.h"
 #include "io/Qor3DChartFile.h"
@@ -24,13 +23,13 @@ bool ReadStandardInput(std::string& Text, std::string& Error) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            Error = std::string("standard input: ") + std::strerror(errno);
+            Error = std::strerror(errno);
             return false;
         }
         if (n == 0)
             return true;
         if (Text.size() + size_t(n) > limit) {
-            Error = "standard input is larger than " + std::to_string(limit >> 20) + " MiB";
+            Error = "larger than " + std::to_string(limit >> 20) + " MiB";
             return false;
         }
         Text.append(buffer, size_t(n));
@@ -64,22 +63,26 @@ bool ImportOptionOk(const std::string& Error) {
 
 } // namespace
 
-int LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& File,
-                 bool WithProperties, std::string& Error, const TQorImportOptions& Import) {
-    Error.clear();
+TQorOpenOutcome LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend,
+                             const std::string& File, bool WithProperties,
+                             const TQorImportOptions& Import) {
+    const std::string name = File == "-" ? "standard input" : File;
+    TQorOpenOutcome o;
+    std::string text, error;
     if (File != "-") {
-        const TQorOpenOutcome o = OpenChartData(Chart, Legend, File, WithProperties, Import);
-        for (const std::string& w : o.Warnings)
-            std::fprintf(stderr, "plotyra-cli: %s: %s\n", File.c_str(), w.c_str());
-        Error = o.Error;
-        return o.Ok ? 0 : -1;
-    }
-    std::string text;
-    if (!ReadStandardInput(text, Error)) {
+        o = OpenChartData(Chart, Legend, File, WithProperties, Import);
+    } else if (ReadStandardInput(text, error)) {
+        o = OpenChartSource(Chart, Legend, TQorTextSource(text), name, WithProperties);
+    } else {
         LoadChartSource(Chart, Legend, TQorTextSource(std::string_view()), false);
-        return -1;
+        o.Failure.Message = error;
     }
-    return LoadChartSource(Chart, Legend, TQorTextSource(text), WithProperties);
+    // The file as the user named it, once, in front.
+    if (!o.Ok) {
+        o.Failure.File = name;
+        o.Error = o.Failure.Text();
+    }
+    return o;
 }
 
 bool ReadCliText(const std::string& File, std::string& Text, std::string& Error) {
@@ -127,10 +130,16 @@ TCliArgs ParseCliArgs(const std::vector<std::string>& Args,
 
 std::string LoadCliChartData(TQor3DChart& Chart, IQorChartFileLegend* Legend,
                              const std::string& File, bool WithProperties,
-                             const TQorImportOptions& Import) {
-    std::string error;
-    if (LoadCliChart(Chart, Legend, File, WithProperties, error, Import) != 0)
-        return "cannot load " + File + (error.empty() ? "" : ": " + error);
+                             const TQorImportOptions& Import, std::vector<std::string>* Warnings) {
+    const TQorOpenOutcome o = LoadCliChart(Chart, Legend, File, WithProperties, Import);
+    for (const std::string& w : o.Warnings) {
+        if (Warnings != nullptr)
+            Warnings->push_back(File + ": " + w);
+        else
+            std::fprintf(stderr, "plotyra-cli: %s: %s\n", File.c_str(), w.c_str());
+    }
+    if (!o.Ok)
+        return "cannot load " + o.Error;
     if (Chart.Data().empty())
         return File + " holds no chart data";
     return {};

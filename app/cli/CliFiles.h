@@ -2,6 +2,7 @@
 // and the checks that keep an output from destroying an input.
 #pragma once
 
+#include "QorImportOpen.h"
 #include "QorImportOptions.h"
 
 #include <initializer_list>
@@ -14,12 +15,13 @@
 class TQor3DChart;
 class IQorChartFileLegend;
 
-// Loads File, or standard input for "-", as LoadChartFile does; a file of another data format
-// (a text matrix or column list, a NumPy array) goes through its importer with Import. On
-// failure Error says why when the reason is known (empty otherwise: the text itself is no valid
-// chart file).
-int LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& File,
-                 bool WithProperties, std::string& Error, const TQorImportOptions& Import = {});
+// Loads File as the viewer opens it (OpenChartData: a chart file by the chart's reader, a text
+// matrix or column list or a NumPy array through its importer with Import), or chart text from
+// standard input for "-". The outcome's Error names File as given ("standard input" for "-"):
+// "data/volcano.csv, line 3, field 7: 'abc' is not a number".
+TQorOpenOutcome LoadCliChart(TQor3DChart& Chart, IQorChartFileLegend* Legend,
+                             const std::string& File, bool WithProperties,
+                             const TQorImportOptions& Import = {});
 
 // A command line of files, flags and import options ("--spacing 0.5,2", "--transpose").
 struct TCliArgs {
@@ -49,7 +51,10 @@ private:
 };
 
 // Loads File as LoadCliChart does, for a command that needs at least one point; the message
-// of a failure ("cannot load ...", "... holds no chart data"), empty when the chart is loaded.
+// of a failure ("cannot load FILE, line 3: ...", "FILE holds no chart data"), empty when the
+// chart is loaded. The warnings ("FILE: file ends after ...") go into Warnings, or to standard
+// error when it is null.
 std::string LoadCliChartData(TQor3DChart& Chart, IQorChartFileLegend* Legend,
                              const std::string& File, bool WithProperties,
-                             const TQorImportOptions& Import = {});
+                             const TQorImportOptions& Import = {},
+                             std::vector<std::string>* Warnings = nullptr);

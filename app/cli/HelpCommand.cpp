@@ -8,7 +8,7 @@
 
 namespace {
 
-// How info and convert read files of other data forms (docs/ImportFormats.md).
+// How info, convert and render read files of other data forms (docs/ImportFormats.md).
 const char* const ImportUsage =
     "IMPORT OPTIONS (text matrices and column lists, .npy, .npz):\n"
     "  --spacing DX[,DZ[,DY]]  --origin X0[,Z0[,Y0]]  --header auto|none|row|row+column\n"

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 const char* const InfoUsage =
     "plotyra-cli info FILE [--no-properties] [--low-memory] [IMPORT OPTIONS]\n";
@@ -21,6 +22,24 @@ std::string JsonNumber(double v) {
     char buffer[32];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
     return ec == std::errc() ? std::string(buffer, end) : "null";
+}
+
+// A JSON string: quotes, backslashes and control characters escaped, other bytes as they are.
+std::string JsonString(std::string_view Text) {
+    std::string s = "\"";
+    for (const char c : Text) {
+        if (c == '"' || c == '\\') {
+            s += '\\';
+            s += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escape[16];
+            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
+            s += escape;
+        } else {
+            s += c;
+        }
+    }
+    return s + '"';
 }
 
 std::string JsonRange(double Min, double Max) {
@@ -56,7 +75,8 @@ TInfoOptions ParseInfoOptions(const std::vector<std::string>& Args) {
 
 } // namespace
 
-std::string InfoJson(const TQor3DChart& Chart, int Result) {
+std::string InfoJson(const TQor3DChart& Chart, int Result, const std::string& Error,
+                     const std::vector<std::string>& Warnings) {
     std::string layers = "[";
     if (Chart.DataKind() == dkNx4D)
         for (size_t i = 0; i < Chart.Layers().size(); ++i) {
@@ -64,6 +84,11 @@ std::string InfoJson(const TQor3DChart& Chart, int Result) {
             layers += (i > 0 ? ",[" : "[") + std::to_string(l.X) + "," + std::to_string(l.Z) + "]";
         }
     layers += "]";
+    std::string notes = Error.empty() ? "" : ",\"error\":" + JsonString(Error);
+    notes += ",\"warnings\":[";
+    for (size_t i = 0; i < Warnings.size(); ++i)
+        notes += (i > 0 ? "," : "") + JsonString(Warnings[i]);
+    notes += "]";
     return "{\"result\":" + std::to_string(Result) + ",\"kind\":\"" + KindName(Chart.DataKind()) +
            "\",\"nx\":" + std::to_string(Chart.NX()) + ",\"ny\":" + std::to_string(Chart.NY()) +
            ",\"nz\":" + std::to_string(Chart.NZ()) +
@@ -72,7 +97,7 @@ std::string InfoJson(const TQor3DChart& Chart, int Result) {
            ",\"x\":" + JsonRange(Chart.AxisX().Minimum(), Chart.AxisX().Maximum()) +
            ",\"y\":" + JsonRange(Chart.AxisY().Minimum(), Chart.AxisY().Maximum()) +
            ",\"z\":" + JsonRange(Chart.AxisZ().Minimum(), Chart.AxisZ().Maximum()) +
-           ",\"value\":" + JsonRange(Chart.ValueMin(), Chart.ValueMax()) + "}";
+           ",\"value\":" + JsonRange(Chart.ValueMin(), Chart.ValueMax()) + notes + "}";
 }
 
 int InfoCommand(const std::vector<std::string>& Args) {
@@ -81,11 +106,13 @@ int InfoCommand(const std::vector<std::string>& Args) {
         return UsageError();
     TQor3DChart chart;
     chart.SetUseLowMemory(o.LowMemory);
-    std::string error;
-    const int result =
-        LoadCliChart(chart, nullptr, o.Args.Files[0], !o.NoProperties, error, o.Args.Import);
-    if (!error.empty())
-        std::fprintf(stderr, "plotyra-cli: %s: %s\n", o.Args.Files[0].c_str(), error.c_str());
-    std::printf("%s\n", InfoJson(chart, result).c_str());
-    return 0;
+    const std::string& file = o.Args.Files[0];
+    const TQorOpenOutcome loaded =
+        LoadCliChart(chart, nullptr, file, !o.NoProperties, o.Args.Import);
+    for (const std::string& w : loaded.Warnings)
+        std::fprintf(stderr, "plotyra-cli: %s: %s\n", file.c_str(), w.c_str());
+    if (!loaded.Ok)
+        std::fprintf(stderr, "plotyra-cli: cannot load %s\n", loaded.Error.c_str());
+    std::printf("%s\n", InfoJson(chart, loaded.Ok ? 0 : -1, loaded.Error, loaded.Warnings).c_str());
+    return loaded.Ok ? 0 : 1;
 }

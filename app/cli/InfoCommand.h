@@ -1,6 +1,6 @@
 // plotyra-cli info: one chart file loaded as the viewer loads it, described by one JSON object
-// on standard output: the load's result, the data kind, the sizes, the layers of a layer list
-// and the ranges of the axes and the values.
+// on standard output: the load's result, the data kind, the sizes, the layers of a layer list,
+// the ranges of the axes and the values, the warnings and, when the load failed, the error.
 #pragma once
 
 #include <string>
@@ -12,11 +12,14 @@ class TQor3DChart;
 extern const char* const InfoUsage;
 
 // The object for Chart as a load that returned Result left it, without a line end. Numbers are
-// the shortest text that reads back to the same double; infinities and NaN are null.
-std::string InfoJson(const TQor3DChart& Chart, int Result);
+// the shortest text that reads back to the same double; infinities and NaN are null. "warnings"
+// is always there (an array of texts); "error" only when Error is not empty.
+std::string InfoJson(const TQor3DChart& Chart, int Result, const std::string& Error = {},
+                     const std::vector<std::string>& Warnings = {});
 
-// Runs the command on the arguments after "info": "FILE [--no-properties] [--low-memory]". The
-// exit code: 0 once the object is printed, also for a file that could not be loaded (its
-// result says so); 1 with the usage on stderr for arguments of another form. Needs a
+// Runs the command on the arguments after "info": "FILE [--no-properties] [--low-memory]
+// [IMPORT OPTIONS]". The object is printed in every case; the exit code is 0 when the file was
+// loaded, 1 when it could not be (its result and error say why, and the error also goes to
+// stderr) and 1 with the usage on stderr for arguments of another form. Needs a
 // QGuiApplication.
 int InfoCommand(const std::vector<std::string>& Args);

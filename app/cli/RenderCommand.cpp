@@ -142,10 +142,22 @@ struct TRenderParser {
     QCommandLineOption NoLegend{"no-legend", "The chart alone, without the colour scale."};
     QCommandLineOption Turn{"turn", "Degrees the view turns per picture (default 0).", "DEG"};
     QCommandLineOption Frames{"frames", "Pictures of the one FILE (a turn becomes frames).", "N"};
+    // The import options, as info and convert take them (docs/ImportFormats.md).
+    QCommandLineOption Spacing{"spacing", "Grid spacing where a file gives no coordinates.",
+                               "DX[,DZ[,DY]]"};
+    QCommandLineOption Origin{"origin", "First coordinates where a file gives none.",
+                              "X0[,Z0[,Y0]]"};
+    QCommandLineOption Header{"header", "A text matrix's header: auto, none, row, row+column.",
+                              "MODE"};
+    QCommandLineOption Layout{"layout", "A text file's layout: auto, matrix, columns.", "MODE"};
+    QCommandLineOption Transpose{"transpose", "X and Z swapped."};
+    QCommandLineOption NoData{"nodata", "The value that marks missing points.", "V"};
+    QCommandLineOption Array{"array", "The array of a .npz that holds several.", "NAME"};
 
     TRenderParser() {
         Parser.setApplicationDescription(QorRenderHelp);
-        Parser.addOptions({Help, Output, Size, Properties, NoLegend, Turn, Frames});
+        Parser.addOptions({Help, Output, Size, Properties, NoLegend, Turn, Frames, Spacing, Origin,
+                           Header, Layout, Transpose, NoData, Array});
         Parser.addPositionalArgument("FILE", "Chart data files (\"-\" for standard input).",
                                      "FILE...");
     }
@@ -168,6 +180,14 @@ bool ReadValues(TRenderParser& p, TRenderOptions& o, std::string& Error) {
         Error = "bad frame count " + frames + " (1 ... 1000000)";
         return false;
     }
+    for (const QCommandLineOption* import :
+         {&p.Spacing, &p.Origin, &p.Header, &p.Layout, &p.Transpose, &p.NoData, &p.Array})
+        if (p.Parser.isSet(*import)) {
+            Error = o.Import.Set(import->names().front().toStdString(),
+                                 p.Parser.value(*import).toStdString());
+            if (!Error.empty())
+                return false;
+        }
     return true;
 }
 
@@ -270,18 +290,28 @@ struct TLoadedChart {
     double BaseTurn = 0;
 };
 
-std::string LoadPicture(TLoadedChart& Loaded, const std::string& File,
-                        const std::string* PropertyText) {
+// The file to load with its import options and property text; the warnings of its load.
+struct TPictureSource {
+    const std::string& File;
+    const TQorImportOptions& Import;
+    const std::string* PropertyText;
+    std::vector<std::string>& Warnings;
+};
+
+std::string LoadPicture(TLoadedChart& Loaded, const TPictureSource& Source) {
     TQorColorScaleFileLegend fileLegend(Loaded.Legend);
-    if (std::string error = LoadCliChartData(Loaded.Chart, &fileLegend, File, true); !error.empty())
+    const std::string* properties = Source.PropertyText;
+    if (std::string error = LoadCliChartData(Loaded.Chart, &fileLegend, Source.File, true,
+                                             Source.Import, &Source.Warnings);
+        !error.empty())
         return error;
-    if (PropertyText != nullptr) {
+    if (properties != nullptr) {
         // The legend's block first, as the viewer's Load Properties reads it.
         {
             const TQorUpdateScope legendScope(fileLegend);
-            fileLegend.ReadFromFileText(*PropertyText);
+            fileLegend.ReadFromFileText(*properties);
         }
-        TQorPropTextReader reader = TQorPropTextReader::Borrowing(*PropertyText);
+        TQorPropTextReader reader = TQorPropTextReader::Borrowing(*properties);
         const TQorUpdateScope scope(Loaded.Chart);
         Loaded.Chart.ReadFromText(reader, "");
         Loaded.Chart.UpdateRanges();
@@ -293,14 +323,13 @@ std::string LoadPicture(TLoadedChart& Loaded, const std::string& File,
 
 // A file too large for the memory left (or any other failure of a library) costs only its
 // own pictures.
-std::string LoadGuarded(TLoadedChart& Loaded, const std::string& File,
-                        const std::string* PropertyText) {
+std::string LoadGuarded(TLoadedChart& Loaded, const TPictureSource& Source) {
     try {
-        return LoadPicture(Loaded, File, PropertyText);
+        return LoadPicture(Loaded, Source);
     } catch (const std::bad_alloc&) {
-        return "cannot load " + File + ": out of memory";
+        return "cannot load " + Source.File + ": out of memory";
     } catch (const std::exception& e) {
-        return "cannot load " + File + ": " + e.what();
+        return "cannot load " + Source.File + ": " + e.what();
     }
 }
 
@@ -323,7 +352,10 @@ int RenderPictures(const TRenderOptions& o, const std::vector<TPicture>& Picture
             loaded = std::make_unique<TLoadedChart>();
             loaded->Chart.SetBitmapPlatform(platform);
             loadedInput = p.Input;
-            loadError = LoadGuarded(*loaded, o.Files[p.Input], PropertyText);
+            std::vector<std::string> warnings;
+            loadError = LoadGuarded(*loaded, {o.Files[p.Input], o.Import, PropertyText, warnings});
+            for (const std::string& w : warnings)
+                progress.Message(w);
             if (!loadError.empty() && o.Frames > 0) {
                 progress.Message(loadError);
                 return 1; // every frame shows this one file
@@ -349,6 +381,7 @@ int RenderPictures(const TRenderOptions& o, const std::vector<TPicture>& Picture
 
 const char* const RenderUsage = "plotyra-cli render FILE... -o OUT.png [--size WxH] "
                                 "[--properties P.cpr] [--no-legend] [--turn DEG] [--frames N]\n"
+                                "                          [IMPORT OPTIONS]\n"
                                 "       plotyra-cli render --help\n";
 
 bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Options,

@@ -2,6 +2,8 @@
 // files, or one file turned step by step) through one rendering context.
 #pragma once
 
+#include "QorImportOptions.h"
+
 #include <string>
 #include <vector>
 
@@ -17,11 +19,14 @@ struct TRenderOptions {
     double Turn = 0;
     // Pictures of the one input; 0 means one picture per input.
     int Frames = 0;
+    // How files of other data forms are read (text matrices, column lists, NumPy arrays).
+    TQorImportOptions Import;
     bool Help = false;
 };
 
 // Reads "FILE... -o OUT [--size WxH] [--properties P.cpr] [--no-legend] [--turn DEG]
-// [--frames N]"; false with a message in Error when the arguments do not form such a command.
+// [--frames N] [IMPORT OPTIONS]"; false with a message in Error when the arguments do not form
+// such a command.
 bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Options,
                         std::string& Error);
 

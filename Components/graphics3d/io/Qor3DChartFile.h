@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TQor3DChart;
 class TQorTextSource;
@@ -23,14 +24,16 @@ public:
     virtual void AppendText(std::string& Text) = 0;
 };
 
+struct TQorLoadReport;
+
 // Loads the data and, with WithProperties, the chart's and the legend's properties when the
 // file has any. Legend may be null. 0 on success, -1 on failure (also when the file changed
-// while it was read).
+// while it was read); Report, when given, says why and what deserves a word.
 int LoadChartFile(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& FileName,
-                  bool WithProperties);
+                  bool WithProperties, TQorLoadReport* Report = nullptr);
 // LoadChartFile over any source (a file, or text in memory such as standard input).
 int LoadChartSource(TQor3DChart& Chart, IQorChartFileLegend* Legend, const TQorTextSource& Source,
-                    bool WithProperties);
+                    bool WithProperties, TQorLoadReport* Report = nullptr);
 // Saves the data, with WithProperties followed by the chart's and the legend's property text.
 // The file is replaced only when everything was written. 0 on success, -1 on failure.
 int SaveChartFile(const TQor3DChart& Chart, IQorChartFileLegend* Legend,
@@ -55,6 +58,14 @@ struct TQorLoadReport {
     // file has none.
     std::string PropertyText;
     bool HasProperties = false;
+    // Why the load failed ("'abc' is not a number"), empty when it did not; and where: the line
+    // and the number's place on it (both from 1), 0 when the cause has no place in the text.
+    std::string Error;
+    int64_t Line = 0;
+    int64_t Field = 0;
+    // What was read but deserves a word: "file ends after 5200 of 5307 values; the rest read
+    // as 0".
+    std::vector<std::string> Warnings;
 };
 
 // LoadFromFile over any source (a file, or text in memory).

@@ -12,11 +12,27 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace QorChartFileDetail {
 
-struct TReadError {};
+// Why a read failed, and where: the offset of the refused token, or (AtCounts) the place of the
+// form's counts, which the refusal of a size concerns.
+struct TReadError {
+    std::string Message;
+    uint64_t Offset = UINT64_MAX;
+    bool AtCounts = false;
+};
+
+// The message for a token refused as a count or as a value: "'abc' is not a number".
+std::string RefusedToken(std::string_view Token, bool Count);
+// The refusal of counts that are negative or whose product (the factors are then named) or sum
+// overflows.
+TReadError RefusedCounts(std::initializer_list<int64_t> Numbers, bool Product);
+// The line and the token's place on it (both from 1) of the token at Offset.
+void TokenPlace(const TQorTextSource& Source, uint64_t Offset, int64_t& Line, int64_t& Field);
 
 inline size_t Index(int64_t v) {
     return size_t(v);
@@ -89,6 +105,12 @@ public:
     TQorDataExtremes Bulk(int64_t Count, TMake Make, std::vector<TRowSpan>* Rows = nullptr);
     // True once a bulk has written every place it owns (numbers or zeros).
     bool BulkWritten() const { return FBulkWritten; }
+    // Numbers the form asked for so far, and those of them that read as 0 because the text had
+    // ended.
+    int64_t Asked() const { return FAsked; }
+    int64_t Missing() const { return int64_t(FReader.MissingNumbers()) + FBulkMissing; }
+    // Offset of the form's first count, UINT64_MAX before one was read.
+    uint64_t CountsOffset() const { return FCountsAt; }
 
 private:
     struct TTask {
@@ -99,20 +121,29 @@ private:
     struct TTaskResult {
         TQorDataExtremes Extremes;
         int64_t Error = INT64_MAX;
+        TReadError Why;
         TRowSpan Rows;
     };
+
+    TReadError Refused(bool Count) const {
+        return {RefusedToken(FReader.LastToken(), Count), FReader.LastTokenOffset()};
+    }
 
     const TQorTextSource& FSource;
     TQorTokenReader FReader;
     std::vector<TPiece> FPieces;
     unsigned FThreads;
     bool FBulkWritten = false;
+    int64_t FAsked = 0;
+    int64_t FBulkMissing = 0;
+    uint64_t FCountsAt = UINT64_MAX;
 };
 
 template <typename TMake>
 TQorDataExtremes TNumberSource::Bulk(int64_t Count, TMake Make, std::vector<TRowSpan>* Rows) {
     const uint64_t first = FReader.Tokens();
     const uint64_t last = first + uint64_t(Count);
+    FAsked += Count;
     std::vector<TTask> tasks;
     for (size_t i = 0; i < FPieces.size(); ++i) {
         const TPiece& p = FPieces[i];
@@ -130,7 +161,7 @@ TQorDataExtremes TNumberSource::Bulk(int64_t Count, TMake Make, std::vector<TRow
                 for (auto zero = Make(t); t < Count; ++t)
                     zero.PutZero();
                 FBulkWritten = true;
-                throw TReadError{};
+                throw Refused(false);
             }
             sink.Put(v);
         }
@@ -152,6 +183,8 @@ TQorDataExtremes TNumberSource::Bulk(int64_t Count, TMake Make, std::vector<TRow
                 float v = 0;
                 if (!reader.ReadValue(v)) {
                     results[n].Error = t;
+                    results[n].Why = {RefusedToken(reader.LastToken(), false),
+                                      reader.LastTokenOffset()};
                     break;
                 }
                 sink.Put(v);
@@ -164,13 +197,17 @@ TQorDataExtremes TNumberSource::Bulk(int64_t Count, TMake Make, std::vector<TRow
         },
         FThreads);
     int64_t error = Count;
+    const TTaskResult* failed = nullptr;
     for (const TTaskResult& r : results)
-        error = std::min(error, r.Error);
-    if (error < Count) {
+        if (r.Error < error) {
+            error = r.Error;
+            failed = &r;
+        }
+    if (failed != nullptr) {
         for (auto zero = Make(error); error < Count; ++error)
             zero.PutZero();
         FBulkWritten = true;
-        throw TReadError{};
+        throw failed->Why;
     }
     for (const TTaskResult& r : results) {
         extremes.Merge(r.Extremes);
@@ -179,6 +216,7 @@ TQorDataExtremes TNumberSource::Bulk(int64_t Count, TMake Make, std::vector<TRow
     }
     // The text ended before the bulk: the missing numbers are 0.
     if (const int64_t read = tasks.back().Last; read < Count) {
+        FBulkMissing += Count - read;
         auto tail = Make(read);
         for (int64_t t = read; t < Count; ++t)
             tail.Put(0);

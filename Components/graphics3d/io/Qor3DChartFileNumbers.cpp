@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -17,6 +18,26 @@ constexpr int64_t ZeroFillAllowance = int64_t(1) << 22;
 // Pieces per thread: pieces differ in work (the last may hold only property text), so a few
 // more pieces than threads keep both cores busy to the end.
 constexpr uint64_t PiecesPerThread = 4;
+
+// Longest part of a token a message shows.
+constexpr size_t ShownChars = 40;
+constexpr size_t MaxCountChars = 32;
+constexpr size_t MaxValueChars = 64;
+
+// A token as a message shows it: its first characters, anything but printable ASCII as "?".
+std::string Shown(std::string_view Token) {
+    std::string text;
+    for (const char c : Token.substr(0, ShownChars))
+        text += c > 32 && c < 127 ? c : '?';
+    return "'" + text + (Token.size() > ShownChars ? "...'" : "'");
+}
+
+bool IsSignedDigits(std::string_view Token) {
+    if (!Token.empty() && (Token.front() == '+' || Token.front() == '-'))
+        Token.remove_prefix(1);
+    return !Token.empty() &&
+           std::all_of(Token.begin(), Token.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 // Where a piece may end near Offset: after the next line feed, or after the next blank where a
 // line is very long; Offset itself when there is neither nearby.
@@ -43,6 +64,59 @@ int64_t MaxDataNumbers(uint64_t TextSize) {
 }
 
 namespace QorChartFileDetail {
+
+// ---- Messages -----------------------------------------------------------------------------------
+
+std::string RefusedToken(std::string_view Token, bool Count) {
+    const size_t limit = Count ? MaxCountChars : MaxValueChars;
+    if (Token.size() > limit)
+        return Shown(Token) + " is longer than " + std::to_string(limit) + " characters";
+    if (!Count)
+        return Shown(Token) + " is not a number";
+    return Shown(Token) +
+           (IsSignedDigits(Token) ? " is too large for a count" : " is not a whole number");
+}
+
+TReadError RefusedCounts(std::initializer_list<int64_t> Numbers, bool Product) {
+    TReadError e;
+    e.AtCounts = true;
+    for (const int64_t n : Numbers)
+        if (n < 0) {
+            e.Message = "the count " + std::to_string(n) + " is negative";
+            return e;
+        }
+    std::string factors;
+    if (Product)
+        for (const int64_t n : Numbers)
+            factors += (factors.empty() ? "" : " × ") + std::to_string(n);
+    e.Message = "the counts ask for " + (Product ? factors + " " : "") +
+                "numbers, more than can be counted";
+    return e;
+}
+
+void TokenPlace(const TQorTextSource& Source, uint64_t Offset, int64_t& Line, int64_t& Field) {
+    Line = 1;
+    Field = 1;
+    bool inToken = false;
+    char buffer[1 << 16];
+    for (uint64_t at = 0; at < Offset;) {
+        const size_t got =
+            Source.Read(at, buffer, size_t(std::min<uint64_t>(sizeof buffer, Offset - at)));
+        if (got == 0)
+            break;
+        for (size_t i = 0; i < got; ++i) {
+            const bool token = static_cast<unsigned char>(buffer[i]) > 32;
+            if (buffer[i] == '\n') {
+                ++Line;
+                Field = 1;
+            } else if (!token && inToken) {
+                ++Field;
+            }
+            inToken = token;
+        }
+        at += got;
+    }
+}
 
 // ---- Pieces -------------------------------------------------------------------------------------
 
@@ -98,16 +172,21 @@ TNumberSource::TNumberSource(const TQorTextSource& Source, uint64_t Begin,
       FThreads(Tuning.Threads) {}
 
 int TNumberSource::Count() {
+    ++FAsked;
+    const uint64_t before = FReader.Tokens();
     int32_t v = 0;
     if (!FReader.ReadCount(v))
-        throw TReadError{};
+        throw Refused(true);
+    if (FCountsAt == UINT64_MAX && FReader.Tokens() > before)
+        FCountsAt = FReader.LastTokenOffset();
     return v;
 }
 
 float TNumberSource::Value() {
+    ++FAsked;
     float v = 0;
     if (!FReader.ReadValue(v))
-        throw TReadError{};
+        throw Refused(false);
     return v;
 }
 
@@ -127,8 +206,16 @@ void TNumberSource::Fill(TArrGLfloat& Dest, TQorDataExtremes& E, size_t Componen
 
 void TNumberSource::Expect(std::initializer_list<int64_t> Numbers) const {
     const std::optional<int64_t> total = QorSizing::Sum(Numbers);
-    if (!total || *total > MaxDataNumbers(FSource.Size()))
-        throw TReadError{};
+    if (!total)
+        throw RefusedCounts(Numbers, false);
+    if (const int64_t most = MaxDataNumbers(FSource.Size()); *total > most) {
+        TReadError e;
+        e.AtCounts = true;
+        e.Message = "the counts ask for " + std::to_string(*total) +
+                    " numbers, more than a file of " + std::to_string(FSource.Size()) +
+                    " bytes can hold (at most " + std::to_string(most) + ")";
+        throw e;
+    }
 }
 
 int64_t TNumberSource::FacePoints(int nx, int ny, int nz) {
@@ -139,14 +226,14 @@ int64_t TNumberSource::FacePoints(int nx, int ny, int nz) {
 int64_t TNumberSource::Sum(std::initializer_list<int64_t> Terms) {
     const std::optional<int64_t> s = QorSizing::Sum(Terms);
     if (!s)
-        throw TReadError{};
+        throw RefusedCounts(Terms, false);
     return *s;
 }
 
 int64_t TNumberSource::Product(std::initializer_list<int64_t> Factors) {
     const std::optional<int64_t> p = QorSizing::Product(Factors);
     if (!p)
-        throw TReadError{};
+        throw RefusedCounts(Factors, true);
     return *p;
 }
 

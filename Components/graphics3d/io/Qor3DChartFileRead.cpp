@@ -33,9 +33,15 @@ namespace {
 
 // ---- Reading the forms ------------------------------------------------------------------------
 
+// The chart refused the size the counts give (they passed every check against the file's
+// size): the arrays would not fit into the memory.
 void Sized(bool Ok) {
-    if (!Ok)
-        throw TReadError{};
+    if (!Ok) {
+        TReadError e;
+        e.Message = "the data of these counts do not fit into the memory";
+        e.AtCounts = true;
+        throw e;
+    }
 }
 
 // The normals of every row no sink computed (around the pieces' borders).
@@ -233,7 +239,15 @@ size_t LineEnd(std::string_view Text, size_t Start) {
     return lf == std::string_view::npos ? Text.size() : lf + 1;
 }
 
-void ReadForm(TQor3DChart& Chart, TNumberSource& in, const std::string& tag);
+bool ReadForm(TQor3DChart& Chart, TNumberSource& in, const std::string& tag);
+
+// The tag line as a message shows it: printable ASCII, at most 40 characters.
+std::string ShownTag(std::string_view Head) {
+    std::string text;
+    for (const char c : Head.substr(0, 40))
+        text += c >= 32 && c < 127 ? c : '?';
+    return "'" + text + (Head.size() > 40 ? "...'" : "'");
+}
 
 int ReadDataText(TQor3DChart& Chart, const TQorTextSource& Source, bool WithProperties,
                  const TQorLoadTuning& Tuning, TQorLoadReport& Report) {
@@ -253,19 +267,35 @@ int ReadDataText(TQor3DChart& Chart, const TQorTextSource& Source, bool WithProp
         Chart.ReadFromText(reader, "");
     }
     const std::string tag = headerless ? "<3D>" : NormalizedTag(tagLine.Head);
-    try {
-        ReadForm(Chart, in, tag);
-    } catch (...) {
-        // The arrays were sized without zero-filling: what no number reached is zero, as a
-        // sizing would have left it.
+    // The arrays were sized without zero-filling: what no number reached is zero, as a sizing
+    // would have left it.
+    const auto clearUnread = [&] {
         if (!in.BulkWritten())
             std::fill(Chart.Data().begin(), Chart.Data().end(), 0.0f);
+    };
+    try {
+        if (!ReadForm(Chart, in, tag))
+            Report.Warnings.push_back(ShownTag(tagLine.Head) +
+                                      " names no form of chart data; the chart is left empty");
+    } catch (const TReadError& e) {
+        clearUnread();
+        Report.Error = e.Message;
+        const uint64_t at = e.AtCounts ? in.CountsOffset() : e.Offset;
+        if (at != UINT64_MAX)
+            TokenPlace(Source, at, Report.Line, Report.Field);
+        return -1;
+    } catch (...) {
+        clearUnread();
         throw;
     }
+    if (const int64_t missing = in.Missing(); missing > 0)
+        Report.Warnings.push_back("file ends after " + std::to_string(in.Asked() - missing) +
+                                  " of " + std::to_string(in.Asked()) +
+                                  " values; the rest read as 0");
     return 0;
 }
 
-void ReadForm(TQor3DChart& Chart, TNumberSource& in, const std::string& tag) {
+bool ReadForm(TQor3DChart& Chart, TNumberSource& in, const std::string& tag) {
     if (tag == "<3D HI>")
         Read3DHi(Chart, in);
     else if (tag == "<3D>")
@@ -284,6 +314,9 @@ void ReadForm(TQor3DChart& Chart, TNumberSource& in, const std::string& tag) {
         ReadVectorGrid<TSurfaceSink>(Chart, in, true);
     else if (tag == "<4D SURFACE HI>")
         Read4DSurfaceHi(Chart, in);
+    else
+        return false;
+    return true;
 }
 
 // Numbers in files are real values: the data just stored are real, and the Changed that ends
@@ -342,14 +375,23 @@ int LoadChartText(TQor3DChart& Chart, const TQorTextSource& Source, bool WithPro
     Chart.ClearData();
     try {
         result = ReadDataText(Chart, Source, WithProperties, Tuning, report);
-    } catch (const TReadError&) {
+    } catch (const TReadError& e) {
         result = -1;
-    } catch (const std::exception&) {
+        report.Error = e.Message;
+    } catch (const std::bad_alloc&) {
         result = -1;
+        report.Error = "the data do not fit into the memory";
+    } catch (const std::exception& e) {
+        result = -1;
+        report.Error = e.what();
     }
     // What was read from a file that changed meanwhile may be anything.
-    if (Source.Changed())
+    if (Source.Changed()) {
         result = -1;
+        report.Error = "the file changed while it was read";
+        report.Line = report.Field = 0;
+        report.Warnings.clear();
+    }
     MarkDataReal(Chart);
     Chart.Changed();
     Chart.EndUpdate();
@@ -373,34 +415,42 @@ int TQor3DChart::LoadFromFile(const std::string& FileName, bool WithProperties) 
 // ---- Chart files with the legend --------------------------------------------------------------
 
 int LoadChartSource(TQor3DChart& Chart, IQorChartFileLegend* Legend, const TQorTextSource& Source,
-                    bool WithProperties) {
+                    bool WithProperties, TQorLoadReport* Report) {
     if (Legend != nullptr)
         Legend->BeginUpdate();
     Chart.BeginUpdate();
     int result = -1;
+    TQorLoadReport report;
     try {
-        TQorLoadReport report;
         result = LoadChartText(Chart, Source, WithProperties, {}, &report);
         if (result == 0 && WithProperties && report.HasProperties && Legend != nullptr)
             Legend->ReadFromFileText(report.PropertyText);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         result = -1;
+        report.Error = e.what();
     }
     Chart.EndUpdate();
     if (Legend != nullptr)
         Legend->EndUpdate();
+    if (Report != nullptr)
+        *Report = std::move(report);
     return result;
 }
 
 int LoadChartFile(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::string& FileName,
-                  bool WithProperties) {
+                  bool WithProperties, TQorLoadReport* Report) {
     TQorTextSource source;
-    if (source.Open(FileName))
-        return LoadChartSource(Chart, Legend, source, WithProperties);
+    std::string problem;
+    if (source.Open(FileName, &problem))
+        return LoadChartSource(Chart, Legend, source, WithProperties, Report);
     if (Legend != nullptr)
         Legend->BeginUpdate();
     FailedOpen(Chart);
     if (Legend != nullptr)
         Legend->EndUpdate();
+    if (Report != nullptr) {
+        *Report = {};
+        Report->Error = problem;
+    }
     return -1;
 }

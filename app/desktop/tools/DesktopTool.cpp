@@ -3,8 +3,8 @@
 //       renders IN.svg to OUTROOT/<SIZE>x<SIZE>/CONTEXT/NAME.png for each SIZE
 //   plotyra-desktop-tool desktop-files OUTDIR
 //       writes the installed desktop entry and shared-mime-info package
-//   plotyra-desktop-tool pdf IN.md OUT.pdf
-//       lays the Markdown document out on A4 pages
+//   plotyra-desktop-tool pdf IN.md... OUT.pdf
+//       lays the Markdown documents out on A4 pages, each from a new page
 #include "UDesktopFiles.h"
 
 #include <QDir>
@@ -20,6 +20,8 @@
 #include <QSaveFile>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <cstdio>
 #include <cstdlib>
@@ -73,26 +75,44 @@ int WriteDesktopFiles(const QStringList& Args) {
     return 0;
 }
 
+// The text of a document's first level-one heading.
+QString Title(const QString& Markdown) {
+    for (const QString& line : Markdown.split(u'\n'))
+        if (line.startsWith(QLatin1String("# ")))
+            return line.mid(2).trimmed();
+    return {};
+}
+
 int WritePdf(const QStringList& Args) {
-    if (Args.size() != 2)
-        return Fail("pdf needs IN.md OUT.pdf");
-    QFile source(Args[0]);
-    if (!source.open(QIODevice::ReadOnly | QIODevice::Text))
-        return Fail("cannot read " + Args[0]);
-    const QString markdown = QString::fromUtf8(source.readAll());
+    if (Args.size() < 2)
+        return Fail("pdf needs IN.md... OUT.pdf");
+    QString markdown;
+    QStringList titles;
+    for (const QString& name : Args.mid(0, Args.size() - 1)) {
+        QFile source(name);
+        if (!source.open(QIODevice::ReadOnly | QIODevice::Text))
+            return Fail("cannot read " + name);
+        const QString text = QString::fromUtf8(source.readAll());
+        titles << Title(text);
+        markdown += text + "\n\n";
+    }
     QTextDocument document;
     document.setDefaultFont(QFont("Liberation Sans", 10));
     document.setMarkdown(markdown);
-    // The first level-one heading names the document.
-    QString title;
-    for (const QString& line : markdown.split(u'\n'))
-        if (line.startsWith(QLatin1String("# "))) {
-            title = line.mid(2).trimmed();
-            break;
+    // Every document after the first starts a page at its title.
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        if (block.blockFormat().headingLevel() == 1 && block != document.begin() &&
+            titles.mid(1).contains(block.text().trimmed())) {
+            QTextBlockFormat format = block.blockFormat();
+            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            QTextCursor(block).setBlockFormat(format);
         }
+    // The first document's title names the whole.
+    const QString title = titles.front();
+    const QString output = Args.back();
 
     // Lay out into a temporary file so a failed run never leaves a half-written document.
-    const QString partial = Args[1] + ".part";
+    const QString partial = output + ".part";
     {
         QPdfWriter pdf(partial);
         // QTextDocument::print adds margins of 2 cm itself.
@@ -103,9 +123,9 @@ int WritePdf(const QStringList& Args) {
         pdf.setCreator("Plotyra");
         document.print(&pdf);
     }
-    QFile::remove(Args[1]);
-    if (QFileInfo(partial).size() == 0 || !QFile::rename(partial, Args[1]))
-        return Fail("cannot write " + Args[1]);
+    QFile::remove(output);
+    if (QFileInfo(partial).size() == 0 || !QFile::rename(partial, output))
+        return Fail("cannot write " + output);
     return 0;
 }
 
@@ -127,5 +147,5 @@ int main(int argc, char** argv) {
     if (command == "pdf")
         return WritePdf(args);
     return Fail("usage: icon IN.svg OUTROOT CONTEXT NAME SIZE... | desktop-files OUTDIR | "
-                "pdf IN.md OUT.pdf");
+                "pdf IN.md... OUT.pdf");
 }

@@ -16,6 +16,12 @@ TEST(InfoCommand, DescribesAChartInMemoryWithTheResultGiven) {
     EXPECT_NE(json.find(",\"layers\":[[2,2],[3,2]],"), std::string::npos) << json;
     EXPECT_EQ(json.back(), '}');
     EXPECT_EQ(json.find('\n'), std::string::npos);
+    const std::string end = ",\"warnings\":[]}";
+    EXPECT_EQ(json.substr(json.size() - end.size()), end) << "no error without one";
+    const std::string failed = InfoJson(chart, -1, "a\"b\\c.csv, line 1: \x01", {"w1", "w\t2"});
+    EXPECT_EQ(
+        failed.substr(failed.find(",\"error\"")),
+        ",\"error\":\"a\\\"b\\\\c.csv, line 1: \\u0001\",\"warnings\":[\"w1\",\"w\\u00092\"]}");
 }
 
 } // namespace

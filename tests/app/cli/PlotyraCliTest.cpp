@@ -19,7 +19,7 @@ TEST_F(PlotyraCli, InfoPrintsOneJsonObject) {
     EXPECT_EQ(r.ExitCode, 0);
     EXPECT_EQ(r.Out, "{\"result\":0,\"kind\":\"dk3D\",\"nx\":2,\"ny\":0,\"nz\":2,"
                      "\"lowMemory\":false,\"layers\":[],\"x\":[0,0.10000000149011612],"
-                     "\"y\":[5,8],\"z\":[0,1],\"value\":[0,100]}\n");
+                     "\"y\":[5,8],\"z\":[0,1],\"value\":[0,100],\"warnings\":[]}\n");
     EXPECT_NE(RunCli("info --low-memory " + file).Out.find("\"lowMemory\":true"),
               std::string::npos);
 }
@@ -36,11 +36,50 @@ TEST_F(PlotyraCli, InfoListsLayersAndHonoursNoProperties) {
     EXPECT_NE(RunCli("info --no-properties " + file).Out.find("\"x\":[0,2]"), std::string::npos);
 }
 
-TEST_F(PlotyraCli, FailedLoadsAreReportedByResultOrExitCode) {
-    const RunResult info = RunCli("info " + dir.File("missing.p3d"));
-    EXPECT_EQ(info.ExitCode, 0);
+// A file that cannot be loaded: info still prints its object, with the result and the error,
+// and exits 1; info, convert and render give the same reason, naming the file once, with the
+// line and the field. A file that ends early loads, with a warning.
+TEST_F(PlotyraCli, FailedLoadsSayWhyAndWhere) {
+    const std::string missing = dir.File("missing.p3d");
+    const RunResult info = RunCli("info " + missing);
+    EXPECT_EQ(info.ExitCode, 1);
     EXPECT_EQ(info.Out.rfind("{\"result\":-1,", 0), 0u);
-    EXPECT_EQ(RunCli("convert " + dir.File("missing.p3d") + " " + dir.File("out.p3d")).ExitCode, 1);
+    EXPECT_NE(info.Out.find(",\"error\":\"" + missing +
+                            ": No such file or directory\",\"warnings\":[]}\n"),
+              std::string::npos)
+        << info.Out;
+    EXPECT_EQ(RunCli("convert " + missing + " " + dir.File("out.p3d")).ExitCode, 1);
+
+    const std::string bad = Write("bad.csv", "1,2,3,4,5,6,7\n1,2,3,4,5,6,7\n1,2,3,4,5,6,abc\n");
+    const std::string reason = bad + ", line 3, field 7: 'abc' is not a number";
+    const RunResult badInfo = RunCli("info " + bad);
+    EXPECT_EQ(badInfo.ExitCode, 1);
+    EXPECT_NE(badInfo.Out.find(",\"error\":\"" + reason + "\","), std::string::npos) << badInfo.Out;
+    for (const std::string& command :
+         {"convert " + bad + " " + dir.File("out.p3d"),
+          "render " + bad + " -o " + dir.File("b.png"), "info " + bad}) {
+        const RunResult r = RunCli(command, "2>&1 >/dev/null");
+        EXPECT_EQ(r.ExitCode, 1) << command;
+        EXPECT_EQ(r.Out, "plotyra-cli: cannot load " + reason + "\n") << command;
+    }
+
+    const std::string early = Write("early.p3d", "<3D>\r\n3 2\r\n0 1 2\r\n5\r\n6\r\n1 2");
+    const std::string warning = "file ends after 9 of 13 values; the rest read as 0";
+    const RunResult earlyInfo = RunCli("info " + early);
+    EXPECT_EQ(earlyInfo.ExitCode, 0);
+    EXPECT_NE(earlyInfo.Out.find("\"warnings\":[\"" + warning + "\"]}"), std::string::npos)
+        << earlyInfo.Out;
+    EXPECT_EQ(earlyInfo.Out.find("\"error\""), std::string::npos);
+    const RunResult earlyConvert = RunCli("convert " + early + " " + dir.File("e.p3d"), "2>&1");
+    EXPECT_EQ(earlyConvert.ExitCode, 0);
+    EXPECT_EQ(earlyConvert.Out, "plotyra-cli: " + early + ": " + warning + "\n");
+    EXPECT_EQ(
+        RunCli("info - < " + bad, "2>&1")
+            .Out.rfind(
+                "plotyra-cli: cannot load standard input, line 1, field 1: '1,2,3,4,5,6,7' is "
+                "not a whole number\n",
+                0),
+        0u);
     const std::string file = Write("c.txt", "1 1\r\n0\r\n0\r\n5\r\n");
     EXPECT_EQ(RunCli("convert " + file + " " + dir.File("no/such/folder.p3d")).ExitCode, 1);
     EXPECT_EQ(RunCli("frobnicate").ExitCode, 1);

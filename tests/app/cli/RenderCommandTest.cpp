@@ -133,6 +133,27 @@ TEST_F(RenderCommand, BatchTurnsTheViewPerPicture) {
     EXPECT_EQ(Picture(dir.File("m2.png")).size(), QSize(200, 150));
 }
 
+// render takes the import options as info and convert do: a matrix drawn with --transpose is
+// the picture of the transposed matrix, and the help lists the options.
+TEST_F(RenderCommand, ImportOptionsReadTheTableAsInfoAndConvertDo) {
+    WriteFileText(dir.File("m.csv"), "1;2;9\n4;0;6\n");
+    WriteFileText(dir.File("t.csv"), "1;4\n2;0\n9;6\n");
+    const std::string size = " --size 200x150 --no-legend -o ";
+    ASSERT_EQ(RunRender(dir.File("m.csv") + size + dir.File("m.png")), 0);
+    ASSERT_EQ(RunRender(dir.File("m.csv") + " --transpose --nodata 0" + size + dir.File("mt.png")),
+              0);
+    ASSERT_EQ(RunRender(dir.File("t.csv") + " --nodata=0" + size + dir.File("t.png")), 0);
+    EXPECT_TRUE(
+        PicturesAlike("transposed", Picture(dir.File("t.png")), Picture(dir.File("mt.png")), {}));
+    EXPECT_GT(
+        ComparePictures(Picture(dir.File("m.png")), Picture(dir.File("t.png")), 12).Fraction(),
+        0.01);
+    const RunResult help = RunCli("render --help");
+    for (const char* option : {"--spacing <DX[,DZ[,DY]]>", "--origin", "--header <MODE>",
+                               "--layout", "--transpose", "--nodata <V>", "--array <NAME>"})
+        EXPECT_NE(help.Out.find(option), std::string::npos) << option << " in " << help.Out;
+}
+
 // On a terminal (script gives the command one) the batch shows its progress.
 TEST_F(RenderCommand, BatchShowsProgressOnATerminal) {
     const int pty = posix_openpt(O_RDWR | O_NOCTTY);
@@ -168,6 +189,8 @@ TEST_F(RenderCommand, BatchRefusals) {
          "cannot load properties"},
         {surface + " -o " + dir.File("x.png") + " --size 0x10", "bad size"},
         {surface + " -o " + dir.File("x.png") + " --size 10", "bad size"},
+        {surface + " -o " + dir.File("x.png") + " --header rows",
+         "--header: 'rows' is none of auto, none, row, row+column"},
         {surface, "render needs FILE and -o"},
         {surface + " -o " + dir.File("no/such/dir.png"), "cannot save"},
     };

@@ -48,7 +48,7 @@ std::string Grid3D(int n) {
 }
 
 // A file that shrinks or changes while it is read gives -1 (it used to fault the process
-// through its memory map); the chart is usable afterwards.
+// through its memory map) and says so; the chart is usable afterwards.
 TEST_F(HostileInput, FileThatShrinksOrChangesUnderTheReaderFails) {
     const std::string text = Grid3D(300);
     const std::string file = Write("shrinks.p3d", text);
@@ -59,7 +59,10 @@ TEST_F(HostileInput, FileThatShrinksOrChangesUnderTheReaderFails) {
         ASSERT_TRUE(source.Open(file));
         ASSERT_EQ(truncate(file.c_str(), off_t(text.size() / 3)), 0);
         TQor3DChart chart;
-        EXPECT_EQ(LoadChartText(chart, source, true, {piece, 2}), -1);
+        TQorLoadReport report;
+        EXPECT_EQ(LoadChartText(chart, source, true, {piece, 2}, &report), -1);
+        EXPECT_EQ(report.Error, "the file changed while it was read");
+        EXPECT_EQ(report.Line, 0);
         chart.UpdateRanges();
     }
     const std::string changes = Write("changes.p3d", text);
@@ -135,8 +138,8 @@ TEST_F(HostileInput, ZeroByHugeGridsAreEmptyChartsThatWriteOnlyTheirHeader) {
 }
 
 // Values beyond the float range and NaN make the writer put INF, -INF and NAN (a logarithmic
-// axis over non-positive data writes the values read); the reader takes exactly those words,
-// so the file loads again.
+// axis over non-positive data writes the values read); the reader takes those words, so the
+// file loads again, and in any letter case, as other programs write them (NaN is a hole).
 TEST_F(HostileInput, EveryFileTheProgramWritesLoadsAgain) {
     TQor3DChart chart;
     ASSERT_EQ(chart.LoadFromText(
@@ -156,9 +159,25 @@ TEST_F(HostileInput, EveryFileTheProgramWritesLoadsAgain) {
     ASSERT_EQ(back.LoadFromFile(file, true), 0);
     ASSERT_EQ(back.SaveToFile(dir.File("again.p3d"), true, true), 0);
     EXPECT_EQ(ReadFileText(dir.File("again.p3d")), text);
-    for (const char* other : {"inf", "+INF", "nan", "-NAN", "INFINITY", "Inf"})
-        EXPECT_EQ(back.LoadFromText(std::string("<3D>\r\n1 1\r\n0\r\n0\r\n") + other, false), -1)
-            << other;
+    TQor3DChart fresh;
+    const std::string head = "<3D>\r\n3 1\r\n0 1 2\r\n0\r\n5 ";
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::pair<const char*, float> words[] = {{"inf", inf},   {"Inf", inf}, {"-inf", -inf},
+                                                   {"-iNF", -inf}, {"nan", NAN}, {"NaN", NAN},
+                                                   {"nAn", NAN}};
+    for (const auto& [word, expected] : words) {
+        SCOPED_TRACE(word);
+        ASSERT_EQ(fresh.LoadFromText(head + word + " 7", false), 0);
+        const float v = fresh.LowMemoryLayout() ? fresh.Data()[1] : fresh.Data()[4];
+        EXPECT_TRUE(std::isnan(expected) ? std::isnan(v) : v == expected) << v;
+        EXPECT_DOUBLE_EQ(fresh.AxisY().Minimum(), 5) << "ranges take finite values only";
+        EXPECT_DOUBLE_EQ(fresh.AxisY().Maximum(), 7);
+    }
+    for (const char* other : {"+INF", "-NAN", "INFINITY", "NA", "infinity"}) {
+        TQorLoadReport report;
+        EXPECT_EQ(LoadChartText(fresh, TQorTextSource(head + other), false, {}, &report), -1);
+        EXPECT_EQ(report.Error, "'" + std::string(other) + "' is not a number");
+    }
 }
 
 // A logarithmic axis stores float logarithms, which lose the sign of non-positive values
@@ -275,8 +294,10 @@ TEST_F(HostileInput, OnlyRegularFilesAreRead) {
     for (const std::string& file : {fifo, std::string("/dev/zero"), dir.Path().string()}) {
         SCOPED_TRACE(file);
         TQor3DChart chart;
-        EXPECT_EQ(LoadChartFile(chart, nullptr, file, true), -1);
+        TQorLoadReport report;
+        EXPECT_EQ(LoadChartFile(chart, nullptr, file, true, &report), -1);
         EXPECT_FALSE(ChartFileProblem(file).empty());
+        EXPECT_EQ(report.Error, ChartFileProblem(file));
         TQorFileView view;
         EXPECT_FALSE(view.Open(file));
         std::string properties;

@@ -266,7 +266,7 @@ TEST_F(ChartFileTest, MissingNumbersAtTheEndReadAsZero) {
 }
 
 TEST_F(ChartFileTest, TokensOtherThanPlainNumbersFail) {
-    for (const char* bad : {"1,5", "inf", "NaN", "1e", "0x10", "1.5.2", "--1", "1'000"}) {
+    for (const char* bad : {"1,5", "infinity", "NA", "1e", "0x10", "1.5.2", "--1", "1'000"}) {
         SCOPED_TRACE(bad);
         TQor3DChart chart;
         EXPECT_EQ(Load(chart, std::string("<3D>\r\n2 1\r\n0 1\r\n0\r\n") + bad + " 2\r\n"), -1);
@@ -274,6 +274,63 @@ TEST_F(ChartFileTest, TokensOtherThanPlainNumbersFail) {
     TQor3DChart chart;
     EXPECT_EQ(Load(chart, "<3D>\r\n2 1\r\n.5 +1.\r\n-0e+3\r\n1E-2 -.25\r\n"), 0);
     EXPECT_FLOAT_EQ(Height(chart, 1, 0), -0.25f);
+}
+
+// A failed load says why and where: the line (the tag line is line 1) and the number's place on
+// it, with the token, or with the refused counts and their limit at the counts' place; on one
+// thread and in pieces alike. A text that ends early loads with a warning counting the values,
+// an unknown tag with one naming it.
+TEST_F(ChartFileTest, FailuresSayWhyAndWhere) {
+    struct TCase {
+        std::string Text, Error;
+        int64_t Line, Field;
+    };
+    const std::string bulk = "<3D>\r\n3 3\r\n0 1 2\r\n0\r\n1\r\n2\r\n1 2 3\r\n4 5 6\r\n";
+    const TCase cases[] = {
+        {bulk + "7 abc 9\r\n", "'abc' is not a number", 9, 2},
+        {"2 1\r\n0 1\r\n0\r\n5\t1,5\r\n", "'1,5' is not a number", 4, 2},
+        {"<3D>\r\n2 1\r\n0 " + std::string(65, '1') + "\r\n",
+         "'" + std::string(40, '1') + "...' is longer than 64 characters", 3, 2},
+        {"<4D>\r\n2 1.5 1\r\n", "'1.5' is not a whole number", 2, 2},
+        {"<3D>\r\n\xff\x7f 1\r\n", "'?\?' is not a whole number", 2, 1},
+        {"<3D>\r\n 99999999999 1\r\n", "'99999999999' is too large for a count", 2, 1},
+        {"<3D>\r\n100000 100000\r\n",
+         "the counts ask for 10000200000 numbers, more than a file of 21 bytes can hold (at most "
+         "4194315)",
+         2, 1},
+        {"<Nx4D>\r\n\r\n 2\r\n1 1\r\n-3 2\r\n", "the count -3 is negative", 3, 1},
+        {"<4D>\r\n2147483647 2147483647 2147483647\r\n",
+         "the counts ask for 2147483647 × 2147483647 × 2147483647 numbers, more than can be "
+         "counted",
+         2, 1},
+        {"<3D Hi>\r\n100 100\r\n", "the data of these counts do not fit into the memory", 2, 1},
+    };
+    for (const TCase& c : cases)
+        for (const TQorLoadTuning tuning : {TQorLoadTuning{uint64_t(1) << 30, 1}, {4, 3}}) {
+            SCOPED_TRACE(c.Text + " in pieces of " + std::to_string(tuning.MinPieceBytes));
+            TLimitedChart chart;
+            chart.Limit = 100000;
+            TQorLoadReport report;
+            ASSERT_EQ(LoadChartText(chart, TQorTextSource(c.Text), false, tuning, &report), -1);
+            EXPECT_EQ(report.Error, c.Error);
+            EXPECT_EQ(report.Line, c.Line);
+            EXPECT_EQ(report.Field, c.Field);
+            EXPECT_TRUE(report.Warnings.empty());
+        }
+    const std::pair<std::string, std::vector<std::string>> loads[] = {
+        {bulk + "7 8 9\r\n", {}},
+        {bulk + "7", {"file ends after 15 of 17 values; the rest read as 0"}},
+        {"<3D>\r\n3", {"file ends after 1 of 2 values; the rest read as 0"}},
+        {"<5d>\r\n1 1\r\n", {"'<5d>' names no form of chart data; the chart is left empty"}}};
+    for (const auto& [text, warnings] : loads)
+        for (const TQorLoadTuning tuning : {TQorLoadTuning{uint64_t(1) << 30, 1}, {4, 3}}) {
+            SCOPED_TRACE(text);
+            TQor3DChart chart;
+            TQorLoadReport report;
+            ASSERT_EQ(LoadChartText(chart, TQorTextSource(text), false, tuning, &report), 0);
+            EXPECT_EQ(report.Warnings, warnings);
+            EXPECT_EQ(report.Error, "");
+        }
 }
 
 TEST_F(ChartFileTest, ColorFormsBecomeOneNx4DLayer) {
@@ -516,8 +573,8 @@ TEST(ChartFileExamples, PropertyFileStylesAChart) {
 // ---- Reading in pieces on several threads -------------------------------------------------------
 
 // Read in pieces of a few bytes on three threads, every form gives what the single-threaded
-// read gives: the same numbers in the same places, ranges, normals and results, also for a text
-// cut short and for one with a bad token in the middle.
+// read gives: the same numbers in the same places, ranges, normals, results, errors with their
+// places and warnings, also for a text cut short and for one with a bad token in the middle.
 TEST_F(ChartFileTest, PiecesReadInParallelJoinInOrder) {
     const auto same = [](const TQor3DChart& a, const TQor3DChart& b) {
         EXPECT_EQ(a.DataKind(), b.DataKind());
@@ -551,9 +608,15 @@ TEST_F(ChartFileTest, PiecesReadInParallelJoinInOrder) {
                     one.SetUseLowMemory(loadLow);
                     many.SetUseLowMemory(loadLow);
                     const TQorTextSource source(t);
-                    const int r1 = LoadChartText(one, source, false, {uint64_t(1) << 30, 1});
-                    EXPECT_EQ(LoadChartText(many, source, false, {8, 3}), r1);
+                    TQorLoadReport r1, r2;
+                    const int result =
+                        LoadChartText(one, source, false, {uint64_t(1) << 30, 1}, &r1);
+                    EXPECT_EQ(LoadChartText(many, source, false, {8, 3}, &r2), result);
                     same(one, many);
+                    EXPECT_EQ(r2.Error, r1.Error);
+                    EXPECT_EQ(r2.Line, r1.Line);
+                    EXPECT_EQ(r2.Field, r1.Field);
+                    EXPECT_EQ(r2.Warnings, r1.Warnings);
                 }
         }
 }
