@@ -9,6 +9,7 @@
 
 #include <pybind11/stl.h>
 
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <stdexcept>
@@ -67,8 +68,11 @@ py::array_t<uint8_t> Picture(TPyScene& Scene, int Width, int Height, bool Legend
     std::string error;
     const bool drawn = Locked([&] {
         const QImage picture = Scene.Draw(Width, Height, Legend, error);
+        const auto start = std::chrono::steady_clock::now();
         if (!picture.isNull())
             CopyPictureRgb(picture, pixels);
+        Scene.Timings.HandBack =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         return !picture.isNull();
     });
     if (!drawn)
@@ -204,7 +208,14 @@ PYBIND11_MODULE(_plotyra, m) {
                 if (!error.empty())
                     throw EPyOSError(error);
             },
-            py::arg("path"), py::arg("with_properties"));
+            py::arg("path"), py::arg("with_properties"))
+        .def("timings", [](const TPyScene& s) {
+            py::dict d;
+            d["fill"] = s.Timings.Fill;
+            d["draw"] = s.Timings.Draw;
+            d["hand_back"] = s.Timings.HandBack;
+            return d;
+        });
 
     m.def("read_properties", &ReadProperties, py::arg("path"));
     m.def(

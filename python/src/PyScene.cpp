@@ -12,9 +12,14 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 
 namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point Start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+}
 
 // Grids of at least this many points are filled on all cores.
 constexpr size_t FillPiecePoints = size_t(1) << 18;
@@ -121,6 +126,13 @@ TPyScene::TPyScene() : FPlatform((StartGuiApplication(), OSMesaPlatform())) {
 }
 
 bool TPyScene::FillGrid(const TPyGrid& G, bool LowMemory) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool filled = Fill(G, LowMemory);
+    Timings.Fill = SecondsSince(start);
+    return filled;
+}
+
+bool TPyScene::Fill(const TPyGrid& G, bool LowMemory) {
     const TQorUpdateScope scope(FChart);
     FChart.ClearData();
     FChart.SetUseLowMemory(LowMemory);
@@ -203,8 +215,12 @@ TPyView TPyScene::View() const {
 }
 
 QImage TPyScene::Draw(int Width, int Height, bool Legend, std::string& Error) {
+    const auto start = std::chrono::steady_clock::now();
     ChartToColorScale(FChart, FLegend);
-    return QorPaint::RenderPicture(FChart, Legend ? &FLegend : nullptr, Width, Height, "", Error);
+    QImage picture =
+        QorPaint::RenderPicture(FChart, Legend ? &FLegend : nullptr, Width, Height, "", Error);
+    Timings.Draw = SecondsSince(start);
+    return picture;
 }
 
 std::string TPyScene::Save(const std::string& FileName, bool WithProperties) {
@@ -225,6 +241,7 @@ std::string PyPictureSizeProblem(int Width, int Height) {
 }
 
 void CopyPictureRgb(const QImage& Picture, uint8_t* Out) {
+    // Rows of 0xffRRGGBB words.
     const int w = Picture.width();
     for (int y = 0; y < Picture.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(Picture.constScanLine(y));

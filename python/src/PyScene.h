@@ -32,6 +32,14 @@ struct TPyView {
     std::optional<double> RotX, RotY, ShiftX, ShiftY, ShiftZ, Zoom;
 };
 
+// Seconds the last steps of a scene took (bench/python_render.py tells the drawing from the
+// hand-over of the arrays and of the picture by them).
+struct TPyTimings {
+    double Fill = 0;
+    double Draw = 0;
+    double HandBack = 0;
+};
+
 // Held by every caller while Qt or the off-screen renderer is at work: fonts, pictures and the
 // GL library's state are shared by the whole process.
 std::mutex& PyRenderLock();
@@ -60,8 +68,11 @@ public:
     std::string Save(const std::string& FileName, bool WithProperties);
 
     TQor3DChart& Chart() { return FChart; }
+    TPyTimings Timings;
 
 private:
+    bool Fill(const TPyGrid& Grid, bool LowMemory);
+
     // Declared first: the chart's context goes back to it when the chart goes.
     TSharedContextPlatform FPlatform;
     TQor3DChart FChart;
