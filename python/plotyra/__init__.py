@@ -139,8 +139,8 @@ def render4d(v, x=None, y=None, z=None, *, kind="volume", size=(800, 600), legen
     """Draws values ``v[k, j, i]`` over ``x[i]``, ``y[j]``, ``z[k]`` off-screen.
 
     ``kind="volume"`` draws the volume's layers; ``kind="faces"`` the six faces of its box,
-    given either as the volume (its border is drawn) or as a sequence of the six face arrays in
-    the chart file's order: z first and last as ``[j, i]``, x first and last as ``[j, k]``,
+    given either as the volume (its border is drawn) or as a list or tuple of the six face
+    arrays (NumPy arrays) in the chart file's order: z first and last as ``[j, i]``, x first and last as ``[j, k]``,
     y first and last as ``[k, i]``. Coordinates default to 0 ... n - 1. The other arguments
     are those of :func:`render`.
     """

@@ -122,8 +122,11 @@ TPyGridArrays VolumeArrays(py::handle V, py::handle X, py::handle Y, py::handle 
 TPyGridArrays FaceArrays(py::handle V, py::handle X, py::handle Y, py::handle Z) {
     TPyGridArrays g;
     g.Grid.Kind = dk4DSurface;
-    const bool volume = py::isinstance<py::array>(V) || !py::isinstance<py::sequence>(V) ||
-                        py::isinstance<py::str>(V) || py::len(V) != 6;
+    // Six faces come as a list or tuple of six NumPy arrays; anything else (a nested list too)
+    // is read as a volume.
+    bool volume = !(py::isinstance<py::list>(V) || py::isinstance<py::tuple>(V)) || py::len(V) != 6;
+    for (size_t n = 0; !volume && n < 6; ++n)
+        volume = !py::isinstance<py::array>(V[py::int_(n)]);
     if (volume) {
         // The border of a volume, gathered face by face in the chart's order.
         const py::array_t<float> v = FloatArray(V, "v");
