@@ -9,9 +9,9 @@ import numpy as np
 import pytest
 
 _settings = tempfile.mkdtemp(prefix="plotyra-pytest-")
-for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME"):
+for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"):
     os.environ[name] = os.path.join(_settings, name.lower())
-    os.makedirs(os.environ[name])
+    os.makedirs(os.environ[name], mode=0o700)
 
 SOURCE = os.environ.get("PLOTYRA_SOURCE",
                         os.path.join(os.path.dirname(__file__), os.pardir, os.pardir))
