@@ -1,5 +1,5 @@
-// The compiled half of the Python package plotyra: one scene type (a chart, its legend and an
-// off-screen context of its own) and the PNG encoder; plotyra/__init__.py builds the API on it.
+// The compiled half of the Python package plotyra: one scene type (a chart and its legend, drawn
+// off-screen) and the PNG encoder; plotyra/__init__.py builds the API on it.
 // Every call that draws, loads or saves lets go of the GIL and holds the render lock instead.
 #include "PyArrays.h"
 #include "PyScene.h"

@@ -4,6 +4,7 @@
 #include "QorUpdateBracket.h"
 #include "chart/UQor3DChartColorScale.h"
 #include "gl/Qor3DOSMesa.h"
+#include "gl/Qor3DSharedContext.h"
 #include "io/Qor3DChartFile.h"
 #include "io/Qor3DChartFileLegend.h"
 #include "io/Qor3DChartPropertyText.h"
@@ -35,6 +36,14 @@ void StartGuiApplication() {
     static char* argv[] = {name, option, platform, nullptr};
     static int argc = 3;
     new QGuiApplication(argc, argv);
+}
+
+// One off-screen context for every scene of the process, lent to one drawing at a time (the
+// render lock): the renderer keeps what it prepared (compiled shaders, buffers) from call to
+// call. It lives as long as the process.
+TGLPlatform& SharedPlatform() {
+    static TSharedContextPlatform* const platform = new TSharedContextPlatform(OSMesaPlatform());
+    return *platform;
 }
 
 void MarkDataReal(TQor3DChart& Chart) {
@@ -121,8 +130,12 @@ std::mutex& PyRenderLock() {
     return lock;
 }
 
-TPyScene::TPyScene() : FPlatform((StartGuiApplication(), OSMesaPlatform())) {
-    FChart.SetBitmapPlatform(FPlatform);
+TPyScene::TGuiStart::TGuiStart() {
+    StartGuiApplication();
+}
+
+TPyScene::TPyScene() {
+    FChart.SetBitmapPlatform(SharedPlatform());
 }
 
 bool TPyScene::FillGrid(const TPyGrid& G, bool LowMemory) {

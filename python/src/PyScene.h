@@ -1,12 +1,11 @@
 // The drawing side of the Python module, free of Python: a chart with its legend filled from
-// arrays or opened from a file, drawn through one off-screen context of its own and saved as the
-// viewer saves it. The callers hold the render lock around everything but FillGrid.
+// arrays or opened from a file, drawn off-screen and saved as the viewer saves it. The callers
+// hold the render lock around everything but FillGrid.
 #pragma once
 
 #include "QorColSc.h"
 #include "QorImportOpen.h"
 #include "chart/Qor3DChart.h"
-#include "gl/Qor3DSharedContext.h"
 
 #include <QImage>
 #include <mutex>
@@ -46,7 +45,8 @@ std::mutex& PyRenderLock();
 
 class TPyScene {
 public:
-    // Starts the GUI classes (off-screen) on first use; call with the render lock held.
+    // Starts the GUI classes (off-screen) on first use and draws through the one off-screen
+    // context of the process; call with the render lock held.
     TPyScene();
     TPyScene(const TPyScene&) = delete;
     TPyScene& operator=(const TPyScene&) = delete;
@@ -73,8 +73,10 @@ public:
 private:
     bool Fill(const TPyGrid& Grid, bool LowMemory);
 
-    // Declared first: the chart's context goes back to it when the chart goes.
-    TSharedContextPlatform FPlatform;
+    // Declared first: the GUI classes are started before the chart and the legend need fonts.
+    struct TGuiStart {
+        TGuiStart();
+    } FGuiStart;
     TQor3DChart FChart;
     TQorColorScale FLegend;
 };
