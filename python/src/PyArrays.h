@@ -30,8 +30,8 @@ TPyGridArrays SurfaceArrays(py::handle Y, py::handle X, py::handle Z);
 // Values v[k, j, i] over x[i], y[j], z[k].
 TPyGridArrays VolumeArrays(py::handle V, py::handle X, py::handle Y, py::handle Z);
 // A box: the six faces of a volume v[k, j, i], or a list or tuple of the six face arrays (NumPy
-// arrays) in the chart's order (z first and last as [j, i], x first and last as [j, k], y first and last as
-// [k, i]).
+// arrays) in the chart's order (z first and last as [j, i], x first and last as [j, k], y first and
+// last as [k, i]).
 TPyGridArrays FaceArrays(py::handle V, py::handle X, py::handle Y, py::handle Z);
 
 // The chart's data as copies: "kind" (surface, volume, faces, layers), "low" (the low-memory
