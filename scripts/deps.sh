@@ -13,9 +13,12 @@ viewer=(cmake ninja-build g++ qt6-base-dev libqt6opengl6-dev libosmesa6-dev libg
 # The tests also validate the installed desktop files with their own tools and build the .deb
 # (desktop-file-utils, appstream, shared-mime-info, dpkg-dev, file); xclip reads the clipboard as
 # another X client. clang-format checks the sources' layout; python3 runs the parameter-count
-# check (scripts/check-params.py).
+# check (scripts/check-params.py). The Python module is built with pybind11 against Debian's
+# interpreter (python3-dev, pybind11-dev) and tested with pytest on NumPy arrays
+# (python3-pytest, python3-numpy).
 testing=(clang clang-format libclang-rt-14-dev xvfb xauth xclip libgtest-dev libgmock-dev
-         libbenchmark-dev desktop-file-utils appstream shared-mime-info dpkg-dev file python3)
+         libbenchmark-dev desktop-file-utils appstream shared-mime-info dpkg-dev file python3
+         python3-dev pybind11-dev python3-numpy python3-pytest)
 
 case "${1:-test}" in
     viewer) packages=("${viewer[@]}") ;;

@@ -4,21 +4,17 @@
 #include "OutputPattern.h"
 #include "ProgressLine.h"
 #include "QorColSc.h"
-#include "QorFileOutput.h"
-#include "QorPropText.h"
-#include "QorUpdateBracket.h"
-#include "SharedContextPlatform.h"
 #include "chart/Qor3DChart.h"
 #include "chart/UQor3DChartColorScale.h"
 #include "gl/Qor3DOSMesa.h"
+#include "gl/Qor3DSharedContext.h"
 #include "io/Qor3DChartFile.h"
 #include "io/Qor3DChartFileLegend.h"
-#include "render/Qor3DChartLegendPicture.h"
+#include "io/Qor3DChartPropertyText.h"
+#include "render/Qor3DPictureOutput.h"
 
-#include <QBuffer>
 #include <QCommandLineParser>
 #include <QImage>
-#include <QImageWriter>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
@@ -29,18 +25,13 @@
 #include <memory>
 #include <new>
 #include <string_view>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
 // The largest viewport side of the off-screen renderer.
-constexpr int QorMaxRenderSide = 16384;
+constexpr int QorMaxRenderSide = QorPaint::MaxPictureSide;
 constexpr int QorMaxFrames = 1000000;
-// Qt's PNG writer takes the zlib level as a quality q, level (100 - q) * 9 / 91: 85 is level 1,
-// the fastest that still compresses. An 800x600 chart then encodes in about a third of the time
-// of the default level 6 for about a third more bytes (17 against 50 ms, 107 against 80 kB).
-constexpr int QorPngQuality = 85;
 
 const char* const QorRenderHelp =
     "Draws chart files off-screen into PNG pictures.\n"
@@ -55,59 +46,6 @@ const char* const QorRenderHelp =
     "is a terminal. A FILE that cannot be loaded or drawn gets a message and no picture (its\n"
     "number is skipped); the others are still rendered, and the exit status is then 1.\n"
     "An output that is one of the inputs is refused before anything is drawn.";
-
-// Bytes per pixel while a picture is drawn and saved: the off-screen colour and depth buffers,
-// the chart read back and the composed picture (16384 x 16384 peaks at about 4.3 GB).
-constexpr uint64_t QorPictureBytesPerPixel = 16;
-
-// Memory this process can still take: what the system has available (MemAvailable, else the
-// free pages), and no more than its address-space limit leaves.
-uint64_t AvailableMemory() {
-    const uint64_t page = uint64_t(std::max(sysconf(_SC_PAGESIZE), 1L));
-    uint64_t available = 0;
-    if (std::FILE* f = std::fopen("/proc/meminfo", "r")) {
-        char line[256];
-        unsigned long long kb = 0;
-        while (std::fgets(line, sizeof line, f) != nullptr)
-            if (std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1) {
-                available = uint64_t(kb) * 1024;
-                break;
-            }
-        std::fclose(f);
-    }
-    if (available == 0)
-        available = uint64_t(std::max(sysconf(_SC_AVPHYS_PAGES), 0L)) * page;
-    rlimit limit{};
-    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-        unsigned long long pages = 0;
-        if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-            if (std::fscanf(f, "%llu", &pages) != 1)
-                pages = 0;
-            std::fclose(f);
-        }
-        const uint64_t used = uint64_t(pages) * page;
-        const uint64_t left = uint64_t(limit.rlim_cur) > used ? uint64_t(limit.rlim_cur) - used : 0;
-        available = std::min(available, left);
-    }
-    return available;
-}
-
-std::string Gigabytes(uint64_t Bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f GB", double(Bytes) / 1e9);
-    return text;
-}
-
-// Why a Width x Height picture cannot be drawn here, or "" when the memory it needs is there.
-std::string PictureMemoryProblem(int Width, int Height) {
-    const uint64_t needed = uint64_t(Width) * uint64_t(Height) * QorPictureBytesPerPixel;
-    const uint64_t available = AvailableMemory();
-    if (needed <= available)
-        return {};
-    return "a " + std::to_string(Width) + " \u00d7 " + std::to_string(Height) +
-           " picture needs about " + Gigabytes(needed) + "; " + Gigabytes(available) +
-           " are available";
-}
 
 int Fail(const std::string& Message) {
     std::fprintf(stderr, "plotyra-cli: %s\n", Message.c_str());
@@ -244,42 +182,18 @@ bool OutputsSpareInputs(const TRenderOptions& o, const std::vector<TPicture>& Pi
     return true;
 }
 
-// Encoded first and written atomically, so a full disk never leaves half a picture in place of
-// the old one. The composed picture is saved as it is: the PNG writer drops its unused alpha.
-std::string SavePicture(const QImage& Picture, const std::string& Output) {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setQuality(QorPngQuality);
-    if (!writer.write(Picture))
-        return "cannot save " + Output + ": " + writer.errorString().toStdString();
-    TQorFileOutput out(Output);
-    if (!out.Write(png.constData(), size_t(png.size())) || !out.Commit())
-        return "cannot save " + Output + (out.Error().empty() ? "" : ": " + out.Error());
-    return {};
-}
-
 // Draws and saves one picture; the message of its failure, empty when it was written.
 std::string RenderAndSave(TQor3DChart& Chart, TQorColorScale& Legend, const TRenderOptions& o,
                           const std::string& Output) {
-    if (std::string problem = PictureMemoryProblem(o.Width, o.Height); !problem.empty())
-        return "cannot render " + Output + ": " + problem;
+    std::string error;
+    const QImage picture = QorPaint::RenderPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width,
+                                                   o.Height, Output, error);
+    if (picture.isNull())
+        return error;
     try {
-        const TQorChartPicture rendered =
-            QorPaint::RenderChartPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width, o.Height);
-        // Painting swallows its failures; the picture keeps the first one of the render.
-        if (!rendered.PaintError.empty())
-            return "cannot render: " + rendered.PaintError;
-        const QImage picture =
-            rendered.Complete() ? QorPaint::ChartPictureImage(rendered) : QImage();
-        if (picture.isNull())
-            return "cannot render " + Output;
-        return SavePicture(picture, Output);
+        return QorPaint::SavePicturePng(picture, Output);
     } catch (const std::bad_alloc&) {
         return "cannot render " + Output + ": out of memory";
-    } catch (const std::exception& e) {
-        return std::string("cannot render: ") + e.what();
     }
 }
 
@@ -305,17 +219,8 @@ std::string LoadPicture(TLoadedChart& Loaded, const TPictureSource& Source) {
                                              Source.Import, &Source.Warnings);
         !error.empty())
         return error;
-    if (properties != nullptr) {
-        // The legend's block first, as the viewer's Load Properties reads it.
-        {
-            const TQorUpdateScope legendScope(fileLegend);
-            fileLegend.ReadFromFileText(*properties);
-        }
-        TQorPropTextReader reader = TQorPropTextReader::Borrowing(*properties);
-        const TQorUpdateScope scope(Loaded.Chart);
-        Loaded.Chart.ReadFromText(reader, "");
-        Loaded.Chart.UpdateRanges();
-    }
+    if (properties != nullptr)
+        ApplyChartPropertyText(Loaded.Chart, &fileLegend, *properties);
     ChartToColorScale(Loaded.Chart, Loaded.Legend);
     Loaded.BaseTurn = Loaded.Chart.ViewRotY();
     return {};

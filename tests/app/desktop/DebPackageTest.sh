@@ -1,9 +1,11 @@
 #!/bin/sh
-# cpack -G DEB: the package holds exactly the files cmake --install puts under /usr, depends
-# on the libraries the programs link and open at run time, and carries its licence.
-#   DebPackageTest.sh BUILD_FOLDER
+# cpack -G DEB: the packages (plotyra, and python3-plotyra when the Python module is built) hold
+# exactly the files cmake --install puts under /usr, depend on the libraries the programs link and
+# open at run time, and carry their licence.
+#   DebPackageTest.sh BUILD_FOLDER [PYTHON_MODULE_BUILT (ON|OFF)]
 set -eu
 build=$1
+python=${2:-OFF}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -13,9 +15,33 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.lo
 deb=$(ls "$work"/out/plotyra_*.deb)
 DESTDIR="$work/root" cmake --install "$build" --prefix /usr >/dev/null
 
+debs=$deb
+if [ "$python" = ON ]; then
+    pydeb=$(ls "$work"/out/python3-plotyra_*.deb)
+    debs="$deb $pydeb"
+fi
+
 (cd "$work/root" && find . ! -type d | sed 's:^\.::' | sort) >"$work/installed"
-dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's:^\.::' | sort >"$work/packaged"
-diff "$work/installed" "$work/packaged" || fail "the package does not hold the installed files"
+for d in $debs; do
+    dpkg-deb -c "$d" | awk '$1 !~ /^d/ { print $6 }' | sed 's:^\.::'
+done | sort >"$work/packaged"
+diff "$work/installed" "$work/packaged" || fail "the packages do not hold the installed files"
+if [ "$python" = ON ]; then
+    dpkg-deb -c "$deb" | grep -q dist-packages && fail "plotyra holds the Python module"
+    [ "$(dpkg-deb -f "$pydeb" Package)" = python3-plotyra ] || fail "python package name"
+    pydepends=$(dpkg-deb -f "$pydeb" Depends)
+    for p in python3-numpy plotyra python3 libqt6gui6; do
+        echo "$pydepends" | tr ',' '\n' | grep -q "^ *$p\( \|$\)" ||
+            fail "python3-plotyra's Depends lacks $p: $pydepends"
+    done
+    # The packaged module, stripped, draws with the packaged tool's libraries.
+    dpkg-deb -x "$pydeb" "$work/pyroot"
+    PYTHONPATH=$work/pyroot/usr/lib/python3/dist-packages XDG_CONFIG_HOME=$work/config \
+        XDG_DATA_HOME=$work/data \
+        QT_QPA_PLATFORM=offscreen /usr/bin/python3 -c "import plotyra, numpy
+assert plotyra.render(numpy.eye(3), size=(40, 30)).shape == (30, 40, 3)" ||
+        fail "the packaged Python module cannot draw"
+fi
 
 [ "$(dpkg-deb -f "$deb" Package)" = plotyra ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)

@@ -1,9 +1,11 @@
 #!/bin/sh
 # cmake --install into a temporary root: every file lands in its XDG place under the prefix,
-# the desktop entry, the AppStream metainfo and the MIME package pass their own tools.
-#   InstallTest.sh BUILD_FOLDER
+# the desktop entry, the AppStream metainfo and the MIME package pass their own tools; the
+# Python module lands where Debian's interpreter finds it under the prefix.
+#   InstallTest.sh BUILD_FOLDER [PYTHON_MODULE_BUILT (ON|OFF)]
 set -eu
 build=$1
+python=${2:-OFF}
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -54,5 +56,21 @@ if command -v update-mime-database >/dev/null; then
     update-mime-database "$share/mime" || fail "update-mime-database"
     grep -q '^50:application/x-plotyra-p3d:\*\.p3d$' "$share/mime/globs2" || fail "p3d glob"
     grep -q '^50:application/x-plotyra-p4d:\*\.p4d$' "$share/mime/globs2" || fail "p4d glob"
+fi
+
+if [ "$python" = ON ]; then
+    for f in __init__.py _plotyra.cpython-*.so; do
+        ls "$root"/usr/lib/python3/dist-packages/plotyra/$f >/dev/null 2>&1 ||
+            fail "the Python module's $f is not in /usr/lib/python3/dist-packages"
+    done
+    # Under a user's prefix: the user site-packages, where the interpreter looks by itself.
+    user=$root/home/.local
+    cmake --install "$build" --prefix "$user" --component python >/dev/null
+    PYTHONUSERBASE=$user XDG_CONFIG_HOME=$root/config XDG_DATA_HOME=$root/data \
+        QT_QPA_PLATFORM=offscreen \
+        /usr/bin/python3 -c "import plotyra, numpy
+assert plotyra.__file__.startswith('$user/lib/python3'), plotyra.__file__
+assert plotyra.render(numpy.eye(3), size=(40, 30)).shape == (30, 40, 3)" ||
+        fail "the module installed under $user cannot be imported and draw"
 fi
 echo "installed files checked"

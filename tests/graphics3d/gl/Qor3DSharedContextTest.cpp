@@ -1,6 +1,6 @@
 // One rendering context lent to every chart of a batch: the pictures match those of fresh
 // contexts.
-#include "SharedContextPlatform.h"
+#include "gl/Qor3DSharedContext.h"
 #include "graphics3d/Qor3DPictureSupport.h"
 #include "graphics3d/Qor3DSceneSamples.h"
 

@@ -1,4 +1,4 @@
-#include "SharedContextPlatform.h"
+#include "gl/Qor3DSharedContext.h"
 
 namespace {
 
