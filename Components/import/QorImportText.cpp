@@ -531,8 +531,11 @@ void ReadColumns(const std::vector<TLine>& Lines, char Sep, bool DecimalComma,
     }
     const int64_t holes = nx * ny * nz - rows;
     if (holes > 0)
-        R.Warnings.push_back(std::to_string(holes) + " places of the grid are not in the list: "
-                                                     "they are left as holes");
+        R.Warnings.push_back(std::to_string(holes) +
+                             (holes == 1
+                                  ? " place of the grid is not in the list: it is left as a hole"
+                                  : " places of the grid are not in the list: they are left "
+                                    "as holes"));
     if (Options.DX || Options.X0)
         R.Warnings.push_back("the list gives the coordinates: --spacing and --origin are not used");
 }

@@ -165,8 +165,7 @@ TEST(ImportText, ColumnListsInAnyOrderWithHoles) {
                     EXPECT_EQ(v, float(i * 100 + k));
             }
         ASSERT_EQ(r.Warnings.size(), 1u);
-        EXPECT_EQ(r.Warnings[0],
-                  "1 places of the grid are not in the list: they are left as holes");
+        EXPECT_EQ(r.Warnings[0], "1 place of the grid is not in the list: it is left as a hole");
         if (&text == &named) {
             EXPECT_EQ(r.CaptionX, "Easting [m]");
             EXPECT_EQ(r.CaptionY, "Height [m]");

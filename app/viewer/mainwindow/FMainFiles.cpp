@@ -356,9 +356,13 @@ bool TFormMain::LoadChart(const QString& Path, const TQorImportOptions& Options)
     QStringList warnings;
     for (const std::string& w : outcome.Warnings)
         warnings << WithoutFinalStop(w);
-    const QString problem = outcome.Ok              ? QString()
-                            : outcome.Error.empty() ? QString("it cannot be read")
-                                                    : WithoutFinalStop(outcome.Error);
+    // The failure's place names the file by its base name; the status bar gives the whole path
+    // once, in front.
+    TQorImportError failure = outcome.Failure;
+    failure.File.clear();
+    const QString problem = outcome.Ok                ? QString()
+                            : failure.Message.empty() ? QString("it cannot be read")
+                                                      : WithoutFinalStop(failure.Text());
     LoadFinished(Path, problem, warnings);
     return outcome.Ok;
 }

@@ -210,12 +210,12 @@ TEST_F(FormMain, EveryDataFormatHasAFileTypeAndForeignFilesOpenFromEveryPlace) {
     QCoreApplication::sendEvent(&w, &drop);
     EXPECT_EQ(w.LoadedFile(), PathIn(dir, "holes.csv"));
     EXPECT_EQ(FileList().SelectedFile(), "holes.csv");
-    EXPECT_TRUE(w.statusBar()->currentMessage().startsWith("holes.csv: 1 places of the grid"))
+    EXPECT_TRUE(w.statusBar()->currentMessage().startsWith("holes.csv: 1 place of the grid"))
         << w.statusBar()->currentMessage().toStdString();
 
     ClickFile("bad.csv");
     EXPECT_EQ(w.statusBar()->currentMessage(),
-              QString("Cannot read %1: bad.csv, line 3, field 3: 'abc' is not a number.")
+              QString("Cannot read %1: line 3, field 3: 'abc' is not a number.")
                   .arg(PathIn(dir, "bad.csv")));
     EXPECT_TRUE(w.LoadedFile().isEmpty());
     EXPECT_EQ(w.Chart().NX(), 0);
