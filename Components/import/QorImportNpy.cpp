@@ -8,6 +8,7 @@
 // through a small buffer, converted piece by piece.
 #include "QorImportNpy.h"
 
+#include "QorFileInput.h"
 #include "QorImportSupport.h"
 #include "chart/Qor3DChartSizing.h"
 
@@ -525,9 +526,14 @@ TZip OpenZipBytes(std::string_view Bytes, std::string& Error) {
 }
 
 TZip OpenZipFile(const std::string& FileName, std::string& Error) {
+    const int fd = OpenRegularFile(FileName, Error);
+    if (fd < 0)
+        return TZip(nullptr);
     int code = 0;
-    zip_t* z = zip_open(FileName.c_str(), ZIP_RDONLY, &code);
+    // The archive takes the descriptor over when it opens (read-only), not when it fails.
+    zip_t* z = zip_fdopen(fd, 0, &code);
     if (z == nullptr) {
+        ::close(fd);
         zip_error_t err;
         zip_error_init_with_code(&err, code);
         Error = zip_error_strerror(&err);
@@ -620,11 +626,11 @@ TQorImportResult ReadNpyBytes(std::string_view Bytes, const TQorImportOptions& O
 TQorImportResult ReadNpyFile(const std::string& FileName, const TQorImportOptions& Options) {
     TQorImportResult r;
     r.Error.File = BaseName(FileName);
-    const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string error;
+    const int fd = OpenRegularFile(FileName, error);
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        r.Fail(fd < 0 ? std::string("cannot be read: ") + std::strerror(errno)
-                      : "cannot be read: not a regular file");
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        r.Fail("cannot be read: " + (fd < 0 ? error : std::string(std::strerror(errno))));
         if (fd >= 0)
             ::close(fd);
         return r;
