@@ -1,8 +1,10 @@
 // Values a careless or hostile user may hand the shared units through a property file, a
-// binary record or the settings: each must end in a sane value, never a crash, undefined
-// behaviour, a runaway allocation or a label that lies. (The chart-file classes are in
+// binary record or the settings, and files the shared units read and write: each must end in a
+// sane value or a message that names its cause, never a crash, undefined behaviour, a hang, a
+// runaway allocation or a label that lies. (The chart-file classes are in
 // tests/graphics3d/io/HostileInputTest.cpp.)
 #include "QorColSc.h"
+#include "QorFileOutput.h"
 #include "QorNumText.h"
 #include "QorPropBinary.h"
 #include "QorPropText.h"
@@ -20,9 +22,14 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -172,3 +179,56 @@ TEST(HostileInput, FontSizesAndHeightsAreClampedAndStable) {
 }
 
 } // namespace
+
+// Outputs that are links: a link to a file was replaced by a regular file (its target left
+// stale), a loop of links too, with success; a link into a missing folder failed without a
+// reason. A link is followed and its file written atomically in its own folder; every failure
+// names its cause; names are bytes.
+TEST(HostileInput, OutputsFollowLinksAndNameEveryFailure) {
+    TempDir dir;
+    const std::string target = dir.File("real/data.txt");
+    WriteFileText(target, "old");
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    const std::string link = dir.File("link.txt");
+    ASSERT_EQ(symlink("real/data.txt", link.c_str()), 0);
+    const std::string chain = dir.File("chain.txt");
+    ASSERT_EQ(symlink(link.c_str(), chain.c_str()), 0);
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(chain, "new", &error)) << error;
+    EXPECT_EQ(ReadFileText(target), "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(std::filesystem::is_symlink(chain));
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "the replaced file's permissions stay";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("real")),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file left";
+
+    const std::string loop = dir.File("loop");
+    ASSERT_EQ(symlink("loop2", loop.c_str()), 0);
+    ASSERT_EQ(symlink("loop", dir.File("loop2").c_str()), 0);
+    const std::string byteName = dir.File("caf\xE9.txt");
+    const struct {
+        std::string Name;
+        std::string Error;
+    } failures[] = {
+        {loop, "Too many levels of symbolic links"},
+        {"", "the name is empty"},
+        {"/dev/full", "No space left on device"},
+        {dir.Path().string(), "is a folder"},
+        {dir.File("dangling"), "the folder " + dir.File("missing") + " does not exist"},
+    };
+    ASSERT_EQ(symlink("missing/file.txt", dir.File("dangling").c_str()), 0);
+    for (const auto& f : failures) {
+        SCOPED_TRACE(f.Name);
+        EXPECT_FALSE(WriteFileAtomically(f.Name, "text", &error));
+        EXPECT_EQ(error, f.Error);
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(loop)) << "a loop stays as it was";
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
+
+    ASSERT_TRUE(WriteFileAtomically(byteName, "bytes", &error)) << error;
+    EXPECT_EQ(ReadFileText(byteName), "bytes");
+}
