@@ -31,6 +31,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 namespace {
@@ -61,11 +62,18 @@ TFormMain::TFormMain(const QStringList& Params, QWidget* Parent)
     BuildLayout();
     BuildMenus();
     SetDesignTimeProperties();
+    // Settings that could not be read or saved are said in the status bar, and on standard
+    // error, which outlives the window.
+    TQorStorage::SetProblemHandler([this](const std::string& Message) {
+        std::fprintf(stderr, "plotyra: %s\n", Message.c_str());
+        statusBar()->showMessage(QString::fromStdString(Message));
+    });
     FormCreate(Params);
 }
 
 TFormMain::~TFormMain() {
     FormDestroy();
+    TQorStorage::SetProblemHandler(nullptr);
     // The widget detaches from the chart, which must still be alive then.
     delete FChartWidget;
     FChartWidget = nullptr;
@@ -354,6 +362,7 @@ void TFormMain::FormCreate(const QStringList& Params) {
 
     RestoreMRU();
     ReadSettings();
+    QorStorage1.CheckSaving();
 
     Qor3DChart.SetUseLowMemory(MenuItemUseLowMemory->isChecked());
     setAcceptDrops(true);
