@@ -436,9 +436,14 @@ void TFormMain::showEvent(QShowEvent* Event) {
     if (FPanelsSized)
         return;
     FPanelsSized = true;
-    DragBarFiles->setSizes(
-        {FPanelFilesWidth, std::max(DragBarFiles->width() - FPanelFilesWidth, 1)});
-    DragBar1->setSizes({FCtrlDirHeight, std::max(DragBar1->height() - FCtrlDirHeight, 1)});
+    // Stored sizes may be anything: the chart keeps at least a third of the width, the file
+    // list a third of the panel's height.
+    const auto share = [](int Stored, int Whole) {
+        const int first = std::min(Stored, Whole - Whole / 3);
+        return QList<int>{first, std::max(Whole - first, 1)};
+    };
+    DragBarFiles->setSizes(share(FPanelFilesWidth, DragBarFiles->width()));
+    DragBar1->setSizes(share(FCtrlDirHeight, DragBar1->height()));
     ShowCurrentFolder(QAbstractItemView::PositionAtCenter);
 }
 
