@@ -249,8 +249,9 @@ std::unique_ptr<TQorStorage::TStore> TQorStorage::LoadStore(bool Locked, bool* K
     if (::lstat(path.c_str(), &entry) != 0) {
         if (errno != ENOENT)
             damage = std::strerror(errno);
-    } else {
-        ReadRegularFile(path, MaxStoreBytes, bytes, damage);
+    } else if (!ReadRegularFile(path, MaxStoreBytes, bytes, damage) &&
+               damage == std::strerror(ENOENT)) {
+        damage.clear(); // a link to a file not made yet: saving makes it
     }
     const QByteArray data = QByteArray::fromStdString(bytes);
     std::unique_ptr<TStore> store;

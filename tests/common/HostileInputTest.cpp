@@ -270,6 +270,22 @@ TEST(HostileInput, UnreadableSettingsAreSaidOnceAndKeptAside) {
     }
 }
 
+// A settings file that is a link (kept with other dotfiles) is written through the link, also
+// when its file does not exist yet.
+TEST(HostileInput, SettingsKeptBehindALinkAreSavedThroughIt) {
+    TempDir dir;
+    TSettingsProbe probe(dir);
+    ASSERT_EQ(symlink("dotfiles/registry.json", probe.File.c_str()), 0);
+    std::filesystem::create_directories(dir.File("dotfiles"));
+    TQorStorage store;
+    probe.Point(store);
+    EXPECT_EQ(store.ReadString("Value", "default"), "default");
+    ASSERT_TRUE(store.WriteString("Value", "saved"));
+    EXPECT_TRUE(std::filesystem::is_symlink(probe.File));
+    EXPECT_NE(ReadFileText(dir.File("dotfiles/registry.json")).find("saved"), std::string::npos);
+    EXPECT_TRUE(probe.Messages.empty()) << probe.Messages[0];
+}
+
 // A folder in the settings file's place lost every save without a word; it is left alone, and
 // both the start and the failed save say so.
 TEST(HostileInput, SettingsThatCannotBeSavedSaySo) {
