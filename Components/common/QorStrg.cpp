@@ -3,12 +3,11 @@
 // QorStrgIni.cpp.
 #include "QorStrg.h"
 
+#include "QorFileInput.h"
+#include "QorFileOutput.h"
 #include "QorNumText.h"
 #include "QorPropText.h"
 #include "QorStrgStore.h"
-
-#include "QorFileInput.h"
-#include "QorFileOutput.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
