@@ -1,12 +1,18 @@
 // Helpers shared by the test files.
 #pragma once
 
+#include <chrono>
 #include <cmath>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -59,3 +65,22 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Runs Work on a thread of its own; true when it ended within TimeoutSeconds. Work that blocks
+// on the FIFO Fifo (opening or reading it) is then released by opening the other end and
+// closing it again, so that a test of something that must not block fails instead of hanging.
+inline bool EndsWithoutBlocking(const std::string& Fifo, const std::function<void()>& Work,
+                                int TimeoutSeconds = 10) {
+    std::signal(SIGPIPE, SIG_IGN); // a writer released that way must not end the tests
+    std::packaged_task<void()> task(Work);
+    std::future<void> done = task.get_future();
+    std::thread worker(std::move(task));
+    const bool inTime =
+        done.wait_for(std::chrono::seconds(TimeoutSeconds)) == std::future_status::ready;
+    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+        for (const int mode : {O_WRONLY, O_RDONLY})
+            if (const int fd = ::open(Fifo.c_str(), mode | O_NONBLOCK | O_CLOEXEC); fd >= 0)
+                ::close(fd);
+    worker.join();
+    return inTime;
+}

@@ -1,6 +1,8 @@
 // Sections: construction and Assign; property writers; change batch; drawing; persistence.
 #include "QorColSc.h"
 
+#include "QorFileInput.h"
+#include "QorFileOutput.h"
 #include "QorMath.h"
 #include "QorNumText.h"
 #include "QorPropList.h"
@@ -12,8 +14,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -22,6 +22,8 @@ namespace {
 
 // Data are floats: every range they can have is labelled; beyond it the legend gets 0 ... 1.
 constexpr double RangeLimit = std::numeric_limits<float>::max();
+// A legend's record is a few kilobytes: anything much larger is no record.
+constexpr uint64_t MaxRecordFileBytes = uint64_t(1) << 20;
 
 // Clears the drawing flag however the drawing ends.
 class TDrawingGuard {
@@ -567,20 +569,13 @@ int TQorColorScale::ReadFromFile(TQorBinaryReader& Reader, TQorColorScaleStoreMo
 int TQorColorScale::WriteToFile(const std::string& FileName, TQorColorScaleStoreMode Mode) const {
     TQorBinaryWriter writer;
     WriteToFile(writer, Mode);
-    std::ofstream out(FileName, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return -1;
-    out.write(writer.Bytes().data(), std::streamsize(writer.Bytes().size()));
-    out.close();
-    return out ? 0 : -1;
+    return WriteFileAtomically(FileName, writer.Bytes()) ? 0 : -1;
 }
 
 int TQorColorScale::ReadFromFile(const std::string& FileName, TQorColorScaleStoreMode Mode) {
-    std::ifstream in(FileName, std::ios::binary);
-    if (!in)
-        return -1;
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
+    std::string bytes;
+    std::string error;
+    if (!ReadRegularFile(FileName, MaxRecordFileBytes, bytes, error))
         return -1;
     TQorBinaryReader reader(bytes);
     return ReadFromFile(reader, Mode);

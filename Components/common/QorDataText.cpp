@@ -123,7 +123,10 @@ bool TQorTextSource::Open(const std::string& FileName, std::string* Error) {
     FMemory = nullptr;
     FSize = 0;
     FChanged = false;
-    // Non-blocking, so that opening a FIFO without a writer does not wait for one.
+    // A FIFO or a device is not even opened: opening may block or act on the device.
+    if (struct stat named{}; ::stat(FileName.c_str(), &named) == 0 && !S_ISREG(named.st_mode))
+        return fail(S_ISDIR(named.st_mode) ? "is a folder" : "is not a regular file");
+    // Non-blocking all the same, for a FIFO put in the file's place meanwhile.
     const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return fail(std::strerror(errno));

@@ -3,29 +3,44 @@
 // QorStrgIni.cpp.
 #include "QorStrg.h"
 
+#include "QorFileInput.h"
+#include "QorFileOutput.h"
 #include "QorNumText.h"
 #include "QorPropText.h"
 #include "QorStrgStore.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <limits>
+#include <mutex>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // A settings file beyond this is not settings; it is treated as damaged.
-constexpr qint64 MaxStoreBytes = 64LL * 1024 * 1024;
+constexpr uint64_t MaxStoreBytes = uint64_t(64) << 20;
+// The farthest a stored window edge may lie from the origin.
+constexpr int MaxCoordinate = 1 << 24;
+
+std::string FolderOf(const std::string& Path) {
+    const size_t slash = Path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : Path.substr(0, slash);
+}
 
 bool IsAscii(const std::string& s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return uint8_t(c) < 0x80; });
@@ -225,39 +240,151 @@ std::string TQorStorage::Section() const {
 
 // ---- TQorStorage: loading, batches and atomic writes
 
-std::unique_ptr<TQorStorage::TStore> TQorStorage::LoadStore() const {
-    QByteArray data;
-    QFile file(QString::fromStdString(FilePath()));
-    if (file.open(QIODevice::ReadOnly) && file.size() <= MaxStoreBytes)
-        data = file.readAll();
-    if (data.size() > MaxStoreBytes) // grew while being read
-        data.clear();
+std::unique_ptr<TQorStorage::TStore> TQorStorage::LoadStore(bool Locked, bool* Kept) const {
+    const std::string path = FilePath();
+    std::string bytes;
+    std::string damage;
+    struct stat entry {};
+    if (::lstat(path.c_str(), &entry) != 0) {
+        if (errno != ENOENT)
+            damage = std::strerror(errno);
+    } else if (!ReadRegularFile(path, MaxStoreBytes, bytes, damage) &&
+               damage == std::strerror(ENOENT)) {
+        damage.clear(); // a link to a file not made yet: saving makes it
+    }
+    const QByteArray data = QByteArray::fromStdString(bytes);
+    std::unique_ptr<TStore> store;
     if (FUseRegistry)
-        return QorStrgDetail::MakeRegistryStore(data);
-    return QorStrgDetail::MakeIniStore(data);
+        store = QorStrgDetail::MakeRegistryStore(data, damage);
+    else
+        store = QorStrgDetail::MakeIniStore(data);
+    if (!damage.empty()) {
+        const bool kept = !SetDamagedFileAside(path, damage, Locked);
+        if (Kept != nullptr)
+            *Kept = kept;
+    }
+    return store;
+}
+
+// Moves the unreadable settings file out of the way as <file>.bad, so that the defaults now in
+// use can be saved without destroying it; a folder, or a file that cannot be moved, stays where
+// it is. Says once what happened; false when the file stayed.
+bool TQorStorage::SetDamagedFileAside(const std::string& Path, const std::string& Damage,
+                                      bool Locked) const {
+    const std::string unread = "The settings in " + Path + " could not be read (" + Damage +
+                               "). The program goes on with its defaults";
+    const std::string bad = Path + ".bad";
+    std::string moveError;
+    struct stat read {};
+    if (::lstat(Path.c_str(), &read) != 0) {
+        moveError = std::strerror(errno);
+    } else if (S_ISDIR(read.st_mode)) {
+        moveError = "a folder";
+    } else {
+        // Under the lock, and only the very file that was read: another process may have put
+        // good settings in its place meanwhile.
+        QLockFile lock(QString::fromStdString(Path) + ".lock");
+        lock.setStaleLockTime(10000);
+        struct stat now {};
+        if (!Locked && !lock.tryLock(2000))
+            moveError = "another program holds its lock";
+        else if (::lstat(Path.c_str(), &now) != 0 || now.st_ino != read.st_ino ||
+                 now.st_dev != read.st_dev)
+            return true; // replaced meanwhile
+        else if (::rename(Path.c_str(), bad.c_str()) != 0)
+            moveError = std::strerror(errno);
+        else {
+            ReportProblem(unread + "; the file was kept as " + bad + ".");
+            return true;
+        }
+    }
+    ReportProblem(unread + " and leaves the file as it is (" + moveError +
+                  "), so the settings are not saved.");
+    return false;
 }
 
 bool TQorStorage::Commit(const std::vector<std::function<void(TStore&)>>& Changes) const {
-    const QString path = QString::fromStdString(FilePath());
-    const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
+    const std::string path = FilePath();
+    const std::string cannot = "Settings cannot be saved to " + path + ": ";
+    std::error_code created;
+    std::filesystem::create_directories(FolderOf(path), created);
+    if (created) {
+        ReportProblem(cannot + created.message() + ".");
         return false;
+    }
     // Another process may save at the same time: take the latest file under a lock and
     // replay this side's changes onto it, so neither loses the other's values.
-    QLockFile lock(path + ".lock");
+    QLockFile lock(QString::fromStdString(path) + ".lock");
     lock.setStaleLockTime(10000);
     const bool locked = lock.tryLock(2000);
-    std::unique_ptr<TStore> store = LoadStore();
+    bool kept = false;
+    std::unique_ptr<TStore> store = LoadStore(locked, &kept);
+    if (kept)
+        return false; // a file that could not be read is never overwritten
     for (const auto& change : Changes)
         change(*store);
     const QByteArray data = store->Serialize();
-
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-    ok = ok ? file.commit() : (file.cancelWriting(), false);
+    std::string error;
+    const bool ok =
+        WriteFileAtomically(path, std::string_view(data.constData(), size_t(data.size())), &error);
     if (locked)
         lock.unlock();
+    if (!ok)
+        ReportProblem(cannot + error + ".");
     return ok;
+}
+
+bool TQorStorage::CheckSaving() const {
+    const std::string path = FilePath();
+    const std::string folder = FolderOf(path);
+    std::string problem;
+    struct stat st {};
+    std::error_code created;
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        problem = "it is a folder";
+    else if (std::filesystem::create_directories(folder, created); created)
+        problem = created.message();
+    else if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        problem = folder + ": " + std::strerror(errno);
+    if (!problem.empty())
+        ReportProblem("Settings cannot be saved to " + path + ": " + problem + ".");
+    return problem.empty();
+}
+
+namespace {
+
+struct TProblemReports {
+    std::mutex Lock;
+    std::function<void(const std::string&)> Handler;
+    std::set<std::string> Said;
+};
+
+TProblemReports& ProblemReports() {
+    static TProblemReports reports;
+    return reports;
+}
+
+} // namespace
+
+void TQorStorage::SetProblemHandler(std::function<void(const std::string& Message)> Handler) {
+    TProblemReports& r = ProblemReports();
+    const std::lock_guard guard(r.Lock);
+    r.Handler = std::move(Handler);
+}
+
+void TQorStorage::ReportProblem(const std::string& Message) {
+    TProblemReports& r = ProblemReports();
+    std::function<void(const std::string&)> handler;
+    {
+        const std::lock_guard guard(r.Lock);
+        if (!r.Said.insert(Message).second)
+            return;
+        handler = r.Handler;
+    }
+    if (handler)
+        handler(Message);
+    else
+        std::fprintf(stderr, "%s\n", Message.c_str());
 }
 
 void TQorStorage::BeginBatch() {
@@ -492,6 +619,9 @@ void TQorStorage::ReadPosition(TWindowPlacement& Placement) {
         std::array<int, 4> v = {bounds.Left, bounds.Top, bounds.Left + bounds.Width(),
                                 bounds.Top + bounds.Height()};
         ParseFour(norm, v);
+        // No screen is this far out; within this, sums of coordinates cannot overflow.
+        for (int& c : v)
+            c = std::clamp(c, -MaxCoordinate, MaxCoordinate);
         Placement.NormalPosition = {v[0], v[1], v[2], v[3]};
     }
     if (minMax.empty() && norm.empty())

@@ -112,6 +112,14 @@ public:
     // <config>/Plotyra, the XDG configuration folder of the program.
     static std::string ConfigFolder();
 
+    // Says (as ReportProblem does) why saving would fail now: the file's folder cannot be made
+    // or written, a folder stands in the file's place. False then.
+    bool CheckSaving() const;
+    // Problems with the settings files (a file that could not be read and what became of it, a
+    // save that failed) go to Handler, each message once per process; to standard error while
+    // there is no handler.
+    static void SetProblemHandler(std::function<void(const std::string& Message)> Handler);
+
     // A batch keeps the store open across operations and writes the file once at the
     // end. Batches nest; EndBatch answers false when the closing write failed.
     void BeginBatch();
@@ -164,7 +172,11 @@ private:
     std::string Section() const;
     std::string ExeName() const;
     std::string FilePath() const;
-    std::unique_ptr<TStore> LoadStore() const;
+    // The file's store. A file that exists but cannot be used gives the empty store and is set
+    // aside; Kept tells when it could not be and stays in place.
+    std::unique_ptr<TStore> LoadStore(bool Locked = false, bool* Kept = nullptr) const;
+    bool SetDamagedFileAside(const std::string& Path, const std::string& Damage, bool Locked) const;
+    static void ReportProblem(const std::string& Message);
     bool Commit(const std::vector<std::function<void(TStore&)>>& Changes) const;
     bool Modify(const std::function<void(TStore&)>& Change);
     const TStore& StoreForReading(std::unique_ptr<TStore>& Holder) const;

@@ -3,6 +3,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QString>
 #include <algorithm>
 
@@ -57,9 +58,10 @@ struct TRegKey {
     }
 };
 
-void ReadKey(const QJsonObject& json, TRegKey& key, int depth) {
+// False when the keys go deeper than MaxKeyDepth (nothing below that depth is read).
+bool ReadKey(const QJsonObject& json, TRegKey& key, int depth) {
     if (depth > MaxKeyDepth)
-        return;
+        return false;
     const QJsonObject values = json.value("values").toObject();
     for (auto it = values.begin(); it != values.end(); ++it) {
         if (!it.value().isString())
@@ -69,9 +71,13 @@ void ReadKey(const QJsonObject& json, TRegKey& key, int depth) {
             key.Values.emplace_back(name, it.value().toString().toStdString());
     }
     const QJsonObject keys = json.value("keys").toObject();
+    bool whole = true;
     for (auto it = keys.begin(); it != keys.end(); ++it)
         if (it.value().isObject())
-            ReadKey(it.value().toObject(), key.ChildOrNew(it.key().toStdString()), depth + 1);
+            whole =
+                ReadKey(it.value().toObject(), key.ChildOrNew(it.key().toStdString()), depth + 1) &&
+                whole;
+    return whole;
 }
 
 QJsonObject WriteKey(const TRegKey& key) {
@@ -93,12 +99,27 @@ QJsonObject WriteKey(const TRegKey& key) {
 
 class TRegistryStore final : public TQorStorage::TStore {
 public:
-    explicit TRegistryStore(const QByteArray& data) {
+    // Damaged contents leave the tree empty and say why in Damage; blank contents are no
+    // settings yet.
+    TRegistryStore(const QByteArray& data, std::string& Damage) {
+        if (data.trimmed().isEmpty())
+            return;
         QJsonParseError error{};
         const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
-        if (error.error != QJsonParseError::NoError || !doc.isObject())
-            return; // damaged or empty: start from nothing
-        ReadKey(doc.object().value("root").toObject(), root_, 0);
+        if (error.error != QJsonParseError::NoError) {
+            Damage = "it is not JSON text (" + error.errorString().toStdString() + " at byte " +
+                     std::to_string(error.offset) + ")";
+            return;
+        }
+        const QJsonValue root = doc.object().value("root");
+        if (!doc.isObject() || (!root.isUndefined() && !root.isObject())) {
+            Damage = "it holds no tree of settings";
+            return;
+        }
+        if (!ReadKey(root.toObject(), root_, 0)) {
+            root_ = TRegKey();
+            Damage = "its keys are nested deeper than " + std::to_string(MaxKeyDepth) + " levels";
+        }
     }
 
     std::optional<std::string> Find(const std::string& Section,
@@ -172,6 +193,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<TQorStorage::TStore> QorStrgDetail::MakeRegistryStore(const QByteArray& data) {
-    return std::make_unique<TRegistryStore>(data);
+std::unique_ptr<TQorStorage::TStore> QorStrgDetail::MakeRegistryStore(const QByteArray& data,
+                                                                      std::string& Damage) {
+    return std::make_unique<TRegistryStore>(data, Damage);
 }

@@ -32,8 +32,8 @@ bool SameName(const std::string& a, const std::string& b);
 std::string Trim(const std::string& s);
 
 // The registry-like key tree of a JSON file's contents; damaged or empty contents give an empty
-// tree.
-std::unique_ptr<TQorStorage::TStore> MakeRegistryStore(const QByteArray& data);
+// tree, damaged ones with the reason in Damage.
+std::unique_ptr<TQorStorage::TStore> MakeRegistryStore(const QByteArray& data, std::string& Damage);
 // An INI file's contents, kept line by line.
 std::unique_ptr<TQorStorage::TStore> MakeIniStore(const QByteArray& data);
 

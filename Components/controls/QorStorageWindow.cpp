@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace {
 
@@ -47,15 +50,43 @@ TWindowPlacement TQorWidgetStorageWindow::GetPlacement() const {
 
 void TQorWidgetStorageWindow::SetPlacement(const TWindowPlacement& Placement) {
     const TRect& r = Placement.NormalPosition;
-    const QRect target(r.Left, r.Top, r.Width(), r.Height());
-    if (r.Width() <= 0 || r.Height() <= 0 || target == FWindow.geometry())
+    const int64_t width = int64_t(r.Right) - r.Left;
+    const int64_t height = int64_t(r.Bottom) - r.Top;
+    if (width <= 0 || height <= 0)
         return;
+    // A stored geometry may be anything: the window gets no more than the free area of its
+    // screen, no less than its least size, and lies wholly on the screen its middle is on.
+    const auto fitted = [&](const QScreen* Screen) {
+        QSize size(int(std::min<int64_t>(width, QWIDGETSIZE_MAX)),
+                   int(std::min<int64_t>(height, QWIDGETSIZE_MAX)));
+        if (Screen != nullptr)
+            size = size.boundedTo(Screen->availableGeometry().size());
+        return size.expandedTo(FWindow.minimumSizeHint()).expandedTo(FWindow.minimumSize());
+    };
+    const QScreen* own =
+        FWindow.screen() != nullptr ? FWindow.screen() : QGuiApplication::primaryScreen();
+    QSize size = fitted(own);
+    const auto middle = [](int64_t Start, int Length) {
+        return int(std::clamp<int64_t>(Start + Length / 2, INT_MIN, INT_MAX));
+    };
+    const QScreen* screen = QGuiApplication::screenAt(
+        QPoint(middle(r.Left, size.width()), middle(r.Top, size.height())));
     // A window placed off every screen (a monitor that is gone) keeps its size only.
-    const bool onScreen = QGuiApplication::screenAt(target.center()) != nullptr;
-    if (onScreen)
+    if (screen == nullptr) {
+        if (size != FWindow.size())
+            FWindow.resize(size);
+        return;
+    }
+    size = fitted(screen);
+    const QRect free = screen->availableGeometry();
+    const auto place = [](int Start, int Length, int Low, int High) {
+        return std::clamp(Start, Low, std::max(Low, High + 1 - Length));
+    };
+    const QRect target(place(r.Left, size.width(), free.left(), free.right()),
+                       place(r.Top, size.height(), free.top(), free.bottom()), size.width(),
+                       size.height());
+    if (target != FWindow.geometry())
         FWindow.setGeometry(target);
-    else
-        FWindow.resize(target.size());
 }
 
 void TQorWidgetStorageWindow::SetWindowState(TWindowState State) {

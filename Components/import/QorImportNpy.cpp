@@ -8,6 +8,7 @@
 // through a small buffer, converted piece by piece.
 #include "QorImportNpy.h"
 
+#include "QorFileInput.h"
 #include "QorImportSupport.h"
 #include "chart/Qor3DChartSizing.h"
 
@@ -525,9 +526,14 @@ TZip OpenZipBytes(std::string_view Bytes, std::string& Error) {
 }
 
 TZip OpenZipFile(const std::string& FileName, std::string& Error) {
+    const int fd = OpenRegularFile(FileName, Error);
+    if (fd < 0)
+        return TZip(nullptr);
     int code = 0;
-    zip_t* z = zip_open(FileName.c_str(), ZIP_RDONLY, &code);
+    // The archive takes the descriptor over when it opens (read-only), not when it fails.
+    zip_t* z = zip_fdopen(fd, 0, &code);
     if (z == nullptr) {
+        ::close(fd);
         zip_error_t err;
         zip_error_init_with_code(&err, code);
         Error = zip_error_strerror(&err);

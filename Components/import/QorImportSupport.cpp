@@ -1,5 +1,6 @@
 #include "QorImportSupport.h"
 
+#include "QorFileInput.h"
 #include "QorParallel.h"
 
 #include <algorithm>
@@ -95,16 +96,13 @@ bool TFileBytes::Read(const std::string& FileName, std::string& Error) {
 }
 
 std::string FileHead(const std::string& FileName, size_t Count) {
-    const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    std::string error;
+    const int fd = OpenRegularFile(FileName, error);
     if (fd < 0)
         return {};
-    struct stat st {};
-    std::string head;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        head.resize(Count);
-        const ssize_t n = ::pread(fd, head.data(), Count, 0);
-        head.resize(n > 0 ? size_t(n) : 0);
-    }
+    std::string head(Count, '\0');
+    const ssize_t n = ::pread(fd, head.data(), Count, 0);
+    head.resize(n > 0 ? size_t(n) : 0);
     ::close(fd);
     return head;
 }

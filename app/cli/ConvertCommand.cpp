@@ -53,10 +53,8 @@ int Save(const TQor3DChart& Chart, const TConvertOptions& o) {
                                               : WriteChartCsv(Chart, out, error);
         return ok ? 0 : Fail("cannot save " + out + (error.empty() ? "" : ": " + error));
     }
-    if (SaveChartFile(Chart, nullptr, out, o.WithProperties, o.ForceGridForm) != 0) {
-        const std::string why = ChartSaveProblem(Chart);
-        return Fail("cannot save " + out + (why.empty() ? "" : ": " + why));
-    }
+    if (SaveChartFile(Chart, nullptr, out, o.WithProperties, o.ForceGridForm, &error) != 0)
+        return Fail("cannot save " + out + (error.empty() ? "" : ": " + error));
     return 0;
 }
 

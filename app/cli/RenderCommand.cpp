@@ -102,17 +102,17 @@ struct TRenderParser {
 };
 
 bool ReadValues(TRenderParser& p, TRenderOptions& o, std::string& Error) {
-    const std::string size = p.Parser.value(p.Size).toStdString();
+    const std::string size = p.Parser.value(p.Size).toLatin1().toStdString();
     if (p.Parser.isSet(p.Size) && !ParseSize(size, o.Width, o.Height)) {
         Error = "bad size " + size + " (WxH, 1 ... 16384 each)";
         return false;
     }
-    const std::string turn = p.Parser.value(p.Turn).toStdString();
+    const std::string turn = p.Parser.value(p.Turn).toLatin1().toStdString();
     if (p.Parser.isSet(p.Turn) && (!ParseNumber(turn, o.Turn) || !std::isfinite(o.Turn))) {
         Error = "bad turn " + turn + " (degrees, a number)";
         return false;
     }
-    const std::string frames = p.Parser.value(p.Frames).toStdString();
+    const std::string frames = p.Parser.value(p.Frames).toLatin1().toStdString();
     if (p.Parser.isSet(p.Frames) &&
         (!ParseNumber(frames, o.Frames) || o.Frames < 1 || o.Frames > QorMaxFrames)) {
         Error = "bad frame count " + frames + " (1 ... 1000000)";
@@ -221,6 +221,14 @@ std::string LoadPicture(TLoadedChart& Loaded, const TPictureSource& Source) {
         return error;
     if (properties != nullptr)
         ApplyChartPropertyText(Loaded.Chart, &fileLegend, *properties);
+    const TQor3DChart& c = Loaded.Chart;
+    if (c.ColorBitmapApply() && !c.ColorBitmapName().empty() && c.ColorBitmap().isNull())
+        std::fprintf(stderr,
+                     "plotyra-cli: %s: the colour picture %s cannot be used (%s); the "
+                     "chart is drawn without it\n",
+                     Source.File.c_str(), c.ColorBitmapName().c_str(),
+                     c.ColorBitmapProblem().empty() ? "no picture"
+                                                    : c.ColorBitmapProblem().c_str());
     ChartToColorScale(Loaded.Chart, Loaded.Legend);
     Loaded.BaseTurn = Loaded.Chart.ViewRotY();
     return {};
@@ -293,11 +301,16 @@ bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Op
                         std::string& Error) {
     Options = {};
     TRenderParser p;
+    // Arguments pass the parser as Latin-1, one character per byte, and come back the same
+    // way: a file name is bytes, not necessarily UTF-8 text, and goes to the system unchanged.
     QStringList args{"plotyra-cli"};
     for (const std::string& a : Args)
-        args << QString::fromStdString(a);
+        args << QString::fromLatin1(a.data(), qsizetype(a.size()));
+    const auto bytes = [](const QString& Text) {
+        return Text.toLatin1().toStdString();
+    };
     if (!p.Parser.parse(args)) {
-        Error = p.Parser.errorText().toStdString();
+        Error = bytes(p.Parser.errorText());
         return false;
     }
     if (p.Parser.isSet(p.Help)) {
@@ -306,11 +319,11 @@ bool ParseRenderOptions(const std::vector<std::string>& Args, TRenderOptions& Op
     }
     if (!ReadValues(p, Options, Error))
         return false;
-    Options.Output = p.Parser.value(p.Output).toStdString();
-    Options.Properties = p.Parser.value(p.Properties).toStdString();
+    Options.Output = bytes(p.Parser.value(p.Output));
+    Options.Properties = bytes(p.Parser.value(p.Properties));
     Options.NoLegend = p.Parser.isSet(p.NoLegend);
     for (const QString& f : p.Parser.positionalArguments())
-        Options.Files.push_back(f.toStdString());
+        Options.Files.push_back(bytes(f));
     if (Options.Files.empty() || Options.Output.empty()) {
         Error = "render needs FILE and -o OUT.png";
         return false;

@@ -1,8 +1,10 @@
 // Values a careless or hostile user may hand the shared units through a property file, a
-// binary record or the settings: each must end in a sane value, never a crash, undefined
-// behaviour, a runaway allocation or a label that lies. (The chart-file classes are in
+// binary record or the settings, and files the shared units read and write: each must end in a
+// sane value or a message that names its cause, never a crash, undefined behaviour, a hang, a
+// runaway allocation or a label that lies. (The chart-file classes are in
 // tests/graphics3d/io/HostileInputTest.cpp.)
 #include "QorColSc.h"
+#include "QorFileOutput.h"
 #include "QorNumText.h"
 #include "QorPropBinary.h"
 #include "QorPropText.h"
@@ -20,9 +22,14 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -172,3 +179,182 @@ TEST(HostileInput, FontSizesAndHeightsAreClampedAndStable) {
 }
 
 } // namespace
+
+namespace {
+
+// The settings file in Dir that a store in registry mode uses, and the messages it said.
+struct TSettingsProbe {
+    explicit TSettingsProbe(const TempDir& Dir) : File(Dir.File("registry.json")) {
+        TQorStorage::SetProblemHandler([this](const std::string& m) { Messages.push_back(m); });
+    }
+    ~TSettingsProbe() { TQorStorage::SetProblemHandler(nullptr); }
+    TSettingsProbe(const TSettingsProbe&) = delete;
+    TSettingsProbe& operator=(const TSettingsProbe&) = delete;
+    void Point(TQorStorage& Store) const {
+        Store.SetRegistryFile(File);
+        Store.SetIniFileName("Software\\plotyra");
+        Store.SetIniSection("TFormMain");
+    }
+    std::string File;
+    std::vector<std::string> Messages;
+};
+
+std::string Nested(int Depth) {
+    std::string text = "{\"format\":\"Plotyra registry 1\",\"root\":";
+    for (int i = 0; i < Depth; ++i)
+        text += "{\"keys\":{\"k\":";
+    text += "{}";
+    for (int i = 0; i < Depth; ++i)
+        text += "}}";
+    return text + "}";
+}
+
+} // namespace
+
+// Garbage, a cut-off file, one too large or too deep, a link to /dev/zero and a FIFO were read
+// as defaults without a word and overwritten at exit (the link grew memory without bound, the
+// FIFO hung the start). Each is now said once, kept as registry.json.bad, and the defaults
+// then save normally.
+TEST(HostileInput, UnreadableSettingsAreSaidOnceAndKeptAside) {
+    const struct {
+        const char* Name;
+        std::function<void(const std::string&)> Make;
+        const char* Reason;
+    } cases[] = {
+        {"garbage", [](const std::string& f) { WriteFileText(f, "\x01\xFFgarbage"); }, "JSON"},
+        {"cut off",
+         [](const std::string& f) { WriteFileText(f, R"({"root":{"keys":{"Software":{)"); },
+         "JSON"},
+        {"too large",
+         [](const std::string& f) {
+             WriteFileText(f, "{}");
+             ASSERT_EQ(truncate(f.c_str(), off_t(65) << 20), 0);
+         },
+         "larger than 64 MiB"},
+        {"too deep", [](const std::string& f) { WriteFileText(f, Nested(150)); }, "deeper"},
+        {"/dev/zero", [](const std::string& f) { ASSERT_EQ(symlink("/dev/zero", f.c_str()), 0); },
+         "not a regular file"},
+        {"FIFO", [](const std::string& f) { ASSERT_EQ(mkfifo(f.c_str(), 0600), 0); },
+         "not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TempDir dir;
+        TSettingsProbe probe(dir);
+        c.Make(probe.File);
+        struct stat before {};
+        ASSERT_EQ(lstat(probe.File.c_str(), &before), 0);
+        TQorStorage store;
+        probe.Point(store);
+        std::string value;
+        ASSERT_TRUE(EndsWithoutBlocking(probe.File, [&] {
+            value = store.ReadString("Value", "default");
+            TQorStorage again;
+            probe.Point(again);
+            again.ReadString("Value", "default");
+        }));
+        EXPECT_EQ(value, "default");
+        ASSERT_EQ(probe.Messages.size(), 1u) << "said once";
+        EXPECT_NE(probe.Messages[0].find(c.Reason), std::string::npos) << probe.Messages[0];
+        EXPECT_NE(probe.Messages[0].find("kept as " + probe.File + ".bad"), std::string::npos)
+            << probe.Messages[0];
+        struct stat kept {};
+        ASSERT_EQ(lstat((probe.File + ".bad").c_str(), &kept), 0);
+        EXPECT_EQ(kept.st_ino, before.st_ino) << "the very file, moved";
+
+        ASSERT_TRUE(store.WriteString("Value", "saved"));
+        TQorStorage reader;
+        probe.Point(reader);
+        EXPECT_EQ(reader.ReadString("Value", ""), "saved");
+        EXPECT_EQ(probe.Messages.size(), 1u);
+    }
+}
+
+// A settings file that is a link (kept with other dotfiles) is written through the link, also
+// when its file does not exist yet.
+TEST(HostileInput, SettingsKeptBehindALinkAreSavedThroughIt) {
+    TempDir dir;
+    TSettingsProbe probe(dir);
+    ASSERT_EQ(symlink("dotfiles/registry.json", probe.File.c_str()), 0);
+    std::filesystem::create_directories(dir.File("dotfiles"));
+    TQorStorage store;
+    probe.Point(store);
+    EXPECT_EQ(store.ReadString("Value", "default"), "default");
+    ASSERT_TRUE(store.WriteString("Value", "saved"));
+    EXPECT_TRUE(std::filesystem::is_symlink(probe.File));
+    EXPECT_NE(ReadFileText(dir.File("dotfiles/registry.json")).find("saved"), std::string::npos);
+    EXPECT_TRUE(probe.Messages.empty()) << probe.Messages[0];
+}
+
+// A folder in the settings file's place lost every save without a word; it is left alone, and
+// both the start and the failed save say so.
+TEST(HostileInput, SettingsThatCannotBeSavedSaySo) {
+    TempDir dir;
+    TSettingsProbe probe(dir);
+    std::filesystem::create_directories(probe.File + "/inside");
+    TQorStorage store;
+    probe.Point(store);
+    EXPECT_FALSE(store.CheckSaving());
+    EXPECT_EQ(store.ReadString("Value", "default"), "default");
+    EXPECT_FALSE(store.WriteString("Value", "lost"));
+    EXPECT_TRUE(std::filesystem::is_directory(probe.File + "/inside"));
+    ASSERT_EQ(probe.Messages.size(), 2u);
+    EXPECT_NE(probe.Messages[0].find("cannot be saved to " + probe.File + ": it is a folder"),
+              std::string::npos)
+        << probe.Messages[0];
+    EXPECT_NE(probe.Messages[1].find("leaves the file as it is (a folder)"), std::string::npos)
+        << probe.Messages[1];
+}
+
+// Outputs that are links: a link to a file was replaced by a regular file (its target left
+// stale), a loop of links too, with success; a link into a missing folder failed without a
+// reason. A link is followed and its file written atomically in its own folder; every failure
+// names its cause; names are bytes.
+TEST(HostileInput, OutputsFollowLinksAndNameEveryFailure) {
+    TempDir dir;
+    const std::string target = dir.File("real/data.txt");
+    WriteFileText(target, "old");
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    const std::string link = dir.File("link.txt");
+    ASSERT_EQ(symlink("real/data.txt", link.c_str()), 0);
+    const std::string chain = dir.File("chain.txt");
+    ASSERT_EQ(symlink(link.c_str(), chain.c_str()), 0);
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(chain, "new", &error)) << error;
+    EXPECT_EQ(ReadFileText(target), "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(std::filesystem::is_symlink(chain));
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "the replaced file's permissions stay";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("real")),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file left";
+
+    const std::string loop = dir.File("loop");
+    ASSERT_EQ(symlink("loop2", loop.c_str()), 0);
+    ASSERT_EQ(symlink("loop", dir.File("loop2").c_str()), 0);
+    const std::string byteName = dir.File("caf\xE9.txt");
+    const struct {
+        std::string Name;
+        std::string Error;
+    } failures[] = {
+        {loop, "Too many levels of symbolic links"},
+        {"", "the name is empty"},
+        {"/dev/full", "No space left on device"},
+        {dir.Path().string(), "is a folder"},
+        {dir.File("dangling"), "the folder " + dir.File("missing") + " does not exist"},
+    };
+    ASSERT_EQ(symlink("missing/file.txt", dir.File("dangling").c_str()), 0);
+    for (const auto& f : failures) {
+        SCOPED_TRACE(f.Name);
+        EXPECT_FALSE(WriteFileAtomically(f.Name, "text", &error));
+        EXPECT_EQ(error, f.Error);
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(loop)) << "a loop stays as it was";
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
+
+    ASSERT_TRUE(WriteFileAtomically(byteName, "bytes", &error)) << error;
+    EXPECT_EQ(ReadFileText(byteName), "bytes");
+}

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -213,4 +215,33 @@ TEST(ImportRegistry, ShippedSamplesReadThroughTheRegistry) {
     TQorImportOptions heights;
     ASSERT_EQ(heights.Set("array", "heights"), "");
     EXPECT_TRUE(SameFloats(read("volcano.npz", heights).Values, csv.Values));
+}
+
+// A FIFO named like a data file blocked the text and array readers for ever (only the sniff
+// opened without waiting), and libzip waited on one named .npz. Nothing but a regular file is
+// opened: every reader fails at once and says why.
+TEST(HostileInput, ImportersOpenOnlyRegularFiles) {
+    TempDir dir;
+    for (const char* name : {"in.csv", "in.tsv", "in.npy", "in.npz", "in.dat"}) {
+        SCOPED_TRACE(name);
+        const std::string fifo = dir.File(name);
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        TQorImportResult r;
+        std::vector<TQorImportArrayInfo> arrays;
+        std::string error;
+        ASSERT_TRUE(EndsWithoutBlocking(fifo, [&] {
+            r = ImportFile(fifo, {});
+            EXPECT_FALSE(ListNpzArrays(fifo, arrays, error));
+        }));
+        EXPECT_FALSE(r.Ok());
+        EXPECT_EQ(error, "not a regular file");
+    }
+    EXPECT_NE(ImportFile(dir.File("in.csv"), {}).Error.Text().find("not a regular file"),
+              std::string::npos);
+    for (const char* name : {"zero.csv", "zero.npy"}) {
+        ASSERT_EQ(symlink("/dev/zero", dir.File(name).c_str()), 0);
+        EXPECT_NE(ImportFile(dir.File(name), {}).Error.Text().find("not a regular file"),
+                  std::string::npos)
+            << name;
+    }
 }

@@ -222,10 +222,13 @@ public:
     const QImage& ColorBitmap() const { return FColorBitmap; }
     virtual void SetColorBitmap(const QImage& v);
     const std::string& ColorBitmapName() const { return FColorBitmapName; }
-    // Loads the picture; a missing or unreadable file gives an empty ColorBitmap, no error.
-    // The picture last read is kept by name, time stamp and size: charts that name the same
-    // unchanged file (each file of a batch, copies made by Assign) share its pixels.
+    // Loads the picture; a missing or unreadable file gives an empty ColorBitmap and says why
+    // in ColorBitmapProblem. The picture last read is kept by name, time stamp and size: charts
+    // that name the same unchanged file (each file of a batch, copies made by Assign) share its
+    // pixels.
     virtual void SetColorBitmapName(const std::string& v);
+    // Why the picture ColorBitmapName names could not be read, or "".
+    const std::string& ColorBitmapProblem() const { return FColorBitmapProblem; }
     bool ColorBitmapApply() const { return FColorBitmapApply; }
     virtual void SetColorBitmapApply(bool v);
     // The texture the surface painter made of ColorBitmap; null until it is painted, and again
@@ -287,9 +290,11 @@ public:
     // LoadFromFile on a file's text that is already in memory.
     int LoadFromText(std::string_view Text, bool WithProperties);
     int SaveToFile(const std::string& FileName, bool ForceGridForm, bool WithProperties) const;
-    // SaveToFile with more text (the legend's block) appended before the file is committed.
+    // SaveToFile with more text (the legend's block) appended before the file is committed; the
+    // reason of a failure in Error when given.
     int SaveToFile(const std::string& FileName, bool ForceGridForm, bool WithProperties,
-                   const std::function<void(std::string& Text)>& AppendTrailer) const;
+                   const std::function<void(std::string& Text)>& AppendTrailer,
+                   std::string* Error = nullptr) const;
 
 protected:
     // The most bytes the data arrays may take: the physical memory.
@@ -336,6 +341,7 @@ private:
     std::unique_ptr<TQorGrid3DProp> FGridMinor;
     QImage FColorBitmap;
     std::string FColorBitmapName;
+    std::string FColorBitmapProblem;
     bool FColorBitmapApply;
     int FColorCount;
     int FColorLayers;

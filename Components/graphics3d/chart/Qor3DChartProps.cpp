@@ -1,14 +1,18 @@
-#include "QorDataText.h"
+#include "QorFileInput.h"
 #include "QorNumText.h"
 #include "QorUpdateBracket.h"
 #include "chart/Qor3DChart.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImageReader>
 #include <QPainter>
 #include <QString>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <sys/stat.h>
 
 void TQor3DChart::SetPaletteTable(const TQorPalette& Table) {
@@ -76,12 +80,16 @@ void TQor3DChart::ResetColorBitmap() {
 
 namespace {
 
-// The picture file read last, as drawn onto an opaque bitmap.
+// Qt refuses to decode pictures of more than 256 MB; a file beyond that is no usable picture.
+constexpr uint64_t MaxPictureFileBytes = uint64_t(256) << 20;
+
+// The picture file read last, as drawn onto an opaque bitmap, or why it could not be read.
 struct TPictureFile {
     std::string Name;
     int64_t Time = 0;
     int64_t Size = 0;
     QImage Bitmap;
+    std::string Problem;
 };
 
 TPictureFile& LastPictureFile() {
@@ -89,13 +97,30 @@ TPictureFile& LastPictureFile() {
     return file;
 }
 
-QImage ReadPictureFile(const std::string& Name) {
-    QImageReader reader(QString::fromStdString(Name));
-    const QImage picture = reader.read();
-    if (picture.isNull())
+// Read by name as bytes (a name need not be UTF-8 text) from a regular file only: a FIFO or a
+// device would block or never end.
+QImage ReadPictureFile(const std::string& Name, std::string& Problem) {
+    std::string bytes;
+    if (!ReadRegularFile(Name, MaxPictureFileBytes, bytes, Problem))
         return {};
+    QByteArray data = QByteArray::fromStdString(bytes);
+    bytes.clear();
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    // The name's suffix first, as for a file read by name: some forms have no mark of their own.
+    if (const size_t dot = Name.find_last_of("./"); dot != std::string::npos && Name[dot] == '.')
+        reader.setFormat(QByteArray::fromStdString(Name.substr(dot + 1)).toLower());
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
+        Problem = reader.errorString().toStdString();
+        return {};
+    }
     // Drawn onto a fresh opaque bitmap, as a picture is drawn onto a canvas.
     QImage bitmap(picture.size(), QImage::Format_RGB32);
+    if (bitmap.isNull()) {
+        Problem = "out of memory";
+        return {};
+    }
     bitmap.fill(Qt::black);
     QPainter painter(&bitmap);
     painter.drawImage(0, 0, picture);
@@ -111,18 +136,24 @@ void TQor3DChart::SetColorBitmapName(const std::string& v) {
     const TQorUpdateScope scope(*this);
     FPictureTexture.reset();
     FColorBitmapName = v;
+    FColorBitmapProblem.clear();
     struct stat st {};
-    // A FIFO or a device would block or never end: pictures come from regular files only.
-    if (v.empty() || !TQorTextSource().Open(v) || stat(v.c_str(), &st) != 0) {
+    if (v.empty()) {
+        ResetColorBitmap();
+    } else if (stat(v.c_str(), &st) != 0) {
+        FColorBitmapProblem = std::strerror(errno);
         ResetColorBitmap();
     } else {
         TPictureFile& last = LastPictureFile();
         const int64_t time = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         if (last.Name != v || last.Time != time || last.Size != int64_t(st.st_size)) {
             last = {};
-            last = {v, time, int64_t(st.st_size), ReadPictureFile(v)};
+            std::string problem;
+            QImage bitmap = ReadPictureFile(v, problem);
+            last = {v, time, int64_t(st.st_size), std::move(bitmap), problem};
         }
         FColorBitmap = last.Bitmap;
+        FColorBitmapProblem = last.Problem;
     }
     Changed();
 }

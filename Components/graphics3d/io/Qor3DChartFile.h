@@ -35,9 +35,11 @@ int LoadChartFile(TQor3DChart& Chart, IQorChartFileLegend* Legend, const std::st
 int LoadChartSource(TQor3DChart& Chart, IQorChartFileLegend* Legend, const TQorTextSource& Source,
                     bool WithProperties, TQorLoadReport* Report = nullptr);
 // Saves the data, with WithProperties followed by the chart's and the legend's property text.
-// The file is replaced only when everything was written. 0 on success, -1 on failure.
+// The file is replaced only when everything was written. 0 on success, -1 on failure with the
+// reason in Error when given.
 int SaveChartFile(const TQor3DChart& Chart, IQorChartFileLegend* Legend,
-                  const std::string& FileName, bool WithProperties, bool ForceGridForm);
+                  const std::string& FileName, bool WithProperties, bool ForceGridForm,
+                  std::string* Error = nullptr);
 
 // Why Chart cannot be saved as it stands, or "" when it can: along a logarithmic axis the data
 // hold the logarithm of a value that was not positive while that value is no longer known

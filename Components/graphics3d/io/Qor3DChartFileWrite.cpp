@@ -16,6 +16,7 @@
 #include <charconv>
 #include <cmath>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -373,11 +374,17 @@ int TQor3DChart::SaveToFile(const std::string& FileName, bool ForceGridForm,
 }
 
 int TQor3DChart::SaveToFile(const std::string& FileName, bool ForceGridForm, bool WithProperties,
-                            const std::function<void(std::string& Text)>& AppendTrailer) const {
+                            const std::function<void(std::string& Text)>& AppendTrailer,
+                            std::string* Error) const {
+    const auto fail = [&](const std::string& Reason) {
+        if (Error != nullptr)
+            *Error = Reason;
+        return -1;
+    };
     try {
         TDataOutput out(FileName);
         if (!out.File().Ok())
-            return -1;
+            return fail(out.File().Error());
         TDataWriter w(*this, out);
         const bool grid = LowMemoryLayout() || ForceGridForm;
         switch (DataKind()) {
@@ -401,9 +408,13 @@ int TQor3DChart::SaveToFile(const std::string& FileName, bool ForceGridForm, boo
         }
         if (AppendTrailer)
             AppendTrailer(out.Text());
-        return out.Commit() ? 0 : -1;
-    } catch (const std::exception&) {
-        return -1;
+        return out.Commit() ? 0 : fail(out.File().Error());
+    } catch (const ELostValue&) {
+        return fail(ChartSaveProblem(*this));
+    } catch (const std::bad_alloc&) {
+        return fail("out of memory");
+    } catch (const std::exception& e) {
+        return fail(e.what());
     }
 }
 
@@ -431,9 +442,13 @@ std::string ChartSaveProblem(const TQor3DChart& Chart) {
 // ---- Chart files with the legend --------------------------------------------------------------
 
 int SaveChartFile(const TQor3DChart& Chart, IQorChartFileLegend* Legend,
-                  const std::string& FileName, bool WithProperties, bool ForceGridForm) {
-    return Chart.SaveToFile(FileName, ForceGridForm, WithProperties, [&](std::string& Text) {
-        if (WithProperties && Legend != nullptr)
-            Legend->AppendText(Text);
-    });
+                  const std::string& FileName, bool WithProperties, bool ForceGridForm,
+                  std::string* Error) {
+    return Chart.SaveToFile(
+        FileName, ForceGridForm, WithProperties,
+        [&](std::string& Text) {
+            if (WithProperties && Legend != nullptr)
+                Legend->AppendText(Text);
+        },
+        Error);
 }

@@ -1,5 +1,7 @@
 #include "desktop/UFileType.h"
 
+#include "QorFileInput.h"
+#include "QorFileOutput.h"
 #include "UDesktopFiles.h"
 
 #include <QCoreApplication>
@@ -10,7 +12,6 @@
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
@@ -19,14 +20,27 @@ namespace {
 
 enum class TWriteResult { Unchanged, Written, Failed };
 
+// Desktop entries, MIME packages and icons are small; anything larger is not ours.
+constexpr uint64_t MaxDesktopFileBytes = uint64_t(1) << 20;
+
+// The bytes of a regular file at Path (never a FIFO or a device, which could block or never
+// end); empty when there is none.
+QByteArray ReadDesktopFile(const QString& Path) {
+    std::string bytes;
+    std::string error;
+    if (!ReadRegularFile(QFile::encodeName(Path).toStdString(), MaxDesktopFileBytes, bytes, error))
+        return {};
+    return QByteArray::fromStdString(bytes);
+}
+
 // Writes Text to Path unless the file already holds exactly that text.
 TWriteResult WriteIfChanged(const QString& Path, const QByteArray& Text) {
-    if (QFile existing(Path); existing.open(QIODevice::ReadOnly) && existing.readAll() == Text)
+    if (ReadDesktopFile(Path) == Text)
         return TWriteResult::Unchanged;
     if (!QDir().mkpath(QFileInfo(Path).path()))
         return TWriteResult::Failed;
-    QSaveFile file(Path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Text) != Text.size() || !file.commit())
+    if (!WriteFileAtomically(QFile::encodeName(Path).toStdString(),
+                             std::string_view(Text.constData(), size_t(Text.size()))))
         return TWriteResult::Failed;
     return TWriteResult::Written;
 }
@@ -53,11 +67,8 @@ void RunUpdateTool(const QString& Tool, const QString& Folder) {
 
 // The MIME types an existing desktop entry already lists, so each registration adds to them.
 QStringList ListedMimeTypes(const QString& DesktopFile) {
-    QFile file(DesktopFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    for (const QByteArray& bytes : ReadDesktopFile(DesktopFile).split('\n')) {
+        const QString line = QString::fromUtf8(bytes).trimmed();
         if (line.startsWith(QLatin1String("MimeType=")))
             return line.mid(9).split(u';', Qt::SkipEmptyParts);
     }

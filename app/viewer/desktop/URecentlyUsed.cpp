@@ -6,10 +6,15 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
+#include <cstdint>
 #include <glib.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
+
+// A list of recent files beyond this is no list of ours; it is left alone.
+constexpr uint64_t MaxListBytes = uint64_t(64) << 20;
 
 struct TBookmarkFree {
     void operator()(GBookmarkFile* b) const { g_bookmark_file_free(b); }
@@ -24,6 +29,10 @@ QString RecentlyUsedFile() {
 
 bool AddRecentlyUsed(const QString& Path, const QString& MimeType) {
     const QByteArray file = QFile::encodeName(RecentlyUsedFile());
+    // GLib reads a FIFO or a device until it ends, which may be never.
+    if (struct stat st{}; ::stat(file.constData(), &st) == 0 &&
+                          (!S_ISREG(st.st_mode) || uint64_t(st.st_size) > MaxListBytes))
+        return false;
     std::unique_ptr<GBookmarkFile, TBookmarkFree> bookmarks(g_bookmark_file_new());
     GError* error = nullptr;
     if (!g_bookmark_file_load_from_file(bookmarks.get(), file.constData(), &error)) {

@@ -2,6 +2,7 @@
 
 #include "QorCheckBox.h"
 #include "QorEdit.h"
+#include "QorFileOutput.h"
 #include "QorStrg.h"
 #include "chart/Qor3DChart.h"
 #include "desktop/UQorWaitCursor.h"
@@ -9,6 +10,7 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -23,7 +25,6 @@
 #include <QPdfWriter>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QSvgGenerator>
 #include <QTimer>
@@ -365,25 +366,29 @@ bool TFormCopyImage::SavePicture(const QString& FileName) {
         return false;
     TQorWaitCursor busy;
     const TQorChartPicture& p = *FPicture;
-    QSaveFile file(FileName);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written && format == "png") {
+    // Encoded in memory first, then written through a file output that replaces the old file
+    // only once every byte is there (and follows a link to the file it names).
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    bool encoded = buffer.open(QIODevice::WriteOnly);
+    if (encoded && format == "png") {
         const QImage image = p.ScaleImage ? QorPaint::ChartPictureImage(p) : p.Chart;
-        QImageWriter writer(&file, "png");
-        written = !image.isNull() && writer.write(image);
-    } else if (written && format == "svg") {
+        QImageWriter writer(&buffer, "png");
+        encoded = !image.isNull() && writer.write(image);
+    } else if (encoded && format == "svg") {
         const QByteArray svg = PictureSvg(p);
-        written = !svg.isEmpty() && file.write(svg) == svg.size();
-    } else if (written) {
-        written = WritePdf(file, p);
+        encoded = !svg.isEmpty() && buffer.write(svg) == svg.size();
+    } else if (encoded) {
+        encoded = WritePdf(buffer, p);
     }
-    if (written && file.commit())
+    const QString name = QFileInfo(FileName).fileName();
+    if (!encoded)
+        return Fail(QString("Cannot save %1: the picture is too large.").arg(name));
+    std::string error;
+    if (WriteFileAtomically(QFile::encodeName(FileName).toStdString(),
+                            std::string_view(bytes.constData(), size_t(bytes.size())), &error))
         return true;
-    file.cancelWriting();
-    const QString reason = file.error() != QFileDevice::NoError
-                               ? file.errorString()
-                               : QString("the picture is too large");
-    return Fail(QString("Cannot save %1: %2.").arg(QFileInfo(FileName).fileName(), reason));
+    return Fail(QString("Cannot save %1: %2.").arg(name, QString::fromStdString(error)));
 }
 
 void TFormCopyImage::BtnSaveClick() {

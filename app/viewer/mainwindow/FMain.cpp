@@ -31,6 +31,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 namespace {
@@ -61,11 +62,18 @@ TFormMain::TFormMain(const QStringList& Params, QWidget* Parent)
     BuildLayout();
     BuildMenus();
     SetDesignTimeProperties();
+    // Settings that could not be read or saved are said in the status bar, and on standard
+    // error, which outlives the window.
+    TQorStorage::SetProblemHandler([this](const std::string& Message) {
+        std::fprintf(stderr, "plotyra: %s\n", Message.c_str());
+        statusBar()->showMessage(QString::fromStdString(Message));
+    });
     FormCreate(Params);
 }
 
 TFormMain::~TFormMain() {
     FormDestroy();
+    TQorStorage::SetProblemHandler(nullptr);
     // The widget detaches from the chart, which must still be alive then.
     delete FChartWidget;
     FChartWidget = nullptr;
@@ -357,6 +365,7 @@ void TFormMain::FormCreate(const QStringList& Params) {
 
     RestoreMRU();
     ReadSettings();
+    QorStorage1.CheckSaving();
 
     Qor3DChart.SetUseLowMemory(MenuItemUseLowMemory->isChecked());
     setAcceptDrops(true);
@@ -431,9 +440,14 @@ void TFormMain::showEvent(QShowEvent* Event) {
     if (FPanelsSized)
         return;
     FPanelsSized = true;
-    DragBarFiles->setSizes(
-        {FPanelFilesWidth, std::max(DragBarFiles->width() - FPanelFilesWidth, 1)});
-    DragBar1->setSizes({FCtrlDirHeight, std::max(DragBar1->height() - FCtrlDirHeight, 1)});
+    // Stored sizes may be anything: the chart keeps at least a third of the width, the file
+    // list a third of the panel's height.
+    const auto share = [](int Stored, int Whole) {
+        const int first = std::min(Stored, Whole - Whole / 3);
+        return QList<int>{first, std::max(Whole - first, 1)};
+    };
+    DragBarFiles->setSizes(share(FPanelFilesWidth, DragBarFiles->width()));
+    DragBar1->setSizes(share(FCtrlDirHeight, DragBar1->height()));
     ShowCurrentFolder(QAbstractItemView::PositionAtCenter);
 }
 

@@ -3,7 +3,9 @@
 #include "dialogs/FAbout.h"
 #include "mainwindow/FMain.h"
 
+#include <QByteArrayView>
 #include <QCommandLineParser>
+#include <QStringDecoder>
 
 namespace {
 
@@ -67,4 +69,26 @@ TCommandLine ParseCommandLine(const QStringList& Arguments) {
             return BadCommandLine(program, "--measure-frames needs a chart FILE.");
     }
     return result;
+}
+
+TCommandLine ParseCommandLine(int Argc, const char* const* Argv) {
+    QStringList arguments;
+    for (int i = 0; i < Argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        arguments << utf8(QByteArrayView(Argv[i]));
+        if (!utf8.hasError())
+            continue;
+        // Shown with every byte beyond ASCII as \xNN.
+        QString shown;
+        for (const char* c = Argv[i]; *c != 0; ++c)
+            shown += uint8_t(*c) < 0x80
+                         ? QString(QChar(*c))
+                         : QString("\\x%1").arg(uint(uint8_t(*c)), 2, 16, QChar(u'0'));
+        return BadCommandLine(
+            arguments.value(0, "plotyra"),
+            QString("%1: the name is not UTF-8 text, which the viewer cannot keep unchanged "
+                    "(plotyra-cli takes any name).")
+                .arg(shown));
+    }
+    return ParseCommandLine(arguments);
 }

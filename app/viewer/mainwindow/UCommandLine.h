@@ -23,3 +23,7 @@ struct TCommandLine {
 
 // Arguments as QCoreApplication::arguments() gives them, the program first.
 TCommandLine ParseCommandLine(const QStringList& Arguments);
+// The system's arguments, once QApplication has taken its own. One that is not UTF-8 text is a
+// bad command line: the viewer keeps names as text, and such a name would reach the file system
+// changed, perhaps as the name of another file.
+TCommandLine ParseCommandLine(int Argc, const char* const* Argv);

@@ -1,6 +1,7 @@
 // The viewer: plotyra [FILE | /S]. See UCommandLine.h for the command line; --grab PICTURE
 // (not listed by --help) saves the window as the screen shows it, once the chart has been
 // drawn, and quits; --measure-frames N FILE measures turning (UMeasureFrames.h) and quits.
+#include "QorFileOutput.h"
 #include "UDesktopFiles.h"
 #include "desktop/UQorWaitCursor.h"
 #include "desktop/USignalClose.h"
@@ -10,7 +11,9 @@
 #include "mainwindow/UMeasureFrames.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QIcon>
 #include <QScreen>
 #include <QTimer>
@@ -34,7 +37,19 @@ void GrabWhenDrawn(TFormMain& Window, const QString& File) {
         poll->stop();
         delete clock;
         const QPixmap shot = Window.screen()->grabWindow(Window.winId());
-        QApplication::exit(shot.save(File) ? 0 : 1);
+        QByteArray png;
+        QBuffer buffer(&png);
+        const bool encoded = buffer.open(QIODevice::WriteOnly) && shot.save(&buffer, "PNG");
+        std::string error;
+        const bool saved =
+            encoded &&
+            WriteFileAtomically(QFile::encodeName(File).toStdString(),
+                                std::string_view(png.constData(), size_t(png.size())), &error);
+        if (!saved)
+            std::fprintf(stderr, "plotyra: cannot save %s: %s\n",
+                         QFile::encodeName(File).constData(),
+                         encoded ? error.c_str() : "the picture cannot be encoded");
+        QApplication::exit(saved ? 0 : 1);
     });
     poll->start(100);
 }
@@ -50,7 +65,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(id);
     QApplication::setWindowIcon(QIcon::fromTheme(id, QIcon(":/desktop/icons/apps/" + id + ".svg")));
 
-    const TCommandLine command = ParseCommandLine(QApplication::arguments());
+    const TCommandLine command = ParseCommandLine(argc, argv);
     if (command.Exit) {
         std::fputs(command.Message.toLocal8Bit().constData(),
                    command.ExitCode == 0 ? stdout : stderr);

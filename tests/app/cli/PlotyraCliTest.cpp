@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -104,6 +105,16 @@ TEST_F(PlotyraCli, HostileInputsEndInAMessageAndExitCode) {
               std::string::npos);
     EXPECT_EQ(RunCli("info " + Fifo("in.fifo")).Out.rfind("{\"result\":-1,", 0), 0u)
         << "no blocking";
+    // A FIFO named as an importer's file, or given as properties, blocked convert and render.
+    const std::string table = Fifo("in.csv");
+    for (const std::string& command :
+         {"convert " + table + " " + dir.File("t.p3d"),
+          "render " + table + " -o " + dir.File("t.png"),
+          "render " + data + " -o " + dir.File("t.png") + " --properties " + table}) {
+        const RunResult r = RunShell("timeout 60 " + CliPath() + " " + command + " 2>&1");
+        EXPECT_EQ(r.ExitCode, 1) << command;
+        EXPECT_NE(r.Out.find("not a regular file"), std::string::npos) << command << "\n" << r.Out;
+    }
     const RunResult zero = RunCli("convert /dev/zero " + dir.File("z.p3d"), "2>&1");
     EXPECT_EQ(zero.ExitCode, 1);
     EXPECT_NE(zero.Out.find("is not a regular file"), std::string::npos) << zero.Out;
@@ -188,6 +199,77 @@ TEST_F(PlotyraCli, ConvertWritesIntoAFifoInPlace) {
     struct stat st {};
     ASSERT_EQ(stat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// File names are bytes: render wrote "caf\xE9.png" as "caf\xEF\xBF\xBD.png" and could not find
+// such inputs. Every command hands names to the file system unchanged.
+TEST_F(PlotyraCli, NamesReachTheFileSystemUnchanged) {
+    const std::string data = Write("caf\xE9.txt", "2 1\r\n0 1\r\n0\r\n5 6\r\n");
+    const std::string properties = Write("st\xFFle.cpr", "[ViewRotY]\r\n40\r\n");
+    const std::string picture = dir.File("caf\xE9.png");
+    const RunResult r = RunCli("render '" + data + "' --properties '" + properties +
+                                   "' --size 64x48 -o '" + picture + "'",
+                               "2>&1");
+    EXPECT_EQ(r.ExitCode, 0) << r.Out;
+    EXPECT_EQ(ReadFileText(picture).substr(1, 3), "PNG");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("caf\xEF\xBF\xBD.png")));
+    const std::string batch = dir.File("fr\xE9%d.png");
+    EXPECT_EQ(RunCli("render '" + data + "' --frames 2 --size 32x24 -o '" + batch + "'").ExitCode,
+              0);
+    EXPECT_EQ(ReadFileText(dir.File("fr\xE9"
+                                    "1.png"))
+                  .substr(1, 3),
+              "PNG");
+    const std::string converted = dir.File("d\xE9.p3d");
+    EXPECT_EQ(RunCli("convert '" + data + "' '" + converted + "'").ExitCode, 0);
+    EXPECT_EQ(ReadFileText(converted).rfind("<3D Hi>\r\n", 0), 0u);
+    EXPECT_EQ(RunCli("info '" + converted + "'").Out.rfind("{\"result\":0,", 0), 0u);
+}
+
+// convert said only "cannot save X" on a full disk or an empty name, any output that was a
+// loop of links became a regular file, a link into a missing folder failed without a reason,
+// and render drew without the colour picture it could not read without a word. Links are
+// followed, a loop is refused, and every failure names its cause.
+TEST_F(PlotyraCli, OutputFailuresAndDroppedPicturesNameTheirCause) {
+    const std::string data = Write("d.txt", "2 1\r\n0 1\r\n0\r\n5 6\r\n");
+    const std::string loop = dir.File("loop.p3d");
+    ASSERT_EQ(symlink("loop.p3d", loop.c_str()), 0);
+    ASSERT_EQ(symlink("missing/out.png", dir.File("dangling.png").c_str()), 0);
+    const struct {
+        std::string Command;
+        std::string Message;
+    } failures[] = {
+        {"convert " + data + " /dev/full", "cannot save /dev/full: No space left on device"},
+        {"convert " + data + " ''", "cannot save : the name is empty"},
+        {"convert " + data + " " + loop,
+         "cannot save " + loop + ": Too many levels of symbolic links"},
+        {"render " + data + " --size 32x24 -o /dev/full",
+         "cannot save /dev/full: No space left on device"},
+        {"render " + data + " --size 32x24 -o " + dir.File("dangling.png"),
+         "the folder " + dir.File("missing") + " does not exist"},
+    };
+    for (const auto& f : failures) {
+        const RunResult r = RunCli(f.Command, "2>&1");
+        EXPECT_EQ(r.ExitCode, 1) << f.Command;
+        EXPECT_NE(r.Out.find(f.Message), std::string::npos) << f.Command << "\n" << r.Out;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(loop));
+
+    const std::string target = Write("pictures/chart.png", "old");
+    ASSERT_EQ(symlink("pictures/chart.png", dir.File("latest.png").c_str()), 0);
+    const std::string properties =
+        Write("picture.cpr", "[ColorBitmapName]\r\n" + Fifo("picture.fifo") +
+                                 "\r\n[ColorBitmapApply]\r\nTRUE\r\n");
+    const RunResult r =
+        RunShell("timeout 60 " + CliPath() + " render " + data + " --size 32x24 --properties " +
+                 properties + " -o " + dir.File("latest.png") + " 2>&1");
+    EXPECT_EQ(r.ExitCode, 0) << r.Out;
+    EXPECT_NE(r.Out.find("the colour picture " + dir.File("picture.fifo") +
+                         " cannot be used (not a regular file); the chart is drawn without it"),
+              std::string::npos)
+        << r.Out;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("latest.png")));
+    EXPECT_EQ(ReadFileText(target).substr(1, 3), "PNG") << "written through the link";
 }
 
 } // namespace

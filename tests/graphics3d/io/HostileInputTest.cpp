@@ -288,23 +288,32 @@ TEST_F(HostileInput, HugePropertyBlocksOfJunkLinesStillLoad) {
 }
 
 // Data, property and picture files must be regular files: a FIFO blocked for ever and
-// /dev/zero ate all memory.
+// /dev/zero ate all memory. A picture that cannot be used says why.
 TEST_F(HostileInput, OnlyRegularFilesAreRead) {
     const std::string fifo = Fifo("in.fifo");
     for (const std::string& file : {fifo, std::string("/dev/zero"), dir.Path().string()}) {
         SCOPED_TRACE(file);
         TQor3DChart chart;
         TQorLoadReport report;
-        EXPECT_EQ(LoadChartFile(chart, nullptr, file, true, &report), -1);
-        EXPECT_FALSE(ChartFileProblem(file).empty());
-        EXPECT_EQ(report.Error, ChartFileProblem(file));
-        TQorFileView view;
-        EXPECT_FALSE(view.Open(file));
-        std::string properties;
-        EXPECT_FALSE(ReadChartPropertyText(file, properties));
-        chart.SetColorBitmapName(file);
+        ASSERT_TRUE(EndsWithoutBlocking(fifo, [&] {
+            EXPECT_EQ(LoadChartFile(chart, nullptr, file, true, &report), -1);
+            EXPECT_FALSE(ChartFileProblem(file).empty());
+            EXPECT_EQ(report.Error, ChartFileProblem(file));
+            TQorFileView view;
+            EXPECT_FALSE(view.Open(file));
+            std::string properties;
+            EXPECT_FALSE(ReadChartPropertyText(file, properties));
+            chart.SetColorBitmapName(file);
+        }));
         EXPECT_TRUE(chart.ColorBitmap().isNull());
+        EXPECT_EQ(chart.ColorBitmapProblem(),
+                  file == dir.Path().string() ? "a folder" : "not a regular file");
     }
+    TQor3DChart chart;
+    chart.SetColorBitmapName(Write("no.png", "not a picture"));
+    EXPECT_FALSE(chart.ColorBitmapProblem().empty());
+    chart.SetColorBitmapName(dir.File("missing.png"));
+    EXPECT_EQ(chart.ColorBitmapProblem(), "No such file or directory");
     EXPECT_EQ(ChartFileProblem(Write("ok.p3d", "1 1 0 0 1")), "");
     std::string properties;
     ASSERT_TRUE(

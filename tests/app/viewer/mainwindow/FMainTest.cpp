@@ -428,11 +428,11 @@ TEST_F(FormMain, SettingsAndTheNineRecentFilesSurviveARestart) {
         Control<QSplitter>("DragBarFiles").setSizes({300, 600});
         w.Chart().SetViewRotX(12);
         w.SetLanguage("CZ");
-        w.setGeometry(40, 50, 900, 640);
+        w.setGeometry(40, 50, 700, 520); // on the 800 x 600 screen
         Quit();
     }
     TFormMain& w = Start();
-    EXPECT_EQ(w.geometry(), QRect(40, 50, 900, 640));
+    EXPECT_EQ(w.geometry(), QRect(40, 50, 700, 520));
     EXPECT_EQ(QDir(w.CurrentFolder()), QDir(dir.Path().c_str()));
     EXPECT_DOUBLE_EQ(Control<TQorEdit>("EditFPS").Value(), 25.5);
     EXPECT_EQ(Control<QComboBox>("ListPlay").currentIndex(), 1);

@@ -1,6 +1,7 @@
 #include "mainwindow/UCommandLine.h"
 #include "dialogs/FAbout.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 TEST(UCommandLine, FirstParameterIsTheFileOrTheSafeModeSwitch) {
@@ -53,4 +54,21 @@ TEST(UCommandLine, MeasureFramesTakesAPositiveCountAndAFile) {
     EXPECT_FALSE(safe.Exit);
     EXPECT_EQ(safe.MeasureFrames, 0);
     EXPECT_EQ(safe.Params.size(), 3);
+}
+
+// Qt keeps arguments as text: "caf\xE9.p3d" became "caf\uFFFD.p3d", a name of another file. A
+// name that is not UTF-8 is refused by name; any UTF-8 name passes unchanged.
+TEST(UCommandLine, NamesThatAreNotUtf8TextAreRefused) {
+    const char* const bad[] = {"plotyra", "--grab", "shot.png", "caf\xE9.p3d"};
+    const TCommandLine refused = ParseCommandLine(4, bad);
+    EXPECT_TRUE(refused.Exit);
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_TRUE(refused.Message.startsWith("caf\\xe9.p3d: the name is not UTF-8 text"))
+        << refused.Message.toStdString();
+    const char* const good[] = {"plotyra", "--grab", "caf\xC3\xA9.png", "\xE6\x97\xA5.p3d"};
+    const TCommandLine taken = ParseCommandLine(4, good);
+    EXPECT_FALSE(taken.Exit);
+    ASSERT_EQ(taken.Params.size(), 1);
+    EXPECT_EQ(QFile::encodeName(taken.Params[0]), "\xE6\x97\xA5.p3d");
+    EXPECT_EQ(QFile::encodeName(taken.GrabFile), "caf\xC3\xA9.png");
 }
