@@ -526,7 +526,7 @@ TZip OpenZipBytes(std::string_view Bytes, std::string& Error) {
 }
 
 TZip OpenZipFile(const std::string& FileName, std::string& Error) {
-    const int fd = OpenRegularFile(FileName, Error);
+    const int fd = ::OpenRegularFile(FileName, Error);
     if (fd < 0)
         return TZip(nullptr);
     int code = 0;

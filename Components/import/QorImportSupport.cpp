@@ -97,7 +97,7 @@ bool TFileBytes::Read(const std::string& FileName, std::string& Error) {
 
 std::string FileHead(const std::string& FileName, size_t Count) {
     std::string error;
-    const int fd = OpenRegularFile(FileName, error);
+    const int fd = ::OpenRegularFile(FileName, error);
     if (fd < 0)
         return {};
     std::string head(Count, '\0');

@@ -113,7 +113,7 @@ def test_size_and_view_are_the_viewers(wave):
     (lambda y: plotyra.render(y, properties="/no/such.cpr"), OSError,
      "cannot load properties /no/such.cpr: No such file or directory"),
     (lambda y: plotyra.render(y, path="/no/such/folder/a.png"), OSError,
-     "cannot save /no/such/folder/a.png: No such file or directory"),
+     "cannot save /no/such/folder/a.png: the folder /no/such/folder does not exist"),
 ])
 def test_wrong_input_is_refused_with_its_reason(wave, call, error, message):
     with pytest.raises(error) as e:
