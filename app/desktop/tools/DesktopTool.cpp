@@ -23,6 +23,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 #include <cstdio>
 #include <cstdlib>
 
@@ -83,6 +84,21 @@ QString Title(const QString& Markdown) {
     return {};
 }
 
+// The pictures the documents show, named relative to their folder: a document without a
+// window behind it does not load them itself.
+void AddPictures(QTextDocument& Document, const QString& Folder) {
+    for (QTextBlock block = Document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            const QString name = format.toImageFormat().name();
+            const QImage picture(QDir(Folder).filePath(name));
+            if (!picture.isNull())
+                Document.addResource(QTextDocument::ImageResource, QUrl(name), picture);
+        }
+}
+
 int WritePdf(const QStringList& Args) {
     if (Args.size() < 2)
         return Fail("pdf needs IN.md... OUT.pdf");
@@ -99,6 +115,7 @@ int WritePdf(const QStringList& Args) {
     QTextDocument document;
     document.setDefaultFont(QFont("Liberation Sans", 10));
     document.setMarkdown(markdown);
+    AddPictures(document, QFileInfo(Args.front()).absolutePath());
     // Every document after the first starts a page at its title.
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
         if (block.blockFormat().headingLevel() == 1 && block != document.begin() &&
