@@ -33,6 +33,9 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -77,8 +80,13 @@ QStringList OpenDialogFilters() {
 
 // Why a path is not opened at all: only regular files are read (a FIFO would block the window).
 QString RefusalReason(const QFileInfo& Info) {
-    if (!Info.exists())
+    if (!Info.exists()) {
+        // A folder on the way that may not be entered hides the file: say that, not "missing".
+        struct stat st {};
+        if (::stat(QFile::encodeName(Info.filePath()).constData(), &st) != 0 && errno != ENOENT)
+            return QString::fromLocal8Bit(std::strerror(errno));
         return "the file does not exist";
+    }
     if (Info.isDir())
         return "it is a folder";
     if (!Info.isFile())
@@ -430,20 +438,17 @@ void TFormMain::SaveChart(bool WithProperties) {
     if (name.isEmpty())
         return;
     TQorWaitCursor wait;
-    int result = -1;
-    if (WithProperties) {
-        TQorColorScaleFileLegend legend(ColorScale());
-        result = SaveChartFile(Qor3DChart, &legend, name.toStdString(), true, false);
-    } else {
-        result = Qor3DChart.SaveToFile(name.toStdString(), false, false);
-    }
+    std::string error;
+    TQorColorScaleFileLegend legend(ColorScale());
+    const int result = SaveChartFile(Qor3DChart, WithProperties ? &legend : nullptr,
+                                     name.toStdString(), WithProperties, false, &error);
     CtrlFileTypesChange();
-    const std::string why = result == 0 ? std::string() : ChartSaveProblem(Qor3DChart);
-    ShowStatus(result == 0 ? QString("Saved %1.").arg(QDir::toNativeSeparators(name))
-               : why.empty()
-                   ? QString("Cannot write %1.").arg(QDir::toNativeSeparators(name))
-                   : QString("Cannot write %1: %2.")
-                         .arg(QDir::toNativeSeparators(name), QString::fromStdString(why)));
+    const std::string problem = ChartSaveProblem(Qor3DChart);
+    const std::string why = result == 0 ? std::string() : problem.empty() ? error : problem;
+    ShowStatus(result == 0   ? QString("Saved %1.").arg(QDir::toNativeSeparators(name))
+               : why.empty() ? QString("Cannot write %1.").arg(QDir::toNativeSeparators(name))
+                             : QString("Cannot write %1: %2.")
+                                   .arg(QDir::toNativeSeparators(name), WithoutFinalStop(why)));
 }
 
 // ---- Property files ---------------------------------------------------------------------------
@@ -495,10 +500,14 @@ void TFormMain::MenuItemSavePropClick() {
     Qor3DChart.WriteToText(writer, "");
     std::string text = writer.Text();
     TQorColorScaleFileLegend(ColorScale()).AppendText(text);
-    const bool written = WriteFileAtomically(name.toStdString(), text);
+    std::string error;
+    const bool written = WriteFileAtomically(name.toStdString(), text, &error);
     CtrlFileTypesChange();
     if (!written)
-        ShowStatus(QString("Cannot write %1.").arg(QDir::toNativeSeparators(name)));
+        ShowStatus(error.empty()
+                       ? QString("Cannot write %1.").arg(QDir::toNativeSeparators(name))
+                       : QString("Cannot write %1: %2.")
+                             .arg(QDir::toNativeSeparators(name), WithoutFinalStop(error)));
 }
 
 // ---- Density ----------------------------------------------------------------------------------

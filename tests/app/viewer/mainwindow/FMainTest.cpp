@@ -278,6 +278,14 @@ TEST_F(FormMain, SaveProposesP3DFor3DAndP4DOtherwise) {
     // file stays selected, so Reload still has it.
     EXPECT_EQ(QDir(w.CurrentFolder()), QDir(Examples));
     EXPECT_EQ(FileList().SelectedFile(), "box.p4d");
+
+    // A save that fails names its cause.
+    OnNextFileDialog("Save Chart As", PathIn(dir, "gone/box"), "p4d");
+    Action("MenuItemSaveChart").trigger();
+    const QString said = w.statusBar()->currentMessage();
+    EXPECT_TRUE(said.startsWith("Cannot write ") && said.contains("gone/box.p4d: ") &&
+                said.endsWith("gone does not exist."))
+        << said.toStdString();
 }
 
 TEST_F(FormMain, PropertyFilesRoundTripChartAndLegendFont) {
