@@ -1,6 +1,7 @@
 // Helpers shared by the test files.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -64,6 +65,33 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// While alive, keeps opening and closing the writing end of the FIFO Fifo, so that work on the
+// calling thread (a window's, which must stay there) that blocks on it is released and fails
+// its test instead of hanging.
+class TFifoWriterPulse {
+public:
+    explicit TFifoWriterPulse(std::string Fifo)
+        : FFifo(std::move(Fifo)), FThread([this] {
+              while (!FDone) {
+                  if (const int fd = ::open(FFifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                      fd >= 0)
+                      ::close(fd);
+                  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+              }
+          }) {}
+    ~TFifoWriterPulse() {
+        FDone = true;
+        FThread.join();
+    }
+    TFifoWriterPulse(const TFifoWriterPulse&) = delete;
+    TFifoWriterPulse& operator=(const TFifoWriterPulse&) = delete;
+
+private:
+    std::string FFifo;
+    std::atomic<bool> FDone{false};
+    std::thread FThread;
 };
 
 // Runs Work on a thread of its own; true when it ended within TimeoutSeconds. Work that blocks

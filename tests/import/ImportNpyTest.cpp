@@ -3,6 +3,7 @@
 // arrays.
 #include "QorImportNpy.h"
 
+#include "ImportTestZip.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -83,17 +84,6 @@ std::string Npy(const std::string& Descr, bool Fortran, const std::vector<int64_
 
 double Small(int64_t k, int64_t j, int64_t i) {
     return double(k * 30 + j * 7 + i) - 20;
-}
-
-void WriteZip(const std::string& File, const std::vector<std::pair<std::string, std::string>>& M) {
-    int err = 0;
-    zip_t* z = zip_open(File.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-    ASSERT_NE(z, nullptr);
-    for (const auto& [name, bytes] : M) {
-        zip_source_t* s = zip_source_buffer(z, bytes.data(), bytes.size(), 0);
-        ASSERT_GE(zip_file_add(z, name.c_str(), s, ZIP_FL_OVERWRITE), 0);
-    }
-    ASSERT_EQ(zip_close(z), 0);
 }
 
 } // namespace

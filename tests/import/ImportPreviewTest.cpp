@@ -3,6 +3,7 @@
 // a quick look at a large text table.
 #include "QorImportPreview.h"
 
+#include "ImportTestZip.h"
 #include "TestSupport.h"
 
 #include <cmath>
@@ -50,17 +51,6 @@ std::string CountingNpy(const std::string& Shape, int Count) {
         s.append(reinterpret_cast<const char*>(&v), 4);
     }
     return s;
-}
-
-void WriteZip(const std::string& File, const std::vector<std::pair<std::string, std::string>>& M) {
-    int err = 0;
-    zip_t* z = zip_open(File.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-    ASSERT_NE(z, nullptr);
-    for (const auto& [name, bytes] : M) {
-        zip_source_t* s = zip_source_buffer(z, bytes.data(), bytes.size(), 0);
-        ASSERT_GE(zip_file_add(z, name.c_str(), s, ZIP_FL_OVERWRITE), 0);
-    }
-    ASSERT_EQ(zip_close(z), 0);
 }
 
 } // namespace

@@ -222,18 +222,10 @@ TEST_F(FormMain, EveryDataFormatHasAFileTypeAndForeignFilesOpenFromEveryPlace) {
 
     const std::string fifo = dir.File("pipe.csv");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    std::atomic<bool> done{false};
-    std::thread unblocker([&] {
-        while (!done) {
-            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                ::close(fd);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
-    w.OpenFileByPath(QString::fromStdString(fifo));
-    done = true;
-    unblocker.join();
+    {
+        const TFifoWriterPulse pulse(fifo);
+        w.OpenFileByPath(QString::fromStdString(fifo));
+    }
     EXPECT_EQ(
         w.statusBar()->currentMessage(),
         QString("Cannot read %1: it is not a regular file.").arg(QString::fromStdString(fifo)));
@@ -314,20 +306,12 @@ TEST_F(FormMain, PropertyFilesAreReadOnlyFromRegularFiles) {
     TFormMain& w = Start();
     const std::string fifo = dir.File("look.cpr");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    std::atomic<bool> done{false};
-    std::thread unblocker([&] {
-        while (!done) {
-            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                ::close(fd);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
     w.Chart().SetBackgroundColor(clYellow);
     OnNextModal([&](QWidget* widget) { ChooseFile(widget, QString::fromStdString(fifo)); });
-    Action("MenuItemLoadProp").trigger();
-    done = true;
-    unblocker.join();
+    {
+        const TFifoWriterPulse pulse(fifo);
+        Action("MenuItemLoadProp").trigger();
+    }
     EXPECT_TRUE(w.statusBar()->currentMessage().contains("is not a regular file"))
         << w.statusBar()->currentMessage().toStdString();
     EXPECT_EQ(w.Chart().BackgroundColor(), clYellow);
