@@ -17,12 +17,15 @@ bool IsInside(const QString& Dir, const QString& Folder) {
 
 TProgramFolders ProgramFoldersFor(const QString& ApplicationDir) {
     const QString document = QStringLiteral("/ChartFileStructures.pdf");
-    if (IsInside(ApplicationDir, QStringLiteral(PLOTYRA_BUILD_TREE)))
-        return {QStringLiteral(PLOTYRA_SOURCE_EXAMPLES),
-                QStringLiteral(PLOTYRA_BUILD_DOCS) + document};
+    const QString guide = QStringLiteral("/UserGuide.pdf");
+    if (IsInside(ApplicationDir, QStringLiteral(PLOTYRA_BUILD_TREE))) {
+        const QString docs = QStringLiteral(PLOTYRA_BUILD_DOCS);
+        return {QStringLiteral(PLOTYRA_SOURCE_EXAMPLES), docs + document, docs + guide};
+    }
     const QDir bin(ApplicationDir);
+    const QString docs = QDir::cleanPath(bin.absoluteFilePath(QStringLiteral(PLOTYRA_BIN_TO_DOCS)));
     return {QDir::cleanPath(bin.absoluteFilePath(QStringLiteral(PLOTYRA_BIN_TO_SAMPLES))),
-            QDir::cleanPath(bin.absoluteFilePath(QStringLiteral(PLOTYRA_BIN_TO_DOCS))) + document};
+            docs + document, docs + guide};
 }
 
 QString ProgramSamplesFolder() {
@@ -31,4 +34,8 @@ QString ProgramSamplesFolder() {
 
 QString ProgramDocumentationFile() {
     return ProgramFoldersFor(QCoreApplication::applicationDirPath()).Documentation;
+}
+
+QString ProgramGuideFile() {
+    return ProgramFoldersFor(QCoreApplication::applicationDirPath()).Guide;
 }

@@ -9,6 +9,7 @@
 struct TProgramFolders {
     QString Samples;
     QString Documentation; // the chart-file format document, "ChartFileStructures.pdf"
+    QString Guide;         // the user guide, "UserGuide.pdf", beside it
 };
 
 // The folders of a program whose executable lies in ApplicationDir.
@@ -17,3 +18,4 @@ TProgramFolders ProgramFoldersFor(const QString& ApplicationDir);
 // The folders of the running program.
 QString ProgramSamplesFolder();
 QString ProgramDocumentationFile();
+QString ProgramGuideFile();

@@ -170,6 +170,7 @@ private:
     void MenuItemFilterSettingClick();
     void PropertiesMenuItemClick();
     void DocumentationMenuItemClick();
+    void UserGuideMenuItemClick();
     void AboutMenuItemClick();
     // The chart properties dialog with the chart, the legend, this window and the defaults.
     void ShowChartProperties();

@@ -47,6 +47,10 @@ void TFormMain::DocumentationMenuItemClick() {
     ShellOpen(ProgramDocumentationFile(), QString(), QString(), 5, this);
 }
 
+void TFormMain::UserGuideMenuItemClick() {
+    ShellOpen(ProgramGuideFile(), QString(), QString(), 5, this);
+}
+
 void TFormMain::AboutMenuItemClick() {
     TFormAbout dialog(this, FLanguage);
     dialog.exec();

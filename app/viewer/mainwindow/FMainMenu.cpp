@@ -105,8 +105,10 @@ void TFormMain::BuildMenus() {
                                  &TFormMain::PropertiesMenuItemClick));
 
     QMenu* help = bar->addMenu("&Help");
-    help->addAction(NewAction("DocumentationMenuItem", "&Documentation...",
-                              QKeySequence(Qt::Key_F1), &TFormMain::DocumentationMenuItemClick));
+    help->addAction(NewAction("UserGuideMenuItem", "&User Guide", QKeySequence(Qt::Key_F1),
+                              &TFormMain::UserGuideMenuItemClick));
+    help->addAction(NewAction("DocumentationMenuItem", "&Documentation...", {},
+                              &TFormMain::DocumentationMenuItemClick));
     help->addAction(NewAction("AboutMenuItem", "&About...", {}, &TFormMain::AboutMenuItemClick));
 
     // The context menu holds the main menu's own items, so shortcuts and check marks agree.

@@ -17,7 +17,9 @@ id=org.plotyra.Plotyra
 for f in usr/bin/plotyra usr/bin/plotyra-cli; do
     [ -x "$root/$f" ] || fail "$f is not installed"
 done
-head -c 5 "$share/doc/plotyra/ChartFileStructures.pdf" | grep -q '^%PDF-' || fail "no PDF"
+for pdf in ChartFileStructures.pdf UserGuide.pdf; do
+    head -c 5 "$share/doc/plotyra/$pdf" | grep -q '^%PDF-' || fail "no $pdf"
+done
 for f in surface.p3d volume.p4d style.cpr headerless.txt large/surface-200.p3d \
          import/volcano.csv import/volcano.tsv import/volcano.npy import/volcano.npz; do
     [ -s "$share/plotyra/examples/$f" ] || fail "sample $f is not installed"

@@ -9,6 +9,7 @@
 #include "desktop/USignalClose.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
@@ -58,6 +59,15 @@ void OnNextFileDialog(const QString& Title, const QString& Path, const QString& 
         static_cast<QDialog*>(dialog)->accept();
     });
 }
+
+// Records the documents the desktop is asked to open.
+class TDocumentRecorder : public QObject {
+    Q_OBJECT
+public:
+    QStringList Files;
+public slots:
+    void Open(const QUrl& Url) { Files += QFileInfo(Url.toLocalFile()).fileName(); }
+};
 
 } // namespace
 
@@ -512,7 +522,8 @@ TEST_F(FormMain, MenusCarryTheCaptionsAndShortcutsAndTheContextMenuTheirTwins) {
         {"MenuItemDecXDens", "Decrease Density in X Direction", "Ctrl+Del"},
         {"MenuItemFilterSetting", "&Filter Setting...", ""},
         {"PropertiesMenuItem", "Program Properties...", ""},
-        {"DocumentationMenuItem", "&Documentation...", "F1"},
+        {"UserGuideMenuItem", "&User Guide", "F1"},
+        {"DocumentationMenuItem", "&Documentation...", ""},
         {"AboutMenuItem", "&About...", ""},
     };
     for (const auto& item : items) {
@@ -547,6 +558,14 @@ TEST_F(FormMain, MenusCarryTheCaptionsAndShortcutsAndTheContextMenuTheirTwins) {
     popup.actions().last()->trigger();
     EXPECT_FALSE(w.ColorScaleShown());
     EXPECT_FALSE(Action("MenuItemShowColorScale").isChecked());
+
+    // F1 hands the built user guide to the desktop, Help > Documentation the format document.
+    TDocumentRecorder desktop;
+    QDesktopServices::setUrlHandler("file", &desktop, "Open");
+    QTest::keyClick(&w, Qt::Key_F1);
+    Action("DocumentationMenuItem").trigger();
+    QDesktopServices::unsetUrlHandler("file");
+    EXPECT_EQ(desktop.Files, QStringList({"UserGuide.pdf", "ChartFileStructures.pdf"}));
 }
 
 TEST_F(FormMain, LoadOptionsDecideWhatALoadChanges) {
@@ -574,3 +593,5 @@ TEST_F(FormMain, LoadOptionsDecideWhatALoadChanges) {
     Action("MenuItemUseLowMemory").trigger();
     EXPECT_FALSE(w.Chart().UseLowMemory());
 }
+
+#include "FMainTest.moc"
