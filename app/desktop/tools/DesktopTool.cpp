@@ -23,6 +23,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
@@ -85,18 +86,41 @@ QString Title(const QString& Markdown) {
 }
 
 // The pictures the documents show, named relative to their folder: a document without a
-// window behind it does not load them itself.
+// window behind it does not load them itself. A picture wider than the page's text, or than its
+// share of a table's row, is shown scaled down to fit (the page is laid out at 96 dots per
+// inch: A4 less 2 cm margins).
 void AddPictures(QTextDocument& Document, const QString& Folder) {
-    for (QTextBlock block = Document.begin(); block.isValid(); block = block.next())
+    constexpr int MaxWidth = 600;
+    struct TWide {
+        int Position, Length;
+        QTextImageFormat Format;
+    };
+    QList<TWide> wide;
+    for (QTextBlock block = Document.begin(); block.isValid(); block = block.next()) {
+        const QTextTable* table = QTextCursor(block).currentTable();
+        const int limit = table != nullptr ? MaxWidth / table->columns() - 12 : MaxWidth;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat format = it.fragment().charFormat();
             if (!format.isImageFormat())
                 continue;
-            const QString name = format.toImageFormat().name();
-            const QImage picture(QDir(Folder).filePath(name));
-            if (!picture.isNull())
-                Document.addResource(QTextDocument::ImageResource, QUrl(name), picture);
+            QTextImageFormat image = format.toImageFormat();
+            const QImage picture(QDir(Folder).filePath(image.name()));
+            if (picture.isNull())
+                continue;
+            Document.addResource(QTextDocument::ImageResource, QUrl(image.name()), picture);
+            if (picture.width() <= limit)
+                continue;
+            image.setWidth(limit);
+            image.setHeight(double(picture.height()) * limit / picture.width());
+            wide.append({it.fragment().position(), it.fragment().length(), image});
         }
+    }
+    for (const TWide& w : wide) {
+        QTextCursor cursor(&Document);
+        cursor.setPosition(w.Position);
+        cursor.setPosition(w.Position + w.Length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(w.Format);
+    }
 }
 
 int WritePdf(const QStringList& Args) {
