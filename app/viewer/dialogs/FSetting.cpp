@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <utility>
 
 TFormSetting::TFormSetting(TFormMain& Main) : QDialog(&Main), FMain(Main) {
     setObjectName("FormSetting");
@@ -32,6 +33,12 @@ TFormSetting::TFormSetting(TFormMain& Main) : QDialog(&Main), FMain(Main) {
     ChFastTurning->SetHint("Draws big grids with fewer points while the chart turns; the full "
                            "picture follows when it stops.");
     FOptions->addWidget(ChFastTurning);
+    ChReloadOnChange = new TQorCheckBox("Reload the chart when its file changes", this);
+    ChReloadOnChange->setObjectName("ChReloadOnChange");
+    ChReloadOnChange->SetAlignment(taLeftJustify);
+    ChReloadOnChange->SetHint("Reads the shown file again, keeping the view and the properties, "
+                              "when another program rewrites it.");
+    FOptions->addWidget(ChReloadOnChange);
     layout->addLayout(FOptions);
 
     const TDialogButtons buttons = AddDialogButtons(*this, *layout, "Close");
@@ -41,6 +48,8 @@ TFormSetting::TFormSetting(TFormMain& Main) : QDialog(&Main), FMain(Main) {
 
 void TFormSetting::showEvent(QShowEvent* Event) {
     QDialog::showEvent(Event);
+    if (std::exchange(FShown, true))
+        return;
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
     FormShow();
@@ -53,6 +62,8 @@ void TFormSetting::FormShow() {
     ChSafeGL->SetModified(false);
     ChFastTurning->SetChecked(FMain.Chart().FastTurning());
     ChFastTurning->SetModified(false);
+    ChReloadOnChange->SetChecked(FMain.ReloadOnChange());
+    ChReloadOnChange->SetModified(false);
     ShowGLVersion(false);
 }
 
@@ -79,6 +90,8 @@ void TFormSetting::done(int Result) {
         FMain.Storage().WriteBool("ChSafeGL.Checked", mode);
         FMain.Chart().SetFastTurning(ChFastTurning->Checked());
         FMain.Storage().WriteBool(FastTurningKey, ChFastTurning->Checked());
+        FMain.SetReloadOnChange(ChReloadOnChange->Checked());
+        FMain.Storage().WriteBool(ReloadOnChangeKey, ChReloadOnChange->Checked());
     }
     QDialog::done(Result);
 }

@@ -1,7 +1,8 @@
 // TFormSetting: "Program Properties", the program-wide settings: the safe OpenGL mode (all
-// rendering through a memory bitmap), fast drawing while turning and the OpenGL version in use.
-// The mode takes effect while the dialog is open; Cancel puts the former one back, "Close"
-// stores it. Fast drawing is applied and stored by "Close".
+// rendering through a memory bitmap), fast drawing while turning, reloading the chart when its
+// file changes and the OpenGL version in use. The mode takes effect while the dialog is open;
+// Cancel puts the former one back, "Close" stores it. The other two are applied and stored by
+// "Close".
 #pragma once
 
 #include <QDialog>
@@ -14,6 +15,8 @@ class TQorCheckBox;
 
 // The stored "Fast drawing while turning" setting (a Boolean, on when missing).
 inline constexpr const char* FastTurningKey = "ChFastTurning.Checked";
+// The stored "Reload the chart when its file changes" setting (a Boolean, on when missing).
+inline constexpr const char* ReloadOnChangeKey = "ChReloadOnChange.Checked";
 
 class TFormSetting : public QDialog {
     Q_OBJECT
@@ -32,11 +35,15 @@ private:
 
     TFormMain& FMain;
     bool FSavedSafeMode = false;
+    // The show step ran: showing again (a restored minimised dialog) must not take the changed
+    // mode for the one to go back to.
+    bool FShown = false;
     // The settings, one row each, above the buttons.
     QVBoxLayout* FOptions = nullptr;
     QLabel* LabelGLVer = nullptr;
     TQorCheckBox* ChSafeGL = nullptr;
     TQorCheckBox* ChFastTurning = nullptr;
+    TQorCheckBox* ChReloadOnChange = nullptr;
     QPushButton* BtnClose = nullptr;
     QPushButton* BtnCancel = nullptr;
 };

@@ -95,6 +95,7 @@ bool TFormMain::ColorScaleShown() const {
 // ---- Layout -----------------------------------------------------------------------------------
 
 void TFormMain::BuildLayout() {
+    BuildWatch();
     DragBarFiles = new QSplitter(Qt::Horizontal, this);
     DragBarFiles->setObjectName("DragBarFiles");
     DragBarFiles->setChildrenCollapsible(false);
@@ -154,7 +155,7 @@ QWidget* TFormMain::BuildFilePanel() {
     auto* places = new QHBoxLayout;
     places->setSpacing(1);
     const auto placeButton = [&](const char* name, QStyle::StandardPixmap icon, const QString& hint,
-                                 QString (*folder)()) {
+                                 QString (*folder)()) -> QWidget* {
         auto* b = new QToolButton(dirPanel);
         b->setObjectName(name);
         b->setIcon(style()->standardIcon(icon));
@@ -162,9 +163,10 @@ QWidget* TFormMain::BuildFilePanel() {
         b->setAutoRaise(true);
         connect(b, &QToolButton::clicked, this, [this, folder] { SelectFolder(folder()); });
         places->addWidget(b);
+        return b;
     };
-    placeButton("BtnHome", QStyle::SP_DirHomeIcon, "Home folder", &QDir::homePath);
-    placeButton("BtnSamples", QStyle::SP_DirIcon, "Sample files", &DefaultFolder);
+    BtnHome = placeButton("BtnHome", QStyle::SP_DirHomeIcon, "Home folder", &QDir::homePath);
+    BtnSamples = placeButton("BtnSamples", QStyle::SP_DirIcon, "Sample files", &DefaultFolder);
     places->addStretch(1);
     dirLayout->addLayout(places);
 
@@ -394,6 +396,7 @@ void TFormMain::ReadSettings() {
     MenuItemAutoScaleOnLoad->setChecked(s.ReadBool("MenuItemAutoScaleOnLoad.Checked", false));
     ShowColorScale(s.ReadBool("QorColorScale.Visible", true));
     Qor3DChart.SetFastTurning(s.ReadBool(FastTurningKey, true));
+    SetReloadOnChange(s.ReadBool(ReloadOnChangeKey, true));
 }
 
 // An 11 x 11 surface, so the window never opens on an empty chart.

@@ -7,6 +7,7 @@
 //   FMainFiles.cpp    folder tree and file list, loading, saving, property files, density,
 //                     drag and drop, the status bar
 //   FMainPlay.cpp     playback through the file list or by rotation
+//   FMainWatch.cpp    the shown file and the listed folder followed as other programs change them
 //   FMainDialogs.cpp  the dialogs the menu opens, documentation and about box
 #pragma once
 
@@ -37,6 +38,7 @@ class TQorColorScale;
 class TQorColorScaleWidget;
 class TQorEdit;
 class TFileListBox;
+class TFileWatch;
 struct TQorImportOptions;
 
 class TFormMain : public QMainWindow {
@@ -70,6 +72,9 @@ public:
     // The file the chart was last loaded from; empty when none.
     QString LoadedFile() const { return FLoadedFile; }
     QStringList RecentFiles() const { return FRecentFiles; }
+    // "Reload the chart when its file changes": the shown file is watched and read again.
+    bool ReloadOnChange() const { return FReloadOnChange; }
+    void SetReloadOnChange(bool On);
 
     // The millisecond tick count playback measures its steps with (replaceable in tests).
     void SetTickSource(std::function<qint64()> Source) { FTickCount = std::move(Source); }
@@ -132,6 +137,8 @@ private:
     // Scrolls the folder tree to the current folder, its name in sight.
     void ShowCurrentFolder(QAbstractItemView::ScrollHint Hint);
     QString SelectedFile() const;
+    // The names of the current folder that the current file type lets through, unsorted.
+    QStringList ShownFolderFiles() const;
     void MenuItemOpenClick();
     void MenuItemReloadChartClick();
     void LoadSelected(bool MayAsk);
@@ -163,6 +170,11 @@ private:
     void ListPlayChange();
     void TimerPlayTimer();
     bool Playing() const;
+
+    // FMainWatch.cpp
+    void BuildWatch();
+    void LoadedFileChanged();
+    void FolderFilesChanged();
 
     // FMainDialogs.cpp
     void MenuItemPropertiesClick();
@@ -208,6 +220,9 @@ private:
     std::function<qint64()> FTickCount;
     int FRightPressX = 0;
     int FRightPressY = 0;
+    bool FReloadOnChange = true;
+    // Playback loaded a file since it started: the desktop hears of the last one as it stops.
+    bool FPlayLoaded = false;
 
     // Controls, owned by Qt's parent chain.
     QSplitter* DragBarFiles = nullptr;
@@ -225,6 +240,9 @@ private:
     TQorColorScaleWidget* FColorScaleWidget = nullptr;
     QTimer* TimerOpenFile = nullptr;
     QTimer* TimerPlay = nullptr;
+    TFileWatch* FWatch = nullptr;
+    QWidget* BtnHome = nullptr;
+    QWidget* BtnSamples = nullptr;
     QLabel* FStatusFile = nullptr;
     QProgressBar* FProgress = nullptr;
 

@@ -12,6 +12,7 @@
 #include "io/Qor3DChartFile.h"
 #include "io/Qor3DChartFileLegend.h"
 #include "mainwindow/UFileListBox.h"
+#include "mainwindow/UFileWatch.h"
 #include "mainwindow/UImportChoices.h"
 
 #include <QAction>
@@ -158,15 +159,8 @@ void TFormMain::CtrlDirChange() {
 void TFormMain::CtrlFileTypesChange() {
     const QString keep = FListFolder == FFolder ? SelectedFile() : QString();
     FListFolder = FFolder;
-    const QStringList masks = FFileTypeMasks.value(CtrlFileTypes->currentIndex(), {"*"});
-    QStringList names;
-    const QDir folder(FFolder);
-    for (const QString& mask : masks)
-        for (const QString& name :
-             folder.entryList({mask}, QDir::Files | QDir::Hidden | QDir::System))
-            if (!names.contains(name))
-                names << name;
-    CtrlFile->SetFiles(names);
+    CtrlFile->SetFiles(ShownFolderFiles());
+    FWatch->WatchFolder(FFolder);
     if (!keep.isEmpty())
         CtrlFile->SelectFile(keep);
 }
@@ -206,6 +200,10 @@ void TFormMain::ShowFileInList(const QString& Name) {
 
 QString TFormMain::SelectedFile() const {
     return CtrlFile->SelectedFile();
+}
+
+QStringList TFormMain::ShownFolderFiles() const {
+    return FolderFileNames(FFolder, FFileTypeMasks.value(CtrlFileTypes->currentIndex(), {"*"}));
 }
 
 // ---- Loading ----------------------------------------------------------------------------------
@@ -265,7 +263,10 @@ void TFormMain::LoadSelected(bool MayAsk) {
     MenuItemUseLowMemory->setChecked(Qor3DChart.UseLowMemory());
 }
 
+// Another folder is shown: playback, which goes through the list, stops first.
 void TFormMain::OpenFileByPath(const QString& Path, bool MayAsk) {
+    if (Playing())
+        BtnPlayClick();
     const QFileInfo info(Path);
     TQorImportOptions options;
     if (!ChooseImportOptions(info.absoluteFilePath(), MayAsk, options))
@@ -333,6 +334,7 @@ void TFormMain::EmptyChart() {
 void TFormMain::ForgetLoadedFile() {
     FLoadedFile.clear();
     FStatusFile->clear();
+    FWatch->WatchFile({});
 }
 
 // OpenChartData with the window's options and feedback: a progress bar for a long load, the
@@ -384,11 +386,16 @@ void TFormMain::LoadFinished(const QString& Path, const QString& Problem,
     }
     FLoadedFile = Path;
     FStatusFile->setText(QDir::toNativeSeparators(Path));
+    FWatch->WatchFile(FReloadOnChange ? Path : QString());
     if (Warnings.isEmpty())
         statusBar()->clearMessage();
     else
         ShowStatus(QString("%1: %2.").arg(QFileInfo(Path).fileName(), Warnings.join("; ")));
-    AddRecentlyUsed(Path, QMimeDatabase().mimeTypeForFile(Path).name());
+    // Playback's frames are no files the user opened; the one shown when it stops is.
+    if (Playing())
+        FPlayLoaded = true;
+    else
+        AddRecentlyUsed(Path, QMimeDatabase().mimeTypeForFile(Path).name());
 }
 
 void TFormMain::TimerOpenFileTimer() {

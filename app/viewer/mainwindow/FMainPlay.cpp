@@ -4,14 +4,17 @@
 #include "QorCheckBox.h"
 #include "QorColorScaleWidget.h"
 #include "QorEdit.h"
+#include "desktop/URecentlyUsed.h"
 #include "mainwindow/UFileListBox.h"
 #include "mainwindow/UPlayInterval.h"
 
 #include <QComboBox>
+#include <QMimeDatabase>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeView>
+#include <utility>
 
 namespace {
 
@@ -28,15 +31,19 @@ void TFormMain::BtnPlayClick() {
     const bool start = !Playing();
     BtnPlay->setText(start ? "Stop" : "Play");
     BtnPlay->setIcon(style()->standardIcon(start ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{CtrlDir, CtrlFile, FChartWidget, FColorScaleWidget,
-                                         CtrlFileTypes, ListPlay, EditFPS, ChRep})
+    // Whatever would show another folder under the running playback is off as well.
+    for (QWidget* w : std::initializer_list<QWidget*>{CtrlDir, CtrlFile, FChartWidget,
+                                                      FColorScaleWidget, CtrlFileTypes, ListPlay,
+                                                      EditFPS, ChRep, BtnHome, BtnSamples})
         w->setEnabled(!start);
     if (start) {
+        FPlayLoaded = false;
         TimerPlay->setInterval(FirstStepMs);
         TimerPlay->start();
     } else {
         TimerPlay->stop();
+        if (std::exchange(FPlayLoaded, false) && !FLoadedFile.isEmpty())
+            AddRecentlyUsed(FLoadedFile, QMimeDatabase().mimeTypeForFile(FLoadedFile).name());
     }
 }
 

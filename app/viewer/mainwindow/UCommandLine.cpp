@@ -5,6 +5,7 @@
 
 #include <QByteArrayView>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace {
@@ -18,6 +19,36 @@ TCommandLine BadCommandLine(const QString& Program, const QString& Error) {
     result.ExitCode = 1;
     result.Message = Error + QString("\nTry '%1 --help' for more information.\n").arg(Program);
     return result;
+}
+
+// Arguments with those that begin with "-" but name an existing file (and are no option's value)
+// moved behind a "--", where they are files whatever they look like; the files keep their order.
+QStringList NamedFilesFirst(const QStringList& Arguments, const QStringList& ValueOptions) {
+    QStringList options;
+    QStringList files;
+    bool filesOnly = false;
+    for (qsizetype i = 0; i < Arguments.size(); ++i) {
+        const QString& a = Arguments[i];
+        if (i == 0 || filesOnly) {
+            (i == 0 ? options : files) << a;
+            continue;
+        }
+        if (a == "--") {
+            filesOnly = true;
+            continue;
+        }
+        const bool looksLikeOption = a.startsWith('-') && a.size() > 1;
+        const QString name = a.mid(a.startsWith("--") ? 2 : 1);
+        if (looksLikeOption && ValueOptions.contains(name) && i + 1 < Arguments.size()) {
+            options << a << Arguments[++i];
+            continue;
+        }
+        if (looksLikeOption && !QFileInfo::exists(a))
+            options << a;
+        else
+            files << a;
+    }
+    return options + QStringList{"--"} + files;
 }
 
 } // namespace
@@ -48,7 +79,8 @@ TCommandLine ParseCommandLine(const QStringList& Arguments) {
                                  "start in safe OpenGL mode.",
                                  "[FILE | /S]");
     const QString program = Arguments.value(0, "plotyra");
-    if (!parser.parse(Arguments))
+    const QStringList named = NamedFilesFirst(Arguments, {"grab", "measure-frames"});
+    if (!parser.parse(named))
         return BadCommandLine(program, parser.errorText());
     if (parser.isSet(help) || parser.isSet(version)) {
         result.Exit = true;

@@ -1,7 +1,8 @@
 // The viewer's command line: plotyra [FILE | /S]. The first parameter names a chart file to
 // open, or is the safe-mode switch ("/S", "-S", "\S" in any case), which takes the whole
 // command line as it is. --help and --version answer and end the program; --measure-frames N
-// FILE measures how fast the window turns FILE's chart.
+// FILE measures how fast the window turns FILE's chart. A name beginning with "-" is a file after
+// "--", and also without it when a file of that name exists.
 #pragma once
 
 #include <QString>

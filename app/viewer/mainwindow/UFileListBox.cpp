@@ -1,11 +1,15 @@
 #include "mainwindow/UFileListBox.h"
 
 #include <QCollator>
+#include <QDir>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -113,24 +117,47 @@ TFileIcon FileIconOf(const QString& FileName) {
     return fiOtherFiles;
 }
 
+QStringList FolderFileNames(const QString& Folder, const QStringList& Masks) {
+    return QDir(Folder).entryList(Masks, QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+}
+
 TFileListBox::TFileListBox(QWidget* Parent) : QListWidget(Parent) {
     for (int k = fiExeFile; k <= fiP3DFile; ++k)
         FIcons[size_t(k)] = DrawIcon(TFileIcon(k));
     setItemDelegate(new TFileItemDelegate(*this));
     setUniformItemSizes(true);
     setSelectionMode(SingleSelection);
-    connect(this, &QListWidget::itemClicked, this, &TFileListBox::FileChosen);
 }
 
+// Each name's collation key is made once: comparing the keys is a byte comparison, where the
+// collator would analyse both names again at each of the n log n comparisons. The C locale's
+// collator compares case-folded text (its sort keys would keep the case): the folded names are
+// the keys then.
 void TFileListBox::SetFiles(QStringList Names) {
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(true);
-    std::stable_sort(Names.begin(), Names.end(), [&](const QString& a, const QString& b) {
-        return collator.compare(a, b) < 0;
+    const bool plain = collator.locale().language() == QLocale::C;
+    struct TKeyed {
+        QCollatorSortKey Key;
+        QString Folded;
+        qsizetype Index;
+    };
+    std::vector<TKeyed> keyed;
+    keyed.reserve(size_t(Names.size()));
+    for (qsizetype i = 0; i < Names.size(); ++i)
+        keyed.push_back({collator.sortKey(plain ? QString() : Names[i]),
+                         plain ? Names[i].toCaseFolded() : QString(), i});
+    std::sort(keyed.begin(), keyed.end(), [&](const TKeyed& a, const TKeyed& b) {
+        const int order = plain ? a.Folded.compare(b.Folded) : a.Key.compare(b.Key);
+        return order != 0 ? order < 0 : Names[a.Index] < Names[b.Index];
     });
+    QStringList sorted;
+    sorted.reserve(Names.size());
+    for (const TKeyed& k : keyed)
+        sorted << Names[k.Index];
     clear();
-    addItems(Names);
+    addItems(sorted);
 }
 
 QStringList TFileListBox::Files() const {
@@ -141,13 +168,16 @@ QStringList TFileListBox::Files() const {
 }
 
 bool TFileListBox::SelectFile(const QString& Name) {
-    for (int i = 0; i < count(); ++i)
-        if (item(i)->text().compare(Name, Qt::CaseInsensitive) == 0) {
-            setCurrentRow(i);
-            scrollToItem(item(i));
-            return true;
-        }
-    return false;
+    int found = -1;
+    for (int i = 0; i < count() && (found < 0 || item(found)->text() != Name); ++i)
+        if (found < 0 ? item(i)->text().compare(Name, Qt::CaseInsensitive) == 0
+                      : item(i)->text() == Name)
+            found = i;
+    if (found < 0)
+        return false;
+    setCurrentRow(found);
+    scrollToItem(item(found));
+    return true;
 }
 
 QString TFileListBox::SelectedFile() const {
@@ -157,6 +187,27 @@ QString TFileListBox::SelectedFile() const {
 
 bool TFileListBox::LastSelected() const {
     return count() > 0 && currentRow() == count() - 1 && currentItem()->isSelected();
+}
+
+void TFileListBox::mousePressEvent(QMouseEvent* Event) {
+    FRowAtPress = currentRow();
+    QListWidget::mousePressEvent(Event);
+}
+
+// A release on an entry chooses the entry selected then, which a drag may have moved away from
+// the one pressed on; so does a release elsewhere after the drag moved the selection.
+void TFileListBox::mouseReleaseEvent(QMouseEvent* Event) {
+    QListWidget::mouseReleaseEvent(Event);
+    if (std::exchange(FReleaseEndsDoubleClick, false) || Event->button() != Qt::LeftButton)
+        return;
+    const bool onEntry = indexAt(Event->position().toPoint()).isValid();
+    if ((onEntry || currentRow() != FRowAtPress) && !SelectedFile().isEmpty())
+        emit FileChosen();
+}
+
+void TFileListBox::mouseDoubleClickEvent(QMouseEvent* Event) {
+    FReleaseEndsDoubleClick = true;
+    QListWidget::mouseDoubleClickEvent(Event);
 }
 
 void TFileListBox::keyPressEvent(QKeyEvent* Event) {

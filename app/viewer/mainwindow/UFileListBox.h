@@ -1,6 +1,6 @@
 // The file list of the main window: file names in a sorted, owner-drawn list, each with one of
-// five icons chosen by its extension. A click, or a key that moves the selection, is the
-// user's choice of a file; selecting by program is silent.
+// five icons chosen by its extension. A click, a press and release that moved the selection, or a
+// key that moves it, is the user's choice of a file; selecting by program is silent.
 #pragma once
 
 #include <QListWidget>
@@ -12,6 +12,10 @@ enum TFileIcon : uint8_t { fiExeFile, fiTxtFile, fiOtherFiles, fiP4DFile, fiP3DF
 // The icon of a file name: ".EXE", ".TXT", ".P3D", ".P4D" (any case), or any other.
 TFileIcon FileIconOf(const QString& FileName);
 
+// The files of Folder (hidden ones too) whose names match any of Masks ignoring case, each once,
+// in no particular order.
+QStringList FolderFileNames(const QString& Folder, const QStringList& Masks);
+
 class TFileListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -19,10 +23,12 @@ public:
 
     explicit TFileListBox(QWidget* Parent = nullptr);
 
-    // Replaces the entries by Names, sorted without regard to case.
+    // Replaces the entries by Names, sorted without regard to case, numbers by their value;
+    // names equal but for case in code-point order.
     void SetFiles(QStringList Names);
     QStringList Files() const;
-    // Selects the entry whose name equals Name ignoring case; false when there is none.
+    // Selects the entry named Name, or else one whose name equals it ignoring case; false when
+    // there is none.
     bool SelectFile(const QString& Name);
     QString SelectedFile() const;
     bool LastSelected() const;
@@ -35,7 +41,14 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
 
 private:
     std::array<QPixmap, 5> FIcons;
+    // The current row when the button went down: a drag may move the selection elsewhere.
+    int FRowAtPress = -1;
+    // The coming release ends a double click, whose first click chose the entry already.
+    bool FReleaseEndsDoubleClick = false;
 };

@@ -1,9 +1,12 @@
 // The "Program Properties" dialog as the main window's menu opens it.
 #include "QorCheckBox.h"
+#include "TestSupport.h"
 #include "app/viewer/FMainTestSupport.h"
+#include "app/viewer/mainwindow/WatchTestSupport.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 
 using ProgramProperties = TFormMainFixture;
 
@@ -75,4 +78,51 @@ TEST_F(ProgramProperties, CancelPutsTheSettingsBackCloseStoresThem) {
     TFormMain& again = Start(); // read at the next start
     EXPECT_TRUE(again.Chart().UseSafeBitmapMode());
     EXPECT_FALSE(again.Chart().FastTurning());
+}
+
+// Showing the open dialog again (a minimised dialog restored) does not take the mode changed
+// meanwhile for the one Cancel goes back to.
+TEST_F(ProgramProperties, ShowingAgainKeepsTheModeCancelGoesBackTo) {
+    TFormMain& w = Start();
+    OnNextModal([&](QWidget* dialog) {
+        auto* safe = dialog->findChild<TQorCheckBox*>("ChSafeGL");
+        QTest::keyClick(safe, Qt::Key_Space);
+        ASSERT_TRUE(w.Chart().UseSafeBitmapMode());
+        QShowEvent shown;
+        QCoreApplication::sendEvent(dialog, &shown);
+        EXPECT_TRUE(safe->Checked());
+        QTest::mouseClick(dialog->findChild<QPushButton*>("BtnCancel"), Qt::LeftButton);
+    });
+    Action("PropertiesMenuItem").trigger();
+    EXPECT_FALSE(w.Chart().UseSafeBitmapMode());
+}
+
+// Reloading the chart when its file changes is on while nothing is stored; unticked and closed,
+// the shown file's changes are no longer read, and the next start keeps it off.
+TEST_F(ProgramProperties, ReloadingOnChangeIsOnUntilUntickedAndStored) {
+    TempDir dir;
+    const std::string file = dir.File("live.p3d");
+    WriteFileText(file, SurfaceText(5, [](int i, int) { return i; }));
+    TFormMain& w = Start();
+    w.OpenFileByPath(QString::fromStdString(file));
+    EXPECT_TRUE(w.ReloadOnChange());
+    WriteFileText(file, SurfaceText(5, [](int, int k) { return k; }));
+    EXPECT_TRUE(WaitFor([&] { return HeightAt(w.Chart(), 2, 3) == 3.0f; }));
+
+    OnNextModal([&](QWidget* dialog) {
+        auto* box = dialog->findChild<TQorCheckBox*>("ChReloadOnChange");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), "Reload the chart when its file changes");
+        EXPECT_TRUE(box->Checked());
+        QTest::keyClick(box, Qt::Key_Space);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("BtnClose"), Qt::LeftButton);
+    });
+    Action("PropertiesMenuItem").trigger();
+    EXPECT_FALSE(w.ReloadOnChange());
+    EXPECT_FALSE(w.Storage().ReadBool("ChReloadOnChange.Checked", true));
+    WriteFileText(file, SurfaceText(5, [](int i, int k) { return i * k; }));
+    QTest::qWait(800);
+    EXPECT_EQ(HeightAt(w.Chart(), 2, 3), 3.0f);
+    Quit();
+    EXPECT_FALSE(Start().ReloadOnChange());
 }

@@ -1,6 +1,8 @@
 #include "mainwindow/UCommandLine.h"
+#include "TestSupport.h"
 #include "dialogs/FAbout.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -17,6 +19,24 @@ TEST(UCommandLine, FirstParameterIsTheFileOrTheSafeModeSwitch) {
     EXPECT_EQ(file.GrabFile, "shot.png");
     EXPECT_TRUE(ParseCommandLine({"plotyra"}).Params.isEmpty());
     EXPECT_EQ(ParseCommandLine({"plotyra", "--", "-odd.p3d"}).Params, QStringList{"-odd.p3d"});
+}
+
+// A name beginning with "-" is a file when such a file exists; otherwise an unknown option.
+TEST(UCommandLine, AnExistingFileWhoseNameBeginsWithADashIsAFile) {
+    TempDir dir;
+    WriteFileText(dir.File("-x.p3d"), "<3D>\n");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.Path().string())));
+    const TCommandLine alone = ParseCommandLine({"plotyra", "-x.p3d"});
+    const TCommandLine withGrab = ParseCommandLine({"plotyra", "--grab", "-x.p3d", "-x.p3d"});
+    const TCommandLine missing = ParseCommandLine({"plotyra", "-y.p3d"});
+    QDir::setCurrent(before);
+    EXPECT_FALSE(alone.Exit) << alone.Message.toStdString();
+    EXPECT_EQ(alone.Params, QStringList{"-x.p3d"});
+    EXPECT_EQ(withGrab.GrabFile, "-x.p3d");
+    EXPECT_EQ(withGrab.Params, QStringList{"-x.p3d"});
+    EXPECT_TRUE(missing.Exit);
+    EXPECT_EQ(missing.ExitCode, 1);
 }
 
 TEST(UCommandLine, HelpVersionAndBadOptionsEndTheProgram) {
