@@ -27,7 +27,7 @@ struct TLayerDensity {
 
 // Each layer covers much of the picture, so the layers drawn cost fill time however few points
 // they have: while the view turns, the stacks of a picture together show at most this many.
-constexpr int QorTurningLayers = 16;
+constexpr int QorTurningLayers = 8;
 
 // The density of a stack whose selected layers have the sizes Layers (X columns, Z rows): full
 // for View {0, 0}. Otherwise powers of two, the least that leave at most QorTurningLayers / Share

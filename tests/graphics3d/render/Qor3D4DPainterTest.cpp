@@ -28,7 +28,7 @@ TEST(Layers4D, DirectionsAndSelectedLayers) {
     EXPECT_THAT(LayersDrawn(1, 2147483647, 5), ElementsAre(0));
 }
 
-// A stack of 200 layers (the volume example's) keeps 16 of them at most, box faces and layer
+// A stack of 200 layers (the volume example's) keeps 8 of them at most, box faces and layer
 // lists about as many points as the view has groups of pixels; no layer is drawn denser than a
 // surface of its size, and a still view or small data draw everything.
 TEST(Layers4D, TurningDensityLimitsLayersAndPoints) {
@@ -36,8 +36,8 @@ TEST(Layers4D, TurningDensityLimitsLayersAndPoints) {
     const std::vector<TXZInteger> volume(200, TXZInteger{200, 5});
     const std::vector<TXZInteger> faces(2, TXZInteger{200, 200});
     EXPECT_EQ(TurningDensity(volume, {0, 0}, 1), (TLayerDensity{1, 1}));
-    EXPECT_EQ(TurningDensity(volume, view, 1), (TLayerDensity{16, 1}));
-    EXPECT_EQ(TurningDensity(volume, view, 3), (TLayerDensity{64, 1}));
+    EXPECT_EQ(TurningDensity(volume, view, 1), (TLayerDensity{32, 1}));
+    EXPECT_EQ(TurningDensity(volume, view, 3), (TLayerDensity{256, 1}));
     EXPECT_EQ(TurningDensity(faces, view, 3), (TLayerDensity{1, 4}));
     EXPECT_EQ(TurningDensity(faces, view, 1), (TLayerDensity{1, 2}));
     EXPECT_EQ(TurningDensity(std::vector<TXZInteger>(3, {12, 12}), view, 1), (TLayerDensity{1, 1}));
