@@ -1,13 +1,14 @@
 #!/bin/sh
-# The window's frame rate while turning big surfaces: `plotyra --measure-frames` under Xvfb, the
-# chart at 800 x 600. Surfaces of N x N points are generated into a temporary folder; settings
-# go to a temporary folder too.
-# Usage: bench/window_frames.sh BUILD_DIR [FRAMES] [N...]   (defaults: 30 frames, 1000 2000)
+# The window's frame rate while turning big charts: `plotyra --measure-frames` under Xvfb, the
+# chart at 800 x 600. A number N stands for a surface of N x N points, generated into a temporary
+# folder; any other argument names a chart file to measure as it is (the 4D examples:
+# examples/large/*.p4d). Settings go to a temporary folder, so every run starts from the defaults.
+# Usage: bench/window_frames.sh BUILD_DIR [FRAMES] [N|FILE...]   (defaults: 30 frames, 1000 2000)
 set -eu
-build=${1:?usage: window_frames.sh BUILD_DIR [FRAMES] [N...]}
+build=${1:?usage: window_frames.sh BUILD_DIR [FRAMES] [N|FILE...]}
 frames=${2:-30}
 [ $# -ge 2 ] && shift 2 || shift $#
-sizes=${*:-1000 2000}
+[ $# -gt 0 ] || set -- 1000 2000
 viewer=$build/app/plotyra
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
@@ -29,10 +30,23 @@ with open(path, "w", newline="") as f:
 PY
 }
 
-for n in $sizes; do
-    file=$work/surface-$n.p3d
-    surface "$n" "$file"
-    printf '%s x %s: ' "$n" "$n"
+measure() {
+    rm -rf "$work/config" "$work/data"
     XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb \
-        xvfb-run -a -s "-screen 0 1600x1200x24" "$viewer" --measure-frames "$frames" "$file"
+        xvfb-run -a -s "-screen 0 1600x1200x24" "$viewer" --measure-frames "$frames" "$1"
+}
+
+for arg in "$@"; do
+    case $arg in
+    *[!0-9]* | '')
+        printf '%s: ' "$(basename "$arg")"
+        measure "$arg"
+        ;;
+    *)
+        file=$work/surface-$arg.p3d
+        surface "$arg" "$file"
+        printf '%s x %s: ' "$arg" "$arg"
+        measure "$file"
+        ;;
+    esac
 done

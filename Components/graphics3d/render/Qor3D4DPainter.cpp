@@ -1,4 +1,5 @@
-// Sections: layer rules; layer geometry; Draw4DLayers; DrawLayerList; the cross-section plane.
+// Sections: layer rules; density while turning; layer geometry; layer arrays; Draw4DLayers;
+// DrawLayerList; the cross-section plane.
 #include "render/Qor3D4DPainter.h"
 
 #include "chart/Qor3DChart.h"
@@ -79,6 +80,49 @@ TNormal16 QorPaint::ListNormal(const TQor3DChart& Chart, int Layer, int j, int i
     return layer.Normal(j, i);
 }
 
+// ---- Density while turning -------------------------------------------------------------------
+
+namespace {
+
+// How many of Count lines GridLine keeps at Step.
+int64_t LinesAt(int Count, int64_t Step) {
+    return Count <= 0 ? 0 : (int64_t(Count) - 1 + Step - 1) / Step + 1;
+}
+
+} // namespace
+
+TLayerDensity QorPaint::TurningDensity(std::span<const TXZInteger> Layers, TPoint View, int Share) {
+    TLayerDensity d;
+    if (View.X <= 0 || View.Y <= 0 || Layers.empty())
+        return d;
+    const int64_t share = std::max(Share, 1);
+    const int64_t mostLayers = std::max<int64_t>(QorTurningLayers / share, 2);
+    const int count = int(std::min<size_t>(Layers.size(), std::numeric_limits<int>::max()));
+    while (d.LayerStep < (1 << 30) && LinesAt(count, d.LayerStep) > mostLayers)
+        d.LayerStep *= 2;
+
+    const int64_t cells = std::max(View.X, View.Y) / QorPixelsPerTurningCell + 1;
+    const int64_t mostPoints = std::max<int64_t>(cells * cells / share, 1);
+    int64_t longest = 1;
+    std::vector<TXZInteger> drawn;
+    for (const int n : GridLine(count, d.LayerStep)) {
+        const TXZInteger s = Layers[size_t(n)];
+        drawn.push_back(s);
+        longest = std::max({longest, int64_t(s.X), int64_t(s.Z)});
+        d.PointStep = std::max(d.PointStep, TurningStep(s.X, s.Z, View));
+    }
+    const auto points = [&drawn](int64_t Step) {
+        int64_t sum = 0;
+        for (const TXZInteger& s : drawn)
+            sum += LinesAt(s.X, Step) * LinesAt(s.Z, Step);
+        return sum;
+    };
+    // Beyond the longest side every layer is down to its corners.
+    while (d.PointStep < longest && points(d.PointStep) > mostPoints)
+        d.PointStep *= 2;
+    return d;
+}
+
 // ---- Layer geometry --------------------------------------------------------------------------
 
 TLayerBuilder::TLayerBuilder(const TQor3DChart& Chart, TLayerAxis Axis, const TPaletteMap& Map)
@@ -99,8 +143,14 @@ TLayerBuilder::TLayerBuilder(const TQor3DChart& Chart, TLayerAxis Axis, const TP
         break;
     }
     FValid = nx > 0 && ny > 0 && nz > 0 && CheckLengths();
+    SetPointStep(1);
+}
+
+void TLayerBuilder::SetPointStep(int Step) {
+    FColLine = GridLine(FCols, Step);
+    FRowLine = GridLine(FRows, Step);
     if (FValid) {
-        const size_t points = size_t(FCols) * size_t(FRows);
+        const size_t points = FColLine.size() * FRowLine.size();
         FPositions.resize(3 * points);
         FValues.resize(points);
     }
@@ -168,17 +218,18 @@ void TLayerBuilder::Build(int k) {
                                          : FChart.ZValues();
     const double lowExtent = FLow ? double(vector[size_t(FCount - 1)]) - vector[0] : 0.0;
     const double lift = FMap.F * FChart.Dim4Height();
-    for (int i = 0; i < FRows; ++i)
-        for (int j = 0; j < FCols; ++j) {
+    size_t n = 0;
+    for (const int i : FRowLine)
+        for (const int j : FColLine) {
             const TSource s = Source(j, i, k);
             // The full layout need not be rectangular: the extent is taken per point.
             const double extent =
                 FLow ? lowExtent : double(Source(j, i, FCount - 1).Xyz[a]) - Source(j, i, 0).Xyz[a];
-            const size_t n = size_t(j) + size_t(FCols) * size_t(i);
             float* out = FPositions.data() + 3 * n;
             std::copy(s.Xyz.begin(), s.Xyz.end(), out);
             out[a] = float(s.Xyz[a] + (s.V - FMap.E) * lift * extent);
             FValues[n] = s.V;
+            ++n;
         }
 }
 
@@ -186,7 +237,8 @@ void TLayerBuilder::Build(int k) {
 
 namespace {
 
-// The positions a layer's data hold: three floats per point, Stride bytes apart (0: packed).
+// The positions a layer's data hold: three floats per point, Stride bytes apart (0: packed);
+// no Data where the layer is drawn thinned.
 struct TStoredPositions {
     const float* Data = nullptr;
     GLsizei Stride = 0;
@@ -199,7 +251,7 @@ struct TLayerTexture {
 };
 
 // The arrays of one layer, filled for all its points at once: positions (given, with their
-// stride), normals from the layer's own points, texture coordinates and holes.
+// stride, or copied), normals from the layer's own points, texture coordinates and holes.
 class TLayerArrays : public TGridSource {
 public:
     TLayerArrays(TGridBuffers& Buffers, int Cols, int Rows)
@@ -221,6 +273,7 @@ public:
               C&& Coord) {
         const size_t points = size_t(FCols) * size_t(FRows);
         const bool raw = Map.Identity();
+        const bool stored = raw && Stored.Data != nullptr;
         FB.Resize(points, raw, Texture.Size, Texture.On);
         bool anyHole = false;
         for (int i = 0; i < FRows; ++i)
@@ -230,42 +283,58 @@ public:
                 const bool hole = !FinitePoint(p[0], p[1], p[2]) || !std::isfinite(p[3]);
                 FB.Holes[n] = hole ? 1 : 0;
                 anyHole |= hole;
-                const TNormal16 normal = GridNormal16(
-                    [&](int c, int r) {
-                        const std::array<float, 4> q = Point(c, r);
-                        return TPoint3f{q[0], q[1], q[2]};
-                    },
-                    j, i, FCols, FRows);
-                if (raw) {
-                    std::copy(normal.begin(), normal.end(), &FB.Normals16[3 * n]);
-                } else {
-                    Map.Normal(normal[0], normal[1], normal[2], &FB.Normals[3 * n]);
+                if (!raw)
                     Map.Position(p[0], p[1], p[2], &FB.Positions[3 * n]);
-                }
+                else if (!stored)
+                    std::copy(p.begin(), p.begin() + 3, &FB.Positions[3 * n]);
                 if (Texture.On)
                     Coord(p, &FB.TexCoords[size_t(Texture.Size) * n]);
             }
+        if (points > 0)
+            FillNormals(Point, Map);
         FB.Bind(raw, Texture.Size, anyHole);
-        if (raw) {
+        if (stored) {
             FB.Block.Positions = Stored.Data;
             FB.Block.PositionStride = Stored.Stride;
         }
     }
 
 private:
+    // Each point and each edge's direction once: the same normals as GridNormal16's per point.
+    template <typename P> void FillNormals(P&& Point, const TVertexMap& Map) {
+        const auto position = [&Point](int c, int r) {
+            const std::array<float, 4> q = Point(c, r);
+            return TPoint3f{q[0], q[1], q[2]};
+        };
+        const TQorGridRect all{.Col0 = 0,
+                               .Col1 = FCols - 1,
+                               .Row0 = 0,
+                               .Row1 = FRows - 1,
+                               .Cols = FCols,
+                               .Rows = FRows};
+        FNormals.Compute(position, all, [&](int c, int r, const TQorVec3<double>& N) {
+            const size_t n = size_t(c) + size_t(FCols) * size_t(r);
+            const TNormal16 normal = NormalToInt16(N);
+            if (Map.Identity())
+                std::copy(normal.begin(), normal.end(), &FB.Normals16[3 * n]);
+            else
+                Map.Normal(normal[0], normal[1], normal[2], &FB.Normals[3 * n]);
+        });
+    }
+
     TGridBuffers& FB;
     const int FCols;
     const int FRows;
+    TQorGridRectNormals<float> FNormals;
 };
 
 // ---- Draw4DLayers ----------------------------------------------------------------------------
 
 // How one layer is drawn: wire or solid, coloured through the palette texture (or, without
-// Colour, plain for the highlight pass), at every Step-th row and column.
+// Colour, plain for the highlight pass).
 struct TLayerStyle {
     bool Wired = false;
     const TPaletteMap* Colour = nullptr;
-    int Step = 1;
 };
 
 void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers& Buffers,
@@ -284,7 +353,17 @@ void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers&
     };
     arrays.Fill(point, Map, {.Data = positions, .Stride = 0}, {.On = colour != nullptr, .Size = 1},
                 coord);
-    DrawGrid(gl, StripPattern(Style.Wired, false), arrays, Style.Step, colour != nullptr);
+    DrawGrid(gl, StripPattern(Style.Wired, false), arrays, 1, colour != nullptr);
+}
+
+// How many stacks of layers the chart's picture draws.
+int StacksDrawn(const TQor3DChart& Chart) {
+    if (Chart.DataKind() == dk4DSurface)
+        return 3;
+    int n = 0;
+    for (const TLayerAxis axis : {LayerX, LayerY, LayerZ})
+        n += Dim4DirectionHasAxis(Chart.Dim4Direction(), axis) ? 1 : 0;
+    return n;
 }
 
 } // namespace
@@ -296,6 +375,7 @@ void QorPaint::Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const bool wired = Chart.Wired();
     const bool surface = Chart.DataKind() == dk4DSurface;
     const bool highlights = Chart.Shiny() && ChartLightsOn(Chart);
+    const int stacks = StacksDrawn(Chart);
     TGridBuffers buffers;
     const TVertexMap vertices(Frame, false);
     BeginTransparency(gl, transparency);
@@ -308,18 +388,19 @@ void QorPaint::Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
             !(surface || Dim4DirectionHasAxis(Chart.Dim4Direction(), axis)))
             continue;
         TLayerBuilder layer(Chart, axis, map);
-        const int step = TurningStep(layer.Cols(), layer.Rows(), Frame.TurningView);
-        for (const int k : layer.Layers()) {
+        const std::vector<int> selected = layer.Layers();
+        const std::vector<TXZInteger> sizes(selected.size(), layer.LayerSize());
+        const TLayerDensity density = TurningDensity(sizes, Frame.TurningView, stacks);
+        layer.SetPointStep(density.PointStep);
+        for (const int k : EveryNth(selected, density.LayerStep)) {
             layer.Build(k);
             if (colour) {
                 const TGLTransparency translucent(gl, transparency);
-                DrawLayer(gl, layer, buffers, vertices,
-                          {.Wired = wired, .Colour = &map, .Step = step});
+                DrawLayer(gl, layer, buffers, vertices, {.Wired = wired, .Colour = &map});
             } else {
                 gl.Disable(GL_TEXTURE_1D);
                 const TGLHighlight highlight(gl);
-                DrawLayer(gl, layer, buffers, vertices,
-                          {.Wired = wired, .Colour = nullptr, .Step = step});
+                DrawLayer(gl, layer, buffers, vertices, {.Wired = wired, .Colour = nullptr});
             }
         }
     }
@@ -333,26 +414,34 @@ void QorPaint::DrawLayerList(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const TColorMapping map = ChartColorMapping(Chart);
     const int transparency = Chart.Transparency();
     const bool wired = Chart.Wired();
-    const std::vector<TListLayer> layers = ListLayers(Chart);
+    std::vector<TListLayer> whole;
+    std::vector<TXZInteger> sizes;
+    for (const TListLayer& layer : ListLayers(Chart))
+        if (layer.Points != nullptr) {
+            whole.push_back(layer);
+            sizes.push_back({layer.Cols, layer.Rows});
+        }
+    const TLayerDensity density = TurningDensity(sizes, Frame.TurningView, 1);
+    const std::vector<TListLayer> layers = EveryNth(whole, density.LayerStep);
     TGridBuffers buffers;
     const TVertexMap vertices(Frame, false);
 
     const auto draw = [&](const TListLayer& Layer, bool Reverse, bool Textured) {
-        if (Layer.Points == nullptr)
-            return;
-        TLayerArrays arrays(buffers, Layer.Cols, Layer.Rows);
-        const auto point = [&Layer](int j, int i) {
-            const float* p = Layer.Point(j, i);
+        const std::vector<int> cols = GridLine(Layer.Cols, density.PointStep);
+        const std::vector<int> rows = GridLine(Layer.Rows, density.PointStep);
+        TLayerArrays arrays(buffers, int(cols.size()), int(rows.size()));
+        const auto point = [&](int j, int i) {
+            const float* p = Layer.Point(cols[size_t(j)], rows[size_t(i)]);
             return std::array<float, 4>{p[0], p[1], p[2], p[3]};
         };
         const auto coord = [&map](const std::array<float, 4>& p, float* Out) {
             map.Coord(p[0], p[3], p[2], Out);
         };
+        const bool thinned = density.PointStep > 1;
         const auto stride = GLsizei(4 * sizeof(float));
-        arrays.Fill(point, vertices, {.Data = Layer.Points, .Stride = stride},
+        arrays.Fill(point, vertices, {.Data = thinned ? nullptr : Layer.Points, .Stride = stride},
                     {.On = Textured, .Size = map.TexSize()}, coord);
-        DrawGrid(gl, StripPattern(wired, Reverse), arrays,
-                 TurningStep(Layer.Cols, Layer.Rows, Frame.TurningView), Textured);
+        DrawGrid(gl, StripPattern(wired, Reverse), arrays, 1, Textured);
     };
 
     TGLTransparency translucent(gl, transparency);

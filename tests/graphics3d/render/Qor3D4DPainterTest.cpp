@@ -6,6 +6,7 @@
 #include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -25,6 +26,25 @@ TEST(Layers4D, DirectionsAndSelectedLayers) {
     EXPECT_THAT(LayersDrawn(1, 1, 3), ElementsAre(0, 1, 2));
     EXPECT_TRUE(LayersDrawn(11, 1, 10).empty());
     EXPECT_THAT(LayersDrawn(1, 2147483647, 5), ElementsAre(0));
+}
+
+// A stack of 200 layers (the volume example's) keeps 8 of them at most, box faces and layer
+// lists about as many points as the view has groups of pixels; no layer is drawn denser than a
+// surface of its size, and a still view or small data draw everything.
+TEST(Layers4D, TurningDensityLimitsLayersAndPoints) {
+    const TPoint view{800, 600};
+    const std::vector<TXZInteger> volume(200, TXZInteger{200, 5});
+    const std::vector<TXZInteger> faces(2, TXZInteger{200, 200});
+    EXPECT_EQ(TurningDensity(volume, {0, 0}, 1), (TLayerDensity{1, 1}));
+    EXPECT_EQ(TurningDensity(volume, view, 1), (TLayerDensity{32, 1}));
+    EXPECT_EQ(TurningDensity(volume, view, 3), (TLayerDensity{256, 1}));
+    EXPECT_EQ(TurningDensity(faces, view, 3), (TLayerDensity{1, 4}));
+    EXPECT_EQ(TurningDensity(faces, view, 1), (TLayerDensity{1, 2}));
+    EXPECT_EQ(TurningDensity(std::vector<TXZInteger>(3, {12, 12}), view, 1), (TLayerDensity{1, 1}));
+    EXPECT_EQ(TurningDensity({{TXZInteger{2000, 2000}}}, view, 1),
+              (TLayerDensity{1, TurningStep(2000, 2000, view)}));
+    EXPECT_EQ(TurningDensity({}, view, 1), (TLayerDensity{1, 1}));
+    EXPECT_THAT(EveryNth(std::vector<int>{3, 4, 5, 6, 7, 8}, 4), ElementsAre(3, 7, 8));
 }
 
 class Paint4D : public TRecordedPaint {
@@ -222,6 +242,71 @@ TEST_F(Paint4D, SurfaceFacesComeFromTheFaceBlocks) {
     EXPECT_EQ(Count("glBegin"), 2 * 4 + 5 + 2 * 3u);
 }
 
+// While the view turns a volume draws every k-th of its layers and of their rows and columns,
+// the last ones kept, and the highlights on exactly the points coloured; a still view draws all.
+TEST_F(Paint4D, TurningThinsTheLayersTheirRowsAndColumns) {
+    MakeVolume(21, 34, 19, false, Ramp);
+    chart.SetDim4Direction(1);
+    chart.SetShiny(true);
+    chart.SetLightsON(true);
+    Draw4DLayers(chart, frame);
+    EXPECT_EQ(LayerSequence().size(), 2 * 34u);
+    EXPECT_EQ(Count("glVertex3fv"), 2 * 34 * (2 * 21 * 18u));
+
+    frame.TurningView = {40, 40};
+    const TLayerDensity d =
+        TurningDensity(std::vector<TXZInteger>(34, {21, 19}), frame.TurningView, 1);
+    ASSERT_GT(d.LayerStep, 1);
+    ASSERT_GT(d.PointStep, 1);
+    rec.ClearLog();
+    Draw4DLayers(chart, frame);
+    std::vector<std::string> layers;
+    for (const int k : GridLine(34, d.LayerStep))
+        layers.push_back("Y" + std::to_string(10 + k));
+    EXPECT_EQ(layers.back(), "Y43");
+    EXPECT_EQ(LayerSequence(), Joined({layers, layers}));
+    const std::vector<std::array<double, 3>> stream = Stream();
+    std::set<int> xs, zs;
+    for (const auto& v : stream)
+        if (v[0] >= 0) {
+            xs.insert(int(v[0]));
+            zs.insert(int(v[2]) - 100);
+        }
+    EXPECT_EQ(std::vector<int>(xs.begin(), xs.end()), GridLine(21, d.PointStep));
+    EXPECT_EQ(std::vector<int>(zs.begin(), zs.end()), GridLine(19, d.PointStep));
+    const auto half = stream.begin() + std::ptrdiff_t(stream.size() / 2);
+    EXPECT_TRUE(std::equal(stream.begin(), half, half, stream.end()));
+    EXPECT_LT(Count("glVertex3fv"), 2 * 34 * (2 * 21 * 18u) / 20);
+}
+
+// The faces of a box share the picture's points while turning.
+TEST_F(Paint4D, TurningThinsTheBoxFaces) {
+    constexpr int n = 30;
+    chart.SetUseLowMemory(true);
+    ASSERT_TRUE(chart.SetSize4DSurface(n, n, n));
+    for (int i = 0; i < n; ++i) {
+        chart.XValues()[size_t(i)] = float(i);
+        chart.YValues()[size_t(i)] = float(10 + i);
+        chart.ZValues()[size_t(i)] = float(100 + i);
+    }
+    for (size_t p = 0; p < chart.Data().size(); ++p)
+        chart.Data()[p] = float(p % 7);
+    chart.UpdateRanges();
+    chart.SetShiny(false);
+    Draw4DLayers(chart, frame);
+    EXPECT_EQ(Count("glVertex3fv"), 6 * (2 * n * (n - 1u)));
+
+    frame.TurningView = {40, 40};
+    const TLayerDensity d = TurningDensity(std::vector<TXZInteger>(2, {n, n}), {40, 40}, 3);
+    ASSERT_EQ(d.LayerStep, 1);
+    const size_t lines = GridLine(n, d.PointStep).size();
+    rec.ClearLog();
+    Draw4DLayers(chart, frame);
+    EXPECT_THAT(LayerSequence(), ElementsAre("X0", "X29", "Y10", "Y39", "Z100", "Z129"));
+    EXPECT_EQ(Count("glVertex3fv"), 6 * (2 * lines * (lines - 1)));
+    EXPECT_LE(6 * lines * lines, 3 * 11 * 11u);
+}
+
 TEST_F(Paint4D, ShortArraysDrawNothing) {
     MakeVolume(2, 2, 2, true, Ramp);
     chart.YValues().resize(1);
@@ -293,6 +378,40 @@ TEST_F(PaintList, NormalsColoursAndBrokenLayers) {
     rec.ClearLog();
     DrawLayerList(chart, frame);
     EXPECT_THAT(LayerSequence(), ElementsAre("Y0"));
+}
+
+// A long list turns with every k-th layer (the last kept) at every k-th row and column, in every
+// pass; a still view draws all.
+TEST_F(PaintList, TurningThinsTheListAndItsLayers) {
+    MakeList(TArrXZInteger(40, {9, 9}));
+    chart.SetTransparency(5);
+    // The passes' layers as LayerSequence shows them: forward, reverse, depth, highlight.
+    const auto passes = [](int Step) {
+        std::vector<std::string> out;
+        std::vector<std::string> layers;
+        for (const int l : GridLine(40, Step))
+            layers.push_back("Y" + std::to_string(l));
+        const std::vector<std::string> reversed(layers.rbegin(), layers.rend());
+        for (const std::string& id : Joined({layers, reversed, layers, layers}))
+            if (out.empty() || out.back() != id)
+                out.push_back(id);
+        return out;
+    };
+    DrawLayerList(chart, frame);
+    EXPECT_EQ(LayerSequence(), passes(1));
+    EXPECT_EQ(Count("glTexCoord1fv"), 2 * 40 * (2 * 9 * 8u));
+
+    frame.TurningView = {40, 40};
+    const TLayerDensity d = TurningDensity(TArrXZInteger(40, {9, 9}), frame.TurningView, 1);
+    ASSERT_GT(d.LayerStep, 1);
+    ASSERT_GT(d.PointStep, 1);
+    ASSERT_EQ(GridLine(40, d.LayerStep).back(), 39);
+    rec.ClearLog();
+    DrawLayerList(chart, frame);
+    EXPECT_EQ(LayerSequence(), passes(d.LayerStep));
+    const size_t lines = GridLine(9, d.PointStep).size();
+    EXPECT_EQ(Count("glTexCoord1fv"),
+              2 * GridLine(40, d.LayerStep).size() * (2 * lines * (lines - 1)));
 }
 
 TEST_F(PaintList, PictureSpansTheStoredPoints) {
