@@ -65,15 +65,28 @@ TEST(ImportRegistry, ChoosesByExtensionThenContent) {
     EXPECT_EQ(name("data.dat", std::string("\x93NUMPY\x01\x00", 8)), "NumPy arrays");
     EXPECT_EQ(name("data", "x;y\n1,5;2\n"), "Text matrices");
     EXPECT_EQ(name("data.bin", std::string("\x01\x02\x00", 3)), "none");
+    // netCDF-4 files are HDF5 files: their extension, or else the NetCDF reader, decides.
+    const std::string hdf5("\x89HDF\r\n\x1a\n", 8);
+    EXPECT_EQ(name("a.nc", hdf5), "NetCDF files");
+    EXPECT_EQ(name("a.h5", hdf5), "HDF5 files");
+    EXPECT_EQ(name("data", hdf5), "NetCDF files");
+    EXPECT_EQ(name("data", std::string("CDF\x02", 4)), "NetCDF files");
+    EXPECT_EQ(name("data", std::string("II*\0", 4)), "GeoTIFF rasters");
+    EXPECT_EQ(name("dem", "ncols 4\nnrows 3\n"), "ESRI ASCII grids");
     EXPECT_TRUE(reg.Choose("a.p4d", "")->Native);
 
     const QStringList filters = reg.FileDialogFilters();
-    ASSERT_EQ(filters.size(), 5);
-    EXPECT_EQ(filters[0], "All data files (*.p3d *.p4d *.txt *.npy *.npz *.csv *.tsv)");
+    ASSERT_EQ(filters.size(), 9);
+    EXPECT_EQ(filters[0], "All data files (*.p3d *.p4d *.txt *.npy *.npz *.nc *.nc4 *.cdf *.h5 "
+                          "*.hdf5 *.he5 *.tif *.tiff *.asc *.csv *.tsv)");
     EXPECT_EQ(filters[1], "Chart files (*.p3d *.p4d *.txt)");
     EXPECT_EQ(filters[2], "NumPy arrays (*.npy *.npz)");
-    EXPECT_EQ(filters[3], "Text matrices (*.csv *.tsv *.txt)");
-    EXPECT_EQ(filters[4], "All files (*)");
+    EXPECT_EQ(filters[3], "NetCDF files (*.nc *.nc4 *.cdf)");
+    EXPECT_EQ(filters[4], "HDF5 files (*.h5 *.hdf5 *.he5)");
+    EXPECT_EQ(filters[5], "GeoTIFF rasters (*.tif *.tiff)");
+    EXPECT_EQ(filters[6], "ESRI ASCII grids (*.asc)");
+    EXPECT_EQ(filters[7], "Text matrices (*.csv *.tsv *.txt)");
+    EXPECT_EQ(filters[8], "All files (*)");
 }
 
 TEST(ImportRegistry, ApplyToChartInBothLayouts) {
