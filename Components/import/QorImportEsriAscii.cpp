@@ -142,6 +142,8 @@ TQorImportResult ReadEsriAsciiText(std::string_view Text, const TQorImportOption
     r.X = Spaced(nx, *h.X + (h.CenterX ? 0 : dx / 2), dx);
     r.Z = Spaced(nz, *h.Y + (h.CenterY ? 0 : dz / 2), dz);
     r.GivenX = r.GivenZ = true;
+    r.CaptionX = "easting";
+    r.CaptionZ = "northing";
     r.Values.resize(size_t(values));
     const float nodata = h.NoData ? float(*h.NoData) : std::numeric_limits<float>::quiet_NaN();
     for (int64_t row = 0; row < nz; ++row) {
@@ -163,7 +165,10 @@ TQorImportResult ReadEsriAsciiText(std::string_view Text, const TQorImportOption
     }
     r.Kind = TQorImportKind::Surface;
     ApplyNoData(r, Options);
-    if (Options.Transpose)
+    // Seen from above ("Top") X runs up the screen and Z to the right: northing goes along X,
+    // easting along Z, so that north is up and east is right. --transpose keeps the raster's
+    // rows along Z instead.
+    if (!Options.Transpose)
         TransposeSurface(r);
     return r;
 }

@@ -1,7 +1,8 @@
 // ESRI ASCII grids (.asc): a header of ncols, nrows, xllcorner or xllcenter, yllcorner or
 // yllcenter, cellsize and an optional NODATA_value, then the rows from north to south. The grid
-// becomes a surface over easting (X) and northing (Z) at the cells' centres, its rows turned so
-// that Z ascends: seen from above, north is up and east to the right.
+// becomes a surface over northing (X) and easting (Z) at the cells' centres, its rows along Z,
+// X ascending northwards: seen from above ("Top"), north is up and east to the right, as on a
+// map.
 #pragma once
 
 #include "QorImportOptions.h"

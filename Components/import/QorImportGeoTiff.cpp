@@ -91,7 +91,8 @@ struct TRaster {
     bool Tiled = false;
 };
 
-// The file row Row goes to the result row Height - 1 - Row: Z ascends northwards.
+// The file row Row goes to the row Height - 1 - Row, northwards ascending, before the turn
+// that puts the rows along Z.
 float* RowOut(TQorImportResult& R, const TRaster& T, uint32_t Row) {
     return R.Values.data() + size_t(T.Width) * (T.Height - 1 - Row);
 }
@@ -160,6 +161,8 @@ void Georeference(TIFF* Tiff, const TRaster& T, const TQorImportOptions& Options
     for (uint32_t k = 0; k < T.Height; ++k)
         R.Z[k] = float(y0 - (double(T.Height - 1 - k) + centre - j0) * scale[1]);
     R.GivenX = R.GivenZ = true;
+    R.CaptionX = "easting";
+    R.CaptionZ = "northing";
 }
 
 } // namespace
@@ -248,7 +251,10 @@ TQorImportResult ReadGeoTiffFile(const std::string& FileName, const TQorImportOp
     Georeference(t, raster, Options, r);
     r.Kind = TQorImportKind::Surface;
     ApplyNoData(r, Options);
-    if (Options.Transpose)
+    // Seen from above ("Top") X runs up the screen and Z to the right: northing goes along X,
+    // easting along Z, so that north is up and east is right. --transpose keeps the raster's
+    // rows along Z instead.
+    if (!Options.Transpose)
         TransposeSurface(r);
     return r;
 }

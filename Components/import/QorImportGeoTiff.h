@@ -1,8 +1,9 @@
 // GeoTIFF rasters (and plain TIFF images) through libtiff and libgeotiff: the first band of any
 // integer or floating-point sample type becomes a surface. The pixel scale and tie point give
-// easting (X) and northing (Z) at the pixels' centres (their corners for PixelIsPoint rasters);
-// the rows are turned so that Z ascends: seen from above, north is up and east to the right. The
-// GDAL_NODATA tag's value is a hole. A raster without georeferencing is spaced by the options.
+// northing (X) and easting (Z) at the pixels' centres (their corners for PixelIsPoint rasters);
+// the raster's rows run along Z, X ascends northwards: seen from above ("Top"), north is up and
+// east to the right, as on a map. The GDAL_NODATA tag's value is a hole. A raster without
+// georeferencing is spaced by the options.
 #pragma once
 
 #include "QorImportOptions.h"

@@ -70,19 +70,22 @@ bool WriteGeoTiff(const std::string& Path, bool Tiled) {
     return ok;
 }
 
-// The raster's numbers at the pixels' centres, the northernmost row last (largest Z).
+// The raster's numbers at the pixels' centres: northing along X (the southernmost row first),
+// easting along Z, so that seen from above north is up and east to the right.
 void ExpectMap(const TQorImportResult& R) {
     ASSERT_TRUE(R.Ok()) << R.Error.Text();
-    ASSERT_EQ(R.NX(), W);
-    ASSERT_EQ(R.NZ(), H);
-    EXPECT_DOUBLE_EQ(R.X[0], float(East + Scale / 2));
-    EXPECT_DOUBLE_EQ(R.X[W - 1], float(East + (W - 0.5) * Scale));
-    EXPECT_DOUBLE_EQ(R.Z[H - 1], float(North - Scale / 2));
-    EXPECT_DOUBLE_EQ(R.Z[0], float(North - (H - 0.5) * Scale));
-    for (int k = 0; k < H; ++k)
-        for (int i = 0; i < W; ++i) {
-            const double expected = Pixel(H - 1 - k, i);
-            const float v = R.Values[size_t(i + W * k)];
+    ASSERT_EQ(R.NX(), H);
+    ASSERT_EQ(R.NZ(), W);
+    EXPECT_EQ(R.CaptionX, "northing");
+    EXPECT_EQ(R.CaptionZ, "easting");
+    EXPECT_DOUBLE_EQ(R.Z[0], float(East + Scale / 2));
+    EXPECT_DOUBLE_EQ(R.Z[W - 1], float(East + (W - 0.5) * Scale));
+    EXPECT_DOUBLE_EQ(R.X[H - 1], float(North - Scale / 2));
+    EXPECT_DOUBLE_EQ(R.X[0], float(North - (H - 0.5) * Scale));
+    for (int k = 0; k < W; ++k)
+        for (int i = 0; i < H; ++i) {
+            const double expected = Pixel(H - 1 - i, k);
+            const float v = R.Values[size_t(i + H * k)];
             if (expected == -9999)
                 EXPECT_TRUE(std::isnan(v));
             else
