@@ -17,10 +17,11 @@ viewer=(cmake ninja-build g++ qt6-base-dev libqt6opengl6-dev libosmesa6-dev libg
 # another X client. clang-format checks the sources' layout; python3 runs the parameter-count
 # check (scripts/check-params.py). The Python module is built with pybind11 against Debian's
 # interpreter (python3-dev, pybind11-dev) and tested with pytest on NumPy arrays
-# (python3-pytest, python3-numpy).
+# (python3-pytest, python3-numpy). The importer samples' generator writes its NetCDF and HDF5
+# files with the NetCDF library's ncgen (netcdf-bin).
 testing=(clang clang-format libclang-rt-14-dev xvfb xauth xclip libgtest-dev libgmock-dev
          libbenchmark-dev desktop-file-utils appstream shared-mime-info dpkg-dev file python3
-         python3-dev pybind11-dev python3-numpy python3-pytest)
+         python3-dev pybind11-dev python3-numpy python3-pytest netcdf-bin)
 
 case "${1:-test}" in
     viewer) packages=("${viewer[@]}") ;;

@@ -228,6 +228,30 @@ TEST(ImportRegistry, ShippedSamplesReadThroughTheRegistry) {
     TQorImportOptions heights;
     ASSERT_EQ(heights.Set("array", "heights"), "");
     EXPECT_TRUE(SameFloats(read("volcano.npz", heights).Values, csv.Values));
+    const TQorImportResult h5 = read("volcano.h5");
+    EXPECT_EQ(h5.CaptionX, "easting [km]");
+    EXPECT_TRUE(SameFloats(h5.Values, csv.Values));
+    // The maps, rows along Z as the table's, lack the one cell marked as no data.
+    TQorImportOptions rowsAlongZ;
+    rowsAlongZ.Transpose = true;
+    for (const char* map : {"volcano.asc", "volcano.tif"}) {
+        SCOPED_TRACE(map);
+        TQorImportResult m = read(map, rowsAlongZ);
+        const auto doubles = [](const std::vector<float>& v) {
+            return std::vector<double>(v.begin(), v.end());
+        };
+        ASSERT_TRUE(NearVector(doubles(m.X), doubles(csv.X), 1e-6));
+        ASSERT_TRUE(NearVector(doubles(m.Z), doubles(csv.Z), 1e-6));
+        EXPECT_TRUE(std::isnan(m.Values[5 + 41 * 27]));
+        m.Values[5 + 41 * 27] = csv.Values[5 + 41 * 27];
+        EXPECT_TRUE(SameFloats(m.Values, csv.Values));
+    }
+    TQorImportOptions temp;
+    ASSERT_EQ(temp.Set("var", "temp"), "");
+    ASSERT_EQ(temp.Set("index", "time=2"), "");
+    const TQorImportResult weather = read("weather.nc", temp);
+    EXPECT_EQ(weather.NX(), 36);
+    EXPECT_TRUE(std::isnan(weather.Values[10 + 36 * 10]));
 }
 
 // A FIFO named like a data file blocked the text and array readers for ever (only the sniff
@@ -235,7 +259,8 @@ TEST(ImportRegistry, ShippedSamplesReadThroughTheRegistry) {
 // opened: every reader fails at once and says why.
 TEST(HostileInput, ImportersOpenOnlyRegularFiles) {
     TempDir dir;
-    for (const char* name : {"in.csv", "in.tsv", "in.npy", "in.npz", "in.dat"}) {
+    for (const char* name :
+         {"in.csv", "in.tsv", "in.npy", "in.npz", "in.dat", "in.nc", "in.h5", "in.tif", "in.asc"}) {
         SCOPED_TRACE(name);
         const std::string fifo = dir.File(name);
         ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
