@@ -6,19 +6,22 @@ set -euo pipefail
 
 # The viewer's desktop files are rendered from SVG at build time (qt6-svg-dev); the desktop's
 # recently-used list is kept through GLib's bookmark files (pkgconf, libglib2.0-dev); the
-# importers read NumPy's .npz archives with libzip (libzip-dev).
+# importers read NumPy's .npz archives with libzip (libzip-dev), NetCDF and HDF5 files with
+# their own libraries (libnetcdf-dev, libhdf5-dev) and GeoTIFF rasters with libtiff and
+# libgeotiff (libtiff-dev, libgeotiff-dev).
 viewer=(cmake ninja-build g++ qt6-base-dev libqt6opengl6-dev libosmesa6-dev libgl-dev
         libglu1-mesa-dev libjpeg-dev fonts-liberation2 qt6-svg-dev pkgconf libglib2.0-dev
-        libzip-dev)
+        libzip-dev libnetcdf-dev libhdf5-dev libtiff-dev libgeotiff-dev)
 # The tests also validate the installed desktop files with their own tools and build the .deb
 # (desktop-file-utils, appstream, shared-mime-info, dpkg-dev, file); xclip reads the clipboard as
 # another X client. clang-format checks the sources' layout; python3 runs the parameter-count
 # check (scripts/check-params.py). The Python module is built with pybind11 against Debian's
 # interpreter (python3-dev, pybind11-dev) and tested with pytest on NumPy arrays
-# (python3-pytest, python3-numpy).
+# (python3-pytest, python3-numpy). The importer samples' generator writes its NetCDF and HDF5
+# files with the NetCDF library's ncgen (netcdf-bin).
 testing=(clang clang-format libclang-rt-14-dev xvfb xauth xclip libgtest-dev libgmock-dev
          libbenchmark-dev desktop-file-utils appstream shared-mime-info dpkg-dev file python3
-         python3-dev pybind11-dev python3-numpy python3-pytest)
+         python3-dev pybind11-dev python3-numpy python3-pytest netcdf-bin)
 
 case "${1:-test}" in
     viewer) packages=("${viewer[@]}") ;;

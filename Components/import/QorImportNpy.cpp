@@ -479,7 +479,9 @@ TQorImportResult ReadNpz(zip_t* Zip, const TQorImportOptions& Options, const std
     if (chosen == nullptr) {
         std::string list;
         for (const TMember& m : members) {
-            TQorImportArrayInfo info{m.Name, {}, "?"};
+            TQorImportArrayInfo info;
+            info.Name = m.Name;
+            info.DType = "?";
             TZipFile file;
             TQorNpyHeader h;
             uint64_t available = 0;
@@ -677,7 +679,9 @@ bool ListNpzArrays(const std::string& FileName, std::vector<TQorImportArrayInfo>
     if (!zip)
         return false;
     for (const TMember& m : Members(zip.get())) {
-        TQorImportArrayInfo info{m.Name, {}, "?"};
+        TQorImportArrayInfo info;
+        info.Name = m.Name;
+        info.DType = "?";
         TZipFile file;
         TQorNpyHeader h;
         uint64_t available = 0;

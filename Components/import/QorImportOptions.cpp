@@ -1,5 +1,6 @@
 #include "QorImportOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -61,7 +62,7 @@ std::string Numbers(std::string_view Name, std::string_view Text, std::vector<do
 bool TQorImportOptions::Known(std::string_view Name) {
     const std::string_view n = Bare(Name);
     return n == "spacing" || n == "origin" || n == "header" || n == "layout" || n == "transpose" ||
-           n == "nodata" || n == "array";
+           n == "nodata" || n == "array" || n == "var" || n == "index";
 }
 
 bool TQorImportOptions::TakesValue(std::string_view Name) {
@@ -121,11 +122,38 @@ std::string TQorImportOptions::Set(std::string_view Name, std::string_view Text)
         NoData = d;
         return {};
     }
-    if (n == "array") {
+    if (n == "array" || n == "var") {
         if (Trim(Text).empty())
-            return "--array: the name of an array is missing";
+            return "--" + std::string(n) + ": the name of " +
+                   (n == "var" ? "a variable" : "an array") + " is missing";
         ArrayName = std::string(Trim(Text));
         return {};
     }
+    if (n == "index") {
+        const std::string_view t = Trim(Text);
+        const size_t eq = t.rfind('=');
+        const std::string_view dim = eq == std::string_view::npos ? "" : Trim(t.substr(0, eq));
+        const std::string_view k = eq == std::string_view::npos ? "" : Trim(t.substr(eq + 1));
+        int64_t index = -1;
+        const auto r = std::from_chars(k.data(), k.data() + k.size(), index);
+        if (dim.empty() || k.empty() || r.ec != std::errc() || r.ptr != k.data() + k.size() ||
+            index < 0)
+            return "--index: '" + std::string(t) +
+                   "' is no DIM=K (a dimension's name and an index from 0)";
+        const auto same = std::find_if(Indices.begin(), Indices.end(),
+                                       [&](const auto& i) { return i.first == dim; });
+        if (same != Indices.end())
+            same->second = index;
+        else
+            Indices.emplace_back(std::string(dim), index);
+        return {};
+    }
     return "unknown import option '--" + std::string(n) + "'";
+}
+
+int64_t TQorImportOptions::IndexOf(std::string_view Dimension) const {
+    for (const auto& [dim, index] : Indices)
+        if (dim == Dimension)
+            return index;
+    return -1;
 }

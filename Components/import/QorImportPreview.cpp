@@ -1,5 +1,7 @@
 #include "QorImportPreview.h"
 
+#include "QorImportHdf5.h"
+#include "QorImportNetCdf.h"
 #include "QorImportNpy.h"
 #include "QorImportSupport.h"
 #include "QorImportText.h"
@@ -31,7 +33,14 @@ TQorImportResult ReadTextHead(const std::string& FileName, const TQorImportOptio
 std::vector<TQorImportArrayInfo> ImportArchiveArrays(const std::string& FileName) {
     std::vector<TQorImportArrayInfo> arrays;
     std::string error;
-    if (LooksLikeZip(QorImport::FileHead(FileName, 8)))
+    const std::string head = QorImport::FileHead(FileName, TQorImportRegistry::SniffBytes);
+    const TQorImportReader* reader = TQorImportRegistry::Default().Choose(FileName, head);
+    const std::string format = reader != nullptr ? reader->Name : std::string();
+    if (format == NetCdfFormat)
+        ListNetCdfVariables(FileName, arrays, error);
+    else if (format == Hdf5Format)
+        ListHdf5Datasets(FileName, arrays, error);
+    else if (LooksLikeZip(head))
         ListNpzArrays(FileName, arrays, error);
     return arrays;
 }

@@ -36,7 +36,8 @@ struct TQorImportPreview {
     bool Ok() const { return Error.empty() && Kind != TQorImportKind::None; }
 };
 
-// The arrays of an archive (.npz by its content); empty for every other file.
+// The arrays of an archive (.npz by its content), the candidate variables of a NetCDF or HDF5
+// file; empty for every other file.
 std::vector<TQorImportArrayInfo> ImportArchiveArrays(const std::string& FileName);
 
 // A text table larger than this is previewed from its first whole lines within it: enough for

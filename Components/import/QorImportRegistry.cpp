@@ -1,5 +1,9 @@
 #include "QorImportRegistry.h"
 
+#include "QorImportEsriAscii.h"
+#include "QorImportGeoTiff.h"
+#include "QorImportHdf5.h"
+#include "QorImportNetCdf.h"
 #include "QorImportNpy.h"
 #include "QorImportSupport.h"
 #include "QorImportText.h"
@@ -95,6 +99,32 @@ TQorImportRegistry MakeDefault() {
                const std::string head = FileHead(f, 8);
                return LooksLikeZip(head) ? ReadNpzFile(f, o) : ReadNpyFile(f, o);
            },
+           false});
+    // netCDF-4 files are HDF5 files: by content the NetCDF reader comes first and takes them.
+    r.Add({NetCdfFormat,
+           "NetCDF files (*.nc *.nc4 *.cdf)",
+           {"nc", "nc4", "cdf"},
+           LooksLikeNetCdf,
+           ReadNetCdfFile,
+           false});
+    r.Add({Hdf5Format,
+           "HDF5 files (*.h5 *.hdf5 *.he5)",
+           {"h5", "hdf5", "he5"},
+           LooksLikeHdf5,
+           ReadHdf5File,
+           false});
+    r.Add({GeoTiffFormat,
+           "GeoTIFF rasters (*.tif *.tiff)",
+           {"tif", "tiff"},
+           LooksLikeTiff,
+           ReadGeoTiffFile,
+           false});
+    // Before the text tables, whose sniff a grid's header would pass too.
+    r.Add({EsriAsciiFormat,
+           "ESRI ASCII grids (*.asc)",
+           {"asc"},
+           LooksLikeEsriAscii,
+           ReadEsriAsciiFile,
            false});
     r.Add({"Text matrices",
            "Text matrices (*.csv *.tsv *.txt)",

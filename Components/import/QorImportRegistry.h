@@ -18,6 +18,12 @@
 
 class TQor3DChart;
 
+// The names of the readers of self-describing files, as the registry lists them.
+inline constexpr const char* NetCdfFormat = "NetCDF files";
+inline constexpr const char* Hdf5Format = "HDF5 files";
+inline constexpr const char* GeoTiffFormat = "GeoTIFF rasters";
+inline constexpr const char* EsriAsciiFormat = "ESRI ASCII grids";
+
 struct TQorImportReader {
     std::string Name;                    // "Text matrices"
     std::string Filter;                  // "Text matrices (*.csv *.tsv *.txt)"
@@ -35,7 +41,8 @@ public:
     // Bytes of a file's start handed to the sniffs.
     static constexpr size_t SniffBytes = 4096;
 
-    // The program's readers: the native chart files, NumPy arrays (.npy, .npz) and text tables.
+    // The program's readers: the native chart files, NumPy arrays (.npy, .npz), NetCDF, HDF5,
+    // GeoTIFF, ESRI ASCII grids and text tables.
     static const TQorImportRegistry& Default();
 
     void Add(TQorImportReader Reader);

@@ -8,7 +8,7 @@ std::string TQorImportError::Text() const {
         place += part;
     };
     if (!Variable.empty())
-        add("array '" + Variable + "'");
+        add((VariableWord.empty() ? "array" : VariableWord) + " '" + Variable + "'");
     if (Line > 0)
         add("line " + std::to_string(Line));
     if (Field > 0)
@@ -17,12 +17,20 @@ std::string TQorImportError::Text() const {
 }
 
 std::string TQorImportArrayInfo::Text() const {
-    std::string s = Name + ": ";
+    std::string s = Name;
+    for (size_t d = 0; d < Dims.size(); ++d)
+        s += (d > 0 ? ", " : " (") + Dims[d] + (d + 1 == Dims.size() ? ")" : "");
+    s += ": ";
     for (size_t d = 0; d < Shape.size(); ++d)
         s += (d > 0 ? " × " : "") + std::to_string(Shape[d]);
     if (Shape.empty())
         s += "scalar";
-    return s + " " + DType;
+    s += " " + DType;
+    if (!Units.empty())
+        s += " [" + Units + "]";
+    if (!LongName.empty())
+        s += ", " + LongName;
+    return s;
 }
 
 void TQorImportResult::Fail(std::string Message, int64_t Line, int64_t Field,

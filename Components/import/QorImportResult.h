@@ -13,21 +13,25 @@ enum class TQorImportKind { None, Surface, Volume };
 // Where and why a read failed. Text() puts the place first, as
 // "volcano.csv, line 3, field 7: 'abc' is not a number".
 struct TQorImportError {
-    std::string File;     // the file's name without its folder
-    int64_t Line = 0;     // 1-based; 0 when the error has no line
-    int64_t Field = 0;    // 1-based field of a text line
-    std::string Variable; // an array of an archive
+    std::string File;         // the file's name without its folder
+    int64_t Line = 0;         // 1-based; 0 when the error has no line
+    int64_t Field = 0;        // 1-based field of a text line
+    std::string Variable;     // an array of an archive, a variable of a file
+    std::string VariableWord; // what Variable is called: "array" when empty, "variable"
     std::string Message;
 
     std::string Text() const;
 };
 
-// One array of an archive, as offered for a choice: its name, shape and NumPy type.
+// One array of an archive or variable of a file, as offered for a choice: its name, shape and
+// type; a variable also its dimensions' names, its units and its long name.
 struct TQorImportArrayInfo {
     std::string Name;
     std::vector<int64_t> Shape;
     std::string DType; // "float32", "int16", ...
-    // "heights: 87 × 61 float32"
+    std::vector<std::string> Dims;
+    std::string Units, LongName;
+    // "heights: 87 × 61 float32", "temp (time, lat, lon): 4 × 3 × 5 float32 [K], Temperature"
     std::string Text() const;
 };
 

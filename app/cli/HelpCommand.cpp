@@ -10,9 +10,10 @@ namespace {
 
 // How info, convert and render read files of other data forms (docs/ImportFormats.md).
 const char* const ImportUsage =
-    "IMPORT OPTIONS (text matrices and column lists, .npy, .npz):\n"
+    "IMPORT OPTIONS (text matrices and column lists, .npy, .npz, NetCDF, HDF5, GeoTIFF, .asc):\n"
     "  --spacing DX[,DZ[,DY]]  --origin X0[,Z0[,Y0]]  --header auto|none|row|row+column\n"
-    "  --layout auto|matrix|columns  --transpose  --nodata V  --array NAME\n";
+    "  --layout auto|matrix|columns  --transpose  --nodata V  --array NAME  --var NAME\n"
+    "  --index DIM=K\n";
 
 int Usage(std::FILE* To) {
     std::fprintf(To, "usage: plotyra-cli about\n       %s       %s       %s%s", InfoUsage,

@@ -91,11 +91,14 @@ struct TRenderParser {
     QCommandLineOption Transpose{"transpose", "X and Z swapped."};
     QCommandLineOption NoData{"nodata", "The value that marks missing points.", "V"};
     QCommandLineOption Array{"array", "The array of a .npz that holds several.", "NAME"};
+    QCommandLineOption Var{"var", "The variable of a NetCDF or HDF5 file.", "NAME"};
+    QCommandLineOption Index{"index", "The index along a dimension not shown (repeatable).",
+                             "DIM=K"};
 
     TRenderParser() {
         Parser.setApplicationDescription(QorRenderHelp);
         Parser.addOptions({Help, Output, Size, Properties, NoLegend, Turn, Frames, Spacing, Origin,
-                           Header, Layout, Transpose, NoData, Array});
+                           Header, Layout, Transpose, NoData, Array, Var, Index});
         Parser.addPositionalArgument("FILE", "Chart data files (\"-\" for standard input).",
                                      "FILE...");
     }
@@ -119,13 +122,16 @@ bool ReadValues(TRenderParser& p, TRenderOptions& o, std::string& Error) {
         return false;
     }
     for (const QCommandLineOption* import :
-         {&p.Spacing, &p.Origin, &p.Header, &p.Layout, &p.Transpose, &p.NoData, &p.Array})
+         {&p.Spacing, &p.Origin, &p.Header, &p.Layout, &p.Transpose, &p.NoData, &p.Array, &p.Var})
         if (p.Parser.isSet(*import)) {
             Error = o.Import.Set(import->names().front().toStdString(),
                                  p.Parser.value(*import).toStdString());
             if (!Error.empty())
                 return false;
         }
+    for (const QString& index : p.Parser.values(p.Index))
+        if (Error = o.Import.Set("index", index.toStdString()); !Error.empty())
+            return false;
     return true;
 }
 

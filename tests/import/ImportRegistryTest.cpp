@@ -65,15 +65,28 @@ TEST(ImportRegistry, ChoosesByExtensionThenContent) {
     EXPECT_EQ(name("data.dat", std::string("\x93NUMPY\x01\x00", 8)), "NumPy arrays");
     EXPECT_EQ(name("data", "x;y\n1,5;2\n"), "Text matrices");
     EXPECT_EQ(name("data.bin", std::string("\x01\x02\x00", 3)), "none");
+    // netCDF-4 files are HDF5 files: their extension, or else the NetCDF reader, decides.
+    const std::string hdf5("\x89HDF\r\n\x1a\n", 8);
+    EXPECT_EQ(name("a.nc", hdf5), "NetCDF files");
+    EXPECT_EQ(name("a.h5", hdf5), "HDF5 files");
+    EXPECT_EQ(name("data", hdf5), "NetCDF files");
+    EXPECT_EQ(name("data", std::string("CDF\x02", 4)), "NetCDF files");
+    EXPECT_EQ(name("data", std::string("II*\0", 4)), "GeoTIFF rasters");
+    EXPECT_EQ(name("dem", "ncols 4\nnrows 3\n"), "ESRI ASCII grids");
     EXPECT_TRUE(reg.Choose("a.p4d", "")->Native);
 
     const QStringList filters = reg.FileDialogFilters();
-    ASSERT_EQ(filters.size(), 5);
-    EXPECT_EQ(filters[0], "All data files (*.p3d *.p4d *.txt *.npy *.npz *.csv *.tsv)");
+    ASSERT_EQ(filters.size(), 9);
+    EXPECT_EQ(filters[0], "All data files (*.p3d *.p4d *.txt *.npy *.npz *.nc *.nc4 *.cdf *.h5 "
+                          "*.hdf5 *.he5 *.tif *.tiff *.asc *.csv *.tsv)");
     EXPECT_EQ(filters[1], "Chart files (*.p3d *.p4d *.txt)");
     EXPECT_EQ(filters[2], "NumPy arrays (*.npy *.npz)");
-    EXPECT_EQ(filters[3], "Text matrices (*.csv *.tsv *.txt)");
-    EXPECT_EQ(filters[4], "All files (*)");
+    EXPECT_EQ(filters[3], "NetCDF files (*.nc *.nc4 *.cdf)");
+    EXPECT_EQ(filters[4], "HDF5 files (*.h5 *.hdf5 *.he5)");
+    EXPECT_EQ(filters[5], "GeoTIFF rasters (*.tif *.tiff)");
+    EXPECT_EQ(filters[6], "ESRI ASCII grids (*.asc)");
+    EXPECT_EQ(filters[7], "Text matrices (*.csv *.tsv *.txt)");
+    EXPECT_EQ(filters[8], "All files (*)");
 }
 
 TEST(ImportRegistry, ApplyToChartInBothLayouts) {
@@ -215,6 +228,30 @@ TEST(ImportRegistry, ShippedSamplesReadThroughTheRegistry) {
     TQorImportOptions heights;
     ASSERT_EQ(heights.Set("array", "heights"), "");
     EXPECT_TRUE(SameFloats(read("volcano.npz", heights).Values, csv.Values));
+    const TQorImportResult h5 = read("volcano.h5");
+    EXPECT_EQ(h5.CaptionX, "easting [km]");
+    EXPECT_TRUE(SameFloats(h5.Values, csv.Values));
+    // The maps, rows along Z as the table's, lack the one cell marked as no data.
+    TQorImportOptions rowsAlongZ;
+    rowsAlongZ.Transpose = true;
+    for (const char* map : {"volcano.asc", "volcano.tif"}) {
+        SCOPED_TRACE(map);
+        TQorImportResult m = read(map, rowsAlongZ);
+        const auto doubles = [](const std::vector<float>& v) {
+            return std::vector<double>(v.begin(), v.end());
+        };
+        ASSERT_TRUE(NearVector(doubles(m.X), doubles(csv.X), 1e-6));
+        ASSERT_TRUE(NearVector(doubles(m.Z), doubles(csv.Z), 1e-6));
+        EXPECT_TRUE(std::isnan(m.Values[5 + 41 * 27]));
+        m.Values[5 + 41 * 27] = csv.Values[5 + 41 * 27];
+        EXPECT_TRUE(SameFloats(m.Values, csv.Values));
+    }
+    TQorImportOptions temp;
+    ASSERT_EQ(temp.Set("var", "temp"), "");
+    ASSERT_EQ(temp.Set("index", "time=2"), "");
+    const TQorImportResult weather = read("weather.nc", temp);
+    EXPECT_EQ(weather.NX(), 36);
+    EXPECT_TRUE(std::isnan(weather.Values[10 + 36 * 10]));
 }
 
 // A FIFO named like a data file blocked the text and array readers for ever (only the sniff
@@ -222,7 +259,8 @@ TEST(ImportRegistry, ShippedSamplesReadThroughTheRegistry) {
 // opened: every reader fails at once and says why.
 TEST(HostileInput, ImportersOpenOnlyRegularFiles) {
     TempDir dir;
-    for (const char* name : {"in.csv", "in.tsv", "in.npy", "in.npz", "in.dat"}) {
+    for (const char* name :
+         {"in.csv", "in.tsv", "in.npy", "in.npz", "in.dat", "in.nc", "in.h5", "in.tif", "in.asc"}) {
         SCOPED_TRACE(name);
         const std::string fifo = dir.File(name);
         ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

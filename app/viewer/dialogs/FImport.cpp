@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSlider>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -61,7 +62,10 @@ void TFormImport::CreateControls() {
                                               QString::fromStdString(FPreview.Format)));
     layout->addWidget(LabelFile);
 
-    LabelArrays = new QLabel("&Array:", this);
+    const bool variables =
+        std::any_of(FPreview.Arrays.begin(), FPreview.Arrays.end(),
+                    [](const TQorImportArrayInfo& a) { return !a.Dims.empty(); });
+    LabelArrays = new QLabel(variables ? "&Variable:" : "&Array:", this);
     ListArrays = new QListWidget(this);
     ListArrays->setObjectName("ListArrays");
     LabelArrays->setBuddy(ListArrays);
@@ -77,6 +81,11 @@ void TFormImport::CreateControls() {
     ListArrays->setVisible(several);
     layout->addWidget(LabelArrays);
     layout->addWidget(ListArrays);
+    PanelIndices = new QWidget(this);
+    PanelIndices->setObjectName("PanelIndices");
+    GridIndices = new QGridLayout(PanelIndices);
+    GridIndices->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PanelIndices);
 
     // The edits name the chart's axes, whatever the transposition.
     auto* grid = new QGridLayout;
@@ -127,7 +136,10 @@ void TFormImport::CreateControls() {
     TimerPreview->setSingleShot(true);
     TimerPreview->setInterval(PreviewDelayMs);
     connect(TimerPreview, &QTimer::timeout, this, &TFormImport::UpdatePreview);
-    connect(ListArrays, &QListWidget::currentRowChanged, this, &TFormImport::UpdatePreview);
+    connect(ListArrays, &QListWidget::currentRowChanged, this, [this] {
+        BuildIndices(FBase);
+        UpdatePreview();
+    });
     for (TQorEdit* edit : {EditDX, EditDZ, EditX0, EditZ0, EditNoData})
         edit->OnChange = [this](TQorEdit*) {
             Changed();
@@ -159,6 +171,66 @@ void TFormImport::LoadOptions(const TQorImportOptions& Options) {
             row = i;
     const QSignalBlocker quiet(ListArrays);
     ListArrays->setCurrentRow(row);
+    BuildIndices(Options);
+}
+
+const TQorImportArrayInfo* TFormImport::CurrentArray() const {
+    if (FPreview.Arrays.size() == 1)
+        return &FPreview.Arrays.front();
+    const int row = ListArrays->currentRow();
+    return row >= 0 && row < int(FPreview.Arrays.size()) ? &FPreview.Arrays[size_t(row)] : nullptr;
+}
+
+// Every dimension before the last two of the chosen variable gets a slider, at the index
+// Options give (0 without one); the one just before the last two may instead be shown whole,
+// which it is when Options give it no index, as on the command line.
+void TFormImport::BuildIndices(const TQorImportOptions& Options) {
+    while (QLayoutItem* item = GridIndices->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    FIndices.clear();
+    const TQorImportArrayInfo* a = CurrentArray();
+    const size_t rank = a != nullptr ? a->Shape.size() : 0;
+    for (size_t d = 0; d + 2 < rank && d < a->Dims.size(); ++d) {
+        TIndexControl c;
+        c.Dim = a->Dims[d];
+        const QString dim = QString::fromStdString(c.Dim);
+        const int64_t given = Options.IndexOf(c.Dim);
+        const int row = int(d);
+        GridIndices->addWidget(new QLabel(dim + ":", PanelIndices), row, 0);
+        c.Slider = new QSlider(Qt::Horizontal, PanelIndices);
+        c.Slider->setObjectName("SliderIndex_" + dim);
+        c.Slider->setRange(0, int(std::min<int64_t>(a->Shape[d], INT32_MAX) - 1));
+        c.Slider->setValue(int(std::clamp<int64_t>(given, 0, c.Slider->maximum())));
+        GridIndices->addWidget(c.Slider, row, 1);
+        c.Value = new QLabel(PanelIndices);
+        c.Value->setObjectName("LabelIndex_" + dim);
+        GridIndices->addWidget(c.Value, row, 2);
+        if (d + 3 == rank) {
+            c.Whole = new TQorCheckBox("All (a volume)", PanelIndices);
+            c.Whole->setObjectName("ChWhole_" + dim);
+            c.Whole->SetChecked(given < 0);
+            c.Slider->setEnabled(given >= 0);
+            GridIndices->addWidget(c.Whole, row, 3);
+            c.Whole->OnChange = [this](TQorCheckBox*) {
+                for (TIndexControl& i : FIndices)
+                    if (i.Whole != nullptr)
+                        i.Slider->setEnabled(!i.Whole->Checked());
+                UpdatePreview();
+            };
+        }
+        const auto show = [Value = c.Value, Slider = c.Slider] {
+            Value->setText(QString("%1 of %2").arg(Slider->value()).arg(Slider->maximum() + 1));
+        };
+        show();
+        connect(c.Slider, &QSlider::valueChanged, this, [this, show] {
+            show();
+            TimerPreview->start();
+        });
+        FIndices.push_back(c);
+    }
+    PanelIndices->setVisible(!FIndices.empty());
 }
 
 TQorImportOptions TFormImport::Options() const {
@@ -177,6 +249,10 @@ TQorImportOptions TFormImport::Options() const {
     o.DY = o.DZ;
     o.Y0 = o.Z0;
     o.NoData = ChNoData->Checked() ? std::optional<double>(EditNoData->Value()) : std::nullopt;
+    o.Indices.clear();
+    for (const TIndexControl& c : FIndices)
+        if (c.Whole == nullptr || !c.Whole->Checked())
+            o.Indices.emplace_back(c.Dim, c.Slider->value());
     if (FPreview.Arrays.size() > 1 && ListArrays->currentItem() != nullptr)
         o.ArrayName = ListArrays->currentItem()->data(Qt::UserRole).toString().toStdString();
     else if (FPreview.Arrays.size() <= 1)

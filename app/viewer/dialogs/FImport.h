@@ -1,7 +1,8 @@
 // TFormImport: "Import", the choices a file asks for before it is opened: the array of an
-// archive, the grid's spacing and origin where the file gives no coordinates, a transposition
-// and the value that marks missing points, above a table of the first numbers as they would be
-// read. OK answers the options (Options); the caller opens the file with them.
+// archive or the variable of a NetCDF or HDF5 file (with an index slider for each dimension
+// beyond the grid's), the grid's spacing and origin where the file gives no coordinates, a
+// transposition and the value that marks missing points, above a table of the first numbers as they
+// would be read. OK answers the options (Options); the caller opens the file with them.
 #pragma once
 
 #include "QorImportOptions.h"
@@ -9,8 +10,12 @@
 
 #include <QDialog>
 #include <QString>
+#include <string>
+#include <vector>
 
+class QGridLayout;
 class QLabel;
+class QSlider;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
@@ -43,6 +48,17 @@ private:
     void ShowPreview();
     bool EditsValid() const;
     bool FileGives(bool FileX) const;
+    const TQorImportArrayInfo* CurrentArray() const;
+    void BuildIndices(const TQorImportOptions& Options);
+
+    // A slider for a dimension of the chosen variable that is not shown: its index; for the one
+    // just before a surface's two, a box that shows that dimension whole (a volume).
+    struct TIndexControl {
+        std::string Dim;
+        QSlider* Slider = nullptr;
+        QLabel* Value = nullptr;
+        TQorCheckBox* Whole = nullptr;
+    };
 
     QString FFileName;
     TQorImportOptions FBase;
@@ -52,6 +68,9 @@ private:
     QLabel* LabelFile = nullptr;
     QLabel* LabelArrays = nullptr;
     QListWidget* ListArrays = nullptr;
+    QWidget* PanelIndices = nullptr;
+    QGridLayout* GridIndices = nullptr;
+    std::vector<TIndexControl> FIndices;
     TQorEdit* EditDX = nullptr;
     TQorEdit* EditDZ = nullptr;
     TQorEdit* EditX0 = nullptr;

@@ -295,6 +295,10 @@ bool TFormMain::ChooseImportOptions(const QString& Path, bool MayAsk, TQorImport
         return true;
     const bool remembered = ReadImportChoices(QorStorage1, reader->Name, Options);
     const std::vector<TQorImportArrayInfo> arrays = ImportArchiveArrays(file);
+    // A file's own last choice of variable and indices comes before its format's.
+    const bool variables = !arrays.empty() && !arrays.front().Dims.empty();
+    if (variables)
+        ReadFileChoice(QorStorage1, file, Options);
     const bool several = arrays.size() > 1;
     // One array is read whatever its name.
     if (!several)
@@ -321,6 +325,8 @@ bool TFormMain::ChooseImportOptions(const QString& Path, bool MayAsk, TQorImport
     }
     Options = dialog.Options();
     WriteImportChoices(QorStorage1, reader->Name, Options);
+    if (variables)
+        WriteFileChoice(QorStorage1, file, Options);
     return true;
 }
 

@@ -2,6 +2,9 @@
 
 #include "QorStrg.h"
 
+#include <QCryptographicHash>
+#include <QString>
+#include <QStringList>
 #include <charconv>
 
 namespace {
@@ -22,6 +25,19 @@ std::string NumberText(double Value) {
 std::string PairText(const std::optional<double>& X, const std::optional<double>& Z,
                      double Default) {
     return NumberText(X.value_or(Default)) + "," + NumberText(Z.value_or(Default));
+}
+
+void PointAtFiles(TQorStorage& Choices, const TQorStorage& Window) {
+    Choices.SetIniFileName(Window.IniFileName());
+    Choices.SetIniSection(Window.IniSection() + "\\ImportFiles");
+    Choices.SetActive(false);
+}
+
+// A path as a key: the storage's keys take no folder separators.
+std::string FileKey(const std::string& Path) {
+    return QCryptographicHash::hash(QByteArray::fromStdString(Path), QCryptographicHash::Sha1)
+        .toHex()
+        .toStdString();
 }
 
 } // namespace
@@ -60,4 +76,30 @@ void WriteImportChoices(const TQorStorage& Window, const std::string& Format,
     choices.WriteBool("Transpose", Options.Transpose);
     choices.WriteString("NoData", Options.NoData ? NumberText(*Options.NoData) : "");
     choices.WriteString("Array", Options.ArrayName);
+}
+
+// The value is "NAME" followed by ";DIM=K" for each index.
+bool ReadFileChoice(const TQorStorage& Window, const std::string& Path,
+                    TQorImportOptions& Options) {
+    TQorStorage choices;
+    PointAtFiles(choices, Window);
+    const std::string text = choices.ReadString(FileKey(Path), "");
+    if (text.empty())
+        return false;
+    const QStringList parts = QString::fromStdString(text).split(';');
+    Options.ArrayName = parts.front().toStdString();
+    Options.Indices.clear();
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        Options.Set("index", parts[i].toStdString());
+    return true;
+}
+
+void WriteFileChoice(const TQorStorage& Window, const std::string& Path,
+                     const TQorImportOptions& Options) {
+    TQorStorage choices;
+    PointAtFiles(choices, Window);
+    std::string text = Options.ArrayName;
+    for (const auto& [dim, index] : Options.Indices)
+        text += ";" + dim + "=" + std::to_string(index);
+    choices.WriteString(FileKey(Path), text);
 }

@@ -16,3 +16,10 @@ bool ReadImportChoices(const TQorStorage& Window, const std::string& Format,
                        TQorImportOptions& Options);
 void WriteImportChoices(const TQorStorage& Window, const std::string& Format,
                         const TQorImportOptions& Options);
+
+// The variable and indices last chosen for one file (a NetCDF or HDF5 file's), under
+// "ImportFiles", keyed by a digest of its path: ReadFileChoice puts them into Options (false when
+// none are remembered), WriteFileChoice keeps Options' own.
+bool ReadFileChoice(const TQorStorage& Window, const std::string& Path, TQorImportOptions& Options);
+void WriteFileChoice(const TQorStorage& Window, const std::string& Path,
+                     const TQorImportOptions& Options);

@@ -196,8 +196,11 @@ TEST_F(FormMain, EveryDataFormatHasAFileTypeAndForeignFilesOpenFromEveryPlace) {
         captions << types.itemText(i);
     EXPECT_EQ(captions,
               (QStringList{"Chart Files (.p3d, .p4d, .txt)", "All Files",
-                           "All data files (.p3d, .p4d, .txt, .npy, .npz, .csv, .tsv)",
-                           "NumPy arrays (.npy, .npz)", "Text matrices (.csv, .tsv, .txt)"}));
+                           "All data files (.p3d, .p4d, .txt, .npy, .npz, .nc, .nc4, .cdf, .h5, "
+                           ".hdf5, .he5, .tif, .tiff, .asc, .csv, .tsv)",
+                           "NumPy arrays (.npy, .npz)", "NetCDF files (.nc, .nc4, .cdf)",
+                           "HDF5 files (.h5, .hdf5, .he5)", "GeoTIFF rasters (.tif, .tiff)",
+                           "ESRI ASCII grids (.asc)", "Text matrices (.csv, .tsv, .txt)"}));
     ASSERT_EQ(types.currentIndex(), 0);
 
     w.OpenFileByPath(PathIn(dir, "table.csv"));

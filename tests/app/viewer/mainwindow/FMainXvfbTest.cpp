@@ -7,6 +7,7 @@
 #include "app/viewer/FMainTestSupport.h"
 #include "app/viewer/ImportSampleFiles.h"
 #include "dialogs/FImport.h"
+#include "import/ImportGridFiles.h"
 
 #include <QFileDialog>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSlider>
 #include <QTableWidget>
 #include <cmath>
 
@@ -165,6 +167,71 @@ TEST_F(FormMainXvfb, FileOpenDrawsATableAndADroppedArchiveAsksForItsArray) {
     QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(w.Chart().NX(), 30);
     EXPECT_TRUE(Control<QLabel>("StatusFile").text().endsWith("two.npz"));
+}
+
+// A netCDF file of two variables asks which to show: the user picks the temperature, turns its
+// time from "All" to the slider's third step and sees that surface; Reload reads the same
+// variable at the same time without asking, from the choice remembered for the file.
+TEST_F(FormMainXvfb, ANetCdfFileOfTwoVariablesAsksForOneAndItsTime) {
+    if (!OnDisplay())
+        GTEST_SKIP() << "needs a display";
+    TempDir dir;
+    const std::string file = dir.File("air.nc");
+    ASSERT_TRUE(ImportGridFiles::WriteNetCdf(file));
+    ASSERT_TRUE(StartOnScreen());
+    TFormMain& w = *Window;
+    FileList().clearSelection();
+    int renders = w.Chart().RenderCount();
+    Action("MenuItemReloadChart").trigger();
+    const QImage empty = ShotAfter(w, renders);
+    const QRect chart = AreaOf(w, w.ChartWidget());
+
+    OnNextModal([&](QWidget* modal) {
+        auto* import = ModalAs<TFormImport>(modal, "Import dialog");
+        ASSERT_NE(import, nullptr);
+        auto& list = *import->findChild<QListWidget*>("ListArrays");
+        ASSERT_EQ(list.count(), 2);
+        EXPECT_EQ(list.item(0)->text(),
+                  "temp (time, lat, lon): 3 × 4 × 5 int16 [K], Air temperature");
+        EXPECT_EQ(list.item(1)->text(), "pressure (lat, lon): 4 × 5 float32 [hPa]");
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualItemRect(list.item(0)).center());
+        auto* whole = import->findChild<TQorCheckBox*>("ChWhole_time");
+        auto* slider = import->findChild<QSlider*>("SliderIndex_time");
+        ASSERT_TRUE(whole != nullptr && slider != nullptr);
+        EXPECT_TRUE(whole->Checked());
+        QTest::keyClick(whole, Qt::Key_Space);
+        ASSERT_TRUE(slider->isEnabled());
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_Right);
+        QTest::keyClick(slider, Qt::Key_Right);
+        EXPECT_EQ(import->findChild<QLabel*>("LabelIndex_time")->text(), "2 of 3");
+        auto& grid = *import->findChild<QTableWidget*>("GridPreview");
+        EXPECT_TRUE(WaitFor([&] { return grid.columnCount() == 5 && grid.rowCount() == 4; }));
+        QTest::mouseClick(import->findChild<QPushButton*>("BtnClose"), Qt::LeftButton);
+    });
+    renders = w.Chart().RenderCount();
+    w.OpenFileByPath(QString::fromStdString(file));
+    ASSERT_EQ(w.Chart().NX(), ImportGridFiles::NLon);
+    ASSERT_EQ(w.Chart().NZ(), ImportGridFiles::NLat);
+    EXPECT_EQ(w.Chart().AxisY().Caption(), "temp [K]");
+    const auto expected = [](int i, int k) {
+        return float(ImportGridFiles::PackedTemp(2, k, i) * ImportGridFiles::TempScale +
+                     ImportGridFiles::TempOffset);
+    };
+    const QImage shot = ShotAfter(w, renders);
+    // A surface of 5 × 4 points covers less of the window than a large one.
+    EXPECT_GT(ColouredPixels(shot, chart), chart.width() * chart.height() / 40);
+    EXPECT_NE(shot.copy(chart), empty.copy(chart));
+    EXPECT_NEAR(w.Chart().DataExtremes().Max[1], expected(4, 3), 1e-3);
+
+    TNoModals none;
+    w.Chart().ClearData();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
+    ASSERT_EQ(w.Chart().NX(), ImportGridFiles::NLon);
+    EXPECT_NEAR(w.Chart().DataExtremes().Max[1], expected(4, 3), 1e-3);
 }
 
 // The colour the chart shows near its top-left corner, once it has been drawn anew.

@@ -1,0 +1,260 @@
+// Rows come through TIFFReadScanline (strips) or TIFFReadTile (tiles) and are converted into the
+// result's rows in place; a float32 band is read straight into them. libtiff's messages go to
+// the result: its errors into the message, its warnings nowhere.
+#include "QorImportGeoTiff.h"
+
+#include "QorImportSupport.h"
+#include "chart/Qor3DChartSizing.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <geotiff.h>
+#include <geovalues.h>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
+#include <tiffio.h>
+#include <unistd.h>
+#include <vector>
+#include <xtiffio.h>
+
+using namespace QorImport;
+
+namespace {
+
+TIFFExtendProc ParentExtender = nullptr;
+
+void AddNoDataTag(TIFF* Tiff) {
+    static const TIFFFieldInfo info[] = {{ttag_t(GdalNoDataTag), -1, -1, TIFF_ASCII, FIELD_CUSTOM,
+                                          1, 0, const_cast<char*>("GDALNoDataValue")}};
+    TIFFMergeFieldInfo(Tiff, info, 1);
+    if (ParentExtender != nullptr)
+        ParentExtender(Tiff);
+}
+
+int KeepError(TIFF*, void* Data, const char* Module, const char* Format, va_list Args) {
+    char text[512];
+    std::vsnprintf(text, sizeof text, Format, Args);
+    auto* error = static_cast<std::string*>(Data);
+    if (error->empty())
+        *error =
+            std::string(Module != nullptr ? Module : "") + (Module != nullptr ? ": " : "") + text;
+    return 1;
+}
+
+int DropWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+struct TTiffClose {
+    void operator()(TIFF* T) const { TIFFClose(T); }
+};
+using TTiff = std::unique_ptr<TIFF, TTiffClose>;
+
+// Converts Count samples of one band (every Stride-th) of type T into floats.
+template <typename T> void Convert(const void* From, size_t Stride, size_t Count, float* To) {
+    const T* p = static_cast<const T*>(From);
+    for (size_t i = 0; i < Count; ++i)
+        To[i] = float(p[i * Stride]);
+}
+
+using TConvert = void (*)(const void*, size_t, size_t, float*);
+
+TConvert Converter(uint16_t Format, uint16_t Bits) {
+    if (Format == SAMPLEFORMAT_IEEEFP)
+        return Bits == 32 ? Convert<float> : Bits == 64 ? Convert<double> : nullptr;
+    const bool sign = Format == SAMPLEFORMAT_INT;
+    if (Format != SAMPLEFORMAT_INT && Format != SAMPLEFORMAT_UINT)
+        return nullptr;
+    switch (Bits) {
+    case 8:
+        return sign ? Convert<int8_t> : Convert<uint8_t>;
+    case 16:
+        return sign ? Convert<int16_t> : Convert<uint16_t>;
+    case 32:
+        return sign ? Convert<int32_t> : Convert<uint32_t>;
+    case 64:
+        return sign ? Convert<int64_t> : Convert<uint64_t>;
+    default:
+        return nullptr;
+    }
+}
+
+struct TRaster {
+    uint32_t Width = 0, Height = 0;
+    uint16_t Bits = 0, Samples = 1, Format = SAMPLEFORMAT_UINT, Planar = PLANARCONFIG_CONTIG;
+    uint16_t Compression = COMPRESSION_NONE;
+    bool Tiled = false;
+};
+
+// The file row Row goes to the row Height - 1 - Row, northwards ascending, before the turn
+// that puts the rows along Z.
+float* RowOut(TQorImportResult& R, const TRaster& T, uint32_t Row) {
+    return R.Values.data() + size_t(T.Width) * (T.Height - 1 - Row);
+}
+
+bool ReadStrips(TIFF* Tiff, const TRaster& T, TConvert Convert, TQorImportResult& R) {
+    const size_t stride = T.Planar == PLANARCONFIG_CONTIG ? T.Samples : 1;
+    const bool direct = Convert == TConvert(::Convert<float>) && stride == 1;
+    std::vector<unsigned char> line(direct ? 0 : size_t(TIFFScanlineSize64(Tiff)));
+    for (uint32_t row = 0; row < T.Height; ++row) {
+        float* out = RowOut(R, T, row);
+        if (TIFFReadScanline(Tiff, direct ? static_cast<void*>(out) : line.data(), row, 0) < 0)
+            return false;
+        if (!direct)
+            Convert(line.data(), stride, T.Width, out);
+    }
+    return true;
+}
+
+bool ReadTiles(TIFF* Tiff, const TRaster& T, TConvert Convert, TQorImportResult& R) {
+    uint32_t tw = 0, th = 0;
+    TIFFGetField(Tiff, TIFFTAG_TILEWIDTH, &tw);
+    TIFFGetField(Tiff, TIFFTAG_TILELENGTH, &th);
+    if (tw == 0 || th == 0)
+        return false;
+    const size_t stride = T.Planar == PLANARCONFIG_CONTIG ? T.Samples : 1;
+    const size_t rowBytes = size_t(tw) * stride * T.Bits / 8;
+    std::vector<unsigned char> tile(size_t(TIFFTileSize64(Tiff)));
+    for (uint32_t y = 0; y < T.Height; y += th)
+        for (uint32_t x = 0; x < T.Width; x += tw) {
+            if (TIFFReadTile(Tiff, tile.data(), x, y, 0, 0) < 0)
+                return false;
+            const uint32_t rows = std::min(th, T.Height - y), cols = std::min(tw, T.Width - x);
+            for (uint32_t r = 0; r < rows; ++r)
+                Convert(tile.data() + rowBytes * r, stride, cols, RowOut(R, T, y + r) + x);
+        }
+    return true;
+}
+
+// Pixel scale and tie point: the coordinates of the pixels' centres (corners for PixelIsPoint).
+void Georeference(TIFF* Tiff, const TRaster& T, const TQorImportOptions& Options,
+                  TQorImportResult& R) {
+    uint16_t nScale = 0, nTie = 0;
+    double* scale = nullptr;
+    double* tie = nullptr;
+    const bool geo = TIFFGetField(Tiff, TIFFTAG_GEOPIXELSCALE, &nScale, &scale) && nScale >= 2 &&
+                     TIFFGetField(Tiff, TIFFTAG_GEOTIEPOINTS, &nTie, &tie) && nTie >= 6 &&
+                     scale[0] > 0 && scale[1] != 0;
+    if (!geo) {
+        R.X = Spaced(T.Width, Options.X0.value_or(0), Options.DX.value_or(1));
+        R.Z = Spaced(T.Height, Options.Z0.value_or(0), Options.DZ.value_or(1));
+        return;
+    }
+    double centre = 0.5;
+    if (GTIF* g = GTIFNew(Tiff); g != nullptr) {
+        unsigned short type = RasterPixelIsArea;
+        if (GTIFKeyGet(g, GTRasterTypeGeoKey, &type, 0, 1) == 1 && type == RasterPixelIsPoint)
+            centre = 0;
+        GTIFFree(g);
+    }
+    // Tie point: raster (I, J) lies at model (X, Y); rows run southwards by scale[1].
+    const double i0 = tie[0], j0 = tie[1], x0 = tie[3], y0 = tie[4];
+    R.X.resize(T.Width);
+    for (uint32_t i = 0; i < T.Width; ++i)
+        R.X[i] = float(x0 + (i + centre - i0) * scale[0]);
+    R.Z.resize(T.Height);
+    for (uint32_t k = 0; k < T.Height; ++k)
+        R.Z[k] = float(y0 - (double(T.Height - 1 - k) + centre - j0) * scale[1]);
+    R.GivenX = R.GivenZ = true;
+    R.CaptionX = "easting";
+    R.CaptionZ = "northing";
+}
+
+} // namespace
+
+void RegisterGeoTiffTags() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        XTIFFInitialize();
+        ParentExtender = TIFFSetTagExtender(AddNoDataTag);
+    });
+}
+
+bool LooksLikeTiff(std::string_view Head) {
+    return Head.size() >= 4 && (Head.substr(0, 4) == std::string_view("II*\0", 4) ||
+                                Head.substr(0, 4) == std::string_view("MM\0*", 4) ||
+                                Head.substr(0, 4) == std::string_view("II+\0", 4) ||
+                                Head.substr(0, 4) == std::string_view("MM\0+", 4));
+}
+
+TQorImportResult ReadGeoTiffFile(const std::string& FileName, const TQorImportOptions& Options) {
+    TQorImportResult r;
+    r.Error.File = BaseName(FileName);
+    struct stat st {};
+    std::string error;
+    if (const int fd = OpenRegularFile(FileName, st, error); fd < 0) {
+        r.Fail(error);
+        return r;
+    } else {
+        ::close(fd);
+    }
+    RegisterGeoTiffTags();
+    std::string libraryError;
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, &libraryError);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, DropWarning, nullptr);
+    const TTiff tiff(TIFFOpenExt(FileName.c_str(), "r", options));
+    TIFFOpenOptionsFree(options);
+    const auto fail = [&](const std::string& Message) {
+        r.Fail(Message + (libraryError.empty() ? "" : ": libtiff says: " + libraryError));
+        return r;
+    };
+    if (!tiff)
+        return fail("the file cannot be opened as a TIFF");
+    TIFF* t = tiff.get();
+    TRaster raster;
+    TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &raster.Width);
+    TIFFGetField(t, TIFFTAG_IMAGELENGTH, &raster.Height);
+    TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &raster.Bits);
+    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &raster.Samples);
+    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLEFORMAT, &raster.Format);
+    TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &raster.Planar);
+    TIFFGetFieldDefaulted(t, TIFFTAG_COMPRESSION, &raster.Compression);
+    raster.Tiled = TIFFIsTiled(t) != 0;
+    const TConvert convert = Converter(raster.Format, raster.Bits);
+    if (convert == nullptr || raster.Samples < 1)
+        return fail("samples of " + std::to_string(raster.Bits) + " bits in format " +
+                    std::to_string(raster.Format) +
+                    " cannot be shown (integers of 8 to 64 bits and floats of 32 or 64 bits can)");
+    const int64_t nx = raster.Width, nz = raster.Height;
+    if (!QorSizing::IsGridCount(nx) || !QorSizing::IsGridCount(nz) || nx < 1 || nz < 1)
+        return fail("a raster of " + ShapeText({nz, nx}) + " pixels is no grid a chart can hold");
+    const int64_t values = nx * nz;
+    // Uncompressed pixels are all in the file; the header must not claim more.
+    const uint64_t bytes = uint64_t(values) * raster.Samples * raster.Bits / 8;
+    if (raster.Compression == COMPRESSION_NONE && bytes > uint64_t(st.st_size))
+        return fail("the header claims " + ShapeText({nz, nx}) + " = " + std::to_string(values) +
+                    " pixels of " + std::to_string(bytes) + " bytes, more than the file's " +
+                    std::to_string(st.st_size));
+    if (!QorSizing::FitsInMemory(values, int64_t(sizeof(float)) * 5, QorSizing::PhysicalMemory()))
+        return fail("the raster of " + ShapeText({nz, nx}) + " = " + std::to_string(values) +
+                    " pixels does not fit into memory");
+    r.Values.resize(size_t(values));
+    if (!(raster.Tiled ? ReadTiles(t, raster, convert, r) : ReadStrips(t, raster, convert, r)))
+        return fail("the pixels cannot be read");
+    const char* nodata = nullptr;
+    if (TIFFGetField(t, GdalNoDataTag, &nodata) && nodata != nullptr) {
+        char* end = nullptr;
+        const double v = std::strtod(nodata, &end);
+        if (end != nodata) {
+            const float hole = float(v);
+            for (float& x : r.Values)
+                if (x == hole)
+                    x = std::numeric_limits<float>::quiet_NaN();
+        }
+    }
+    Georeference(t, raster, Options, r);
+    r.Kind = TQorImportKind::Surface;
+    ApplyNoData(r, Options);
+    // Seen from above ("Top") X runs up the screen and Z to the right: northing goes along X,
+    // easting along Z, so that north is up and east is right. --transpose keeps the raster's
+    // rows along Z instead.
+    if (!Options.Transpose)
+        TransposeSurface(r);
+    return r;
+}

@@ -1,0 +1,162 @@
+#include "QorImportGrid.h"
+
+#include "QorImportSupport.h"
+#include "chart/Qor3DChartSizing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace QorImportGrid {
+
+std::string Caption(const std::string& Name, const std::string& Units) {
+    return Units.empty() ? Name : Name + " [" + Units + "]";
+}
+
+const TQorImportArrayInfo* ChooseVariable(const std::vector<TQorImportArrayInfo>& Candidates,
+                                          const TQorImportOptions& Options, TQorImportResult& R) {
+    if (!Options.ArrayName.empty()) {
+        for (const TQorImportArrayInfo& c : Candidates)
+            if (c.Name == Options.ArrayName)
+                return &c;
+    } else if (Candidates.size() == 1) {
+        return &Candidates.front();
+    }
+    std::string list;
+    for (const TQorImportArrayInfo& c : Candidates)
+        list += (list.empty() ? "" : "; ") + c.Text();
+    if (Candidates.empty())
+        R.Fail("the file holds no numeric variable of 2 or more dimensions");
+    else if (!Options.ArrayName.empty())
+        R.Fail("the file holds no variable '" + Options.ArrayName +
+               "' of 2 or more dimensions; it holds " + list);
+    else
+        R.Fail("the file holds " + std::to_string(Candidates.size()) +
+               " variables; choose one with --var NAME: " + list);
+    R.Choices = Candidates;
+    return nullptr;
+}
+
+bool ChooseSlab(const TQorImportArrayInfo& Var, const TQorImportOptions& Options, TSlab& Slab,
+                TQorImportResult& R) {
+    const size_t rank = Var.Shape.size();
+    const auto dimName = [&](size_t d) {
+        return d < Var.Dims.size() ? Var.Dims[d] : "dim" + std::to_string(d);
+    };
+    const auto fail = [&](const std::string& Message) {
+        R.Fail(Message, 0, 0, Var.Name);
+        R.Error.VariableWord = "variable";
+        return false;
+    };
+    Slab.Start.assign(rank, 0);
+    Slab.Count.assign(Var.Shape.begin(), Var.Shape.end());
+    Slab.Shown.clear();
+    std::vector<bool> indexed(rank, false);
+    for (const auto& [dim, index] : Options.Indices) {
+        size_t d = 0;
+        while (d < rank && dimName(d) != dim)
+            ++d;
+        if (d == rank) {
+            R.Warnings.push_back("--index " + dim + "=" + std::to_string(index) + ": '" + Var.Name +
+                                 "' has no dimension '" + dim + "'");
+            continue;
+        }
+        if (index >= Var.Shape[d])
+            return fail("--index " + dim + "=" + std::to_string(index) + ": " + dim + " has " +
+                        std::to_string(Var.Shape[d]) + " places (0 ... " +
+                        std::to_string(Var.Shape[d] - 1) + ")");
+        indexed[d] = true;
+        Slab.Start[d] = index;
+        Slab.Count[d] = 1;
+    }
+    for (size_t d = rank; d-- > 0 && Slab.Shown.size() < 3;)
+        if (!indexed[d])
+            Slab.Shown.insert(Slab.Shown.begin(), d);
+    if (Slab.Shown.size() < 2)
+        return fail("an index for all but " + std::to_string(Slab.Shown.size()) +
+                    " of its dimensions leaves no grid: a surface needs 2 dimensions, a volume 3");
+    for (size_t d = 0; d < Slab.Shown.front(); ++d)
+        if (!indexed[d]) {
+            Slab.Count[d] = 1;
+            R.Warnings.push_back(dimName(d) + ": index 0 of " + std::to_string(Var.Shape[d]) +
+                                 " shown (--index " + dimName(d) + "=K picks another)");
+        }
+    Slab.Kind = Slab.Shown.size() == 2 ? TQorImportKind::Surface : TQorImportKind::Volume;
+    int64_t elements = 1;
+    for (const size_t d : Slab.Shown) {
+        const int64_t n = Var.Shape[d];
+        if (n < 1)
+            return fail("the variable (" + QorImport::ShapeText(Var.Shape) + ") holds no values");
+        if (!QorSizing::IsGridCount(n))
+            return fail("a dimension of " + std::to_string(n) + " is too large for a chart");
+        const std::optional<int64_t> p = QorSizing::Product({elements, n});
+        if (!p)
+            return fail("the slab's " + QorImport::ShapeText(Var.Shape) +
+                        " values do not fit into memory");
+        elements = *p;
+    }
+    std::vector<int64_t> shown;
+    for (const size_t d : Slab.Shown)
+        shown.push_back(Var.Shape[d]);
+    // The chart's array and the values read into it both live at once only for a moment; the
+    // interleaved layout needs 3 or 4 floats per point.
+    if (!QorSizing::FitsInMemory(elements, int64_t(sizeof(float)) * 5, QorSizing::PhysicalMemory()))
+        return fail("the grid of " + QorImport::ShapeText(shown) + " = " +
+                    std::to_string(elements) + " values does not fit into memory");
+    Slab.Elements = elements;
+    return true;
+}
+
+void ApplyAttributes(TArrGLfloat& Values, const TAttributes& A) {
+    const auto asStored = [](const std::optional<double>& v) {
+        return v ? std::optional<float>(float(*v)) : std::nullopt;
+    };
+    const std::optional<float> fill = asStored(A.FillValue), missing = asStored(A.MissingValue);
+    const float lo = A.ValidMin ? float(*A.ValidMin) : -std::numeric_limits<float>::infinity();
+    const float hi = A.ValidMax ? float(*A.ValidMax) : std::numeric_limits<float>::infinity();
+    const bool packed = A.Scale != 1 || A.Offset != 0;
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    for (float& v : Values) {
+        if ((fill && v == *fill) || (missing && v == *missing) || v < lo || v > hi)
+            v = nan;
+        else if (packed)
+            v = float(double(v) * A.Scale + A.Offset);
+    }
+}
+
+void FinishGrid(TQorImportResult& R, const TSlab& Slab, const std::vector<TAxis>& Axes,
+                const std::string& ValueCaption, TArrGLfloat&& Values,
+                const TQorImportOptions& Options) {
+    const bool surface = Slab.Kind == TQorImportKind::Surface;
+    // Shown dimensions from the last: X, then Z (surface) or Y and Z (volume).
+    std::vector<float>* coords[3] = {&R.X, surface ? &R.Z : &R.Y, &R.Z};
+    const std::optional<double>* spacing[3] = {&Options.DX, surface ? &Options.DZ : &Options.DY,
+                                               &Options.DZ};
+    const std::optional<double>* origin[3] = {&Options.X0, surface ? &Options.Z0 : &Options.Y0,
+                                              &Options.Z0};
+    std::string* captions[3] = {&R.CaptionX, surface ? &R.CaptionZ : &R.CaptionY, &R.CaptionZ};
+    const size_t n = Slab.Shown.size();
+    for (size_t a = 0; a < n; ++a) {
+        const size_t s = n - 1 - a;
+        const int64_t count = Slab.Count[Slab.Shown[s]];
+        const TAxis& axis = Axes[s];
+        if (int64_t(axis.Values.size()) == count) {
+            coords[a]->assign(axis.Values.begin(), axis.Values.end());
+            if (a == 0)
+                R.GivenX = true;
+            if (coords[a] == &R.Z)
+                R.GivenZ = true;
+        } else {
+            *coords[a] = QorImport::Spaced(count, origin[a]->value_or(0), spacing[a]->value_or(1));
+        }
+        *captions[a] = axis.Caption;
+    }
+    (surface ? R.CaptionY : R.CaptionValue) = ValueCaption;
+    R.Kind = Slab.Kind;
+    R.Values = std::move(Values);
+    QorImport::ApplyNoData(R, Options);
+    if (Options.Transpose)
+        QorImport::TransposeSurface(R);
+}
+
+} // namespace QorImportGrid

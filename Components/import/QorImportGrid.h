@@ -1,0 +1,69 @@
+// A variable of a self-describing file (NetCDF, HDF5) made into a grid, whichever library reads
+// it: the variable chosen among the candidates, the hyperslab read (the dimensions shown and an
+// index along every other), the slab checked against the memory, the missing-value and packing
+// attributes applied, and the coordinates and captions of the axes.
+//
+// The last dimension runs along X, the one before it along Z (a surface's rows) or, for a
+// volume, along Y with the one before that along Z, as a C-order array a[k, j, i] does.
+#pragma once
+
+#include "QorImportOptions.h"
+#include "QorImportResult.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace QorImportGrid {
+
+// The numbers of a variable's attributes, in the units of its stored (packed) values.
+struct TAttributes {
+    std::optional<double> FillValue, MissingValue, ValidMin, ValidMax;
+    double Scale = 1, Offset = 0;
+    std::string Units, LongName;
+};
+
+// What is read of a variable: Start and Count per dimension of the variable; Shown the
+// dimensions that become the grid's axes (2 or 3, in the variable's order).
+struct TSlab {
+    std::vector<int64_t> Start, Count;
+    std::vector<size_t> Shown;
+    TQorImportKind Kind = TQorImportKind::None;
+    int64_t Elements = 0;
+};
+
+// An axis of the grid: the values of its coordinate variable (empty: spaced by the options) and
+// its caption ("lat [degrees_north]").
+struct TAxis {
+    std::vector<double> Values;
+    std::string Caption;
+};
+
+// "name [units]", or the name alone.
+std::string Caption(const std::string& Name, const std::string& Units);
+
+// The variable Options.ArrayName names among Candidates, or the only candidate. Otherwise null,
+// with R failed and its Choices listing the candidates ("choose one with --var NAME").
+const TQorImportArrayInfo* ChooseVariable(const std::vector<TQorImportArrayInfo>& Candidates,
+                                          const TQorImportOptions& Options, TQorImportResult& R);
+
+// The slab of Var: dimensions with an index in Options read that place; of the others the last
+// three are shown (a volume), or two when only two are left (a surface); any before those read
+// index 0, said in a warning. An index beyond its dimension, or a slab that is no grid the
+// chart can hold or that does not fit into the memory, fails R; checked before anything is read.
+bool ChooseSlab(const TQorImportArrayInfo& Var, const TQorImportOptions& Options, TSlab& Slab,
+                TQorImportResult& R);
+
+// The fill value, missing value and values outside the valid range become NaN, every other
+// value Stored × scale + offset.
+void ApplyAttributes(TArrGLfloat& Values, const TAttributes& Attributes);
+
+// Puts the slab's Values (in C order) into R with the axes of the shown dimensions (Axes in
+// the order of Slab.Shown), the value's caption and the options' spacing, origin, transposition
+// and no-data value.
+void FinishGrid(TQorImportResult& R, const TSlab& Slab, const std::vector<TAxis>& Axes,
+                const std::string& ValueCaption, TArrGLfloat&& Values,
+                const TQorImportOptions& Options);
+
+} // namespace QorImportGrid

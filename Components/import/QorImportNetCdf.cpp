@@ -1,0 +1,240 @@
+// Reading goes through nc_get_vara_float, which converts any numeric type and reads only the
+// slab: a 2000 × 2000 slice of a much larger variable costs the slice.
+#include "QorImportNetCdf.h"
+
+#include "QorImportGrid.h"
+#include "QorImportHdf5.h"
+#include "QorImportSupport.h"
+
+#include <netcdf.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace QorImportGrid;
+
+namespace {
+
+// An open file, closed when it goes.
+class TNcFile {
+public:
+    ~TNcFile() {
+        if (FId >= 0)
+            nc_close(FId);
+    }
+    int Open(const std::string& FileName) { return nc_open(FileName.c_str(), NC_NOWRITE, &FId); }
+    int Id() const { return FId; }
+
+private:
+    int FId = -1;
+};
+
+std::string LibraryText(int Status) {
+    return std::string("the NetCDF library says: ") + nc_strerror(Status);
+}
+
+const char* TypeName(nc_type Type) {
+    switch (Type) {
+    case NC_BYTE:
+        return "int8";
+    case NC_UBYTE:
+        return "uint8";
+    case NC_SHORT:
+        return "int16";
+    case NC_USHORT:
+        return "uint16";
+    case NC_INT:
+        return "int32";
+    case NC_UINT:
+        return "uint32";
+    case NC_INT64:
+        return "int64";
+    case NC_UINT64:
+        return "uint64";
+    case NC_FLOAT:
+        return "float32";
+    case NC_DOUBLE:
+        return "float64";
+    default:
+        return nullptr;
+    }
+}
+
+std::string TextAttribute(int File, int Var, const char* Name) {
+    nc_type type = 0;
+    size_t length = 0;
+    if (nc_inq_att(File, Var, Name, &type, &length) != NC_NOERR || type != NC_CHAR || length > 4096)
+        return {};
+    std::string s(length, '\0');
+    if (nc_get_att_text(File, Var, Name, s.data()) != NC_NOERR)
+        return {};
+    while (!s.empty() && s.back() == '\0')
+        s.pop_back();
+    return s;
+}
+
+// The first one or two numbers of a numeric attribute.
+std::vector<double> NumberAttribute(int File, int Var, const char* Name) {
+    nc_type type = 0;
+    size_t length = 0;
+    if (nc_inq_att(File, Var, Name, &type, &length) != NC_NOERR || TypeName(type) == nullptr ||
+        length < 1 || length > 2)
+        return {};
+    std::vector<double> v(length);
+    if (nc_get_att_double(File, Var, Name, v.data()) != NC_NOERR)
+        return {};
+    return v;
+}
+
+TAttributes Attributes(int File, int Var, nc_type Type) {
+    TAttributes a;
+    const auto one = [&](const char* Name) -> std::optional<double> {
+        const std::vector<double> v = NumberAttribute(File, Var, Name);
+        return v.empty() ? std::nullopt : std::optional<double>(v.front());
+    };
+    a.FillValue = one("_FillValue");
+    // Values never written hold the library's fill value of their type.
+    if (!a.FillValue && Type == NC_FLOAT)
+        a.FillValue = NC_FILL_FLOAT;
+    if (!a.FillValue && Type == NC_DOUBLE)
+        a.FillValue = NC_FILL_DOUBLE;
+    a.MissingValue = one("missing_value");
+    if (const std::vector<double> r = NumberAttribute(File, Var, "valid_range"); r.size() == 2) {
+        a.ValidMin = r[0];
+        a.ValidMax = r[1];
+    }
+    if (const auto v = one("valid_min"))
+        a.ValidMin = v;
+    if (const auto v = one("valid_max"))
+        a.ValidMax = v;
+    a.Scale = one("scale_factor").value_or(1);
+    a.Offset = one("add_offset").value_or(0);
+    a.Units = TextAttribute(File, Var, "units");
+    a.LongName = TextAttribute(File, Var, "long_name");
+    return a;
+}
+
+int Variables(int File, std::vector<TQorImportArrayInfo>& Out) {
+    int count = 0;
+    if (const int s = nc_inq_nvars(File, &count); s != NC_NOERR)
+        return s;
+    for (int v = 0; v < count; ++v) {
+        char name[NC_MAX_NAME + 1] = {};
+        nc_type type = 0;
+        int rank = 0;
+        int dims[NC_MAX_VAR_DIMS] = {};
+        if (const int s = nc_inq_var(File, v, name, &type, &rank, dims, nullptr); s != NC_NOERR)
+            return s;
+        if (rank < 2 || TypeName(type) == nullptr)
+            continue;
+        TQorImportArrayInfo info;
+        info.Name = name;
+        info.DType = TypeName(type);
+        for (int d = 0; d < rank; ++d) {
+            char dimName[NC_MAX_NAME + 1] = {};
+            size_t length = 0;
+            if (const int s = nc_inq_dim(File, dims[d], dimName, &length); s != NC_NOERR)
+                return s;
+            info.Dims.push_back(dimName);
+            info.Shape.push_back(int64_t(length));
+        }
+        info.Units = TextAttribute(File, v, "units");
+        info.LongName = TextAttribute(File, v, "long_name");
+        Out.push_back(std::move(info));
+    }
+    return NC_NOERR;
+}
+
+// The coordinate variable of a dimension (one dimension, the same name) over the slab's range.
+TAxis Axis(int File, int Dim, int64_t Start, int64_t Count) {
+    char name[NC_MAX_NAME + 1] = {};
+    TAxis a;
+    if (nc_inq_dimname(File, Dim, name) != NC_NOERR)
+        return a;
+    a.Caption = name;
+    int var = -1, rank = 0, dim = -1;
+    nc_type type = 0;
+    if (nc_inq_varid(File, name, &var) != NC_NOERR ||
+        nc_inq_var(File, var, nullptr, &type, &rank, nullptr, nullptr) != NC_NOERR || rank != 1 ||
+        TypeName(type) == nullptr || nc_inq_vardimid(File, var, &dim) != NC_NOERR || dim != Dim)
+        return a;
+    std::vector<double> v(static_cast<size_t>(Count));
+    const size_t start = size_t(Start), count = size_t(Count);
+    if (nc_get_vara_double(File, var, &start, &count, v.data()) != NC_NOERR)
+        return a;
+    a.Values = std::move(v);
+    a.Caption = Caption(name, TextAttribute(File, var, "units"));
+    return a;
+}
+
+} // namespace
+
+bool LooksLikeNetCdf(std::string_view Head) {
+    return (Head.size() >= 4 && Head.substr(0, 3) == "CDF" &&
+            (Head[3] == '\x01' || Head[3] == '\x02' || Head[3] == '\x05')) ||
+           LooksLikeHdf5(Head);
+}
+
+bool ListNetCdfVariables(const std::string& FileName, std::vector<TQorImportArrayInfo>& Variables,
+                         std::string& Error) {
+    Variables.clear();
+    TNcFile file;
+    int s = file.Open(FileName);
+    if (s == NC_NOERR)
+        s = ::Variables(file.Id(), Variables);
+    if (s != NC_NOERR)
+        Error = LibraryText(s);
+    return s == NC_NOERR;
+}
+
+TQorImportResult ReadNetCdfFile(const std::string& FileName, const TQorImportOptions& Options) {
+    TQorImportResult r;
+    r.Error.File = QorImport::BaseName(FileName);
+    struct stat st {};
+    std::string error;
+    if (const int fd = QorImport::OpenRegularFile(FileName, st, error); fd < 0) {
+        r.Fail(error);
+        return r;
+    } else {
+        ::close(fd);
+    }
+    TNcFile file;
+    std::vector<TQorImportArrayInfo> variables;
+    int s = file.Open(FileName);
+    if (s == NC_NOERR)
+        s = Variables(file.Id(), variables);
+    if (s != NC_NOERR) {
+        r.Fail(LibraryText(s));
+        return r;
+    }
+    const TQorImportArrayInfo* chosen = ChooseVariable(variables, Options, r);
+    TSlab slab;
+    if (chosen == nullptr || !ChooseSlab(*chosen, Options, slab, r))
+        return r;
+    const auto fail = [&](int Status) {
+        r.Fail(LibraryText(Status), 0, 0, chosen->Name);
+        r.Error.VariableWord = "variable";
+        return r;
+    };
+    int var = -1;
+    nc_type type = 0;
+    int dims[NC_MAX_VAR_DIMS] = {};
+    if (s = nc_inq_varid(file.Id(), chosen->Name.c_str(), &var); s != NC_NOERR)
+        return fail(s);
+    if (s = nc_inq_var(file.Id(), var, nullptr, &type, nullptr, dims, nullptr); s != NC_NOERR)
+        return fail(s);
+    const std::vector<size_t> start(slab.Start.begin(), slab.Start.end()),
+        count(slab.Count.begin(), slab.Count.end());
+    TArrGLfloat values(size_t(slab.Elements));
+    s = nc_get_vara_float(file.Id(), var, start.data(), count.data(), values.data());
+    if (s == NC_ERANGE)
+        r.Warnings.push_back("values beyond the range of 32-bit numbers were read as infinite");
+    else if (s != NC_NOERR)
+        return fail(s);
+    const TAttributes attributes = Attributes(file.Id(), var, type);
+    ApplyAttributes(values, attributes);
+    std::vector<TAxis> axes;
+    for (const size_t d : slab.Shown)
+        axes.push_back(Axis(file.Id(), dims[d], slab.Start[d], slab.Count[d]));
+    FinishGrid(r, slab, axes, Caption(chosen->Name, attributes.Units), std::move(values), Options);
+    return r;
+}

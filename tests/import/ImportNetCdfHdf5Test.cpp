@@ -1,0 +1,150 @@
+// NetCDF and HDF5 files written through their libraries, read back: the variables offered, the
+// slab chosen by --var and --index, the coordinates and captions, the packing and missing-value
+// attributes, and the refusals of what cannot be read.
+#include "ImportGridFiles.h"
+#include "QorImportOpen.h"
+#include "QorImportRegistry.h"
+
+#include "TestSupport.h"
+#include "chart/Qor3DChart.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace ImportGridFiles;
+
+namespace {
+
+TQorImportOptions With(std::initializer_list<std::pair<const char*, const char*>> Options) {
+    TQorImportOptions o;
+    for (const auto& [name, value] : Options)
+        EXPECT_EQ(o.Set(name, value), "");
+    return o;
+}
+
+} // namespace
+
+// A netCDF-4 file of two variables lists both and opens neither until one is named; the packed
+// temperature at one time is a surface over longitude (X) and latitude (Z) with their units in
+// the captions, unpacked, its fill value a hole; without an index it is a volume over time.
+TEST(ImportNetCdf, ReadsTheChosenSlabWithCoordinatesPackingAndHoles) {
+    TempDir dir;
+    const std::string file = dir.File("air.nc");
+    ASSERT_TRUE(WriteNetCdf(file));
+
+    TQorImportResult both = ImportFile(file, {});
+    ASSERT_FALSE(both.Ok());
+    ASSERT_EQ(both.Choices.size(), 2u);
+    EXPECT_EQ(both.Error.Text(),
+              "air.nc: the file holds 2 variables; choose one with --var NAME: temp (time, lat, "
+              "lon): 3 × 4 × 5 int16 [K], Air temperature; pressure (lat, lon): 4 × 5 float32 "
+              "[hPa]");
+
+    const TQorImportResult r = ImportFile(file, With({{"var", "temp"}, {"index", "time=1"}}));
+    ASSERT_TRUE(r.Ok()) << r.Error.Text();
+    ASSERT_EQ(r.Kind, TQorImportKind::Surface);
+    ASSERT_EQ(r.NX(), NLon);
+    ASSERT_EQ(r.NZ(), NLat);
+    EXPECT_EQ(r.CaptionX, "lon [degrees_east]");
+    EXPECT_EQ(r.CaptionZ, "lat [degrees_north]");
+    EXPECT_EQ(r.CaptionY, "temp [K]");
+    EXPECT_TRUE(r.GivenX && r.GivenZ);
+    for (int k = 0; k < NLat; ++k)
+        for (int i = 0; i < NLon; ++i) {
+            EXPECT_FLOAT_EQ(r.X[size_t(i)], float(Lon(i)));
+            EXPECT_FLOAT_EQ(r.Z[size_t(k)], float(Lat(k)));
+            const float v = r.Values[size_t(i + NLon * k)];
+            if (PackedTemp(1, k, i) == TempFill)
+                EXPECT_TRUE(std::isnan(v)) << i << "," << k;
+            else
+                EXPECT_NEAR(v, PackedTemp(1, k, i) * TempScale + TempOffset, 1e-3);
+        }
+
+    const TQorImportResult volume = ImportFile(file, With({{"var", "temp"}}));
+    ASSERT_TRUE(volume.Ok()) << volume.Error.Text();
+    ASSERT_EQ(volume.Kind, TQorImportKind::Volume);
+    EXPECT_EQ(volume.NZ(), NTime);
+    EXPECT_EQ(volume.NY(), NLat);
+    EXPECT_EQ(volume.CaptionZ, "time [hours since 2020-01-01]");
+    EXPECT_FLOAT_EQ(volume.Z[2], 12.0f);
+    EXPECT_EQ(volume.CaptionValue, "temp [K]");
+    EXPECT_NEAR(volume.Values[size_t(4 + NLon * (3 + NLat * 2))],
+                PackedTemp(2, 3, 4) * TempScale + TempOffset, 1e-3);
+
+    // valid_range 990 ... 1005 leaves out the pressures above it.
+    const TQorImportResult p = ImportFile(file, With({{"var", "pressure"}}));
+    ASSERT_TRUE(p.Ok()) << p.Error.Text();
+    EXPECT_FLOAT_EQ(p.Values[0], Pressure(0, 0));
+    EXPECT_TRUE(std::isnan(p.Values[size_t(0 + NLon * 3)])); // 1009
+
+    const TQorImportResult beyond = ImportFile(file, With({{"var", "temp"}, {"index", "time=3"}}));
+    EXPECT_EQ(beyond.Error.Text(),
+              "air.nc, variable 'temp': --index time=3: time has 3 places (0 ... 2)");
+    const TQorImportResult none = ImportFile(file, With({{"var", "wind"}}));
+    EXPECT_NE(none.Error.Text().find("holds no variable 'wind'"), std::string::npos);
+}
+
+// An HDF5 dataset with dimension scales opens at once (the scales are no candidates), its
+// scales the axes; a file that is no HDF5 gives the library's words in the message and nothing
+// on the terminal.
+TEST(ImportHdf5, ReadsADatasetWithItsDimensionScalesAndSaysTheLibrarysError) {
+    TempDir dir;
+    const std::string file = dir.File("terrain.h5");
+    ASSERT_TRUE(WriteHdf5(file));
+    TQor3DChart chart;
+    chart.SetUseLowMemory(true);
+    const TQorOpenOutcome o = OpenChartData(chart, nullptr, file, false, {});
+    ASSERT_TRUE(o.Ok) << o.Error;
+    EXPECT_EQ(o.Format, "HDF5 files");
+    ASSERT_EQ(chart.NX(), H5NX);
+    ASSERT_EQ(chart.NZ(), H5NY);
+    EXPECT_EQ(chart.AxisX().Caption(), "easting [m]");
+    EXPECT_EQ(chart.AxisZ().Caption(), "northing [m]");
+    EXPECT_EQ(chart.AxisY().Caption(), "height [m]");
+    EXPECT_FLOAT_EQ(chart.XValues()[5], 550.0f);
+    EXPECT_FLOAT_EQ(chart.ZValues()[3], 5300.0f);
+    EXPECT_FLOAT_EQ(chart.Data()[size_t(5 + H5NX * 3)], float(H5Height(3, 5)));
+
+    const std::string bad = dir.File("bad.h5");
+    WriteFileText(bad, "not an HDF5 file at all");
+    testing::internal::CaptureStderr();
+    const TQorImportResult r = ImportFile(bad, {});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(r.Error.Text().rfind("bad.h5: the file cannot be opened: the HDF5 library says: ", 0),
+              0u)
+        << r.Error.Text();
+}
+
+// Headers that claim 10^12 values are refused before anything is allocated, with the grid's
+// size in the message.
+TEST(ImportNetCdfHdf5, HugeDeclaredShapesAreRefusedBeforeAllocation) {
+    TempDir dir;
+    const std::string nc = dir.File("huge.nc");
+    int id = -1, dims[2] = {}, var = 0;
+    ASSERT_EQ(nc_create(nc.c_str(), NC_CLOBBER | NC_64BIT_DATA, &id), NC_NOERR);
+    ASSERT_EQ(nc_set_fill(id, NC_NOFILL, nullptr), NC_NOERR);
+    ASSERT_EQ(nc_def_dim(id, "y", 1000000, &dims[0]), NC_NOERR);
+    ASSERT_EQ(nc_def_dim(id, "x", 1000000, &dims[1]), NC_NOERR);
+    ASSERT_EQ(nc_def_var(id, "z", NC_FLOAT, 2, dims, &var), NC_NOERR);
+    ASSERT_EQ(nc_close(id), NC_NOERR);
+    const TQorImportResult a = ImportFile(nc, {});
+    EXPECT_EQ(a.Error.Text(), "huge.nc, variable 'z': the grid of 1000000 × 1000000 = "
+                              "1000000000000 values does not fit into memory");
+
+    const std::string h5 = dir.File("huge.h5");
+    const hid_t file = H5Fcreate(h5.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+    const hsize_t shape[] = {1000000, 1000000}, chunk[] = {100, 100};
+    const hid_t space = H5Screate_simple(2, shape, nullptr);
+    const hid_t plist = H5Pcreate(H5P_DATASET_CREATE);
+    H5Pset_chunk(plist, 2, chunk);
+    const hid_t set =
+        H5Dcreate2(file, "z", H5T_NATIVE_FLOAT, space, H5P_DEFAULT, plist, H5P_DEFAULT);
+    ASSERT_GE(set, 0);
+    H5Dclose(set);
+    H5Pclose(plist);
+    H5Sclose(space);
+    H5Fclose(file);
+    const TQorImportResult b = ImportFile(h5, {});
+    EXPECT_EQ(b.Error.Text(), "huge.h5, variable 'z': the grid of 1000000 × 1000000 = "
+                              "1000000000000 values does not fit into memory");
+}
