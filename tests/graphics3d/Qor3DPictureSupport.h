@@ -168,3 +168,19 @@ inline int ColouredPixels(const QImage& Image, const QRect& Area, int Spread) {
 inline int ColouredPixels(const QImage& Image, int X) {
     return ColouredPixels(Image, QRect(X, 0, 1, Image.height()), 80);
 }
+
+// Pixels on the outermost rows and columns that differ from the colour of the top-left corner:
+// none where everything drawn lies whole inside the picture.
+inline long long BorderPixels(const QImage& Image) {
+    const QImage a = Image.convertToFormat(QImage::Format_RGB32);
+    if (a.isNull())
+        return 0;
+    const QRgb back = a.pixel(0, 0) & 0xFFFFFF;
+    long long n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const bool border = x == 0 || y == 0 || x == a.width() - 1 || y == a.height() - 1;
+            n += border && (a.pixel(x, y) & 0xFFFFFF) != back ? 1 : 0;
+        }
+    return n;
+}

@@ -77,6 +77,37 @@ inline void SetFixedRange(TQorChartAxis3D& Axis, double Min, double Max) {
     Axis.SetMaximum(Max);
 }
 
+// The view and the large axis fonts the viewer's main window gives its chart.
+inline void UseViewerLook(TQor3DChart& Chart) {
+    Chart.SetPerspectiveON(true);
+    Chart.SetXMin(0.3);
+    Chart.SetYMin(0.3);
+    Chart.SetZNear(1);
+    Chart.SetZFar(100);
+    Chart.SetViewMoveX(0);
+    Chart.SetViewMoveY(0.1);
+    Chart.SetViewMoveZ(-2.5);
+    Chart.SetViewRotX(30);
+    Chart.SetViewRotY(130);
+    Chart.SetViewScale(0.7);
+    for (TQorChartAxis3D* axis : {&Chart.AxisX(), &Chart.AxisY(), &Chart.AxisZ()}) {
+        TFont caption("Arial", 10, {fsBold});
+        caption.SetHeight(-64);
+        axis->SetCaptionFont(caption);
+        TFont labels("Arial", 10);
+        labels.SetHeight(-48);
+        axis->SetFont(labels);
+    }
+}
+
+// The wave surface as the viewer shows it, with the Y caption "height [m]", which runs past
+// the view's right edge unless the chart is fitted.
+inline void MakeCutCaptionChart(TQor3DChart& Chart) {
+    MakeWaveSurface(Chart, 21, false);
+    UseViewerLook(Chart);
+    Chart.AxisY().SetCaption("height [m]");
+}
+
 // The chart's major grid with the six planes that are on by default turned off: no plane is
 // drawn.
 inline void HideGridPlanes(TQor3DChart& Chart) {

@@ -341,7 +341,7 @@ TQorMatrix QorPaint::AxisFrameTurn(TQorAxisId Id) {
 
 void QorPaint::DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAxis3D& Z,
                              const std::array<double, 3>& Range,
-                             const std::array<double, 3>& Origin) {
+                             const std::array<double, 3>& Origin, double PixelSize) {
     const TGLFunctions& gl = GL();
     const std::array<TQorChartAxis3D*, 3> axes{&X, &Y, &Z};
     for (size_t i = 0; i < 3; ++i) {
@@ -358,7 +358,7 @@ void QorPaint::DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAx
         // all three axes.
         gl.Scaled(Range[0], Range[1], Range[2]);
         gl.MultMatrixd(turn.data());
-        DrawAxis(*axes[i], QorAxisPixelSize, 1.0 / Range[i], Origin[i]);
+        DrawAxis(*axes[i], PixelSize, 1.0 / Range[i], Origin[i]);
     }
 }
 

@@ -83,6 +83,7 @@ void DrawTextQuad(TQorChartAxis3D& Axis, const TFont& Font, const std::string& T
 
 // Lays out Axis and draws it in the current frame, whose x runs along the axis in world units
 // and whose origin lies at axis value Offset. Changes the current matrix (callers push and pop).
+// Qor3DViewFit's outline repeats these steps without drawing: change both together.
 void DrawAxis(TQorChartAxis3D& Axis, double PixelSize, double Scale, double Offset);
 
 // ---- Placement -------------------------------------------------------------------------------
@@ -99,9 +100,11 @@ TQorMatrix AxisFrameTurn(TQorAxisId Id);
 // Places and draws the three axes in the scene frame whose per-axis scale is 1 / Range (the data
 // lengths that make one world unit along X, Y, Z) and whose origin lies at Origin (axis space):
 // far from zero the scene takes the centre of the displayed ranges, so that coordinates reach
-// GL's floats as small differences, not as raw values.
+// GL's floats as small differences, not as raw values. PixelSize is larger than
+// QorAxisPixelSize where the view is zoomed out to fit the labels (they keep their pixel size).
 void DrawSceneAxes(TQorChartAxis3D& X, TQorChartAxis3D& Y, TQorChartAxis3D& Z,
-                   const std::array<double, 3>& Range, const std::array<double, 3>& Origin);
+                   const std::array<double, 3>& Range, const std::array<double, 3>& Origin,
+                   double PixelSize = QorAxisPixelSize);
 
 // ---- Grid planes -----------------------------------------------------------------------------
 

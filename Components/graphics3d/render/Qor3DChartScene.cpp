@@ -4,6 +4,7 @@
 #include "gl/Qor3DLib.h"
 #include "render/Qor3DAxisPainter.h"
 #include "render/Qor3DClipPlanes.h"
+#include "render/Qor3DViewFit.h"
 
 #include <algorithm>
 #include <array>
@@ -139,18 +140,38 @@ void RestoreAfterError(int DepthBefore) {
     }
 }
 
+// Labels that fit: where a label, caption or axis line would leave the view, the projection the
+// drawing control set up is zoomed out and shifted (the view's stored properties stay as they
+// are); returns the zoom, which the labels undo to keep their pixel size. A chart that fits
+// gets no GL call more. Hosts that set up the matrices themselves are left alone.
+double FitView(TQor3DChart& Chart, const TQorSceneFrame& Frame, const TRect& PaintRect) {
+    if (Chart.DisableMatrixInit())
+        return 1;
+    const int w = PaintRect.Width();
+    const int h = PaintRect.Height();
+    const TQorViewFit fit = FitChartView(Chart, Frame, w, h);
+    if (fit.Identity())
+        return 1;
+    const TGLFunctions& gl = GL();
+    gl.MatrixMode(GL_PROJECTION);
+    gl.LoadMatrixd(fit.Applied(TQor3DViewMatrix::OfDraw(Chart, w, h).Projection()).data());
+    gl.MatrixMode(GL_MODELVIEW);
+    return fit.Scale;
+}
+
 // Steps from the scale ranges to OnInChartPaintGL; FrameEntered tells the caller whether the
 // scene frame was entered (an error inside it leaves state to restore).
 void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorSceneOptions& Options,
                      bool& FrameEntered, int& DepthBefore) {
     TQorSceneFrame frame = ComputeSceneFrame(Chart);
     frame.TurningView = Options.TurningView;
+    const double pixelSize = QorAxisPixelSize / FitView(Chart, frame, PaintRect);
     TQorChartAxis3D& x = Chart.AxisX();
     TQorChartAxis3D& y = Chart.AxisY();
     TQorChartAxis3D& z = Chart.AxisZ();
-    LayoutAxis(x, QorAxisPixelSize, 1 / frame.RX);
-    LayoutAxis(y, QorAxisPixelSize, 1 / frame.RY);
-    LayoutAxis(z, QorAxisPixelSize, 1 / frame.RZ);
+    LayoutAxis(x, pixelSize, 1 / frame.RX);
+    LayoutAxis(y, pixelSize, 1 / frame.RY);
+    LayoutAxis(z, pixelSize, 1 / frame.RZ);
 
     const TGLFunctions& gl = GL();
     DepthBefore = ModelViewDepth(gl);
@@ -164,7 +185,7 @@ void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorScene
     if (!frame.BoxRelative)
         gl.Translated(-Centre(x), -Centre(y), -Centre(z));
 
-    DrawSceneAxes(x, y, z, {frame.RX, frame.RY, frame.RZ}, origin);
+    DrawSceneAxes(x, y, z, {frame.RX, frame.RY, frame.RZ}, origin, pixelSize);
     DrawSceneGridPlanes(x, y, z, Chart.gridMajor(), Chart.gridMinor(), origin);
 
     // Box-relative data and clip planes go under the view transform alone.

@@ -3,9 +3,12 @@
 #include "CliSupport.h"
 #include "TestSupport.h"
 #include "graphics3d/Qor3DPictureSupport.h"
+#include "graphics3d/Qor3DSceneSamples.h"
 
 #include "QorColSc.h"
 #include "chart/Qor3DChart.h"
+#include "render/Qor3DChartScene.h"
+#include "render/Qor3DViewFit.h"
 
 #include <QColor>
 #include <QImage>
@@ -131,6 +134,21 @@ TEST_F(RenderCommand, BatchTurnsTheViewPerPicture) {
     EXPECT_TRUE(PicturesAlike("batch0", first, Picture(dir.File("m0.png")), {}));
     EXPECT_FALSE(std::filesystem::exists(dir.File("m1.png")));
     EXPECT_EQ(Picture(dir.File("m2.png")).size(), QSize(200, 150));
+}
+
+// A chart file whose Y caption would run past the right edge is rendered with the caption whole
+// (the scene's fit, which copies and the viewer share): nothing but background on the border.
+TEST_F(RenderCommand, ACutCaptionIsDrawnWhole) {
+    TQor3DChart chart;
+    MakeCutCaptionChart(chart);
+    QorPaint::SetDisplayedRanges(chart);
+    ASSERT_FALSE(
+        QorPaint::FitChartView(chart, QorPaint::ComputeSceneFrame(chart), 400, 300).Identity());
+    const std::string file = dir.File("cut.p3d");
+    ASSERT_EQ(chart.SaveToFile(file, false, true), 0);
+    const std::string out = dir.File("cut.png");
+    ASSERT_EQ(RunRender(file + " -o " + out + " --size 400x300 --no-legend"), 0);
+    EXPECT_EQ(BorderPixels(Picture(out)), 0);
 }
 
 // render takes the import options as info and convert do: a matrix drawn with --transpose is
