@@ -1,6 +1,7 @@
 #include "render/Qor3DViewFit.h"
 
 #include "chart/Qor3DChart.h"
+#include "render/Qor3DChartScene.h"
 
 #include <algorithm>
 #include <cmath>
@@ -225,4 +226,13 @@ TQorViewFit QorPaint::FitChartView(TQor3DChart& Chart, const TQorSceneFrame& Fra
     }
     const TBounds b = scale == 1 ? whole : bounds(scale);
     return {scale, ShiftInto(b.Left, b.Right, limitX), ShiftInto(b.Bottom, b.Top, limitY)};
+}
+
+TQor3DViewMatrix QorPaint::FittedViewMatrix(TQor3DChart& Chart, int Width, int Height) {
+    const TQor3DViewMatrix view = TQor3DViewMatrix::OfDraw(Chart, Width, Height);
+    SetDisplayedRanges(Chart);
+    if (Chart.DisableMatrixInit() || !ChartDrawable(Chart))
+        return view;
+    const TQorViewFit fit = FitChartView(Chart, ComputeSceneFrame(Chart), Width, Height);
+    return {fit.Applied(view.Projection()), view.ModelView(), Width, Height};
 }

@@ -76,4 +76,9 @@ constexpr double QorFitLeastZoom = 0.7;
 // for the fit found.
 TQorViewFit FitChartView(TQor3DChart& Chart, const TQorSceneFrame& Frame, int Width, int Height);
 
+// The view a paint of Chart at Width x Height draws with: the drawing control's projection with
+// the fit applied, and its view transform; for turning mouse positions into the scene. Lays the
+// axes out as the paint does.
+TQor3DViewMatrix FittedViewMatrix(TQor3DChart& Chart, int Width, int Height);
+
 } // namespace QorPaint

@@ -96,10 +96,9 @@ TEST(ViewFit, CutCaptionAndEndLabelsAreDrawnWhole) {
     }
 }
 
-// A chart that fits is drawn with the projection of the drawing control alone: the GL
-// projection and model-view after the paint are the software matrices, and for a cut chart the
-// projection carries the fit.
-TEST(ViewFit, SoftwareMatricesMatchGL) {
+// The GL projection and model-view after a paint are FittedViewMatrix's: the drawing control's
+// alone for a chart that fits, with the fit for a cut one.
+TEST(ViewFit, FittedViewMatrixIsWhatGLDrewWith) {
     for (const bool cut : {false, true}) {
         TQor3DChart chart;
         if (cut)
@@ -109,8 +108,9 @@ TEST(ViewFit, SoftwareMatricesMatchGL) {
         chart.SetViewRotX(25);
         chart.SetRotZ(10);
         ASSERT_EQ(Fits(chart), !cut);
-        SetDisplayedRanges(chart);
-        const TQorViewFit fit = FitChartView(chart, ComputeSceneFrame(chart), W, H);
+        const TQor3DViewMatrix plain = TQor3DViewMatrix::OfDraw(chart, W, H);
+        const TQor3DViewMatrix fitted = FittedViewMatrix(chart, W, H);
+        EXPECT_EQ(fitted.Projection() == plain.Projection(), !cut);
         TQorMatrix projection{};
         TQorMatrix modelView{};
         chart.OnAfterPaintGL = [&](TObject*, const TRect&) {
@@ -118,12 +118,9 @@ TEST(ViewFit, SoftwareMatricesMatchGL) {
             GL().GetDoublev(GL_MODELVIEW_MATRIX, modelView.data());
         };
         Render(chart);
-        const TQor3DViewMatrix view = TQor3DViewMatrix::OfDraw(chart, W, H);
-        const TQorMatrix wantP = fit.Applied(view.Projection());
-        const TQorMatrix wantMV = view.ModelView();
         for (size_t i = 0; i < 16; ++i) {
-            EXPECT_NEAR(projection[i], wantP[i], 1e-5) << i;
-            EXPECT_NEAR(modelView[i], wantMV[i], 1e-5) << i;
+            EXPECT_NEAR(projection[i], fitted.Projection()[i], 1e-5) << i;
+            EXPECT_NEAR(modelView[i], fitted.ModelView()[i], 1e-5) << i;
         }
     }
 }
