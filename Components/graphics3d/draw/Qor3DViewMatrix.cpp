@@ -169,7 +169,7 @@ bool QorMatrix::Inverse(const TQorMatrix4& m, TQorMatrix4& Result) {
     return true;
 }
 
-TQorVec3 QorMatrix::Transform(const TQorMatrix4& M, const TQorVec3& P, double* W) {
+TQorPoint3d QorMatrix::Transform(const TQorMatrix4& M, const TQorPoint3d& P, double* W) {
     std::array<double, 4> r{};
     for (int row = 0; row < 4; ++row)
         r[row] = M[At(row, 0)] * P[0] + M[At(row, 1)] * P[1] + M[At(row, 2)] * P[2] + M[At(row, 3)];
@@ -195,9 +195,10 @@ TQor3DViewMatrix TQor3DViewMatrix::Then(const TQorMatrix4& Model) const {
     return {FProjection, QorMatrix::Multiply(FModelView, Model), FWidth, FHeight};
 }
 
-TQorScreenPoint TQor3DViewMatrix::Project(const TQorVec3& P) const {
+TQorScreenPoint TQor3DViewMatrix::Project(const TQorPoint3d& P) const {
     double w = 0;
-    const TQorVec3 ndc = QorMatrix::Transform(QorMatrix::Multiply(FProjection, FModelView), P, &w);
+    const TQorPoint3d ndc =
+        QorMatrix::Transform(QorMatrix::Multiply(FProjection, FModelView), P, &w);
     TQorScreenPoint s;
     s.X = (ndc[0] + 1) / 2 * FWidth;
     s.Y = (1 - ndc[1]) / 2 * FHeight;
@@ -206,20 +207,20 @@ TQorScreenPoint TQor3DViewMatrix::Project(const TQorVec3& P) const {
     return s;
 }
 
-bool TQor3DViewMatrix::Unproject(double X, double Y, double Depth, TQorVec3& P) const {
+bool TQor3DViewMatrix::Unproject(double X, double Y, double Depth, TQorPoint3d& P) const {
     TQorMatrix4 inverse;
     if (FWidth <= 0 || FHeight <= 0 ||
         !QorMatrix::Inverse(QorMatrix::Multiply(FProjection, FModelView), inverse))
         return false;
-    const TQorVec3 ndc{2 * X / FWidth - 1, 1 - 2 * Y / FHeight, 2 * Depth - 1};
+    const TQorPoint3d ndc{2 * X / FWidth - 1, 1 - 2 * Y / FHeight, 2 * Depth - 1};
     double w = 0;
     P = QorMatrix::Transform(inverse, ndc, &w);
     return w != 0 && std::isfinite(P[0]) && std::isfinite(P[1]) && std::isfinite(P[2]);
 }
 
 bool TQor3DViewMatrix::RayThrough(double X, double Y, TQorRay& Ray) const {
-    TQorVec3 nearPoint;
-    TQorVec3 farPoint;
+    TQorPoint3d nearPoint;
+    TQorPoint3d farPoint;
     if (!Unproject(X, Y, 0, nearPoint) || !Unproject(X, Y, 1, farPoint))
         return false;
     Ray.Origin = nearPoint;

@@ -10,7 +10,7 @@
 class TQor3DDraw;
 
 using TQorMatrix4 = std::array<double, 16>;
-using TQorVec3 = std::array<double, 3>;
+using TQorPoint3d = std::array<double, 3>;
 
 namespace QorMatrix {
 TQorMatrix4 Identity();
@@ -25,14 +25,14 @@ TQorMatrix4 Ortho(double Left, double Right, double Bottom, double Top, double N
 // False (and Result untouched) for a singular matrix.
 bool Inverse(const TQorMatrix4& M, TQorMatrix4& Result);
 // M × (P, 1), divided by w; w itself goes to W when asked.
-TQorVec3 Transform(const TQorMatrix4& M, const TQorVec3& P, double* W = nullptr);
+TQorPoint3d Transform(const TQorMatrix4& M, const TQorPoint3d& P, double* W = nullptr);
 } // namespace QorMatrix
 
 // A line through the scene: Origin on the near plane, Direction towards the far plane (not of
 // unit length; Origin + Direction lies on the far plane).
 struct TQorRay {
-    TQorVec3 Origin{0, 0, 0};
-    TQorVec3 Direction{0, 0, 1};
+    TQorPoint3d Origin{0, 0, 0};
+    TQorPoint3d Direction{0, 0, 1};
 };
 
 // Where a projected point lies: X, Y in pixels (top-left origin), Depth as the depth buffer
@@ -60,9 +60,9 @@ public:
     // The same view with Model applied to the vertices first (glMultMatrixd(Model) after it).
     TQor3DViewMatrix Then(const TQorMatrix4& Model) const;
 
-    TQorScreenPoint Project(const TQorVec3& P) const;
+    TQorScreenPoint Project(const TQorPoint3d& P) const;
     // The model point at pixel (X, Y) and buffer depth Depth; false when the view is singular.
-    bool Unproject(double X, double Y, double Depth, TQorVec3& P) const;
+    bool Unproject(double X, double Y, double Depth, TQorPoint3d& P) const;
     // The ray through pixel position (X, Y) (a pixel's centre is at +0.5), in model coordinates.
     bool RayThrough(double X, double Y, TQorRay& Ray) const;
 

@@ -34,7 +34,7 @@ TEST_P(Qor3DViewMatrixPicture, MatchesGLAndItsPixels) {
     constexpr int h = 110;
     TQor3DDraw d;
     Apply(d, GetParam());
-    const TQorVec3 point{0.3, -0.2, 0.25};
+    const TQorPoint3d point{0.3, -0.2, 0.25};
     TQorMatrix4 projection{};
     TQorMatrix4 modelView{};
     d.OnPaintGL = [&](TObject*, const TRect&) {
@@ -66,17 +66,17 @@ TEST_P(Qor3DViewMatrixPicture, MatchesGLAndItsPixels) {
     EXPECT_EQ(image.pixel(px, py), qRgb(255, 0, 0)) << s.X << ", " << s.Y;
 
     // The pixel's ray passes through the point; unprojecting at its depth gives it back.
-    TQorVec3 back;
+    TQorPoint3d back;
     ASSERT_TRUE(view.Unproject(s.X, s.Y, s.Depth, back));
     for (int k = 0; k < 3; ++k)
         EXPECT_NEAR(back[k], point[k], 1e-9);
     TQorRay ray;
     ASSERT_TRUE(view.RayThrough(s.X, s.Y, ray));
-    const TQorVec3 o = ray.Origin;
-    const TQorVec3 dir = ray.Direction;
-    const TQorVec3 op{point[0] - o[0], point[1] - o[1], point[2] - o[2]};
-    const TQorVec3 cross{op[1] * dir[2] - op[2] * dir[1], op[2] * dir[0] - op[0] * dir[2],
-                         op[0] * dir[1] - op[1] * dir[0]};
+    const TQorPoint3d o = ray.Origin;
+    const TQorPoint3d dir = ray.Direction;
+    const TQorPoint3d op{point[0] - o[0], point[1] - o[1], point[2] - o[2]};
+    const TQorPoint3d cross{op[1] * dir[2] - op[2] * dir[1], op[2] * dir[0] - op[0] * dir[2],
+                            op[0] * dir[1] - op[1] * dir[0]};
     const double len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
     EXPECT_NEAR(std::hypot(cross[0], cross[1], cross[2]) / len, 0, 1e-9);
 }
