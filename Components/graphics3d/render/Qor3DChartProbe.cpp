@@ -271,6 +271,14 @@ struct TPickFrame {
     TQorRay Ray;
     TBox Clip;
     TQorPoint3d Scale{1, 1, 1};
+    // The 4D kinds' cross-section plane, where it replaces the clip box's top: drawing
+    // coordinates to the plane's own, whose z must not be above 0.
+    bool Cut = false;
+    TQorMatrix4 ToCut = QorMatrix::Identity();
+
+    bool Keeps(const TQorPoint3d& P) const {
+        return Clip.Contains(P) && (!Cut || QorMatrix::Transform(ToCut, P)[2] <= 1e-9);
+    }
 };
 
 // A grid the ray is cast against: Cols × Rows points, the Layer reported for a hit.
@@ -343,7 +351,7 @@ void CastGrid(const TPickFrame& F, const TGridShape& Grid, const std::vector<TBo
                     const TQorPoint3d hit{F.Ray.Origin[0] + t * F.Ray.Direction[0],
                                           F.Ray.Origin[1] + t * F.Ray.Direction[1],
                                           F.Ray.Origin[2] + t * F.Ray.Direction[2]};
-                    if (F.Clip.Contains(hit))
+                    if (F.Keeps(hit))
                         Best = {t, Grid.Layer, j, i, hit};
                 }
         }
@@ -500,6 +508,71 @@ TQorProbeResult PickLayerList(const TQor3DChart& Chart, const TPickFrame& F, TBl
     return Report(Chart, {{found, found + 1, found + 2}, found + 3});
 }
 
+// The cross-section plane as SetCrossSectionPlane places it (Qor3D4DPainter.cpp), from the
+// displayed ranges: false where the clip box keeps its top.
+bool CrossSection(const TQor3DChart& Chart, TQorMatrix4& ToCut) {
+    const TQorDataKind kind = Chart.DataKind();
+    if (!((kind == dkNx4D || kind == dk4D || kind == dk4DSurface) && Chart.AxisY().AutoMax()))
+        return false;
+    using namespace QorMatrix;
+    constexpr double degrees = 57.295779513082320877;
+    const double xMin = Chart.AxisX().Layout.DisplayMin;
+    const double dX = Chart.AxisX().Layout.DisplayMax - xMin;
+    const double yMin = Chart.AxisY().Layout.DisplayMin;
+    const double dY = Chart.AxisY().Layout.DisplayMax - yMin;
+    const double zMin = Chart.AxisZ().Layout.DisplayMin;
+    const double dZ = Chart.AxisZ().Layout.DisplayMax - zMin;
+    const double offset = Chart.Dim4CrossSectionOffset();
+    const int cut = Chart.Dim4CrossSection();
+    const double diagonal = float(std::atan(float(dY / std::sqrt(dZ * dZ + dX * dX))) * degrees);
+    const double alongX = std::atan(dY / dX) * degrees;
+    const double alongZ = std::atan(dY / dZ) * degrees;
+    TQorMatrix4 m = Identity();
+    const auto then = [&m](const TQorMatrix4& Step) {
+        m = Multiply(m, Step);
+    };
+    if (cut > 0) {
+        then(Translation(xMin, yMin + dY * offset, zMin));
+        then(Rotation(90, -1, 0, 0));
+    }
+    switch (cut) {
+    case 1:
+        then(Rotation(alongX, 0, -1, 0));
+        break;
+    case 2:
+        then(Rotation(alongZ, -1, 0, 0));
+        break;
+    case 3:
+        then(Translation(dX, 0, 0));
+        then(Rotation(alongX, 0, 1, 0));
+        break;
+    case 4:
+        then(Translation(0, -dZ, 0));
+        then(Rotation(alongZ, 1, 0, 0));
+        break;
+    case 5:
+        then(Rotation(diagonal, -1, -1, 0));
+        break;
+    case 6:
+        then(Translation(dX, 0, 0));
+        then(Rotation(diagonal, -1, 1, 0));
+        break;
+    case 7:
+        then(Translation(0, -dZ, 0));
+        then(Rotation(diagonal, 1, -1, 0));
+        break;
+    case 8:
+        then(Translation(dX, -dZ, 0));
+        then(Rotation(diagonal, 1, 1, 0));
+        break;
+    default:
+        then(Translation(0, yMin + dY * (offset + 1 + QorClipMargin), 0));
+        then(Rotation(90, -1, 0, 0));
+        break;
+    }
+    return Inverse(m, ToCut);
+}
+
 // ---- Readout text ---------------------------------------------------------------------------
 
 std::string Label(const std::string& Caption, const char* Fallback) {
@@ -567,6 +640,9 @@ TQorProbeResult TQorChartPicker::AtPixel(TQor3DChart& Chart, int Width, int Heig
         f.Clip.Min[size_t(a)] = axis.Layout.DisplayMin - margin;
         f.Clip.Max[size_t(a)] = axis.Layout.DisplayMax + margin;
     }
+    f.Cut = CrossSection(Chart, f.ToCut);
+    if (f.Cut) // the plane replaces the box's top
+        f.Clip.Max[1] = Infinity;
     if (!FCache->Serves(Chart))
         FCache->Reset(Chart);
     switch (Chart.DataKind()) {

@@ -116,6 +116,13 @@ TEST(Qor3DChartProbe, VolumeCellsOnALogAxisAndTheDrawnLayers) {
         EXPECT_DOUBLE_EQ(hit.Value, 333) << t.ViewRotY;
         EXPECT_NEAR(hit.Y, 1000, 1e-2);
     }
+    // The cross-section plane halfway up cuts the upper layers away: the ray goes on below.
+    chart.SetDim4CrossSectionOffset(-0.5);
+    const TQorScreenPoint cut = QorProbe::ChartView(chart, w, h).Project({3, 3, 1.5});
+    const TQorProbeResult below = QorProbe::AtPixel(chart, w, h, cut.X, cut.Y);
+    ASSERT_TRUE(below.Found);
+    EXPECT_LT(below.Y, 11);
+    chart.SetDim4CrossSectionOffset(0);
     // Only the second layer drawn: the ray goes through the top one's place to it.
     chart.SetDim4FirstLayer(2);
     chart.SetDim4NthLayer(10);

@@ -26,16 +26,29 @@ std::string SurfaceFile() {
 }
 
 // Moves the mouse over the drawn point P (drawing coordinates) of the chart; the readout's text
-// after the move (empty when none came).
+// once the marker stands on that point (empty when it never does). Motion from where the cursor
+// was before may still be on its way, and the window's layout may still settle after the load:
+// the marker tells which move the text belongs to, and the move is tried again at the chart's
+// size of the moment.
 QString HoverOver(TFormMain& Window, const TQorPoint3d& P) {
     TQor3DDrawWidget& chart = Window.ChartWidget();
-    const TPoint size = chart.ClientSize();
-    const TQorScreenPoint s = QorProbe::ChartView(Window.Chart(), size.X, size.Y).Project(P);
-    auto& label = *Window.findChild<QLabel*>("StatusReadout");
-    label.clear();
-    QTest::mouseMove(&chart, QPoint(int(s.X), int(s.Y)));
-    WaitFor([&] { return !label.text().isEmpty(); }, 1500);
-    return label.text();
+    auto& marker = *Window.findChild<QWidget*>("ReadoutMarker");
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const TPoint size = chart.ClientSize();
+        const TQorScreenPoint s = QorProbe::ChartView(Window.Chart(), size.X, size.Y).Project(P);
+        const QPoint target(int(s.X), int(s.Y));
+        QTest::mouseMove(&chart, target + QPoint(9, 9));
+        QTest::qWait(50);
+        QTest::mouseMove(&chart, target);
+        if (WaitFor(
+                [&] {
+                    return marker.isVisible() &&
+                           (marker.geometry().center() - target).manhattanLength() <= 3;
+                },
+                1000))
+            return Window.findChild<QLabel*>("StatusReadout")->text();
+    }
+    return {};
 }
 
 // The chart is drawn (again) after Change.
