@@ -2,13 +2,14 @@
 
 #include "ConvertCommand.h"
 #include "InfoCommand.h"
+#include "ProbeCommand.h"
 #include "RenderCommand.h"
 
 #include <cstdio>
 
 namespace {
 
-// How info, convert and render read files of other data forms (docs/ImportFormats.md).
+// How info, convert, render and probe read files of other data forms (docs/ImportFormats.md).
 const char* const ImportUsage =
     "IMPORT OPTIONS (text matrices and column lists, .npy, .npz, NetCDF, HDF5, GeoTIFF, .asc):\n"
     "  --spacing DX[,DZ[,DY]]  --origin X0[,Z0[,Y0]]  --header auto|none|row|row+column\n"
@@ -16,8 +17,8 @@ const char* const ImportUsage =
     "  --index DIM=K\n";
 
 int Usage(std::FILE* To) {
-    std::fprintf(To, "usage: plotyra-cli about\n       %s       %s       %s%s", InfoUsage,
-                 ConvertUsage, RenderUsage, ImportUsage);
+    std::fprintf(To, "usage: plotyra-cli about\n       %s       %s       %s       %s%s", InfoUsage,
+                 ConvertUsage, RenderUsage, ProbeUsage, ImportUsage);
     return To == stderr ? 1 : 0;
 }
 

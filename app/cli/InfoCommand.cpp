@@ -12,8 +12,6 @@
 const char* const InfoUsage =
     "plotyra-cli info FILE [--no-properties] [--low-memory] [IMPORT OPTIONS]\n";
 
-namespace {
-
 // The shortest text that reads back to the same double; JSON has no infinities or NaN, so
 // those are written as null.
 std::string JsonNumber(double v) {
@@ -41,6 +39,8 @@ std::string JsonString(std::string_view Text) {
     }
     return s + '"';
 }
+
+namespace {
 
 std::string JsonRange(double Min, double Max) {
     return "[" + JsonNumber(Min) + "," + JsonNumber(Max) + "]";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TQor3DChart;
@@ -16,6 +17,11 @@ extern const char* const InfoUsage;
 // is always there (an array of texts); "error" only when Error is not empty.
 std::string InfoJson(const TQor3DChart& Chart, int Result, const std::string& Error = {},
                      const std::vector<std::string>& Warnings = {});
+
+// JSON pieces the commands share: the shortest text that reads back to the same double (null
+// for infinities and NaN), and a string with quotes, backslashes and control bytes escaped.
+std::string JsonNumber(double v);
+std::string JsonString(std::string_view Text);
 
 // Runs the command on the arguments after "info": "FILE [--no-properties] [--low-memory]
 // [IMPORT OPTIONS]". The object is printed in every case; the exit code is 0 when the file was

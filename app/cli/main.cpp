@@ -1,9 +1,11 @@
 // Command-line tool for scripts and tests: the dispatch to its commands, one unit each
-// (AboutCommand, HelpCommand, InfoCommand, ConvertCommand, RenderCommand).
+// (AboutCommand, HelpCommand, InfoCommand, ConvertCommand, RenderCommand,
+// ProbeCommand).
 #include "AboutCommand.h"
 #include "ConvertCommand.h"
 #include "HelpCommand.h"
 #include "InfoCommand.h"
+#include "ProbeCommand.h"
 #include "RenderCommand.h"
 
 #include <QGuiApplication>
@@ -27,7 +29,7 @@ int Run(int argc, char** argv) {
         return HelpCommand();
     if (command == "about")
         return AboutCommand();
-    if (command != "info" && command != "convert" && command != "render")
+    if (command != "info" && command != "convert" && command != "render" && command != "probe")
         return UsageError();
     // Colours, fonts and pictures need the GUI classes, but never a display.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
@@ -37,6 +39,8 @@ int Run(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "render")
         return RenderCommand(args);
+    if (command == "probe")
+        return ProbeCommand(args);
     return command == "convert" ? ConvertCommand(args) : InfoCommand(args);
 }
 

@@ -188,19 +188,21 @@ std::array<int, 3> TLayerBuilder::GridIndex(int j, int i, int k) const {
     return {j, i, k};
 }
 
-TLayerBuilder::TSource TLayerBuilder::Source(int j, int i, int k) const {
-    const float* data = FChart.Data().data();
-    int64_t p = 0;
+int64_t TLayerBuilder::StoredPoint(int j, int i, int k) const {
     if (FSurface) {
         // Faces 1, 2 lie across Z, 3, 4 across X, 5, 6 across Y; both stored row by row.
         static constexpr std::array<int, 3> firstFace = {3, 5, 1};
         const int face = firstFace[size_t(FAxis)] + (k > 0 ? 1 : 0);
-        p = TQor3DChart::FaceStart(face, FChart.NX(), FChart.NY(), FChart.NZ()) + j +
-            int64_t(FCols) * i;
-    } else {
-        const std::array<int, 3> g = GridIndex(j, i, k);
-        p = g[0] + int64_t(FChart.NX()) * (g[1] + int64_t(FChart.NY()) * g[2]);
+        return TQor3DChart::FaceStart(face, FChart.NX(), FChart.NY(), FChart.NZ()) + j +
+               int64_t(FCols) * i;
     }
+    const std::array<int, 3> g = GridIndex(j, i, k);
+    return g[0] + int64_t(FChart.NX()) * (g[1] + int64_t(FChart.NY()) * g[2]);
+}
+
+TLayerBuilder::TSource TLayerBuilder::Source(int j, int i, int k) const {
+    const float* data = FChart.Data().data();
+    const int64_t p = StoredPoint(j, i, k);
     if (!FLow) {
         const float* q = data + 4 * p;
         return {{q[0], q[1], q[2]}, q[3]};

@@ -70,6 +70,12 @@ public:
     const std::vector<float>& Positions() const { return FPositions; }
     const std::vector<float>& Values() const { return FValues; }
 
+    // Point (j, i) of layer k: its grid index (i along X, j along Y, k along Z) and the point
+    // it is stored as (Data holds it at 4 * index, or its value at index in the low-memory
+    // layout).
+    std::array<int, 3> GridIndex(int j, int i, int k) const;
+    int64_t StoredPoint(int j, int i, int k) const;
+
 private:
     struct TSource {
         std::array<float, 3> Xyz;
@@ -77,7 +83,6 @@ private:
     };
     // Point (j, i) of layer k, before the lift.
     TSource Source(int j, int i, int k) const;
-    std::array<int, 3> GridIndex(int j, int i, int k) const;
     bool CheckLengths() const;
 
     const TQor3DChart& FChart;

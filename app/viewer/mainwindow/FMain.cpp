@@ -123,6 +123,7 @@ void TFormMain::BuildLayout() {
     FStatusFile = new QLabel(this);
     FStatusFile->setObjectName("StatusFile");
     statusBar()->addPermanentWidget(FStatusFile);
+    BuildReadout();
     FProgress = new QProgressBar(this);
     FProgress->setObjectName("StatusProgress");
     FProgress->setRange(0, 0);
@@ -336,6 +337,9 @@ void TFormMain::SetDesignTimeProperties() {
     c.OnMouseUp = [this](TObject*, TMouseButton b, TShiftState, int x, int y) {
         ChartMouseUp(b, x, y);
     };
+    c.OnMouseMove = [this](TObject*, TShiftState Shift, int x, int y) {
+        ChartMouseMove(Shift, x, y);
+    };
 }
 
 // ---- Start-up ---------------------------------------------------------------------------------
@@ -523,6 +527,8 @@ void TFormMain::FormDestroy() {
 // ---- Chart events -----------------------------------------------------------------------------
 
 void TFormMain::Qor3DChartChange() {
+    // The point under the cursor may have moved away: the next mouse move shows it again.
+    ClearReadout();
     ChartToColorScale(Qor3DChart, ColorScale());
 }
 

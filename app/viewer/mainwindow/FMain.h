@@ -9,10 +9,12 @@
 //   FMainPlay.cpp     playback through the file list or by rotation
 //   FMainWatch.cpp    the shown file and the listed folder followed as other programs change them
 //   FMainDialogs.cpp  the dialogs the menu opens, documentation and about box
+//   FMainReadout.cpp  the value under the cursor in the status bar, and its marker
 #pragma once
 
 #include "QorStorageWindow.h"
 #include "chart/Qor3DChart.h"
+#include "render/Qor3DChartProbe.h"
 
 #include <QAbstractItemView>
 #include <QElapsedTimer>
@@ -110,6 +112,12 @@ private:
                               bool& Handled);
     void ChartMouseDown(TMouseButton Button, int X, int Y);
     void ChartMouseUp(TMouseButton Button, int X, int Y);
+
+    // FMainReadout.cpp
+    void BuildReadout();
+    void ChartMouseMove(TShiftState Shift, int X, int Y);
+    void ClearReadout();
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
     // FMainMenu.cpp
     void BuildMenus();
@@ -244,6 +252,9 @@ private:
     QWidget* BtnHome = nullptr;
     QWidget* BtnSamples = nullptr;
     QLabel* FStatusFile = nullptr;
+    QLabel* FStatusReadout = nullptr;
+    QWidget* FReadoutMarker = nullptr;
+    std::unique_ptr<TQorChartPicker> FPicker;
     QProgressBar* FProgress = nullptr;
 
     QMenu* MRUList = nullptr;

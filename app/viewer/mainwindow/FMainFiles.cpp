@@ -391,6 +391,9 @@ void TFormMain::LoadFinished(const QString& Path, const QString& Problem,
         return;
     }
     FLoadedFile = Path;
+    // New data may lie in the very arrays of the old (a reload of the same size).
+    FPicker->Forget();
+    ClearReadout();
     FStatusFile->setText(QDir::toNativeSeparators(Path));
     FWatch->WatchFile(FReloadOnChange ? Path : QString());
     if (Warnings.isEmpty())

@@ -3,6 +3,8 @@
 #include "graphics3d/HostileInputSupport.h"
 
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -270,6 +272,44 @@ TEST_F(PlotyraCli, OutputFailuresAndDroppedPicturesNameTheirCause) {
         << r.Out;
     EXPECT_TRUE(std::filesystem::is_symlink(dir.File("latest.png")));
     EXPECT_EQ(ReadFileText(target).substr(1, 3), "PNG") << "written through the link";
+}
+
+// probe: the nearest grid point of a surface, the cell of a volume, as JSON; off the data and
+// malformed calls fail as the other commands do.
+TEST_F(PlotyraCli, ProbePrintsThePointUnderDataCoordinates) {
+    const std::string surface = Write("s.txt", "2 2\r\n0 0.1\r\n0\r\n1\r\n5 6\r\n7 8\r\n");
+    const auto object = [](const RunResult& r) {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(r.Out)).object();
+    };
+    const RunResult near = RunCli("probe " + surface + " 0.09 0.9");
+    ASSERT_EQ(near.ExitCode, 0);
+    const QJsonObject s = object(near);
+    EXPECT_NEAR(s["x"].toDouble(), 0.1, 1e-7);
+    EXPECT_EQ(s["z"].toDouble(), 1);
+    EXPECT_EQ(s["height"].toDouble(), 8);
+    EXPECT_EQ(s["captions"].toObject()["height"].toString(), "Y");
+
+    const RunResult cell =
+        RunCli("probe " + std::string(PLOTYRA_EXAMPLES) + "/volume.p4d 0.6 0.4 0.3");
+    ASSERT_EQ(cell.ExitCode, 0);
+    const QJsonObject v = object(cell);
+    EXPECT_EQ(v["x"].toDouble(), 0.5);
+    EXPECT_EQ(v["y"].toDouble(), 0.5);
+    EXPECT_EQ(v["z"].toDouble(), 0.5);
+    EXPECT_EQ(v["value"].toDouble(), 1);
+    EXPECT_EQ(v["captions"].toObject()["value"].toString(), "Value");
+
+    const RunResult off = RunCli("probe " + surface + " -0.5 0.5", "2>&1");
+    EXPECT_EQ(off.ExitCode, 1);
+    EXPECT_NE(off.Out.find("off the data"), std::string::npos) << off.Out;
+    for (const std::string& args :
+         {"probe " + surface + " 0.1", "probe " + surface + " 0.1 z",
+          "probe " + surface + " 0.1 0 1", "probe " + surface + " 0 0 --bad"}) {
+        const RunResult r = RunCli(args, "2>&1");
+        EXPECT_EQ(r.ExitCode, 1) << args;
+        EXPECT_NE(r.Out.find("plotyra-cli"), std::string::npos) << args;
+    }
+    EXPECT_NE(RunCli("--help").Out.find("plotyra-cli probe FILE X [Y] Z"), std::string::npos);
 }
 
 } // namespace
