@@ -6,6 +6,7 @@
 #include "render/Qor3D4DPainter.h"
 #include "render/Qor3DChartScene.h"
 #include "render/Qor3DSurfacePainter.h"
+#include "render/Qor3DViewFit.h"
 
 #include "QorParallel.h"
 
@@ -608,7 +609,8 @@ TQor3DViewMatrix QorProbe::ChartView(TQor3DChart& Chart, int Width, int Height) 
     const TQorMatrix4 model =
         QorMatrix::Multiply(QorMatrix::Scaling(1 / f.RX, 1 / f.RY, 1 / f.RZ),
                             QorMatrix::Translation(-f.Centre[0], -f.Centre[1], -f.Centre[2]));
-    return TQor3DViewMatrix::OfDraw(Chart, Width, Height).Then(model);
+    // The view a paint draws with, including the zoom or shift that keeps labels whole.
+    return QorPaint::FittedViewMatrix(Chart, Width, Height).Then(model);
 }
 
 TQorProbeResult QorProbe::AtPixel(TQor3DChart& Chart, int Width, int Height, double PX, double PY) {

@@ -160,14 +160,18 @@ TEST(Qor3DChartProbePicture, ChartViewIsTheSceneMatrix) {
     MakeWaveSurface(chart, 20, false);
     Turn(chart, Turns[1]);
     TQorMatrix4 modelView{};
+    TQorMatrix4 projection{};
     chart.OnInChartPaintGL = [&](TObject*, const TRect&) {
         GL().GetDoublev(GL_MODELVIEW_MATRIX, modelView.data());
+        GL().GetDoublev(GL_PROJECTION_MATRIX, projection.data());
     };
     chart.RenderToBitmap(320, 200);
     ASSERT_EQ(chart.LastPaintError(), "");
     const TQor3DViewMatrix view = QorProbe::ChartView(chart, 320, 200);
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < 16; ++i) {
         EXPECT_NEAR(view.ModelView()[i], modelView[i], 1e-5) << i;
+        EXPECT_NEAR(view.Projection()[i], projection[i], 1e-5) << i;
+    }
 }
 
 } // namespace
