@@ -14,6 +14,8 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <span>
 #include <vector>
 
 using namespace QorPaint;
@@ -245,14 +247,16 @@ struct TBox {
         return true;
     }
     // Whether the ray meets the box before parameter Before.
-    bool Meets(const TQorRay& Ray, double Before) const {
+    bool Meets(const TQorRay& Ray, double Before) const { return Entry(Ray, Before) < Infinity; }
+    // Where the ray enters the box, if before parameter Before; Infinity where it does not.
+    double Entry(const TQorRay& Ray, double Before) const {
         double t0 = 0;
         double t1 = std::min(Before, 1.0);
         for (size_t a = 0; a < 3; ++a) {
             const double d = Ray.Direction[a];
             if (d == 0) {
                 if (Ray.Origin[a] < Min[a] || Ray.Origin[a] > Max[a])
-                    return false;
+                    return Infinity;
                 continue;
             }
             double n = (Min[a] - Ray.Origin[a]) / d;
@@ -261,10 +265,16 @@ struct TBox {
                 std::swap(n, f);
             t0 = std::max(t0, n);
             t1 = std::min(t1, f);
-            if (t0 > t1)
-                return false;
+            if (!(t0 <= t1))
+                return Infinity;
         }
-        return true;
+        return t0;
+    }
+    void Include(const TBox& B) {
+        for (size_t a = 0; a < 3; ++a) {
+            Min[a] = std::min(Min[a], B.Min[a]);
+            Max[a] = std::max(Max[a], B.Max[a]);
+        }
     }
 };
 
@@ -326,8 +336,8 @@ template <class P> std::vector<TBox> BlockBoxes(int Cols, int Rows, const P& Poi
 // BlockBoxes makes them) the ray meets; hits outside Clip do not count. Best keeps the
 // front-most hit so far.
 template <class P>
-void CastGrid(const TPickFrame& F, const TGridShape& Grid, const std::vector<TBox>& Boxes,
-              P&& Point, THit& Best) {
+void CastGrid(const TPickFrame& F, const TGridShape& Grid, std::span<const TBox> Boxes, P&& Point,
+              THit& Best) {
     size_t b = 0;
     for (int bi = 0; bi + 1 < Grid.Rows; bi += BlockCells)
         for (int bj = 0; bj + 1 < Grid.Cols; bj += BlockCells) {
@@ -392,6 +402,9 @@ struct TBlockCache {
     TQorDataKind Kind = dk3D;
     bool LowMemory = false;
     std::vector<std::vector<TBox>> Grids;
+    // What the 4D layers' boxes were made for, besides the data: the layers drawn and how far
+    // the 4th value lifts them.
+    std::array<double, 6> LayerSettings{};
 
     bool Serves(const TQor3DChart& Chart) const {
         return Data == Chart.Data().data() && Size == Chart.Data().size() &&
@@ -409,7 +422,14 @@ struct TBlockCache {
             {Chart.AxisX().Logarithmic(), Chart.AxisY().Logarithmic(), Chart.AxisZ().Logarithmic()},
             Chart.DataKind(),
             Chart.LowMemoryLayout(),
+            {},
             {}};
+    }
+    // Forgets the layers' boxes when the settings they were made for have changed.
+    void KeepLayers(const std::array<double, 6>& Settings) {
+        if (Settings != LayerSettings)
+            Grids.clear();
+        LayerSettings = Settings;
     }
     // The boxes of grid Index, made by Make the first time.
     template <class M> const std::vector<TBox>& Boxes(size_t Index, M&& Make) {
@@ -437,43 +457,80 @@ TQorProbeResult PickSurface(const TQor3DChart& Chart, const TPickFrame& F, TBloc
     return Report(Chart, SurfacePoint(Chart, i, k));
 }
 
+// Point (j, i) of the layer Layer last built; a missing value makes a hole.
+auto LayerPoint(const TLayerBuilder& Layer) {
+    return [&Layer](int j, int i) {
+        const size_t n = size_t(j) + size_t(Layer.Cols()) * size_t(i);
+        const float* q = Layer.Positions().data() + 3 * n;
+        if (!std::isfinite(Layer.Values()[n]))
+            return TQorPoint3d{Infinity, Infinity, Infinity};
+        return TQorPoint3d{q[0], q[1], q[2]};
+    };
+}
+
 // The layers move with the 4th dimension's settings (which, how far lifted): their boxes are
-// made for each pick.
-TQorProbeResult PickLayers(const TQor3DChart& Chart, const TPickFrame& F) {
+// kept for those settings. Layers are tried in the order the ray enters their boxes, so a pick
+// builds only the layers in front of the first hit.
+TQorProbeResult PickLayers(const TQor3DChart& Chart, const TPickFrame& F, TBlockCache& Cache) {
     const TPaletteMap map = ChartColorMapping(Chart).Palette;
     const bool surface = Chart.DataKind() == dk4DSurface;
-    THit best;
-    std::array<int, 3> grid{};
-    int64_t stored = 0;
+    Cache.KeepLayers({double(Chart.Dim4Direction()), double(Chart.Dim4FirstLayer()),
+                      double(Chart.Dim4NthLayer()), Chart.Dim4Height(), map.E, map.F});
+    struct TCandidate {
+        double Entry = Infinity;
+        size_t Grid = 0;
+        size_t Builder = 0;
+        int Layer = 0;
+    };
+    std::vector<TCandidate> candidates;
+    std::vector<std::unique_ptr<TLayerBuilder>> builders;
+    size_t grid = 0;
     for (const TLayerAxis axis : {LayerX, LayerY, LayerZ}) {
         if (!surface && !Dim4DirectionHasAxis(Chart.Dim4Direction(), axis))
             continue;
-        TLayerBuilder layer(Chart, axis, map);
+        builders.push_back(std::make_unique<TLayerBuilder>(Chart, axis, map));
+        TLayerBuilder& layer = *builders.back();
         for (const int k : layer.Layers()) {
-            layer.Build(k);
-            const std::vector<float>& positions = layer.Positions();
-            const std::vector<float>& values = layer.Values();
-            const int cols = layer.Cols();
-            const auto point = [&](int j, int i) {
-                const size_t n = size_t(j) + size_t(cols) * size_t(i);
-                const float* q = positions.data() + 3 * n;
-                if (!std::isfinite(values[n]))
-                    return TQorPoint3d{Infinity, Infinity, Infinity};
-                return TQorPoint3d{q[0], q[1], q[2]};
-            };
-            const double before = best.T;
-            CastGrid(F, {cols, layer.Rows(), k}, BlockBoxes(cols, layer.Rows(), point), point,
-                     best);
-            if (best.T < before) {
-                const auto [j, i] = NearestCorner(best, F.Scale, point);
-                grid = layer.GridIndex(j, i, k);
-                stored = layer.StoredPoint(j, i, k);
-            }
+            // The first box of a layer's list is the whole layer's, the blocks' follow.
+            const std::vector<TBox>& boxes = Cache.Boxes(grid, [&] {
+                layer.Build(k);
+                const auto point = LayerPoint(layer);
+                std::vector<TBox> blocks = BlockBoxes(layer.Cols(), layer.Rows(), point);
+                TBox whole{{Infinity, Infinity, Infinity}, {-Infinity, -Infinity, -Infinity}};
+                for (const TBox& b : blocks)
+                    whole.Include(b);
+                blocks.insert(blocks.begin(), whole);
+                return blocks;
+            });
+            const double entry = boxes.front().Entry(F.Ray, Infinity);
+            if (entry < Infinity)
+                candidates.push_back({entry, grid, builders.size() - 1, k});
+            ++grid;
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(),
+              [](const TCandidate& A, const TCandidate& B) { return A.Entry < B.Entry; });
+    THit best;
+    std::array<int, 3> index{};
+    int64_t stored = 0;
+    for (const TCandidate& c : candidates) {
+        if (!(c.Entry < best.T))
+            break;
+        TLayerBuilder& layer = *builders[c.Builder];
+        layer.Build(c.Layer);
+        const auto point = LayerPoint(layer);
+        const std::span<const TBox> blocks = std::span(Cache.Grids[c.Grid]).subspan(1);
+        const double before = best.T;
+        CastGrid(F, {layer.Cols(), layer.Rows(), c.Layer}, blocks, point, best);
+        if (best.T < before) {
+            const auto [j, i] = NearestCorner(best, F.Scale, point);
+            index = layer.GridIndex(j, i, c.Layer);
+            stored = layer.StoredPoint(j, i, c.Layer);
         }
     }
     if (best.Layer < 0)
         return {};
-    return Report(Chart, GridPoint(Chart, grid, stored));
+    return Report(Chart, GridPoint(Chart, index, stored));
 }
 
 TQorProbeResult PickLayerList(const TQor3DChart& Chart, const TPickFrame& F, TBlockCache& Cache) {
@@ -652,7 +709,7 @@ TQorProbeResult TQorChartPicker::AtPixel(TQor3DChart& Chart, int Width, int Heig
         return PickSurface(Chart, f, *FCache);
     case dk4D:
     case dk4DSurface:
-        return PickLayers(Chart, f);
+        return PickLayers(Chart, f, *FCache);
     case dkNx4D:
         return PickLayerList(Chart, f, *FCache);
     }

@@ -104,14 +104,16 @@ TEST(Qor3DChartProbe, VolumeCellsOnALogAxisAndTheDrawnLayers) {
     EXPECT_EQ(QorProbe::ReadoutText(chart, r), "X = 2   depth = 100   Z = 1   T = 222");
     EXPECT_FALSE(QorProbe::AtData(chart, 2, 5000, 1).Found);
 
-    // From above, the top layer (j = 3) is the first drawn one the ray meets.
+    // From above, the top layer (j = 3) is the first drawn one the ray meets. One picker serves
+    // every pick, as the viewer's does: what it keeps must follow the 4th value's settings.
+    TQorChartPicker picker;
     constexpr int w = 300;
     constexpr int h = 300;
     for (const TTurn& t : Turns) {
         Turn(chart, t);
         const TQor3DViewMatrix view = QorProbe::ChartView(chart, w, h);
         const TQorScreenPoint s = view.Project({3, 3, 1.5});
-        const TQorProbeResult hit = QorProbe::AtPixel(chart, w, h, s.X, s.Y);
+        const TQorProbeResult hit = picker.AtPixel(chart, w, h, s.X, s.Y);
         ASSERT_TRUE(hit.Found) << t.ViewRotY;
         EXPECT_DOUBLE_EQ(hit.Value, 333) << t.ViewRotY;
         EXPECT_NEAR(hit.Y, 1000, 1e-2);
@@ -119,7 +121,7 @@ TEST(Qor3DChartProbe, VolumeCellsOnALogAxisAndTheDrawnLayers) {
     // The cross-section plane halfway up cuts the upper layers away: the ray goes on below.
     chart.SetDim4CrossSectionOffset(-0.5);
     const TQorScreenPoint cut = QorProbe::ChartView(chart, w, h).Project({3, 3, 1.5});
-    const TQorProbeResult below = QorProbe::AtPixel(chart, w, h, cut.X, cut.Y);
+    const TQorProbeResult below = picker.AtPixel(chart, w, h, cut.X, cut.Y);
     ASSERT_TRUE(below.Found);
     EXPECT_LT(below.Y, 11);
     chart.SetDim4CrossSectionOffset(0);
@@ -128,7 +130,7 @@ TEST(Qor3DChartProbe, VolumeCellsOnALogAxisAndTheDrawnLayers) {
     chart.SetDim4NthLayer(10);
     Turn(chart, Turns[1]);
     const TQorScreenPoint s = QorProbe::ChartView(chart, w, h).Project({3, 1, 1.5});
-    EXPECT_DOUBLE_EQ(QorProbe::AtPixel(chart, w, h, s.X, s.Y).Value, 313);
+    EXPECT_DOUBLE_EQ(picker.AtPixel(chart, w, h, s.X, s.Y).Value, 313);
 }
 
 TEST(Qor3DChartProbe, LayerListAndBoxFaces) {
