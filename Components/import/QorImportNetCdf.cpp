@@ -240,6 +240,10 @@ TQorImportResult ReadNetCdfFile(const std::string& FileName, const TQorImportOpt
     const std::vector<size_t> start(slab.Start.begin(), slab.Start.end()),
         count(slab.Count.begin(), slab.Count.end());
     TArrGLfloat values(size_t(slab.Elements));
+    // Without a chunk cache a chunk that the slab covers whole goes straight into the values,
+    // not through a cache as large as the chunk: a slice held once, not twice. Classic files
+    // have no chunks (the call then fails, harmlessly).
+    nc_set_var_chunk_cache(file.Id(), var, 0, 0, 0.75f);
     s = nc_get_vara_float(file.Id(), var, start.data(), count.data(), values.data());
     if (s == NC_ERANGE)
         r.Warnings.push_back("values beyond the range of 32-bit numbers were read as infinite");
