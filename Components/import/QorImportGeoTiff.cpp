@@ -1,11 +1,13 @@
 // Rows come through TIFFReadScanline (strips) or TIFFReadTile (tiles) and are converted into the
-// result's rows in place; a float32 band is read straight into them. libtiff's messages go to
+// result's rows in place; a float32 band is read straight into them, or (strips, turned) in
+// blocks of rows put straight into their turned places. libtiff's messages go to
 // the result: its errors into the message, its warnings nowhere.
 #include "QorImportGeoTiff.h"
 
 #include "QorImportSupport.h"
 #include "chart/Qor3DChartSizing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 #include <xtiffio.h>
 
@@ -97,16 +100,37 @@ float* RowOut(TQorImportResult& R, const TRaster& T, uint32_t Row) {
     return R.Values.data() + size_t(T.Width) * (T.Height - 1 - Row);
 }
 
-bool ReadStrips(TIFF* Tiff, const TRaster& T, TConvert Convert, TQorImportResult& R) {
+// Rows of the file already in floats, Count of them from file row FirstRow, put where the turn
+// puts them (the raster's rows along X, its columns along Z): file row r, column i at
+// (Height - 1 - r) + Height * i. A block of rows gives each column a run of neighbours.
+void TurnRows(const float* Rows, uint32_t FirstRow, uint32_t Count, const TRaster& T, float* Out) {
+    for (uint32_t i = 0; i < T.Width; ++i) {
+        float* column = Out + size_t(T.Height) * i + (T.Height - 1 - FirstRow);
+        for (uint32_t r = 0; r < Count; ++r)
+            *(column - r) = Rows[size_t(T.Width) * r + i];
+    }
+}
+
+// With Turn the rows go straight to their turned places, in blocks, instead of a turn of the
+// whole raster afterwards: no second array, no second pass.
+bool ReadStrips(TIFF* Tiff, const TRaster& T, TConvert Convert, bool Turn, TQorImportResult& R) {
     const size_t stride = T.Planar == PLANARCONFIG_CONTIG ? T.Samples : 1;
     const bool direct = Convert == TConvert(::Convert<float>) && stride == 1;
     std::vector<unsigned char> line(direct ? 0 : size_t(TIFFScanlineSize64(Tiff)));
-    for (uint32_t row = 0; row < T.Height; ++row) {
-        float* out = RowOut(R, T, row);
-        if (TIFFReadScanline(Tiff, direct ? static_cast<void*>(out) : line.data(), row, 0) < 0)
-            return false;
-        if (!direct)
-            Convert(line.data(), stride, T.Width, out);
+    constexpr uint32_t BlockRows = 64;
+    std::vector<float> block(Turn ? size_t(T.Width) * std::min(BlockRows, T.Height) : 0);
+    for (uint32_t first = 0; first < T.Height; first += BlockRows) {
+        const uint32_t count = Turn ? std::min(BlockRows, T.Height - first) : T.Height;
+        for (uint32_t row = first; row < first + count; ++row) {
+            float* out = Turn ? block.data() + size_t(T.Width) * (row - first) : RowOut(R, T, row);
+            if (TIFFReadScanline(Tiff, direct ? static_cast<void*>(out) : line.data(), row, 0) < 0)
+                return false;
+            if (!direct)
+                Convert(line.data(), stride, T.Width, out);
+        }
+        if (!Turn)
+            break;
+        TurnRows(block.data(), first, count, T, R.Values.data());
     }
     return true;
 }
@@ -235,7 +259,13 @@ TQorImportResult ReadGeoTiffFile(const std::string& FileName, const TQorImportOp
         return fail("the raster of " + ShapeText({nz, nx}) + " = " + std::to_string(values) +
                     " pixels does not fit into memory");
     r.Values.resize(size_t(values));
-    if (!(raster.Tiled ? ReadTiles(t, raster, convert, r) : ReadStrips(t, raster, convert, r)))
+    // Seen from above ("Top") X runs up the screen and Z to the right: northing goes along X,
+    // easting along Z, so that north is up and east is right. --transpose keeps the raster's
+    // rows along Z instead. Strips are read into their turned places.
+    const bool turn = !Options.Transpose;
+    const bool turnedWhileRead = turn && !raster.Tiled;
+    if (!(raster.Tiled ? ReadTiles(t, raster, convert, r)
+                       : ReadStrips(t, raster, convert, turnedWhileRead, r)))
         return fail("the pixels cannot be read");
     const char* nodata = nullptr;
     if (TIFFGetField(t, GdalNoDataTag, &nodata) && nodata != nullptr) {
@@ -251,10 +281,12 @@ TQorImportResult ReadGeoTiffFile(const std::string& FileName, const TQorImportOp
     Georeference(t, raster, Options, r);
     r.Kind = TQorImportKind::Surface;
     ApplyNoData(r, Options);
-    // Seen from above ("Top") X runs up the screen and Z to the right: northing goes along X,
-    // easting along Z, so that north is up and east is right. --transpose keeps the raster's
-    // rows along Z instead.
-    if (!Options.Transpose)
+    if (turnedWhileRead) {
+        std::swap(r.X, r.Z);
+        std::swap(r.GivenX, r.GivenZ);
+        std::swap(r.CaptionX, r.CaptionZ);
+    } else if (turn) {
         TransposeSurface(r);
+    }
     return r;
 }

@@ -33,11 +33,11 @@ struct TSlab {
     int64_t Elements = 0;
 };
 
-// An axis of the grid: the values of its coordinate variable (empty: spaced by the options) and
-// its caption ("lat [degrees_north]").
+// An axis of the grid: the values of its coordinate variable (empty: spaced by the options), its
+// caption ("lat [degrees_north]") and the coordinate variable's units alone.
 struct TAxis {
     std::vector<double> Values;
-    std::string Caption;
+    std::string Caption, Units;
 };
 
 // "name [units]", or the name alone.

@@ -166,7 +166,8 @@ herr_t ScaleAxis(hid_t, unsigned, hid_t Scale, void* Data) {
     auto* axis = static_cast<std::pair<TAxis, std::pair<int64_t, int64_t>>*>(Data);
     char path[1024] = {};
     H5Iget_name(Scale, path, sizeof path);
-    axis->first.Caption = Caption(LastPart(path), TextAttribute(Scale, "units"));
+    axis->first.Units = TextAttribute(Scale, "units");
+    axis->first.Caption = Caption(LastPart(path), axis->first.Units);
     const THid space(H5Dget_space(Scale), H5Sclose);
     const THid type(H5Dget_type(Scale), H5Tclose);
     if (!space.Ok() || !type.Ok() || TypeName(type.Id()) == nullptr ||
@@ -260,6 +261,20 @@ bool ListHdf5Datasets(const std::string& FileName, std::vector<TQorImportArrayIn
         Error = LibraryText("the file's contents cannot be listed");
         return false;
     }
+    return true;
+}
+
+bool ReadHdf5Axis(const std::string& FileName, const std::string& Dataset, size_t Dim,
+                  int64_t Start, int64_t Count, TAxis& Axis) {
+    const THid file = OpenFile(FileName);
+    const THid set(file.Ok() ? H5Dopen2(file.Id(), Dataset.c_str(), H5P_DEFAULT) : -1, H5Dclose);
+    if (!set.Ok())
+        return false;
+    std::pair<TAxis, std::pair<int64_t, int64_t>> axis{{}, {Start, Count}};
+    if (H5DSget_num_scales(set.Id(), unsigned(Dim)) > 0)
+        H5DSiterate_scales(set.Id(), unsigned(Dim), nullptr, ScaleAxis, &axis);
+    H5Eclear2(H5E_DEFAULT);
+    Axis = std::move(axis.first);
     return true;
 }
 

@@ -162,7 +162,8 @@ TAxis Axis(int File, int Dim, int64_t Start, int64_t Count) {
     if (nc_get_vara_double(File, var, &start, &count, v.data()) != NC_NOERR)
         return a;
     a.Values = std::move(v);
-    a.Caption = Caption(name, TextAttribute(File, var, "units"));
+    a.Units = TextAttribute(File, var, "units");
+    a.Caption = Caption(name, a.Units);
     return a;
 }
 
@@ -184,6 +185,20 @@ bool ListNetCdfVariables(const std::string& FileName, std::vector<TQorImportArra
     if (s != NC_NOERR)
         Error = LibraryText(s);
     return s == NC_NOERR;
+}
+
+bool ReadNetCdfAxis(const std::string& FileName, const std::string& Variable, size_t Dim,
+                    int64_t Start, int64_t Count, TAxis& Axis) {
+    TNcFile file;
+    int var = -1, rank = 0;
+    int dims[NC_MAX_VAR_DIMS] = {};
+    if (file.Open(FileName) != NC_NOERR ||
+        nc_inq_varid(file.Id(), Variable.c_str(), &var) != NC_NOERR ||
+        nc_inq_var(file.Id(), var, nullptr, nullptr, &rank, dims, nullptr) != NC_NOERR ||
+        Dim >= size_t(rank))
+        return false;
+    Axis = ::Axis(file.Id(), dims[Dim], Start, Count);
+    return true;
 }
 
 TQorImportResult ReadNetCdfFile(const std::string& FileName, const TQorImportOptions& Options) {
@@ -225,6 +240,10 @@ TQorImportResult ReadNetCdfFile(const std::string& FileName, const TQorImportOpt
     const std::vector<size_t> start(slab.Start.begin(), slab.Start.end()),
         count(slab.Count.begin(), slab.Count.end());
     TArrGLfloat values(size_t(slab.Elements));
+    // Without a chunk cache a chunk that the slab covers whole goes straight into the values,
+    // not through a cache as large as the chunk: a slice held once, not twice. Classic files
+    // have no chunks (the call then fails, harmlessly).
+    nc_set_var_chunk_cache(file.Id(), var, 0, 0, 0.75f);
     s = nc_get_vara_float(file.Id(), var, start.data(), count.data(), values.data());
     if (s == NC_ERANGE)
         r.Warnings.push_back("values beyond the range of 32-bit numbers were read as infinite");

@@ -2,6 +2,7 @@
 // slab chosen by --var and --index, the coordinates and captions, the packing and missing-value
 // attributes, and the refusals of what cannot be read.
 #include "ImportGridFiles.h"
+#include "QorImportDimensions.h"
 #include "QorImportOpen.h"
 #include "QorImportRegistry.h"
 
@@ -147,4 +148,35 @@ TEST(ImportNetCdfHdf5, HugeDeclaredShapesAreRefusedBeforeAllocation) {
     const TQorImportResult b = ImportFile(h5, {});
     EXPECT_EQ(b.Error.Text(), "huge.h5, variable 'z': the grid of 1000000 × 1000000 = "
                               "1000000000000 values does not fit into memory");
+}
+
+// The dimensions a chart does not show are those with an index (or before the shown ones), at
+// the place the options read; a coordinate with units is told by value, from a coordinate
+// variable or a dimension scale.
+TEST(ImportNetCdfHdf5, HiddenDimensionsAndTheirCoordinates) {
+    TempDir dir;
+    const std::string nc = dir.File("air.nc"), h5 = dir.File("terrain.h5");
+    ASSERT_TRUE(WriteNetCdf(nc));
+    ASSERT_TRUE(WriteHdf5(h5));
+
+    const TQorImportDimensions atTime =
+        HiddenImportDimensions(nc, With({{"var", "temp"}, {"index", "time=2"}}));
+    EXPECT_EQ(atTime.Variable, "temp");
+    ASSERT_EQ(atTime.Hidden.size(), 1u);
+    const TQorImportDimension& time = atTime.Hidden.front();
+    EXPECT_EQ(time.Name, "time");
+    EXPECT_EQ(time.Position, 0u);
+    EXPECT_EQ(time.Count, NTime);
+    EXPECT_EQ(time.Index, 2);
+    EXPECT_EQ(ImportCoordinateText(nc, "temp", time, 1), "6 hours since 2020-01-01");
+
+    // A volume over time, a 2D variable, a file that is no variable's: nothing hidden.
+    EXPECT_TRUE(HiddenImportDimensions(nc, With({{"var", "temp"}})).Hidden.empty());
+    EXPECT_TRUE(HiddenImportDimensions(nc, With({{"var", "pressure"}})).Hidden.empty());
+    EXPECT_TRUE(HiddenImportDimensions(dir.File("none.nc"), {}).Hidden.empty());
+
+    // A dimension scale with units; a place beyond it tells nothing.
+    const TQorImportDimension northing{"northing", 0, H5NY, 0};
+    EXPECT_EQ(ImportCoordinateText(h5, "terrain/height", northing, 1), "5100 m");
+    EXPECT_EQ(ImportCoordinateText(h5, "terrain/height", northing, H5NY), "");
 }

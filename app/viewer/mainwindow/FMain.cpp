@@ -230,7 +230,8 @@ QWidget* TFormMain::BuildFilePanel() {
     return panel;
 }
 
-// Two rows under the file list: button and mode, then rate and repeat.
+// Two rows under the file list: button and mode, then rate and repeat; a third with the
+// dimension "Index" steps through, shown only when there is a choice.
 QWidget* TFormMain::BuildPlayPanel() {
     auto* panel = new QWidget;
     auto* grid = new QGridLayout(panel);
@@ -242,8 +243,13 @@ QWidget* TFormMain::BuildPlayPanel() {
     connect(BtnPlay, &QPushButton::clicked, this, &TFormMain::BtnPlayClick);
     ListPlay = new QComboBox(panel);
     ListPlay->setObjectName("ListPlay");
-    ListPlay->addItems({"Files", "Rotate"});
+    // Stored settings hold the mode's index: new modes go last.
+    ListPlay->addItems({"Files", "Rotate", "Index"});
     connect(ListPlay, &QComboBox::currentIndexChanged, this, &TFormMain::ListPlayChange);
+    ListPlayDim = new QComboBox(panel);
+    ListPlayDim->setObjectName("ListPlayDim");
+    ListPlayDim->setToolTip("The dimension Index playback steps through");
+    ListPlayDim->hide();
     EditFPS = new TQorEdit(pesDouble, 0.01, 1000, panel);
     EditFPS->setObjectName("EditFPS");
     EditFPS->SetDecPlaces(2);
@@ -262,7 +268,9 @@ QWidget* TFormMain::BuildPlayPanel() {
     grid->addWidget(EditFPS, 1, 0);
     grid->addWidget(unit, 1, 1);
     grid->addWidget(ChRep, 1, 2);
+    grid->addWidget(ListPlayDim, 2, 0, 1, 3);
     grid->setColumnStretch(2, 1);
+    UpdateIndexPlay();
     return panel;
 }
 
@@ -382,7 +390,8 @@ void TFormMain::FormCreate(const QStringList& Params) {
 void TFormMain::ReadSettings() {
     TQorStorage& s = QorStorage1;
     TQorStorageBatch batch(s);
-    ListPlay->setCurrentIndex(std::clamp(s.ReadInteger("ListPlay.ItemIndex", 0), 0, 1));
+    ListPlay->setCurrentIndex(
+        std::clamp(s.ReadInteger("ListPlay.ItemIndex", 0), 0, ListPlay->count() - 1));
     ListPlayChange();
     EditFPS->SetValue(s.ReadFloat("EditFPS.Value", 10));
     ChRep->SetChecked(s.ReadBool("ChRep.Checked", false));

@@ -6,12 +6,15 @@
 //   FMainMenu.cpp     menu bar, chart context menu, recent-files list
 //   FMainFiles.cpp    folder tree and file list, loading, saving, property files, density,
 //                     drag and drop, the status bar
-//   FMainPlay.cpp     playback through the file list or by rotation
+//   FMainPlay.cpp     playback through the file list, by rotation or along a dimension of an
+//                     imported variable
 //   FMainWatch.cpp    the shown file and the listed folder followed as other programs change them
 //   FMainDialogs.cpp  the dialogs the menu opens, documentation and about box
 //   FMainReadout.cpp  the value under the cursor in the status bar, and its marker
 #pragma once
 
+#include "QorImportDimensions.h"
+#include "QorImportOptions.h"
 #include "QorStorageWindow.h"
 #include "chart/Qor3DChart.h"
 #include "render/Qor3DChartProbe.h"
@@ -41,7 +44,6 @@ class TQorColorScaleWidget;
 class TQorEdit;
 class TFileListBox;
 class TFileWatch;
-struct TQorImportOptions;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -178,6 +180,14 @@ private:
     void ListPlayChange();
     void TimerPlayTimer();
     bool Playing() const;
+    // The loaded variable's dimensions that are not shown, looked up again after each load; the
+    // "Index" mode and the dimension list follow them.
+    void UpdateIndexPlay();
+    // The dimension "Index" steps through: the only one, or the one chosen in ListPlayDim.
+    const TQorImportDimension* PlayDimension() const;
+    // Reads the next place of that dimension; false when playback ends.
+    bool StepIndex();
+    void ShowIndexStatus(const TQorImportDimension& Dimension);
 
     // FMainWatch.cpp
     void BuildWatch();
@@ -214,6 +224,9 @@ private:
     // The folder the file list was last filled from.
     QString FListFolder;
     QString FLoadedFile;
+    // The options the loaded file was read with, and its dimensions that are not shown.
+    TQorImportOptions FLoadedOptions;
+    TQorImportDimensions FHiddenDims;
     QStringList FRecentFiles;
     // The name masks of each entry of CtrlFileTypes.
     QList<QStringList> FFileTypeMasks;
@@ -242,6 +255,7 @@ private:
     QComboBox* CtrlFileTypes = nullptr;
     QPushButton* BtnPlay = nullptr;
     QComboBox* ListPlay = nullptr;
+    QComboBox* ListPlayDim = nullptr;
     TQorEdit* EditFPS = nullptr;
     TQorCheckBox* ChRep = nullptr;
     TQor3DDrawWidget* FChartWidget = nullptr;

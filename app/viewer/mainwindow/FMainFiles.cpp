@@ -341,6 +341,7 @@ void TFormMain::ForgetLoadedFile() {
     FLoadedFile.clear();
     FStatusFile->clear();
     FWatch->WatchFile({});
+    UpdateIndexPlay();
 }
 
 // OpenChartData with the window's options and feedback: a progress bar for a long load, the
@@ -380,6 +381,8 @@ bool TFormMain::LoadChart(const QString& Path, const TQorImportOptions& Options)
                             : failure.Message.empty() ? QString("it cannot be read")
                                                       : WithoutFinalStop(failure.Text());
     LoadFinished(Path, problem, warnings);
+    FLoadedOptions = outcome.Ok ? Options : TQorImportOptions();
+    UpdateIndexPlay();
     return outcome.Ok;
 }
 
