@@ -30,6 +30,10 @@ void TQor3DDraw::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
         FMiddleDragging = false;
     else
         FRightDragging = false;
+    // The last button up ends a drag: the full picture follows at once, not after the pause
+    // that tells a held, still mouse from a moving one.
+    if (FTurning && !FLeftDragging && !FMiddleDragging && !FRightDragging)
+        EndTurning();
     if (OnMouseUp)
         OnMouseUp(this, Button, Shift, X, Y);
 }

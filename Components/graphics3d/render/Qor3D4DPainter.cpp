@@ -3,11 +3,13 @@
 #include "render/Qor3D4DPainter.h"
 
 #include "chart/Qor3DChart.h"
+#include "draw/Qor3DViewMatrix.h"
 #include "render/Qor3DClipPlanes.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using namespace QorPaint;
 
@@ -200,6 +202,10 @@ int64_t TLayerBuilder::StoredPoint(int j, int i, int k) const {
     return g[0] + int64_t(FChart.NX()) * (g[1] + int64_t(FChart.NY()) * g[2]);
 }
 
+std::array<float, 3> TLayerBuilder::Middle(int k) const {
+    return Source(FCols / 2, FRows / 2, k).Xyz;
+}
+
 TLayerBuilder::TSource TLayerBuilder::Source(int j, int i, int k) const {
     const float* data = FChart.Data().data();
     const int64_t p = StoredPoint(j, i, k);
@@ -358,6 +364,31 @@ void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers&
     DrawGrid(gl, StripPattern(Style.Wired, false), arrays, 1, colour != nullptr);
 }
 
+// Opaque layers are drawn nearest first, so that the depth test turns the hidden ones'
+// fragments away before they are coloured; the picture is the same in any order. Nearness is
+// the eye-space depth of each layer's middle under the chart's view.
+std::vector<int> NearestFirst(const TQor3DChart& Chart, const TQorSceneFrame& Frame,
+                              const TLayerBuilder& Layer, std::vector<int> Ks) {
+    const TQorMatrix4 model = QorMatrix::Multiply(
+        QorMatrix::Scaling(1 / Frame.RX, 1 / Frame.RY, 1 / Frame.RZ),
+        QorMatrix::Translation(-Frame.Centre[0], -Frame.Centre[1], -Frame.Centre[2]));
+    const TQorMatrix4 view = TQor3DViewMatrix::OfDraw(Chart, 1, 1).Then(model).ModelView();
+    const auto depth = [&](int k) {
+        const std::array<float, 3> m = Layer.Middle(k);
+        return QorMatrix::Transform(view, {m[0], m[1], m[2]})[2];
+    };
+    std::vector<std::pair<double, int>> keyed;
+    keyed.reserve(Ks.size());
+    for (const int k : Ks)
+        keyed.emplace_back(-depth(k), k);
+    // Stable, so that layers of equal depth keep their order.
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& A, const auto& B) { return A.first < B.first; });
+    for (size_t n = 0; n < keyed.size(); ++n)
+        Ks[n] = keyed[n].second;
+    return Ks;
+}
+
 // How many stacks of layers the chart's picture draws.
 int StacksDrawn(const TQor3DChart& Chart) {
     if (Chart.DataKind() == dk4DSurface)
@@ -394,7 +425,10 @@ void QorPaint::Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
         const std::vector<TXZInteger> sizes(selected.size(), layer.LayerSize());
         const TLayerDensity density = TurningDensity(sizes, Frame.TurningView, stacks);
         layer.SetPointStep(density.PointStep);
-        for (const int k : EveryNth(selected, density.LayerStep)) {
+        std::vector<int> drawn = EveryNth(selected, density.LayerStep);
+        if (colour && transparency == 0)
+            drawn = NearestFirst(Chart, Frame, layer, std::move(drawn));
+        for (const int k : drawn) {
             layer.Build(k);
             if (colour) {
                 const TGLTransparency translucent(gl, transparency);

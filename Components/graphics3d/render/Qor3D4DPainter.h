@@ -75,6 +75,8 @@ public:
     // layout).
     std::array<int, 3> GridIndex(int j, int i, int k) const;
     int64_t StoredPoint(int j, int i, int k) const;
+    // Where the middle point of layer k lies in data coordinates, before any lift.
+    std::array<float, 3> Middle(int k) const;
 
 private:
     struct TSource {

@@ -708,6 +708,16 @@ TEST_F(Qor3DDrawMouse, DragAndWheelPaintWithTheViewSizeUntilTheTimerEndsTurning)
     d.MouseMove({ssLeft}, 60, 50);
     d.PaintMessage();
     EXPECT_EQ(views.back(), (TPoint{0, 0}));
+
+    // The last button up ends turning at once: the full picture needs no wait for the timer.
+    d.SetFastTurning(true);
+    d.MouseMove({ssLeft}, 70, 50);
+    d.PaintMessage();
+    EXPECT_TRUE(d.LastPaintTurning());
+    d.MouseUp(mbLeft, {}, 70, 50);
+    EXPECT_FALSE(d.Turning());
+    d.PaintMessage();
+    EXPECT_EQ(views.back(), (TPoint{0, 0}));
 }
 
 TEST_F(Qor3DDrawMouse, SafeBitmapModeTurnsTooAndPaintsAStillChartAtFullDensity) {
