@@ -6,8 +6,8 @@
 //
 // Build and run (a Release build of the default preset's options; GCC 12 at -O3 gives false
 // -Wrestrict warnings in std::string, hence the flag):
-//   cmake -S . -B build/rel -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLOTYRA_WERROR=ON \
-//         -DPLOTYRA_BENCH=ON -DCMAKE_CXX_FLAGS=-Wno-restrict
+//   cmake -S . -B build/rel -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLOTYRA_WERROR=ON
+//         -DPLOTYRA_BENCH=ON -DCMAKE_CXX_FLAGS=-Wno-restrict   (one command)
 //   cmake --build build/rel -j2 --target grid_import_bench && build/rel/bench/grid_import_bench
 //
 // Measured on the shared 2-core virtual machine (GCC 12, netCDF 4.9.0), best of 7 per run, three
