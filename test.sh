@@ -9,6 +9,17 @@ cd "$(dirname "$0")"
 echo "== format"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
+# A test that hangs leaves its stack in its build's hang folder; ctest's timeout ends it and runs
+# it once more. The stacks are printed last, where the tail of a log shows them.
+show_hangs() {
+    for report in build/*/hangs/*.txt; do
+        [ -f "$report" ] && echo "== hung test" && cat "$report"
+    done
+    return 0
+}
+trap show_hangs EXIT
+rm -rf build/*/hangs
+
 jobs=$(nproc)
 for preset in default asan; do
     echo "== $preset build"

@@ -550,6 +550,8 @@ void TFormMain::Qor3DChartBeforePaintGL() {
 void TFormMain::Qor3DChartMouseWheel(TObject* Sender, TShiftState Shift, int WheelDelta,
                                      TPoint MousePos, bool& Handled) {
     Qor3DChart.MouseWheelAction(Sender, Shift, WheelDelta, MousePos, Handled);
+    // A zoom moves the chart under a still cursor: the next mouse move reads it again.
+    ClearReadout();
 }
 
 // The right button also moves the chart; a right click that did not drag opens the menu.

@@ -4,6 +4,7 @@
 #include "draw/Qor3DViewMatrix.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -12,6 +13,13 @@ struct TView {
     bool Perspective;
     double ViewScale, MoveX, MoveY;
 };
+
+// The view in the test's name; the raw bytes gtest would print hold padding.
+void PrintTo(const TView& v, std::ostream* Out) {
+    *Out << "rot " << v.RotX << " " << v.RotY << " " << v.RotZ << ", view " << v.ViewRotX << " "
+         << v.ViewRotY << (v.Perspective ? ", perspective" : ", parallel") << ", scale "
+         << v.ViewScale << ", move " << v.MoveX << " " << v.MoveY;
+}
 
 void Apply(TQor3DDraw& d, const TView& v) {
     d.SetRotX(v.RotX);

@@ -7,6 +7,7 @@
 #include "render/Qor3DChartProbe.h"
 
 #include <QLabel>
+#include <QWheelEvent>
 
 namespace {
 
@@ -82,6 +83,14 @@ TEST_F(FormMainReadoutXvfb, HoverShowsTheSurfacePointAtEveryViewAndMode) {
     ASSERT_TRUE(WaitFor([&] { return w.Chart().IsBitmapMode(); }));
     EXPECT_EQ(HoverOver(w, {1, 0.01 * (2 + 18), 9}), "X = 1   Z = 9   Y = 0.2");
     EXPECT_TRUE(marker.isVisible());
+
+    // A wheel zoom moves the chart under the still cursor: the old point is not shown.
+    const QPoint at = marker.geometry().center();
+    QWheelEvent wheel(QPointF(at), QPointF(w.ChartWidget().mapToGlobal(at)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&w.ChartWidget(), &wheel);
+    EXPECT_EQ(Control<QLabel>("StatusReadout").text(), "");
+    EXPECT_FALSE(marker.isVisible());
 
     // Off the data the readout and the marker go.
     Redrawn(w, [&] { w.Chart().SetViewScale(0.3); });
