@@ -2,6 +2,7 @@
 
 #include "CliFiles.h"
 #include "OutputPattern.h"
+#include "PictureSaveQueue.h"
 #include "ProgressLine.h"
 #include "QorColSc.h"
 #include "chart/Qor3DChart.h"
@@ -189,11 +190,16 @@ bool OutputsSpareInputs(const TRenderOptions& o, const std::vector<TPicture>& Pi
 }
 
 // Draws and saves one picture; the message of its failure, empty when it was written.
+QImage DrawPicture(TQor3DChart& Chart, TQorColorScale& Legend, const TRenderOptions& o,
+                   const std::string& Output, std::string& Error) {
+    return QorPaint::RenderPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width, o.Height, Output,
+                                   Error);
+}
+
 std::string RenderAndSave(TQor3DChart& Chart, TQorColorScale& Legend, const TRenderOptions& o,
                           const std::string& Output) {
     std::string error;
-    const QImage picture = QorPaint::RenderPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width,
-                                                   o.Height, Output, error);
+    const QImage picture = DrawPicture(Chart, Legend, o, Output, error);
     if (picture.isNull())
         return error;
     try {
@@ -263,6 +269,14 @@ int RenderPictures(const TRenderOptions& o, const std::vector<TPicture>& Picture
     std::string loadError;
     size_t failed = 0;
     const std::string total = std::to_string(Pictures.size());
+    const auto tell = [&](const std::string& Error) {
+        if (!Error.empty()) {
+            progress.Message(Error);
+            ++failed;
+        }
+    };
+    // Each picture is written while the next is drawn; failures are told in picture order.
+    TPictureSaveQueue saves;
     for (const TPicture& p : Pictures) {
         progress.Step("rendering " + std::to_string(p.Number + 1) + " of " + total + ": " +
                       p.Output);
@@ -276,20 +290,21 @@ int RenderPictures(const TRenderOptions& o, const std::vector<TPicture>& Picture
             for (const std::string& w : warnings)
                 progress.Message(w);
             if (!loadError.empty() && o.Frames > 0) {
+                tell(saves.Wait());
                 progress.Message(loadError);
                 return 1; // every frame shows this one file
             }
         }
         std::string error = loadError;
+        QImage picture;
         if (error.empty()) {
             loaded->Chart.SetViewRotY(loaded->BaseTurn + std::fmod(p.Number * o.Turn, 360.0));
-            error = RenderAndSave(loaded->Chart, loaded->Legend, o, p.Output);
+            picture = DrawPicture(loaded->Chart, loaded->Legend, o, p.Output, error);
         }
-        if (!error.empty()) {
-            progress.Message(error);
-            ++failed;
-        }
+        tell(error.empty() ? saves.Save(picture, p.Output) : saves.Wait());
+        tell(error);
     }
+    tell(saves.Wait());
     progress.Finish();
     if (failed > 0 && Pictures.size() > 1)
         progress.Message(std::to_string(failed) + " of " + total + " pictures failed");
@@ -354,6 +369,8 @@ int RenderCommand(const std::vector<std::string>& Args) {
     std::vector<TPicture> pictures;
     if (!PlanPictures(o, pictures, error) || !OutputsSpareInputs(o, pictures, error))
         return Fail(error);
+    // The GL library loads on the second core while the files are read.
+    PreloadOSMesaPlatform();
     std::string propertyText;
     if (!o.Properties.empty() && !ReadCliText(o.Properties, propertyText, error))
         return Fail("cannot load properties " + o.Properties + ": " + error);

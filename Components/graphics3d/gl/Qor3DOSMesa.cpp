@@ -6,6 +6,7 @@
 #include <QOpenGLContext>
 #include <algorithm>
 #include <dlfcn.h>
+#include <future>
 
 namespace {
 
@@ -27,6 +28,8 @@ class TOSMesaPlatform : public TGLPlatform {
 public:
     explicit TOSMesaPlatform(std::string LibraryName) : FLibraryName(std::move(LibraryName)) {}
     ~TOSMesaPlatform() override {
+        if (FPreload.valid())
+            FPreload.wait();
         for (auto& c : FContexts)
             FDestroyContext(c->Handle());
         // The library stays loaded: Mesa keeps per-thread state that outlives the process's use.
@@ -37,6 +40,12 @@ public:
     bool Load() override {
         std::lock_guard guard(FLock);
         return LoadLocked();
+    }
+
+    // Load on a thread of its own; the first caller that needs the library waits for it there.
+    void Preload() {
+        if (!FPreload.valid())
+            FPreload = std::async(std::launch::async, [this] { Load(); });
     }
 
     int ChoosePixelFormat(TGLSurface& DC, const TPixelFormatDescriptor&) override {
@@ -168,13 +177,22 @@ private:
     decltype(&::OSMesaPixelStore) FPixelStore = nullptr;
     decltype(&::OSMesaGetProcAddress) FGetProcAddress = nullptr;
     std::vector<std::unique_ptr<TOSMesaContext>> FContexts;
+    std::future<void> FPreload; // last: it ends before the members its thread uses
 };
+
+TOSMesaPlatform& TheOSMesaPlatform() {
+    static TOSMesaPlatform platform("libOSMesa.so.8");
+    return platform;
+}
 
 } // namespace
 
 TGLPlatform& OSMesaPlatform() {
-    static TOSMesaPlatform platform("libOSMesa.so.8");
-    return platform;
+    return TheOSMesaPlatform();
+}
+
+void PreloadOSMesaPlatform() {
+    TheOSMesaPlatform().Preload();
 }
 
 std::unique_ptr<TGLPlatform> CreateOSMesaPlatform(const std::string& LibraryName) {

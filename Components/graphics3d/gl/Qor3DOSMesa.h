@@ -22,5 +22,9 @@ private:
 // every context creation fail with its loader message).
 TGLPlatform& OSMesaPlatform();
 
+// Starts opening that library (and the compiler behind it, tens of milliseconds) on another
+// thread, for a caller that will draw soon and has other work first. Call from one thread.
+void PreloadOSMesaPlatform();
+
 // A separate OSMesa back-end that opens LibraryName instead (tests use a missing one).
 std::unique_ptr<TGLPlatform> CreateOSMesaPlatform(const std::string& LibraryName);

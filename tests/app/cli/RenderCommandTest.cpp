@@ -108,7 +108,8 @@ TEST_F(RenderCommand, APaintFailureExitsWithItsMessage) {
 
 // One file turned in frames: picture 0 is the plain render, a quarter turn changes it, a full
 // turn gives it back (the shared context keeps no state from one picture into the next). A
-// batch of several files draws each, and one that fails costs only its own picture.
+// batch of several files draws each, and one that fails to load or to be written costs only its
+// own picture; pictures are written while the next is drawn, yet failures come in their order.
 TEST_F(RenderCommand, BatchTurnsTheViewPerPicture) {
     const std::string plain = dir.File("plain.png");
     ASSERT_EQ(RunRender(surface + " -o " + plain + " --size 200x150"), 0);
@@ -124,16 +125,20 @@ TEST_F(RenderCommand, BatchTurnsTheViewPerPicture) {
         EXPECT_GT(ComparePictures(first, Picture(dir.File(name)), 12).Fraction(), 0.05) << name;
     EXPECT_FALSE(std::filesystem::exists(dir.File("f05.png")));
 
+    std::filesystem::create_directory(dir.File("m1.png"));
     const RunResult batch =
-        RunCli("render " + surface + " " + dir.File("missing.p3d") + " " + Example("volume.p4d") +
-                   " --turn 90 --size 200x150 -o " + dir.File("m%d.png"),
+        RunCli("render " + surface + " " + surface + " " + dir.File("missing.p3d") + " " +
+                   Example("volume.p4d") + " --turn 90 --size 200x150 -o " + dir.File("m%d.png"),
                "2>&1");
     EXPECT_EQ(batch.ExitCode, 1);
-    EXPECT_NE(batch.Out.find("cannot load " + dir.File("missing.p3d")), std::string::npos);
-    EXPECT_NE(batch.Out.find("1 of 3 pictures failed"), std::string::npos) << batch.Out;
+    const size_t unsaved = batch.Out.find("cannot save " + dir.File("m1.png"));
+    const size_t unloaded = batch.Out.find("cannot load " + dir.File("missing.p3d"));
+    EXPECT_LT(unsaved, unloaded) << batch.Out;
+    EXPECT_NE(unloaded, std::string::npos) << batch.Out;
+    EXPECT_NE(batch.Out.find("2 of 4 pictures failed"), std::string::npos) << batch.Out;
     EXPECT_TRUE(PicturesAlike("batch0", first, Picture(dir.File("m0.png")), {}));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("m1.png")));
-    EXPECT_EQ(Picture(dir.File("m2.png")).size(), QSize(200, 150));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("m2.png")));
+    EXPECT_EQ(Picture(dir.File("m3.png")).size(), QSize(200, 150));
 }
 
 // A chart file whose Y caption would run past the right edge is rendered with the caption whole

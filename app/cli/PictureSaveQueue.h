@@ -1,0 +1,28 @@
+// Pictures of a batch are encoded and written on a second thread while the next one is drawn:
+// PNG encoding takes about as long as drawing a small picture.
+#pragma once
+
+#include <QImage>
+#include <future>
+#include <string>
+
+class TPictureSaveQueue {
+public:
+    // Pictures larger than this are written before Save returns, so that no two are held.
+    static constexpr qsizetype OverlapBytes = qsizetype(64) << 20;
+
+    TPictureSaveQueue() = default;
+    TPictureSaveQueue(const TPictureSaveQueue&) = delete;
+    TPictureSaveQueue& operator=(const TPictureSaveQueue&) = delete;
+    ~TPictureSaveQueue();
+
+    // Starts writing Picture as Output once the picture before is written, and returns that
+    // one's outcome as Wait would.
+    std::string Save(const QImage& Picture, const std::string& Output);
+    // Waits for the picture being written: "" or the message of its failure. Failures are
+    // told in the order of the pictures.
+    std::string Wait();
+
+private:
+    std::future<std::string> FPending;
+};
