@@ -18,10 +18,10 @@ viewer=(cmake ninja-build g++ qt6-base-dev libqt6opengl6-dev libosmesa6-dev libg
 # check (scripts/check-params.py). The Python module is built with pybind11 against Debian's
 # interpreter (python3-dev, pybind11-dev) and tested with pytest on NumPy arrays
 # (python3-pytest, python3-numpy). The importer samples' generator writes its NetCDF and HDF5
-# files with the NetCDF library's ncgen (netcdf-bin).
+# files with the NetCDF library's ncgen (netcdf-bin). gdb writes the stack of a test that hangs.
 testing=(clang clang-format libclang-rt-14-dev xvfb xauth xclip libgtest-dev libgmock-dev
          libbenchmark-dev desktop-file-utils appstream shared-mime-info dpkg-dev file python3
-         python3-dev pybind11-dev python3-numpy python3-pytest netcdf-bin)
+         python3-dev pybind11-dev python3-numpy python3-pytest netcdf-bin gdb)
 
 case "${1:-test}" in
     viewer) packages=("${viewer[@]}") ;;

@@ -7,21 +7,21 @@
 
 namespace {
 
-std::string SaveNow(const QImage& Picture, const std::string& Output) {
+std::future<std::string> SavedNow(const QImage& Picture, const std::string& Output) {
+    std::promise<std::string> done;
+    done.set_value(TPictureSaveQueue::SaveNow(Picture, Output));
+    return done.get_future();
+}
+
+} // namespace
+
+std::string TPictureSaveQueue::SaveNow(const QImage& Picture, const std::string& Output) {
     try {
         return QorPaint::SavePicturePng(Picture, Output);
     } catch (const std::bad_alloc&) {
         return "cannot render " + Output + ": out of memory";
     }
 }
-
-std::future<std::string> SavedNow(const QImage& Picture, const std::string& Output) {
-    std::promise<std::string> done;
-    done.set_value(SaveNow(Picture, Output));
-    return done.get_future();
-}
-
-} // namespace
 
 TPictureSaveQueue::~TPictureSaveQueue() {
     if (FPending.valid())

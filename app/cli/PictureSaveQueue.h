@@ -23,6 +23,9 @@ public:
     // told in the order of the pictures.
     std::string Wait();
 
+    // Writes Picture as Output on the calling thread: "" or the message of its failure.
+    static std::string SaveNow(const QImage& Picture, const std::string& Output);
+
 private:
     std::future<std::string> FPending;
 };

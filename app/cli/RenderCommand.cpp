@@ -189,24 +189,19 @@ bool OutputsSpareInputs(const TRenderOptions& o, const std::vector<TPicture>& Pi
     return true;
 }
 
-// Draws and saves one picture; the message of its failure, empty when it was written.
+// One picture of the chart with the options' size and legend; null on failure, Error says why.
 QImage DrawPicture(TQor3DChart& Chart, TQorColorScale& Legend, const TRenderOptions& o,
                    const std::string& Output, std::string& Error) {
     return QorPaint::RenderPicture(Chart, o.NoLegend ? nullptr : &Legend, o.Width, o.Height, Output,
                                    Error);
 }
 
+// Draws and saves one picture; the message of its failure, empty when it was written.
 std::string RenderAndSave(TQor3DChart& Chart, TQorColorScale& Legend, const TRenderOptions& o,
                           const std::string& Output) {
     std::string error;
     const QImage picture = DrawPicture(Chart, Legend, o, Output, error);
-    if (picture.isNull())
-        return error;
-    try {
-        return QorPaint::SavePicturePng(picture, Output);
-    } catch (const std::bad_alloc&) {
-        return "cannot render " + Output + ": out of memory";
-    }
+    return picture.isNull() ? error : TPictureSaveQueue::SaveNow(picture, Output);
 }
 
 // A chart file loaded with its legend, ready to draw; the view's own turn kept for the batch.
