@@ -10,19 +10,21 @@
 //         -DPLOTYRA_BENCH=ON -DCMAKE_CXX_FLAGS=-Wno-restrict   (one command)
 //   cmake --build build/rel -j2 --target grid_import_bench && build/rel/bench/grid_import_bench
 //
-// Measured on the shared 2-core virtual machine (GCC 12, netCDF 4.9.0), best of 7 per run, three
-// runs (ratio against the bare read into a reused buffer; in brackets into a fresh one):
-//   netCDF-4 2D   bare 1.0-1.5 ms, import 2.2-3.4 ms: ratio 0.41-0.47 (0.45-0.49)
-//   HDF5 2D       bare 0.8-1.1 ms, import 1.8-3.5 ms: ratio 0.32-0.46 (0.40-0.46)
-//   GeoTIFF       bare 9-14 ms, import 13-23 ms:      ratio 0.61-1.07 (0.61-0.80)
-//   GeoTIFF, rows along Z (no turn):                 ratio 0.79-0.96
-//   slice t=25    bare 2.1-2.2 ms, import 2.7-3.6 ms: ratio 0.60-0.80; slice vs 2D import
-//                 0.83-1.15; peak resident set +17.1 MB for the 16.0 MB slice (800 MB variable)
-// Before the attribute pass was made branch-free and parallel, the strips were turned while
-// read and the slice bypassed the chunk cache: netCDF 0.27, HDF5 0.28, GeoTIFF 0.12, slice
-// 75-115 ms (+33.1 MB). The 2D netCDF and HDF5 reads stay below 0.8: the bare read is a copy
-// out of the page cache (about 15 GB/s), and the import's own pass over the values (fill value,
-// valid range, packing) alone costs about as much.
+// Measured on a shared 2-core virtual machine (GCC 12, netCDF 4.9.0, HDF5 1.10.8), best of 7 per
+// run, five runs (ratio against the bare read into a reused buffer; in brackets into a fresh one):
+//   netCDF-4 2D   bare 2.2-2.8 ms, import 4.0-6.1 ms: ratio 0.37-0.71 (0.43-0.58)
+//   HDF5 2D       bare 1.8-2.0 ms, import 1.7-2.1 ms: ratio 0.92-1.10 (0.86-1.10)
+//   GeoTIFF       bare 2.6-3.8 ms, import 5.0-7.5 ms: ratio 0.44-0.73 (0.38-0.55)
+//   GeoTIFF, rows along Z (no turn):                 ratio 0.83-1.05
+//   slice t=25    bare 4.6-5.7 ms, import 4.5-5.2 ms: ratio 0.88-1.19; slice vs 2D import
+//                 0.81-1.08; peak resident set +17.1 MB for the 16.0 MB slice (800 MB variable)
+// On the same machine, before the pass over the values was vectorised and run on a second core
+// while the next block is read (and skipped where it changes nothing), and before the raster's
+// turn went in four-by-four vector turns on a second core: netCDF 0.30-0.40, HDF5 0.28-0.37,
+// GeoTIFF 0.39-0.42. What still keeps netCDF below 0.8: a float variable has the library's
+// default fill value, so its pass cannot be skipped, and the pass over a block the other core
+// has just read costs about as much as the read itself. The raster's turn, likewise, costs more
+// than the read it overlaps.
 #include "QorImportRegistry.h"
 #include "UQorTypes.h"
 

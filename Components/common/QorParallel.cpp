@@ -47,4 +47,59 @@ void For(size_t Count, const std::function<void(size_t)>& Task, unsigned ThreadC
         std::rethrow_exception(failure);
 }
 
+TPipeline::TPipeline() {
+    if (Threads() < 2)
+        return;
+    try {
+        FWorker = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        // no thread to be had: Hand runs each job itself
+    }
+}
+
+TPipeline::~TPipeline() {
+    if (!FWorker.joinable())
+        return;
+    {
+        const std::lock_guard lock(FMutex);
+        FDone = true;
+    }
+    FChanged.notify_all();
+    FWorker.join();
+}
+
+void TPipeline::Hand(std::function<void()> Job) {
+    if (!FWorker.joinable()) {
+        Job();
+        return;
+    }
+    {
+        const std::lock_guard lock(FMutex);
+        FJobs.push_back(std::move(Job));
+    }
+    FChanged.notify_all();
+}
+
+void TPipeline::WaitUntil(size_t Pending) {
+    std::unique_lock lock(FMutex);
+    FChanged.wait(lock, [&] { return FJobs.size() + FRunning <= Pending; });
+}
+
+void TPipeline::Run() {
+    std::unique_lock lock(FMutex);
+    for (;;) {
+        FChanged.wait(lock, [&] { return !FJobs.empty() || FDone; });
+        if (FJobs.empty())
+            return;
+        std::function<void()> job = std::move(FJobs.front());
+        FJobs.pop_front();
+        FRunning = 1;
+        lock.unlock();
+        job();
+        lock.lock();
+        FRunning = 0;
+        FChanged.notify_all();
+    }
+}
+
 } // namespace QorParallel

@@ -5,6 +5,7 @@
 #include "QorImportGeoTiff.h"
 
 #include "QorImportSupport.h"
+#include "QorParallel.h"
 #include "chart/Qor3DChartSizing.h"
 
 #include <algorithm>
@@ -24,6 +25,9 @@
 #include <utility>
 #include <vector>
 #include <xtiffio.h>
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 using namespace QorImport;
 
@@ -102,27 +106,59 @@ float* RowOut(TQorImportResult& R, const TRaster& T, uint32_t Row) {
 
 // Rows of the file already in floats, Count of them from file row FirstRow, put where the turn
 // puts them (the raster's rows along X, its columns along Z): file row r, column i at
-// (Height - 1 - r) + Height * i. A block of rows gives each column a run of neighbours.
+// (Height - 1 - r) + Height * i. A block of rows gives each column a run of neighbours; four
+// rows by four columns are turned at once in vector registers where there are any.
 void TurnRows(const float* Rows, uint32_t FirstRow, uint32_t Count, const TRaster& T, float* Out) {
-    for (uint32_t i = 0; i < T.Width; ++i) {
-        float* column = Out + size_t(T.Height) * i + (T.Height - 1 - FirstRow);
-        for (uint32_t r = 0; r < Count; ++r)
-            *(column - r) = Rows[size_t(T.Width) * r + i];
+    const auto column = [&](uint32_t I) {
+        return Out + size_t(T.Height) * I + (T.Height - 1 - FirstRow);
+    };
+    uint32_t fourCols = 0, fourRows = 0;
+#if defined(__SSE__)
+    fourCols = T.Width / 4 * 4;
+    fourRows = Count / 4 * 4;
+    const size_t w = T.Width;
+    for (uint32_t i = 0; i < fourCols; i += 4) {
+        float* out[4] = {column(i), column(i + 1), column(i + 2), column(i + 3)};
+        for (uint32_t r = 0; r < fourRows; r += 4) {
+            const float* in = Rows + w * r + i;
+            __m128 a = _mm_loadu_ps(in), b = _mm_loadu_ps(in + w), c = _mm_loadu_ps(in + 2 * w),
+                   d = _mm_loadu_ps(in + 3 * w);
+            _MM_TRANSPOSE4_PS(a, b, c, d);
+            // Rows ascend in the file and descend in the column.
+            constexpr int reverse = _MM_SHUFFLE(0, 1, 2, 3);
+            _mm_storeu_ps(out[0] - r - 3, _mm_shuffle_ps(a, a, reverse));
+            _mm_storeu_ps(out[1] - r - 3, _mm_shuffle_ps(b, b, reverse));
+            _mm_storeu_ps(out[2] - r - 3, _mm_shuffle_ps(c, c, reverse));
+            _mm_storeu_ps(out[3] - r - 3, _mm_shuffle_ps(d, d, reverse));
+        }
     }
+#endif
+    // What the vectors left: the last rows of every column, and every row of the last columns.
+    for (uint32_t i = 0; i < T.Width; ++i)
+        for (uint32_t r = i < fourCols ? fourRows : 0; r < Count; ++r)
+            *(column(i) - r) = Rows[size_t(T.Width) * r + i];
 }
 
 // With Turn the rows go straight to their turned places, in blocks, instead of a turn of the
-// whole raster afterwards: no second array, no second pass.
+// whole raster afterwards: no second array, no second pass. A block is turned on a second
+// thread while the next is read, in a ring of three.
 bool ReadStrips(TIFF* Tiff, const TRaster& T, TConvert Convert, bool Turn, TQorImportResult& R) {
     const size_t stride = T.Planar == PLANARCONFIG_CONTIG ? T.Samples : 1;
     const bool direct = Convert == TConvert(::Convert<float>) && stride == 1;
     std::vector<unsigned char> line(direct ? 0 : size_t(TIFFScanlineSize64(Tiff)));
-    constexpr uint32_t BlockRows = 64;
-    std::vector<float> block(Turn ? size_t(T.Width) * std::min(BlockRows, T.Height) : 0);
+    // Blocks of about two megabytes, at least four rows.
+    constexpr uint32_t Ring = 3;
+    const uint32_t BlockRows =
+        std::clamp<uint32_t>((uint32_t(1) << 19) / std::max(T.Width, 1u), 4, 128);
+    const size_t blockValues = size_t(T.Width) * std::min(BlockRows, T.Height);
+    std::vector<float> blocks(Turn ? Ring * blockValues : 0);
+    QorParallel::TPipeline turns; // after the blocks: its jobs end before they go
     for (uint32_t first = 0; first < T.Height; first += BlockRows) {
         const uint32_t count = Turn ? std::min(BlockRows, T.Height - first) : T.Height;
+        float* block = Turn ? blocks.data() + (first / BlockRows) % Ring * blockValues : nullptr;
+        turns.WaitUntil(Ring - 1); // the block read three blocks ago has been turned
         for (uint32_t row = first; row < first + count; ++row) {
-            float* out = Turn ? block.data() + size_t(T.Width) * (row - first) : RowOut(R, T, row);
+            float* out = Turn ? block + size_t(T.Width) * (row - first) : RowOut(R, T, row);
             if (TIFFReadScanline(Tiff, direct ? static_cast<void*>(out) : line.data(), row, 0) < 0)
                 return false;
             if (!direct)
@@ -130,7 +166,8 @@ bool ReadStrips(TIFF* Tiff, const TRaster& T, TConvert Convert, bool Turn, TQorI
         }
         if (!Turn)
             break;
-        TurnRows(block.data(), first, count, T, R.Values.data());
+        float* const values = R.Values.data();
+        turns.Hand([block, first, count, &T, values] { TurnRows(block, first, count, T, values); });
     }
     return true;
 }

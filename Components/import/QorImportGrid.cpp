@@ -110,26 +110,80 @@ bool ChooseSlab(const TQorImportArrayInfo& Var, const TQorImportOptions& Options
 
 // One pass, without branches, so that it vectorises, on all cores for a large grid: an absent
 // fill or missing value is NaN, which no value equals.
-void ApplyAttributes(TArrGLfloat& Values, const TAttributes& A) {
+TValuePass::TValuePass(const TAttributes& A)
+    : FNumbers{A.FillValue ? float(*A.FillValue) : std::numeric_limits<float>::quiet_NaN(),
+               A.MissingValue ? float(*A.MissingValue) : std::numeric_limits<float>::quiet_NaN(),
+               A.ValidMin ? float(*A.ValidMin) : -std::numeric_limits<float>::infinity(),
+               A.ValidMax ? float(*A.ValidMax) : std::numeric_limits<float>::infinity(),
+               A.Scale,
+               A.Offset},
+      FPacked(A.Scale != 1 || A.Offset != 0), FRanged(A.ValidMin || A.ValidMax),
+      FNothing(!A.FillValue && !A.MissingValue) {}
+
+namespace {
+
+// Branch-free, with every number in a local, so the compiler keeps them in vector registers. A
+// NaN fill or missing value matches nothing.
+template <bool Packed, bool Ranged>
+void PassOver(float* Values, size_t Count, const TPassNumbers N) {
     constexpr float nan = std::numeric_limits<float>::quiet_NaN();
-    const float fill = A.FillValue ? float(*A.FillValue) : nan;
-    const float missing = A.MissingValue ? float(*A.MissingValue) : nan;
-    const float lo = A.ValidMin ? float(*A.ValidMin) : -std::numeric_limits<float>::infinity();
-    const float hi = A.ValidMax ? float(*A.ValidMax) : std::numeric_limits<float>::infinity();
-    const bool packed = A.Scale != 1 || A.Offset != 0;
-    const double scale = A.Scale, offset = A.Offset;
+    const float fill = N.Fill, missing = N.Missing, lo = N.Lo, hi = N.Hi;
+    const double scale = N.Scale, offset = N.Offset;
+    for (size_t t = 0; t < Count; ++t) {
+        const float v = Values[t];
+        const bool hole = (v == fill) | (v == missing) | (Ranged & ((v < lo) | (v > hi)));
+        const float kept = Packed ? float(double(v) * scale + offset) : v;
+        Values[t] = hole ? nan : kept;
+    }
+}
+
+} // namespace
+
+void TValuePass::operator()(float* Values, size_t Count) const {
+    if (!Changes())
+        return;
+    const auto pass = FPacked ? (FRanged ? PassOver<true, true> : PassOver<true, false>)
+                              : (FRanged ? PassOver<false, true> : PassOver<false, false>);
+    pass(Values, Count, FNumbers);
+}
+
+void ApplyAttributes(TArrGLfloat& Values, const TAttributes& A) {
+    const TValuePass pass(A);
     float* values = Values.data();
     const size_t n = Values.size();
     const size_t pieces = n >= (size_t(1) << 20) ? QorParallel::Threads() * 2 : 1;
     QorParallel::For(pieces, [&](size_t p) {
         const size_t first = n * p / pieces, last = n * (p + 1) / pieces;
-        for (size_t t = first; t < last; ++t) {
-            const float v = values[t];
-            const bool hole = (v == fill) | (v == missing) | (v < lo) | (v > hi);
-            const float kept = packed ? float(double(v) * scale + offset) : v;
-            values[t] = hole ? nan : kept;
-        }
+        pass(values + first, last - first);
     });
+}
+
+bool ReadInBlocks(const TSlab& Slab, float* Values, const TValuePass& Pass,
+                  const std::function<bool(const std::vector<int64_t>&, const std::vector<int64_t>&,
+                                           float*)>& Read) {
+    constexpr int64_t blockValues = int64_t(1) << 17; // half a megabyte of floats
+    // Blocks split the outermost dimension that is read more than once.
+    size_t outer = 0;
+    while (outer + 1 < Slab.Count.size() && Slab.Count[outer] == 1)
+        ++outer;
+    const int64_t rows = Slab.Count.empty() ? 0 : Slab.Count[outer];
+    const int64_t perRow = rows > 0 ? Slab.Elements / rows : 0;
+    const int64_t step = std::max<int64_t>(1, blockValues / std::max<int64_t>(1, perRow));
+    if (!Pass.Changes())
+        return Read(Slab.Start, Slab.Count, Values);
+    // The pass goes over one block while the library reads the next.
+    QorParallel::TPipeline passes;
+    std::vector<int64_t> start = Slab.Start, count = Slab.Count;
+    for (int64_t row = 0; row < rows; row += step) {
+        start[outer] = Slab.Start[outer] + row;
+        count[outer] = std::min(step, rows - row);
+        float* into = Values + row * perRow;
+        if (!Read(start, count, into))
+            return false;
+        const size_t n = size_t(count[outer] * perRow);
+        passes.Hand([&Pass, into, n] { Pass(into, n); });
+    }
+    return true;
 }
 
 void FinishGrid(TQorImportResult& R, const TSlab& Slab, const std::vector<TAxis>& Axes,

@@ -11,6 +11,7 @@
 #include "QorImportResult.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,9 +56,37 @@ const TQorImportArrayInfo* ChooseVariable(const std::vector<TQorImportArrayInfo>
 bool ChooseSlab(const TQorImportArrayInfo& Var, const TQorImportOptions& Options, TSlab& Slab,
                 TQorImportResult& R);
 
-// The fill value, missing value and values outside the valid range become NaN, every other
-// value Stored × scale + offset.
+// The numbers a value pass compares and unpacks with; an absent bound is NaN or infinite.
+struct TPassNumbers {
+    float Fill, Missing, Lo, Hi;
+    double Scale, Offset;
+};
+
+// What the attributes make of each stored value: the fill value, missing value and values
+// outside the valid range become NaN, every other value Stored × scale + offset.
+class TValuePass {
+public:
+    explicit TValuePass(const TAttributes& Attributes);
+    // On this thread, in place.
+    void operator()(float* Values, size_t Count) const;
+    // False when every value stays as stored.
+    bool Changes() const { return !FNothing || FRanged || FPacked; }
+
+private:
+    TPassNumbers FNumbers;
+    bool FPacked, FRanged, FNothing; // FNothing: no fill and no missing value
+};
+
+// The pass over all values, on every core when there are many.
 void ApplyAttributes(TArrGLfloat& Values, const TAttributes& Attributes);
+
+// Reads the slab into Values half a megabyte at a time, each block through Read (its start and
+// count per dimension of the variable, and where its values go); Pass goes over each block on a
+// second core while the next is read. A pass that changes nothing leaves one Read of the whole
+// slab. False when Read fails; the blocks after it are not read.
+bool ReadInBlocks(const TSlab& Slab, float* Values, const TValuePass& Pass,
+                  const std::function<bool(const std::vector<int64_t>& Start,
+                                           const std::vector<int64_t>& Count, float* Into)>& Read);
 
 // Puts the slab's Values (in C order) into R with the axes of the shown dimensions (Axes in
 // the order of Slab.Shown), the value's caption and the options' spacing, origin, transposition

@@ -309,18 +309,30 @@ TQorImportResult ReadHdf5File(const std::string& FileName, const TQorImportOptio
     const THid space(set.Ok() ? H5Dget_space(set.Id()) : -1, H5Sclose);
     if (!space.Ok())
         return fail("the dataset cannot be opened");
-    const std::vector<hsize_t> start(slab.Start.begin(), slab.Start.end()),
-        count(slab.Count.begin(), slab.Count.end());
-    const hsize_t elements = hsize_t(slab.Elements);
-    const THid mem(H5Screate_simple(1, &elements, nullptr), H5Sclose);
-    if (H5Sselect_hyperslab(space.Id(), H5S_SELECT_SET, start.data(), nullptr, count.data(),
-                            nullptr) < 0)
-        return fail("the slab cannot be selected");
-    TArrGLfloat values(size_t(slab.Elements));
-    if (H5Dread(set.Id(), H5T_NATIVE_FLOAT, mem.Id(), space.Id(), H5P_DEFAULT, values.data()) < 0)
-        return fail("the values cannot be read");
     const TAttributes attributes = Attributes(set.Id());
-    ApplyAttributes(values, attributes);
+    const auto read = [&](const std::vector<int64_t>& Start, const std::vector<int64_t>& Count,
+                          float* Into) {
+        const std::vector<hsize_t> start(Start.begin(), Start.end()),
+            count(Count.begin(), Count.end());
+        hsize_t elements = 1;
+        for (const hsize_t c : count)
+            elements *= c;
+        const THid mem(H5Screate_simple(1, &elements, nullptr), H5Sclose);
+        return H5Sselect_hyperslab(space.Id(), H5S_SELECT_SET, start.data(), nullptr, count.data(),
+                                   nullptr) >= 0 &&
+               H5Dread(set.Id(), H5T_NATIVE_FLOAT, mem.Id(), space.Id(), H5P_DEFAULT, Into) >= 0;
+    };
+    TArrGLfloat values(size_t(slab.Elements));
+    const THid creation(H5Dget_create_plist(set.Id()), H5Pclose);
+    if (creation.Ok() && H5Pget_layout(creation.Id()) == H5D_CONTIGUOUS) {
+        // Read a block at a time, each passed over while still in the cache.
+        if (!ReadInBlocks(slab, values.data(), TValuePass(attributes), read))
+            return fail("the values cannot be read");
+    } else {
+        if (!read(slab.Start, slab.Count, values.data()))
+            return fail("the values cannot be read");
+        ApplyAttributes(values, attributes);
+    }
     std::vector<TAxis> axes;
     for (const size_t d : slab.Shown) {
         std::pair<TAxis, std::pair<int64_t, int64_t>> axis{{}, {slab.Start[d], slab.Count[d]}};

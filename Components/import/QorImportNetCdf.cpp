@@ -237,20 +237,33 @@ TQorImportResult ReadNetCdfFile(const std::string& FileName, const TQorImportOpt
         return fail(s);
     if (s = nc_inq_var(file.Id(), var, nullptr, &type, nullptr, dims, nullptr); s != NC_NOERR)
         return fail(s);
-    const std::vector<size_t> start(slab.Start.begin(), slab.Start.end()),
-        count(slab.Count.begin(), slab.Count.end());
-    TArrGLfloat values(size_t(slab.Elements));
-    // Without a chunk cache a chunk that the slab covers whole goes straight into the values,
-    // not through a cache as large as the chunk: a slice held once, not twice. Classic files
-    // have no chunks (the call then fails, harmlessly).
-    nc_set_var_chunk_cache(file.Id(), var, 0, 0, 0.75f);
-    s = nc_get_vara_float(file.Id(), var, start.data(), count.data(), values.data());
-    if (s == NC_ERANGE)
-        r.Warnings.push_back("values beyond the range of 32-bit numbers were read as infinite");
-    else if (s != NC_NOERR)
-        return fail(s);
     const TAttributes attributes = Attributes(file.Id(), var, type);
-    ApplyAttributes(values, attributes);
+    TArrGLfloat values(size_t(slab.Elements));
+    bool outOfRange = false;
+    const auto read = [&](const std::vector<int64_t>& Start, const std::vector<int64_t>& Count,
+                          float* Into) {
+        const std::vector<size_t> start(Start.begin(), Start.end()),
+            count(Count.begin(), Count.end());
+        s = nc_get_vara_float(file.Id(), var, start.data(), count.data(), Into);
+        outOfRange |= s == NC_ERANGE;
+        return s == NC_NOERR || s == NC_ERANGE;
+    };
+    int storage = NC_CHUNKED;
+    nc_inq_var_chunking(file.Id(), var, &storage, nullptr);
+    if (storage == NC_CONTIGUOUS) {
+        // Read a block at a time, each passed over while still in the cache.
+        if (!ReadInBlocks(slab, values.data(), TValuePass(attributes), read))
+            return fail(s);
+    } else {
+        // Without a chunk cache a chunk that the slab covers whole goes straight into the
+        // values, not through a cache as large as the chunk: a slice held once, not twice.
+        nc_set_var_chunk_cache(file.Id(), var, 0, 0, 0.75f);
+        if (!read(slab.Start, slab.Count, values.data()))
+            return fail(s);
+        ApplyAttributes(values, attributes);
+    }
+    if (outOfRange)
+        r.Warnings.push_back("values beyond the range of 32-bit numbers were read as infinite");
     std::vector<TAxis> axes;
     for (const size_t d : slab.Shown)
         axes.push_back(Axis(file.Id(), dims[d], slab.Start[d], slab.Count[d]));

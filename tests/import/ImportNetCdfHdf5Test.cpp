@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace ImportGridFiles;
 
@@ -179,4 +180,68 @@ TEST(ImportNetCdfHdf5, HiddenDimensionsAndTheirCoordinates) {
     const TQorImportDimension northing{"northing", 0, H5NY, 0};
     EXPECT_EQ(ImportCoordinateText(h5, "terrain/height", northing, 1), "5100 m");
     EXPECT_EQ(ImportCoordinateText(h5, "terrain/height", northing, H5NY), "");
+}
+
+// Grids larger than a block are read a block at a time while a second core passes the last
+// one: in NetCDF and HDF5 alike, every value of a volume and of a slice of it (which starts
+// within the variable) is its stored number unpacked, or a hole where it is the fill value, the
+// missing value or outside the valid range.
+TEST(ImportNetCdfHdf5, LargeGridsArePassedWholeBlockByBlock) {
+    constexpr size_t nz = 3, ny = 600, nx = 401;
+    const float fill = -1, missing = -2, range[] = {-3, 1000}, scale = 0.5f, offset = 10;
+    std::vector<float> stored(nz * ny * nx);
+    for (size_t p = 0; p < stored.size(); ++p)
+        stored[p] = float(p % 1009) - 4; // -4 ... 1004
+    const auto expected = [&](size_t P) {
+        const float s = stored[P];
+        return s == fill || s == missing || s < range[0] || s > range[1] ? NAN : s * scale + offset;
+    };
+    TempDir dir;
+    const std::string nc = dir.File("large.nc"), h5 = dir.File("large.h5");
+    int id = -1, dims[3] = {}, var = 0;
+    const char* names[] = {"z", "y", "x"};
+    const size_t sizes[] = {nz, ny, nx};
+    ASSERT_EQ(nc_create(nc.c_str(), NC_CLOBBER | NC_NETCDF4, &id), NC_NOERR);
+    for (int d = 0; d < 3; ++d)
+        ASSERT_EQ(nc_def_dim(id, names[d], sizes[d], &dims[d]), NC_NOERR);
+    ASSERT_EQ(nc_def_var(id, "v", NC_FLOAT, 3, dims, &var), NC_NOERR);
+    ASSERT_EQ(nc_def_var_chunking(id, var, NC_CONTIGUOUS, nullptr), NC_NOERR);
+    ASSERT_EQ(nc_def_var_fill(id, var, 0, &fill), NC_NOERR);
+    ASSERT_EQ(nc_put_att_float(id, var, "missing_value", NC_FLOAT, 1, &missing), NC_NOERR);
+    ASSERT_EQ(nc_put_att_float(id, var, "valid_range", NC_FLOAT, 2, range), NC_NOERR);
+    ASSERT_EQ(nc_put_att_float(id, var, "scale_factor", NC_FLOAT, 1, &scale), NC_NOERR);
+    ASSERT_EQ(nc_put_att_float(id, var, "add_offset", NC_FLOAT, 1, &offset), NC_NOERR);
+    ASSERT_EQ(nc_put_var_float(id, var, stored.data()), NC_NOERR);
+    ASSERT_EQ(nc_close(id), NC_NOERR);
+
+    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+    const hid_t file = H5Fcreate(h5.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+    const hsize_t shape[] = {nz, ny, nx};
+    EXPECT_GE(H5LTmake_dataset_float(file, "v", 3, shape, stored.data()), 0);
+    EXPECT_GE(H5LTset_attribute_float(file, "v", "_FillValue", &fill, 1), 0);
+    EXPECT_GE(H5LTset_attribute_float(file, "v", "missing_value", &missing, 1), 0);
+    EXPECT_GE(H5LTset_attribute_float(file, "v", "valid_range", range, 2), 0);
+    EXPECT_GE(H5LTset_attribute_float(file, "v", "scale_factor", &scale, 1), 0);
+    EXPECT_GE(H5LTset_attribute_float(file, "v", "add_offset", &offset, 1), 0);
+    ASSERT_GE(H5Fclose(file), 0);
+
+    // HDF5 names a dimension without a scale by its place.
+    for (const auto& [path, index] : {std::pair{nc, "z=1"}, std::pair{h5, "dim0=1"}}) {
+        const TQorImportResult volume = ImportFile(path, {});
+        ASSERT_TRUE(volume.Ok()) << path << ": " << volume.Error.Text();
+        const TQorImportResult slice = ImportFile(path, With({{"index", index}}));
+        ASSERT_TRUE(slice.Ok()) << path << ": " << slice.Error.Text();
+        ASSERT_EQ(volume.Values.size(), stored.size());
+        ASSERT_EQ(slice.Values.size(), ny * nx);
+        size_t wrong = 0;
+        const auto check = [&](float Read, size_t P) {
+            const float e = expected(P);
+            wrong += std::isnan(e) ? !std::isnan(Read) : Read != e;
+        };
+        for (size_t p = 0; p < stored.size(); ++p)
+            check(volume.Values[p], p);
+        for (size_t p = 0; p < ny * nx; ++p)
+            check(slice.Values[p], ny * nx + p);
+        EXPECT_EQ(wrong, 0u) << path;
+    }
 }
