@@ -10,21 +10,21 @@
 //         -DPLOTYRA_BENCH=ON -DCMAKE_CXX_FLAGS=-Wno-restrict   (one command)
 //   cmake --build build/rel -j2 --target grid_import_bench && build/rel/bench/grid_import_bench
 //
-// Measured on a shared 2-core virtual machine (GCC 12, netCDF 4.9.0, HDF5 1.10.8), best of 7 per
+// Measured on a shared 2-core virtual machine (GCC 12, netCDF 4.9.0, HDF5 1.10.8), best of 15 per
 // run, five runs (ratio against the bare read into a reused buffer; in brackets into a fresh one):
-//   netCDF-4 2D   bare 2.2-2.8 ms, import 4.0-6.1 ms: ratio 0.37-0.71 (0.43-0.58)
-//   HDF5 2D       bare 1.8-2.0 ms, import 1.7-2.1 ms: ratio 0.92-1.10 (0.86-1.10)
-//   GeoTIFF       bare 2.6-3.8 ms, import 5.0-7.5 ms: ratio 0.44-0.73 (0.38-0.55)
-//   GeoTIFF, rows along Z (no turn):                 ratio 0.83-1.05
-//   slice t=25    bare 4.6-5.7 ms, import 4.5-5.2 ms: ratio 0.88-1.19; slice vs 2D import
-//                 0.81-1.08; peak resident set +17.1 MB for the 16.0 MB slice (800 MB variable)
+//   netCDF-4 2D   bare 1.9-2.4 ms, import 2.7-3.1 ms: ratio 0.61-0.86 (0.58-0.83)
+//   HDF5 2D       bare 1.5-1.9 ms, import 1.6-2.1 ms: ratio 0.90-1.04 (0.89-0.99)
+//   GeoTIFF       bare 2.0-2.6 ms, import 3.2-4.3 ms: ratio 0.46-0.79 (0.46-0.94)
+//   GeoTIFF, rows along Z (no turn):                 ratio 0.88-1.08
+//   slice t=25    bare 3.4-5.7 ms, import 3.3-5.7 ms: ratio 1.00-1.25; slice vs 2D import
+//                 0.46-0.94; peak resident set +17.1 MB for the 16.0 MB slice (800 MB variable)
 // On the same machine, before the pass over the values was vectorised and run on a second core
 // while the next block is read (and skipped where it changes nothing), and before the raster's
 // turn went in four-by-four vector turns on a second core: netCDF 0.30-0.40, HDF5 0.28-0.37,
-// GeoTIFF 0.39-0.42. What still keeps netCDF below 0.8: a float variable has the library's
-// default fill value, so its pass cannot be skipped, and the pass over a block the other core
-// has just read costs about as much as the read itself. The raster's turn, likewise, costs more
-// than the read it overlaps.
+// GeoTIFF 0.39-0.42. What keeps netCDF near 0.8 rather than at 1: a float variable has the
+// library's default fill value, so its values must be looked at, and the pass over a block the
+// other core has just read costs about as much as the read (the kernel's copy leaves it in no
+// cache the pass can use). The raster's turn, likewise, costs more than the read it overlaps.
 #include "QorImportRegistry.h"
 #include "UQorTypes.h"
 
@@ -47,7 +47,7 @@
 
 namespace {
 
-constexpr int N = 2000, Slices = 50, Runs = 7;
+constexpr int N = 2000, Slices = 50, Runs = 15;
 
 double Best(const std::function<void()>& Pass) {
     double best = 1e30;

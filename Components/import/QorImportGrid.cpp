@@ -123,17 +123,33 @@ TValuePass::TValuePass(const TAttributes& A)
 namespace {
 
 // Branch-free, with every number in a local, so the compiler keeps them in vector registers. A
-// NaN fill or missing value matches nothing.
+// NaN fill or missing value matches nothing. Unpacked values are only looked at, a run at a
+// time, and written where a run has a hole: the block was just read on the other core, and
+// writing every value would take each cache line back from it.
 template <bool Packed, bool Ranged>
 void PassOver(float* Values, size_t Count, const TPassNumbers N) {
     constexpr float nan = std::numeric_limits<float>::quiet_NaN();
     const float fill = N.Fill, missing = N.Missing, lo = N.Lo, hi = N.Hi;
     const double scale = N.Scale, offset = N.Offset;
-    for (size_t t = 0; t < Count; ++t) {
+    const auto isHole = [=](float v) {
+        return (v == fill) | (v == missing) | (Ranged & ((v < lo) | (v > hi)));
+    };
+    size_t t = 0;
+    if constexpr (!Packed) {
+        constexpr size_t run = 64;
+        for (; t + run <= Count; t += run) {
+            int holes = 0;
+            for (size_t r = 0; r < run; ++r)
+                holes |= int(isHole(Values[t + r]));
+            if (holes != 0)
+                for (size_t r = 0; r < run; ++r)
+                    Values[t + r] = isHole(Values[t + r]) ? nan : Values[t + r];
+        }
+    }
+    for (; t < Count; ++t) {
         const float v = Values[t];
-        const bool hole = (v == fill) | (v == missing) | (Ranged & ((v < lo) | (v > hi)));
         const float kept = Packed ? float(double(v) * scale + offset) : v;
-        Values[t] = hole ? nan : kept;
+        Values[t] = isHole(v) ? nan : kept;
     }
 }
 
