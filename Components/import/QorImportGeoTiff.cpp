@@ -151,7 +151,7 @@ bool ReadStrips(TIFF* Tiff, const TRaster& T, TConvert Convert, bool Turn, TQorI
     const uint32_t BlockRows =
         std::clamp<uint32_t>((uint32_t(1) << 19) / std::max(T.Width, 1u), 4, 128);
     const size_t blockValues = size_t(T.Width) * std::min(BlockRows, T.Height);
-    std::vector<float> blocks(Turn ? Ring * blockValues : 0);
+    TArrGLfloat blocks(Turn ? Ring * blockValues : 0); // not zeroed: every value is read first
     QorParallel::TPipeline turns; // after the blocks: its jobs end before they go
     for (uint32_t first = 0; first < T.Height; first += BlockRows) {
         const uint32_t count = Turn ? std::min(BlockRows, T.Height - first) : T.Height;
