@@ -187,6 +187,12 @@ bool ReadInBlocks(const TSlab& Slab, float* Values, const TValuePass& Pass,
     const int64_t step = std::max<int64_t>(1, blockValues / std::max<int64_t>(1, perRow));
     if (!Pass.Changes())
         return Read(Slab.Start, Slab.Count, Values);
+    if (rows <= step) { // one block: no thread to start
+        if (!Read(Slab.Start, Slab.Count, Values))
+            return false;
+        Pass(Values, size_t(Slab.Elements));
+        return true;
+    }
     // The pass goes over one block while the library reads the next.
     QorParallel::TPipeline passes;
     std::vector<int64_t> start = Slab.Start, count = Slab.Count;

@@ -82,8 +82,8 @@ void ApplyAttributes(TArrGLfloat& Values, const TAttributes& Attributes);
 
 // Reads the slab into Values half a megabyte at a time, each block through Read (its start and
 // count per dimension of the variable, and where its values go); Pass goes over each block on a
-// second core while the next is read. A pass that changes nothing leaves one Read of the whole
-// slab. False when Read fails; the blocks after it are not read.
+// second core while the next is read. A slab of one block, or a pass that changes nothing, is one
+// Read on this thread. False when Read fails; the blocks after it are not read.
 bool ReadInBlocks(const TSlab& Slab, float* Values, const TValuePass& Pass,
                   const std::function<bool(const std::vector<int64_t>& Start,
                                            const std::vector<int64_t>& Count, float* Into)>& Read);
