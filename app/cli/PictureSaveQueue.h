@@ -2,19 +2,15 @@
 // PNG encoding takes about as long as drawing a small picture.
 #pragma once
 
+#include "QorParallel.h"
+
 #include <QImage>
-#include <future>
 #include <string>
 
 class TPictureSaveQueue {
 public:
     // Pictures larger than this are written before Save returns, so that no two are held.
     static constexpr qsizetype OverlapBytes = qsizetype(64) << 20;
-
-    TPictureSaveQueue() = default;
-    TPictureSaveQueue(const TPictureSaveQueue&) = delete;
-    TPictureSaveQueue& operator=(const TPictureSaveQueue&) = delete;
-    ~TPictureSaveQueue();
 
     // Starts writing Picture as Output once the picture before is written, and returns that
     // one's outcome as Wait would.
@@ -27,5 +23,6 @@ public:
     static std::string SaveNow(const QImage& Picture, const std::string& Output);
 
 private:
-    std::future<std::string> FPending;
+    std::string FOutcome;           // of the picture last handed over, once the writer has ended
+    QorParallel::TPipeline FWriter; // last: its job ends before the outcome goes
 };
