@@ -8,10 +8,11 @@ set -euo pipefail
 # recently-used list is kept through GLib's bookmark files (pkgconf, libglib2.0-dev); the
 # importers read NumPy's .npz archives with libzip (libzip-dev), NetCDF and HDF5 files with
 # their own libraries (libnetcdf-dev, libhdf5-dev) and GeoTIFF rasters with libtiff and
-# libgeotiff (libtiff-dev, libgeotiff-dev).
+# libgeotiff (libtiff-dev, libgeotiff-dev); chart pictures are written as PNG through libpng
+# (libpng-dev).
 viewer=(cmake ninja-build g++ qt6-base-dev libqt6opengl6-dev libosmesa6-dev libgl-dev
         libglu1-mesa-dev libjpeg-dev fonts-liberation2 qt6-svg-dev pkgconf libglib2.0-dev
-        libzip-dev libnetcdf-dev libhdf5-dev libtiff-dev libgeotiff-dev)
+        libzip-dev libnetcdf-dev libhdf5-dev libtiff-dev libgeotiff-dev libpng-dev)
 # The tests also validate the installed desktop files with their own tools and build the .deb
 # (desktop-file-utils, appstream, shared-mime-info, dpkg-dev, file); xclip reads the clipboard as
 # another X client. clang-format checks the sources' layout; python3 runs the parameter-count

@@ -3,15 +3,16 @@
 #include "QorFileOutput.h"
 #include "render/Qor3DChartLegendPicture.h"
 
-#include <QBuffer>
-#include <QImageWriter>
 #include <algorithm>
+#include <csetjmp>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <png.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -19,10 +20,11 @@ namespace {
 // the chart read back and the composed picture (16384 x 16384 peaks at about 4.3 GB).
 constexpr uint64_t QorPictureBytesPerPixel = 16;
 
-// Qt's PNG writer takes the zlib level as a quality q, level (100 - q) * 9 / 91: 85 is level 1,
-// the fastest that still compresses. An 800x600 chart then encodes in about a third of the time
-// of the default level 6 for about a third more bytes (17 against 50 ms, 107 against 80 kB).
-constexpr int QorPngQuality = 85;
+// PNG pictures are compressed at zlib level 1, the fastest that still compresses, and every row
+// is filtered against the one above ("up"): for chart pictures that gives files no larger than
+// libpng's choice per row among all five filters, in under half the time (800 x 600: 9 against
+// 22 ms, and about 100 kB either way).
+constexpr int QorPngLevel = 1;
 
 // Memory this process can still take: what the system has available (MemAvailable, else the
 // free pages), and no more than its address-space limit leaves.
@@ -104,16 +106,101 @@ QImage QorPaint::RenderPicture(TQor3DChart& Chart, const TQorColorScale* Legend,
     return {};
 }
 
-// The composed picture is encoded as it is: the PNG writer drops its unused alpha.
+// ---- PNG encoding ----------------------------------------------------------------------------
+
+namespace {
+
+// libpng reports a failure by jumping back to the setjmp in WritePng; its text is kept here.
+struct TPngFailure {
+    char Text[256] = {};
+};
+
+[[noreturn]] void PngError(png_structp Png, png_const_charp Message) {
+    auto* failure = static_cast<TPngFailure*>(png_get_error_ptr(Png));
+    std::snprintf(failure->Text, sizeof failure->Text, "%s", Message);
+    png_longjmp(Png, 1);
+}
+
+void PngWarning(png_structp, png_const_charp) {} // nothing reaches the terminal unasked
+
+void PngAppend(png_structp Png, png_bytep Data, size_t Size) {
+    bool full = false;
+    try {
+        static_cast<QByteArray*>(png_get_io_ptr(Png))
+            ->append(reinterpret_cast<const char*>(Data), qsizetype(Size));
+    } catch (const std::bad_alloc&) {
+        full = true;
+    }
+    if (full)
+        png_error(Png, "out of memory");
+}
+
+void PngFlush(png_structp) {}
+
+// One row of Picture (RGB32 or ARGB32) as the bytes PNG stores: RGB, or RGBA with Alpha.
+void PackRow(const QImage& Picture, int Y, bool Alpha, png_bytep Row) {
+    const auto* pixel = reinterpret_cast<const QRgb*>(Picture.constScanLine(Y));
+    for (int x = 0; x < Picture.width(); ++x, ++pixel) {
+        *Row++ = png_byte(qRed(*pixel));
+        *Row++ = png_byte(qGreen(*pixel));
+        *Row++ = png_byte(qBlue(*pixel));
+        if (Alpha)
+            *Row++ = png_byte(qAlpha(*pixel));
+    }
+}
+
+// Writes the picture through Png; false where libpng failed. Nothing here has a destructor to
+// skip when libpng jumps back.
+bool WritePng(png_structp Png, png_infop Info, const QImage& Picture, bool Alpha, png_bytep Row) {
+    if (setjmp(png_jmpbuf(Png)))
+        return false;
+    png_set_IHDR(Png, Info, png_uint_32(Picture.width()), png_uint_32(Picture.height()), 8,
+                 Alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // The resolution is kept, as Qt's own writer keeps it.
+    if (Picture.dotsPerMeterX() > 0 || Picture.dotsPerMeterY() > 0)
+        png_set_pHYs(Png, Info, png_uint_32(std::max(Picture.dotsPerMeterX(), 0)),
+                     png_uint_32(std::max(Picture.dotsPerMeterY(), 0)), PNG_RESOLUTION_METER);
+    png_set_compression_level(Png, QorPngLevel);
+    png_set_filter(Png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+    png_write_info(Png, Info);
+    for (int y = 0; y < Picture.height(); ++y) {
+        PackRow(Picture, y, Alpha, Row);
+        png_write_row(Png, Row);
+    }
+    png_write_end(Png, Info);
+    return true;
+}
+
+} // namespace
+
+// The composed picture is encoded as it is: without alpha (a chart picture is opaque) as RGB.
 bool QorPaint::EncodePng(const QImage& Picture, QByteArray& Png, std::string& Error) {
     Png.clear();
-    QBuffer buffer(&Png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setQuality(QorPngQuality);
-    if (writer.write(Picture))
+    if (Picture.isNull() || Picture.width() <= 0 || Picture.height() <= 0) {
+        Error = "no picture to encode";
+        return false;
+    }
+    const bool alpha = Picture.hasAlphaChannel();
+    const QImage pixels =
+        Picture.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    std::vector<png_byte> row(size_t(pixels.width()) * (alpha ? 4 : 3));
+    TPngFailure failure;
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, PngError, PngWarning);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        Error = "out of memory";
+        return false;
+    }
+    png_set_write_fn(png, &Png, PngAppend, PngFlush);
+    const bool written = WritePng(png, info, pixels, alpha, row.data());
+    png_destroy_write_struct(&png, &info);
+    if (written)
         return true;
-    Error = writer.errorString().toStdString();
+    Png.clear();
+    Error = failure.Text;
     return false;
 }
 

@@ -46,7 +46,7 @@ fi
 [ "$(dpkg-deb -f "$deb" Package)" = plotyra ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
 for p in libqt6widgets6 libqt6gui6 libqt6core6 libqt6svg6 libgl1 libosmesa6 libglu1-mesa \
-         fonts-liberation2; do
+         fonts-liberation2 libpng16-16; do
     echo "$depends" | tr ',' '\n' | grep -q "^ *$p\( \|$\)" || fail "Depends lacks $p: $depends"
 done
 # The packaged (stripped) tool reads a packaged sample.
