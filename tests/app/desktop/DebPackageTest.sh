@@ -53,6 +53,13 @@ done
 dpkg-deb -x "$deb" "$work/unpacked"
 "$work/unpacked/usr/bin/plotyra-cli" info "$work/unpacked/usr/share/plotyra/examples/volume.p4d" |
     grep -q '"result":0,"kind":"dk4D"' || fail "the packaged plotyra-cli cannot read a sample"
+# A GeoTIFF sample goes through the packaged readers' module (the dynamic loader names the one
+# it loads), not through this build tree's.
+LD_DEBUG=files "$work/unpacked/usr/bin/plotyra-cli" info \
+    "$work/unpacked/usr/share/plotyra/examples/import/volcano.tif" 2>"$work/loads.txt" |
+    grep -q '"result":0,"kind":"dk3D"' || fail "the packaged plotyra-cli cannot read a GeoTIFF"
+grep -q "file=$work/unpacked/usr/lib/plotyra/plotyra-formats.so " "$work/loads.txt" ||
+    fail "the packaged plotyra-cli did not load the packaged readers' module"
 
 # The licence: Debian's machine-readable copyright file, readable by all, naming the MIT
 # licence with its full text, and the same licence in the metainfo.

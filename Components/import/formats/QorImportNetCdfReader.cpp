@@ -1,6 +1,6 @@
 // Reading goes through nc_get_vara_float, which converts any numeric type and reads only the
 // slab: a 2000 × 2000 slice of a much larger variable costs the slice.
-#include "QorImportNetCdf.h"
+#include "QorImportFormatReaders.h"
 
 #include "QorImportGrid.h"
 #include "QorImportHdf5.h"
@@ -169,14 +169,9 @@ TAxis Axis(int File, int Dim, int64_t Start, int64_t Count) {
 
 } // namespace
 
-bool LooksLikeNetCdf(std::string_view Head) {
-    return (Head.size() >= 4 && Head.substr(0, 3) == "CDF" &&
-            (Head[3] == '\x01' || Head[3] == '\x02' || Head[3] == '\x05')) ||
-           LooksLikeHdf5(Head);
-}
-
-bool ListNetCdfVariables(const std::string& FileName, std::vector<TQorImportArrayInfo>& Variables,
-                         std::string& Error) {
+bool QorFormatReaders::ListNetCdfVariables(const std::string& FileName,
+                                           std::vector<TQorImportArrayInfo>& Variables,
+                                           std::string& Error) {
     Variables.clear();
     TNcFile file;
     int s = file.Open(FileName);
@@ -187,8 +182,8 @@ bool ListNetCdfVariables(const std::string& FileName, std::vector<TQorImportArra
     return s == NC_NOERR;
 }
 
-bool ReadNetCdfAxis(const std::string& FileName, const std::string& Variable, size_t Dim,
-                    int64_t Start, int64_t Count, TAxis& Axis) {
+bool QorFormatReaders::ReadNetCdfAxis(const std::string& FileName, const std::string& Variable,
+                                      size_t Dim, int64_t Start, int64_t Count, TAxis& Axis) {
     TNcFile file;
     int var = -1, rank = 0;
     int dims[NC_MAX_VAR_DIMS] = {};
@@ -201,7 +196,8 @@ bool ReadNetCdfAxis(const std::string& FileName, const std::string& Variable, si
     return true;
 }
 
-TQorImportResult ReadNetCdfFile(const std::string& FileName, const TQorImportOptions& Options) {
+TQorImportResult QorFormatReaders::ReadNetCdfFile(const std::string& FileName,
+                                                  const TQorImportOptions& Options) {
     TQorImportResult r;
     r.Error.File = QorImport::BaseName(FileName);
     struct stat st {};

@@ -1,6 +1,6 @@
 // Reading goes through H5Dread into 32-bit floats with a hyperslab of the file's dataspace, so
 // the library converts any numeric type and reads only the slab.
-#include "QorImportHdf5.h"
+#include "QorImportFormatReaders.h"
 
 #include "QorImportGrid.h"
 #include "QorImportSupport.h"
@@ -241,16 +241,9 @@ THid OpenFile(const std::string& FileName) {
 
 } // namespace
 
-bool LooksLikeHdf5(std::string_view Head) {
-    static constexpr std::string_view signature("\x89HDF\r\n\x1a\n", 8);
-    for (size_t at = 0; at + signature.size() <= Head.size(); at = at == 0 ? 512 : at * 2)
-        if (Head.substr(at, signature.size()) == signature)
-            return true;
-    return false;
-}
-
-bool ListHdf5Datasets(const std::string& FileName, std::vector<TQorImportArrayInfo>& Datasets,
-                      std::string& Error) {
+bool QorFormatReaders::ListHdf5Datasets(const std::string& FileName,
+                                        std::vector<TQorImportArrayInfo>& Datasets,
+                                        std::string& Error) {
     Datasets.clear();
     const THid file = OpenFile(FileName);
     if (!file.Ok()) {
@@ -264,8 +257,8 @@ bool ListHdf5Datasets(const std::string& FileName, std::vector<TQorImportArrayIn
     return true;
 }
 
-bool ReadHdf5Axis(const std::string& FileName, const std::string& Dataset, size_t Dim,
-                  int64_t Start, int64_t Count, TAxis& Axis) {
+bool QorFormatReaders::ReadHdf5Axis(const std::string& FileName, const std::string& Dataset,
+                                    size_t Dim, int64_t Start, int64_t Count, TAxis& Axis) {
     const THid file = OpenFile(FileName);
     const THid set(file.Ok() ? H5Dopen2(file.Id(), Dataset.c_str(), H5P_DEFAULT) : -1, H5Dclose);
     if (!set.Ok())
@@ -278,7 +271,8 @@ bool ReadHdf5Axis(const std::string& FileName, const std::string& Dataset, size_
     return true;
 }
 
-TQorImportResult ReadHdf5File(const std::string& FileName, const TQorImportOptions& Options) {
+TQorImportResult QorFormatReaders::ReadHdf5File(const std::string& FileName,
+                                                const TQorImportOptions& Options) {
     TQorImportResult r;
     r.Error.File = QorImport::BaseName(FileName);
     struct stat st {};
@@ -290,7 +284,7 @@ TQorImportResult ReadHdf5File(const std::string& FileName, const TQorImportOptio
         ::close(fd);
     }
     std::vector<TQorImportArrayInfo> sets;
-    if (!ListHdf5Datasets(FileName, sets, error)) {
+    if (!QorFormatReaders::ListHdf5Datasets(FileName, sets, error)) {
         r.Fail(error);
         return r;
     }

@@ -2,7 +2,7 @@
 // result's rows in place; a float32 band is read straight into them, or (strips, turned) in
 // blocks of rows put straight into their turned places. libtiff's messages go to
 // the result: its errors into the message, its warnings nowhere.
-#include "QorImportGeoTiff.h"
+#include "QorImportFormatReaders.h"
 
 #include "QorImportSupport.h"
 #include "QorParallel.h"
@@ -228,7 +228,7 @@ void Georeference(TIFF* Tiff, const TRaster& T, const TQorImportOptions& Options
 
 } // namespace
 
-void RegisterGeoTiffTags() {
+void QorFormatReaders::RegisterGeoTiffTags() {
     static std::once_flag once;
     std::call_once(once, [] {
         XTIFFInitialize();
@@ -236,14 +236,8 @@ void RegisterGeoTiffTags() {
     });
 }
 
-bool LooksLikeTiff(std::string_view Head) {
-    return Head.size() >= 4 && (Head.substr(0, 4) == std::string_view("II*\0", 4) ||
-                                Head.substr(0, 4) == std::string_view("MM\0*", 4) ||
-                                Head.substr(0, 4) == std::string_view("II+\0", 4) ||
-                                Head.substr(0, 4) == std::string_view("MM\0+", 4));
-}
-
-TQorImportResult ReadGeoTiffFile(const std::string& FileName, const TQorImportOptions& Options) {
+TQorImportResult QorFormatReaders::ReadGeoTiffFile(const std::string& FileName,
+                                                   const TQorImportOptions& Options) {
     TQorImportResult r;
     r.Error.File = BaseName(FileName);
     struct stat st {};
@@ -254,7 +248,7 @@ TQorImportResult ReadGeoTiffFile(const std::string& FileName, const TQorImportOp
     } else {
         ::close(fd);
     }
-    RegisterGeoTiffTags();
+    QorFormatReaders::RegisterGeoTiffTags();
     std::string libraryError;
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, &libraryError);
