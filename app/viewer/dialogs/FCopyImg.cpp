@@ -7,6 +7,7 @@
 #include "chart/Qor3DChart.h"
 #include "desktop/UQorWaitCursor.h"
 #include "dialogs/UDialogButtons.h"
+#include "render/Qor3DPictureOutput.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -16,7 +17,6 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QImageWriter>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMimeData>
@@ -372,9 +372,10 @@ bool TFormCopyImage::SavePicture(const QString& FileName) {
     QBuffer buffer(&bytes);
     bool encoded = buffer.open(QIODevice::WriteOnly);
     if (encoded && format == "png") {
+        // The engine's encoder, as plotyra-cli and the Python module write their pictures.
         const QImage image = p.ScaleImage ? QorPaint::ChartPictureImage(p) : p.Chart;
-        QImageWriter writer(&buffer, "png");
-        encoded = !image.isNull() && writer.write(image);
+        std::string why;
+        encoded = !image.isNull() && QorPaint::EncodePng(image, bytes, why);
     } else if (encoded && format == "svg") {
         const QByteArray svg = PictureSvg(p);
         encoded = !svg.isEmpty() && buffer.write(svg) == svg.size();
