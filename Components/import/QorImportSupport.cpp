@@ -47,6 +47,21 @@ int OpenRegularFile(const std::string& FileName, struct stat& St, std::string& E
     return fd;
 }
 
+bool StartLibraryRead(const std::string& FileName, TQorImportResult& R, int64_t* Size) {
+    R.Error.File = BaseName(FileName);
+    struct stat st {};
+    std::string error;
+    const int fd = OpenRegularFile(FileName, st, error);
+    if (fd < 0) {
+        R.Fail(error);
+        return false;
+    }
+    ::close(fd);
+    if (Size != nullptr)
+        *Size = int64_t(st.st_size);
+    return true;
+}
+
 bool TFileBytes::Read(const std::string& FileName, std::string& Error) {
     struct stat st {};
     const int fd = OpenRegularFile(FileName, st, Error);

@@ -41,6 +41,11 @@ private:
 // regular file").
 int OpenRegularFile(const std::string& FileName, struct stat& St, std::string& Error);
 
+// A library reader's start: a result named after the file, failed unless FileName is a regular
+// file (the libraries would open a FIFO and wait on it), with its size in Size when asked for.
+// The library opens the file itself.
+bool StartLibraryRead(const std::string& FileName, TQorImportResult& R, int64_t* Size = nullptr);
+
 // The first bytes of a file (for the content sniff); empty when it cannot be read.
 std::string FileHead(const std::string& FileName, size_t Count);
 

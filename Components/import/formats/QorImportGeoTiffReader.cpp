@@ -19,9 +19,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <sys/stat.h>
 #include <tiffio.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 #include <xtiffio.h>
@@ -239,15 +237,9 @@ void QorFormatReaders::RegisterGeoTiffTags() {
 TQorImportResult QorFormatReaders::ReadGeoTiffFile(const std::string& FileName,
                                                    const TQorImportOptions& Options) {
     TQorImportResult r;
-    r.Error.File = BaseName(FileName);
-    struct stat st {};
-    std::string error;
-    if (const int fd = OpenRegularFile(FileName, st, error); fd < 0) {
-        r.Fail(error);
+    int64_t fileSize = 0;
+    if (!StartLibraryRead(FileName, r, &fileSize))
         return r;
-    } else {
-        ::close(fd);
-    }
     QorFormatReaders::RegisterGeoTiffTags();
     std::string libraryError;
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
@@ -282,10 +274,10 @@ TQorImportResult QorFormatReaders::ReadGeoTiffFile(const std::string& FileName,
     const int64_t values = nx * nz;
     // Uncompressed pixels are all in the file; the header must not claim more.
     const uint64_t bytes = uint64_t(values) * raster.Samples * raster.Bits / 8;
-    if (raster.Compression == COMPRESSION_NONE && bytes > uint64_t(st.st_size))
+    if (raster.Compression == COMPRESSION_NONE && bytes > uint64_t(fileSize))
         return fail("the header claims " + ShapeText({nz, nx}) + " = " + std::to_string(values) +
                     " pixels of " + std::to_string(bytes) + " bytes, more than the file's " +
-                    std::to_string(st.st_size));
+                    std::to_string(fileSize));
     if (!QorSizing::FitsInMemory(values, int64_t(sizeof(float)) * 5, QorSizing::PhysicalMemory()))
         return fail("the raster of " + ShapeText({nz, nx}) + " = " + std::to_string(values) +
                     " pixels does not fit into memory");

@@ -8,8 +8,6 @@
 #include <hdf5.h>
 #include <hdf5_hl.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace QorImportGrid;
 
@@ -274,16 +272,10 @@ bool QorFormatReaders::ReadHdf5Axis(const std::string& FileName, const std::stri
 TQorImportResult QorFormatReaders::ReadHdf5File(const std::string& FileName,
                                                 const TQorImportOptions& Options) {
     TQorImportResult r;
-    r.Error.File = QorImport::BaseName(FileName);
-    struct stat st {};
-    std::string error;
-    if (const int fd = QorImport::OpenRegularFile(FileName, st, error); fd < 0) {
-        r.Fail(error);
+    if (!QorImport::StartLibraryRead(FileName, r))
         return r;
-    } else {
-        ::close(fd);
-    }
     std::vector<TQorImportArrayInfo> sets;
+    std::string error;
     if (!QorFormatReaders::ListHdf5Datasets(FileName, sets, error)) {
         r.Fail(error);
         return r;

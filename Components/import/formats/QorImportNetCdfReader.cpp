@@ -7,8 +7,6 @@
 #include "QorImportSupport.h"
 
 #include <netcdf.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace QorImportGrid;
 
@@ -199,15 +197,8 @@ bool QorFormatReaders::ReadNetCdfAxis(const std::string& FileName, const std::st
 TQorImportResult QorFormatReaders::ReadNetCdfFile(const std::string& FileName,
                                                   const TQorImportOptions& Options) {
     TQorImportResult r;
-    r.Error.File = QorImport::BaseName(FileName);
-    struct stat st {};
-    std::string error;
-    if (const int fd = QorImport::OpenRegularFile(FileName, st, error); fd < 0) {
-        r.Fail(error);
+    if (!QorImport::StartLibraryRead(FileName, r))
         return r;
-    } else {
-        ::close(fd);
-    }
     TNcFile file;
     std::vector<TQorImportArrayInfo> variables;
     int s = file.Open(FileName);
