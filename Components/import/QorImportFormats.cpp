@@ -20,8 +20,11 @@ namespace {
 std::vector<std::filesystem::path> ModuleCandidates() {
     std::vector<std::filesystem::path> dirs;
     Dl_info self{};
+    // A program started by a relative name is known by that name here, which the working
+    // folder may since have moved away from: only an absolute name is trusted (the running
+    // program's own folder follows anyway).
     if (dladdr(reinterpret_cast<const void*>(&ImportFormats), &self) != 0 &&
-        self.dli_fname != nullptr)
+        self.dli_fname != nullptr && std::filesystem::path(self.dli_fname).is_absolute())
         dirs.push_back(std::filesystem::path(self.dli_fname).parent_path());
     std::error_code ec;
     if (const auto program = std::filesystem::read_symlink("/proc/self/exe", ec); !ec)
