@@ -10,6 +10,30 @@
 
 namespace QorImportGrid {
 
+TAttributes CfAttributes(const std::function<std::vector<double>(const char*)>& Numbers,
+                         const std::function<std::string(const char*)>& Text) {
+    TAttributes a;
+    const auto one = [&](const char* Name) -> std::optional<double> {
+        const std::vector<double> v = Numbers(Name);
+        return v.empty() ? std::nullopt : std::optional<double>(v.front());
+    };
+    a.FillValue = one("_FillValue");
+    a.MissingValue = one("missing_value");
+    if (const std::vector<double> r = Numbers("valid_range"); r.size() == 2) {
+        a.ValidMin = r[0];
+        a.ValidMax = r[1];
+    }
+    if (const auto v = one("valid_min"))
+        a.ValidMin = v;
+    if (const auto v = one("valid_max"))
+        a.ValidMax = v;
+    a.Scale = one("scale_factor").value_or(1);
+    a.Offset = one("add_offset").value_or(0);
+    a.Units = Text("units");
+    a.LongName = Text("long_name");
+    return a;
+}
+
 std::string Caption(const std::string& Name, const std::string& Units) {
     return Units.empty() ? Name : Name + " [" + Units + "]";
 }

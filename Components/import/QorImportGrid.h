@@ -25,6 +25,12 @@ struct TAttributes {
     std::string Units, LongName;
 };
 
+// The CF attributes (_FillValue, missing_value, valid_range, valid_min, valid_max, scale_factor,
+// add_offset, units, long_name) as a library gives them: Numbers(name) an attribute's numbers
+// (empty without it), Text(name) its text.
+TAttributes CfAttributes(const std::function<std::vector<double>(const char*)>& Numbers,
+                         const std::function<std::string(const char*)>& Text);
+
 // What is read of a variable: Start and Count per dimension of the variable; Shown the
 // dimensions that become the grid's axes (2 or 3, in the variable's order).
 struct TSlab {

@@ -177,7 +177,7 @@ bool WritePng(png_structp Png, png_infop Info, const QImage& Picture, bool Alpha
 // The composed picture is encoded as it is: without alpha (a chart picture is opaque) as RGB.
 bool QorPaint::EncodePng(const QImage& Picture, QByteArray& Png, std::string& Error) {
     Png.clear();
-    if (Picture.isNull() || Picture.width() <= 0 || Picture.height() <= 0) {
+    if (Picture.isNull()) {
         Error = "no picture to encode";
         return false;
     }

@@ -124,26 +124,8 @@ std::vector<double> NumberAttribute(hid_t Object, const char* Name) {
 }
 
 TAttributes Attributes(hid_t Set) {
-    TAttributes a;
-    const auto one = [&](const char* Name) -> std::optional<double> {
-        const std::vector<double> v = NumberAttribute(Set, Name);
-        return v.empty() ? std::nullopt : std::optional<double>(v.front());
-    };
-    a.FillValue = one("_FillValue");
-    a.MissingValue = one("missing_value");
-    if (const std::vector<double> r = NumberAttribute(Set, "valid_range"); r.size() == 2) {
-        a.ValidMin = r[0];
-        a.ValidMax = r[1];
-    }
-    if (const auto v = one("valid_min"))
-        a.ValidMin = v;
-    if (const auto v = one("valid_max"))
-        a.ValidMax = v;
-    a.Scale = one("scale_factor").value_or(1);
-    a.Offset = one("add_offset").value_or(0);
-    a.Units = TextAttribute(Set, "units");
-    a.LongName = TextAttribute(Set, "long_name");
-    return a;
+    return CfAttributes([Set](const char* Name) { return NumberAttribute(Set, Name); },
+                        [Set](const char* Name) { return TextAttribute(Set, Name); });
 }
 
 std::string LastPart(const std::string& Path) {

@@ -84,30 +84,13 @@ std::vector<double> NumberAttribute(int File, int Var, const char* Name) {
 }
 
 TAttributes Attributes(int File, int Var, nc_type Type) {
-    TAttributes a;
-    const auto one = [&](const char* Name) -> std::optional<double> {
-        const std::vector<double> v = NumberAttribute(File, Var, Name);
-        return v.empty() ? std::nullopt : std::optional<double>(v.front());
-    };
-    a.FillValue = one("_FillValue");
+    TAttributes a = CfAttributes([=](const char* Name) { return NumberAttribute(File, Var, Name); },
+                                 [=](const char* Name) { return TextAttribute(File, Var, Name); });
     // Values never written hold the library's fill value of their type.
     if (!a.FillValue && Type == NC_FLOAT)
         a.FillValue = NC_FILL_FLOAT;
     if (!a.FillValue && Type == NC_DOUBLE)
         a.FillValue = NC_FILL_DOUBLE;
-    a.MissingValue = one("missing_value");
-    if (const std::vector<double> r = NumberAttribute(File, Var, "valid_range"); r.size() == 2) {
-        a.ValidMin = r[0];
-        a.ValidMax = r[1];
-    }
-    if (const auto v = one("valid_min"))
-        a.ValidMin = v;
-    if (const auto v = one("valid_max"))
-        a.ValidMax = v;
-    a.Scale = one("scale_factor").value_or(1);
-    a.Offset = one("add_offset").value_or(0);
-    a.Units = TextAttribute(File, Var, "units");
-    a.LongName = TextAttribute(File, Var, "long_name");
     return a;
 }
 
