@@ -365,7 +365,7 @@ int RenderCommand(const std::vector<std::string>& Args) {
     if (!PlanPictures(o, pictures, error) || !OutputsSpareInputs(o, pictures, error))
         return Fail(error);
     // The GL library loads on the second core while the files are read.
-    PreloadOSMesaPlatform();
+    const TOSMesaPreload preload;
     std::string propertyText;
     if (!o.Properties.empty() && !ReadCliText(o.Properties, propertyText, error))
         return Fail("cannot load properties " + o.Properties + ": " + error);

@@ -28,8 +28,7 @@ class TOSMesaPlatform : public TGLPlatform {
 public:
     explicit TOSMesaPlatform(std::string LibraryName) : FLibraryName(std::move(LibraryName)) {}
     ~TOSMesaPlatform() override {
-        if (FPreload.valid())
-            FPreload.wait();
+        WaitForPreload();
         for (auto& c : FContexts)
             FDestroyContext(c->Handle());
         // The library stays loaded: Mesa keeps per-thread state that outlives the process's use.
@@ -46,6 +45,11 @@ public:
     void Preload() {
         if (!FPreload.valid())
             FPreload = std::async(std::launch::async, [this] { Load(); });
+    }
+
+    void WaitForPreload() const {
+        if (FPreload.valid())
+            FPreload.wait();
     }
 
     int ChoosePixelFormat(TGLSurface& DC, const TPixelFormatDescriptor&) override {
@@ -191,8 +195,12 @@ TGLPlatform& OSMesaPlatform() {
     return TheOSMesaPlatform();
 }
 
-void PreloadOSMesaPlatform() {
+TOSMesaPreload::TOSMesaPreload() {
     TheOSMesaPlatform().Preload();
+}
+
+TOSMesaPreload::~TOSMesaPreload() {
+    TheOSMesaPlatform().WaitForPreload();
 }
 
 std::unique_ptr<TGLPlatform> CreateOSMesaPlatform(const std::string& LibraryName) {

@@ -23,8 +23,16 @@ private:
 TGLPlatform& OSMesaPlatform();
 
 // Starts opening that library (and the compiler behind it, tens of milliseconds) on another
-// thread, for a caller that will draw soon and has other work first. Call from one thread.
-void PreloadOSMesaPlatform();
+// thread, for a caller that will draw soon and has other work first. Create from one thread.
+// Ending it waits for a load still running: a process that exits while the compiler's static
+// constructors run on the other thread has its exit handlers free what they are building.
+class TOSMesaPreload {
+public:
+    TOSMesaPreload();
+    ~TOSMesaPreload();
+    TOSMesaPreload(const TOSMesaPreload&) = delete;
+    TOSMesaPreload& operator=(const TOSMesaPreload&) = delete;
+};
 
 // A separate OSMesa back-end that opens LibraryName instead (tests use a missing one).
 std::unique_ptr<TGLPlatform> CreateOSMesaPlatform(const std::string& LibraryName);
