@@ -12,19 +12,20 @@
 //
 // Measured on a shared 2-core virtual machine (GCC 12, netCDF 4.9.0, HDF5 1.10.8), best of 15 per
 // run, five runs (ratio against the bare read into a reused buffer; in brackets into a fresh one):
-//   netCDF-4 2D   bare 1.9-2.4 ms, import 2.7-3.1 ms: ratio 0.61-0.86 (0.58-0.83)
-//   HDF5 2D       bare 1.5-1.9 ms, import 1.6-2.1 ms: ratio 0.90-1.04 (0.89-0.99)
-//   GeoTIFF       bare 2.0-2.6 ms, import 3.2-4.3 ms: ratio 0.46-0.79 (0.46-0.94)
-//   GeoTIFF, rows along Z (no turn):                 ratio 0.88-1.08
-//   slice t=25    bare 3.4-5.7 ms, import 3.3-5.7 ms: ratio 1.00-1.25; slice vs 2D import
-//                 0.46-0.94; peak resident set +17.1 MB for the 16.0 MB slice (800 MB variable)
-// On the same machine, before the pass over the values was vectorised and run on a second core
-// while the next block is read (and skipped where it changes nothing), and before the raster's
-// turn went in four-by-four vector turns on a second core: netCDF 0.30-0.40, HDF5 0.28-0.37,
-// GeoTIFF 0.39-0.42. What keeps netCDF near 0.8 rather than at 1: a float variable has the
-// library's default fill value, so its values must be looked at, and the pass over a block the
-// other core has just read costs about as much as the read (the kernel's copy leaves it in no
-// cache the pass can use). The raster's turn, likewise, costs more than the read it overlaps.
+//   netCDF-4 2D   bare 1.9-2.4 ms, import 2.8-3.3 ms: ratio 0.65-0.74
+//   HDF5 2D       bare 1.5-1.9 ms, import 1.6-2.1 ms: ratio 0.80-1.01
+//   GeoTIFF       bare 2.2-2.6 ms, import 2.6-3.9 ms: ratio 0.60-0.91 (median 0.80)
+//   GeoTIFF, rows along Z (no turn):                 ratio 0.87-1.25
+//   slice t=25    ratio 1.27-1.41 of a bare read of the slice; peak resident set +17.1 MB for the
+//                 16.0 MB slice (800 MB variable)
+// What keeps netCDF short of 0.8: a float variable has the library's default fill value, so its
+// values must be looked at, and the netCDF and HDF5 libraries allow one thread only. The look,
+// on the second core while the next block is read, is a third stream through memory beside the
+// kernel's copy's two, and the copy is bound by memory: about 0.7 is what is left. (Looked at
+// on the reading core instead it waits for the read; in smaller blocks the library's cost per
+// call grows.) The raster is read in two halves, each through a handle of its own on its own
+// core, and turned block by block while in that core's cache; the turn's writes, one column
+// after another, are what it still costs.
 #include "QorImportRegistry.h"
 #include "UQorTypes.h"
 

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 namespace QorImportGrid {
 
@@ -132,48 +135,92 @@ bool ChooseSlab(const TQorImportArrayInfo& Var, const TQorImportOptions& Options
     return true;
 }
 
-// One pass, without branches, so that it vectorises, on all cores for a large grid: an absent
-// fill or missing value is NaN, which no value equals.
+namespace {
+
+constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+
+// The value that marks a hole first: the fill value, else the missing value; NaN, which no value
+// equals, when there is neither.
+float FirstHole(const TAttributes& A) {
+    const std::optional<double> v = A.FillValue ? A.FillValue : A.MissingValue;
+    return v ? float(*v) : NaN;
+}
+
+} // namespace
+
+// One pass, without branches, so that it vectorises, on all cores for a large grid. Most files
+// have one hole value; a second is compared only where there is one (a compare per value is
+// half the pass).
 TValuePass::TValuePass(const TAttributes& A)
-    : FNumbers{A.FillValue ? float(*A.FillValue) : std::numeric_limits<float>::quiet_NaN(),
-               A.MissingValue ? float(*A.MissingValue) : std::numeric_limits<float>::quiet_NaN(),
+    : FNumbers{FirstHole(A),
+               A.FillValue && A.MissingValue ? float(*A.MissingValue) : NaN,
                A.ValidMin ? float(*A.ValidMin) : -std::numeric_limits<float>::infinity(),
                A.ValidMax ? float(*A.ValidMax) : std::numeric_limits<float>::infinity(),
                A.Scale,
                A.Offset},
       FPacked(A.Scale != 1 || A.Offset != 0), FRanged(A.ValidMin || A.ValidMax),
-      FNothing(!A.FillValue && !A.MissingValue) {}
+      FNothing(!A.FillValue && !A.MissingValue),
+      FTwo(A.FillValue && A.MissingValue && FNumbers.Missing != FNumbers.Fill) {}
 
 namespace {
+
+// Whether any of Count values (a multiple of 16) is a hole. Four masks are gathered side by side,
+// so that no compare waits for the one before: the compiler's own loop chained every compare
+// through one register.
+template <bool Ranged, bool Two, typename THole>
+bool AnyHole(const float* Values, size_t Count, [[maybe_unused]] const TPassNumbers& N,
+             [[maybe_unused]] const THole& IsHole) {
+#if defined(__SSE__)
+    const __m128 fill = _mm_set1_ps(N.Fill), missing = _mm_set1_ps(N.Missing),
+                 lo = _mm_set1_ps(N.Lo), hi = _mm_set1_ps(N.Hi);
+    const auto holes = [&](const float* At) {
+        const __m128 v = _mm_loadu_ps(At);
+        __m128 m = _mm_cmpeq_ps(v, fill);
+        if constexpr (Two)
+            m = _mm_or_ps(m, _mm_cmpeq_ps(v, missing));
+        if constexpr (Ranged)
+            m = _mm_or_ps(m, _mm_or_ps(_mm_cmplt_ps(v, lo), _mm_cmpgt_ps(v, hi)));
+        return m;
+    };
+    __m128 a = _mm_setzero_ps(), b = a, c = a, d = a;
+    for (size_t i = 0; i < Count; i += 16) {
+        a = _mm_or_ps(a, holes(Values + i));
+        b = _mm_or_ps(b, holes(Values + i + 4));
+        c = _mm_or_ps(c, holes(Values + i + 8));
+        d = _mm_or_ps(d, holes(Values + i + 12));
+    }
+    return _mm_movemask_ps(_mm_or_ps(_mm_or_ps(a, b), _mm_or_ps(c, d))) != 0;
+#else
+    int any = 0;
+    for (size_t i = 0; i < Count; ++i)
+        any |= int(IsHole(Values[i]));
+    return any != 0;
+#endif
+}
 
 // Branch-free, with every number in a local, so the compiler keeps them in vector registers. A
 // NaN fill or missing value matches nothing. Unpacked values are only looked at, a run at a
 // time, and written where a run has a hole: the block was just read on the other core, and
 // writing every value would take each cache line back from it.
-template <bool Packed, bool Ranged>
+template <bool Packed, bool Ranged, bool Two>
 void PassOver(float* Values, size_t Count, const TPassNumbers N) {
-    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
     const float fill = N.Fill, missing = N.Missing, lo = N.Lo, hi = N.Hi;
     const double scale = N.Scale, offset = N.Offset;
     const auto isHole = [=](float v) {
-        return (v == fill) | (v == missing) | (Ranged & ((v < lo) | (v > hi)));
+        return (v == fill) | (Two & (v == missing)) | (Ranged & ((v < lo) | (v > hi)));
     };
     size_t t = 0;
     if constexpr (!Packed) {
-        constexpr size_t run = 64;
-        for (; t + run <= Count; t += run) {
-            int holes = 0;
-            for (size_t r = 0; r < run; ++r)
-                holes |= int(isHole(Values[t + r]));
-            if (holes != 0)
+        constexpr size_t run = 256;
+        for (; t + run <= Count; t += run)
+            if (AnyHole<Ranged, Two>(Values + t, run, N, isHole))
                 for (size_t r = 0; r < run; ++r)
-                    Values[t + r] = isHole(Values[t + r]) ? nan : Values[t + r];
-        }
+                    Values[t + r] = isHole(Values[t + r]) ? NaN : Values[t + r];
     }
     for (; t < Count; ++t) {
         const float v = Values[t];
         const float kept = Packed ? float(double(v) * scale + offset) : v;
-        Values[t] = isHole(v) ? nan : kept;
+        Values[t] = isHole(v) ? NaN : kept;
     }
 }
 
@@ -182,9 +229,13 @@ void PassOver(float* Values, size_t Count, const TPassNumbers N) {
 void TValuePass::operator()(float* Values, size_t Count) const {
     if (!Changes())
         return;
-    const auto pass = FPacked ? (FRanged ? PassOver<true, true> : PassOver<true, false>)
-                              : (FRanged ? PassOver<false, true> : PassOver<false, false>);
-    pass(Values, Count, FNumbers);
+    using TPass = void (*)(float*, size_t, TPassNumbers);
+    static constexpr TPass passes[2][2][2] = {
+        {{PassOver<false, false, false>, PassOver<false, false, true>},
+         {PassOver<false, true, false>, PassOver<false, true, true>}},
+        {{PassOver<true, false, false>, PassOver<true, false, true>},
+         {PassOver<true, true, false>, PassOver<true, true, true>}}};
+    passes[FPacked][FRanged][FTwo](Values, Count, FNumbers);
 }
 
 void ApplyAttributes(TArrGLfloat& Values, const TAttributes& A) {

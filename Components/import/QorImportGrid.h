@@ -81,6 +81,7 @@ public:
 private:
     TPassNumbers FNumbers;
     bool FPacked, FRanged, FNothing; // FNothing: no fill and no missing value
+    bool FTwo;                       // a missing value other than the fill value
 };
 
 // The pass over all values, on every core when there are many.

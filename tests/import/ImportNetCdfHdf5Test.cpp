@@ -185,15 +185,18 @@ TEST(ImportNetCdfHdf5, HiddenDimensionsAndTheirCoordinates) {
 // Grids larger than a block are read a block at a time while a second core passes the last
 // one: in NetCDF and HDF5 alike, every value of a volume and of a slice of it (which starts
 // within the variable) is its stored number unpacked, or a hole where it is the fill value, the
-// missing value or outside the valid range.
+// missing value or outside the valid range. "u", not packed and with a missing value only, is
+// looked at a run at a time and written only where a run holds a hole.
 TEST(ImportNetCdfHdf5, LargeGridsArePassedWholeBlockByBlock) {
     constexpr size_t nz = 3, ny = 600, nx = 401;
     const float fill = -1, missing = -2, range[] = {-3, 1000}, scale = 0.5f, offset = 10;
     std::vector<float> stored(nz * ny * nx);
     for (size_t p = 0; p < stored.size(); ++p)
         stored[p] = float(p % 1009) - 4; // -4 ... 1004
-    const auto expected = [&](size_t P) {
+    const auto expected = [&](const std::string& Var, size_t P) {
         const float s = stored[P];
+        if (Var == "u")
+            return s == missing || s < range[0] ? NAN : s;
         return s == fill || s == missing || s < range[0] || s > range[1] ? NAN : s * scale + offset;
     };
     TempDir dir;
@@ -211,7 +214,13 @@ TEST(ImportNetCdfHdf5, LargeGridsArePassedWholeBlockByBlock) {
     ASSERT_EQ(nc_put_att_float(id, var, "valid_range", NC_FLOAT, 2, range), NC_NOERR);
     ASSERT_EQ(nc_put_att_float(id, var, "scale_factor", NC_FLOAT, 1, &scale), NC_NOERR);
     ASSERT_EQ(nc_put_att_float(id, var, "add_offset", NC_FLOAT, 1, &offset), NC_NOERR);
+    int unpacked = 0;
+    ASSERT_EQ(nc_def_var(id, "u", NC_FLOAT, 3, dims, &unpacked), NC_NOERR);
+    ASSERT_EQ(nc_def_var_chunking(id, unpacked, NC_CONTIGUOUS, nullptr), NC_NOERR);
+    ASSERT_EQ(nc_put_att_float(id, unpacked, "missing_value", NC_FLOAT, 1, &missing), NC_NOERR);
+    ASSERT_EQ(nc_put_att_float(id, unpacked, "valid_min", NC_FLOAT, 1, range), NC_NOERR);
     ASSERT_EQ(nc_put_var_float(id, var, stored.data()), NC_NOERR);
+    ASSERT_EQ(nc_put_var_float(id, unpacked, stored.data()), NC_NOERR);
     ASSERT_EQ(nc_close(id), NC_NOERR);
 
     H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
@@ -223,25 +232,30 @@ TEST(ImportNetCdfHdf5, LargeGridsArePassedWholeBlockByBlock) {
     EXPECT_GE(H5LTset_attribute_float(file, "v", "valid_range", range, 2), 0);
     EXPECT_GE(H5LTset_attribute_float(file, "v", "scale_factor", &scale, 1), 0);
     EXPECT_GE(H5LTset_attribute_float(file, "v", "add_offset", &offset, 1), 0);
+    EXPECT_GE(H5LTmake_dataset_float(file, "u", 3, shape, stored.data()), 0);
+    EXPECT_GE(H5LTset_attribute_float(file, "u", "missing_value", &missing, 1), 0);
+    EXPECT_GE(H5LTset_attribute_float(file, "u", "valid_min", range, 1), 0);
     ASSERT_GE(H5Fclose(file), 0);
 
     // HDF5 names a dimension without a scale by its place.
-    for (const auto& [path, index] : {std::pair{nc, "z=1"}, std::pair{h5, "dim0=1"}}) {
-        const TQorImportResult volume = ImportFile(path, {});
-        ASSERT_TRUE(volume.Ok()) << path << ": " << volume.Error.Text();
-        const TQorImportResult slice = ImportFile(path, With({{"index", index}}));
-        ASSERT_TRUE(slice.Ok()) << path << ": " << slice.Error.Text();
-        ASSERT_EQ(volume.Values.size(), stored.size());
-        ASSERT_EQ(slice.Values.size(), ny * nx);
-        size_t wrong = 0;
-        const auto check = [&](float Read, size_t P) {
-            const float e = expected(P);
-            wrong += std::isnan(e) ? !std::isnan(Read) : Read != e;
-        };
-        for (size_t p = 0; p < stored.size(); ++p)
-            check(volume.Values[p], p);
-        for (size_t p = 0; p < ny * nx; ++p)
-            check(slice.Values[p], ny * nx + p);
-        EXPECT_EQ(wrong, 0u) << path;
-    }
+    for (const auto& [path, index] : {std::pair{nc, "z=1"}, std::pair{h5, "dim0=1"}})
+        for (const char* name : {"v", "u"}) {
+            const TQorImportResult volume = ImportFile(path, With({{"var", name}}));
+            ASSERT_TRUE(volume.Ok()) << path << ": " << volume.Error.Text();
+            const TQorImportResult slice =
+                ImportFile(path, With({{"var", name}, {"index", index}}));
+            ASSERT_TRUE(slice.Ok()) << path << ": " << slice.Error.Text();
+            ASSERT_EQ(volume.Values.size(), stored.size());
+            ASSERT_EQ(slice.Values.size(), ny * nx);
+            size_t wrong = 0;
+            const auto check = [&](float Read, size_t P) {
+                const float e = expected(name, P);
+                wrong += std::isnan(e) ? !std::isnan(Read) : Read != e;
+            };
+            for (size_t p = 0; p < stored.size(); ++p)
+                check(volume.Values[p], p);
+            for (size_t p = 0; p < ny * nx; ++p)
+                check(slice.Values[p], ny * nx + p);
+            EXPECT_EQ(wrong, 0u) << path << " " << name;
+        }
 }

@@ -148,38 +148,51 @@ TEST(ImportRasters, HugeDeclaredRastersAreRefused) {
         << error;
 }
 
-// A float32 raster larger than a block is turned block by block on a second core: every pixel
-// lands in its place, whatever the width and height leave over from the blocks and from the
-// four-by-four turns.
+// A raster larger than a block is read in two halves on two cores, each turned block by block:
+// every pixel lands in its place, whatever the width and height leave over from the blocks and
+// from the four-by-four turns.
 TEST(ImportGeoTiff, ALargeRasterIsTurnedWhole) {
     constexpr int w = 1003, h = 530;
     TempDir dir;
-    const std::string file = dir.File("large.tif");
-    TIFF* t = TIFFOpen(file.c_str(), "w");
-    ASSERT_NE(t, nullptr);
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 32);
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 7);
-    std::vector<float> row(w);
-    bool written = true;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x)
-            row[size_t(x)] = float(2000 * y + x);
-        written = written && TIFFWriteScanline(t, row.data(), uint32_t(y), 0) >= 0;
+    // Strips of 7 rows: the two halves meet at a strip's edge; the compressed integer raster is
+    // decoded from that strip on, through a second handle, and converted on the way.
+    for (const bool compressed : {false, true}) {
+        const std::string file = dir.File(compressed ? "packed.tif" : "large.tif");
+        const auto value = [&](int Y, int X) {
+            return compressed ? (7 * Y + X) % 30011 - 15000 : 2000 * Y + X;
+        };
+        TIFF* t = TIFFOpen(file.c_str(), "w");
+        ASSERT_NE(t, nullptr);
+        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
+        TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, compressed ? 16 : 32);
+        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, compressed ? SAMPLEFORMAT_INT : SAMPLEFORMAT_IEEEFP);
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(t, TIFFTAG_COMPRESSION,
+                     compressed ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_NONE);
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 7);
+        std::vector<float> floats(w);
+        std::vector<int16_t> shorts(w);
+        bool written = true;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                floats[size_t(x)] = float(value(y, x));
+                shorts[size_t(x)] = int16_t(value(y, x));
+            }
+            void* row = compressed ? static_cast<void*>(shorts.data()) : floats.data();
+            written = written && TIFFWriteScanline(t, row, uint32_t(y), 0) >= 0;
+        }
+        TIFFClose(t);
+        ASSERT_TRUE(written);
+        const TQorImportResult r = ImportFile(file, {});
+        ASSERT_TRUE(r.Ok()) << r.Error.Text();
+        ASSERT_EQ(r.NX(), h);
+        ASSERT_EQ(r.NZ(), w);
+        size_t wrong = 0;
+        for (int k = 0; k < w; ++k)
+            for (int i = 0; i < h; ++i)
+                wrong += r.Values[size_t(i + h * k)] != float(value(h - 1 - i, k));
+        EXPECT_EQ(wrong, 0u) << file;
     }
-    TIFFClose(t);
-    ASSERT_TRUE(written);
-    const TQorImportResult r = ImportFile(file, {});
-    ASSERT_TRUE(r.Ok()) << r.Error.Text();
-    ASSERT_EQ(r.NX(), h);
-    ASSERT_EQ(r.NZ(), w);
-    size_t wrong = 0;
-    for (int k = 0; k < w; ++k)
-        for (int i = 0; i < h; ++i)
-            wrong += r.Values[size_t(i + h * k)] != float(2000 * (h - 1 - i) + k);
-    EXPECT_EQ(wrong, 0u);
 }

@@ -60,6 +60,16 @@ struct TTiffClose {
 };
 using TTiff = std::unique_ptr<TIFF, TTiffClose>;
 
+// Opens FileName for reading; the library's first error goes to Error, its warnings nowhere.
+TTiff OpenTiff(const std::string& FileName, std::string& Error) {
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, &Error);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, DropWarning, nullptr);
+    TTiff tiff(TIFFOpenExt(FileName.c_str(), "r", options));
+    TIFFOpenOptionsFree(options);
+    return tiff;
+}
+
 // Converts Count samples of one band (every Stride-th) of type T into floats.
 template <typename T> void Convert(const void* From, size_t Stride, size_t Count, float* To) {
     const T* p = static_cast<const T*>(From);
@@ -137,37 +147,68 @@ void TurnRows(const float* Rows, uint32_t FirstRow, uint32_t Count, const TRaste
             *(column(i) - r) = Rows[size_t(T.Width) * r + i];
 }
 
-// With Turn the rows go straight to their turned places, in blocks, instead of a turn of the
-// whole raster afterwards: no second array, no second pass. A block is turned on a second
-// thread while the next is read, in a ring of three.
-bool ReadStrips(TIFF* Tiff, const TRaster& T, TConvert Convert, bool Turn, TQorImportResult& R) {
+// Reads Count rows from file row First, each into Into (Width floats apart).
+bool ReadRows(TIFF* Tiff, const TRaster& T, TConvert Convert, uint32_t First, uint32_t Count,
+              const std::function<float*(uint32_t)>& Into) {
     const size_t stride = T.Planar == PLANARCONFIG_CONTIG ? T.Samples : 1;
     const bool direct = Convert == TConvert(::Convert<float>) && stride == 1;
     std::vector<unsigned char> line(direct ? 0 : size_t(TIFFScanlineSize64(Tiff)));
-    // Blocks of about two megabytes, at least four rows.
-    constexpr uint32_t Ring = 3;
-    const uint32_t BlockRows =
-        std::clamp<uint32_t>((uint32_t(1) << 19) / std::max(T.Width, 1u), 4, 128);
-    const size_t blockValues = size_t(T.Width) * std::min(BlockRows, T.Height);
-    TArrGLfloat blocks(Turn ? Ring * blockValues : 0); // not zeroed: every value is read first
-    QorParallel::TPipeline turns; // after the blocks: its jobs end before they go
-    for (uint32_t first = 0; first < T.Height; first += BlockRows) {
-        const uint32_t count = Turn ? std::min(BlockRows, T.Height - first) : T.Height;
-        float* block = Turn ? blocks.data() + (first / BlockRows) % Ring * blockValues : nullptr;
-        turns.WaitUntil(Ring - 1); // the block read three blocks ago has been turned
-        for (uint32_t row = first; row < first + count; ++row) {
-            float* out = Turn ? block + size_t(T.Width) * (row - first) : RowOut(R, T, row);
-            if (TIFFReadScanline(Tiff, direct ? static_cast<void*>(out) : line.data(), row, 0) < 0)
-                return false;
-            if (!direct)
-                Convert(line.data(), stride, T.Width, out);
-        }
-        if (!Turn)
-            break;
-        float* const values = R.Values.data();
-        turns.Hand([block, first, count, &T, values] { TurnRows(block, first, count, T, values); });
+    for (uint32_t row = First; row < First + Count; ++row) {
+        float* out = Into(row);
+        if (TIFFReadScanline(Tiff, direct ? static_cast<void*>(out) : line.data(), row, 0) < 0)
+            return false;
+        if (!direct)
+            Convert(line.data(), stride, T.Width, out);
     }
     return true;
+}
+
+// Rows First to Last, a block at a time, each turned while it is still in this core's cache: the
+// turn then costs no second trip through memory.
+bool ReadTurnedRows(TIFF* Tiff, const TRaster& T, TConvert Convert, uint32_t First, uint32_t Last,
+                    float* Values) {
+    const uint32_t blockRows =
+        std::clamp<uint32_t>((uint32_t(1) << 16) / std::max(T.Width, 1u), 4, 128);
+    TArrGLfloat block(size_t(T.Width) * std::min(blockRows, Last - First)); // every value read
+    for (uint32_t first = First; first < Last; first += blockRows) {
+        const uint32_t count = std::min(blockRows, Last - first);
+        if (!ReadRows(Tiff, T, Convert, first, count,
+                      [&](uint32_t Row) { return block.data() + size_t(T.Width) * (Row - first); }))
+            return false;
+        TurnRows(block.data(), first, count, T, Values);
+    }
+    return true;
+}
+
+// With Turn the rows go straight to their turned places instead of a turn of the whole raster
+// afterwards: no second array, no second pass. Where OpenAgain gives a second handle of the
+// file, the later strips are read and turned through it on a second core; a handle is never
+// shared between threads.
+bool ReadStrips(TIFF* Tiff, const TRaster& T, TConvert Convert, bool Turn,
+                const std::function<TTiff()>& OpenAgain, TQorImportResult& R) {
+    if (!Turn)
+        return ReadRows(Tiff, T, Convert, 0, T.Height,
+                        [&](uint32_t Row) { return RowOut(R, T, Row); });
+    uint32_t stripRows = 0;
+    TIFFGetFieldDefaulted(Tiff, TIFFTAG_ROWSPERSTRIP, &stripRows);
+    stripRows = std::clamp<uint32_t>(stripRows, 1, T.Height);
+    // The halves meet at a strip's edge, so neither decodes a strip the other reads.
+    const uint32_t half = (T.Height / 2 + stripRows - 1) / stripRows * stripRows;
+    TTiff second;
+    if (QorParallel::Threads() > 1 && half > 0 && half < T.Height && T.Height >= 64)
+        second = OpenAgain();
+    float* const values = R.Values.data();
+    if (!second)
+        return ReadTurnedRows(Tiff, T, Convert, 0, T.Height, values);
+    bool ok[2] = {false, false};
+    QorParallel::For(
+        2,
+        [&](size_t P) {
+            ok[P] = P == 0 ? ReadTurnedRows(Tiff, T, Convert, 0, half, values)
+                           : ReadTurnedRows(second.get(), T, Convert, half, T.Height, values);
+        },
+        2);
+    return ok[0] && ok[1];
 }
 
 bool ReadTiles(TIFF* Tiff, const TRaster& T, TConvert Convert, TQorImportResult& R) {
@@ -241,14 +282,12 @@ TQorImportResult QorFormatReaders::ReadGeoTiffFile(const std::string& FileName,
     if (!StartLibraryRead(FileName, r, &fileSize))
         return r;
     QorFormatReaders::RegisterGeoTiffTags();
-    std::string libraryError;
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, &libraryError);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, DropWarning, nullptr);
-    const TTiff tiff(TIFFOpenExt(FileName.c_str(), "r", options));
-    TIFFOpenOptionsFree(options);
+    // The second handle keeps its errors apart: it is read on another thread.
+    std::string libraryError, secondError;
+    const TTiff tiff = OpenTiff(FileName, libraryError);
     const auto fail = [&](const std::string& Message) {
-        r.Fail(Message + (libraryError.empty() ? "" : ": libtiff says: " + libraryError));
+        const std::string& said = libraryError.empty() ? secondError : libraryError;
+        r.Fail(Message + (said.empty() ? "" : ": libtiff says: " + said));
         return r;
     };
     if (!tiff)
@@ -288,7 +327,9 @@ TQorImportResult QorFormatReaders::ReadGeoTiffFile(const std::string& FileName,
     const bool turn = !Options.Transpose;
     const bool turnedWhileRead = turn && !raster.Tiled;
     if (!(raster.Tiled ? ReadTiles(t, raster, convert, r)
-                       : ReadStrips(t, raster, convert, turnedWhileRead, r)))
+                       : ReadStrips(
+                             t, raster, convert, turnedWhileRead,
+                             [&] { return OpenTiff(FileName, secondError); }, r)))
         return fail("the pixels cannot be read");
     const char* nodata = nullptr;
     if (TIFFGetField(t, GdalNoDataTag, &nodata) && nodata != nullptr) {
