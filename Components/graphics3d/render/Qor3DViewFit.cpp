@@ -211,18 +211,24 @@ TQorViewFit QorPaint::FitChartView(TQor3DChart& Chart, const TQorSceneFrame& Fra
     const auto fits = [&](const TBounds& B) {
         return B.Right - B.Left <= 2 * limitX && B.Top - B.Bottom <= 2 * limitY;
     };
+    // Labels keep their pixel size, so the outline shrinks with the zoom only in part: the
+    // largest zoom from Lo to Hi at which it fits, else Lo.
+    const auto largestFitting = [&](double Lo, double Hi) {
+        constexpr int steps = 16;
+        if (fits(bounds(Lo)))
+            for (int i = 0; i < steps; ++i) {
+                const double mid = (Lo + Hi) / 2;
+                (fits(bounds(mid)) ? Lo : Hi) = mid;
+            }
+        return Lo;
+    };
     double scale = 1;
     if (!fits(whole)) {
-        // Labels keep their pixel size, so the outline shrinks with the zoom only in part.
-        constexpr int steps = 16;
-        double lo = QorFitLeastZoom;
-        double hi = 1;
-        if (fits(bounds(lo)))
-            for (int i = 0; i < steps; ++i) {
-                const double mid = (lo + hi) / 2;
-                (fits(bounds(mid)) ? lo : hi) = mid;
-            }
-        scale = lo;
+        scale = largestFitting(QorFitLeastZoom, 1);
+        const double last = std::max(
+            QorFitLastZoom, QorFitLeastZoom * std::min(1.0, Chart.ViewScale() / QorFitFullZoom));
+        if (last < scale && !fits(bounds(scale)) && fits(bounds(last)))
+            scale = largestFitting(last, scale);
     }
     const TBounds b = scale == 1 ? whole : bounds(scale);
     return {scale, ShiftInto(b.Left, b.Right, limitX), ShiftInto(b.Bottom, b.Top, limitY)};

@@ -64,16 +64,23 @@ struct TQorViewFit {
 // Pixels kept free at the view's edges once a fit is needed.
 constexpr double QorFitMarginPixels = 2;
 
-// The fit zooms out no further than this: a chart the user zoomed in on beyond the view's
+// The fit zooms out no further than this first: a chart the user zoomed in on beyond the view's
 // edges still grows with the zoom, only less.
 constexpr double QorFitLeastZoom = 0.7;
+
+// Where even that leaves labels outside but a smaller zoom would bring them all in, it zooms out
+// further, down to QorFitLeastZoom times the chart's own zoom over QorFitFullZoom (twice the
+// default) and never below QorFitLastZoom: long captions in a small view are whole at the chart's
+// own zoom, while the least effective zoom still grows with the chart's.
+constexpr double QorFitFullZoom = 1.6;
+constexpr double QorFitLastZoom = 0.3;
 
 // The least change of the view that brings the chart's outline (laid out with labels of the
 // same pixel size whatever the zoom: PixelSize / Scale) within Width x Height: the identity
 // when everything lies inside already, else a shift alone where the outline is small enough,
-// else the largest zoom from QorFitLeastZoom to 1 at which it fits, shifted inside (along a
-// side where even the least zoom leaves it too wide, not shifted). Leaves the axes laid out
-// for the fit found.
+// else the largest zoom from QorFitLeastZoom to 1 at which it fits, else the largest from the
+// lower bound above at which it fits, else QorFitLeastZoom; shifted inside (along a side where
+// even that zoom leaves it too wide, not shifted). Leaves the axes laid out for the fit found.
 TQorViewFit FitChartView(TQor3DChart& Chart, const TQorSceneFrame& Frame, int Width, int Height);
 
 // The view a paint of Chart at Width x Height draws with: the drawing control's projection with

@@ -33,6 +33,13 @@ void MakeCutEndLabelsChart(TQor3DChart& Chart) {
     Chart.SetViewRotY(160);
 }
 
+// A caption too long for the view even at the fit's first least zoom: at the chart's own
+// zoom the fit goes further; zoomed in past twice that, it does not.
+void MakeLongCaptionChart(TQor3DChart& Chart) {
+    MakeCutCaptionChart(Chart);
+    Chart.AxisY().SetCaption("height above sea [m]");
+}
+
 // The box of the pixels that differ from the top-left corner's colour.
 QRect InkBox(const QImage& Image) {
     const QImage a = Image.convertToFormat(QImage::Format_RGB32);
@@ -79,7 +86,7 @@ QImage Render(TQor3DChart& Chart) {
 // Both charts are cut without the fit; drawn, every pixel of theirs keeps off the picture's
 // border, within the outline the fit computed, and the outline lies inside the picture.
 TEST(ViewFit, CutCaptionAndEndLabelsAreDrawnWhole) {
-    for (const auto make : {&MakeCutCaptionChart, &MakeCutEndLabelsChart}) {
+    for (const auto make : {&MakeCutCaptionChart, &MakeCutEndLabelsChart, &MakeLongCaptionChart}) {
         TQor3DChart chart;
         make(chart);
         ASSERT_FALSE(Fits(chart));
@@ -94,6 +101,17 @@ TEST(ViewFit, CutCaptionAndEndLabelsAreDrawnWhole) {
         EXPECT_EQ(chart.ViewMoveX(), 0);
         EXPECT_EQ(chart.ViewMoveY(), 0.1);
     }
+}
+
+TEST(ViewFit, OnlyAChartAtItsOwnZoomIsShrunkPastTheLeastZoom) {
+    TQor3DChart chart;
+    MakeLongCaptionChart(chart);
+    SetDisplayedRanges(chart);
+    const double own = FitChartView(chart, ComputeSceneFrame(chart), W, H).Scale;
+    EXPECT_LT(own, QorFitLeastZoom);
+    chart.SetViewScale(QorFitFullZoom);
+    SetDisplayedRanges(chart);
+    EXPECT_EQ(FitChartView(chart, ComputeSceneFrame(chart), W, H).Scale, QorFitLeastZoom);
 }
 
 // The GL projection and model-view after a paint are FittedViewMatrix's: the drawing control's
