@@ -22,20 +22,26 @@ double Pixel(int Row, int Col) {
     return Row == 4 && Col == 7 ? -9999 : 100.0 * Row + Col;
 }
 
+// The fields of a one-band raster of Width x Height samples.
+void SetRasterFields(TIFF* T, int Width, int Height, int Bits, int Format, int Compression) {
+    TIFFSetField(T, TIFFTAG_IMAGEWIDTH, Width);
+    TIFFSetField(T, TIFFTAG_IMAGELENGTH, Height);
+    TIFFSetField(T, TIFFTAG_BITSPERSAMPLE, Bits);
+    TIFFSetField(T, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(T, TIFFTAG_SAMPLEFORMAT, Format);
+    TIFFSetField(T, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(T, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(T, TIFFTAG_COMPRESSION, Compression);
+}
+
 // A georeferenced raster: int16 in strips, or float32 in 16 × 16 tiles.
 bool WriteGeoTiff(const std::string& Path, bool Tiled) {
     RegisterGeoTiffTags();
     TIFF* t = TIFFOpen(Path.c_str(), "w");
     if (t == nullptr)
         return false;
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, W);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, H);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, Tiled ? 32 : 16);
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, Tiled ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_INT);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(t, TIFFTAG_COMPRESSION, Tiled ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_NONE);
+    SetRasterFields(t, W, H, Tiled ? 32 : 16, Tiled ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_INT,
+                    Tiled ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_NONE);
     const double scale[] = {Scale, Scale, 0}, tie[] = {0, 0, 0, East, North, 0};
     TIFFSetField(t, TIFFTAG_GEOPIXELSCALE, 3, scale);
     TIFFSetField(t, TIFFTAG_GEOTIEPOINTS, 6, tie);
@@ -163,14 +169,9 @@ TEST(ImportGeoTiff, ALargeRasterIsTurnedWhole) {
         };
         TIFF* t = TIFFOpen(file.c_str(), "w");
         ASSERT_NE(t, nullptr);
-        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
-        TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
-        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, compressed ? 16 : 32);
-        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, compressed ? SAMPLEFORMAT_INT : SAMPLEFORMAT_IEEEFP);
-        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(t, TIFFTAG_COMPRESSION,
-                     compressed ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_NONE);
+        SetRasterFields(t, w, h, compressed ? 16 : 32,
+                        compressed ? SAMPLEFORMAT_INT : SAMPLEFORMAT_IEEEFP,
+                        compressed ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_NONE);
         TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 7);
         std::vector<float> floats(w);
         std::vector<int16_t> shorts(w);
