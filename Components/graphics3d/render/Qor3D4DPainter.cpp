@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <utility>
 
 using namespace QorPaint;
@@ -230,12 +231,15 @@ void TLayerBuilder::Build(int k) {
     for (const int i : FRowLine)
         for (const int j : FColLine) {
             const TSource s = Source(j, i, k);
-            // The full layout need not be rectangular: the extent is taken per point.
-            const double extent =
-                FLow ? lowExtent : double(Source(j, i, FCount - 1).Xyz[a]) - Source(j, i, 0).Xyz[a];
             float* out = FPositions.data() + 3 * n;
             std::copy(s.Xyz.begin(), s.Xyz.end(), out);
-            out[a] = float(s.Xyz[a] + (s.V - FMap.E) * lift * extent);
+            if (lift != 0) {
+                // The full layout need not be rectangular: the extent is taken per point.
+                const double extent =
+                    FLow ? lowExtent
+                         : double(Source(j, i, FCount - 1).Xyz[a]) - Source(j, i, 0).Xyz[a];
+                out[a] = float(s.Xyz[a] + (s.V - FMap.E) * lift * extent);
+            }
             FValues[n] = s.V;
             ++n;
         }
@@ -343,6 +347,7 @@ private:
 struct TLayerStyle {
     bool Wired = false;
     const TPaletteMap* Colour = nullptr;
+    THiddenCells Hidden{};
 };
 
 void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers& Buffers,
@@ -361,7 +366,181 @@ void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers&
     };
     arrays.Fill(point, Map, {.Data = positions, .Stride = 0}, {.On = colour != nullptr, .Size = 1},
                 coord);
-    DrawGrid(gl, StripPattern(Style.Wired, false), arrays, 1, colour != nullptr);
+    DrawGrid(gl, StripPattern(Style.Wired, false), arrays, 1, colour != nullptr, Style.Hidden);
+}
+
+// ---- Cells the next layer hides ----
+
+// Where opaque, flat layers stand in a rectilinear grid, a layer hides most of the one behind it:
+// the ray from the eye through a point of the farther layer meets the nearer one first, by the
+// gap between them, wherever it meets it inside its rectangle. Those cells are left out.
+
+// Share of a layer's side kept as a margin inside its edges: a cell whose image comes that close
+// to the edge is drawn.
+constexpr double QorHiddenMargin = 1e-3;
+
+// The grid's coordinates along each axis, when every point lies on that grid, every coordinate
+// and value is finite and each axis is strictly monotone.
+std::optional<std::array<std::vector<double>, 3>> GridCoordinates(const TQor3DChart& Chart) {
+    const std::array<int, 3> n{Chart.NX(), Chart.NY(), Chart.NZ()};
+    const std::array<const TArrGLfloat*, 3> vectors{&Chart.XValues(), &Chart.YValues(),
+                                                    &Chart.ZValues()};
+    const float* data = Chart.Data().data();
+    const size_t points = size_t(n[0]) * size_t(n[1]) * size_t(n[2]);
+    const bool low = Chart.LowMemoryLayout();
+    if (Chart.Data().size() != points * (low ? 1 : 4))
+        return std::nullopt;
+    std::array<std::vector<double>, 3> grid;
+    for (size_t a = 0; a < 3; ++a) {
+        if (n[a] < 2 || (low && vectors[a]->size() != size_t(n[a])))
+            return std::nullopt;
+        // Along axis a from the first point: the vector, or every stride-th point.
+        const size_t stride = a == 0 ? 1 : a == 1 ? size_t(n[0]) : size_t(n[0]) * size_t(n[1]);
+        for (int g = 0; g < n[a]; ++g)
+            grid[a].push_back(low ? (*vectors[a])[size_t(g)] : data[4 * stride * size_t(g) + a]);
+        const double sign = grid[a][1] > grid[a][0] ? 1 : -1;
+        for (int g = 0; g < n[a]; ++g)
+            if (!std::isfinite(grid[a][size_t(g)]) ||
+                (g > 0 && !(sign * (grid[a][size_t(g)] - grid[a][size_t(g) - 1]) > 0)))
+                return std::nullopt;
+    }
+    if (low)
+        return std::all_of(data, data + points, [](float v) { return std::isfinite(v); })
+                   ? std::optional(std::move(grid))
+                   : std::nullopt;
+    const float* q = data;
+    for (int k = 0; k < n[2]; ++k)
+        for (int j = 0; j < n[1]; ++j)
+            for (int i = 0; i < n[0]; ++i, q += 4)
+                if (q[0] != float(grid[0][size_t(i)]) || q[1] != float(grid[1][size_t(j)]) ||
+                    q[2] != float(grid[2][size_t(k)]) || !std::isfinite(q[3]))
+                    return std::nullopt;
+    return grid;
+}
+
+// Whether the layers are opaque, solid and flat (no lift), drawn whole at full density, with
+// nothing but the data's own extent cutting them.
+bool DrawsOpaqueFlatLayers(const TQor3DChart& Chart, const TQorSceneFrame& Frame) {
+    if (Chart.DataKind() != dk4D || Chart.Transparency() != 0 || Chart.Wired() ||
+        Chart.Dim4Height() != 0 || Frame.TurningView != TPoint{0, 0})
+        return false;
+    // The cross-section plane, where there is one, must lie above the data.
+    if (Chart.AxisY().AutoMax() &&
+        (Chart.Dim4CrossSection() != 0 || Chart.Dim4CrossSectionOffset() < 0))
+        return false;
+    for (const TQorChartAxis3D* a : {&Chart.AxisX(), &Chart.AxisY(), &Chart.AxisZ()})
+        if (a->Logarithmic())
+            return false;
+    return true;
+}
+
+// The data-to-eye transform of the chart's view, as the scene sets it up for the data.
+TQorMatrix4 DataToEye(const TQor3DChart& Chart, const TQorSceneFrame& Frame) {
+    const TQorMatrix4 model = QorMatrix::Multiply(
+        QorMatrix::Scaling(1 / Frame.RX, 1 / Frame.RY, 1 / Frame.RZ),
+        QorMatrix::Translation(-Frame.Centre[0], -Frame.Centre[1], -Frame.Centre[2]));
+    return TQor3DViewMatrix::OfDraw(Chart, 1, 1).Then(model).ModelView();
+}
+
+// What a paint needs to find the hidden cells: the grid, and the eye in data coordinates (a
+// point) or, for a parallel projection, the direction towards it.
+struct TLayerOcclusion {
+    std::array<std::vector<double>, 3> Grid;
+    TQorPoint3d Eye{0, 0, 0};
+    bool Perspective = true;
+};
+
+// Nothing where a layer may show through another: layers that are not opaque, flat and whole,
+// points off a rectilinear grid, data beyond the clip box, or any part of it outside the near
+// and far planes.
+std::optional<TLayerOcclusion> LayerOcclusion(const TQor3DChart& Chart,
+                                              const TQorSceneFrame& Frame) {
+    if (!DrawsOpaqueFlatLayers(Chart, Frame))
+        return std::nullopt;
+    auto grid = GridCoordinates(Chart);
+    if (!grid)
+        return std::nullopt;
+    const std::array<const TQorChartAxis3D*, 3> axes{&Chart.AxisX(), &Chart.AxisY(),
+                                                     &Chart.AxisZ()};
+    for (size_t a = 0; a < 3; ++a) {
+        const auto [lo, hi] = std::minmax((*grid)[a].front(), (*grid)[a].back());
+        if (lo < axes[a]->Layout.DisplayMin || hi > axes[a]->Layout.DisplayMax)
+            return std::nullopt;
+    }
+    const TQorMatrix4 toEye = DataToEye(Chart, Frame);
+    TQorMatrix4 fromEye{};
+    if (!QorMatrix::Inverse(toEye, fromEye))
+        return std::nullopt;
+    for (int corner = 0; corner < 8; ++corner) {
+        const TQorPoint3d p{(corner & 1 ? (*grid)[0].back() : (*grid)[0].front()),
+                            (corner & 2 ? (*grid)[1].back() : (*grid)[1].front()),
+                            (corner & 4 ? (*grid)[2].back() : (*grid)[2].front())};
+        const double depth = -QorMatrix::Transform(toEye, p)[2];
+        if (!(depth > Chart.ZNear() && depth < Chart.ZFar()))
+            return std::nullopt;
+    }
+    TLayerOcclusion o{.Grid = std::move(*grid), .Perspective = Chart.PerspectiveON()};
+    o.Eye = QorMatrix::Transform(fromEye, {0, 0, 0});
+    if (!o.Perspective) {
+        const TQorPoint3d ahead = QorMatrix::Transform(fromEye, {0, 0, -1});
+        for (size_t a = 0; a < 3; ++a)
+            o.Eye[a] -= ahead[a];
+    }
+    return o;
+}
+
+// The grid indices 0 ... Count - 1 along one side of a layer whose images lie inside the next
+// layer's side (Lo, Hi) by the margin, as a range of cells (both corners inside); Image maps a
+// coordinate onto the next layer.
+template <typename F>
+std::pair<int, int> CellsInside(const std::vector<double>& Side, const F& Image) {
+    const auto [lo, hi] = std::minmax(Side.front(), Side.back());
+    const double margin = QorHiddenMargin * (hi - lo);
+    int first = -1, last = -2;
+    for (int g = 0; g < int(Side.size()); ++g) {
+        const double u = Image(Side[size_t(g)]);
+        if (u > lo + margin && u < hi - margin) {
+            if (first < 0)
+                first = g;
+            last = g;
+        }
+    }
+    // The images of a side are monotone, so the points inside are one run: its cells.
+    return {first, last - 1};
+}
+
+// The cells of layer K (of a stack across Axis, drawn in the order of Drawn) that the drawn
+// layer next to it towards the eye hides.
+THiddenCells HiddenCells(const TLayerOcclusion& O, TLayerAxis Axis, int K,
+                         const std::vector<int>& Drawn) {
+    const size_t a = size_t(Axis);
+    const std::vector<double>& across = O.Grid[a];
+    const double c = across[size_t(K)];
+    // How far towards the eye along the axis each drawn layer lies from this one; the least
+    // positive gap names the neighbour. For a parallel projection, Eye is a direction.
+    const double towards = O.Perspective ? O.Eye[a] - c : O.Eye[a];
+    if (towards == 0)
+        return {};
+    double gap = std::numeric_limits<double>::infinity();
+    for (const int k : Drawn) {
+        const double d = (across[size_t(k)] - c) / towards;
+        if (d > 0 && (!O.Perspective || d < 1))
+            gap = std::min(gap, across[size_t(k)] - c);
+    }
+    if (!std::isfinite(gap))
+        return {};
+    // Layer columns and rows run along: X layers Z and Y, Y layers X and Z, Z layers X and Y.
+    static constexpr std::array<std::array<size_t, 2>, 3> along{{{2, 1}, {0, 2}, {0, 1}}};
+    const auto side = [&](size_t b) {
+        return CellsInside(O.Grid[b], [&](double u) {
+            if (O.Perspective) // about the eye, by the ratio of the distances along the axis
+                return O.Eye[b] + (u - O.Eye[b]) * (O.Eye[a] - (c + gap)) / (O.Eye[a] - c);
+            return u + O.Eye[b] * gap / O.Eye[a];
+        });
+    };
+    const auto [col0, col1] = side(along[a][0]);
+    const auto [row0, row1] = side(along[a][1]);
+    return {.Col0 = col0, .Col1 = col1, .Row0 = row0, .Row1 = row1};
 }
 
 // Opaque layers are drawn nearest first, so that the depth test turns the hidden ones'
@@ -369,10 +548,7 @@ void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers&
 // the eye-space depth of each layer's middle under the chart's view.
 std::vector<int> NearestFirst(const TQor3DChart& Chart, const TQorSceneFrame& Frame,
                               const TLayerBuilder& Layer, std::vector<int> Ks) {
-    const TQorMatrix4 model = QorMatrix::Multiply(
-        QorMatrix::Scaling(1 / Frame.RX, 1 / Frame.RY, 1 / Frame.RZ),
-        QorMatrix::Translation(-Frame.Centre[0], -Frame.Centre[1], -Frame.Centre[2]));
-    const TQorMatrix4 view = TQor3DViewMatrix::OfDraw(Chart, 1, 1).Then(model).ModelView();
+    const TQorMatrix4 view = DataToEye(Chart, Frame);
     const auto depth = [&](int k) {
         const std::array<float, 3> m = Layer.Middle(k);
         return QorMatrix::Transform(view, {m[0], m[1], m[2]})[2];
@@ -411,6 +587,7 @@ void QorPaint::Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
     const int stacks = StacksDrawn(Chart);
     TGridBuffers buffers;
     const TVertexMap vertices(Frame, false);
+    const std::optional<TLayerOcclusion> occlusion = LayerOcclusion(Chart, Frame);
     BeginTransparency(gl, transparency);
     // X, Y, Z colour passes, three passes that draw nothing, then X, Y, Z highlight passes.
     for (int pass = 1; pass <= 9; ++pass) {
@@ -429,14 +606,18 @@ void QorPaint::Draw4DLayers(TQor3DChart& Chart, const TQorSceneFrame& Frame) {
         if (colour && transparency == 0)
             drawn = NearestFirst(Chart, Frame, layer, std::move(drawn));
         for (const int k : drawn) {
+            const THiddenCells hidden =
+                occlusion ? HiddenCells(*occlusion, axis, k, drawn) : THiddenCells{};
             layer.Build(k);
             if (colour) {
                 const TGLTransparency translucent(gl, transparency);
-                DrawLayer(gl, layer, buffers, vertices, {.Wired = wired, .Colour = &map});
+                DrawLayer(gl, layer, buffers, vertices,
+                          {.Wired = wired, .Colour = &map, .Hidden = hidden});
             } else {
                 gl.Disable(GL_TEXTURE_1D);
                 const TGLHighlight highlight(gl);
-                DrawLayer(gl, layer, buffers, vertices, {.Wired = wired, .Colour = nullptr});
+                DrawLayer(gl, layer, buffers, vertices,
+                          {.Wired = wired, .Colour = nullptr, .Hidden = hidden});
             }
         }
     }

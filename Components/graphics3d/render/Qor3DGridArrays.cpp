@@ -204,33 +204,51 @@ template <typename F> void ForEachBlock(const TGridPass& Pass, const TBlockCut& 
         const TGridBlock& block = source.Block(blocks[i].first, blocks[i].second, Pass.Textured);
         if (i + 1 < blocks.size())
             source.Expect(blocks[i + 1].first, blocks[i + 1].second, Pass.Textured);
-        Draw(block);
+        Draw(block, blocks[i].second);
     }
 }
 
-void DrawSolid(const TClientArrays& Arrays, TStrip& Strip, const TGridPass& Pass) {
+void DrawSolid(const TClientArrays& Arrays, TStrip& Strip, const TGridPass& Pass,
+               const THiddenCells& Hidden) {
     if (Pass.R.size() < 2 || Pass.C.empty())
         return;
     const bool reverse = Pass.Reverse;
-    ForEachBlock(Pass, {.ByRows = true, .Least = 2, .Overlap = true}, [&](const TGridBlock& b) {
+    const auto draw = [&](const TGridBlock& b, std::span<const int> Rows) {
         Arrays.Use(b);
         const size_t rows = b.Row.size();
         const size_t cols = b.Col.size();
-        for (size_t n = 0; n + 1 < rows; ++n) {
-            const size_t i = reverse ? rows - 2 - n : n;
+        // One strip over the block's columns First ... Last, between rows I and I + 1.
+        const auto strip = [&](size_t I, size_t First, size_t Last) {
             Strip.Start(b.Holes);
-            for (size_t m = 0; m < cols; ++m) {
-                const size_t j = reverse ? cols - 1 - m : m;
-                const GLuint low = b.Col[j] + b.Row[i];
-                const GLuint high = b.Col[j] + b.Row[i + 1];
+            for (size_t m = 0; m <= Last - First; ++m) {
+                const size_t j = reverse ? Last - m : First + m;
+                const GLuint low = b.Col[j] + b.Row[I];
+                const GLuint high = b.Col[j] + b.Row[I + 1];
                 if (reverse)
                     Strip.Add(high, low);
                 else
                     Strip.Add(low, high);
             }
             Strip.Flush();
+        };
+        for (size_t n = 0; n + 1 < rows; ++n) {
+            const size_t i = reverse ? rows - 2 - n : n;
+            if (Hidden.Empty() || Rows[i] < Hidden.Row0 || Rows[i] > Hidden.Row1) {
+                strip(i, 0, cols - 1);
+                continue;
+            }
+            // Columns are grid indices here: hidden cells come only with every column drawn.
+            const bool left = Hidden.Col0 > 0;
+            const bool right = size_t(Hidden.Col1) + 2 < cols;
+            if (left && !reverse)
+                strip(i, 0, size_t(Hidden.Col0));
+            if (right)
+                strip(i, size_t(Hidden.Col1) + 1, cols - 1);
+            if (left && reverse)
+                strip(i, 0, size_t(Hidden.Col0));
         }
-    });
+    };
+    ForEachBlock(Pass, {.ByRows = true, .Least = 2, .Overlap = true}, draw);
 }
 
 void DrawWire(const TClientArrays& Arrays, TStrip& Strip, const TGridPass& Pass) {
@@ -243,7 +261,7 @@ void DrawWire(const TClientArrays& Arrays, TStrip& Strip, const TGridPass& Pass)
     // whole columns.
     for (const bool byRows : {true, false})
         ForEachBlock(Pass, {.ByRows = byRows, .Least = 1, .Overlap = false},
-                     [&](const TGridBlock& b) {
+                     [&](const TGridBlock& b, std::span<const int>) {
                          Arrays.Use(b);
                          const size_t lines = byRows ? b.Row.size() : b.Col.size();
                          const size_t points = byRows ? b.Col.size() : b.Row.size();
@@ -262,7 +280,7 @@ void DrawWire(const TClientArrays& Arrays, TStrip& Strip, const TGridPass& Pass)
 } // namespace
 
 void QorPaint::DrawGrid(const TGLFunctions& gl, TStripPattern Pattern, TGridSource& Source,
-                        int Step, bool Textured) {
+                        int Step, bool Textured, const THiddenCells& Hidden) {
     const std::vector<int> cols = GridLine(Source.Cols(), Step);
     const std::vector<int> rows = GridLine(Source.Rows(), Step);
     if (cols.empty() || rows.empty())
@@ -280,7 +298,7 @@ void QorPaint::DrawGrid(const TGLFunctions& gl, TStripPattern Pattern, TGridSour
     const TGridPass pass{
         .Source = Source, .C = cols, .R = rows, .Reverse = reverse, .Textured = Textured};
     if (solid)
-        DrawSolid(arrays, strip, pass);
+        DrawSolid(arrays, strip, pass, Step == 1 ? Hidden : THiddenCells{});
     else
         DrawWire(arrays, strip, pass);
 }

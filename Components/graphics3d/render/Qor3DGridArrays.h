@@ -137,10 +137,23 @@ inline bool FinitePoint(float X, float Y, float Z) {
 
 // ---- Drawing ---------------------------------------------------------------------------------
 
+// A rectangle of cells a solid drawing leaves out, by grid cell index (cell (c, r) lies between
+// columns c, c + 1 and rows r, r + 1), both ends included; empty by default. Only a drawing of
+// every row and column leaves cells out.
+struct THiddenCells {
+    int Col0 = 0;
+    int Col1 = -1;
+    int Row0 = 0;
+    int Row1 = -1;
+    bool Empty() const { return Col0 > Col1 || Row0 > Row1; }
+};
+
 // Draws the grid of Source in Pattern at every Step-th row and column, each strip one
 // glDrawElements, split where a point is a hole: the cells and line segments that touch a hole
-// are left out, everything else is drawn. Enables the arrays it uses and disables them again.
+// are left out, everything else is drawn. A solid drawing leaves the Hidden cells out: a row of
+// cells that holds none of them is the same strip as ever, the cells left of and right of them
+// are a strip each. Enables the arrays it uses and disables them again.
 void DrawGrid(const TGLFunctions& gl, TStripPattern Pattern, TGridSource& Source, int Step,
-              bool Textured);
+              bool Textured, const THiddenCells& Hidden = {});
 
 } // namespace QorPaint

@@ -1,6 +1,8 @@
 #include "render/Qor3D4DPainter.h"
 
 #include "Qor3DPaintTestSupport.h"
+#include "Qor3DPictureSupport.h"
+#include "render/Qor3DChartScene.h"
 
 #include <QImage>
 #include <algorithm>
@@ -338,6 +340,67 @@ TEST_F(Paint4D, TurningThinsTheBoxFaces) {
     EXPECT_THAT(LayerSequence(), UnorderedElementsAre("X0", "X29", "Y10", "Y39", "Z100", "Z129"));
     EXPECT_EQ(Count("glVertex3fv"), 6 * (2 * lines * (lines - 1)));
     EXPECT_LE(6 * lines * lines, 3 * 11 * 11u);
+}
+
+// Opaque flat layers hide most of the layer behind them, and those cells are left out: at every
+// view, stack, layer selection, projection and layout the picture is the same as with every
+// cell drawn. The reference is lifted by a height too small to move any coordinate (none is
+// near 0), which draws every cell.
+TEST(HiddenCells4D, PicturesMatchEveryCellDrawn) {
+    constexpr int nx = 14, ny = 12, nz = 10;
+    const auto value = [](int i, int j, int k) {
+        return float(std::sin(i * 0.5) + j * 0.3 + k);
+    };
+    struct TView {
+        double RotX, RotY;
+        bool Perspective;
+    };
+    const TView views[] = {{30, -100, true}, {-20, 35, false}, {70, 200, true}, {5, 10, false}};
+    int compared = 0;
+    for (const bool low : {false, true})
+        for (const int direction : {1, 6, 2})
+            for (const TView& v : views) {
+                SCOPED_TRACE(testing::Message() << "low " << low << " direction " << direction
+                                                << " view " << v.RotX << " " << v.RotY);
+                TQor3DChart charts[2];
+                for (TQor3DChart& chart : charts) {
+                    chart.SetUseLowMemory(low);
+                    Fill4D(
+                        chart, nx, ny, nz, [](int i) { return 1 + 0.5 * i; },
+                        [](int j) { return 3 - 0.25 * j; }, [](int k) { return 1 + k * k * 0.1; },
+                        value);
+                    chart.UpdateRanges();
+                    chart.SetDim4Direction(direction);
+                    chart.SetDim4NthLayer(compared % 3 == 2 ? 2 : 1);
+                    chart.SetViewRotX(v.RotX);
+                    chart.SetViewRotY(v.RotY);
+                    chart.SetPerspectiveON(v.Perspective);
+                }
+                charts[1].SetDim4Height(1e-12);
+                const QImage culled = RenderChartImage(charts[0], 240, 180);
+                const QImage whole = RenderChartImage(charts[1], 240, 180);
+                ASSERT_FALSE(culled.isNull());
+                EXPECT_EQ(ComparePictures(whole, culled, 0).Differing, 0);
+                ++compared;
+            }
+}
+
+// Cells are left out only where nothing can show through: a hole anywhere, a lift or a
+// translucent picture draws every cell.
+TEST_F(Paint4D, OnlyCellsTheNextLayerHidesAreLeftOut) {
+    const auto vertices = [&](const std::function<void()>& Change) {
+        MakeVolume(14, 12, 10, false, Ramp);
+        chart.SetDim4Direction(6);
+        Change();
+        SetDisplayedRanges(chart);
+        Draw4DLayers(chart, ComputeSceneFrame(chart));
+        return Count("glVertex3fv");
+    };
+    const size_t culled = vertices([] {});
+    const size_t all = vertices([&] { chart.SetDim4Height(0.5); });
+    EXPECT_LT(3 * culled, 2 * all);
+    EXPECT_GT(vertices([&] { chart.Data()[4 * 7 + 3] = NAN; }), all * 9 / 10);
+    EXPECT_EQ(vertices([&] { chart.SetTransparency(3); }), all);
 }
 
 TEST_F(Paint4D, ShortArraysDrawNothing) {
