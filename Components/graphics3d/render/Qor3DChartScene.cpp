@@ -142,21 +142,22 @@ void RestoreAfterError(int DepthBefore) {
 
 // Labels that fit: where a label, caption or axis line would leave the view, the projection the
 // drawing control set up is zoomed out and shifted (the view's stored properties stay as they
-// are); returns the zoom, which the labels undo to keep their pixel size. A chart that fits
-// gets no GL call more. Hosts that set up the matrices themselves are left alone.
+// are); returns the pixel size the axes are laid out at, which undoes the zoom so that labels
+// keep their size (or shrinks them where nothing else brings them in). A chart that fits gets no
+// GL call more. Hosts that set up the matrices themselves are left alone.
 double FitView(TQor3DChart& Chart, const TQorSceneFrame& Frame, const TRect& PaintRect) {
     if (Chart.DisableMatrixInit())
-        return 1;
+        return QorAxisPixelSize;
     const int w = PaintRect.Width();
     const int h = PaintRect.Height();
     const TQorViewFit fit = FitChartView(Chart, Frame, w, h);
     if (fit.Identity())
-        return 1;
+        return QorAxisPixelSize;
     const TGLFunctions& gl = GL();
     gl.MatrixMode(GL_PROJECTION);
     gl.LoadMatrixd(fit.Applied(TQor3DViewMatrix::OfDraw(Chart, w, h).Projection()).data());
     gl.MatrixMode(GL_MODELVIEW);
-    return fit.Scale;
+    return fit.PixelSize();
 }
 
 // Steps from the scale ranges to OnInChartPaintGL; FrameEntered tells the caller whether the
@@ -165,7 +166,7 @@ void PaintChartFrame(TQor3DChart& Chart, const TRect& PaintRect, const TQorScene
                      bool& FrameEntered, int& DepthBefore) {
     TQorSceneFrame frame = ComputeSceneFrame(Chart);
     frame.TurningView = Options.TurningView;
-    const double pixelSize = QorAxisPixelSize / FitView(Chart, frame, PaintRect);
+    const double pixelSize = FitView(Chart, frame, PaintRect);
     TQorChartAxis3D& x = Chart.AxisX();
     TQorChartAxis3D& y = Chart.AxisY();
     TQorChartAxis3D& z = Chart.AxisZ();

@@ -195,8 +195,9 @@ TQorViewFit QorPaint::FitChartView(TQor3DChart& Chart, const TQorSceneFrame& Fra
         return {};
     const TQor3DViewMatrix view = TQor3DViewMatrix::OfDraw(Chart, Width, Height);
     const TQorMatrix projectView = QorMatrix::Multiply(view.Projection(), view.ModelView());
-    const auto bounds = [&](double Scale) {
-        return BoundsOf(ChartOutline(Chart, Frame, projectView, QorAxisPixelSize / Scale), Scale);
+    const auto bounds = [&](double Scale, double Labels = 1) {
+        const double pixelSize = TQorViewFit{.Scale = Scale, .Labels = Labels}.PixelSize();
+        return BoundsOf(ChartOutline(Chart, Frame, projectView, pixelSize), Scale);
     };
     // Half a pixel over the edge cuts only the labels' blank border: that still counts as inside.
     const double slackX = 1.0 / Width;
@@ -211,27 +212,38 @@ TQorViewFit QorPaint::FitChartView(TQor3DChart& Chart, const TQorSceneFrame& Fra
     const auto fits = [&](const TBounds& B) {
         return B.Right - B.Left <= 2 * limitX && B.Top - B.Bottom <= 2 * limitY;
     };
-    // Labels keep their pixel size, so the outline shrinks with the zoom only in part: the
-    // largest zoom from Lo to Hi at which it fits, else Lo.
-    const auto largestFitting = [&](double Lo, double Hi) {
+    // The largest X from Lo to Hi at which Fits(X), else Lo.
+    const auto largest = [](double Lo, double Hi, const auto& Fits) {
         constexpr int steps = 16;
-        if (fits(bounds(Lo)))
+        if (Fits(Lo))
             for (int i = 0; i < steps; ++i) {
                 const double mid = (Lo + Hi) / 2;
-                (fits(bounds(mid)) ? Lo : Hi) = mid;
+                (Fits(mid) ? Lo : Hi) = mid;
             }
         return Lo;
     };
+    // Labels keep their pixel size, so the outline shrinks with the zoom only in part.
+    const auto zoomFitting = [&](double Lo, double Hi, double Labels) {
+        return largest(Lo, Hi, [&](double S) { return fits(bounds(S, Labels)); });
+    };
     double scale = 1;
+    double labels = 1;
     if (!fits(whole)) {
-        scale = largestFitting(QorFitLeastZoom, 1);
+        scale = zoomFitting(QorFitLeastZoom, 1, 1);
         const double last = std::max(
             QorFitLastZoom, QorFitLeastZoom * std::min(1.0, Chart.ViewScale() / QorFitFullZoom));
-        if (last < scale && !fits(bounds(scale)) && fits(bounds(last)))
-            scale = largestFitting(last, scale);
+        if (last < scale && !fits(bounds(scale))) {
+            if (fits(bounds(last))) {
+                scale = zoomFitting(last, scale, 1);
+            } else if (fits(bounds(last, QorFitLeastLabels))) {
+                labels = largest(QorFitLeastLabels, 1.0,
+                                 [&](double L) { return fits(bounds(last, L)); });
+                scale = zoomFitting(last, scale, labels);
+            }
+        }
     }
-    const TBounds b = scale == 1 ? whole : bounds(scale);
-    return {scale, ShiftInto(b.Left, b.Right, limitX), ShiftInto(b.Bottom, b.Top, limitY)};
+    const TBounds b = scale == 1 ? whole : bounds(scale, labels);
+    return {scale, ShiftInto(b.Left, b.Right, limitX), ShiftInto(b.Bottom, b.Top, limitY), labels};
 }
 
 TQor3DViewMatrix QorPaint::FittedViewMatrix(TQor3DChart& Chart, int Width, int Height) {

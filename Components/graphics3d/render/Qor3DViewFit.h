@@ -56,7 +56,11 @@ struct TQorViewFit {
     double Scale = 1;
     double ShiftX = 0;
     double ShiftY = 0;
-    bool Identity() const { return Scale == 1 && ShiftX == 0 && ShiftY == 0; }
+    // The labels' size against their own: below 1 only where no zoom brings them in whole.
+    double Labels = 1;
+    bool Identity() const { return Scale == 1 && ShiftX == 0 && ShiftY == 0 && Labels == 1; }
+    // The pixel size the axes are laid out at: their own, undoing the zoom, times Labels.
+    double PixelSize() const { return QorAxisPixelSize * Labels / Scale; }
     // Fit x Projection: what GL's projection becomes.
     TQorMatrix Applied(const TQorMatrix& Projection) const;
 };
@@ -75,12 +79,17 @@ constexpr double QorFitLeastZoom = 0.7;
 constexpr double QorFitFullZoom = 1.6;
 constexpr double QorFitLastZoom = 0.3;
 
+// Where labels stick out even at that lower bound, they are drawn smaller, down to this share of
+// their size, just enough to be whole there (fonts too large for a small view).
+constexpr double QorFitLeastLabels = 0.5;
+
 // The least change of the view that brings the chart's outline (laid out with labels of the
 // same pixel size whatever the zoom: PixelSize / Scale) within Width x Height: the identity
 // when everything lies inside already, else a shift alone where the outline is small enough,
 // else the largest zoom from QorFitLeastZoom to 1 at which it fits, else the largest from the
-// lower bound above at which it fits, else QorFitLeastZoom; shifted inside (along a side where
-// even that zoom leaves it too wide, not shifted). Leaves the axes laid out for the fit found.
+// lower bound above at which it fits, else that bound with labels as large as fit there, else
+// QorFitLeastZoom; shifted inside (along a side where even that zoom leaves it too wide, not
+// shifted). Leaves the axes laid out for the fit found.
 TQorViewFit FitChartView(TQor3DChart& Chart, const TQorSceneFrame& Frame, int Width, int Height);
 
 // The view a paint of Chart at Width x Height draws with: the drawing control's projection with

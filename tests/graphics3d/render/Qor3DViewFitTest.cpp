@@ -40,6 +40,12 @@ void MakeLongCaptionChart(TQor3DChart& Chart) {
     Chart.AxisY().SetCaption("height above sea [m]");
 }
 
+// A caption too long to fit at its own size even at that lower bound: it is drawn smaller.
+void MakeTooLongCaptionChart(TQor3DChart& Chart) {
+    MakeCutCaptionChart(Chart);
+    Chart.AxisY().SetCaption("height above sea level [m]");
+}
+
 // The box of the pixels that differ from the top-left corner's colour.
 QRect InkBox(const QImage& Image) {
     const QImage a = Image.convertToFormat(QImage::Format_RGB32);
@@ -60,7 +66,7 @@ QRectF OutlineBox(TQor3DChart& Chart) {
     const TQor3DViewMatrix view = TQor3DViewMatrix::OfDraw(Chart, W, H);
     const TQorMatrix pv = QorMatrix::Multiply(fit.Applied(view.Projection()), view.ModelView());
     QRectF box;
-    for (const auto& p : ChartOutline(Chart, frame, pv, QorAxisPixelSize / fit.Scale)) {
+    for (const auto& p : ChartOutline(Chart, frame, pv, fit.PixelSize())) {
         if (std::fabs(p[2]) > p[3])
             continue;
         const double x = (p[0] / p[3] + 1) / 2 * W;
@@ -86,7 +92,8 @@ QImage Render(TQor3DChart& Chart) {
 // Both charts are cut without the fit; drawn, every pixel of theirs keeps off the picture's
 // border, within the outline the fit computed, and the outline lies inside the picture.
 TEST(ViewFit, CutCaptionAndEndLabelsAreDrawnWhole) {
-    for (const auto make : {&MakeCutCaptionChart, &MakeCutEndLabelsChart, &MakeLongCaptionChart}) {
+    for (const auto make : {&MakeCutCaptionChart, &MakeCutEndLabelsChart, &MakeLongCaptionChart,
+                            &MakeTooLongCaptionChart}) {
         TQor3DChart chart;
         make(chart);
         ASSERT_FALSE(Fits(chart));
@@ -107,8 +114,15 @@ TEST(ViewFit, OnlyAChartAtItsOwnZoomIsShrunkPastTheLeastZoom) {
     TQor3DChart chart;
     MakeLongCaptionChart(chart);
     SetDisplayedRanges(chart);
-    const double own = FitChartView(chart, ComputeSceneFrame(chart), W, H).Scale;
-    EXPECT_LT(own, QorFitLeastZoom);
+    const TQorViewFit own = FitChartView(chart, ComputeSceneFrame(chart), W, H);
+    EXPECT_LT(own.Scale, QorFitLeastZoom);
+    EXPECT_EQ(own.Labels, 1);
+    TQor3DChart longer;
+    MakeTooLongCaptionChart(longer);
+    SetDisplayedRanges(longer);
+    const TQorViewFit shrunk = FitChartView(longer, ComputeSceneFrame(longer), W, H);
+    EXPECT_LT(shrunk.Labels, 1);
+    EXPECT_GE(shrunk.Labels, QorFitLeastLabels);
     chart.SetViewScale(QorFitFullZoom);
     SetDisplayedRanges(chart);
     EXPECT_EQ(FitChartView(chart, ComputeSceneFrame(chart), W, H).Scale, QorFitLeastZoom);
