@@ -379,6 +379,58 @@ void DrawLayer(const TGLFunctions& gl, const TLayerBuilder& Layer, TGridBuffers&
 // to the edge is drawn.
 constexpr double QorHiddenMargin = 1e-3;
 
+// Layer columns and rows run along: X layers Z and Y, Y layers X and Z, Z layers X and Y.
+constexpr std::array<std::array<size_t, 2>, 3> QorLayerSides{{{2, 1}, {0, 2}, {0, 1}}};
+
+// Whether each of Grid's axes is finite and strictly monotone, with at least two coordinates.
+bool Monotone(const std::array<std::vector<double>, 3>& Grid) {
+    for (const std::vector<double>& g : Grid) {
+        if (g.size() < 2)
+            return false;
+        const double sign = g[1] > g[0] ? 1 : -1;
+        for (size_t i = 0; i < g.size(); ++i)
+            if (!std::isfinite(g[i]) || (i > 0 && !(sign * (g[i] - g[i - 1]) > 0)))
+                return false;
+    }
+    return true;
+}
+
+// The full layout of a dk4DSurface box: the coordinates along X and Y from the first Z face, along
+// Z from the first X face; every point of the six faces must lie on them, each face at its end of
+// its own axis, with a finite value.
+std::optional<std::array<std::vector<double>, 3>> FaceGrid(const TQor3DChart& Chart) {
+    const std::array<int, 3> n{Chart.NX(), Chart.NY(), Chart.NZ()};
+    const float* data = Chart.Data().data();
+    const auto point = [&](int Face, int64_t At) {
+        return data + 4 * (TQor3DChart::FaceStart(Face, n[0], n[1], n[2]) + At);
+    };
+    std::array<std::vector<double>, 3> grid;
+    for (int g = 0; g < n[0]; ++g)
+        grid[0].push_back(point(1, g)[0]);
+    for (int g = 0; g < n[1]; ++g)
+        grid[1].push_back(point(1, int64_t(n[0]) * g)[1]);
+    for (int g = 0; g < n[2]; ++g)
+        grid[2].push_back(point(3, g)[2]);
+    if (!Monotone(grid))
+        return std::nullopt;
+    // Faces 1, 2 lie across Z, 3, 4 across X, 5, 6 across Y.
+    static constexpr std::array<size_t, 6> across{2, 2, 0, 0, 1, 1};
+    for (int face = 1; face <= 6; ++face) {
+        const size_t a = across[size_t(face - 1)];
+        const auto [col, row] = QorLayerSides[a];
+        const double at = face % 2 == 1 ? grid[a].front() : grid[a].back();
+        for (int i = 0; i < n[row]; ++i)
+            for (int j = 0; j < n[col]; ++j) {
+                const float* q = point(face, j + int64_t(n[col]) * i);
+                if (q[col] != float(grid[col][size_t(j)]) ||
+                    q[row] != float(grid[row][size_t(i)]) || q[a] != float(at) ||
+                    !std::isfinite(q[3]))
+                    return std::nullopt;
+            }
+    }
+    return grid;
+}
+
 // The grid's coordinates along each axis, when every point lies on that grid, every coordinate
 // and value is finite and each axis is strictly monotone.
 std::optional<std::array<std::vector<double>, 3>> GridCoordinates(const TQor3DChart& Chart) {
@@ -386,28 +438,34 @@ std::optional<std::array<std::vector<double>, 3>> GridCoordinates(const TQor3DCh
     const std::array<const TArrGLfloat*, 3> vectors{&Chart.XValues(), &Chart.YValues(),
                                                     &Chart.ZValues()};
     const float* data = Chart.Data().data();
-    const size_t points = size_t(n[0]) * size_t(n[1]) * size_t(n[2]);
+    const bool faces = Chart.DataKind() == dk4DSurface;
+    const size_t points = faces ? size_t(TQor3DChart::FacePointCount(n[0], n[1], n[2]))
+                                : size_t(n[0]) * size_t(n[1]) * size_t(n[2]);
     const bool low = Chart.LowMemoryLayout();
-    if (Chart.Data().size() != points * (low ? 1 : 4))
+    if (n[0] < 2 || n[1] < 2 || n[2] < 2 || Chart.Data().size() != points * (low ? 1 : 4))
         return std::nullopt;
+    if (low) {
+        std::array<std::vector<double>, 3> grid;
+        for (size_t a = 0; a < 3; ++a) {
+            if (vectors[a]->size() != size_t(n[a]))
+                return std::nullopt;
+            grid[a].assign(vectors[a]->begin(), vectors[a]->end());
+        }
+        const bool finite =
+            std::all_of(data, data + points, [](float v) { return std::isfinite(v); });
+        return finite && Monotone(grid) ? std::optional(std::move(grid)) : std::nullopt;
+    }
+    if (faces)
+        return FaceGrid(Chart);
+    // Along axis a from the first point: every stride-th point.
     std::array<std::vector<double>, 3> grid;
     for (size_t a = 0; a < 3; ++a) {
-        if (n[a] < 2 || (low && vectors[a]->size() != size_t(n[a])))
-            return std::nullopt;
-        // Along axis a from the first point: the vector, or every stride-th point.
         const size_t stride = a == 0 ? 1 : a == 1 ? size_t(n[0]) : size_t(n[0]) * size_t(n[1]);
         for (int g = 0; g < n[a]; ++g)
-            grid[a].push_back(low ? (*vectors[a])[size_t(g)] : data[4 * stride * size_t(g) + a]);
-        const double sign = grid[a][1] > grid[a][0] ? 1 : -1;
-        for (int g = 0; g < n[a]; ++g)
-            if (!std::isfinite(grid[a][size_t(g)]) ||
-                (g > 0 && !(sign * (grid[a][size_t(g)] - grid[a][size_t(g) - 1]) > 0)))
-                return std::nullopt;
+            grid[a].push_back(data[4 * stride * size_t(g) + a]);
     }
-    if (low)
-        return std::all_of(data, data + points, [](float v) { return std::isfinite(v); })
-                   ? std::optional(std::move(grid))
-                   : std::nullopt;
+    if (!Monotone(grid))
+        return std::nullopt;
     const float* q = data;
     for (int k = 0; k < n[2]; ++k)
         for (int j = 0; j < n[1]; ++j)
@@ -421,8 +479,9 @@ std::optional<std::array<std::vector<double>, 3>> GridCoordinates(const TQor3DCh
 // Whether the layers are opaque, solid and flat (no lift), drawn whole at full density, with
 // nothing but the data's own extent cutting them.
 bool DrawsOpaqueFlatLayers(const TQor3DChart& Chart, const TQorSceneFrame& Frame) {
-    if (Chart.DataKind() != dk4D || Chart.Transparency() != 0 || Chart.Wired() ||
-        Chart.Dim4Height() != 0 || Frame.TurningView != TPoint{0, 0})
+    if ((Chart.DataKind() != dk4D && Chart.DataKind() != dk4DSurface) ||
+        Chart.Transparency() != 0 || Chart.Wired() || Chart.Dim4Height() != 0 ||
+        Frame.TurningView != TPoint{0, 0})
         return false;
     // The cross-section plane, where there is one, must lie above the data.
     if (Chart.AxisY().AutoMax() &&
@@ -529,8 +588,6 @@ THiddenCells HiddenCells(const TLayerOcclusion& O, TLayerAxis Axis, int K,
     }
     if (!std::isfinite(gap))
         return {};
-    // Layer columns and rows run along: X layers Z and Y, Y layers X and Z, Z layers X and Y.
-    static constexpr std::array<std::array<size_t, 2>, 3> along{{{2, 1}, {0, 2}, {0, 1}}};
     const auto side = [&](size_t b) {
         return CellsInside(O.Grid[b], [&](double u) {
             if (O.Perspective) // about the eye, by the ratio of the distances along the axis
@@ -538,8 +595,8 @@ THiddenCells HiddenCells(const TLayerOcclusion& O, TLayerAxis Axis, int K,
             return u + O.Eye[b] * gap / O.Eye[a];
         });
     };
-    const auto [col0, col1] = side(along[a][0]);
-    const auto [row0, row1] = side(along[a][1]);
+    const auto [col0, col1] = side(QorLayerSides[a][0]);
+    const auto [row0, row1] = side(QorLayerSides[a][1]);
     return {.Col0 = col0, .Col1 = col1, .Row0 = row0, .Row1 = row1};
 }
 

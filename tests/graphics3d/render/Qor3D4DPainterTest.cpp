@@ -342,15 +342,53 @@ TEST_F(Paint4D, TurningThinsTheBoxFaces) {
     EXPECT_LE(6 * lines * lines, 3 * 11 * 11u);
 }
 
-// Opaque flat layers hide most of the layer behind them, and those cells are left out: at every
-// view, stack, layer selection, projection and layout the picture is the same as with every
-// cell drawn. The reference is lifted by a height too small to move any coordinate (none is
-// near 0), which draws every cell.
+// The six faces of a dk4DSurface box on the grid X(i), Y(j), Z(k), in the chart's layout, with
+// the value V at each face point.
+void FillBox(TQor3DChart& Chart, std::array<int, 3> N, const std::array<double (*)(int), 3>& At,
+             float (*V)(int, int, int)) {
+    ASSERT_TRUE(Chart.SetSize4DSurface(N[0], N[1], N[2]));
+    const bool low = Chart.LowMemoryLayout();
+    // Faces 1, 2 lie across Z, 3, 4 across X, 5, 6 across Y; columns and rows as the layers'.
+    constexpr std::array<std::array<size_t, 3>, 3> sides{{{0, 1, 2}, {2, 1, 0}, {0, 2, 1}}};
+    for (int face = 1; face <= 6; ++face) {
+        const auto [col, row, across] = sides[size_t(face - 1) / 2];
+        const int64_t start = TQor3DChart::FaceStart(face, N[0], N[1], N[2]);
+        for (int i = 0; i < N[row]; ++i)
+            for (int j = 0; j < N[col]; ++j) {
+                std::array<int, 3> g{};
+                g[col] = j, g[row] = i, g[across] = face % 2 == 1 ? 0 : N[across] - 1;
+                const size_t p = size_t(start + j + int64_t(N[col]) * i);
+                if (low) {
+                    Chart.Data()[p] = V(g[0], g[1], g[2]);
+                    continue;
+                }
+                for (size_t a = 0; a < 3; ++a)
+                    Chart.Data()[4 * p + a] = float(At[a](g[a]));
+                Chart.Data()[4 * p + 3] = V(g[0], g[1], g[2]);
+            }
+    }
+    if (low)
+        for (size_t a = 0; a < 3; ++a) {
+            TArrGLfloat& v = a == 0 ? Chart.XValues() : a == 1 ? Chart.YValues() : Chart.ZValues();
+            for (int g = 0; g < N[a]; ++g)
+                v[size_t(g)] = float(At[a](g));
+        }
+}
+
+// Opaque flat layers hide most of the layer behind them, and a box's near faces its far ones;
+// those cells are left out: at every view, stack, layer selection, projection and layout the
+// picture is the same as with every cell drawn. The reference is lifted by a height too small to
+// move any coordinate (none is near 0), which draws every cell.
 TEST(HiddenCells4D, PicturesMatchEveryCellDrawn) {
     constexpr int nx = 14, ny = 12, nz = 10;
     const auto value = [](int i, int j, int k) {
         return float(std::sin(i * 0.5) + j * 0.3 + k);
     };
+    const std::array<double (*)(int), 3> at{[](int i) { return 1 + 0.5 * i; },
+                                            [](int j) { return 3 - 0.25 * j; },
+                                            [](int k) {
+                                                return 1 + k * k * 0.1;
+                                            }};
     struct TView {
         double RotX, RotY;
         bool Perspective;
@@ -358,17 +396,17 @@ TEST(HiddenCells4D, PicturesMatchEveryCellDrawn) {
     const TView views[] = {{30, -100, true}, {-20, 35, false}, {70, 200, true}, {5, 10, false}};
     int compared = 0;
     for (const bool low : {false, true})
-        for (const int direction : {1, 6, 2})
+        for (const int direction : {1, 6, 2, -1}) // -1: the box's faces
             for (const TView& v : views) {
                 SCOPED_TRACE(testing::Message() << "low " << low << " direction " << direction
                                                 << " view " << v.RotX << " " << v.RotY);
                 TQor3DChart charts[2];
                 for (TQor3DChart& chart : charts) {
                     chart.SetUseLowMemory(low);
-                    Fill4D(
-                        chart, nx, ny, nz, [](int i) { return 1 + 0.5 * i; },
-                        [](int j) { return 3 - 0.25 * j; }, [](int k) { return 1 + k * k * 0.1; },
-                        value);
+                    if (direction < 0)
+                        FillBox(chart, {nx, ny, nz}, at, value);
+                    else
+                        Fill4D(chart, nx, ny, nz, at[0], at[1], at[2], value);
                     chart.UpdateRanges();
                     chart.SetDim4Direction(direction);
                     chart.SetDim4NthLayer(compared % 3 == 2 ? 2 : 1);
