@@ -180,15 +180,12 @@ bool ReadTurnedRows(TIFF* Tiff, const TRaster& T, TConvert Convert, uint32_t Fir
     return true;
 }
 
-// With Turn the rows go straight to their turned places instead of a turn of the whole raster
-// afterwards: no second array, no second pass. Where OpenAgain gives a second handle of the
-// file, the later strips are read and turned through it on a second core; a handle is never
-// shared between threads.
-bool ReadStrips(TIFF* Tiff, const TRaster& T, TConvert Convert, bool Turn,
-                const std::function<TTiff()>& OpenAgain, TQorImportResult& R) {
-    if (!Turn)
-        return ReadRows(Tiff, T, Convert, 0, T.Height,
-                        [&](uint32_t Row) { return RowOut(R, T, Row); });
+// The rows go straight to their turned places instead of a turn of the whole raster afterwards:
+// no second array, no second pass. Where OpenAgain gives a second handle of the file, the later
+// strips are read and turned through it on a second core; a handle is never shared between
+// threads.
+bool ReadTurnedStrips(TIFF* Tiff, const TRaster& T, TConvert Convert,
+                      const std::function<TTiff()>& OpenAgain, TQorImportResult& R) {
     uint32_t stripRows = 0;
     TIFFGetFieldDefaulted(Tiff, TIFFTAG_ROWSPERSTRIP, &stripRows);
     stripRows = std::clamp<uint32_t>(stripRows, 1, T.Height);
@@ -326,10 +323,16 @@ TQorImportResult QorFormatReaders::ReadGeoTiffFile(const std::string& FileName,
     // rows along Z instead. Strips are read into their turned places.
     const bool turn = !Options.Transpose;
     const bool turnedWhileRead = turn && !raster.Tiled;
-    if (!(raster.Tiled ? ReadTiles(t, raster, convert, r)
-                       : ReadStrips(
-                             t, raster, convert, turnedWhileRead,
-                             [&] { return OpenTiff(FileName, secondError); }, r)))
+    const auto rowOut = [&](uint32_t Row) {
+        return RowOut(r, raster, Row);
+    };
+    const auto openAgain = [&] {
+        return OpenTiff(FileName, secondError);
+    };
+    const bool read = raster.Tiled      ? ReadTiles(t, raster, convert, r)
+                      : turnedWhileRead ? ReadTurnedStrips(t, raster, convert, openAgain, r)
+                                        : ReadRows(t, raster, convert, 0, raster.Height, rowOut);
+    if (!read)
         return fail("the pixels cannot be read");
     const char* nodata = nullptr;
     if (TIFFGetField(t, GdalNoDataTag, &nodata) && nodata != nullptr) {
