@@ -12,20 +12,19 @@
 //
 // Measured on a shared 2-core virtual machine (GCC 12, netCDF 4.9.0, HDF5 1.10.8), best of 15 per
 // run, five runs (ratio against the bare read into a reused buffer; in brackets into a fresh one):
-//   netCDF-4 2D   bare 1.9-2.4 ms, import 2.8-3.3 ms: ratio 0.65-0.74
-//   HDF5 2D       bare 1.5-1.9 ms, import 1.6-2.1 ms: ratio 0.80-1.01
-//   GeoTIFF       bare 2.2-2.6 ms, import 2.6-3.9 ms: ratio 0.60-0.91 (median 0.80)
-//   GeoTIFF, rows along Z (no turn):                 ratio 0.87-1.25
-//   slice t=25    ratio 1.27-1.41 of a bare read of the slice; peak resident set +17.1 MB for the
+//   netCDF-4 2D   bare 1.7-1.9 ms, import 1.5-1.8 ms: ratio 1.04-1.22
+//   HDF5 2D       bare 1.5-1.6 ms, import 1.0-1.2 ms: ratio 1.29-1.53
+//   GeoTIFF       bare 1.9-2.3 ms, import 2.0-2.4 ms: ratio 0.84-0.98
+//   GeoTIFF, rows along Z (no turn):                 ratio 0.94-1.03
+//   slice t=25    ratio 1.25-1.43 of a bare read of the slice; peak resident set +17.1 MB for the
 //                 16.0 MB slice (800 MB variable)
-// What keeps netCDF short of 0.8: a float variable has the library's default fill value, so its
-// values must be looked at, and the netCDF and HDF5 libraries allow one thread only. The look,
-// on the second core while the next block is read, is a third stream through memory beside the
-// kernel's copy's two, and the copy is bound by memory: about 0.7 is what is left. (Looked at
-// on the reading core instead it waits for the read; in smaller blocks the library's cost per
-// call grows.) The raster is read in two halves, each through a handle of its own on its own
-// core, and turned block by block while in that core's cache; the turn's writes, one column
-// after another, are what it still costs.
+// Both 2D variables are floats kept as they are, so the HDF5 library says where they lie and the
+// importer reads them on both cores, each core looking at the block it has just read for the
+// fill value (a float netCDF variable has the library's default one) while it is in its cache.
+// Through the library (one thread only) the look was a third stream through memory beside the
+// kernel's copy, and netCDF stayed near 0.7. The raster is read in two halves, each through a
+// handle of its own on its own core, and turned block by block while in that core's cache; the
+// turn's writes, one column after another, are what it still costs.
 #include "QorImportRegistry.h"
 #include "UQorTypes.h"
 

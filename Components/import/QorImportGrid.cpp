@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unistd.h>
 #if defined(__SSE__)
 #include <xmmintrin.h>
 #endif
@@ -76,6 +77,7 @@ bool ChooseSlab(const TQorImportArrayInfo& Var, const TQorImportOptions& Options
         R.Error.VariableWord = "variable";
         return false;
     };
+    Slab.Shape = Var.Shape;
     Slab.Start.assign(rank, 0);
     Slab.Count.assign(Var.Shape.begin(), Var.Shape.end());
     Slab.Shown.clear();
@@ -238,6 +240,9 @@ void TValuePass::operator()(float* Values, size_t Count) const {
     passes[FPacked][FRanged][FTwo](Values, Count, FNumbers);
 }
 
+namespace {
+
+// The pass over all values, on every core when there are many.
 void ApplyAttributes(TArrGLfloat& Values, const TAttributes& A) {
     const TValuePass pass(A);
     float* values = Values.data();
@@ -249,9 +254,11 @@ void ApplyAttributes(TArrGLfloat& Values, const TAttributes& A) {
     });
 }
 
-bool ReadInBlocks(const TSlab& Slab, float* Values, const TValuePass& Pass,
-                  const std::function<bool(const std::vector<int64_t>&, const std::vector<int64_t>&,
-                                           float*)>& Read) {
+// Reads the slab into Values half a megabyte at a time, each block through Read; Pass goes over
+// each block on a second core while the next is read. A slab of one block, or a pass that
+// changes nothing, is one Read on this thread. False when Read fails; the blocks after it are
+// not read.
+bool ReadInBlocks(const TSlab& Slab, float* Values, const TValuePass& Pass, const TSlabRead& Read) {
     constexpr int64_t blockValues = int64_t(1) << 17; // half a megabyte of floats
     // Blocks split the outermost dimension that is read more than once.
     size_t outer = 0;
@@ -280,6 +287,72 @@ bool ReadInBlocks(const TSlab& Slab, float* Values, const TValuePass& Pass,
         const size_t n = size_t(count[outer] * perRow);
         passes.Hand([&Pass, into, n] { Pass(into, n); });
     }
+    return true;
+}
+
+// The place of the slab's first value among the variable's, in C order, when the slab's values
+// lie one after another there: every dimension after the first read more than once is read whole.
+std::optional<int64_t> FirstOfRun(const TSlab& Slab) {
+    const std::vector<int64_t>& Shape = Slab.Shape;
+    if (Shape.size() != Slab.Start.size())
+        return std::nullopt;
+    size_t d = 0;
+    while (d < Shape.size() && Slab.Count[d] == 1)
+        ++d;
+    for (size_t after = d + 1; after < Shape.size(); ++after)
+        if (Slab.Start[after] != 0 || Slab.Count[after] != Shape[after])
+            return std::nullopt;
+    int64_t first = 0;
+    for (size_t k = 0; k < Shape.size(); ++k)
+        first = first * Shape[k] + Slab.Start[k];
+    return first;
+}
+
+// Reads the slab straight from the file where the variable's floats lie from byte Stored on;
+// false when its values are not one run there or the file ends before them.
+bool ReadStoredSlab(const std::string& FileName, int64_t Stored, const TSlab& Slab, float* Values,
+                    const TValuePass& Pass) {
+    const std::optional<int64_t> first = FirstOfRun(Slab);
+    struct stat st {};
+    std::string error;
+    const int fd = first ? QorImport::OpenRegularFile(FileName, st, error) : -1;
+    if (fd < 0)
+        return false;
+    const size_t count = size_t(Slab.Elements);
+    const uint64_t from = uint64_t(Stored) + uint64_t(*first) * sizeof(float);
+    bool whole = Stored >= 0 && from + count * sizeof(float) <= uint64_t(st.st_size);
+    // A quarter megabyte at a time stays in the reading core's cache for the pass; each core
+    // reads a part of its own, so the kernel's copies run side by side.
+    constexpr size_t block = size_t(1) << 16;
+    const size_t parts = count >= 4 * block ? QorParallel::Threads() : 1;
+    std::vector<char> read(parts, 1);
+    if (whole)
+        QorParallel::For(parts, [&](size_t p) {
+            const size_t begin = count * p / parts / 16 * 16,
+                         end = p + 1 == parts ? count : count * (p + 1) / parts / 16 * 16;
+            for (size_t at = begin; at < end && read[p]; at += block) {
+                const size_t n = std::min(block, end - at), bytes = n * sizeof(float);
+                read[p] =
+                    QorImport::ReadAt(fd, Values + at, bytes, from + at * sizeof(float)) == bytes;
+                Pass(Values + at, n);
+            }
+        });
+    ::close(fd);
+    return whole && std::all_of(read.begin(), read.end(), [](char Ok) { return Ok != 0; });
+}
+
+} // namespace
+
+bool ReadSlab(const std::string& FileName, const TStorage& Storage, const TSlab& Slab,
+              TArrGLfloat& Values, const TAttributes& Attributes, const TSlabRead& Read) {
+    const TValuePass pass(Attributes);
+    if (Storage.Floats && ReadStoredSlab(FileName, *Storage.Floats, Slab, Values.data(), pass))
+        return true;
+    if (Storage.Contiguous)
+        return ReadInBlocks(Slab, Values.data(), pass, Read);
+    if (!Read(Slab.Start, Slab.Count, Values.data()))
+        return false;
+    ApplyAttributes(Values, Attributes);
     return true;
 }
 

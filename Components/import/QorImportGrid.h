@@ -31,10 +31,10 @@ struct TAttributes {
 TAttributes CfAttributes(const std::function<std::vector<double>(const char*)>& Numbers,
                          const std::function<std::string(const char*)>& Text);
 
-// What is read of a variable: Start and Count per dimension of the variable; Shown the
+// What is read of a variable: Start and Count per dimension of the variable (of Shape); Shown the
 // dimensions that become the grid's axes (2 or 3, in the variable's order).
 struct TSlab {
-    std::vector<int64_t> Start, Count;
+    std::vector<int64_t> Shape, Start, Count;
     std::vector<size_t> Shown;
     TQorImportKind Kind = TQorImportKind::None;
     int64_t Elements = 0;
@@ -84,16 +84,30 @@ private:
     bool FTwo;                       // a missing value other than the fill value
 };
 
-// The pass over all values, on every core when there are many.
-void ApplyAttributes(TArrGLfloat& Values, const TAttributes& Attributes);
+// How the library keeps a variable's values in its file.
+struct TStorage {
+    bool Contiguous = false; // in one piece, not in chunks
+    // The byte from which they lie one after another as this machine's 32-bit floats, when the
+    // library says so (kept as they are, unfiltered, in the file itself).
+    std::optional<int64_t> Floats;
+};
 
-// Reads the slab into Values half a megabyte at a time, each block through Read (its start and
-// count per dimension of the variable, and where its values go); Pass goes over each block on a
-// second core while the next is read. A slab of one block, or a pass that changes nothing, is one
-// Read on this thread. False when Read fails; the blocks after it are not read.
-bool ReadInBlocks(const TSlab& Slab, float* Values, const TValuePass& Pass,
-                  const std::function<bool(const std::vector<int64_t>& Start,
-                                           const std::vector<int64_t>& Count, float* Into)>& Read);
+// Reads a slab of the part of the variable Start and Count give (per dimension of the
+// variable) into Into; false when the library fails.
+using TSlabRead = std::function<bool(const std::vector<int64_t>& Start,
+                                     const std::vector<int64_t>& Count, float* Into)>;
+
+// Reads the slab into Values, with the attributes applied, the fastest
+// way its storage allows:
+// - floats as they are: straight from the file on every core, a block at a time, each block
+//   passed over by the core that read it while in its cache (a slab that is no single run there,
+//   or a file that ends before it, goes on as a contiguous variable);
+// - contiguous: half a megabyte at a time through Read, each block passed over on a second core
+//   while the next is read (in one Read when nothing is to change);
+// - chunked: in one Read, then passed over on every core.
+// False when Read fails: the blocks after it are not read.
+bool ReadSlab(const std::string& FileName, const TStorage& Storage, const TSlab& Slab,
+              TArrGLfloat& Values, const TAttributes& Attributes, const TSlabRead& Read);
 
 // Puts the slab's Values (in C order) into R with the axes of the shown dimensions (Axes in
 // the order of Slab.Shown), the value's caption and the options' spacing, origin, transposition

@@ -194,16 +194,8 @@ class TFileSource : public TByteSource {
 public:
     TFileSource(int Fd, uint64_t Offset) : FFd(Fd), FOffset(Offset) {}
     size_t Read(char* Buffer, size_t Count) override {
-        size_t done = 0;
-        while (done < Count) {
-            const ssize_t n = ::pread(FFd, Buffer + done, Count - done, off_t(FOffset));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += size_t(n);
-            FOffset += uint64_t(n);
-        }
+        const size_t done = QorImport::ReadAt(FFd, Buffer, Count, FOffset);
+        FOffset += done;
         return done;
     }
 

@@ -84,16 +84,7 @@ bool TFileBytes::Read(const std::string& FileName, std::string& Error) {
     std::vector<size_t> got(pieces, 0);
     const auto read = [&](size_t p) {
         const size_t b = size * p / pieces, e = size * (p + 1) / pieces;
-        size_t done = 0;
-        while (b + done < e) {
-            const ssize_t n = ::pread(fd, FData + b + done, e - b - done, off_t(b + done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += size_t(n);
-        }
-        got[p] = done;
+        got[p] = ReadAt(fd, FData + b, e - b, b);
     };
     if (pieces == 1)
         read(0);
@@ -108,6 +99,20 @@ bool TFileBytes::Read(const std::string& FileName, std::string& Error) {
     }
     FData[FSize] = 0;
     return true;
+}
+
+size_t ReadAt(int Fd, void* Buffer, size_t Count, uint64_t Offset) {
+    char* into = static_cast<char*>(Buffer);
+    size_t done = 0;
+    while (done < Count) {
+        const ssize_t n = ::pread(Fd, into + done, Count - done, off_t(Offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += size_t(n);
+    }
+    return done;
 }
 
 std::string FileHead(const std::string& FileName, size_t Count) {

@@ -41,6 +41,10 @@ private:
 // regular file").
 int OpenRegularFile(const std::string& FileName, struct stat& St, std::string& Error);
 
+// Up to Count bytes of the file from Offset into Buffer; fewer only where the file ends or cannot
+// be read.
+size_t ReadAt(int Fd, void* Buffer, size_t Count, uint64_t Offset);
+
 // A library reader's start: a result named after the file, failed unless FileName is a regular
 // file (the libraries would open a FIFO and wait on it), with its size in Size when asked for.
 // The library opens the file itself.

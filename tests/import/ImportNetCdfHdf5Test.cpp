@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 using namespace ImportGridFiles;
@@ -134,7 +135,10 @@ TEST(ImportNetCdfHdf5, HugeDeclaredShapesAreRefusedBeforeAllocation) {
                               "1000000000000 values does not fit into memory");
 
     const std::string h5 = dir.File("huge.h5");
-    const hid_t file = H5Fcreate(h5.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+    const hid_t creation = H5Pcreate(H5P_FILE_CREATE);
+    H5Pset_userblock(creation, 512);
+    const hid_t file = H5Fcreate(h5.c_str(), H5F_ACC_TRUNC, creation, H5P_DEFAULT);
+    H5Pclose(creation);
     const hsize_t shape[] = {1000000, 1000000}, chunk[] = {100, 100};
     const hid_t space = H5Screate_simple(2, shape, nullptr);
     const hid_t plist = H5Pcreate(H5P_DATASET_CREATE);
@@ -182,11 +186,13 @@ TEST(ImportNetCdfHdf5, HiddenDimensionsAndTheirCoordinates) {
     EXPECT_EQ(ImportCoordinateText(h5, "terrain/height", northing, H5NY), "");
 }
 
-// Grids larger than a block are read a block at a time while a second core passes the last
-// one: in NetCDF and HDF5 alike, every value of a volume and of a slice of it (which starts
-// within the variable) is its stored number unpacked, or a hole where it is the fill value, the
-// missing value or outside the valid range. "u", not packed and with a missing value only, is
-// looked at a run at a time and written only where a run holds a hole.
+// Grids larger than a block are read a block at a time and passed over in NetCDF and HDF5
+// alike: every value of a volume, of a slice of it that starts within the variable and of one
+// that is spread over it (an index along the middle dimension) is its stored number unpacked, or
+// a hole where it is the fill value, the missing value or outside the valid range. "u", not
+// packed and with a missing value only, is looked at a run at a time and written only where a
+// run holds a hole. Floats as the machine holds them are read straight from the file, also
+// behind an HDF5 user block; big-endian ones through the library.
 TEST(ImportNetCdfHdf5, LargeGridsArePassedWholeBlockByBlock) {
     constexpr size_t nz = 3, ny = 600, nx = 401;
     const float fill = -1, missing = -2, range[] = {-3, 1000}, scale = 0.5f, offset = 10;
@@ -217,6 +223,7 @@ TEST(ImportNetCdfHdf5, LargeGridsArePassedWholeBlockByBlock) {
     int unpacked = 0;
     ASSERT_EQ(nc_def_var(id, "u", NC_FLOAT, 3, dims, &unpacked), NC_NOERR);
     ASSERT_EQ(nc_def_var_chunking(id, unpacked, NC_CONTIGUOUS, nullptr), NC_NOERR);
+    ASSERT_EQ(nc_def_var_endian(id, unpacked, NC_ENDIAN_BIG), NC_NOERR);
     ASSERT_EQ(nc_put_att_float(id, unpacked, "missing_value", NC_FLOAT, 1, &missing), NC_NOERR);
     ASSERT_EQ(nc_put_att_float(id, unpacked, "valid_min", NC_FLOAT, 1, range), NC_NOERR);
     ASSERT_EQ(nc_put_var_float(id, var, stored.data()), NC_NOERR);
@@ -224,7 +231,10 @@ TEST(ImportNetCdfHdf5, LargeGridsArePassedWholeBlockByBlock) {
     ASSERT_EQ(nc_close(id), NC_NOERR);
 
     H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
-    const hid_t file = H5Fcreate(h5.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+    const hid_t creation = H5Pcreate(H5P_FILE_CREATE);
+    H5Pset_userblock(creation, 512);
+    const hid_t file = H5Fcreate(h5.c_str(), H5F_ACC_TRUNC, creation, H5P_DEFAULT);
+    H5Pclose(creation);
     const hsize_t shape[] = {nz, ny, nx};
     EXPECT_GE(H5LTmake_dataset_float(file, "v", 3, shape, stored.data()), 0);
     EXPECT_GE(H5LTset_attribute_float(file, "v", "_FillValue", &fill, 1), 0);
@@ -238,15 +248,20 @@ TEST(ImportNetCdfHdf5, LargeGridsArePassedWholeBlockByBlock) {
     ASSERT_GE(H5Fclose(file), 0);
 
     // HDF5 names a dimension without a scale by its place.
-    for (const auto& [path, index] : {std::pair{nc, "z=1"}, std::pair{h5, "dim0=1"}})
+    const std::tuple<std::string, const char*, const char*> files[] = {{nc, "z=1", "y=5"},
+                                                                       {h5, "dim0=1", "dim1=5"}};
+    for (const auto& [path, index, spread] : files)
         for (const char* name : {"v", "u"}) {
             const TQorImportResult volume = ImportFile(path, With({{"var", name}}));
-            ASSERT_TRUE(volume.Ok()) << path << ": " << volume.Error.Text();
             const TQorImportResult slice =
                 ImportFile(path, With({{"var", name}, {"index", index}}));
-            ASSERT_TRUE(slice.Ok()) << path << ": " << slice.Error.Text();
+            const TQorImportResult across =
+                ImportFile(path, With({{"var", name}, {"index", spread}}));
+            for (const TQorImportResult* r : {&volume, &slice, &across})
+                ASSERT_TRUE(r->Ok()) << path << ": " << r->Error.Text();
             ASSERT_EQ(volume.Values.size(), stored.size());
             ASSERT_EQ(slice.Values.size(), ny * nx);
+            ASSERT_EQ(across.Values.size(), nz * nx);
             size_t wrong = 0;
             const auto check = [&](float Read, size_t P) {
                 const float e = expected(name, P);
@@ -256,6 +271,9 @@ TEST(ImportNetCdfHdf5, LargeGridsArePassedWholeBlockByBlock) {
                 check(volume.Values[p], p);
             for (size_t p = 0; p < ny * nx; ++p)
                 check(slice.Values[p], ny * nx + p);
+            for (size_t z = 0; z < nz; ++z)
+                for (size_t x = 0; x < nx; ++x)
+                    check(across.Values[z * nx + x], (z * ny + 5) * nx + x);
             EXPECT_EQ(wrong, 0u) << path << " " << name;
         }
 }

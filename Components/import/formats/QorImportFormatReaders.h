@@ -21,6 +21,10 @@ bool ListHdf5Datasets(const std::string& FileName, std::vector<TQorImportArrayIn
                       std::string& Error);
 bool ReadHdf5Axis(const std::string& FileName, const std::string& Dataset, size_t Dim,
                   int64_t Start, int64_t Count, QorImportGrid::TAxis& Axis);
+// How the dataset at Path of an HDF5 file, of Shape, is stored (a netCDF-4 file is one: its
+// variables are its datasets); nothing known when it cannot be opened.
+QorImportGrid::TStorage Hdf5Storage(const std::string& FileName, const std::string& Path,
+                                    const std::vector<int64_t>& Shape);
 
 TQorImportResult ReadGeoTiffFile(const std::string& FileName, const TQorImportOptions& Options);
 void RegisterGeoTiffTags();

@@ -1,5 +1,6 @@
 // Reading goes through H5Dread into 32-bit floats with a hyperslab of the file's dataspace, so
-// the library converts any numeric type and reads only the slab.
+// the library converts any numeric type and reads only the slab; floats the file holds as they
+// are, in one piece, are read from where the library says they lie.
 #include "QorImportFormatReaders.h"
 
 #include "QorImportGrid.h"
@@ -219,6 +220,33 @@ THid OpenFile(const std::string& FileName) {
     return THid(H5Fopen(FileName.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
 }
 
+// How the library keeps Set's values (of Shape) in the file; Floats only when they lie in one
+// piece of the file itself, unfiltered and already written, as this machine's 32-bit floats.
+TStorage Storage(hid_t Set, const std::vector<int64_t>& Shape) {
+    TStorage storage;
+    const THid creation(H5Dget_create_plist(Set), H5Pclose);
+    const THid type(H5Dget_type(Set), H5Tclose);
+    const THid space(H5Dget_space(Set), H5Sclose);
+    storage.Contiguous = creation.Ok() && H5Pget_layout(creation.Id()) == H5D_CONTIGUOUS;
+    if (!storage.Contiguous || !type.Ok() || !space.Ok() || H5Pget_nfilters(creation.Id()) != 0 ||
+        H5Pget_external_count(creation.Id()) != 0 || H5Tequal(type.Id(), H5T_NATIVE_FLOAT) <= 0 ||
+        H5Sget_simple_extent_ndims(space.Id()) != int(Shape.size()))
+        return storage;
+    std::vector<hsize_t> dims(Shape.size());
+    H5Sget_simple_extent_dims(space.Id(), dims.data(), nullptr);
+    hsize_t bytes = sizeof(float);
+    for (size_t d = 0; d < dims.size(); ++d) {
+        if (dims[d] != hsize_t(Shape[d]))
+            return storage;
+        bytes *= dims[d];
+    }
+    const haddr_t at = H5Dget_offset(Set);
+    if (at != HADDR_UNDEF && at <= haddr_t(INT64_MAX) && H5Dget_storage_size(Set) == bytes)
+        storage.Floats = int64_t(at);
+    H5Eclear2(H5E_DEFAULT);
+    return storage;
+}
+
 } // namespace
 
 bool QorFormatReaders::ListHdf5Datasets(const std::string& FileName,
@@ -235,6 +263,14 @@ bool QorFormatReaders::ListHdf5Datasets(const std::string& FileName,
         return false;
     }
     return true;
+}
+
+TStorage QorFormatReaders::Hdf5Storage(const std::string& FileName, const std::string& Dataset,
+                                       const std::vector<int64_t>& Shape) {
+    const THid file = OpenFile(FileName);
+    const THid set(file.Ok() ? H5Dopen2(file.Id(), Dataset.c_str(), H5P_DEFAULT) : -1, H5Dclose);
+    H5Eclear2(H5E_DEFAULT);
+    return set.Ok() ? Storage(set.Id(), Shape) : TStorage{};
 }
 
 bool QorFormatReaders::ReadHdf5Axis(const std::string& FileName, const std::string& Dataset,
@@ -291,16 +327,8 @@ TQorImportResult QorFormatReaders::ReadHdf5File(const std::string& FileName,
                H5Dread(set.Id(), H5T_NATIVE_FLOAT, mem.Id(), space.Id(), H5P_DEFAULT, Into) >= 0;
     };
     TArrGLfloat values(size_t(slab.Elements));
-    const THid creation(H5Dget_create_plist(set.Id()), H5Pclose);
-    if (creation.Ok() && H5Pget_layout(creation.Id()) == H5D_CONTIGUOUS) {
-        // Read a block at a time, each passed over while still in the cache.
-        if (!ReadInBlocks(slab, values.data(), TValuePass(attributes), read))
-            return fail("the values cannot be read");
-    } else {
-        if (!read(slab.Start, slab.Count, values.data()))
-            return fail("the values cannot be read");
-        ApplyAttributes(values, attributes);
-    }
+    if (!ReadSlab(FileName, Storage(set.Id(), chosen->Shape), slab, values, attributes, read))
+        return fail("the values cannot be read");
     std::vector<TAxis> axes;
     for (const size_t d : slab.Shown) {
         std::pair<TAxis, std::pair<int64_t, int64_t>> axis{{}, {slab.Start[d], slab.Count[d]}};

@@ -1,5 +1,6 @@
 // Reading goes through nc_get_vara_float, which converts any numeric type and reads only the
-// slab: a 2000 × 2000 slice of a much larger variable costs the slice.
+// slab: a 2000 × 2000 slice of a much larger variable costs the slice. The floats of a netCDF-4
+// file, an HDF5 file, kept there as they are, are read from where the HDF5 library says they lie.
 #include "QorImportFormatReaders.h"
 
 #include "QorImportGrid.h"
@@ -148,6 +149,22 @@ TAxis Axis(int File, int Dim, int64_t Start, int64_t Count) {
     return a;
 }
 
+// How the library keeps a variable: a float variable of a netCDF-4 file, an HDF5 file, is asked
+// of the HDF5 library, which alone tells where its values lie.
+TStorage Storage(int File, int Var, nc_type Type, const std::string& FileName,
+                 const TQorImportArrayInfo& Info) {
+    int layout = NC_CHUNKED, format = 0;
+    nc_inq_var_chunking(File, Var, &layout, nullptr);
+    if (layout != NC_CONTIGUOUS)
+        return {};
+    nc_inq_format(File, &format);
+    TStorage storage;
+    if (Type == NC_FLOAT && (format == NC_FORMAT_NETCDF4 || format == NC_FORMAT_NETCDF4_CLASSIC))
+        storage = QorFormatReaders::Hdf5Storage(FileName, Info.Name, Info.Shape);
+    storage.Contiguous = true;
+    return storage;
+}
+
 } // namespace
 
 bool QorFormatReaders::ListNetCdfVariables(const std::string& FileName,
@@ -218,20 +235,13 @@ TQorImportResult QorFormatReaders::ReadNetCdfFile(const std::string& FileName,
         outOfRange |= s == NC_ERANGE;
         return s == NC_NOERR || s == NC_ERANGE;
     };
-    int storage = NC_CHUNKED;
-    nc_inq_var_chunking(file.Id(), var, &storage, nullptr);
-    if (storage == NC_CONTIGUOUS) {
-        // Read a block at a time, each passed over while still in the cache.
-        if (!ReadInBlocks(slab, values.data(), TValuePass(attributes), read))
-            return fail(s);
-    } else {
-        // Without a chunk cache a chunk that the slab covers whole goes straight into the
-        // values, not through a cache as large as the chunk: a slice held once, not twice.
+    const TStorage storage = Storage(file.Id(), var, type, FileName, *chosen);
+    // Without a chunk cache a chunk that the slab covers whole goes straight into the values,
+    // not through a cache as large as the chunk: a slice held once, not twice.
+    if (!storage.Contiguous)
         nc_set_var_chunk_cache(file.Id(), var, 0, 0, 0.75f);
-        if (!read(slab.Start, slab.Count, values.data()))
-            return fail(s);
-        ApplyAttributes(values, attributes);
-    }
+    if (!ReadSlab(FileName, storage, slab, values, attributes, read))
+        return fail(s);
     if (outOfRange)
         r.Warnings.push_back("values beyond the range of 32-bit numbers were read as infinite");
     std::vector<TAxis> axes;
