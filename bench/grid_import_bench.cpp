@@ -47,7 +47,7 @@
 
 namespace {
 
-constexpr int N = 2000, Slices = 50, Runs = 15;
+constexpr int N = 2000, Slices = 50, Runs = 15, Tile = 256;
 
 double Best(const std::function<void()>& Pass) {
     double best = 1e30;
@@ -106,6 +106,27 @@ void WriteFiles(const std::filesystem::path& Dir, const std::vector<float>& V) {
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 16);
     for (int r = 0; r < N; ++r)
         TIFFWriteScanline(t, const_cast<float*>(V.data() + size_t(N) * r), uint32_t(r), 0);
+    TIFFClose(t);
+
+    // The same raster in tiles of 256 x 256 (the edge tiles padded).
+    t = TIFFOpen((Dir / "tiles.tif").c_str(), "w");
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, N);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, N);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 32);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(t, TIFFTAG_TILEWIDTH, Tile);
+    TIFFSetField(t, TIFFTAG_TILELENGTH, Tile);
+    std::vector<float> tile(size_t(Tile) * Tile);
+    for (int y = 0; y < N; y += Tile)
+        for (int x = 0; x < N; x += Tile) {
+            for (int r = 0; r < Tile; ++r)
+                for (int c = 0; c < Tile; ++c)
+                    tile[size_t(r) * Tile + c] =
+                        y + r < N && x + c < N ? V[size_t(y + r) * N + x + c] : 0.0f;
+            TIFFWriteTile(t, tile.data(), uint32_t(x), uint32_t(y), 0, 0);
+        }
     TIFFClose(t);
 }
 
@@ -190,6 +211,21 @@ int main() {
         TIFFClose(t);
     };
     compare("GeoTIFF 2000 x 2000 float32", tifRead, Best(import("grid.tif")));
+    // Each tile into its own place of an array of tiles, as the library gives them.
+    compare(
+        "GeoTIFF in tiles of 256 x 256",
+        [&](float* Into) {
+            TIFF* t = TIFFOpen((dir / "tiles.tif").c_str(), "r");
+            const size_t tileValues = size_t(Tile) * Tile;
+            TArrGLfloat edge(tileValues);
+            size_t at = 0;
+            for (uint32_t y = 0; y < N; y += Tile)
+                for (uint32_t x = 0; x < N; x += Tile, at += tileValues)
+                    TIFFReadTile(t, at + tileValues <= grid.size() ? Into + at : edge.data(), x, y,
+                                 0, 0);
+            TIFFClose(t);
+        },
+        Best(import("tiles.tif")));
     TQorImportOptions rows;
     rows.Transpose = true; // rows along Z: no turn of the raster
     compare("GeoTIFF, rows along Z", tifRead, Best(import("grid.tif", rows)));

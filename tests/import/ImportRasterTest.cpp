@@ -154,46 +154,78 @@ TEST(ImportRasters, HugeDeclaredRastersAreRefused) {
         << error;
 }
 
-// A raster larger than a block is read in two halves on two cores, each turned block by block:
-// every pixel lands in its place, whatever the width and height leave over from the blocks and
-// from the four-by-four turns.
+// A raster larger than a block is read in two halves on two cores, each turned block by block
+// (or tile by tile): every pixel lands in its place, turned or with its rows along Z, whatever
+// the width and height leave over from the blocks, the tiles and the four-by-four turns, and
+// the pixels equal to the no-data value are holes.
 TEST(ImportGeoTiff, ALargeRasterIsTurnedWhole) {
     constexpr int w = 1003, h = 530;
+    constexpr int hole = 2000 * 300 + 11; // one pixel of the uncompressed rasters
+    RegisterGeoTiffTags();
     TempDir dir;
     // Strips of 7 rows: the two halves meet at a strip's edge; the compressed integer raster is
-    // decoded from that strip on, through a second handle, and converted on the way.
-    for (const bool compressed : {false, true}) {
-        const std::string file = dir.File(compressed ? "packed.tif" : "large.tif");
+    // decoded from that strip on, through a second handle, and converted on the way. Tiles of
+    // 48 x 32, float32 and int16, leave partial tiles at the right and at the bottom.
+    enum TLayout { Strips, Packed, Tiles, PackedTiles };
+    for (const TLayout layout : {Strips, Packed, Tiles, PackedTiles}) {
+        const bool shorts = layout == Packed || layout == PackedTiles;
+        const bool tiled = layout == Tiles || layout == PackedTiles;
+        const std::string file = dir.File("large" + std::to_string(int(layout)) + ".tif");
         const auto value = [&](int Y, int X) {
-            return compressed ? (7 * Y + X) % 30011 - 15000 : 2000 * Y + X;
+            return shorts ? (7 * Y + X) % 30011 - 15000 : 2000 * Y + X;
         };
         TIFF* t = TIFFOpen(file.c_str(), "w");
         ASSERT_NE(t, nullptr);
-        SetRasterFields(t, w, h, compressed ? 16 : 32,
-                        compressed ? SAMPLEFORMAT_INT : SAMPLEFORMAT_IEEEFP,
-                        compressed ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_NONE);
-        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 7);
-        std::vector<float> floats(w);
-        std::vector<int16_t> shorts(w);
+        SetRasterFields(t, w, h, shorts ? 16 : 32, shorts ? SAMPLEFORMAT_INT : SAMPLEFORMAT_IEEEFP,
+                        shorts ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_NONE);
+        TIFFSetField(t, GdalNoDataTag, std::to_string(hole).c_str());
         bool written = true;
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                floats[size_t(x)] = float(value(y, x));
-                shorts[size_t(x)] = int16_t(value(y, x));
-            }
-            void* row = compressed ? static_cast<void*>(shorts.data()) : floats.data();
-            written = written && TIFFWriteScanline(t, row, uint32_t(y), 0) >= 0;
+        const auto write = [&](int Y, int X, int Cols, int Rows, uint32_t Tile) {
+            std::vector<float> floats(size_t(Cols) * Rows);
+            std::vector<int16_t> ints(floats.size());
+            for (int r = 0; r < Rows; ++r)
+                for (int c = 0; c < Cols; ++c) {
+                    const int v = Y + r < h && X + c < w ? value(Y + r, X + c) : 0;
+                    floats[size_t(c + Cols * r)] = float(v);
+                    ints[size_t(c + Cols * r)] = int16_t(v);
+                }
+            void* data = shorts ? static_cast<void*>(ints.data()) : floats.data();
+            written = written && (tiled ? TIFFWriteTile(t, data, uint32_t(X), uint32_t(Y), 0, 0)
+                                        : TIFFWriteScanline(t, data, Tile, 0)) >= 0;
+        };
+        if (tiled) {
+            TIFFSetField(t, TIFFTAG_TILEWIDTH, 48);
+            TIFFSetField(t, TIFFTAG_TILELENGTH, 32);
+            for (int y = 0; y < h; y += 32)
+                for (int x = 0; x < w; x += 48)
+                    write(y, x, 48, 32, 0);
+        } else {
+            TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 7);
+            for (int y = 0; y < h; ++y)
+                write(y, 0, w, 1, uint32_t(y));
         }
         TIFFClose(t);
         ASSERT_TRUE(written);
-        const TQorImportResult r = ImportFile(file, {});
-        ASSERT_TRUE(r.Ok()) << r.Error.Text();
-        ASSERT_EQ(r.NX(), h);
-        ASSERT_EQ(r.NZ(), w);
-        size_t wrong = 0;
+        TQorImportOptions rowsAlongZ;
+        rowsAlongZ.Transpose = true;
+        const TQorImportResult turned = ImportFile(file, {}), rows = ImportFile(file, rowsAlongZ);
+        ASSERT_TRUE(turned.Ok()) << turned.Error.Text();
+        ASSERT_TRUE(rows.Ok()) << rows.Error.Text();
+        ASSERT_EQ(turned.NX(), h);
+        ASSERT_EQ(turned.NZ(), w);
+        ASSERT_EQ(rows.NX(), w);
+        size_t wrong = 0, holes = 0;
+        const auto check = [&](float Read, int Y, int X) {
+            const bool isHole = value(Y, X) == hole;
+            holes += isHole && std::isnan(Read);
+            wrong += !isHole && Read != float(value(Y, X));
+        };
         for (int k = 0; k < w; ++k)
-            for (int i = 0; i < h; ++i)
-                wrong += r.Values[size_t(i + h * k)] != float(value(h - 1 - i, k));
+            for (int i = 0; i < h; ++i) {
+                check(turned.Values[size_t(i + h * k)], h - 1 - i, k);
+                check(rows.Values[size_t(k + w * i)], h - 1 - i, k);
+            }
         EXPECT_EQ(wrong, 0u) << file;
+        EXPECT_EQ(holes, shorts ? 0u : 2u) << file;
     }
 }

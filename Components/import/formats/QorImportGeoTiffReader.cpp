@@ -1,7 +1,8 @@
-// Rows come through TIFFReadScanline (strips) or TIFFReadTile (tiles) and are converted into the
-// result's rows in place; a float32 band is read straight into them, or (strips, turned) in
-// blocks of rows put straight into their turned places. libtiff's messages go to
-// the result: its errors into the message, its warnings nowhere.
+// Rows come through TIFFReadScanline (strips) or TIFFReadTile (tiles), in two halves on two
+// cores, and are converted straight into their places: turned (the default) a block of rows or a
+// tile at a time while it is in the cache, or as rows along Z; a float32 band is read without a
+// conversion. libtiff's messages go to the result: its errors into the message, its warnings
+// nowhere.
 #include "QorImportFormatReaders.h"
 
 #include "QorImportSupport.h"
@@ -106,51 +107,84 @@ struct TRaster {
     bool Tiled = false;
 };
 
-// The file row Row goes to the row Height - 1 - Row, northwards ascending, before the turn
-// that puts the rows along Z.
-float* RowOut(TQorImportResult& R, const TRaster& T, uint32_t Row) {
-    return R.Values.data() + size_t(T.Width) * (T.Height - 1 - Row);
-}
+// Where the pixels go: file row r, column i at (Height - 1 - r) + Height * i when turned (the
+// raster's rows along X, its columns along Z), else at Width * (Height - 1 - r) + i (rows along
+// Z, northwards ascending). Pixels equal to Hole (the GDAL_NODATA value; NaN, which nothing
+// equals, without one) become holes on the way.
+struct TPlacement {
+    const TRaster& T;
+    float* Values;
+    bool Turn;
+    float Hole;
 
-// Rows of the file already in floats, Count of them from file row FirstRow, put where the turn
-// puts them (the raster's rows along X, its columns along Z): file row r, column i at
-// (Height - 1 - r) + Height * i. A block of rows gives each column a run of neighbours; four
-// rows by four columns are turned at once in vector registers where there are any.
-void TurnRows(const float* Rows, uint32_t FirstRow, uint32_t Count, const TRaster& T, float* Out) {
-    const auto column = [&](uint32_t I) {
-        return Out + size_t(T.Height) * I + (T.Height - 1 - FirstRow);
-    };
-    uint32_t fourCols = 0, fourRows = 0;
-#if defined(__SSE__)
-    fourCols = T.Width / 4 * 4;
-    fourRows = Count / 4 * 4;
-    const size_t w = T.Width;
-    for (uint32_t i = 0; i < fourCols; i += 4) {
-        float* out[4] = {column(i), column(i + 1), column(i + 2), column(i + 3)};
-        for (uint32_t r = 0; r < fourRows; r += 4) {
-            const float* in = Rows + w * r + i;
-            __m128 a = _mm_loadu_ps(in), b = _mm_loadu_ps(in + w), c = _mm_loadu_ps(in + 2 * w),
-                   d = _mm_loadu_ps(in + 3 * w);
-            _MM_TRANSPOSE4_PS(a, b, c, d);
-            // Rows ascend in the file and descend in the column.
-            constexpr int reverse = _MM_SHUFFLE(0, 1, 2, 3);
-            _mm_storeu_ps(out[0] - r - 3, _mm_shuffle_ps(a, a, reverse));
-            _mm_storeu_ps(out[1] - r - 3, _mm_shuffle_ps(b, b, reverse));
-            _mm_storeu_ps(out[2] - r - 3, _mm_shuffle_ps(c, c, reverse));
-            _mm_storeu_ps(out[3] - r - 3, _mm_shuffle_ps(d, d, reverse));
-        }
+    float* RowOut(uint32_t Row) const { return Values + size_t(T.Width) * (T.Height - 1 - Row); }
+
+    void MarkHoles(float* Block, size_t Stride, uint32_t Count, uint32_t Cols) const {
+        if (std::isnan(Hole))
+            return;
+        for (uint32_t r = 0; r < Count; ++r)
+            for (float* v = Block + Stride * r; v != Block + Stride * r + Cols; ++v)
+                *v = *v == Hole ? std::numeric_limits<float>::quiet_NaN() : *v;
     }
+
+    // Puts Count rows of Cols pixels (Stride apart in Block) from file row FirstRow, column
+    // FirstCol, in their places; Block's holes are marked first.
+    void operator()(float* Block, size_t Stride, uint32_t FirstRow, uint32_t Count,
+                    uint32_t FirstCol, uint32_t Cols) const {
+        MarkHoles(Block, Stride, Count, Cols);
+        if (Turn) {
+            Turned(Block, Stride, FirstRow, Count, FirstCol, Cols);
+            return;
+        }
+        for (uint32_t r = 0; r < Count; ++r)
+            std::memcpy(RowOut(FirstRow + r) + FirstCol, Block + Stride * r, Cols * sizeof(float));
+    }
+
+    // A block of rows gives each column a run of neighbours; four rows by four columns are turned
+    // at once in vector registers where there are any.
+    void Turned(const float* Rows, size_t Stride, uint32_t FirstRow, uint32_t Count,
+                uint32_t FirstCol, uint32_t Cols) const {
+        const auto column = [&](uint32_t I) {
+            return Values + size_t(T.Height) * (FirstCol + I) + (T.Height - 1 - FirstRow);
+        };
+        uint32_t fourCols = 0, fourRows = 0;
+#if defined(__SSE__)
+        fourCols = Cols / 4 * 4;
+        fourRows = Count / 4 * 4;
+        const size_t w = Stride;
+        for (uint32_t i = 0; i < fourCols; i += 4) {
+            float* out[4] = {column(i), column(i + 1), column(i + 2), column(i + 3)};
+            for (uint32_t r = 0; r < fourRows; r += 4) {
+                // Rows ascend in the file and descend in the column: loaded last first, each
+                // turned vector descends already (shuffles are what the turn costs).
+                const float* in = Rows + w * r + i;
+                __m128 a = _mm_loadu_ps(in + 3 * w), b = _mm_loadu_ps(in + 2 * w),
+                       c = _mm_loadu_ps(in + w), d = _mm_loadu_ps(in);
+                _MM_TRANSPOSE4_PS(a, b, c, d);
+                _mm_storeu_ps(out[0] - r - 3, a);
+                _mm_storeu_ps(out[1] - r - 3, b);
+                _mm_storeu_ps(out[2] - r - 3, c);
+                _mm_storeu_ps(out[3] - r - 3, d);
+            }
+        }
 #endif
-    // What the vectors left: the last rows of every column, and every row of the last columns.
-    for (uint32_t i = 0; i < T.Width; ++i)
-        for (uint32_t r = i < fourCols ? fourRows : 0; r < Count; ++r)
-            *(column(i) - r) = Rows[size_t(T.Width) * r + i];
+        // What the vectors left: the last rows of every column, and every row of the last
+        // columns.
+        for (uint32_t i = 0; i < Cols; ++i)
+            for (uint32_t r = i < fourCols ? fourRows : 0; r < Count; ++r)
+                *(column(i) - r) = Rows[Stride * r + i];
+    }
+};
+
+// The band's samples of a strip's row or a tile's: every Samples-th when they are interleaved.
+size_t SampleStride(const TRaster& T) {
+    return T.Planar == PLANARCONFIG_CONTIG ? T.Samples : 1;
 }
 
 // Reads Count rows from file row First, each into Into (Width floats apart).
 bool ReadRows(TIFF* Tiff, const TRaster& T, TConvert Convert, uint32_t First, uint32_t Count,
               const std::function<float*(uint32_t)>& Into) {
-    const size_t stride = T.Planar == PLANARCONFIG_CONTIG ? T.Samples : 1;
+    const size_t stride = SampleStride(T);
     const bool direct = Convert == TConvert(::Convert<float>) && stride == 1;
     std::vector<unsigned char> line(direct ? 0 : size_t(TIFFScanlineSize64(Tiff)));
     for (uint32_t row = First; row < First + Count; ++row) {
@@ -163,69 +197,102 @@ bool ReadRows(TIFF* Tiff, const TRaster& T, TConvert Convert, uint32_t First, ui
     return true;
 }
 
-// Rows First to Last, a block at a time, each turned while it is still in this core's cache: the
-// turn then costs no second trip through memory.
-bool ReadTurnedRows(TIFF* Tiff, const TRaster& T, TConvert Convert, uint32_t First, uint32_t Last,
-                    float* Values) {
+// Strip rows First to Last. Rows along Z go straight to their places; turned ones a block at a
+// time, each turned while it is still in this core's cache: the turn then costs no second trip
+// through memory, and no second array.
+bool ReadStripRows(TIFF* Tiff, const TPlacement& Place, TConvert Convert, uint32_t First,
+                   uint32_t Last) {
+    const TRaster& T = Place.T;
     const uint32_t blockRows =
-        std::clamp<uint32_t>((uint32_t(1) << 16) / std::max(T.Width, 1u), 4, 128);
-    TArrGLfloat block(size_t(T.Width) * std::min(blockRows, Last - First)); // every value read
+        std::clamp<uint32_t>((uint32_t(1) << 17) / std::max(T.Width, 1u), 4, 1024);
+    // Every value read.
+    TArrGLfloat block(Place.Turn ? size_t(T.Width) * std::min(blockRows, Last - First) : 0);
     for (uint32_t first = First; first < Last; first += blockRows) {
         const uint32_t count = std::min(blockRows, Last - first);
-        if (!ReadRows(Tiff, T, Convert, first, count,
-                      [&](uint32_t Row) { return block.data() + size_t(T.Width) * (Row - first); }))
+        const bool read = Place.Turn
+                              ? ReadRows(Tiff, T, Convert, first, count,
+                                         [&](uint32_t Row) {
+                                             return block.data() + size_t(T.Width) * (Row - first);
+                                         })
+                              : ReadRows(Tiff, T, Convert, first, count,
+                                         [&](uint32_t Row) { return Place.RowOut(Row); });
+        if (!read)
             return false;
-        TurnRows(block.data(), first, count, T, Values);
+        if (Place.Turn)
+            Place(block.data(), T.Width, first, count, 0, T.Width);
+        else // rows along Z descend: the block's last row comes first in the values
+            Place.MarkHoles(Place.RowOut(first + count - 1), T.Width, count, T.Width);
     }
     return true;
 }
 
-// The rows go straight to their turned places instead of a turn of the whole raster afterwards:
-// no second array, no second pass. Where OpenAgain gives a second handle of the file, the later
-// strips are read and turned through it on a second core; a handle is never shared between
-// threads.
-bool ReadTurnedStrips(TIFF* Tiff, const TRaster& T, TConvert Convert,
-                      const std::function<TTiff()>& OpenAgain, TQorImportResult& R) {
-    uint32_t stripRows = 0;
-    TIFFGetFieldDefaulted(Tiff, TIFFTAG_ROWSPERSTRIP, &stripRows);
-    stripRows = std::clamp<uint32_t>(stripRows, 1, T.Height);
-    // The halves meet at a strip's edge, so neither decodes a strip the other reads.
-    const uint32_t half = (T.Height / 2 + stripRows - 1) / stripRows * stripRows;
-    TTiff second;
-    if (QorParallel::Threads() > 1 && half > 0 && half < T.Height && T.Height >= 64)
-        second = OpenAgain();
-    float* const values = R.Values.data();
-    if (!second)
-        return ReadTurnedRows(Tiff, T, Convert, 0, T.Height, values);
-    bool ok[2] = {false, false};
-    QorParallel::For(
-        2,
-        [&](size_t P) {
-            ok[P] = P == 0 ? ReadTurnedRows(Tiff, T, Convert, 0, half, values)
-                           : ReadTurnedRows(second.get(), T, Convert, half, T.Height, values);
-        },
-        2);
-    return ok[0] && ok[1];
-}
-
-bool ReadTiles(TIFF* Tiff, const TRaster& T, TConvert Convert, TQorImportResult& R) {
+// The tiles of the tile rows from pixel row First to Last, each put in its place while it is in
+// this core's cache.
+bool ReadTileRows(TIFF* Tiff, const TPlacement& Place, TConvert Convert, uint32_t First,
+                  uint32_t Last) {
+    const TRaster& T = Place.T;
     uint32_t tw = 0, th = 0;
     TIFFGetField(Tiff, TIFFTAG_TILEWIDTH, &tw);
     TIFFGetField(Tiff, TIFFTAG_TILELENGTH, &th);
     if (tw == 0 || th == 0)
         return false;
-    const size_t stride = T.Planar == PLANARCONFIG_CONTIG ? T.Samples : 1;
+    const size_t stride = SampleStride(T);
+    const bool direct = Convert == TConvert(::Convert<float>) && stride == 1;
     const size_t rowBytes = size_t(tw) * stride * T.Bits / 8;
-    std::vector<unsigned char> tile(size_t(TIFFTileSize64(Tiff)));
-    for (uint32_t y = 0; y < T.Height; y += th)
+    const size_t tileBytes = size_t(TIFFTileSize64(Tiff));
+    // Floats, so that a float32 tile is read where it is placed from.
+    TArrGLfloat tile((tileBytes + sizeof(float) - 1) / sizeof(float));
+    TArrGLfloat block(direct ? 0 : size_t(tw) * th);
+    for (uint32_t y = First; y < Last; y += th)
         for (uint32_t x = 0; x < T.Width; x += tw) {
             if (TIFFReadTile(Tiff, tile.data(), x, y, 0, 0) < 0)
                 return false;
             const uint32_t rows = std::min(th, T.Height - y), cols = std::min(tw, T.Width - x);
-            for (uint32_t r = 0; r < rows; ++r)
-                Convert(tile.data() + rowBytes * r, stride, cols, RowOut(R, T, y + r) + x);
+            const auto* raw = reinterpret_cast<const unsigned char*>(tile.data());
+            if (!direct)
+                for (uint32_t r = 0; r < rows; ++r)
+                    Convert(raw + rowBytes * r, stride, cols, block.data() + size_t(tw) * r);
+            Place(direct ? tile.data() : block.data(), tw, y, rows, x, cols);
         }
     return true;
+}
+
+// Reads the rows through Read(handle, first row, last row). Where OpenAgain gives a second
+// handle of the file, the later half is read through it on a second core; a handle is never
+// shared between threads. The halves meet at the edge of a strip or a row of tiles (Unit rows),
+// so neither decodes what the other reads.
+bool ReadInHalves(TIFF* Tiff, const TRaster& T, uint32_t Unit,
+                  const std::function<TTiff()>& OpenAgain,
+                  const std::function<bool(TIFF*, uint32_t, uint32_t)>& Read) {
+    Unit = std::clamp<uint32_t>(Unit, 1, T.Height);
+    const uint32_t half = (T.Height / 2 + Unit - 1) / Unit * Unit;
+    TTiff second;
+    if (QorParallel::Threads() > 1 && half > 0 && half < T.Height && T.Height >= 64)
+        second = OpenAgain();
+    if (!second)
+        return Read(Tiff, 0, T.Height);
+    bool ok[2] = {false, false};
+    QorParallel::For(
+        2,
+        [&](size_t P) {
+            ok[P] = P == 0 ? Read(Tiff, 0, half) : Read(second.get(), half, T.Height);
+        },
+        2);
+    return ok[0] && ok[1];
+}
+
+// Reads the band into Place's values on up to two cores.
+bool ReadPixels(TIFF* Tiff, const TPlacement& Place, TConvert Convert,
+                const std::function<TTiff()>& OpenAgain) {
+    uint32_t unit = 0;
+    if (Place.T.Tiled)
+        TIFFGetField(Tiff, TIFFTAG_TILELENGTH, &unit);
+    else
+        TIFFGetFieldDefaulted(Tiff, TIFFTAG_ROWSPERSTRIP, &unit);
+    return ReadInHalves(Tiff, Place.T, unit, OpenAgain, [&](TIFF* Handle, uint32_t F, uint32_t L) {
+        return Place.T.Tiled ? ReadTileRows(Handle, Place, Convert, F, L)
+                             : ReadStripRows(Handle, Place, Convert, F, L);
+    });
 }
 
 // Pixel scale and tie point: the coordinates of the pixels' centres (corners for PixelIsPoint).
@@ -320,40 +387,29 @@ TQorImportResult QorFormatReaders::ReadGeoTiffFile(const std::string& FileName,
     r.Values.resize(size_t(values));
     // Seen from above ("Top") X runs up the screen and Z to the right: northing goes along X,
     // easting along Z, so that north is up and east is right. --transpose keeps the raster's
-    // rows along Z instead. Strips are read into their turned places.
+    // rows along Z instead. Pixels are read into their turned places.
     const bool turn = !Options.Transpose;
-    const bool turnedWhileRead = turn && !raster.Tiled;
-    const auto rowOut = [&](uint32_t Row) {
-        return RowOut(r, raster, Row);
-    };
-    const auto openAgain = [&] {
-        return OpenTiff(FileName, secondError);
-    };
-    const bool read = raster.Tiled      ? ReadTiles(t, raster, convert, r)
-                      : turnedWhileRead ? ReadTurnedStrips(t, raster, convert, openAgain, r)
-                                        : ReadRows(t, raster, convert, 0, raster.Height, rowOut);
-    if (!read)
-        return fail("the pixels cannot be read");
+    float hole = std::numeric_limits<float>::quiet_NaN();
     const char* nodata = nullptr;
     if (TIFFGetField(t, GdalNoDataTag, &nodata) && nodata != nullptr) {
         char* end = nullptr;
         const double v = std::strtod(nodata, &end);
-        if (end != nodata) {
-            const float hole = float(v);
-            for (float& x : r.Values)
-                if (x == hole)
-                    x = std::numeric_limits<float>::quiet_NaN();
-        }
+        if (end != nodata)
+            hole = float(v);
     }
+    const TPlacement place{raster, r.Values.data(), turn, hole};
+    const auto openAgain = [&] {
+        return OpenTiff(FileName, secondError);
+    };
+    if (!ReadPixels(t, place, convert, openAgain))
+        return fail("the pixels cannot be read");
     Georeference(t, raster, Options, r);
     r.Kind = TQorImportKind::Surface;
     ApplyNoData(r, Options);
-    if (turnedWhileRead) {
+    if (turn) {
         std::swap(r.X, r.Z);
         std::swap(r.GivenX, r.GivenZ);
         std::swap(r.CaptionX, r.CaptionZ);
-    } else if (turn) {
-        TransposeSurface(r);
     }
     return r;
 }
