@@ -155,6 +155,12 @@ struct TPlacement {
         for (uint32_t i = 0; i < fourCols; i += 4) {
             float* out[4] = {column(i), column(i + 1), column(i + 2), column(i + 3)};
             for (uint32_t r = 0; r < fourRows; r += 4) {
+                // A column's run is a few cache lines only, too short for the processor to see
+                // it coming: the next four columns' lines are asked for while these are written.
+                if (r % 16 == 0 && i + 4 < fourCols)
+                    for (uint32_t k = 4; k < 8; ++k)
+                        _mm_prefetch(reinterpret_cast<const char*>(column(i + k) - r - 15),
+                                     _MM_HINT_T0);
                 // Rows ascend in the file and descend in the column: loaded last first, each
                 // turned vector descends already (shuffles are what the turn costs).
                 const float* in = Rows + w * r + i;
