@@ -99,26 +99,25 @@ void WriteFiles(const std::filesystem::path& Dir, const std::vector<float>& V) {
     H5LTmake_dataset_float(h5, "z", 2, shape, V.data());
     H5Fclose(h5);
 
-    TIFF* t = TIFFOpen((Dir / "grid.tif").c_str(), "w");
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, N);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, N);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 32);
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    // A float32 raster of N x N, its fields set but for the layout.
+    const auto raster = [&](const char* Name) {
+        TIFF* r = TIFFOpen((Dir / Name).c_str(), "w");
+        TIFFSetField(r, TIFFTAG_IMAGEWIDTH, N);
+        TIFFSetField(r, TIFFTAG_IMAGELENGTH, N);
+        TIFFSetField(r, TIFFTAG_BITSPERSAMPLE, 32);
+        TIFFSetField(r, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(r, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
+        TIFFSetField(r, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        return r;
+    };
+    TIFF* t = raster("grid.tif");
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 16);
     for (int r = 0; r < N; ++r)
         TIFFWriteScanline(t, const_cast<float*>(V.data() + size_t(N) * r), uint32_t(r), 0);
     TIFFClose(t);
 
     // The same raster in tiles of 256 x 256 (the edge tiles padded).
-    t = TIFFOpen((Dir / "tiles.tif").c_str(), "w");
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, N);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, N);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 32);
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    t = raster("tiles.tif");
     TIFFSetField(t, TIFFTAG_TILEWIDTH, Tile);
     TIFFSetField(t, TIFFTAG_TILELENGTH, Tile);
     std::vector<float> tile(size_t(Tile) * Tile);
