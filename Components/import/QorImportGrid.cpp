@@ -308,10 +308,10 @@ std::optional<int64_t> FirstOfRun(const TSlab& Slab) {
     return first;
 }
 
-// Reads the slab straight from the file where the variable's floats lie from byte Stored on;
-// false when its values are not one run there or the file ends before them.
-bool ReadStoredSlab(const std::string& FileName, int64_t Stored, const TSlab& Slab, float* Values,
-                    const TValuePass& Pass) {
+// Reads the slab straight from the file where the variable's floats lie; false when its values
+// are not one run there, or the file is another or ends before them.
+bool ReadStoredSlab(const std::string& FileName, const TStorage::TFloats& Stored, const TSlab& Slab,
+                    float* Values, const TValuePass& Pass) {
     const std::optional<int64_t> first = FirstOfRun(Slab);
     struct stat st {};
     std::string error;
@@ -319,8 +319,9 @@ bool ReadStoredSlab(const std::string& FileName, int64_t Stored, const TSlab& Sl
     if (fd < 0)
         return false;
     const size_t count = size_t(Slab.Elements);
-    const uint64_t from = uint64_t(Stored) + uint64_t(*first) * sizeof(float);
-    bool whole = Stored >= 0 && from + count * sizeof(float) <= uint64_t(st.st_size);
+    const uint64_t from = uint64_t(Stored.Offset) + uint64_t(*first) * sizeof(float);
+    bool whole = uint64_t(st.st_dev) == Stored.Device && uint64_t(st.st_ino) == Stored.Inode &&
+                 Stored.Offset >= 0 && from + count * sizeof(float) <= uint64_t(st.st_size);
     // A quarter megabyte at a time stays in the reading core's cache for the pass; each core
     // reads a part of its own, so the kernel's copies run side by side.
     constexpr size_t block = size_t(1) << 16;

@@ -86,10 +86,16 @@ private:
 
 // How the library keeps a variable's values in its file.
 struct TStorage {
+    // Where the values lie one after another as this machine's 32-bit floats, when the library
+    // says so (kept as they are, unfiltered, in the file itself): from byte Offset of the file
+    // the library has open, known by its device and inode, so that a file put in its place by
+    // name meanwhile is not read.
+    struct TFloats {
+        int64_t Offset = 0;
+        uint64_t Device = 0, Inode = 0;
+    };
     bool Contiguous = false; // in one piece, not in chunks
-    // The byte from which they lie one after another as this machine's 32-bit floats, when the
-    // library says so (kept as they are, unfiltered, in the file itself).
-    std::optional<int64_t> Floats;
+    std::optional<TFloats> Floats;
 };
 
 // Reads a slab of the part of the variable Start and Count give (per dimension of the
@@ -101,7 +107,8 @@ using TSlabRead = std::function<bool(const std::vector<int64_t>& Start,
 // way its storage allows:
 // - floats as they are: straight from the file on every core, a block at a time, each block
 //   passed over by the core that read it while in its cache (a slab that is no single run there,
-//   or a file that ends before it, goes on as a contiguous variable);
+//   a file that ends before it or that is no longer the library's goes on as a contiguous
+//   variable);
 // - contiguous: half a megabyte at a time through Read, each block passed over on a second core
 //   while the next is read (in one Read when nothing is to change);
 // - chunked: in one Read, then passed over on every core.

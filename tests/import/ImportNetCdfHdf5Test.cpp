@@ -3,6 +3,7 @@
 // attributes, and the refusals of what cannot be read.
 #include "ImportGridFiles.h"
 #include "QorImportDimensions.h"
+#include "QorImportGrid.h"
 #include "QorImportOpen.h"
 #include "QorImportRegistry.h"
 
@@ -10,7 +11,9 @@
 #include "chart/Qor3DChart.h"
 
 #include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <tuple>
 #include <vector>
 
@@ -276,4 +279,62 @@ TEST(ImportNetCdfHdf5, LargeGridsArePassedWholeBlockByBlock) {
                     check(across.Values[z * nx + x], (z * ny + 5) * nx + x);
             EXPECT_EQ(wrong, 0u) << path << " " << name;
         }
+}
+
+// Floats that the library says lie in its file are read from that file alone, and only where it
+// holds all of them: a file put in its place by name meanwhile, or one cut short, is read
+// through the library instead.
+TEST(ImportGrid, StoredFloatsAreReadOnlyFromTheFileTheLibraryHasOpen) {
+    constexpr int64_t rows = 4, cols = 300001, header = 64;
+    std::vector<float> stored(size_t(rows * cols));
+    for (size_t p = 0; p < stored.size(); ++p)
+        stored[p] = float(p % 1000);
+    TempDir dir;
+    const std::string file = dir.File("values.bin");
+    const auto write = [&](const std::string& Path, size_t Values) {
+        std::string bytes(size_t(header), '\0');
+        bytes.append(reinterpret_cast<const char*>(stored.data()), Values * sizeof(float));
+        WriteFileText(Path, bytes);
+        struct stat st {};
+        stat(Path.c_str(), &st);
+        return QorImportGrid::TStorage{true, {{header, uint64_t(st.st_dev), uint64_t(st.st_ino)}}};
+    };
+    const QorImportGrid::TStorage storage = write(file, stored.size());
+    QorImportGrid::TSlab slab; // rows 1 and 2
+    slab.Shape = {rows, cols};
+    slab.Start = {1, 0};
+    slab.Count = {2, cols};
+    slab.Shown = {0, 1};
+    slab.Kind = TQorImportKind::Surface;
+    slab.Elements = 2 * cols;
+    QorImportGrid::TAttributes attributes;
+    attributes.FillValue = 7;
+    int libraryReads = 0;
+    const auto library = [&](const std::vector<int64_t>&, const std::vector<int64_t>&, float*) {
+        ++libraryReads;
+        return true;
+    };
+    const auto read = [&] {
+        libraryReads = 0;
+        TArrGLfloat values(size_t(slab.Elements));
+        EXPECT_TRUE(QorImportGrid::ReadSlab(file, storage, slab, values, attributes, library));
+        return values;
+    };
+
+    const TArrGLfloat values = read();
+    EXPECT_EQ(libraryReads, 0);
+    size_t wrong = 0;
+    for (size_t p = 0; p < values.size(); ++p) {
+        const float s = stored[size_t(cols) + p];
+        wrong += s == 7 ? !std::isnan(values[p]) : values[p] != s;
+    }
+    EXPECT_EQ(wrong, 0u);
+
+    write(dir.File("other.bin"), stored.size());
+    std::filesystem::rename(dir.File("other.bin"), file);
+    read();
+    EXPECT_GT(libraryReads, 0) << "another file by the same name";
+    write(file, size_t(3 * cols)); // rewritten in place, one row short
+    read();
+    EXPECT_GT(libraryReads, 0) << "a file cut short";
 }

@@ -9,6 +9,7 @@
 #include <hdf5.h>
 #include <hdf5_hl.h>
 #include <mutex>
+#include <sys/stat.h>
 
 using namespace QorImportGrid;
 
@@ -220,6 +221,22 @@ THid OpenFile(const std::string& FileName) {
     return THid(H5Fopen(FileName.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
 }
 
+// The device and inode of the file the library has open for Object, through the plain POSIX
+// driver; false for any other.
+bool OpenFileIdentity(hid_t Object, uint64_t& Device, uint64_t& Inode) {
+    const THid file(H5Iget_file_id(Object), H5Fclose);
+    const THid access(file.Ok() ? H5Fget_access_plist(file.Id()) : -1, H5Pclose);
+    void* handle = nullptr;
+    struct stat st {};
+    if (!access.Ok() || H5Pget_driver(access.Id()) != H5FD_SEC2 ||
+        H5Fget_vfd_handle(file.Id(), access.Id(), &handle) < 0 || handle == nullptr ||
+        ::fstat(*static_cast<const int*>(handle), &st) != 0)
+        return false;
+    Device = uint64_t(st.st_dev);
+    Inode = uint64_t(st.st_ino);
+    return true;
+}
+
 // How the library keeps Set's values (of Shape) in the file; Floats only when they lie in one
 // piece of the file itself, unfiltered and already written, as this machine's 32-bit floats.
 TStorage Storage(hid_t Set, const std::vector<int64_t>& Shape) {
@@ -241,8 +258,12 @@ TStorage Storage(hid_t Set, const std::vector<int64_t>& Shape) {
         bytes *= dims[d];
     }
     const haddr_t at = H5Dget_offset(Set);
-    if (at != HADDR_UNDEF && at <= haddr_t(INT64_MAX) && H5Dget_storage_size(Set) == bytes)
-        storage.Floats = int64_t(at);
+    TStorage::TFloats floats;
+    if (at != HADDR_UNDEF && at <= haddr_t(INT64_MAX) && H5Dget_storage_size(Set) == bytes &&
+        OpenFileIdentity(Set, floats.Device, floats.Inode)) {
+        floats.Offset = int64_t(at);
+        storage.Floats = floats;
+    }
     H5Eclear2(H5E_DEFAULT);
     return storage;
 }
