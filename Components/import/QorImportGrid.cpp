@@ -202,8 +202,8 @@ bool AnyHole(const float* Values, size_t Count, [[maybe_unused]] const TPassNumb
 
 // Branch-free, with every number in a local, so the compiler keeps them in vector registers. A
 // NaN fill or missing value matches nothing. Unpacked values are only looked at, a run at a
-// time, and written where a run has a hole: the block was just read on the other core, and
-// writing every value would take each cache line back from it.
+// time, and written where a run has a hole: writing every value would write every cache line
+// back to memory, and take it back from the other core where that one has just read the block.
 template <bool Packed, bool Ranged, bool Two>
 void PassOver(float* Values, size_t Count, const TPassNumbers N) {
     const float fill = N.Fill, missing = N.Missing, lo = N.Lo, hi = N.Hi;
@@ -243,14 +243,13 @@ void TValuePass::operator()(float* Values, size_t Count) const {
 namespace {
 
 // The pass over all values, on every core when there are many.
-void ApplyAttributes(TArrGLfloat& Values, const TAttributes& A) {
-    const TValuePass pass(A);
+void PassOverAll(TArrGLfloat& Values, const TValuePass& Pass) {
     float* values = Values.data();
     const size_t n = Values.size();
     const size_t pieces = n >= (size_t(1) << 20) ? QorParallel::Threads() * 2 : 1;
     QorParallel::For(pieces, [&](size_t p) {
         const size_t first = n * p / pieces, last = n * (p + 1) / pieces;
-        pass(values + first, last - first);
+        Pass(values + first, last - first);
     });
 }
 
@@ -335,7 +334,8 @@ bool ReadStoredSlab(const std::string& FileName, const TStorage::TFloats& Stored
                 const size_t n = std::min(block, end - at), bytes = n * sizeof(float);
                 read[p] =
                     QorImport::ReadAt(fd, Values + at, bytes, from + at * sizeof(float)) == bytes;
-                Pass(Values + at, n);
+                if (read[p])
+                    Pass(Values + at, n);
             }
         });
     ::close(fd);
@@ -353,7 +353,7 @@ bool ReadSlab(const std::string& FileName, const TStorage& Storage, const TSlab&
         return ReadInBlocks(Slab, Values.data(), pass, Read);
     if (!Read(Slab.Start, Slab.Count, Values.data()))
         return false;
-    ApplyAttributes(Values, Attributes);
+    PassOverAll(Values, pass);
     return true;
 }
 

@@ -187,11 +187,17 @@ size_t SampleStride(const TRaster& T) {
     return T.Planar == PLANARCONFIG_CONTIG ? T.Samples : 1;
 }
 
+// Whether the band's samples are the floats wanted, one after another: read without a
+// conversion.
+bool FloatsAsTheyAre(const TRaster& T, TConvert Convert) {
+    return Convert == TConvert(::Convert<float>) && SampleStride(T) == 1;
+}
+
 // Reads Count rows from file row First, each into Into (Width floats apart).
 bool ReadRows(TIFF* Tiff, const TRaster& T, TConvert Convert, uint32_t First, uint32_t Count,
               const std::function<float*(uint32_t)>& Into) {
     const size_t stride = SampleStride(T);
-    const bool direct = Convert == TConvert(::Convert<float>) && stride == 1;
+    const bool direct = FloatsAsTheyAre(T, Convert);
     std::vector<unsigned char> line(direct ? 0 : size_t(TIFFScanlineSize64(Tiff)));
     for (uint32_t row = First; row < First + Count; ++row) {
         float* out = Into(row);
@@ -243,7 +249,7 @@ bool ReadTileRows(TIFF* Tiff, const TPlacement& Place, TConvert Convert, uint32_
     if (tw == 0 || th == 0)
         return false;
     const size_t stride = SampleStride(T);
-    const bool direct = Convert == TConvert(::Convert<float>) && stride == 1;
+    const bool direct = FloatsAsTheyAre(T, Convert);
     const size_t rowBytes = size_t(tw) * stride * T.Bits / 8;
     const size_t tileBytes = size_t(TIFFTileSize64(Tiff));
     // Floats, so that a float32 tile is read where it is placed from.
